@@ -1,0 +1,9 @@
+#pragma once
+#include <QIcon>
+
+namespace oruvan {
+
+// Picture n (0..16) of the main window's image list; an empty icon for any other number.
+QIcon ImageList1(int n);
+
+}  // namespace oruvan

@@ -1,0 +1,72 @@
+#include "app/MessageBoxes.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace oruvan {
+
+namespace {
+MessageBoxHandler& handlerSlot() {
+    static MessageBoxHandler handler;
+    return handler;
+}
+
+QString& titleSlot() {
+    static QString title = QStringLiteral("Oruvan");
+    return title;
+}
+}  // namespace
+
+QString ApplicationTitle() { return titleSlot(); }
+void SetApplicationTitle(const QString& title) { titleSlot() = title; }
+
+MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
+    MessageBoxHandler old = std::move(handlerSlot());
+    handlerSlot() = std::move(handler);
+    return old;
+}
+
+QString ErrorBoxText(const QString& message) {
+    if (!message.isEmpty() && message.back() > QChar(u'.')) return message + QLatin1Char('.');
+    return message;
+}
+
+void ShowErrorBox(QWidget* parent, const QString& message) {
+    const QString text = ErrorBoxText(message);
+    if (handlerSlot()) {
+        handlerSlot()(MessageKind::Error, ApplicationTitle(), text);
+        return;
+    }
+    QMessageBox box(QMessageBox::Critical, ApplicationTitle(), text, QMessageBox::Ok,
+                    parent);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    box.exec();
+}
+
+void ShowMessage(QWidget* parent, const QString& text) {
+    if (handlerSlot()) {
+        handlerSlot()(MessageKind::Information, ApplicationTitle(), text);
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), text, QMessageBox::Ok, parent);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    box.exec();
+}
+
+Answer Confirm(QWidget* parent, const QString& text) {
+    const QString caption = QStringLiteral("確認");
+    if (handlerSlot()) return handlerSlot()(MessageKind::Confirmation, caption, text);
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, parent);
+    QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+    QPushButton* cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == yes) return Answer::Yes;
+    if (box.clickedButton() == no) return Answer::No;
+    return Answer::Cancel;
+}
+
+}  // namespace oruvan

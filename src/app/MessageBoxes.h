@@ -1,0 +1,33 @@
+#pragma once
+// The application's message boxes: the error box, plain messages and the save confirmation.
+// Tests replace the boxes with a double through SetMessageBoxHandler.
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace oruvan {
+
+enum class MessageKind { Error, Information, Confirmation };
+enum class Answer { Ok, Yes, No, Cancel };
+
+using MessageBoxHandler = std::function<Answer(MessageKind, const QString& caption, const QString& text)>;
+
+// The application title: what message boxes carry as their caption ("Oruvan" at start).
+QString ApplicationTitle();
+void SetApplicationTitle(const QString& title);
+
+// Installs a replacement for the real boxes (nullptr restores them); returns the previous one.
+MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
+
+// The error text as the box shows it: "." added when the last character sorts after ".".
+QString ErrorBoxText(const QString& message);
+
+// Stop icon, captioned with the application title.
+void ShowErrorBox(QWidget* parent, const QString& message);
+// One OK button, captioned with the application title.
+void ShowMessage(QWidget* parent, const QString& text);
+// "確認", question icon, はい/いいえ/キャンセル, Yes default, Esc answers Cancel.
+Answer Confirm(QWidget* parent, const QString& text);
+
+}  // namespace oruvan

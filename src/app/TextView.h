@@ -1,0 +1,116 @@
+#pragma once
+// The text view: QScintilla holding the document as UTF-8 with LF breaks, answering in cp932 terms.
+//
+// Positions, lengths and columns count cp932 bytes with CR LF breaks, computed per line from the UTF-8
+// text, so a caret query costs the length of its line, never of the document. Lines are the document's
+// lines (never wrapped pieces). Lines whose bytes hold a code that shares its character with another
+// code keep their original bytes aside and are written back as read while they stay unedited.
+#include <Qsci/qsciscintilla.h>
+
+#include <QString>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+namespace oruvan {
+
+class TextView : public QsciScintilla {
+    Q_OBJECT
+public:
+    static constexpr int kLineAtLimit = 4096;
+
+    explicit TextView(QWidget* parent = nullptr);
+
+    void Clear();
+    // The whole text in cp932, breaks as CR LF.
+    std::string GetText() const;
+    // Every LineAt(i) followed by CR LF.
+    std::string GetLinesText() const;
+    // Lines without a last empty one; an empty text has 0.
+    int LineCount() const;
+    // Line i in cp932 without its break, at most 4,096 bytes (never half a double-byte character).
+    std::string LineAt(int i) const;
+
+    // Throws std::runtime_error with the user-facing message on failure; the old text then stays.
+    void LoadFromFile(const QString& path);
+    void SaveToFile(const QString& path) const;
+
+    int SelStart() const;
+    void SetSelStart(int pos);
+    int SelLength() const;
+    bool HasSelection() const;
+    std::string SelText() const;
+    // Replaces the selection; the change cannot be undone.
+    void SetSelText(std::string_view cp932);
+
+    int FirstVisibleLine() const;
+    // Offset of the first character of line n; -1 means the caret's line.
+    int LineIndex(int n) const;
+    int LineFromChar(int pos) const;
+    void ScrollLines(int n);
+
+    bool CanUndo() const;
+    void Undo();
+    void CutToClipboard();
+    void CopyToClipboard();
+    void PasteFromClipboard();
+    void SelectAll();
+
+    QString FontName() const { return m_font.family(); }
+    int FontSize() const { return m_font.pointSize(); }
+    void SetFontName(const QString& name);
+    void SetFontSize(int points);
+    QFont Font() const { return m_font; }
+    void SetFont(const QFont& font);
+
+    bool WordWrap() const;
+    void SetWordWrap(bool on);
+
+    // Caret helpers for the hot paths: cost bounded by the caret's line.
+    int CaretLine() const;             // document line of the caret
+    int CaretColumn() const;           // cp932 bytes from the line start to the caret
+    int CaretDisplayLine() const;      // display line of the caret under word wrap
+    int CaretDisplayColumn() const;    // cp932 bytes from the display row start to the caret
+    int SelectionStartLine() const;
+    int SelectionEndLine() const;
+    int SelectionEndColumn() const;
+    // Caret at the start of document line n, nothing selected, without scrolling.
+    void SetCaretToLineStart(int line);
+    // Makes the first display row of document line n the topmost visible row, as far as the view can.
+    void ScrollLineToTop(int line);
+
+    // The view's own UTF-8 buffer (LF breaks); valid until the next change.
+    std::string_view Utf8Buffer() const;
+    long Utf8Length() const;
+
+Q_SIGNALS:
+    void changed();
+    void keyDown(QKeyEvent* e);
+    void keyUp(QKeyEvent* e);
+    void mouseDown(QMouseEvent* e);
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+
+private:
+    void onModified(int position, int modificationType, const char* text, int length, int linesAdded,
+                    int line, int, int, int, int);
+    void applyDocumentSettings();
+    void removeForeignKeyBindings();
+    std::string_view lineUtf8(int line, bool withBreak = false) const;
+    std::string lineCp932(int line) const;
+    void forgetOriginals();
+    void collectOriginals(const QString& path, const std::vector<std::size_t>& lines);
+
+    QFont m_font;
+    bool m_loading = false;
+    bool m_changePending = false;
+    // Marker handle -> original cp932 bytes of a line holding a non-canonical code.
+    std::unordered_map<int, std::string> m_originals;
+};
+
+}  // namespace oruvan

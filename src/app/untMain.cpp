@@ -1,0 +1,519 @@
+#include "app/untMain.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QComboBox>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListView>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "app/ImageList.h"
+#include "app/IndexModel.h"
+#include "app/MessageBoxes.h"
+#include "app/TextView.h"
+#include "app/UserError.h"
+
+namespace oruvan {
+
+namespace {
+const char* const kCaption = "Oruvan 1.5";
+}
+
+// One command of the command table, with its menu item (or a hidden action) as its face.
+struct TfrmMain::CommandEntry {
+    QString name;
+    QString category;
+    QString caption;
+    QString key;
+    int picture;
+    void (TfrmMain::*executeHandler)();
+    void (TfrmMain::*updateHandler)(QAction*);
+    QAction* action = nullptr;
+};
+
+TfrmMain::TfrmMain(Paths paths, QWidget* parent) : QMainWindow(parent), m_paths(std::move(paths)) {
+    setObjectName(QStringLiteral("frmMain"));
+    QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
+    f.setPixelSize(12);
+    setFont(f);
+    setMinimumSize(300, 200);
+    resize(423, 340);
+    move(272, 125);
+    setAcceptDrops(true);
+    createControls();
+    createCommands();
+    createMenus();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setSingleShot(true);
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
+
+    // Commands follow the program's state whenever it goes idle.
+    connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
+            &TfrmMain::UpdateCommands);
+    qApp->installEventFilter(this);
+
+    // FormCreate
+    guarded([this] {
+        setWindowTitle(QString::fromLatin1(kCaption));
+        TitleMarkList.clear();
+        RegisteredFiles.clear();
+        memo->Clear();
+        LoadSettings();
+    });
+    cmbMain->setFocus();
+}
+
+TfrmMain::~TfrmMain() { qApp->removeEventFilter(this); }
+
+void TfrmMain::createControls() {
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    Panel1 = new QFrame(central);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Panel1->setFixedHeight(25);
+    auto* top = new QHBoxLayout(Panel1);
+    top->setContentsMargins(1, 1, 1, 1);
+    top->setSpacing(0);
+    m_topSplitter = new QSplitter(Qt::Horizontal, Panel1);
+    m_topSplitter->setObjectName(QStringLiteral("Splitter1"));
+    m_topSplitter->setHandleWidth(9);
+    m_topSplitter->setChildrenCollapsible(false);
+    auto* panel2 = new QWidget(m_topSplitter);
+    panel2->setObjectName(QStringLiteral("Panel2"));
+    panel2->setMinimumWidth(10);
+    auto* panel3 = new QWidget(m_topSplitter);
+    panel3->setObjectName(QStringLiteral("Panel3"));
+    panel3->setMinimumWidth(60);
+    auto* p3 = new QHBoxLayout(panel3);
+    p3->setContentsMargins(0, 0, 0, 0);
+    cmbMain = new QComboBox(panel3);
+    cmbMain->setObjectName(QStringLiteral("cmbMain"));
+    cmbMain->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cmbMain->setMinimumContentsLength(1);
+    cmbMain->setMaxVisibleItems(16);
+    m_comboModel = new IndexModel(cmbMain);
+    cmbMain->setModel(m_comboModel);
+    if (auto* popup = qobject_cast<QListView*>(cmbMain->view())) popup->setUniformItemSizes(true);
+    p3->addWidget(cmbMain);
+    auto* panel4 = new QWidget(m_topSplitter);
+    panel4->setObjectName(QStringLiteral("Panel4"));
+    panel4->setMinimumWidth(10);
+    m_topSplitter->addWidget(panel2);
+    m_topSplitter->addWidget(panel3);
+    m_topSplitter->addWidget(panel4);
+    m_topSplitter->setStretchFactor(1, 1);
+    m_topSplitter->setSizes({19, 300, 10});
+    top->addWidget(m_topSplitter);
+    column->addWidget(Panel1);
+
+    m_bodySplitter = new QSplitter(Qt::Horizontal, central);
+    m_bodySplitter->setObjectName(QStringLiteral("NvSplitter1"));
+    m_bodySplitter->setHandleWidth(4);
+    m_bodySplitter->setChildrenCollapsible(true);
+    ListBox1 = new QListView(m_bodySplitter);
+    ListBox1->setObjectName(QStringLiteral("ListBox1"));
+    ListBox1->setUniformItemSizes(true);
+    ListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    ListBox1->setMinimumWidth(0);
+    m_listModel = new IndexModel(ListBox1);
+    ListBox1->setModel(m_listModel);
+    memo = new TextView(m_bodySplitter);
+    memo->setObjectName(QStringLiteral("memo"));
+    m_bodySplitter->addWidget(ListBox1);
+    m_bodySplitter->addWidget(memo);
+    m_bodySplitter->setStretchFactor(1, 1);
+    m_bodySplitter->setSizes({121, 298});
+    column->addWidget(m_bodySplitter, 1);
+    setCentralWidget(central);
+
+    auto* bar = new QStatusBar(this);
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setFixedHeight(19);
+    m_status = new QLabel(bar);
+    m_status->setObjectName(QStringLiteral("StatusText"));
+    bar->addWidget(m_status, 1);
+    setStatusBar(bar);
+
+    setTabOrder(cmbMain, ListBox1);
+    setTabOrder(ListBox1, memo);
+
+    connect(cmbMain, QOverload<int>::of(&QComboBox::activated), this,
+            [this](int) { guarded([this] { cmbMainChange(); }); });
+    connect(ListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
+        if (!m_selecting) guarded([this] { ListBox1Click(); });
+    });
+    connect(m_bodySplitter, &QSplitter::splitterMoved, this, [this] {
+        m_listWidth = m_bodySplitter->sizes().value(0);
+        guarded([this] { UpdateIndex(); });
+    });
+    connect(memo, &TextView::changed, this, [this] { guarded([this] { RichEdit1Change(); }); });
+    connect(memo, &TextView::keyDown, this, [this] { guarded([this] { TrackCaret(); }); });
+    connect(memo, &TextView::keyUp, this, [this] { guarded([this] { TrackCaret(); }); });
+    connect(memo, &TextView::mouseDown, this, [this] { guarded([this] { TrackCaret(); }); });
+}
+
+void TfrmMain::createCommands() {
+    using M = TfrmMain;
+    struct Row {
+        const char* name;
+        const char* category;
+        const char* caption;
+        const char* key;
+        int picture;
+        void (M::*execute)();
+        void (M::*update)(QAction*);
+    };
+    // The command table, in its order. A command without an execute handler has no behaviour.
+    static const Row rows[] = {
+        {"actFileUpDate", "ファイル", "更新(&U)", "F5", -1, &M::actFileUpDateExecute, nullptr},
+        {"actFileSave", "ファイル", "上書き保存+更新(&S)", "Ctrl+S", 3, &M::actFileSaveExecute,
+         &M::actFileSaveUpdate},
+        {"actCancel", "", "キャンセル", "Esc", 0, nullptr, nullptr},
+        {"actFileExit", "ファイル", "終了(&X)", "Alt+F4", 1, &M::actFileExitExecute, nullptr},
+        {"actFileOpen", "ファイル", "開く(&O)...", "", 2, &M::actFileOpenExecute, nullptr},
+        {"actOptTextColor", "オプション", "テキスト色の設定(&T)...", "", 6, nullptr, nullptr},
+        {"actOptSetting", "オプション", "設定(&S)...", "", 8, nullptr, nullptr},
+        {"actOptFontCtrl", "オプション", "フォントの設定(&F)...", "", 7, &M::actOptFontCtrlExecute, nullptr},
+        {"actOptBackColor", "オプション", "背景色の設定(&B)...", "", 6, nullptr, nullptr},
+        {"actOptWordWrap", "オプション", "右端で折り返す(&W)", "", 9, &M::actOptWordWrapExecute,
+         &M::actOptWordWrapUpdate},
+        {"actOptHelp", "オプション", "ヘルプ(&H)...", "F1", -1, &M::actOptHelpExecute, nullptr},
+        {"actEditCopy", "編集", "コピー(&C)", "Ctrl+C", 10, &M::actEditCopyExecute, &M::actEditCopyUpdate},
+        {"actEditCut", "編集", "切り取り(&X)", "Ctrl+X", 11, &M::actEditCutExecute, &M::actEditCutUpdate},
+        {"actEditPaste", "編集", "貼りつけ(&P)", "Ctrl+V", 13, &M::actEditPasteExecute, nullptr},
+        {"actEditDelete", "編集", "削除(&D)", "", 12, &M::actEditDeleteExecute, &M::actEditDeleteUpdate},
+        {"actEditSelectAll", "編集", "全て選択(&A)", "Ctrl+A", -1, &M::actEditSelectAllExecute, nullptr},
+        {"actEditFind", "編集", "検索(&F)...", "Ctrl+F", -1, nullptr, nullptr},
+        {"actEditReplace", "編集", "置換(&R)...", "Ctrl+R", -1, nullptr, nullptr},
+        {"actEditUndo", "編集", "元に戻す(&U)", "Ctrl+Z", 15, &M::actEditUndoExecute, &M::actEditUndoUpdate},
+        {"actAbout", "オプション", "バージョン情報(&A)...", "", -1, nullptr, nullptr},
+        {"actEditFindNext", "編集", "次を検索(&N)", "F3", -1, nullptr, nullptr},
+        {"actBtnMinimize", "ボタン", "-", "", -1, &M::actBtnMinimizeExecute, nullptr},
+        {"actBtnMaximized", "ボタン", "□", "", -1, nullptr, nullptr},
+        {"actOptOpenFolder", "オプション", "カレントフォルダを開く(&D)", "", -1, &M::actOptOpenFolderExecute,
+         nullptr},
+        {"actShowListView", "", "リストビューを表示する(&L)", "", -1, &M::actShowListViewExecute,
+         &M::actShowListViewUpdate},
+    };
+    for (const Row& r : rows) {
+        auto c = std::make_unique<CommandEntry>();
+        c->name = QString::fromLatin1(r.name);
+        c->category = QString::fromUtf8(r.category);
+        c->caption = QString::fromUtf8(r.caption);
+        c->key = QString::fromLatin1(r.key);
+        c->picture = r.picture;
+        c->executeHandler = r.execute;
+        c->updateHandler = r.update;
+        c->action = new QAction(c->caption, this);
+        c->action->setObjectName(c->name);
+        if (c->picture >= 0) c->action->setIcon(ImageList1(c->picture));
+        if (!c->executeHandler) c->action->setEnabled(false);
+        CommandEntry* raw = c.get();
+        connect(c->action, &QAction::triggered, this, [this, raw] { execute(*raw); });
+        m_commands.push_back(std::move(c));
+    }
+    Command(QStringLiteral("actBtnMinimize"))->setToolTip(QStringLiteral("最小化"));
+    Command(QStringLiteral("actBtnMaximized"))->setToolTip(QStringLiteral("最大化／元に戻す"));
+    Command(QStringLiteral("actOptWordWrap"))->setCheckable(true);
+    Command(QStringLiteral("actShowListView"))->setCheckable(true);
+}
+
+QAction* TfrmMain::Command(const QString& name) const {
+    for (const auto& c : m_commands)
+        if (c->name == name) return c->action;
+    return nullptr;
+}
+
+void TfrmMain::bindKey(const QString& key, QAction* action, bool inMenu) {
+    QKeySequence seq(key, QKeySequence::PortableText);
+    if (seq.isEmpty()) return;
+    m_keys.push_back({seq[0].toCombined(), action, inMenu});
+}
+
+// A menu item bound to a command shows the command's caption, key and picture unless it has its own.
+QAction* TfrmMain::addItem(QMenu* menu, const QString& commandName, const QString& ownCaption,
+                           int ownPicture) {
+    CommandEntry* c = nullptr;
+    for (auto& e : m_commands)
+        if (e->name == commandName) c = e.get();
+    Q_ASSERT(c);
+    QAction* a = c->action;
+    QString caption = ownCaption.isEmpty() ? c->caption : ownCaption;
+    if (!c->key.isEmpty())
+        caption += QLatin1Char('\t') + QKeySequence(c->key).toString(QKeySequence::NativeText);
+    a->setText(caption);
+    if (ownPicture >= 0) a->setIcon(ImageList1(ownPicture));
+    menu->addAction(a);
+    bindKey(c->key, a, true);
+    return a;
+}
+
+QAction* TfrmMain::addOwnItem(QMenu* menu, const QString& caption, const QString& key, int picture,
+                              std::function<void()> handler) {
+    QString text = caption;
+    if (!key.isEmpty()) text += QLatin1Char('\t') + QKeySequence(key).toString(QKeySequence::NativeText);
+    auto* a = new QAction(text, this);
+    if (picture >= 0) a->setIcon(ImageList1(picture));
+    connect(a, &QAction::triggered, this, [this, handler] { guarded(handler); });
+    menu->addAction(a);
+    bindKey(key, a, true);
+    return a;
+}
+
+void TfrmMain::createMenus() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    auto named = [](QAction* a, const char* name) {
+        a->setObjectName(QString::fromLatin1(name));
+        return a;
+    };
+
+    File1 = bar->addMenu(QStringLiteral("ファイル(&F)"));
+    File1->setObjectName(QStringLiteral("File1"));
+    named(addOwnItem(File1, QStringLiteral("新規作成(&N)"), {}, -1, [this] { N10Click(); }), "N10");
+    named(File1->addSeparator(), "N8");
+    QAction* open1 = addItem(File1, QStringLiteral("actFileOpen"));
+    open1->setText(open1->text() + QLatin1Char('\t') + QKeySequence(QStringLiteral("Ctrl+O")).toString());
+    bindKey(QStringLiteral("Ctrl+O"), open1, true);
+    named(File1->addSeparator(), "N1");
+    addItem(File1, QStringLiteral("actFileSave"), QStringLiteral("上書き保存(&S)"));
+    named(addOwnItem(File1, QStringLiteral("名前を付けて保存(&A)"), {}, -1, [this] { SaveAs1Click(); }),
+          "SaveAs1");
+    named(File1->addSeparator(), "N2");
+    addItem(File1, QStringLiteral("actFileExit"));
+    connect(File1, &QMenu::aboutToShow, this, [this] { guarded([this] { File1Click(); }); });
+
+    QMenu* edit = bar->addMenu(QStringLiteral("編集(&E)"));
+    edit->setObjectName(QStringLiteral("Edit1"));
+    addItem(edit, QStringLiteral("actEditUndo"), {}, 8);
+    named(edit->addSeparator(), "N9");
+    addItem(edit, QStringLiteral("actEditCut"), {}, 9);
+    addItem(edit, QStringLiteral("actEditCopy"), {}, 12);
+    addItem(edit, QStringLiteral("actEditPaste"), {}, 11);
+    addItem(edit, QStringLiteral("actEditDelete"), {}, 10);
+    addItem(edit, QStringLiteral("actEditSelectAll"));
+    named(edit->addSeparator(), "N11");
+    addItem(edit, QStringLiteral("actEditFind"))->setVisible(false);
+    addItem(edit, QStringLiteral("actEditReplace"))->setVisible(false);
+    named(edit->addSeparator(), "N12")->setVisible(false);
+    addItem(edit, QStringLiteral("actOptOpenFolder"));
+
+    QMenu* settings = bar->addMenu(QStringLiteral("設定(&S)"));
+    settings->setObjectName(QStringLiteral("S1"));
+    addItem(settings, QStringLiteral("actOptSetting"), {}, 14);
+    named(settings->addSeparator(), "N3");
+    addItem(settings, QStringLiteral("actOptFontCtrl"));
+    addItem(settings, QStringLiteral("actOptBackColor"));
+    named(settings->addSeparator(), "N4");
+    addItem(settings, QStringLiteral("actOptWordWrap"), {}, 8);
+
+    mnuIndex = bar->addMenu(QStringLiteral("インデックス(&I)"));
+    mnuIndex->setObjectName(QStringLiteral("mnuIndex"));
+    mnuIndex->setEnabled(false);
+
+    QMenu* show = bar->addMenu(QStringLiteral("表示(&V)"));
+    show->setObjectName(QStringLiteral("Show1"));
+    named(addOwnItem(show, QStringLiteral("前のインデックスへ移動(&P)"), QStringLiteral("Alt+Up"), 16,
+                     [this] { GoPrevEntry(); }),
+          "P2");
+    named(addOwnItem(show, QStringLiteral("次のインデックスへ移動(&N)"), QStringLiteral("Alt+Down"), 15,
+                     [this] { GoNextEntry(); }),
+          "N5");
+    named(show->addSeparator(), "N6");
+    addItem(show, QStringLiteral("actShowListView"));
+    named(show->addSeparator(), "N7");
+    addItem(show, QStringLiteral("actFileUpDate"));
+
+    QMenu* help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
+    help->setObjectName(QStringLiteral("Help2"));
+    addItem(help, QStringLiteral("actAbout"));
+    addItem(help, QStringLiteral("actOptHelp"));
+
+    // Keys of commands that no menu item offers.
+    for (const auto& c : m_commands) {
+        bool inMenu = false;
+        for (const KeyBinding& k : m_keys) inMenu = inMenu || k.action == c->action;
+        if (!inMenu) bindKey(c->key, c->action, false);
+    }
+    for (QMenu* m : {File1, edit, settings, mnuIndex, show, help})
+        connect(m, &QMenu::aboutToShow, this, &TfrmMain::UpdateCommands);
+}
+
+void TfrmMain::UpdateCommands() {
+    for (auto& c : m_commands)
+        if (c->updateHandler) (this->*(c->updateHandler))(c->action);
+}
+
+void TfrmMain::guarded(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const UserError& e) {
+        ShowErrorBox(this, e.message());
+    } catch (const std::exception& e) {
+        ShowErrorBox(this, QString::fromUtf8(e.what()));
+    }
+}
+
+void TfrmMain::execute(CommandEntry& c) {
+    if (c.updateHandler) (this->*(c.updateHandler))(c.action);
+    if (!c.action->isEnabled() || !c.executeHandler) return;
+    guarded([this, &c] { (this->*(c.executeHandler))(); });
+}
+
+bool TfrmMain::RunCommand(const QString& name) {
+    for (auto& c : m_commands) {
+        if (c->name != name) continue;
+        if (c->updateHandler) (this->*(c->updateHandler))(c->action);
+        if (!c->action->isEnabled() || !c->executeHandler) return false;
+        execute(*c);
+        return true;
+    }
+    return false;
+}
+
+// Menu keys first (hidden and disabled items included: a match consumes the key), then the keys of
+// commands no menu offers, which a disabled command leaves to the focused control.
+bool TfrmMain::dispatchKey(QKeyEvent* e) {
+    const int combined = QKeyCombination(e->modifiers() & ~Qt::KeypadModifier, Qt::Key(e->key())).toCombined();
+    for (const bool menuPass : {true, false}) {
+        for (const KeyBinding& k : m_keys) {
+            if (k.inMenu != menuPass || k.key != combined) continue;
+            QAction* a = k.action;
+            CommandEntry* c = nullptr;
+            for (auto& cmd : m_commands)
+                if (cmd->action == a) c = cmd.get();
+            if (c) {
+                if (c->updateHandler) (this->*(c->updateHandler))(a);
+                if (!a->isEnabled() || !c->executeHandler) {
+                    if (menuPass) return true;
+                    continue;
+                }
+                execute(*c);
+                return true;
+            }
+            if (a->isEnabled()) a->trigger();
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* e) {
+    auto* w = qobject_cast<QWidget*>(watched);
+    const bool ours = w && w->window() == this;
+    switch (e->type()) {
+        case QEvent::ShortcutOverride:
+        case QEvent::KeyPress: {
+            if (!ours || QApplication::activePopupWidget() || QApplication::activeModalWidget()) break;
+            auto* ke = static_cast<QKeyEvent*>(e);
+            // One decision per key: the override pass claims it, the press runs it.
+            if (e->type() == QEvent::ShortcutOverride) {
+                const int combined =
+                    QKeyCombination(ke->modifiers() & ~Qt::KeypadModifier, Qt::Key(ke->key())).toCombined();
+                for (const KeyBinding& k : m_keys)
+                    if (k.key == combined) {
+                        e->accept();
+                        break;
+                    }
+                break;
+            }
+            if (dispatchKey(ke)) return true;
+            break;
+        }
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+            if (w && w->window() == this) {
+                auto* de = static_cast<QDragMoveEvent*>(e);
+                if (de->mimeData()->hasUrls()) {
+                    de->acceptProposedAction();
+                    return true;
+                }
+            }
+            break;
+        case QEvent::Drop:
+            if (w && w->window() == this) {
+                auto* de = static_cast<QDropEvent*>(e);
+                const QList<QUrl> urls = de->mimeData()->urls();
+                if (!urls.isEmpty()) {
+                    de->acceptProposedAction();
+                    const QString path = urls.first().toLocalFile();
+                    guarded([this, path] { openFileDropped(path); });
+                    return true;
+                }
+            }
+            break;
+        default:
+            break;
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
+void TfrmMain::openFileDropped(const QString& path) {
+    if (!path.isEmpty()) OpenDocument(path);
+}
+
+void TfrmMain::Startup(const QStringList& arguments) {
+    guarded([this, &arguments] {
+        if (!arguments.isEmpty()) {
+            const QString first = arguments.first();
+            if (!first.isEmpty()) {
+                QFileInfo info(first);
+                if (info.exists() && info.isFile()) OpenDocument(first);
+                return;
+            }
+        }
+        if (StartUpIndex >= 0 && StartUpIndex < RegisteredFiles.size())
+            OpenDocument(RegisteredFiles.at(StartUpIndex));
+    });
+}
+
+void TfrmMain::closeEvent(QCloseEvent* e) {
+    // The settings are written first and always; a failure is reported and the close goes on.
+    try {
+        SaveSettings();
+    } catch (const std::exception& ex) {
+        ShowErrorBox(this, QString::fromUtf8(ex.what()));
+    }
+    if (!Modified()) {
+        e->accept();
+        return;
+    }
+    const Answer a = Confirm(this, QStringLiteral("文書は変更されています。保存しますか？"));
+    if (a == Answer::Cancel) {
+        e->ignore();
+        return;
+    }
+    if (a == Answer::Yes) {
+        bool saved = false;
+        guarded([this, &saved] {
+            actFileSaveExecute();
+            saved = !Modified();
+        });
+        if (!saved) {
+            e->ignore();
+            return;
+        }
+        ShowMessage(this, QStringLiteral("ファイルを保存しました。"));
+    }
+    e->accept();
+}
+
+}  // namespace oruvan

@@ -1,0 +1,207 @@
+#pragma once
+// The main window: layout, menus and command table, the index views, caret tracking, the settings it
+// holds and the open document.
+#include <QAction>
+#include <QMainWindow>
+#include <QStringList>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "outline/IndexEntry.h"
+#include "outline/TitleMarks.h"
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QListView;
+class QMenu;
+class QSplitter;
+class QStatusBar;
+class QFileDialog;
+
+namespace oruvan {
+
+class TextView;
+class IndexModel;
+
+// A menu item with the two fields the File menu and the Index menu use.
+class TMenuItem2 : public QAction {
+    Q_OBJECT
+public:
+    using QAction::QAction;
+    QString FilePath;
+    int EntryNumber = 0;
+};
+
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    struct Paths {
+        QString settingsFile;  // the INI file
+        QString programFile;   // the executable, for the help command
+        QString programDir;    // base of relative registered paths
+    };
+
+    explicit TfrmMain(Paths paths, QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    // Start-up after the window is shown: the first document, then the hint delay.
+    void Startup(const QStringList& arguments);
+
+    // Index building and views.
+    void UpdateIndex();
+    void RebuildIndex();
+    void SelectEntry(int n);
+    int CurrentEntry() const;
+    int EntryCount() const;
+    void SuspendIndexRebuild() { IndexRebuildSuspended = true; }
+    void ResumeIndexRebuild();
+    int RebuildCount() const { return m_rebuildCount; }
+
+    // Navigation and caret tracking.
+    int EntryLine(int n) const;
+    void JumpToEntry(int n);
+    void GoPrevEntry();
+    void GoNextEntry();
+    void TrackCaret();
+    void SetStatusText(const QString& text);
+    QString StatusText() const;
+
+    // Settings held by the window.
+    void LoadSettings();
+    void SaveSettings();
+    void SetWordWrap(bool on);
+    bool GetListViewVisible() const;
+    void SetListViewVisible(bool on);
+    void SetNextPageMenuIsHead(bool on);
+    void SetIgnoreHeadSpaces(bool on);
+    void SetCaptionIncludingTitleMark(bool on);
+    int DropDownCount() const;
+    void SetDropDownCount(int n);
+
+    // The document.
+    void OpenDocument(const QString& path);
+    void SaveDocumentTo(const QString& path);
+    void SetDocumentFileName(const QString& path);
+    bool Modified() const;
+    void SetUnmodified();
+
+    // Runs a command as its key or menu item would: refresh, then execute when enabled.
+    bool RunCommand(const QString& name);
+    QAction* Command(const QString& name) const;
+    // Runs every command's update handler (idle time and menu opening).
+    void UpdateCommands();
+
+    TextView* memo = nullptr;
+    QComboBox* cmbMain = nullptr;
+    QListView* ListBox1 = nullptr;
+    QMenu* mnuIndex = nullptr;
+    QMenu* File1 = nullptr;
+    QTimer* Timer1 = nullptr;
+
+    oruvan::TitleMarkList TitleMarkList;
+    QStringList RegisteredFiles;
+    QString DocumentFileName;
+    bool WordWrap = false;
+    bool NextPageMenuIsHead = false;
+    bool CaptionIncludingTitleMark = false;
+    bool IgnoreHeadSpaces = false;
+    bool IndexRebuildSuspended = false;
+    int StartUpIndex = -1;
+
+    const Paths& paths() const { return m_paths; }
+    // Stands in for the file dialogs (tests): given true for Save As, returns the chosen path or "".
+    std::function<QString(bool save)> m_fileChooser;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    struct CommandEntry;
+    void createControls();
+    void createCommands();
+    void createMenus();
+    QAction* addItem(QMenu* menu, const QString& commandName, const QString& ownCaption = {},
+                     int ownPicture = -2);
+    QAction* addOwnItem(QMenu* menu, const QString& caption, const QString& key, int picture,
+                        std::function<void()> handler);
+    void bindKey(const QString& key, QAction* action, bool inMenu);
+    bool dispatchKey(QKeyEvent* e);
+    void execute(CommandEntry& c);
+    // Runs a handler, showing an error it raises in the error box.
+    void guarded(const std::function<void()>& handler);
+
+    void FillIndexLists();
+    void FitListBoxExtent();
+    void BuildIndexMenu();
+    void fillIndexPage(QMenu* menu, int page);
+    void cmbMainChange();
+    void ListBox1Click();
+    void IndexMenuItemClick(TMenuItem2* sender);
+    void Timer1Timer();
+    void RichEdit1Change();
+    HeadingRules headingRules() const;
+
+    bool askToSave();
+    QString chooseFile(bool save);
+    QString resolvePath(const QString& path) const;
+    void File1Click();
+    void openFileDropped(const QString& path);
+
+    // Command handlers.
+    void actFileUpDateExecute();
+    void actFileSaveExecute();
+    void actFileExitExecute();
+    void actFileOpenExecute();
+    void actOptFontCtrlExecute();
+    void actOptWordWrapExecute();
+    void actOptWordWrapUpdate(QAction* a);
+    void actOptHelpExecute();
+    void actEditCopyExecute();
+    void actEditCutExecute();
+    void actEditPasteExecute();
+    void actEditDeleteExecute();
+    void actEditSelectAllExecute();
+    void actEditUndoExecute();
+    void actEditCopyUpdate(QAction* a);
+    void actEditCutUpdate(QAction* a);
+    void actEditDeleteUpdate(QAction* a);
+    void actEditUndoUpdate(QAction* a);
+    void actBtnMinimizeExecute();
+    void actOptOpenFolderExecute();
+    void actShowListViewExecute();
+    void actShowListViewUpdate(QAction* a);
+    void actFileSaveUpdate(QAction* a);
+    void N10Click();
+    void SaveAs1Click();
+
+    Paths m_paths;
+    QFrame* Panel1 = nullptr;
+    QSplitter* m_topSplitter = nullptr;
+    QSplitter* m_bodySplitter = nullptr;
+    QLabel* m_status = nullptr;
+    IndexModel* m_comboModel = nullptr;
+    IndexModel* m_listModel = nullptr;
+    std::vector<std::unique_ptr<CommandEntry>> m_commands;
+    struct KeyBinding {
+        int key;
+        QAction* action;
+        bool inMenu;
+    };
+    std::vector<KeyBinding> m_keys;
+    std::shared_ptr<const std::string> m_indexedText;
+    std::shared_ptr<const std::string> m_savedText;
+    bool m_saveEnabled = true;
+    bool m_selecting = false;
+    int m_rebuildCount = 0;
+    int m_dropDownCount = 16;
+    int m_listWidth = 121;
+    QString m_openDir;
+    QString m_saveDir;
+};
+
+}  // namespace oruvan

@@ -1,0 +1,317 @@
+// The main window's document, the settings it holds, and its edit and view commands.
+#include <QApplication>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QListView>
+#include <QMenu>
+#include <QProcess>
+#include <QScreen>
+#include <QSplitter>
+#include <QUrl>
+
+#include "app/Cp932Text.h"
+#include "app/ImageList.h"
+#include "app/MessageBoxes.h"
+#include "app/NvFileUtils.h"
+#include "app/TextView.h"
+#include "app/UserError.h"
+#include "app/untMain.h"
+#include "platform/IniFile.h"
+#include "settings/NvGeomUtils.h"
+#include "settings/SettingsRecord.h"
+
+namespace oruvan {
+
+namespace {
+const QString kCaptionPrefix = QStringLiteral("Oruvan 1.5 - ");
+const QStringList kFileFilters = {QStringLiteral("テキストファイル (*.txt)"), QStringLiteral("全てのファイル (*)")};
+
+std::string nativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+}  // namespace
+
+// ---- settings ----
+
+void TfrmMain::LoadSettings() {
+    SuspendIndexRebuild();
+    IniFile ini(nativePath(m_paths.settingsFile));
+    SettingsRecord current = DefaultSettings();
+    const QRect frame = frameGeometry();
+    current.left = frame.left();
+    current.top = frame.top();
+    current.width = frame.width();
+    current.height = frame.height();
+    current.dropDownCount = cmbMain->maxVisibleItems();
+    const SettingsRecord s = ReadSettings(ini, current);
+
+    const QSize margins = frame.size() - size();
+    FormRect r{s.left, s.top, s.width, s.height};
+    move(r.left, r.top);
+    resize(std::max(r.width - margins.width(), minimumWidth()), std::max(r.height - margins.height(), minimumHeight()));
+    r = {pos().x(), pos().y(), frameGeometry().width(), frameGeometry().height()};
+    r.width = s.width;
+    r.height = s.height;
+    const QSize screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(1024, 768);
+    KeepFormOnScreen(r, screen.width(), screen.height());
+    FitFormToScreen(r, screen.width(), screen.height());
+    move(r.left, r.top);
+    resize(std::max(r.width - margins.width(), minimumWidth()), std::max(r.height - margins.height(), minimumHeight()));
+
+    RegisteredFiles.clear();
+    for (const std::string& f : s.registeredFiles) RegisteredFiles.append(FromCp932(f));
+    cmbMain->setMaxVisibleItems(std::max(1, s.dropDownCount));
+    m_dropDownCount = s.dropDownCount;
+    SetWordWrap(s.wordWrap);
+    SetListViewVisible(s.listViewVisible);
+    StartUpIndex = s.startUpIndex;
+    memo->SetFontName(FromCp932(s.fontName));
+    memo->SetFontSize(s.fontSize);
+    TitleMarksFromText(s.titleMarks, TitleMarkList);
+    SetNextPageMenuIsHead(s.nextPageMenuIsHead);
+    SetIgnoreHeadSpaces(s.ignoreHeadSpaces);
+    SetCaptionIncludingTitleMark(s.captionIncludingTitleMark);
+    ResumeIndexRebuild();
+}
+
+void TfrmMain::SaveSettings() {
+    SettingsRecord s;
+    for (const QString& f : RegisteredFiles) s.registeredFiles.push_back(ToCp932(f));
+    s.fontName = ToCp932(memo->FontName());
+    s.fontSize = memo->FontSize();
+    s.dropDownCount = m_dropDownCount;
+    s.startUpIndex = StartUpIndex;
+    s.titleMarks = TitleMarksToText(TitleMarkList);
+    s.listViewVisible = GetListViewVisible();
+    s.wordWrap = WordWrap;
+    s.nextPageMenuIsHead = NextPageMenuIsHead;
+    s.ignoreHeadSpaces = IgnoreHeadSpaces;
+    s.captionIncludingTitleMark = CaptionIncludingTitleMark;
+    const QRect frame = frameGeometry();
+    s.left = frame.left();
+    s.top = frame.top();
+    s.width = frame.width();
+    s.height = frame.height();
+    IniFile ini(nativePath(m_paths.settingsFile));
+    try {
+        WriteSettings(ini, s);
+    } catch (const IniWriteError&) {
+        throw UserError(QStringLiteral("%1 に書き込めません").arg(m_paths.settingsFile));
+    }
+}
+
+void TfrmMain::SetWordWrap(bool on) {
+    WordWrap = on;
+    memo->SetWordWrap(on);
+}
+
+bool TfrmMain::GetListViewVisible() const { return m_listWidth > 1; }
+
+void TfrmMain::SetListViewVisible(bool on) {
+    m_listWidth = on ? frameGeometry().width() / 3 : 1;
+    const int total = std::max(m_bodySplitter->width(), frameGeometry().width());
+    m_bodySplitter->setSizes({m_listWidth, std::max(0, total - m_listWidth - m_bodySplitter->handleWidth())});
+}
+
+void TfrmMain::SetNextPageMenuIsHead(bool on) {
+    NextPageMenuIsHead = on;
+    UpdateIndex();
+}
+
+void TfrmMain::SetIgnoreHeadSpaces(bool on) {
+    IgnoreHeadSpaces = on;
+    UpdateIndex();
+}
+
+void TfrmMain::SetCaptionIncludingTitleMark(bool on) {
+    CaptionIncludingTitleMark = on;
+    UpdateIndex();
+}
+
+int TfrmMain::DropDownCount() const { return m_dropDownCount; }
+
+void TfrmMain::SetDropDownCount(int n) {
+    m_dropDownCount = n;
+    cmbMain->setMaxVisibleItems(std::max(1, n));
+}
+
+// ---- the document ----
+
+QString TfrmMain::resolvePath(const QString& path) const { return ResolveAgainst(m_paths.programDir, path); }
+
+void TfrmMain::SetDocumentFileName(const QString& path) {
+    DocumentFileName = path;
+    const QString caption = kCaptionPrefix + FileNamePart(path);
+    setWindowTitle(caption);
+    SetApplicationTitle(caption);
+}
+
+bool TfrmMain::Modified() const {
+    // The document's own text, not its display lines: wrapping never counts as a change.
+    const std::string_view text = memo->Utf8Buffer();
+    if (!m_savedText) return !text.empty();
+    return *m_savedText != text;
+}
+
+void TfrmMain::SetUnmodified() {
+    const std::string_view text = memo->Utf8Buffer();
+    if (m_indexedText && *m_indexedText == text)
+        m_savedText = m_indexedText;
+    else
+        m_savedText = std::make_shared<const std::string>(text);
+}
+
+// Yes saves (through Save As for a document without a name); false means the caller stops.
+bool TfrmMain::askToSave() {
+    if (!Modified()) return true;
+    const Answer a = Confirm(this, QStringLiteral("文書は変更されています。保存しますか？"));
+    if (a == Answer::Cancel) return false;
+    if (a == Answer::Yes) {
+        if (DocumentFileName.isEmpty())
+            SaveAs1Click();
+        else if (m_saveEnabled)
+            SaveDocumentTo(DocumentFileName);
+        return !Modified();
+    }
+    return true;
+}
+
+void TfrmMain::OpenDocument(const QString& path) {
+    m_saveEnabled = true;
+    const QString real = resolvePath(path);
+    if (!QFileInfo(real).isFile()) {
+        ShowMessage(this, path + QLatin1Char('\n') + QStringLiteral("ファイルは存在しないか、開けません"));
+        return;
+    }
+    if (!askToSave()) return;
+    // Read first: a failed read changes nothing, so no later Save can write the wrong text there.
+    memo->LoadFromFile(real);
+    SetDocumentFileName(path);
+    SetUnmodified();
+    actFileUpDateExecute();
+}
+
+void TfrmMain::SaveDocumentTo(const QString& path) {
+    m_saveEnabled = true;
+    SetDocumentFileName(path);
+    memo->SaveToFile(resolvePath(path));
+    SetUnmodified();
+    actFileUpDateExecute();
+}
+
+void TfrmMain::N10Click() {
+    if (!askToSave()) return;
+    SetDocumentFileName(QString());
+    memo->Clear();
+    m_savedText = std::make_shared<const std::string>();
+    UpdateIndex();
+    m_saveEnabled = false;
+}
+
+void TfrmMain::actFileUpDateExecute() { UpdateIndex(); }
+
+void TfrmMain::actFileSaveUpdate(QAction* a) { a->setEnabled(m_saveEnabled); }
+
+void TfrmMain::actFileSaveExecute() {
+    if (DocumentFileName.isEmpty())
+        SaveAs1Click();
+    else
+        SaveDocumentTo(DocumentFileName);
+}
+
+void TfrmMain::actFileExitExecute() { close(); }
+
+QString TfrmMain::chooseFile(bool save) {
+    if (m_fileChooser) return m_fileChooser(save);
+    QFileDialog dialog(this, save ? QStringLiteral("ファイルを保存する") : QStringLiteral("ファイルを開く"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setNameFilters(kFileFilters);
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    QString& dir = save ? m_saveDir : m_openDir;
+    if (!dir.isEmpty()) dialog.setDirectory(dir);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    dir = dialog.directory().absolutePath();
+    return dialog.selectedFiles().first();
+}
+
+void TfrmMain::actFileOpenExecute() {
+    const QString path = chooseFile(false);
+    if (!path.isEmpty()) OpenDocument(path);
+}
+
+void TfrmMain::SaveAs1Click() {
+    const QString path = chooseFile(true);
+    if (!path.isEmpty()) SaveDocumentTo(path);
+}
+
+// ---- the File menu's registered files ----
+
+void TfrmMain::File1Click() {
+    for (QAction* a : File1->actions())
+        if (qobject_cast<TMenuItem2*>(a)) {
+            File1->removeAction(a);
+            delete a;
+        }
+    const QString current = resolvePath(DocumentFileName);
+    for (const QString& path : RegisteredFiles) {
+        auto* item = new TMenuItem2(QStringLiteral("  ") + FileNamePart(path), File1);
+        item->FilePath = path;
+        const QString real = resolvePath(path);
+        const bool exists = !path.isEmpty() && QFileInfo(real).isFile();
+        item->setEnabled(exists);
+        if (exists && SameFilePath(real, current)) item->setIcon(ImageList1(5));
+        connect(item, &QAction::triggered, this, [this, item] {
+            const QString p = item->FilePath;
+            guarded([this, p] { OpenDocument(p); });
+        });
+        const QList<QAction*> actions = File1->actions();
+        File1->insertAction(actions.size() > 3 ? actions.at(3) : nullptr, item);
+    }
+}
+
+// ---- edit and view commands ----
+
+void TfrmMain::actEditUndoExecute() { memo->Undo(); }
+void TfrmMain::actEditUndoUpdate(QAction* a) { a->setEnabled(memo->CanUndo()); }
+void TfrmMain::actEditCutExecute() { memo->CutToClipboard(); }
+void TfrmMain::actEditCutUpdate(QAction* a) { a->setEnabled(memo->HasSelection()); }
+void TfrmMain::actEditCopyExecute() { memo->CopyToClipboard(); }
+void TfrmMain::actEditCopyUpdate(QAction* a) { a->setEnabled(memo->HasSelection()); }
+void TfrmMain::actEditPasteExecute() { memo->PasteFromClipboard(); }
+void TfrmMain::actEditDeleteExecute() { memo->SetSelText({}); }
+void TfrmMain::actEditDeleteUpdate(QAction* a) { a->setEnabled(memo->HasSelection()); }
+void TfrmMain::actEditSelectAllExecute() { memo->SelectAll(); }
+
+void TfrmMain::actOptFontCtrlExecute() {
+    bool ok = false;
+    const QFont f = QFontDialog::getFont(&ok, memo->Font(), this, QString(), QFontDialog::DontUseNativeDialog);
+    if (ok) memo->SetFont(f);
+}
+
+void TfrmMain::actOptWordWrapExecute() { SetWordWrap(!Command(QStringLiteral("actOptWordWrap"))->isChecked()); }
+void TfrmMain::actOptWordWrapUpdate(QAction* a) { a->setChecked(WordWrap); }
+
+void TfrmMain::actShowListViewExecute() {
+    QAction* a = Command(QStringLiteral("actShowListView"));
+    a->setChecked(!a->isChecked());
+    SetListViewVisible(a->isChecked());
+}
+
+void TfrmMain::actShowListViewUpdate(QAction* a) { a->setChecked(GetListViewVisible()); }
+
+void TfrmMain::actOptHelpExecute() {
+    QProcess::startDetached(m_paths.programFile, {QStringLiteral("readme.txt")}, m_paths.programDir);
+}
+
+void TfrmMain::actOptOpenFolderExecute() {
+    const QString folder = DocumentFileName.isEmpty() ? m_paths.programDir
+                                                      : QFileInfo(resolvePath(DocumentFileName)).absolutePath();
+    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+}
+
+void TfrmMain::actBtnMinimizeExecute() { showMinimized(); }
+
+}  // namespace oruvan

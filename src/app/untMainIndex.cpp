@@ -1,0 +1,211 @@
+// The main window's index: building it into the two views and the Index menu, jumping to a heading,
+// and following the caret.
+#include <QComboBox>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <algorithm>
+
+#include "app/Cp932Text.h"
+#include "app/IndexModel.h"
+#include "app/TextView.h"
+#include "app/untMain.h"
+#include "outline/HeadingScanner.h"
+#include "outline/IndexMenuLayout.h"
+
+namespace oruvan {
+
+HeadingRules TfrmMain::headingRules() const {
+    HeadingRules rules;
+    rules.marks = TitleMarkList;
+    rules.ignoreHeadSpaces = IgnoreHeadSpaces;
+    rules.captionIncludingTitleMark = CaptionIncludingTitleMark;
+    return rules;
+}
+
+void TfrmMain::UpdateIndex() {
+    update();
+    if (!IndexRebuildSuspended) RebuildIndex();
+}
+
+void TfrmMain::ResumeIndexRebuild() {
+    IndexRebuildSuspended = false;
+    UpdateIndex();
+}
+
+void TfrmMain::RebuildIndex() {
+    ++m_rebuildCount;
+    FillIndexLists();
+    FitListBoxExtent();
+    BuildIndexMenu();
+}
+
+void TfrmMain::FillIndexLists() {
+    const std::string_view text = memo->Utf8Buffer();
+    Index entries = ScanHeadingsUtf8(text, headingRules());
+    m_listModel->setEntries({});
+    m_comboModel->setEntries(std::move(entries));
+    m_listModel->setEntries(m_comboModel->entries());
+    SelectEntry(0);
+    // The saved text is usually the same bytes: share one copy rather than hold two.
+    if (m_savedText && *m_savedText == text)
+        m_indexedText = m_savedText;
+    else
+        m_indexedText = std::make_shared<const std::string>(text);
+}
+
+int TfrmMain::EntryCount() const { return m_comboModel->rowCount(); }
+
+void TfrmMain::SelectEntry(int n) {
+    m_selecting = true;
+    if (n < 0 || n >= EntryCount()) {
+        cmbMain->setCurrentIndex(-1);
+        ListBox1->selectionModel()->clear();
+    } else {
+        cmbMain->setCurrentIndex(n);
+        const QModelIndex index = m_listModel->index(n);
+        ListBox1->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        ListBox1->scrollTo(index);
+    }
+    m_selecting = false;
+}
+
+int TfrmMain::CurrentEntry() const { return cmbMain->currentIndex(); }
+
+void TfrmMain::FitListBoxExtent() {
+    const QFontMetrics fm(ListBox1->font());
+    int w = 0;
+    for (const IndexEntry& e : m_listModel->entries()) w = std::max(w, fm.horizontalAdvance(FromCp932(e.text)));
+    m_listModel->setRowSize(QSize(w, 12));
+}
+
+void TfrmMain::BuildIndexMenu() {
+    mnuIndex->setEnabled(true);
+    if (EntryCount() == 0) {
+        mnuIndex->setEnabled(false);
+        return;
+    }
+    // Page submenus are children of mnuIndex; clearing the actions alone would leave them behind.
+    const QList<QMenu*> pages = mnuIndex->findChildren<QMenu*>(QString(), Qt::FindDirectChildrenOnly);
+    mnuIndex->clear();
+    qDeleteAll(pages);
+    fillIndexPage(mnuIndex, 0);
+}
+
+// Pages are filled when first opened, so a rebuild costs one page whatever the size of the index.
+void TfrmMain::fillIndexPage(QMenu* menu, int page) {
+    const Index& entries = m_comboModel->entries();
+    const int n = static_cast<int>(entries.size());
+    for (const IndexMenuItem& item : IndexMenuPage(n, page, NextPageMenuIsHead)) {
+        switch (item.kind) {
+            case IndexMenuItem::Separator:
+                menu->addSeparator();
+                break;
+            case IndexMenuItem::PageItem: {
+                auto* sub = new QMenu(mnuIndex);
+                auto* a = new TMenuItem2(FromCp932(kNextPageCaption), menu);
+                a->setMenu(sub);
+                menu->addAction(a);
+                const int next = page + 1;
+                connect(sub, &QMenu::aboutToShow, this, [this, sub, next] {
+                    if (sub->actions().isEmpty()) fillIndexPage(sub, next);
+                });
+                break;
+            }
+            case IndexMenuItem::Entry: {
+                const std::string& text = entries[static_cast<std::size_t>(item.entry)].text;
+                auto* a = new TMenuItem2(FromCp932(ShortenMenuCaption(text)), menu);
+                a->EntryNumber = item.entry;
+                if (IsSeparatorCaption(text)) {
+                    a->setSeparator(true);
+                } else {
+                    connect(a, &QAction::triggered, this, [this, a] { guarded([this, a] { IndexMenuItemClick(a); }); });
+                }
+                menu->addAction(a);
+                break;
+            }
+        }
+    }
+}
+
+void TfrmMain::IndexMenuItemClick(TMenuItem2* sender) {
+    cmbMain->setCurrentIndex(sender->EntryNumber);
+    cmbMainChange();
+}
+
+void TfrmMain::cmbMainChange() {
+    SelectEntry(CurrentEntry());
+    JumpToEntry(-1);
+}
+
+void TfrmMain::ListBox1Click() {
+    const QModelIndex current = ListBox1->selectionModel()->currentIndex();
+    SelectEntry(current.isValid() ? current.row() : -1);
+    JumpToEntry(-1);
+}
+
+int TfrmMain::EntryLine(int n) const {
+    const Index& entries = m_comboModel->entries();
+    if (entries.empty()) return 0;
+    n = std::clamp(n, 0, static_cast<int>(entries.size()) - 1);
+    return entries[static_cast<std::size_t>(n)].line;
+}
+
+void TfrmMain::JumpToEntry(int n) {
+    if (n < 0) n = CurrentEntry();
+    const int line = EntryLine(n);
+    memo->SetCaretToLineStart(line);
+    memo->ScrollLineToTop(line);
+    TrackCaret();
+}
+
+void TfrmMain::GoPrevEntry() {
+    cmbMain->setCurrentIndex(CurrentEntry() - 1);
+    JumpToEntry(-1);
+}
+
+// On the last heading the view stays there rather than wrapping to the first one.
+void TfrmMain::GoNextEntry() {
+    cmbMain->setCurrentIndex(std::min(CurrentEntry() + 1, EntryCount() - 1));
+    JumpToEntry(-1);
+}
+
+void TfrmMain::TrackCaret() {
+    int ln, col, docLine;
+    if (WordWrap) {
+        // The display row and the column within it, for the selection's start.
+        ln = memo->CaretDisplayLine();
+        col = memo->CaretDisplayColumn();
+        docLine = memo->SelectionStartLine();
+    } else {
+        ln = docLine = memo->SelectionEndLine();
+        col = memo->SelectionEndColumn();
+    }
+    SetStatusText(QStringLiteral("%1行: %2列").arg(ln + 1).arg(col + 1));
+    const Index& entries = m_comboModel->entries();
+    auto after = std::upper_bound(entries.begin(), entries.end(), docLine,
+                                  [](int l, const IndexEntry& e) { return l < e.line; });
+    const int b = static_cast<int>(after - entries.begin()) - 1;
+    if (b >= 0) SelectEntry(b);
+}
+
+void TfrmMain::SetStatusText(const QString& text) { m_status->setText(text); }
+
+QString TfrmMain::StatusText() const { return m_status->text(); }
+
+void TfrmMain::RichEdit1Change() {
+    Timer1->stop();
+    Timer1->start();
+    TrackCaret();
+}
+
+void TfrmMain::Timer1Timer() {
+    Timer1->stop();
+    const std::string_view text = memo->Utf8Buffer();
+    if (m_indexedText && *m_indexedText == text) return;
+    if (IndexRebuildSuspended) m_indexedText = std::make_shared<const std::string>(text);
+    UpdateIndex();
+    TrackCaret();
+}
+
+}  // namespace oruvan

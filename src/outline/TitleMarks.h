@@ -1,0 +1,31 @@
+#pragma once
+// Heading recognition: the title mark list, its one-line comma text, and the heading test.
+// All strings are cp932 byte strings; lengths count bytes.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace oruvan {
+
+using TitleMarkList = std::vector<std::string>;
+
+// The rules one heading test reads: the marks (first match decides) and the two index options.
+struct HeadingRules {
+    TitleMarkList marks;
+    bool ignoreHeadSpaces = true;
+    bool captionIncludingTitleMark = false;
+};
+
+// The default comma text "//@,--,■" (■ is 0x81 0xA1).
+extern const char* const kDefaultTitleMarksText;
+
+// True when `line` is a heading; then *indexText receives its index text (tabs as two spaces).
+bool IsTitleLine(std::string_view line, const HeadingRules& rules, std::string* indexText);
+
+// Parses the comma text of the settings into a list (replacing its contents).
+void TitleMarksFromText(std::string_view text, TitleMarkList& list);
+TitleMarkList TitleMarksFromText(std::string_view text);
+// Writes the comma text of a list.
+std::string TitleMarksToText(const TitleMarkList& list);
+
+}  // namespace oruvan

@@ -1,0 +1,73 @@
+#pragma once
+// Shift-JIS (cp932) helpers: the lead-byte test and a byte-faithful converter to and from UTF-8.
+//
+// The text view holds UTF-8; the documents are cp932 bytes. Every cp932 byte string converts to valid
+// UTF-8 and back to the very same bytes, with one exception handled by the caller: codes that share one
+// Unicode character with another code (NEC row 13 and the IBM extensions, e.g. 0x8790 and 0x81E0) come
+// back as the canonical code. IsCanonicalRun() tells a caller which text needs its original bytes kept.
+//
+// Bytes that are not valid cp932 (0x80, 0xA0, 0xFD-0xFF, a lead byte with a bad trail byte, an
+// unassigned double-byte code, a lone lead byte at the end) become one code point each in
+// U+10FF00..U+10FFFF ("raw byte" code points), which converts back to the byte itself.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace oruvan {
+
+// Shift-JIS lead bytes: 0x81-0x9F and 0xE0-0xFC.
+inline bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+constexpr char32_t kRawByteBase = 0x10FF00;
+inline bool IsRawByteCodePoint(char32_t c) { return c >= kRawByteBase && c <= kRawByteBase + 0xFF; }
+
+// Converts cp932 bytes to UTF-8, appending to out. Line breaks are left as they are.
+void Cp932ToUtf8(std::string_view cp932, std::string& out);
+std::string Cp932ToUtf8(std::string_view cp932);
+
+// Converts UTF-8 to cp932, appending to out. Raw-byte code points give their byte; a character cp932
+// cannot encode gives '?'; bytes that are not valid UTF-8 are copied as they are.
+void Utf8ToCp932(std::string_view utf8, std::string& out);
+std::string Utf8ToCp932(std::string_view utf8);
+
+// True when every double-byte code in the cp932 text converts back to itself (no NEC/IBM duplicate).
+bool IsCanonicalRun(std::string_view cp932);
+
+// The cp932 length of a UTF-8 text, as Utf8ToCp932 would produce it, without building it.
+std::size_t Cp932Length(std::string_view utf8);
+
+// The UTF-8 byte offset within utf8 at which `cp932Offset` cp932 bytes have been consumed. An offset
+// that falls inside a double-byte character stops before that character; past the end gives utf8.size().
+std::size_t Utf8OffsetOfCp932(std::string_view utf8, std::size_t cp932Offset);
+
+// True when a Unicode code point can enter the view: cp932 encodes it, or it is a raw-byte code point.
+// Only characters some cp932 code decodes to count: the system converter's one-way fallbacks (U+00A5 to
+// 0x5C, U+2014 to 0x815C and the like) would not survive saving and reloading, so they give '?'.
+bool IsCp932Encodable(char32_t c);
+
+// False when the system converter has no CP932 module: every byte other than ASCII then decodes as a
+// raw byte (still saved back unchanged), and the caller should tell the user.
+bool IsCp932ConverterAvailable();
+
+// Streaming decoder for loading large files in chunks, turning CR LF, lone CR and lone LF into LF in the
+// same pass. Holds back a trailing lead byte until the next chunk (or the last one); a trailing CR gives
+// its LF at once and remembers to drop an LF that starts the next chunk. Any split of the input into
+// chunks gives the same output as decoding it whole.
+class Cp932Decoder {
+public:
+    // Appends the UTF-8 of `in` to out. Pass last = true with the final chunk (possibly empty).
+    void decode(std::string_view in, bool last, std::string& out);
+    // Zero-based line numbers (counted in breaks seen so far) that hold a non-canonical code.
+    const std::vector<std::size_t>& nonCanonicalLines() const { return m_nonCanonicalLines; }
+    std::size_t linesSeen() const { return m_line; }
+
+private:
+    std::string m_pending;
+    bool m_afterCr = false;
+    std::size_t m_line = 0;
+    std::vector<std::size_t> m_nonCanonicalLines;
+};
+
+}  // namespace oruvan
