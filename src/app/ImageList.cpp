@@ -3,9 +3,18 @@
 #include <QString>
 #include <vector>
 
+// The pictures live in the static GUI library's resources, which must be registered by hand.
+static void initResources() { Q_INIT_RESOURCE(oruvan); }
+
 namespace oruvan {
 
+void InitResources() {
+    static const bool done = (initResources(), true);
+    (void)done;
+}
+
 QIcon ImageList1(int n) {
+    InitResources();
     static const std::vector<QIcon> icons = [] {
         std::vector<QIcon> v;
         for (int i = 0; i <= 16; ++i)

@@ -1,0 +1,50 @@
+#include "app/AppSetup.h"
+
+#include "app/ImageList.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QProxyStyle>
+#include <QTranslator>
+
+namespace oruvan {
+
+namespace {
+// Hints appear 100 ms after the pointer comes to rest, for the whole application.
+class HintDelayStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override {
+        if (hint == SH_ToolTip_WakeUpDelay) return 100;
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
+}  // namespace
+
+void SetupApplication(QApplication& app) {
+    InitResources();
+    QApplication::setApplicationName(QStringLiteral("Oruvan"));
+    QApplication::setApplicationVersion(QStringLiteral("1.5"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/oruvan.xpm")));
+
+    const QString translations = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const char* name : {"qtbase_ja", "qscintilla_ja"}) {
+        auto* t = new QTranslator(&app);
+        if (t->load(QString::fromLatin1(name), translations))
+            QApplication::installTranslator(t);
+        else
+            delete t;
+    }
+    // The stored face names stay the Windows ones; an installed Japanese face draws them.
+    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"),
+                               {QStringLiteral("IPAPGothic"), QStringLiteral("VL PGothic"),
+                                QStringLiteral("Noto Sans CJK JP")});
+    QFont::insertSubstitutions(QStringLiteral("ＭＳ ゴシック"),
+                               {QStringLiteral("IPAGothic"), QStringLiteral("VL Gothic"),
+                                QStringLiteral("Noto Sans Mono CJK JP")});
+    QApplication::setStyle(new HintDelayStyle);
+}
+
+}  // namespace oruvan

@@ -1,0 +1,21 @@
+#pragma once
+// Window placement rules applied to the geometry read from the settings file, before the window's
+// minimum size. Divisions truncate toward zero.
+
+namespace oruvan {
+
+struct FormRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// Moves the window back to the screen's left or top edge when at least half of it lies off the screen
+// (to the right, below or to the left), or when its top is above the screen.
+void KeepFormOnScreen(FormRect& form, int screenWidth, int screenHeight);
+
+// Clamps the size to 0..screen size.
+void FitFormToScreen(FormRect& form, int screenWidth, int screenHeight);
+
+}  // namespace oruvan

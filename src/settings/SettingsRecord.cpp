@@ -1,0 +1,116 @@
+#include "settings/SettingsRecord.h"
+
+#include <algorithm>
+
+#include "outline/TitleMarks.h"
+#include "platform/IniFile.h"
+
+namespace oruvan {
+
+namespace {
+
+constexpr const char* kForm = "Form";
+constexpr const char* kFiles = "Files";
+constexpr const char* kSetting = "Setting";
+constexpr const char* kFont = "Font";
+
+}  // namespace
+
+bool SettingsRecord::operator==(const SettingsRecord& o) const {
+    return left == o.left && top == o.top && width == o.width && height == o.height &&
+           registeredFiles == o.registeredFiles && dropDownCount == o.dropDownCount &&
+           wordWrap == o.wordWrap && listViewVisible == o.listViewVisible && startUpIndex == o.startUpIndex &&
+           fontName == o.fontName && fontSize == o.fontSize && titleMarks == o.titleMarks &&
+           nextPageMenuIsHead == o.nextPageMenuIsHead && ignoreHeadSpaces == o.ignoreHeadSpaces &&
+           captionIncludingTitleMark == o.captionIncludingTitleMark;
+}
+
+SettingsRecord DefaultSettings() {
+    SettingsRecord s;
+    s.left = 272;
+    s.top = 125;
+    s.width = 423;
+    s.height = 340;
+    s.dropDownCount = 16;
+    s.wordWrap = false;
+    s.listViewVisible = true;
+    s.startUpIndex = -1;
+    s.fontName = "\x82\x6c\x82\x72 \x82\x6f\x83\x53\x83\x56\x83\x62\x83\x4e";  // ＭＳ Ｐゴシック
+    s.fontSize = 9;
+    s.titleMarks = kDefaultTitleMarksText;
+    s.nextPageMenuIsHead = true;
+    s.ignoreHeadSpaces = true;
+    s.captionIncludingTitleMark = false;
+    return s;
+}
+
+SettingsRecord ReadSettings(IniFile& ini, const SettingsRecord& defaults) {
+    // One look at the file for all the reads, not one per key. Reads hold no writes, so ending the
+    // batch never writes and cannot throw.
+    struct ReadBatch {
+        IniFile& ini;
+        explicit ReadBatch(IniFile& i) : ini(i) { ini.beginBatch(); }
+        ~ReadBatch() { ini.endBatch(); }
+    } batch(ini);
+    SettingsRecord s;
+    s.left = ini.readInteger(kForm, "Left", defaults.left);
+    s.top = ini.readInteger(kForm, "Top", defaults.top);
+    s.width = ini.readInteger(kForm, "Width", defaults.width);
+    s.height = ini.readInteger(kForm, "Hegiht", defaults.height);
+
+    const int count = std::min(ini.readInteger(kFiles, "Count", 0), kMaxRegisteredFiles);
+    if (count > 0) s.registeredFiles.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i)
+        s.registeredFiles.push_back(ini.readString(kFiles, std::to_string(i), ""));
+
+    s.dropDownCount = ini.readInteger(kSetting, "DropDownCount", defaults.dropDownCount);
+    s.wordWrap = ini.readBool(kSetting, "WordWrap", defaults.wordWrap);
+    s.listViewVisible = ini.readBool(kSetting, "ListViewVisible", defaults.listViewVisible);
+    s.startUpIndex = ini.readInteger(kSetting, "StartUpIndex", defaults.startUpIndex);
+    s.fontName = ini.readString(kFont, "Name", defaults.fontName);
+    s.fontSize = ini.readInteger(kFont, "Size", defaults.fontSize);
+    s.titleMarks = ini.readString(kSetting, "TitleMarks", defaults.titleMarks);
+    s.nextPageMenuIsHead = ini.readBool(kSetting, "NextPageMenuIsHead", defaults.nextPageMenuIsHead);
+    s.ignoreHeadSpaces = ini.readBool(kSetting, "IgnoreHeadSpaces", defaults.ignoreHeadSpaces);
+    s.captionIncludingTitleMark =
+        ini.readBool(kSetting, "CaptionIncludingTitleMark", defaults.captionIncludingTitleMark);
+    return s;
+}
+
+void WriteSettings(IniFile& ini, const SettingsRecord& s) {
+    ini.beginBatch();
+    try {
+        const int count = static_cast<int>(s.registeredFiles.size());
+        ini.writeInteger(kFiles, "Count", count);
+        for (int i = 0; i < count; ++i)
+            ini.writeString(kFiles, std::to_string(i), s.registeredFiles[static_cast<std::size_t>(i)]);
+        ini.writeString(kFont, "Name", s.fontName);
+        ini.writeInteger(kFont, "Size", s.fontSize);
+        ini.writeInteger(kSetting, "DropDownCount", s.dropDownCount);
+        ini.writeInteger(kSetting, "StartUpIndex", s.startUpIndex);
+        ini.writeString(kSetting, "TitleMarks", s.titleMarks);
+        ini.writeBool(kSetting, "ListViewVisible", s.listViewVisible);
+        ini.writeBool(kSetting, "WordWrap", s.wordWrap);
+        ini.writeBool(kSetting, "NextPageMenuIsHead", s.nextPageMenuIsHead);
+        ini.writeBool(kSetting, "IgnoreHeadSpaces", s.ignoreHeadSpaces);
+        ini.writeBool(kSetting, "CaptionIncludingTitleMark", s.captionIncludingTitleMark);
+        ini.writeInteger(kForm, "Left", s.left);
+        ini.writeInteger(kForm, "Top", s.top);
+        ini.writeInteger(kForm, "Width", s.width);
+        ini.writeInteger(kForm, "Hegiht", s.height);
+    } catch (...) {
+        ini.cancelBatch();
+        throw;
+    }
+    ini.endBatch();
+}
+
+std::string SettingsFileNameFor(const std::string& exePath) {
+    const std::size_t slash = exePath.rfind('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t dot = exePath.rfind('.');
+    if (dot != std::string::npos && dot > nameStart) return exePath.substr(0, dot) + ".ini";
+    return exePath + ".ini";
+}
+
+}  // namespace oruvan

@@ -1,0 +1,51 @@
+#pragma once
+// Every value the settings file holds, the designed defaults, and the order in which they are read and
+// written. Strings are cp932.
+#include <string>
+#include <vector>
+
+namespace oruvan {
+
+class IniFile;
+
+struct SettingsRecord {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    std::vector<std::string> registeredFiles;
+    int dropDownCount = 0;
+    bool wordWrap = false;
+    bool listViewVisible = false;
+    int startUpIndex = -1;
+    std::string fontName;
+    int fontSize = 0;
+    std::string titleMarks;  // comma text
+    bool nextPageMenuIsHead = false;
+    bool ignoreHeadSpaces = false;
+    bool captionIncludingTitleMark = false;
+
+    bool operator==(const SettingsRecord& o) const;
+    bool operator!=(const SettingsRecord& o) const { return !(*this == o); }
+};
+
+// A corrupt Count could ask for billions of entries; a real list never comes near this.
+constexpr int kMaxRegisteredFiles = 100000;
+
+// The window's designed values: what a start without a settings file shows.
+SettingsRecord DefaultSettings();
+
+// Reads every key, each with its value in `defaults` as the default. The Files entries are read up to
+// Count (at most kMaxRegisteredFiles); an absent entry reads as empty text.
+SettingsRecord ReadSettings(IniFile& ini, const SettingsRecord& defaults);
+
+// Writes every key in the saved order. All writes form one batch: the first one reaches the disk at once,
+// so a file that cannot be written fails before anything else; the rest follow in one disk write at the
+// end. Throws IniWriteError.
+void WriteSettings(IniFile& ini, const SettingsRecord& settings);
+
+// The executable's path with its extension replaced by ".ini"; a name without one (a leading dot does not
+// start an extension) gets ".ini" appended.
+std::string SettingsFileNameFor(const std::string& exePath);
+
+}  // namespace oruvan

@@ -1,0 +1,47 @@
+# Shared by the end-to-end tests: a private Xvfb display and small helpers around xdotool.
+# Usage: source lib.sh; start_display; ... ; (cleanup runs on exit)
+set -euo pipefail
+E2E_TMP=$(mktemp -d)
+XVFB_PID=""
+cleanup() {
+  [ -n "${APP_PID:-}" ] && kill "$APP_PID" 2>/dev/null || true
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+  rm -rf "$E2E_TMP"
+}
+trap cleanup EXIT
+
+start_display() {
+  local fifo="$E2E_TMP/displayfd"
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  local n=""
+  read -r -t 10 n <"$fifo" || true
+  [ -n "$n" ] || { echo "Xvfb did not start" >&2; exit 1; }
+  export DISPLAY=":$n"
+  export QT_QPA_PLATFORM=xcb
+}
+
+# wait_window PID: prints the id of the process's visible window once it is mapped.
+wait_window() {
+  local pid=$1 w=""
+  for _ in $(seq 1 100); do
+    w=$(xdotool search --onlyvisible --pid "$pid" --name . 2>/dev/null | head -n 1 || true)
+    [ -n "$w" ] && { echo "$w"; return 0; }
+    sleep 0.1
+  done
+  echo "no window for pid $pid" >&2
+  return 1
+}
+
+# wait_exit PID SECONDS: waits for the process to end, prints its exit status.
+wait_exit() {
+  local pid=$1 secs=$2
+  for _ in $(seq 1 $((secs * 10))); do
+    kill -0 "$pid" 2>/dev/null || { wait "$pid"; echo $?; return 0; }
+    sleep 0.1
+  done
+  echo "timeout"
+}
+
+fail() { echo "FAIL: $*" >&2; exit 1; }

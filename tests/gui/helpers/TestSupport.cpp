@@ -1,0 +1,69 @@
+#include "helpers/TestSupport.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTest>
+
+#include "app/AppSetup.h"
+#include "platform/Cp932.h"
+
+namespace oruvan::test {
+
+void SetupTestApplication() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    SetupApplication(*qApp);
+}
+
+MessageBoxRecorder::MessageBoxRecorder() {
+    m_previous = SetMessageBoxHandler([this](MessageKind kind, const QString& caption, const QString& text) {
+        m_shown.push_back({kind, caption, text});
+        if (kind != MessageKind::Confirmation) return Answer::Ok;
+        if (m_answers.empty()) return Answer::Cancel;
+        Answer a = m_answers.front();
+        m_answers.erase(m_answers.begin());
+        return a;
+    });
+}
+
+MessageBoxRecorder::~MessageBoxRecorder() { SetMessageBoxHandler(m_previous); }
+
+Sandbox::Sandbox() { m_dir.setAutoRemove(true); }
+
+TfrmMain::Paths Sandbox::paths() const {
+    TfrmMain::Paths p;
+    p.programDir = dir();
+    p.programFile = path(QStringLiteral("oruvan"));
+    p.settingsFile = path(QStringLiteral("oruvan.ini"));
+    return p;
+}
+
+QString Sandbox::writeFile(const QString& name, const std::string& bytes) const {
+    const QString p = path(name);
+    QFile f(p);
+    if (!f.open(QIODevice::WriteOnly)) qFatal("cannot write test file");
+    f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    return p;
+}
+
+std::string Sandbox::readFile(const QString& name) const {
+    QFile f(name.startsWith(QLatin1Char('/')) ? name : path(name));
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    const QByteArray b = f.readAll();
+    return std::string(b.constData(), static_cast<std::size_t>(b.size()));
+}
+
+std::unique_ptr<TfrmMain> Sandbox::makeWindow(bool show) const {
+    auto w = std::make_unique<TfrmMain>(paths());
+    if (show) {
+        w->show();
+        w->activateWindow();
+        if (!QTest::qWaitForWindowExposed(w.get())) qWarning("window not exposed");
+    }
+    return w;
+}
+
+std::string Sjis(const char* utf8) { return Utf8ToCp932(utf8); }
+
+}  // namespace oruvan::test

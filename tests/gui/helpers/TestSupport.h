@@ -1,0 +1,59 @@
+#pragma once
+// Shared by the window tests: a main window living in a private temporary folder, a recording double
+// for the message boxes, and cp932 file helpers.
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/MessageBoxes.h"
+#include "app/untMain.h"
+
+namespace oruvan::test {
+
+// The application setup every GUI test needs (translations, fonts, resources); call from initTestCase.
+void SetupTestApplication();
+
+// Records every message box and answers confirmations from a queue (Cancel when it runs dry).
+class MessageBoxRecorder {
+public:
+    struct Shown {
+        MessageKind kind;
+        QString caption;
+        QString text;
+    };
+    MessageBoxRecorder();
+    ~MessageBoxRecorder();
+    void answer(Answer a) { m_answers.push_back(a); }
+    const std::vector<Shown>& shown() const { return m_shown; }
+    void clear() { m_shown.clear(); }
+
+private:
+    std::vector<Shown> m_shown;
+    std::vector<Answer> m_answers;
+    MessageBoxHandler m_previous;
+};
+
+// A folder standing in for the program's folder: settings file "oruvan.ini", program "oruvan".
+class Sandbox {
+public:
+    Sandbox();
+    QString dir() const { return m_dir.path(); }
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    TfrmMain::Paths paths() const;
+    // Writes raw bytes (cp932 text) to a file in the folder and returns its path.
+    QString writeFile(const QString& name, const std::string& bytes) const;
+    std::string readFile(const QString& name) const;
+    // A main window on this folder, shown and ready for input.
+    std::unique_ptr<TfrmMain> makeWindow(bool show = true) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// cp932 bytes of a UTF-8 literal, for writing test documents.
+std::string Sjis(const char* utf8);
+
+}  // namespace oruvan::test

@@ -1,0 +1,235 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/IniFile.h"
+#include "settings/SettingsRecord.h"
+
+namespace oruvan {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SettingsRecordTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string tmpl = (fs::temp_directory_path() / "oruvan-settings-XXXXXX").string();
+        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+        m_dir = tmpl;
+        m_path = (m_dir / "oruvan.ini").string();
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(m_dir, ec);
+    }
+    void writeFile(const std::string& text) const {
+        std::ofstream out(m_path, std::ios::binary | std::ios::trunc);
+        out << text;
+    }
+    std::string readFile() const {
+        std::ifstream in(m_path, std::ios::binary);
+        std::ostringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    SettingsRecord readFromFile(const std::string& text, const SettingsRecord& defaults = DefaultSettings()) {
+        writeFile(text);
+        IniFile ini(m_path);
+        return ReadSettings(ini, defaults);
+    }
+
+    fs::path m_dir;
+    std::string m_path;
+};
+
+SettingsRecord SampleSettings() {
+    SettingsRecord s;
+    s.left = -20;
+    s.top = 30;
+    s.width = 800;
+    s.height = 600;
+    s.registeredFiles = {"/home/u/a.txt", "", "\x95\x5c.txt", " padded "};
+    s.dropDownCount = 8;
+    s.wordWrap = true;
+    s.listViewVisible = false;
+    s.startUpIndex = 2;
+    s.fontName = "IPAGothic";
+    s.fontSize = 12;
+    s.titleMarks = "#,*";
+    s.nextPageMenuIsHead = false;
+    s.ignoreHeadSpaces = false;
+    s.captionIncludingTitleMark = true;
+    return s;
+}
+
+TEST_F(SettingsRecordTest, NoFileGivesDesignedValues) {
+    IniFile ini(m_path);
+    const SettingsRecord s = ReadSettings(ini, DefaultSettings());
+    EXPECT_EQ(s, DefaultSettings());
+    EXPECT_TRUE(s.registeredFiles.empty());
+    // The cp932 bytes of "ＭＳ Ｐゴシック" and "//@,--,■".
+    EXPECT_EQ(s.fontName, "\x82\x6c\x82\x72\x20\x82\x6f\x83\x53\x83\x56\x83\x62\x83\x4e");
+    EXPECT_EQ(s.titleMarks, "//@,--,\x81\xa1");
+    EXPECT_FALSE(fs::exists(m_path));
+}
+
+TEST_F(SettingsRecordTest, RoundTrip) {
+    {
+        IniFile ini(m_path);
+        WriteSettings(ini, SampleSettings());
+    }
+    IniFile ini(m_path);
+    EXPECT_EQ(ReadSettings(ini, DefaultSettings()), SampleSettings());
+}
+
+TEST_F(SettingsRecordTest, FileWrittenFromNothingHasSavedOrder) {
+    SettingsRecord s = SampleSettings();
+    s.registeredFiles = {"a", "b"};
+    IniFile ini(m_path);
+    WriteSettings(ini, s);
+    EXPECT_EQ(readFile(),
+              "[Files]\r\nCount=2\r\n0=a\r\n1=b\r\n"
+              "[Font]\r\nName=IPAGothic\r\nSize=12\r\n"
+              "[Setting]\r\nDropDownCount=8\r\nStartUpIndex=2\r\nTitleMarks=#,*\r\nListViewVisible=0\r\n"
+              "WordWrap=1\r\nNextPageMenuIsHead=0\r\nIgnoreHeadSpaces=0\r\nCaptionIncludingTitleMark=1\r\n"
+              "[Form]\r\nLeft=-20\r\nTop=30\r\nWidth=800\r\nHegiht=600\r\n");
+}
+
+TEST_F(SettingsRecordTest, ExistingFileKeepsOrderUnknownAndStaleKeys) {
+    writeFile(
+        "; my settings\n[form]\nhegiht=1\nleft=2\nExtra=keep\n\n"
+        "[Files]\nCount=5\n0=a\n1=b\n2=c\n3=d\n4=e\n");
+    SettingsRecord s = DefaultSettings();
+    s.registeredFiles = {"x", "y"};
+    {
+        IniFile ini(m_path);
+        WriteSettings(ini, s);
+    }
+    EXPECT_EQ(readFile(),
+              "; my settings\n[form]\nhegiht=340\r\nleft=272\r\nExtra=keep\nTop=125\r\nWidth=423\r\n\n"
+              "[Files]\nCount=2\r\n0=x\r\n1=y\r\n2=c\n3=d\n4=e\n"
+              "[Font]\r\nName=\x82\x6c\x82\x72 \x82\x6f\x83\x53\x83\x56\x83\x62\x83\x4e\r\nSize=9\r\n"
+              "[Setting]\r\nDropDownCount=16\r\nStartUpIndex=-1\r\nTitleMarks=//@,--,\x81\xa1\r\n"
+              "ListViewVisible=1\r\nWordWrap=0\r\nNextPageMenuIsHead=1\r\nIgnoreHeadSpaces=1\r\n"
+              "CaptionIncludingTitleMark=0\r\n");
+    IniFile ini(m_path);
+    EXPECT_EQ(ReadSettings(ini, DefaultSettings()).registeredFiles, (std::vector<std::string>{"x", "y"}));
+}
+
+TEST_F(SettingsRecordTest, ValuesAsStored) {
+    const SettingsRecord s = readFromFile(
+        "[Setting]\nTitleMarks=\nWordWrap=2\nNextPageMenuIsHead=-1\nIgnoreHeadSpaces=yes\n"
+        "CaptionIncludingTitleMark=0x1\nDropDownCount=0\nStartUpIndex=99\n"
+        "[Font]\nSize=big\nName=\n[Form]\nLeft=2000\nTop=-5\nWidth=5000\nHegiht=abc\n");
+    EXPECT_EQ(s.titleMarks, "");
+    EXPECT_TRUE(s.wordWrap);
+    EXPECT_TRUE(s.nextPageMenuIsHead);
+    EXPECT_TRUE(s.ignoreHeadSpaces);
+    EXPECT_TRUE(s.captionIncludingTitleMark);
+    EXPECT_EQ(s.dropDownCount, 0);
+    EXPECT_EQ(s.startUpIndex, 99);
+    EXPECT_EQ(s.fontSize, 9);
+    EXPECT_EQ(s.fontName, "");
+    EXPECT_EQ(s.left, 2000);
+    EXPECT_EQ(s.top, -5);
+    EXPECT_EQ(s.width, 5000);
+    EXPECT_EQ(s.height, 340);
+}
+
+TEST_F(SettingsRecordTest, NonIntegerBooleansGiveTheGivenDefault) {
+    SettingsRecord flipped = DefaultSettings();
+    flipped.wordWrap = !flipped.wordWrap;
+    flipped.listViewVisible = !flipped.listViewVisible;
+    flipped.ignoreHeadSpaces = !flipped.ignoreHeadSpaces;
+    const SettingsRecord s =
+        readFromFile("[Setting]\nWordWrap=yes\nListViewVisible=true\nIgnoreHeadSpaces=\n", flipped);
+    EXPECT_EQ(s.wordWrap, flipped.wordWrap);
+    EXPECT_EQ(s.listViewVisible, flipped.listViewVisible);
+    EXPECT_EQ(s.ignoreHeadSpaces, flipped.ignoreHeadSpaces);
+}
+
+struct CountCase {
+    const char* file;
+    std::vector<std::string> expected;
+};
+
+TEST_F(SettingsRecordTest, FilesReadUpToCount) {
+    const CountCase cases[] = {
+        {"[Files]\nCount=3\n0=a\n", {"a", "", ""}},
+        {"[Files]\nCount=2\n0=a\n1=b\n2=stale\n", {"a", "b"}},
+        {"[Files]\n1=b\n0=a\nCount=2\n", {"a", "b"}},
+        {"[Files]\nCount=0\n0=a\n", {}},
+        {"[Files]\nCount=-4\n0=a\n", {}},
+        {"[Files]\nCount=two\n0=a\n", {}},
+        {"[Files]\n0=a\n", {}},
+    };
+    for (const CountCase& c : cases) EXPECT_EQ(readFromFile(c.file).registeredFiles, c.expected) << c.file;
+}
+
+TEST_F(SettingsRecordTest, HugeCountIsCapped) {
+    const auto start = std::chrono::steady_clock::now();
+    const SettingsRecord s = readFromFile("[Files]\nCount=2147483647\n0=a\n");
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ASSERT_EQ(s.registeredFiles.size(), static_cast<std::size_t>(kMaxRegisteredFiles));
+    EXPECT_EQ(s.registeredFiles[0], "a");
+    EXPECT_EQ(s.registeredFiles[1], "");
+    EXPECT_LT(seconds, 5.0);
+}
+
+TEST_F(SettingsRecordTest, TenThousandFilesRoundTripQuickly) {
+    SettingsRecord s = DefaultSettings();
+    for (int i = 0; i < 10000; ++i)
+        s.registeredFiles.push_back("/home/u/docs/file" + std::to_string(i) + ".txt");
+    const auto start = std::chrono::steady_clock::now();
+    {
+        IniFile ini(m_path);
+        WriteSettings(ini, s);
+    }
+    {
+        IniFile ini(m_path);
+        EXPECT_EQ(ReadSettings(ini, DefaultSettings()), s);
+    }
+    s.registeredFiles[5000] = "changed";
+    {
+        IniFile ini(m_path);
+        WriteSettings(ini, s);
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    IniFile ini(m_path);
+    EXPECT_EQ(ReadSettings(ini, DefaultSettings()), s);
+    // Generous for sanitizer builds; one disk write per key would take far longer.
+    EXPECT_LT(seconds, 5.0);
+}
+
+TEST_F(SettingsRecordTest, UnwritableFileStopsAtFirstKey) {
+    const std::string path = (m_dir / "missing" / "oruvan.ini").string();
+    IniFile ini(path);
+    try {
+        WriteSettings(ini, SampleSettings());
+        FAIL() << "no error";
+    } catch (const IniWriteError& e) {
+        EXPECT_EQ(e.path(), path);
+    }
+    EXPECT_EQ(ReadSettings(ini, DefaultSettings()), DefaultSettings());
+}
+
+TEST(SettingsFileNameTest, ReplacesExtension) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/opt/oruvan/oruvan", "/opt/oruvan/oruvan.ini"},
+        {"/opt/oruvan/oruvan.exe", "/opt/oruvan/oruvan.ini"},
+        {"/opt/a.b.c", "/opt/a.b.ini"},
+        {"/opt/ver1.2/oruvan", "/opt/ver1.2/oruvan.ini"},
+        {"/opt/.oruvan", "/opt/.oruvan.ini"},
+        {"/opt/oruvan.", "/opt/oruvan.ini"},
+        {"oruvan.bin", "oruvan.ini"},
+        {"oruvan", "oruvan.ini"},
+    };
+    for (const auto& [exe, ini] : cases) EXPECT_EQ(SettingsFileNameFor(exe), ini) << exe;
+}
+
+}  // namespace
+}  // namespace oruvan
