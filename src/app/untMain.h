@@ -60,6 +60,7 @@ public:
     void SuspendIndexRebuild() { IndexRebuildSuspended = true; }
     void ResumeIndexRebuild();
     int RebuildCount() const { return m_rebuildCount; }
+    void BuildIndexMenu();
 
     // Navigation and caret tracking.
     int EntryLine(int n) const;
@@ -67,6 +68,7 @@ public:
     void GoPrevEntry();
     void GoNextEntry();
     void TrackCaret();
+    void Timer1Timer();
     void SetStatusText(const QString& text);
     QString StatusText() const;
 
@@ -88,6 +90,7 @@ public:
     void SetDocumentFileName(const QString& path);
     bool Modified() const;
     void SetUnmodified();
+    void N10Click();  // New
 
     // Runs a command as its key or menu item would: refresh, then execute when enabled.
     bool RunCommand(const QString& name);
@@ -137,12 +140,10 @@ private:
 
     void FillIndexLists();
     void FitListBoxExtent();
-    void BuildIndexMenu();
     void fillIndexPage(QMenu* menu, int page);
     void cmbMainChange();
     void ListBox1Click();
     void IndexMenuItemClick(TMenuItem2* sender);
-    void Timer1Timer();
     void RichEdit1Change();
     HeadingRules headingRules() const;
 
@@ -176,7 +177,6 @@ private:
     void actShowListViewExecute();
     void actShowListViewUpdate(QAction* a);
     void actFileSaveUpdate(QAction* a);
-    void N10Click();
     void SaveAs1Click();
 
     Paths m_paths;

@@ -1,0 +1,22 @@
+#pragma once
+// Deterministic cp932 test documents for the benchmarks: a given size, heading count, share of
+// double-byte text and line length, optionally with one very long line.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace oruvan::bench {
+
+struct DocumentSpec {
+    std::size_t bytes = 1 << 20;       // approximate size of the document
+    std::size_t headings = 1000;       // number of heading lines, spread evenly
+    double doubleByteShare = 0.6;      // share of body characters that are double-byte
+    std::size_t lineLength = 80;       // average body line length in bytes
+    std::size_t longLineBytes = 0;     // one extra line of this many bytes in the middle (0: none)
+    std::uint64_t seed = 1;
+};
+
+// The document's bytes, lines ending in CR LF. Headings cycle through the marks "//@", "--" and "■".
+std::string GenerateDocument(const DocumentSpec& spec);
+
+}  // namespace oruvan::bench
