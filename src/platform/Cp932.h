@@ -8,7 +8,10 @@
 //
 // Bytes that are not valid cp932 (0x80, 0xA0, 0xFD-0xFF, a lead byte with a bad trail byte, an
 // unassigned double-byte code, a lone lead byte at the end) become one code point each in
-// U+10FF00..U+10FFFF ("raw byte" code points), which converts back to the byte itself.
+// U+10FF00..U+10FFFF ("raw byte" code points), which converts back to the byte itself. A lead byte with a
+// bad trail byte turns only the lead raw and the next byte is read afresh; an unassigned code such as
+// 0x8540 turns both its bytes raw, so text splits into characters the same way in both directions.
+// The tables come from the system converter (iconv "CP932") on first use.
 #include <cstddef>
 #include <cstdint>
 #include <string>

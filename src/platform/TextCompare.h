@@ -8,7 +8,9 @@ namespace oruvan {
 
 // <0, 0, >0 like strcmp, on the case-folded characters.
 int CompareTextIgnoreCase(std::string_view a, std::string_view b);
-inline bool SameTextIgnoreCase(std::string_view a, std::string_view b) { return CompareTextIgnoreCase(a, b) == 0; }
+inline bool SameTextIgnoreCase(std::string_view a, std::string_view b) {
+    return CompareTextIgnoreCase(a, b) == 0;
+}
 
 // The case-folded (lower-case) form of one cp932 character code: a single byte (0x00-0xFF) or a
 // double-byte code (lead << 8 | trail). Codes without case come back unchanged.

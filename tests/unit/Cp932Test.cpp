@@ -1,0 +1,387 @@
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/Cp932.h"
+
+namespace oruvan {
+namespace {
+
+std::string U(char32_t c) {
+    std::string s;
+    if (c < 0x80) {
+        s += char(c);
+    } else if (c < 0x800) {
+        s += char(0xC0 | c >> 6);
+        s += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        s += char(0xE0 | c >> 12);
+        s += char(0x80 | (c >> 6 & 0x3F));
+        s += char(0x80 | (c & 0x3F));
+    } else {
+        s += char(0xF0 | c >> 18);
+        s += char(0x80 | (c >> 12 & 0x3F));
+        s += char(0x80 | (c >> 6 & 0x3F));
+        s += char(0x80 | (c & 0x3F));
+    }
+    return s;
+}
+std::string Raw(unsigned char b) { return U(kRawByteBase + b); }
+
+// Converts with the system converter; false when it rejects the input.
+bool SystemConvert(const char* to, const char* from, const std::string& in, std::string& out) {
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    out.assign(in.size() * 4 + 16, '\0');
+    char* inPtr = const_cast<char*>(in.data());
+    char* outPtr = &out[0];
+    std::size_t inLeft = in.size(), outLeft = out.size();
+    const bool ok =
+        iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1) && inLeft == 0;
+    out.resize(out.size() - outLeft);
+    iconv_close(cd);
+    return ok;
+}
+
+bool IsValidUtf8(const std::string& s) {
+    std::string ignored;
+    return SystemConvert("UTF-32LE", "UTF-8", s, ignored);
+}
+
+struct ByteCase {
+    const char* name;
+    std::string cp932;
+    std::string utf8;
+};
+
+class Cp932ByteCaseTest : public ::testing::TestWithParam<ByteCase> {};
+
+TEST_P(Cp932ByteCaseTest, DecodesAndRoundTrips) {
+    const ByteCase& c = GetParam();
+    EXPECT_EQ(Cp932ToUtf8(c.cp932), c.utf8) << c.name;
+    EXPECT_EQ(Utf8ToCp932(c.utf8), c.cp932) << c.name;
+    EXPECT_TRUE(IsCanonicalRun(c.cp932)) << c.name;
+    EXPECT_EQ(Cp932Length(c.utf8), c.cp932.size()) << c.name;
+}
+
+const ByteCase kByteCases[] = {
+    {"ascii", "Hello \\ ~ world", "Hello \\ ~ world"},
+    {"nul bytes", std::string("a\0b\0", 4), std::string("a\0b\0", 4)},
+    {"half-width katakana", "\xA1\xB1\xDF", U(0xFF61) + U(0xFF71) + U(0xFF9F)},
+    {"black square", "\x81\xA1", U(0x25A0)},
+    {"hiragana a", "\x82\xA0", U(0x3042)},
+    {"kanji with trail 0x5C", "\x95\x5C\\", U(0x8868) + "\\"},
+    {"user-defined first", "\xF0\x40", U(0xE000)},
+    {"user-defined last", "\xF9\xFC", U(0xE757)},
+    {"invalid single bytes", "\x80\xA0\xFD\xFE\xFF",
+     Raw(0x80) + Raw(0xA0) + Raw(0xFD) + Raw(0xFE) + Raw(0xFF)},
+    {"lead before LF", "\x82\n", Raw(0x82) + "\n"},
+    {"lead before DEL", "\x82\x7F", Raw(0x82) + "\x7F"},
+    {"lead before 0xFD", "\x82\xFD", Raw(0x82) + Raw(0xFD)},
+    {"lead before a pair", "\x82 \x82\xA0", Raw(0x82) + " " + U(0x3042)},
+    {"unassigned code", "\x85\x40", Raw(0x85) + Raw(0x40)},
+    {"looks like UTF-8", "\xEB\x81\x80", Raw(0xEB) + Raw(0x81) + Raw(0x80)},
+    {"lone lead at end", "ab\x82", "ab" + Raw(0x82)},
+    {"lone lead only", "\xFC", Raw(0xFC)},
+    {"line breaks kept", "a\r\nb\rc", "a\r\nb\rc"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Table, Cp932ByteCaseTest, ::testing::ValuesIn(kByteCases));
+
+// Every single byte and every lead x trail pair decodes as the system converter does (raw bytes where
+// it refuses) and converts back to itself, or to the canonical code for a shared character.
+TEST(Cp932Codec, EveryCodeMatchesSystemConverterAndRoundTrips) {
+    ASSERT_TRUE(IsCp932ConverterAvailable());
+    int nonCanonical = 0;
+    for (unsigned first = 0; first < 0x100; ++first) {
+        const bool lead = IsLeadByte(static_cast<unsigned char>(first));
+        for (unsigned second = 0; second < (lead ? 0x100u : 1u); ++second) {
+            std::string bytes(1, char(first));
+            if (lead) bytes += char(second);
+            const std::string utf8 = Cp932ToUtf8(bytes);
+            std::string expected;
+            if (!SystemConvert("UTF-8", "CP932", bytes, expected)) {
+                const bool trail = second >= 0x40 && second <= 0xFC && second != 0x7F;
+                if (!lead)
+                    expected = Raw(first);
+                else if (trail)
+                    expected = Raw(first) + Raw(second);
+                else
+                    expected = Raw(first) + Cp932ToUtf8(std::string(1, char(second)));
+            }
+            ASSERT_EQ(utf8, expected) << std::hex << first << " " << second;
+            const std::string back = Utf8ToCp932(utf8);
+            if (IsCanonicalRun(bytes)) {
+                ASSERT_EQ(back, bytes) << std::hex << first << " " << second;
+            } else {
+                ++nonCanonical;
+                EXPECT_NE(back, bytes);
+                EXPECT_TRUE(IsCanonicalRun(back));
+                EXPECT_EQ(Cp932ToUtf8(back), utf8);
+                std::string systemChoice;
+                ASSERT_TRUE(SystemConvert("CP932", "UTF-8", utf8, systemChoice));
+                EXPECT_EQ(back, systemChoice) << std::hex << first << " " << second;
+            }
+        }
+    }
+    EXPECT_GT(nonCanonical, 300);
+}
+
+TEST(Cp932Codec, SharedCharactersHaveOneCanonicalCode) {
+    struct Shared {
+        std::string a, b;
+        char32_t c;
+    };
+    const Shared shared[] = {
+        {"\x87\x90", "\x81\xE0", 0x2252}, {"\xED\x40", "\xFA\x5C", 0x7E8A}, {"\x87\x54", "\xFA\x4A", 0x2160}};
+    for (const Shared& s : shared) {
+        EXPECT_EQ(Cp932ToUtf8(s.a), U(s.c));
+        EXPECT_EQ(Cp932ToUtf8(s.b), U(s.c));
+        const std::string encoded = Utf8ToCp932(U(s.c));
+        EXPECT_TRUE(encoded == s.a || encoded == s.b) << std::hex << s.c;
+        EXPECT_NE(IsCanonicalRun(s.a), IsCanonicalRun(s.b)) << std::hex << s.c;
+        EXPECT_FALSE(IsCanonicalRun("plain " + (IsCanonicalRun(s.a) ? s.b : s.a) + " text"));
+    }
+}
+
+struct EncodeCase {
+    const char* name;
+    std::string utf8;
+    std::string cp932;
+};
+
+class Utf8ToCp932Test : public ::testing::TestWithParam<EncodeCase> {};
+
+TEST_P(Utf8ToCp932Test, EncodesOrCopies) {
+    const EncodeCase& c = GetParam();
+    EXPECT_EQ(Utf8ToCp932(c.utf8), c.cp932) << c.name;
+    EXPECT_EQ(Cp932Length(c.utf8), c.cp932.size()) << c.name;
+}
+
+const EncodeCase kEncodeCases[] = {
+    {"latin-1 letter", U(0xE9), "?"},
+    {"yen sign has no exact code", U(0xA5), "?"},
+    {"em dash has no exact code", "a" + U(0x2014) + "b", "a?b"},
+    {"emoji", U(0x1F600), "?"},
+    {"raw byte of a valid byte", U(0x10FF41), "A"},
+    {"lone continuation byte", "a\x80z", "a\x80z"},
+    {"invalid lead byte", "\xFF\xFE", "\xFF\xFE"},
+    {"overlong slash", "\xC0\xAF", "\xC0\xAF"},
+    {"surrogate", "\xED\xA0\x80", "\xED\xA0\x80"},
+    {"truncated sequence then text", "\xE3\x81 A", "\xE3\x81 A"},
+    {"truncated at end", "x\xE3", "x\xE3"},
+    {"beyond U+10FFFF", "\xF4\x90\x80\x80", "\xF4\x90\x80\x80"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Table, Utf8ToCp932Test, ::testing::ValuesIn(kEncodeCases));
+
+TEST(Cp932Codec, EncodableCharacters) {
+    const std::pair<char32_t, bool> cases[] = {
+        {0, true},        {U'A', true},     {0x3042, true},    {0xFF61, true},  {0xE000, true},
+        {0xE757, true},   {0xE758, false},  {0xA5, false},     {0xE9, false},   {0x1F600, false},
+        {0x10FF00, true}, {0x10FFFF, true}, {0x10FEFF, false}, {0xD800, false},
+    };
+    for (const auto& [c, encodable] : cases) EXPECT_EQ(IsCp932Encodable(c), encodable) << std::hex << c;
+}
+
+TEST(Cp932Codec, Utf8OffsetStopsBeforeStraddlingCharacter) {
+    const std::string text = "a" + U(0x3042) + "b" + U(0xFF71) + Raw(0x80) + "\xFF" + "c";
+    // cp932 widths: 1 2 1 1 1 1 1; UTF-8 widths: 1 3 1 3 4 1 1.
+    const std::pair<std::size_t, std::size_t> cases[] = {{0, 0}, {1, 1},  {2, 1},  {3, 4},  {4, 5},
+                                                         {5, 8}, {6, 12}, {7, 13}, {8, 14}, {100, 14}};
+    for (const auto& [cp932, utf8] : cases) EXPECT_EQ(Utf8OffsetOfCp932(text, cp932), utf8) << cp932;
+}
+
+// Random cp932-ish bytes, weighted toward the awkward ones.
+std::string RandomBytes(std::mt19937& rng, std::size_t length) {
+    static const unsigned char kAwkward[] = {0x80, 0xA0, 0xFD, 0xFE, 0xFF, 0x81, 0x82, 0x87, 0xEB, 0xED, 0xF0,
+                                             0xFA, 0xFC, 0x40, 0x5C, 0x7F, 0x90, 0xE0, '\r', '\n', 0};
+    std::string s;
+    while (s.size() < length) {
+        const unsigned kind = rng() % 6;
+        if (kind == 0)
+            s += static_cast<char>('a' + rng() % 26);
+        else if (kind == 1)
+            s += static_cast<char>(kAwkward[rng() % sizeof kAwkward]);
+        else if (kind == 2)
+            s += static_cast<char>(rng() % 256);
+        else if (kind == 3)
+            s += "\x82\xA0\x87\x90\x81\xE0";
+        else if (kind == 4)
+            s += "\xEB\x81\x80";
+        else
+            s += static_cast<char>(0xA1 + rng() % 0x3F);
+    }
+    return s;
+}
+
+TEST(Cp932Codec, RandomBytesRoundTrip) {
+    std::mt19937 rng(932);
+    for (int i = 0; i < 3000; ++i) {
+        const std::string bytes = RandomBytes(rng, rng() % 64);
+        const std::string utf8 = Cp932ToUtf8(bytes);
+        ASSERT_TRUE(IsValidUtf8(utf8));
+        const std::string back = Utf8ToCp932(utf8);
+        EXPECT_EQ(Cp932Length(utf8), back.size());
+        if (IsCanonicalRun(bytes)) {
+            ASSERT_EQ(back, bytes) << i;
+        } else {
+            ASSERT_TRUE(IsCanonicalRun(back)) << i;
+            ASSERT_EQ(Cp932ToUtf8(back), utf8) << i;
+        }
+    }
+}
+
+TEST(Cp932Codec, LengthMatchesEncodingOfArbitraryUtf8) {
+    std::mt19937 rng(65001);
+    for (int i = 0; i < 3000; ++i) {
+        std::string text;
+        for (std::size_t n = rng() % 24; n > 0; --n) {
+            if (rng() % 4 == 0)
+                text += static_cast<char>(rng() % 256);
+            else
+                text += U(static_cast<char32_t>(rng() % 3 == 0 ? rng() % 0x110000 : rng() % 0x10000));
+        }
+        const std::string encoded = Utf8ToCp932(text);
+        ASSERT_EQ(Cp932Length(text), encoded.size()) << i;
+        ASSERT_EQ(Utf8OffsetOfCp932(text, encoded.size()), text.size()) << i;
+    }
+}
+
+// The reference result: breaks normalised in the bytes first (CR and LF are never trail bytes), then
+// each line checked on its own.
+struct Loaded {
+    std::string text;
+    std::vector<std::size_t> nonCanonicalLines;
+    std::size_t lines = 0;
+};
+
+Loaded ReferenceLoad(const std::string& bytes) {
+    std::string normalised;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\r') {
+            normalised += '\n';
+            if (i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+        } else {
+            normalised += bytes[i];
+        }
+    }
+    Loaded r;
+    r.text = Cp932ToUtf8(normalised);
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= normalised.size(); ++i) {
+        if (i < normalised.size() && normalised[i] != '\n') continue;
+        if (!IsCanonicalRun(std::string_view(normalised).substr(start, i - start)))
+            r.nonCanonicalLines.push_back(r.lines);
+        if (i < normalised.size()) ++r.lines;
+        start = i + 1;
+    }
+    return r;
+}
+
+Loaded DecodeInChunks(const std::string& bytes, const std::vector<std::size_t>& cuts) {
+    Cp932Decoder decoder;
+    Loaded r;
+    std::size_t from = 0;
+    for (std::size_t cut : cuts) {
+        decoder.decode(std::string_view(bytes).substr(from, cut - from), false, r.text);
+        from = cut;
+    }
+    decoder.decode(std::string_view(bytes).substr(from), true, r.text);
+    r.nonCanonicalLines = decoder.nonCanonicalLines();
+    r.lines = decoder.linesSeen();
+    return r;
+}
+
+void ExpectSameLoad(const Loaded& got, const Loaded& want, const std::string& what) {
+    EXPECT_EQ(got.text, want.text) << what;
+    EXPECT_EQ(got.nonCanonicalLines, want.nonCanonicalLines) << what;
+    EXPECT_EQ(got.lines, want.lines) << what;
+}
+
+TEST(Cp932Decoder, NormalisesBreaks) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"a\r\nb", "a\nb"}, {"a\rb", "a\nb"},
+        {"a\nb", "a\nb"},   {"\r\r\n\n\r", "\n\n\n\n"},
+        {"\n\r", "\n\n"},   {"\x82\r\n", Raw(0x82) + "\n"},
+        {"x\r", "x\n"},     {"", ""},
+    };
+    for (const auto& [bytes, text] : cases) {
+        const Loaded got = DecodeInChunks(bytes, {});
+        EXPECT_EQ(got.text, text);
+        ExpectSameLoad(got, ReferenceLoad(bytes), "whole");
+    }
+}
+
+TEST(Cp932Decoder, EverySingleSplitMatchesWholeDecode) {
+    const std::string samples[] = {
+        "ab\r\ncd\r\n",
+        "\x82\xA0\r\n\x87\x90\r\r\n\x81\xE0\n\x95\x5C",
+        "\x82\r\n\x82",
+        "line\r",
+        "\xEB\x81\x80\x85\x40\r\n\xED\x40",
+    };
+    for (const std::string& s : samples) {
+        const Loaded want = ReferenceLoad(s);
+        ExpectSameLoad(DecodeInChunks(s, {}), want, "whole");
+        for (std::size_t cut = 0; cut <= s.size(); ++cut)
+            ExpectSameLoad(DecodeInChunks(s, {cut}), want, "cut");
+        for (std::size_t cut = 0; cut < s.size(); ++cut)
+            ExpectSameLoad(DecodeInChunks(s, {cut, cut, cut + 1}), want, "byte chunk");
+    }
+}
+
+TEST(Cp932Decoder, RandomSplitsMatchWholeDecode) {
+    std::mt19937 rng(20);
+    for (int i = 0; i < 1500; ++i) {
+        const std::string bytes = RandomBytes(rng, rng() % 200);
+        std::vector<std::size_t> cuts;
+        for (std::size_t n = rng() % 8; n > 0; --n) cuts.push_back(bytes.empty() ? 0 : rng() % bytes.size());
+        std::sort(cuts.begin(), cuts.end());
+        ExpectSameLoad(DecodeInChunks(bytes, cuts), ReferenceLoad(bytes), "random " + std::to_string(i));
+        if (HasFailure()) return;
+    }
+}
+
+TEST(Cp932Codec, Throughput) {
+    std::string sample;
+    while (sample.size() < (8u << 20))
+        sample +=
+            "    int value = compute(42);  // \x82\xA0\x82\xA2\x82\xA4\x95\x5C\x8E\xA6 \xB1\xB2\xB3\r\n"
+            "\x81\x9F\x8F\xCD\x83\x5E\x83\x43\x83\x67\x83\x8B\x81\x40\x93\xFA\x96\x7B\x8C\xEA\r\n";
+    const double mb = double(sample.size()) / (1 << 20);
+    // Second rounds reuse warm buffers, so the figures show the converter rather than page faults.
+    std::string utf8, back, loaded;
+    double decodeRate = 0, encodeRate = 0, loadRate = 0;
+    const auto rate = [mb](auto a, auto b) { return mb / std::chrono::duration<double>(b - a).count(); };
+    for (int round = 0; round < 2; ++round) {
+        utf8.clear();
+        back.clear();
+        loaded.clear();
+        const auto t0 = std::chrono::steady_clock::now();
+        Cp932ToUtf8(sample, utf8);
+        const auto t1 = std::chrono::steady_clock::now();
+        Utf8ToCp932(utf8, back);
+        const auto t2 = std::chrono::steady_clock::now();
+        Cp932Decoder decoder;
+        for (std::size_t at = 0; at < sample.size(); at += 1 << 20)
+            decoder.decode(std::string_view(sample).substr(at, 1 << 20), false, loaded);
+        decoder.decode({}, true, loaded);
+        const auto t3 = std::chrono::steady_clock::now();
+        decodeRate = rate(t0, t1);
+        encodeRate = rate(t1, t2);
+        loadRate = rate(t2, t3);
+    }
+    EXPECT_EQ(back, sample);
+    std::printf("cp932 decode %.0f MB/s, encode %.0f MB/s, chunked load %.0f MB/s\n", decodeRate, encodeRate,
+                loadRate);
+}
+
+}  // namespace
+}  // namespace oruvan
