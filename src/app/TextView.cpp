@@ -2,27 +2,38 @@
 
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFile>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QSaveFile>
 #include <QTimer>
+#include <QWheelEvent>
 #include <algorithm>
-#include <stdexcept>
+#include <cstdio>
 
-#include "platform/Cp932.h"
 #include "app/UserError.h"
+#include "platform/Cp932.h"
 
 namespace oruvan {
 
 namespace {
 
-constexpr int kOriginalMarker = 24;
 constexpr qint64 kChunk = 4 << 20;
+// Offsets far from the caret are found by skipping whole blocks of lines of about this size.
+constexpr std::size_t kScanBlock = 1 << 16;
+
+constexpr int kShift = Qt::SHIFT;
+constexpr int kCtrl = Qt::CTRL;
+constexpr int kAlt = Qt::ALT;
 
 // The edit-control keys a plain text box has; QScintilla's other bindings are dropped.
 struct KeyBinding {
@@ -32,45 +43,113 @@ struct KeyBinding {
 };
 const KeyBinding kKeyBindings[] = {
     {QsciCommand::LineDown, Qt::Key_Down, 0},
-    {QsciCommand::LineDownExtend, Qt::Key_Down | Qt::SHIFT, 0},
+    {QsciCommand::LineDownExtend, Qt::Key_Down | kShift, 0},
     {QsciCommand::LineUp, Qt::Key_Up, 0},
-    {QsciCommand::LineUpExtend, Qt::Key_Up | Qt::SHIFT, 0},
+    {QsciCommand::LineUpExtend, Qt::Key_Up | kShift, 0},
     {QsciCommand::CharLeft, Qt::Key_Left, 0},
-    {QsciCommand::CharLeftExtend, Qt::Key_Left | Qt::SHIFT, 0},
+    {QsciCommand::CharLeftExtend, Qt::Key_Left | kShift, 0},
     {QsciCommand::CharRight, Qt::Key_Right, 0},
-    {QsciCommand::CharRightExtend, Qt::Key_Right | Qt::SHIFT, 0},
-    {QsciCommand::WordLeft, Qt::Key_Left | Qt::CTRL, 0},
-    {QsciCommand::WordLeftExtend, Qt::Key_Left | Qt::CTRL | Qt::SHIFT, 0},
-    {QsciCommand::WordRight, Qt::Key_Right | Qt::CTRL, 0},
-    {QsciCommand::WordRightExtend, Qt::Key_Right | Qt::CTRL | Qt::SHIFT, 0},
+    {QsciCommand::CharRightExtend, Qt::Key_Right | kShift, 0},
+    {QsciCommand::WordLeft, Qt::Key_Left | kCtrl, 0},
+    {QsciCommand::WordLeftExtend, Qt::Key_Left | kCtrl | kShift, 0},
+    {QsciCommand::WordRight, Qt::Key_Right | kCtrl, 0},
+    {QsciCommand::WordRightExtend, Qt::Key_Right | kCtrl | kShift, 0},
     {QsciCommand::HomeDisplay, Qt::Key_Home, 0},
-    {QsciCommand::HomeDisplayExtend, Qt::Key_Home | Qt::SHIFT, 0},
+    {QsciCommand::HomeDisplayExtend, Qt::Key_Home | kShift, 0},
     {QsciCommand::LineEndDisplay, Qt::Key_End, 0},
-    {QsciCommand::LineEndDisplayExtend, Qt::Key_End | Qt::SHIFT, 0},
-    {QsciCommand::DocumentStart, Qt::Key_Home | Qt::CTRL, 0},
-    {QsciCommand::DocumentStartExtend, Qt::Key_Home | Qt::CTRL | Qt::SHIFT, 0},
-    {QsciCommand::DocumentEnd, Qt::Key_End | Qt::CTRL, 0},
-    {QsciCommand::DocumentEndExtend, Qt::Key_End | Qt::CTRL | Qt::SHIFT, 0},
+    {QsciCommand::LineEndDisplayExtend, Qt::Key_End | kShift, 0},
+    {QsciCommand::DocumentStart, Qt::Key_Home | kCtrl, 0},
+    {QsciCommand::DocumentStartExtend, Qt::Key_Home | kCtrl | kShift, 0},
+    {QsciCommand::DocumentEnd, Qt::Key_End | kCtrl, 0},
+    {QsciCommand::DocumentEndExtend, Qt::Key_End | kCtrl | kShift, 0},
     {QsciCommand::PageUp, Qt::Key_PageUp, 0},
-    {QsciCommand::PageUpExtend, Qt::Key_PageUp | Qt::SHIFT, 0},
+    {QsciCommand::PageUpExtend, Qt::Key_PageUp | kShift, 0},
     {QsciCommand::PageDown, Qt::Key_PageDown, 0},
-    {QsciCommand::PageDownExtend, Qt::Key_PageDown | Qt::SHIFT, 0},
+    {QsciCommand::PageDownExtend, Qt::Key_PageDown | kShift, 0},
     {QsciCommand::Delete, Qt::Key_Delete, 0},
-    {QsciCommand::DeleteBack, Qt::Key_Backspace, Qt::Key_Backspace | Qt::SHIFT},
-    {QsciCommand::DeleteWordLeft, Qt::Key_Backspace | Qt::CTRL, 0},
-    {QsciCommand::DeleteWordRight, Qt::Key_Delete | Qt::CTRL, 0},
+    {QsciCommand::DeleteBack, Qt::Key_Backspace, Qt::Key_Backspace | kShift},
+    {QsciCommand::DeleteWordLeft, Qt::Key_Backspace | kCtrl, 0},
+    {QsciCommand::DeleteWordRight, Qt::Key_Delete | kCtrl, 0},
     {QsciCommand::Newline, Qt::Key_Return, Qt::Key_Enter},
     {QsciCommand::Tab, Qt::Key_Tab, 0},
     {QsciCommand::Cancel, Qt::Key_Escape, 0},
     {QsciCommand::EditToggleOvertype, Qt::Key_Insert, 0},
-    {QsciCommand::SelectionCut, Qt::Key_X | Qt::CTRL, Qt::Key_Delete | Qt::SHIFT},
-    {QsciCommand::SelectionCopy, Qt::Key_C | Qt::CTRL, Qt::Key_Insert | Qt::CTRL},
-    {QsciCommand::Paste, Qt::Key_V | Qt::CTRL, Qt::Key_Insert | Qt::SHIFT},
-    {QsciCommand::Undo, Qt::Key_Z | Qt::CTRL, Qt::Key_Backspace | Qt::ALT},
-    {QsciCommand::SelectAll, Qt::Key_A | Qt::CTRL, 0},
+    {QsciCommand::SelectionCut, Qt::Key_X | kCtrl, Qt::Key_Delete | kShift},
+    {QsciCommand::SelectionCopy, Qt::Key_C | kCtrl, Qt::Key_Insert | kCtrl},
+    {QsciCommand::Paste, Qt::Key_V | kCtrl, Qt::Key_Insert | kShift},
+    {QsciCommand::Undo, Qt::Key_Z | kCtrl, Qt::Key_Backspace | kAlt},
+    {QsciCommand::SelectAll, Qt::Key_A | kCtrl, 0},
 };
 
-QByteArray localPath(const QString& path) { return QFile::encodeName(path); }
+// The UTF-8 of the code point that stands for a byte that is not valid cp932.
+std::string rawByteUtf8(unsigned char b) {
+    const char32_t c = kRawByteBase + b;
+    return {static_cast<char>(0xF0 | (c >> 18)), static_cast<char>(0x80 | ((c >> 12) & 0x3F)),
+            static_cast<char>(0x80 | ((c >> 6) & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
+}
+
+// Length of the UTF-8 sequence at s[i] and its code point; 0 when it is not valid UTF-8.
+std::size_t readUtf8(std::string_view s, std::size_t i, char32_t& c) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    const std::size_t n = b < 0x80                 ? 1
+                          : b >= 0xC2 && b <= 0xDF ? 2
+                          : b >= 0xE0 && b <= 0xEF ? 3
+                          : b >= 0xF0 && b <= 0xF4 ? 4
+                                                   : 0;
+    if (n == 0 || i + n > s.size()) return 0;
+    c = n == 1 ? b : n == 2 ? b & 0x1F : n == 3 ? b & 0x0F : b & 0x07;
+    for (std::size_t k = 1; k < n; ++k) {
+        const auto t = static_cast<unsigned char>(s[i + k]);
+        if ((t & 0xC0) != 0x80) return 0;
+        c = c << 6 | (t & 0x3F);
+    }
+    const bool overlong = (n == 3 && c < 0x800) || (n == 4 && c < 0x10000);
+    if (overlong || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
+    return n;
+}
+
+long lfCount(std::string_view u) { return static_cast<long>(std::count(u.begin(), u.end(), '\n')); }
+
+// Text about to enter the view: a character cp932 cannot hold becomes '?', so what is shown is what
+// Save writes, and CR LF or a lone CR becomes LF. Sets `altered` when anything changed.
+std::string cp932Safe(std::string_view in, bool& altered) {
+    std::string out;
+    out.reserve(in.size());
+    altered = false;
+    for (std::size_t i = 0; i < in.size();) {
+        const char b = in[i];
+        if (b == '\r') {
+            out.push_back('\n');
+            i += i + 1 < in.size() && in[i + 1] == '\n' ? 2 : 1;
+            altered = true;
+            continue;
+        }
+        if (static_cast<unsigned char>(b) < 0x80) {
+            out.push_back(b);
+            ++i;
+            continue;
+        }
+        char32_t c = 0;
+        const std::size_t n = readUtf8(in, i, c);
+        const std::string_view ch = in.substr(i, n ? n : 1);
+        if (n != 0 && IsCp932Encodable(c)) {
+            out.append(ch);
+        } else {
+            out.push_back('?');
+            altered = true;
+        }
+        i += ch.size();
+    }
+    return out;
+}
+
+QString cp932Safe(const QString& text) {
+    const QByteArray u = text.toUtf8();
+    bool altered = false;
+    const std::string safe =
+        cp932Safe(std::string_view(u.constData(), static_cast<std::size_t>(u.size())), altered);
+    return altered ? QString::fromStdString(safe) : text;
+}
 
 }  // namespace
 
@@ -84,40 +163,37 @@ TextView::TextView(QWidget* parent) : QsciScintilla(parent) {
     setAutoIndent(false);
     setBraceMatching(QsciScintilla::NoBraceMatch);
     setAutoCompletionSource(QsciScintilla::AcsNone);
-    setTabWidth(8);
-    setIndentationsUseTabs(true);
     setCaretLineVisible(false);
     SendScintilla(SCI_SETSCROLLWIDTH, 1);
     SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1);
     SendScintilla(SCI_SETPASTECONVERTENDINGS, 1);
     SendScintilla(SCI_SETLAYOUTCACHE, SC_CACHE_PAGE);
     SendScintilla(SCI_SETIDLESTYLING, SC_IDLESTYLING_NONE);
-    SendScintilla(SCI_SETMARGINMASKN, 1UL, 0L);
-    SendScintilla(SCI_MARKERDEFINE, static_cast<unsigned long>(kOriginalMarker), static_cast<long>(SC_MARK_EMPTY));
-    // Bytes that are not cp932 show as hex blobs, like QScintilla shows bytes that are not UTF-8.
-    for (int b = 0x80; b <= 0xFF; ++b) {
-        std::string key;
-        Cp932ToUtf8(std::string(1, static_cast<char>(b)), key);
-        if (key.size() == 1) continue;  // a valid single-byte character (half-width katakana)
-        char repr[8];
-        std::snprintf(repr, sizeof repr, "x%02X", b);
-        SendScintilla(SCI_SETREPRESENTATION, key.c_str(), repr);
-    }
     applyDocumentSettings();
     removeForeignKeyBindings();
-    setWrapMode(QsciScintilla::WrapNone);
-    SendScintilla(SCI_SETHSCROLLBAR, 1);
+    SetWordWrap(false);
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this, &TextView::onModified);
     m_font = QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9);
     SetFont(m_font);
 }
 
 void TextView::applyDocumentSettings() {
+    // Code page, line end mode and tabs belong to the document, so a swapped-in document needs them.
     SendScintilla(SCI_SETCODEPAGE, SC_CP_UTF8);
     SendScintilla(SCI_SETEOLMODE, SC_EOL_LF);
-    SendScintilla(SCI_SETMODEVENTMASK,
-                  SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT | SC_MOD_INSERTCHECK | SC_PERFORMED_USER |
-                      SC_PERFORMED_UNDO | SC_PERFORMED_REDO);
+    SendScintilla(SCI_SETTABWIDTH, 8);
+    SendScintilla(SCI_SETUSETABS, 1);
+    // A change of code page resets the representations. Bytes that are not cp932 show as hex blobs,
+    // as QScintilla shows bytes that are not UTF-8.
+    for (int b = 0; b < 256; ++b) {
+        char repr[8];
+        std::snprintf(repr, sizeof repr, "x%02X", b);
+        SendScintilla(SCI_SETREPRESENTATION, rawByteUtf8(static_cast<unsigned char>(b)).c_str(), repr);
+    }
+    // Insert and delete notifications stay off: QScintilla answers each with an accessibility event
+    // whose position it counts from the start of the document, a cost that grows with the file.
+    SendScintilla(SCI_SETMODEVENTMASK, SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE | SC_PERFORMED_USER |
+                                           SC_PERFORMED_UNDO | SC_PERFORMED_REDO);
 }
 
 void TextView::removeForeignKeyBindings() {
@@ -134,51 +210,130 @@ void TextView::removeForeignKeyBindings() {
     }
 }
 
-void TextView::onModified(int, int modificationType, const char* text, int length, int, int, int, int, int,
-                          int) {
+void TextView::onModified(int position, int modificationType, const char*, int length, int, int, int, int,
+                          int, int) {
     if (m_loading) return;
-    if ((modificationType & SC_MOD_INSERTCHECK) && text && length > 0) {
-        // Only characters cp932 can hold may enter, so what is shown is what Save writes.
-        std::string_view in(text, static_cast<std::size_t>(length));
-        std::string cleaned;
-        bool changedAny = false;
-        std::size_t i = 0;
-        while (i < in.size()) {
-            unsigned char c = static_cast<unsigned char>(in[i]);
-            std::size_t n = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-            if (i + n > in.size()) n = 1;
-            std::string_view ch = in.substr(i, n);
-            std::string back;
-            Utf8ToCp932(ch, back);
-            std::string again;
-            Cp932ToUtf8(back, again);
-            if (again == ch) {
-                cleaned.append(ch);
-            } else {
-                cleaned.push_back('?');
-                changedAny = true;
-            }
-            i += n;
-        }
-        if (changedAny)
-            SendScintilla(SCI_CHANGEINSERTION, static_cast<unsigned long>(cleaned.size()), cleaned.c_str());
+    if (!m_originals.empty()) {
+        settleInsertion();
+        if (modificationType & SC_MOD_BEFOREINSERT)
+            m_pendingInsertion = {position, length};
+        else if (modificationType & SC_MOD_BEFOREDELETE)
+            trackDeletion(position, length);
+    }
+    // Reported once the edit is complete, so listeners see the caret where it ends up.
+    if (!m_changePending) {
+        m_changePending = true;
+        QTimer::singleShot(0, this, [this] {
+            m_changePending = false;
+            Q_EMIT changed();
+        });
+    }
+}
+
+void TextView::settleInsertion() const {
+    // The inserted text is read once it is in place (QScintilla does not pass it on).
+    const auto [pos, length] = m_pendingInsertion;
+    if (length <= 0) return;
+    m_pendingInsertion = {};
+    const std::string_view text = rangeUtf8(pos, pos + length);
+    const long line = SendScintilla(SCI_LINEFROMPOSITION, pos);
+    const long breaks = lfCount(text);
+    if (breaks == 0) {
+        forgetOriginals(line, line);
         return;
     }
-    if (modificationType & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT)) {
-        // Reported once the edit is complete, so listeners see the caret where it ends up.
-        if (!m_changePending) {
-            m_changePending = true;
-            QTimer::singleShot(0, this, [this] {
-                m_changePending = false;
-                Q_EMIT changed();
-            });
-        }
+    // Whole lines put before or after a line leave its text as it was.
+    if (pos == SendScintilla(SCI_POSITIONFROMLINE, line) && text.back() == '\n') {
+        shiftOriginals(line, breaks);
+        return;
     }
+    if (text.front() != '\n' || pos + length != SendScintilla(SCI_GETLINEENDPOSITION, line + breaks))
+        forgetOriginals(line, line);
+    shiftOriginals(line + 1, breaks);
+}
+
+void TextView::trackDeletion(long pos, long length) {
+    if (length <= 0) return;
+    const long first = SendScintilla(SCI_LINEFROMPOSITION, pos);
+    const long last = SendScintilla(SCI_LINEFROMPOSITION, pos + length);
+    if (first == last) {
+        forgetOriginals(first, first);
+        return;
+    }
+    if (pos == SendScintilla(SCI_POSITIONFROMLINE, first) &&
+        pos + length == SendScintilla(SCI_POSITIONFROMLINE, last)) {
+        forgetOriginals(first, last - 1);  // whole lines go; the last one keeps its text
+    } else if (pos == SendScintilla(SCI_GETLINEENDPOSITION, first) &&
+               pos + length == SendScintilla(SCI_GETLINEENDPOSITION, last)) {
+        forgetOriginals(first + 1, last);  // whole lines go after the first one
+    } else {
+        forgetOriginals(first, last);
+    }
+    shiftOriginals(last, first - last);
+}
+
+void TextView::forgetOriginals(long firstLine, long lastLine) const {
+    auto lo = std::lower_bound(m_originals.begin(), m_originals.end(), firstLine,
+                               [](const Original& o, long l) { return o.line < l; });
+    auto hi = std::upper_bound(lo, m_originals.end(), lastLine,
+                               [](long l, const Original& o) { return l < o.line; });
+    m_originals.erase(lo, hi);
+}
+
+void TextView::shiftOriginals(long fromLine, long delta) const {
+    auto it = std::lower_bound(m_originals.begin(), m_originals.end(), fromLine,
+                               [](const Original& o, long l) { return o.line < l; });
+    for (; it != m_originals.end(); ++it) it->line += delta;
 }
 
 void TextView::keyPressEvent(QKeyEvent* e) {
     Q_EMIT keyDown(e);
+    const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
+    if (e->key() == Qt::Key_Tab && mods == Qt::NoModifier) {
+        // A tab replaces the selection, as in a plain edit box; QScintilla would indent selected lines.
+        SendScintilla(SCI_REPLACESEL, "\t");
+        e->accept();
+        return;
+    }
+    const QString text = e->text();
+    if (!text.isEmpty() && (mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        // A key held with Ctrl or Alt either runs a command or does nothing; it never types its letter.
+        QKeyEvent bare(e->type(), e->key(), e->modifiers(), e->nativeScanCode(), e->nativeVirtualKey(),
+                       e->nativeModifiers(), QString(), e->isAutoRepeat(), e->count());
+        QsciScintilla::keyPressEvent(&bare);
+        e->setAccepted(bare.isAccepted());
+        return;
+    }
+    const QString safe = cp932Safe(text);
+    if (safe != text) {
+        QKeyEvent filtered(e->type(), e->key(), e->modifiers(), e->nativeScanCode(), e->nativeVirtualKey(),
+                           e->nativeModifiers(), safe, e->isAutoRepeat(), e->count());
+        QsciScintilla::keyPressEvent(&filtered);
+        e->setAccepted(filtered.isAccepted());
+        return;
+    }
     QsciScintilla::keyPressEvent(e);
+}
+
+void TextView::inputMethodEvent(QInputMethodEvent* e) {
+    const QString safe = cp932Safe(e->commitString());
+    if (safe == e->commitString()) {
+        QsciScintilla::inputMethodEvent(e);
+        return;
+    }
+    QInputMethodEvent filtered(e->preeditString(), e->attributes());
+    filtered.setCommitString(safe, e->replacementStart(), e->replacementLength());
+    QsciScintilla::inputMethodEvent(&filtered);
+    e->setAccepted(filtered.isAccepted());
+}
+
+QByteArray TextView::fromMimeData(const QMimeData* source, bool& rectangular) const {
+    // Every paste and drop of text comes through here.
+    const QByteArray text = QsciScintilla::fromMimeData(source, rectangular);
+    bool altered = false;
+    const std::string safe =
+        cp932Safe(std::string_view(text.constData(), static_cast<std::size_t>(text.size())), altered);
+    return altered ? QByteArray(safe.data(), static_cast<qsizetype>(safe.size())) : text;
 }
 
 void TextView::keyReleaseEvent(QKeyEvent* e) {
@@ -189,6 +344,14 @@ void TextView::keyReleaseEvent(QKeyEvent* e) {
 void TextView::mousePressEvent(QMouseEvent* e) {
     QsciScintilla::mousePressEvent(e);
     Q_EMIT mouseDown(e);
+}
+
+void TextView::wheelEvent(QWheelEvent* e) {
+    // The view has no zoom: with Ctrl the wheel scrolls as the scroll area does.
+    if (e->modifiers() & Qt::ControlModifier)
+        QAbstractScrollArea::wheelEvent(e);
+    else
+        QsciScintilla::wheelEvent(e);
 }
 
 void TextView::contextMenuEvent(QContextMenuEvent* e) {
@@ -213,45 +376,39 @@ std::string_view TextView::Utf8Buffer() const {
 
 long TextView::Utf8Length() const { return SendScintilla(SCI_GETLENGTH); }
 
-std::string_view TextView::lineUtf8(int line, bool withBreak) const {
-    long start = SendScintilla(SCI_POSITIONFROMLINE, line);
-    long end = withBreak ? SendScintilla(SCI_POSITIONFROMLINE, line + 1)
-                         : SendScintilla(SCI_GETLINEENDPOSITION, line);
-    if (start < 0 || end < start) return {};
-    if (end == start) return {};
-    const char* p = static_cast<const char*>(
-        reinterpret_cast<void*>(SendScintilla(SCI_GETRANGEPOINTER, static_cast<unsigned long>(start),
-                                              static_cast<long>(end - start))));
+std::string_view TextView::rangeUtf8(long start, long end) const {
+    if (start < 0 || end <= start) return {};
+    // Moves the buffer's gap only when the range straddles it.
+    const auto* p = reinterpret_cast<const char*>(
+        SendScintilla(SCI_GETRANGEPOINTER, static_cast<unsigned long>(start), end - start));
     return p ? std::string_view(p, static_cast<std::size_t>(end - start)) : std::string_view();
+}
+
+std::string_view TextView::lineUtf8(long line) const {
+    return rangeUtf8(SendScintilla(SCI_POSITIONFROMLINE, line), SendScintilla(SCI_GETLINEENDPOSITION, line));
 }
 
 void TextView::Clear() {
     m_loading = true;
     SendScintilla(SCI_CLEARALL);
     SendScintilla(SCI_EMPTYUNDOBUFFER);
+    SendScintilla(SCI_SETSCROLLWIDTH, 1);
     m_loading = false;
-    forgetOriginals();
+    m_originals.clear();
+    m_pendingInsertion = {};
 }
 
 int TextView::LineCount() const {
     long lines = SendScintilla(SCI_GETLINECOUNT);
-    long lastStart = SendScintilla(SCI_POSITIONFROMLINE, lines - 1);
-    if (lastStart == Utf8Length()) --lines;
+    if (SendScintilla(SCI_POSITIONFROMLINE, lines - 1) == Utf8Length()) --lines;
     return static_cast<int>(lines);
-}
-
-std::string TextView::lineCp932(int line) const {
-    std::string out;
-    Utf8ToCp932(lineUtf8(line), out);
-    return out;
 }
 
 std::string TextView::LineAt(int i) const {
     if (i < 0 || i >= LineCount()) return {};
-    std::string_view u = lineUtf8(i);
-    std::size_t cut = Utf8OffsetOfCp932(u, kLineAtLimit);
+    const std::string_view u = lineUtf8(i);
     std::string out;
-    Utf8ToCp932(u.substr(0, cut), out);
+    Utf8ToCp932(u.substr(0, Utf8OffsetOfCp932(u, kLineAtLimit)), out);
     return out;
 }
 
@@ -259,7 +416,7 @@ std::string TextView::GetLinesText() const {
     std::string out;
     const int n = LineCount();
     for (int i = 0; i < n; ++i) {
-        std::string_view u = lineUtf8(i);
+        const std::string_view u = lineUtf8(i);
         Utf8ToCp932(u.substr(0, Utf8OffsetOfCp932(u, kLineAtLimit)), out);
         out += "\r\n";
     }
@@ -267,18 +424,18 @@ std::string TextView::GetLinesText() const {
 }
 
 namespace {
-// Appends the cp932 form of a UTF-8 text whose breaks are LF (or CR, or CR LF) with CR LF breaks.
+// Appends the cp932 form of UTF-8 text with LF breaks, the breaks as CR LF.
 void appendWithCrLf(std::string_view u, std::string& out) {
     std::size_t i = 0;
     while (i < u.size()) {
-        std::size_t j = u.find_first_of("\r\n", i);
+        const std::size_t j = u.find('\n', i);
         if (j == std::string_view::npos) {
             Utf8ToCp932(u.substr(i), out);
             break;
         }
         Utf8ToCp932(u.substr(i, j - i), out);
         out += "\r\n";
-        i = (u[j] == '\r' && j + 1 < u.size() && u[j + 1] == '\n') ? j + 2 : j + 1;
+        i = j + 1;
     }
 }
 }  // namespace
@@ -289,224 +446,234 @@ std::string TextView::GetText() const {
     return out;
 }
 
-void TextView::forgetOriginals() {
-    SendScintilla(SCI_MARKERDELETEALL, kOriginalMarker);
-    m_originals.clear();
-}
-
 void TextView::LoadFromFile(const QString& path) {
     const QString message = QStringLiteral("ファイル %1 は開けません").arg(path);
-    // Only regular files: a directory or a FIFO would fail or block the reader.
+    // Only a regular file: a FIFO or a device would block or never end. Opening does not wait on a FIFO,
+    // and the check is made on what was opened.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) throw UserError(message);
     struct stat st {};
-    const QByteArray native = localPath(path);
-    if (::stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode)) throw UserError(message);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) throw UserError(message);
+    QFile file;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw UserError(message);
+    }
 
     // Load into a fresh document and swap it in only when the whole file was read.
-    void* oldDoc = reinterpret_cast<void*>(SendScintilla(SCI_GETDOCPOINTER));
-    SendScintilla(SCI_ADDREFDOCUMENT, 0, reinterpret_cast<long>(oldDoc));
-    void* newDoc = reinterpret_cast<void*>(SendScintilla(SCI_CREATEDOCUMENT));
+    const long oldDoc = SendScintilla(SCI_GETDOCPOINTER);
+    const long oldAnchor = SendScintilla(SCI_GETANCHOR);
+    const long oldCaret = SendScintilla(SCI_GETCURRENTPOS);
+    const long oldTop = SendScintilla(SCI_GETFIRSTVISIBLELINE);
+    SendScintilla(SCI_ADDREFDOCUMENT, 0, oldDoc);
+    // No style bytes: the whole text shows in one style, and a large file needs half the memory.
+    const long newDoc =
+        SendScintilla(SCI_CREATEDOCUMENT, 0UL, static_cast<long>(SC_DOCUMENTOPTION_STYLES_NONE));
     m_loading = true;
-    SendScintilla(SCI_SETDOCPOINTER, 0, reinterpret_cast<long>(newDoc));
-    SendScintilla(SCI_RELEASEDOCUMENT, 0, reinterpret_cast<long>(newDoc));
+    SendScintilla(SCI_SETDOCPOINTER, 0, newDoc);
+    SendScintilla(SCI_RELEASEDOCUMENT, 0, newDoc);
     applyDocumentSettings();
     SendScintilla(SCI_SETUNDOCOLLECTION, 0);
-    const qint64 size = file.size();
-    if (size > 0) SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(size + size / 2 + 16));
 
     Cp932Decoder decoder;
-    std::string chunk(static_cast<std::size_t>(std::min<qint64>(kChunk, std::max<qint64>(size, 1))), '\0');
-    std::string utf8;
     bool ok = true;
-    for (;;) {
-        qint64 got = file.read(chunk.data(), static_cast<qint64>(chunk.size()));
-        if (got < 0) {
-            ok = false;
-            break;
+    try {
+        const qint64 size = st.st_size;
+        if (size > 0) SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(size + size / 2 + 16));
+        std::string chunk(static_cast<std::size_t>(std::min<qint64>(kChunk, std::max<qint64>(size, 1))),
+                          '\0');
+        std::string utf8;
+        for (;;) {
+            const qint64 got = file.read(chunk.data(), static_cast<qint64>(chunk.size()));
+            if (got < 0) {
+                ok = false;
+                break;
+            }
+            utf8.clear();
+            decoder.decode(std::string_view(chunk.data(), static_cast<std::size_t>(got)), got == 0, utf8);
+            if (!utf8.empty())
+                SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(utf8.size()), utf8.data());
+            if (got == 0) break;
         }
-        utf8.clear();
-        decoder.decode(std::string_view(chunk.data(), static_cast<std::size_t>(got)), got == 0, utf8);
-        if (!utf8.empty())
-            SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(utf8.size()), utf8.data());
-        if (got == 0) break;
+    } catch (const std::exception&) {
+        ok = false;
     }
     if (!ok) {
-        SendScintilla(SCI_SETDOCPOINTER, 0, reinterpret_cast<long>(oldDoc));
-        SendScintilla(SCI_RELEASEDOCUMENT, 0, reinterpret_cast<long>(oldDoc));
+        SendScintilla(SCI_SETDOCPOINTER, 0, oldDoc);
+        SendScintilla(SCI_RELEASEDOCUMENT, 0, oldDoc);
+        applyDocumentSettings();
+        SendScintilla(SCI_SETSEL, static_cast<unsigned long>(oldAnchor), oldCaret);
+        SendScintilla(SCI_SETFIRSTVISIBLELINE, oldTop);
         m_loading = false;
         throw UserError(message);
     }
-    SendScintilla(SCI_RELEASEDOCUMENT, 0, reinterpret_cast<long>(oldDoc));
+    SendScintilla(SCI_RELEASEDOCUMENT, 0, oldDoc);
     SendScintilla(SCI_SETUNDOCOLLECTION, 1);
     SendScintilla(SCI_EMPTYUNDOBUFFER);
     SendScintilla(SCI_SETSAVEPOINT);
     m_originals.clear();
-    if (!decoder.nonCanonicalLines().empty()) collectOriginals(path, decoder.nonCanonicalLines());
+    m_pendingInsertion = {};
+    try {
+        if (!decoder.nonCanonicalLines().empty()) collectOriginals(file, decoder.nonCanonicalLines());
+    } catch (const std::exception&) {
+        m_originals.clear();  // the text is loaded; such lines are then written canonically
+    }
     m_loading = false;
+    SendScintilla(SCI_SETSCROLLWIDTH, 1);
     SendScintilla(SCI_GOTOPOS, 0);
 }
 
-void TextView::collectOriginals(const QString& path, const std::vector<std::size_t>& lines) {
-    // A second pass over the file, only for the rare lines that hold a non-canonical code.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return;
+void TextView::collectOriginals(QFile& file, const std::vector<std::size_t>& lines) {
+    // A second pass over the file, only for the rare lines that hold a non-canonical code. Lines are
+    // counted as the decoder counts them: CR LF, lone CR and lone LF each end one.
+    if (!file.seek(0)) return;
     std::size_t line = 0;
     std::size_t want = 0;
     std::string current;
     bool pendingCr = false;
     auto finishLine = [&] {
         if (want < lines.size() && lines[want] == line) {
-            int handle = static_cast<int>(SendScintilla(SCI_MARKERADD, static_cast<unsigned long>(line),
-                                                        static_cast<long>(kOriginalMarker)));
-            if (handle >= 0) m_originals.emplace(handle, current);
+            m_originals.push_back({static_cast<long>(line), current});
             ++want;
         }
         current.clear();
         ++line;
     };
     std::string buf(static_cast<std::size_t>(kChunk), '\0');
-    for (;;) {
-        qint64 got = file.read(buf.data(), static_cast<qint64>(buf.size()));
+    while (want < lines.size()) {
+        const qint64 got = file.read(buf.data(), static_cast<qint64>(buf.size()));
         if (got <= 0) break;
         for (qint64 k = 0; k < got && want < lines.size(); ++k) {
-            char c = buf[static_cast<std::size_t>(k)];
+            const char c = buf[static_cast<std::size_t>(k)];
             if (pendingCr) {
                 pendingCr = false;
                 if (c == '\n') continue;
             }
-            if (c == '\r') {
+            if (c == '\r' || c == '\n') {
                 finishLine();
-                pendingCr = true;
-            } else if (c == '\n') {
-                finishLine();
-            } else if (want < lines.size() && lines[want] == line) {
+                pendingCr = c == '\r';
+            } else if (lines[want] == line) {
                 current.push_back(c);
             }
         }
-        if (want >= lines.size()) break;
     }
     if (want < lines.size() && !current.empty()) finishLine();
 }
 
 void TextView::SaveToFile(const QString& path) const {
     const QString message = QStringLiteral("ファイル %1 を作成できません").arg(path);
-    // Lines read with a non-canonical code are written as read while their text is unchanged.
-    std::unordered_map<long, std::vector<const std::string*>> originalsByLine;
-    for (const auto& [handle, bytes] : m_originals) {
-        long line = SendScintilla(SCI_MARKERLINEFROMHANDLE, handle);
-        if (line >= 0) originalsByLine[line].push_back(&bytes);
-    }
+    settleInsertion();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) throw UserError(message);
     std::string out;
     out.reserve(static_cast<std::size_t>(kChunk) + 8192);
-    auto flush = [&](bool force) {
-        if (out.size() >= static_cast<std::size_t>(kChunk) || (force && !out.empty())) {
-            if (file.write(out.data(), static_cast<qint64>(out.size())) != static_cast<qint64>(out.size()))
-                return false;
-            out.clear();
-        }
-        return true;
+    bool ok = true;
+    auto flush = [&] {
+        ok = ok && file.write(out.data(), static_cast<qint64>(out.size())) == static_cast<qint64>(out.size());
+        out.clear();
     };
     const long lines = SendScintilla(SCI_GETLINECOUNT);
-    bool ok = true;
+    auto original = m_originals.begin();
     for (long i = 0; i < lines && ok; ++i) {
-        std::string_view u = lineUtf8(static_cast<int>(i), true);
-        std::string_view body = u;
-        while (!body.empty() && (body.back() == '\n' || body.back() == '\r')) body.remove_suffix(1);
-        bool written = false;
-        auto it = originalsByLine.find(i);
-        if (it != originalsByLine.end()) {
-            for (const std::string* orig : it->second) {
-                if (Cp932ToUtf8(*orig) == body) {
-                    out += *orig;
-                    written = true;
-                    break;
-                }
-            }
-        }
-        if (!written) Utf8ToCp932(body, out);
-        if (body.size() != u.size()) out += "\r\n";
-        ok = flush(false);
+        const std::string_view body = lineUtf8(i);
+        while (original != m_originals.end() && original->line < i) ++original;
+        // Lines read with a non-canonical code are written as read while their text is unchanged.
+        if (original != m_originals.end() && original->line == i && Cp932ToUtf8(original->bytes) == body)
+            out += original->bytes;
+        else
+            Utf8ToCp932(body, out);
+        if (i + 1 < lines) out += "\r\n";
+        if (out.size() >= static_cast<std::size_t>(kChunk)) flush();
     }
-    if (!ok || !flush(true) || !file.commit()) throw UserError(message);
+    if (!out.empty()) flush();
+    if (!ok || !file.commit()) throw UserError(message);
 }
 
-namespace {
-int cp932Len(std::string_view u) { return static_cast<int>(Cp932Length(u)); }
-}  // namespace
+long TextView::cp932OffsetOf(long utf8Pos) const {
+    // Every LF in the view stands for the two bytes CR LF.
+    const std::string_view u = rangeUtf8(0, utf8Pos);
+    return static_cast<long>(Cp932Length(u)) + lfCount(u);
+}
+
+TextView::LineHit TextView::lineOfCp932(long pos) const {
+    LineHit hit;
+    const std::string_view text = Utf8Buffer();
+    std::size_t i = 0;
+    bool found = false;  // pos lies in the block ahead: walk it line by line
+    for (;;) {
+        // Skip whole blocks of lines that end before pos.
+        const std::size_t last = found ? std::string_view::npos : text.rfind('\n', i + kScanBlock);
+        if (last != std::string_view::npos && last >= i) {
+            const std::string_view block = text.substr(i, last + 1 - i);
+            const long breaks = lfCount(block);
+            const long length = static_cast<long>(Cp932Length(block)) + breaks;
+            if (pos >= hit.cp932Start + length) {
+                hit.cp932Start += length;
+                hit.line += static_cast<int>(breaks);
+                i = last + 1;
+                hit.utf8Start = static_cast<long>(i);
+                continue;
+            }
+            found = true;
+        }
+        const std::size_t nl = text.find('\n', i);
+        if (nl == std::string_view::npos) break;
+        const long length = static_cast<long>(Cp932Length(text.substr(i, nl - i))) + 2;
+        if (pos < hit.cp932Start + length) break;
+        hit.cp932Start += length;
+        ++hit.line;
+        i = nl + 1;
+        hit.utf8Start = static_cast<long>(i);
+    }
+    return hit;
+}
+
+long TextView::utf8PosOfCp932(long pos) const {
+    const LineHit hit = lineOfCp932(pos);
+    const std::string_view u = lineUtf8(hit.line);
+    const long column = std::max(0L, pos - hit.cp932Start);
+    return hit.utf8Start + static_cast<long>(Utf8OffsetOfCp932(u, static_cast<std::size_t>(column)));
+}
+
+int TextView::cp932ColumnOf(long utf8Pos) const {
+    const long line = SendScintilla(SCI_LINEFROMPOSITION, utf8Pos);
+    return static_cast<int>(Cp932Length(rangeUtf8(SendScintilla(SCI_POSITIONFROMLINE, line), utf8Pos)));
+}
 
 int TextView::LineIndex(int n) const {
     if (n < 0) n = CaretLine();
-    int pos = 0;
-    for (int i = 0; i < n; ++i) {
-        std::string_view u = lineUtf8(i, true);
-        if (u.empty()) break;
-        pos += cp932Len(u);
-        if (!u.empty() && u.back() == '\n') ++pos;  // LF in the view stands for CR LF
-    }
-    return pos;
+    if (n >= SendScintilla(SCI_GETLINECOUNT)) return static_cast<int>(cp932OffsetOf(Utf8Length()));
+    return static_cast<int>(cp932OffsetOf(SendScintilla(SCI_POSITIONFROMLINE, n)));
 }
 
-int TextView::LineFromChar(int pos) const {
-    const long lines = SendScintilla(SCI_GETLINECOUNT);
-    int acc = 0;
-    for (long i = 0; i < lines; ++i) {
-        std::string_view u = lineUtf8(static_cast<int>(i), true);
-        int len = cp932Len(u) + ((!u.empty() && u.back() == '\n') ? 1 : 0);
-        if (pos < acc + len || i == lines - 1) return static_cast<int>(i);
-        acc += len;
-    }
-    return 0;
-}
-
-namespace {
-long utf8PosOf(const TextView& v, int pos) {
-    int line = v.LineFromChar(pos);
-    int col = pos - v.LineIndex(line);
-    long start = v.SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, line);
-    long end = v.SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION, line);
-    const char* p = static_cast<const char*>(reinterpret_cast<void*>(v.SendScintilla(
-        QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(start), end - start)));
-    std::string_view u = p ? std::string_view(p, static_cast<std::size_t>(end - start)) : std::string_view();
-    return start + static_cast<long>(Utf8OffsetOfCp932(u, static_cast<std::size_t>(std::max(col, 0))));
-}
-}  // namespace
+int TextView::LineFromChar(int pos) const { return lineOfCp932(pos).line; }
 
 int TextView::SelStart() const {
-    long s = SendScintilla(SCI_GETSELECTIONSTART);
-    int line = static_cast<int>(SendScintilla(SCI_LINEFROMPOSITION, s));
-    long ls = SendScintilla(SCI_POSITIONFROMLINE, line);
-    std::string_view u = lineUtf8(line, true);
-    return LineIndex(line) + cp932Len(u.substr(0, static_cast<std::size_t>(s - ls)));
+    return static_cast<int>(cp932OffsetOf(SendScintilla(SCI_GETSELECTIONSTART)));
 }
 
-void TextView::SetSelStart(int pos) { SendScintilla(SCI_SETEMPTYSELECTION, utf8PosOf(*this, pos)); }
+void TextView::SetSelStart(int pos) {
+    SendScintilla(SCI_SETEMPTYSELECTION, utf8PosOfCp932(std::max(pos, 0)));
+}
 
 bool TextView::HasSelection() const { return !SendScintilla(SCI_GETSELECTIONEMPTY); }
 
 int TextView::SelLength() const {
-    if (!HasSelection()) return 0;
-    std::string text = SelText();
-    return static_cast<int>(text.size());
+    const std::string_view u =
+        rangeUtf8(SendScintilla(SCI_GETSELECTIONSTART), SendScintilla(SCI_GETSELECTIONEND));
+    return static_cast<int>(Cp932Length(u) + lfCount(u));
 }
 
 std::string TextView::SelText() const {
-    long s = SendScintilla(SCI_GETSELECTIONSTART);
-    long e = SendScintilla(SCI_GETSELECTIONEND);
-    if (e <= s) return {};
-    const char* p = static_cast<const char*>(reinterpret_cast<void*>(
-        SendScintilla(SCI_GETRANGEPOINTER, static_cast<unsigned long>(s), e - s)));
     std::string out;
-    if (p) appendWithCrLf(std::string_view(p, static_cast<std::size_t>(e - s)), out);
+    appendWithCrLf(rangeUtf8(SendScintilla(SCI_GETSELECTIONSTART), SendScintilla(SCI_GETSELECTIONEND)), out);
     return out;
 }
 
 void TextView::SetSelText(std::string_view cp932) {
-    std::string u;
-    Cp932ToUtf8(cp932, u);
-    // A deletion that undo must not bring back: the history is cut here.
+    bool altered = false;
+    const std::string u = cp932Safe(Cp932ToUtf8(cp932), altered);
+    // A change that undo must not bring back: the history is cut here.
     SendScintilla(SCI_SETUNDOCOLLECTION, 0);
     SendScintilla(SCI_REPLACESEL, u.c_str());
     SendScintilla(SCI_EMPTYUNDOBUFFER);
@@ -538,14 +705,18 @@ void TextView::SetFontSize(int points) {
 
 void TextView::SetFont(const QFont& font) {
     m_font = font;
-    setFont(font);
-    QsciScintilla::setFont(font);
+    // The size is kept in points (the settings store points); a font given in pixels is converted.
+    if (m_font.pointSize() <= 0 && m_font.pixelSize() > 0)
+        m_font.setPointSize(std::max(1, qRound(m_font.pixelSize() * 72.0 / std::max(1, logicalDpiY()))));
+    setFont(m_font);
+    QsciScintilla::setFont(m_font);
 }
 
-bool TextView::WordWrap() const { return wrapMode() != QsciScintilla::WrapNone; }
+bool TextView::WordWrap() const { return SendScintilla(SCI_GETWRAPMODE) != SC_WRAP_NONE; }
 
 void TextView::SetWordWrap(bool on) {
-    setWrapMode(on ? QsciScintilla::WrapWord : QsciScintilla::WrapNone);
+    // Set on Scintilla itself: QScintilla's setter would also cache the layout of every line.
+    SendScintilla(SCI_SETWRAPMODE, on ? SC_WRAP_WORD : SC_WRAP_NONE);
     SendScintilla(SCI_SETHSCROLLBAR, on ? 0 : 1);
 }
 
@@ -553,12 +724,7 @@ int TextView::CaretLine() const {
     return static_cast<int>(SendScintilla(SCI_LINEFROMPOSITION, SendScintilla(SCI_GETCURRENTPOS)));
 }
 
-int TextView::CaretColumn() const {
-    long pos = SendScintilla(SCI_GETCURRENTPOS);
-    int line = CaretLine();
-    long ls = SendScintilla(SCI_POSITIONFROMLINE, line);
-    return cp932Len(lineUtf8(line, true).substr(0, static_cast<std::size_t>(pos - ls)));
-}
+int TextView::CaretColumn() const { return cp932ColumnOf(SendScintilla(SCI_GETCURRENTPOS)); }
 
 int TextView::SelectionStartLine() const {
     return static_cast<int>(SendScintilla(SCI_LINEFROMPOSITION, SendScintilla(SCI_GETSELECTIONSTART)));
@@ -568,55 +734,41 @@ int TextView::SelectionEndLine() const {
     return static_cast<int>(SendScintilla(SCI_LINEFROMPOSITION, SendScintilla(SCI_GETSELECTIONEND)));
 }
 
-int TextView::SelectionEndColumn() const {
-    long pos = SendScintilla(SCI_GETSELECTIONEND);
-    int line = SelectionEndLine();
-    long ls = SendScintilla(SCI_POSITIONFROMLINE, line);
-    return cp932Len(lineUtf8(line, true).substr(0, static_cast<std::size_t>(pos - ls)));
-}
+int TextView::SelectionEndColumn() const { return cp932ColumnOf(SendScintilla(SCI_GETSELECTIONEND)); }
 
-namespace {
-// The position where the display row holding pos begins (pos itself when lines do not wrap).
-long displayRowStart(const TextView& v, long pos) {
-    const int line = static_cast<int>(v.SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION, pos));
-    long lo = v.SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, line);
-    if (v.SendScintilla(QsciScintillaBase::SCI_WRAPCOUNT, line) <= 1) return lo;
-    const long y = v.SendScintilla(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0, pos);
-    long hi = pos;
-    while (lo < hi) {
-        long mid = lo + (hi - lo) / 2;
-        mid = v.SendScintilla(QsciScintillaBase::SCI_POSITIONBEFORE,
-                              v.SendScintilla(QsciScintillaBase::SCI_POSITIONAFTER, mid));
-        if (mid < lo) mid = lo;
-        if (v.SendScintilla(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0, mid) < y) {
-            long next = v.SendScintilla(QsciScintillaBase::SCI_POSITIONAFTER, mid);
-            if (next <= lo) next = lo + 1;
-            lo = next;
-        } else {
+long TextView::displayRowStart(long pos) const {
+    // Found from the line's own layout, which is made on demand: the line may be out of sight and its
+    // wrapping not yet done.
+    long lo = SendScintilla(SCI_POSITIONFROMLINE, SendScintilla(SCI_LINEFROMPOSITION, pos));
+    if (!WordWrap()) return lo;
+    const long y = SendScintilla(SCI_POINTYFROMPOSITION, 0, pos);
+    if (SendScintilla(SCI_POINTYFROMPOSITION, 0, lo) == y) return lo;
+    long hi = pos;  // lo lies on an earlier row, hi on the caret's row
+    for (;;) {
+        const long next = SendScintilla(SCI_POSITIONAFTER, lo);
+        if (next >= hi) return hi;
+        long mid = SendScintilla(SCI_POSITIONBEFORE, SendScintilla(SCI_POSITIONAFTER, lo + (hi - lo) / 2));
+        if (mid <= lo || mid >= hi) mid = next;
+        if (SendScintilla(SCI_POINTYFROMPOSITION, 0, mid) < y)
+            lo = mid;
+        else
             hi = mid;
-        }
     }
-    return lo;
 }
-}  // namespace
 
 int TextView::CaretDisplayLine() const {
-    long pos = SendScintilla(SCI_GETSELECTIONSTART);
-    int line = static_cast<int>(SendScintilla(SCI_LINEFROMPOSITION, pos));
-    long first = SendScintilla(SCI_VISIBLEFROMDOCLINE, line);
-    if (SendScintilla(SCI_WRAPCOUNT, line) <= 1) return static_cast<int>(first);
-    long height = std::max<long>(1, SendScintilla(SCI_TEXTHEIGHT, line));
-    long y0 = SendScintilla(SCI_POINTYFROMPOSITION, 0, SendScintilla(SCI_POSITIONFROMLINE, line));
-    long y = SendScintilla(SCI_POINTYFROMPOSITION, 0, pos);
-    return static_cast<int>(first + (y - y0) / height);
+    const long pos = SendScintilla(SCI_GETSELECTIONSTART);
+    const long line = SendScintilla(SCI_LINEFROMPOSITION, pos);
+    if (!WordWrap()) return static_cast<int>(line);
+    const long first = SendScintilla(SCI_VISIBLEFROMDOCLINE, line);
+    const long height = std::max(1L, SendScintilla(SCI_TEXTHEIGHT, line));
+    const long y0 = SendScintilla(SCI_POINTYFROMPOSITION, 0, SendScintilla(SCI_POSITIONFROMLINE, line));
+    return static_cast<int>(first + (SendScintilla(SCI_POINTYFROMPOSITION, 0, pos) - y0) / height);
 }
 
 int TextView::CaretDisplayColumn() const {
-    long pos = SendScintilla(SCI_GETSELECTIONSTART);
-    long start = displayRowStart(*this, pos);
-    const char* p = static_cast<const char*>(reinterpret_cast<void*>(
-        SendScintilla(SCI_GETRANGEPOINTER, static_cast<unsigned long>(start), pos - start)));
-    return p ? cp932Len(std::string_view(p, static_cast<std::size_t>(pos - start))) : 0;
+    const long pos = SendScintilla(SCI_GETSELECTIONSTART);
+    return static_cast<int>(Cp932Length(rangeUtf8(displayRowStart(pos), pos)));
 }
 
 void TextView::SetCaretToLineStart(int line) {

@@ -7,11 +7,13 @@
 // code keep their original bytes aside and are written back as read while they stay unedited.
 #include <Qsci/qsciscintilla.h>
 
+#include <QFile>
 #include <QString>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace oruvan {
 
@@ -68,10 +70,12 @@ public:
     void SetWordWrap(bool on);
 
     // Caret helpers for the hot paths: cost bounded by the caret's line.
-    int CaretLine() const;             // document line of the caret
-    int CaretColumn() const;           // cp932 bytes from the line start to the caret
-    int CaretDisplayLine() const;      // display line of the caret under word wrap
-    int CaretDisplayColumn() const;    // cp932 bytes from the display row start to the caret
+    int CaretLine() const;    // document line of the caret
+    int CaretColumn() const;  // cp932 bytes from the line start to the caret
+    // Display line of the selection's start under word wrap; the rows of lines above count as the view
+    // has wrapped them so far (it wraps out-of-sight lines in idle time).
+    int CaretDisplayLine() const;
+    int CaretDisplayColumn() const;  // cp932 bytes from the display row start to the selection's start
     int SelectionStartLine() const;
     int SelectionEndLine() const;
     int SelectionEndColumn() const;
@@ -94,23 +98,49 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+    void inputMethodEvent(QInputMethodEvent* e) override;
+    QByteArray fromMimeData(const QMimeData* source, bool& rectangular) const override;
     void contextMenuEvent(QContextMenuEvent* e) override;
 
 private:
+    // A document line found by a cp932 offset: its number and where it starts in both encodings.
+    struct LineHit {
+        int line = 0;
+        long utf8Start = 0;
+        long cp932Start = 0;
+    };
+
+    // A line read with a code that shares its character with another code, and its bytes as read.
+    struct Original {
+        long line;
+        std::string bytes;
+    };
+
     void onModified(int position, int modificationType, const char* text, int length, int linesAdded,
                     int line, int, int, int, int);
+    void settleInsertion() const;
+    void trackDeletion(long pos, long length);
+    void forgetOriginals(long firstLine, long lastLine) const;
+    void shiftOriginals(long fromLine, long delta) const;
     void applyDocumentSettings();
     void removeForeignKeyBindings();
-    std::string_view lineUtf8(int line, bool withBreak = false) const;
-    std::string lineCp932(int line) const;
-    void forgetOriginals();
-    void collectOriginals(const QString& path, const std::vector<std::size_t>& lines);
+    std::string_view rangeUtf8(long start, long end) const;
+    std::string_view lineUtf8(long line) const;
+    long cp932OffsetOf(long utf8Pos) const;
+    LineHit lineOfCp932(long pos) const;
+    long utf8PosOfCp932(long pos) const;
+    int cp932ColumnOf(long utf8Pos) const;
+    long displayRowStart(long pos) const;
+    void collectOriginals(QFile& file, const std::vector<std::size_t>& lines);
 
     QFont m_font;
     bool m_loading = false;
     bool m_changePending = false;
-    // Marker handle -> original cp932 bytes of a line holding a non-canonical code.
-    std::unordered_map<int, std::string> m_originals;
+    // Sorted by line; kept in step with every edit, dropped for a line once its text is edited. An
+    // insertion is accounted for when the next edit comes or the text is saved, so both are mutable.
+    mutable std::vector<Original> m_originals;
+    mutable std::pair<long, long> m_pendingInsertion{0, 0};  // position and length
 };
 
 }  // namespace oruvan

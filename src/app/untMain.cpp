@@ -3,8 +3,8 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -12,6 +12,7 @@
 #include <QListView>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QUrl>
@@ -22,6 +23,7 @@
 #include "app/MessageBoxes.h"
 #include "app/TextView.h"
 #include "app/UserError.h"
+#include "widgets/NvSplitter.h"
 
 namespace oruvan {
 
@@ -123,10 +125,8 @@ void TfrmMain::createControls() {
     top->addWidget(m_topSplitter);
     column->addWidget(Panel1);
 
-    m_bodySplitter = new QSplitter(Qt::Horizontal, central);
+    m_bodySplitter = new TNvSplitter(Qt::Horizontal, central);
     m_bodySplitter->setObjectName(QStringLiteral("NvSplitter1"));
-    m_bodySplitter->setHandleWidth(4);
-    m_bodySplitter->setChildrenCollapsible(true);
     ListBox1 = new QListView(m_bodySplitter);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     ListBox1->setUniformItemSizes(true);
@@ -160,8 +160,8 @@ void TfrmMain::createControls() {
     connect(ListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
         if (!m_selecting) guarded([this] { ListBox1Click(); });
     });
-    connect(m_bodySplitter, &QSplitter::splitterMoved, this, [this] {
-        m_listWidth = m_bodySplitter->sizes().value(0);
+    connect(m_bodySplitter, &TNvSplitter::resized, this, [this] {
+        m_listWidth = m_bodySplitter->firstPaneWidth();
         guarded([this] { UpdateIndex(); });
     });
     connect(memo, &TextView::changed, this, [this] { guarded([this] { RichEdit1Change(); }); });
@@ -190,7 +190,7 @@ void TfrmMain::createCommands() {
         {"actFileExit", "ファイル", "終了(&X)", "Alt+F4", 1, &M::actFileExitExecute, nullptr},
         {"actFileOpen", "ファイル", "開く(&O)...", "", 2, &M::actFileOpenExecute, nullptr},
         {"actOptTextColor", "オプション", "テキスト色の設定(&T)...", "", 6, nullptr, nullptr},
-        {"actOptSetting", "オプション", "設定(&S)...", "", 8, nullptr, nullptr},
+        {"actOptSetting", "オプション", "設定(&S)...", "", 8, &M::actOptSettingExecute, nullptr},
         {"actOptFontCtrl", "オプション", "フォントの設定(&F)...", "", 7, &M::actOptFontCtrlExecute, nullptr},
         {"actOptBackColor", "オプション", "背景色の設定(&B)...", "", 6, nullptr, nullptr},
         {"actOptWordWrap", "オプション", "右端で折り返す(&W)", "", 9, &M::actOptWordWrapExecute,
@@ -204,7 +204,7 @@ void TfrmMain::createCommands() {
         {"actEditFind", "編集", "検索(&F)...", "Ctrl+F", -1, nullptr, nullptr},
         {"actEditReplace", "編集", "置換(&R)...", "Ctrl+R", -1, nullptr, nullptr},
         {"actEditUndo", "編集", "元に戻す(&U)", "Ctrl+Z", 15, &M::actEditUndoExecute, &M::actEditUndoUpdate},
-        {"actAbout", "オプション", "バージョン情報(&A)...", "", -1, nullptr, nullptr},
+        {"actAbout", "オプション", "バージョン情報(&A)...", "", -1, &M::actAboutExecute, nullptr},
         {"actEditFindNext", "編集", "次を検索(&N)", "F3", -1, nullptr, nullptr},
         {"actBtnMinimize", "ボタン", "-", "", -1, &M::actBtnMinimizeExecute, nullptr},
         {"actBtnMaximized", "ボタン", "□", "", -1, nullptr, nullptr},
@@ -213,6 +213,7 @@ void TfrmMain::createCommands() {
         {"actShowListView", "", "リストビューを表示する(&L)", "", -1, &M::actShowListViewExecute,
          &M::actShowListViewUpdate},
     };
+    int order = 0;
     for (const Row& r : rows) {
         auto c = std::make_unique<CommandEntry>();
         c->name = QString::fromLatin1(r.name);
@@ -224,6 +225,12 @@ void TfrmMain::createCommands() {
         c->updateHandler = r.update;
         c->action = new QAction(c->caption, this);
         c->action->setObjectName(c->name);
+        // The table's own fields stay readable after a menu item gives the action its own face.
+        c->action->setProperty("order", order++);
+        c->action->setProperty("category", c->category);
+        c->action->setProperty("caption", c->caption);
+        c->action->setProperty("key", c->key);
+        c->action->setProperty("picture", c->picture);
         if (c->picture >= 0) c->action->setIcon(ImageList1(c->picture));
         if (!c->executeHandler) c->action->setEnabled(false);
         CommandEntry* raw = c.get();
@@ -392,7 +399,8 @@ bool TfrmMain::RunCommand(const QString& name) {
 // Menu keys first (hidden and disabled items included: a match consumes the key), then the keys of
 // commands no menu offers, which a disabled command leaves to the focused control.
 bool TfrmMain::dispatchKey(QKeyEvent* e) {
-    const int combined = QKeyCombination(e->modifiers() & ~Qt::KeypadModifier, Qt::Key(e->key())).toCombined();
+    const int combined =
+        QKeyCombination(e->modifiers() & ~Qt::KeypadModifier, Qt::Key(e->key())).toCombined();
     for (const bool menuPass : {true, false}) {
         for (const KeyBinding& k : m_keys) {
             if (k.inMenu != menuPass || k.key != combined) continue;
@@ -438,6 +446,17 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* e) {
             if (dispatchKey(ke)) return true;
             break;
         }
+        case QEvent::MouseButtonPress:
+            // A click on the item already selected changes nothing in the view, yet it is a choice:
+            // it goes back to that heading.
+            if (watched == ListBox1->viewport()) {
+                auto* me = static_cast<QMouseEvent*>(e);
+                const QModelIndex index = ListBox1->indexAt(me->position().toPoint());
+                if (me->button() == Qt::LeftButton && index.isValid() &&
+                    index == ListBox1->selectionModel()->currentIndex())
+                    guarded([this] { ListBox1Click(); });
+            }
+            break;
         case QEvent::DragEnter:
         case QEvent::DragMove:
             if (w && w->window() == this) {
@@ -476,7 +495,7 @@ void TfrmMain::Startup(const QStringList& arguments) {
             const QString first = arguments.first();
             if (!first.isEmpty()) {
                 QFileInfo info(first);
-                if (info.exists() && info.isFile()) OpenDocument(first);
+                if (info.exists() && info.isFile()) OpenDocument(info.absoluteFilePath());
                 return;
             }
         }

@@ -25,6 +25,7 @@ class QFileDialog;
 namespace oruvan {
 
 class TextView;
+class TNvSplitter;
 class IndexModel;
 
 // A menu item with the two fields the File menu and the Index menu use.
@@ -159,6 +160,8 @@ private:
     void actFileExitExecute();
     void actFileOpenExecute();
     void actOptFontCtrlExecute();
+    void actOptSettingExecute();
+    void actAboutExecute();
     void actOptWordWrapExecute();
     void actOptWordWrapUpdate(QAction* a);
     void actOptHelpExecute();
@@ -182,7 +185,7 @@ private:
     Paths m_paths;
     QFrame* Panel1 = nullptr;
     QSplitter* m_topSplitter = nullptr;
-    QSplitter* m_bodySplitter = nullptr;
+    TNvSplitter* m_bodySplitter = nullptr;
     QLabel* m_status = nullptr;
     IndexModel* m_comboModel = nullptr;
     IndexModel* m_listModel = nullptr;

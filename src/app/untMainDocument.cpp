@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QUrl>
+#include <QWindow>
 
 #include "app/Cp932Text.h"
 #include "app/ImageList.h"
@@ -22,12 +23,19 @@
 #include "platform/IniFile.h"
 #include "settings/NvGeomUtils.h"
 #include "settings/SettingsRecord.h"
+#include "widgets/NvSplitter.h"
+#include "dialogs/untAbout.h"
+#include "dialogs/untSetting.h"
 
 namespace oruvan {
 
 namespace {
 const QString kCaptionPrefix = QStringLiteral("Oruvan 1.5 - ");
-const QStringList kFileFilters = {QStringLiteral("テキストファイル (*.txt)"), QStringLiteral("全てのファイル (*)")};
+const QStringList kFileFilters = {QStringLiteral("テキストファイル (*.txt)"),
+                                  QStringLiteral("全てのファイル (*)")};
+
+// The frame LoadSettings restored the window size against.
+const char* const kFrameAtLoad = "frameAtLoad";
 
 std::string nativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 }  // namespace
@@ -37,27 +45,32 @@ std::string nativePath(const QString& path) { return QFile::encodeName(path).toS
 void TfrmMain::LoadSettings() {
     SuspendIndexRebuild();
     IniFile ini(nativePath(m_paths.settingsFile));
+    // Stored sizes are outer sizes. Where the platform knows the frame only once the window is shown, the
+    // frame taken here is the one SaveSettings adds back, so that no session grows the window.
+    create();
+    const QMargins frameMargins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const QSize margins(frameMargins.left() + frameMargins.right(),
+                        frameMargins.top() + frameMargins.bottom());
+    setProperty(kFrameAtLoad, margins);
     SettingsRecord current = DefaultSettings();
-    const QRect frame = frameGeometry();
-    current.left = frame.left();
-    current.top = frame.top();
-    current.width = frame.width();
-    current.height = frame.height();
+    current.left = pos().x();
+    current.top = pos().y();
+    // The designed size was given before any frame was known: it is the outer size.
+    current.width = width();
+    current.height = height();
     current.dropDownCount = cmbMain->maxVisibleItems();
     const SettingsRecord s = ReadSettings(ini, current);
 
-    const QSize margins = frame.size() - size();
-    FormRect r{s.left, s.top, s.width, s.height};
+    // The stored bounds, as the window's minimum size admits them, then kept on the screen.
+    FormRect r{s.left, s.top, std::max(s.width, minimumWidth() + margins.width()),
+               std::max(s.height, minimumHeight() + margins.height())};
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize screenSize = screen ? screen->size() : QSize(1024, 768);
+    KeepFormOnScreen(r, screenSize.width(), screenSize.height());
+    FitFormToScreen(r, screenSize.width(), screenSize.height());
     move(r.left, r.top);
-    resize(std::max(r.width - margins.width(), minimumWidth()), std::max(r.height - margins.height(), minimumHeight()));
-    r = {pos().x(), pos().y(), frameGeometry().width(), frameGeometry().height()};
-    r.width = s.width;
-    r.height = s.height;
-    const QSize screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(1024, 768);
-    KeepFormOnScreen(r, screen.width(), screen.height());
-    FitFormToScreen(r, screen.width(), screen.height());
-    move(r.left, r.top);
-    resize(std::max(r.width - margins.width(), minimumWidth()), std::max(r.height - margins.height(), minimumHeight()));
+    resize(std::max(r.width - margins.width(), minimumWidth()),
+           std::max(r.height - margins.height(), minimumHeight()));
 
     RegisteredFiles.clear();
     for (const std::string& f : s.registeredFiles) RegisteredFiles.append(FromCp932(f));
@@ -88,11 +101,11 @@ void TfrmMain::SaveSettings() {
     s.nextPageMenuIsHead = NextPageMenuIsHead;
     s.ignoreHeadSpaces = IgnoreHeadSpaces;
     s.captionIncludingTitleMark = CaptionIncludingTitleMark;
-    const QRect frame = frameGeometry();
-    s.left = frame.left();
-    s.top = frame.top();
-    s.width = frame.width();
-    s.height = frame.height();
+    const QSize margins = property(kFrameAtLoad).toSize();
+    s.left = pos().x();
+    s.top = pos().y();
+    s.width = width() + margins.width();
+    s.height = height() + margins.height();
     IniFile ini(nativePath(m_paths.settingsFile));
     try {
         WriteSettings(ini, s);
@@ -110,8 +123,7 @@ bool TfrmMain::GetListViewVisible() const { return m_listWidth > 1; }
 
 void TfrmMain::SetListViewVisible(bool on) {
     m_listWidth = on ? frameGeometry().width() / 3 : 1;
-    const int total = std::max(m_bodySplitter->width(), frameGeometry().width());
-    m_bodySplitter->setSizes({m_listWidth, std::max(0, total - m_listWidth - m_bodySplitter->handleWidth())});
+    m_bodySplitter->setFirstPaneWidth(m_listWidth);
 }
 
 void TfrmMain::SetNextPageMenuIsHead(bool on) {
@@ -287,11 +299,14 @@ void TfrmMain::actEditSelectAllExecute() { memo->SelectAll(); }
 
 void TfrmMain::actOptFontCtrlExecute() {
     bool ok = false;
-    const QFont f = QFontDialog::getFont(&ok, memo->Font(), this, QString(), QFontDialog::DontUseNativeDialog);
+    const QFont f =
+        QFontDialog::getFont(&ok, memo->Font(), this, QString(), QFontDialog::DontUseNativeDialog);
     if (ok) memo->SetFont(f);
 }
 
-void TfrmMain::actOptWordWrapExecute() { SetWordWrap(!Command(QStringLiteral("actOptWordWrap"))->isChecked()); }
+void TfrmMain::actOptWordWrapExecute() {
+    SetWordWrap(!Command(QStringLiteral("actOptWordWrap"))->isChecked());
+}
 void TfrmMain::actOptWordWrapUpdate(QAction* a) { a->setChecked(WordWrap); }
 
 void TfrmMain::actShowListViewExecute() {
@@ -307,11 +322,42 @@ void TfrmMain::actOptHelpExecute() {
 }
 
 void TfrmMain::actOptOpenFolderExecute() {
-    const QString folder = DocumentFileName.isEmpty() ? m_paths.programDir
-                                                      : QFileInfo(resolvePath(DocumentFileName)).absolutePath();
+    const QString folder = DocumentFileName.isEmpty()
+                               ? m_paths.programDir
+                               : QFileInfo(resolvePath(DocumentFileName)).absolutePath();
     QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }
 
 void TfrmMain::actBtnMinimizeExecute() { showMinimized(); }
+
+// The dialog lives on the stack, so it is destroyed on every path, an error included.
+void TfrmMain::actOptSettingExecute() {
+    TfrmSetting dlg(this);
+    dlg.SetProgramFile(m_paths.programFile);
+    dlg.SetRegisteredFiles(RegisteredFiles);
+    dlg.SetTitleMarks(TitleMarkList);
+    dlg.SetStartUpIndex(StartUpIndex);
+    dlg.SetDropDownCount(DropDownCount());
+    dlg.SetNextPageMenuIsHead(NextPageMenuIsHead);
+    dlg.SetIgnoreHeadSpaces(IgnoreHeadSpaces);
+    dlg.SetCaptionIncludingTitleMark(CaptionIncludingTitleMark);
+    if (dlg.exec() != QDialog::Accepted) return;
+    SuspendIndexRebuild();
+    RegisteredFiles = dlg.RegisteredFiles();
+    StartUpIndex = dlg.StartUpIndex();
+    SetDropDownCount(dlg.DropDownCount());
+    TitleMarkList = dlg.TitleMarks();
+    SetNextPageMenuIsHead(dlg.NextPageMenuIsHead());
+    SetIgnoreHeadSpaces(dlg.IgnoreHeadSpaces());
+    SetCaptionIncludingTitleMark(dlg.CaptionIncludingTitleMark());
+    ResumeIndexRebuild();
+}
+
+void TfrmMain::actAboutExecute() {
+    TfrmAbout dlg(this);
+    dlg.SetProductLine(TfrmAbout::ProductLine());
+    dlg.SetNoticeText(TfrmAbout::NoticeText());
+    dlg.exec();
+}
 
 }  // namespace oruvan

@@ -34,14 +34,19 @@ wait_window() {
   return 1
 }
 
-# wait_exit PID SECONDS: waits for the process to end, prints its exit status.
+# wait_exit PID SECONDS: waits (in this shell, so the status is real) for the process to end and
+# sets STATUS to its exit status, or to "timeout".
 wait_exit() {
   local pid=$1 secs=$2
+  STATUS=timeout
   for _ in $(seq 1 $((secs * 10))); do
-    kill -0 "$pid" 2>/dev/null || { wait "$pid"; echo $?; return 0; }
+    if ! kill -0 "$pid" 2>/dev/null; then
+      STATUS=0
+      wait "$pid" || STATUS=$?
+      return 0
+    fi
     sleep 0.1
   done
-  echo "timeout"
 }
 
 fail() { echo "FAIL: $*" >&2; exit 1; }

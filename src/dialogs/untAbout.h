@@ -1,0 +1,39 @@
+#pragma once
+// The About dialog: the program's icon, name and version, and a short notice. It changes nothing.
+#include <QDialog>
+#include <QString>
+
+class QFrame;
+class QLabel;
+class QPlainTextEdit;
+class QToolButton;
+
+namespace oruvan {
+
+class TfrmAbout : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmAbout(QWidget* parent = nullptr);
+
+    void SetProductLine(const QString& text);
+    // Lines separated by CR LF (LF alone is taken too).
+    void SetNoticeText(const QString& text);
+
+    // The product line and the program's eight-line notice, each line padded to its column.
+    static QString ProductLine();
+    static QString NoticeText();
+
+    QLabel* Image1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    QFrame* Panel1 = nullptr;
+    QToolButton* SpeedButton1 = nullptr;
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    void SpeedButton1Click();
+};
+
+}  // namespace oruvan

@@ -1,0 +1,242 @@
+#include "outline/HeadingScanner.h"
+
+#include <algorithm>
+#include <array>
+#include <bitset>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "outline/NvStrUtils.h"
+#include "platform/Cp932.h"
+#include "platform/TextCompare.h"
+
+namespace oruvan {
+
+namespace {
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+// One bit for each CR or LF among 64 bytes.
+std::uint64_t BreakMask64(const char* p) {
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i cr = _mm_set1_epi8('\r');
+    std::uint64_t mask = 0;
+    for (int i = 0; i < 4; ++i) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+        const __m128i hit = _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr));
+        mask |= std::uint64_t(static_cast<std::uint16_t>(_mm_movemask_epi8(hit))) << (16 * i);
+    }
+    return mask;
+#else
+    std::uint64_t mask = 0;
+    for (int i = 0; i < 64; ++i) mask |= std::uint64_t(p[i] == '\n' || p[i] == '\r') << i;
+    return mask;
+#endif
+}
+
+// Splits at CR LF, lone CR and lone LF. The breaks of 64 bytes are found at once, so a short line costs
+// a few instructions rather than a library call.
+class LineSplitter {
+public:
+    explicit LineSplitter(std::string_view text) : m_text(text) {
+        if (!text.empty()) m_mask = maskAt(0);
+    }
+
+    bool next(std::string_view& line) {
+        if (m_pos == m_text.size()) return false;
+        const std::size_t lineEnd = nextBreak();
+        line = m_text.substr(m_pos, lineEnd - m_pos);
+        if (lineEnd == m_text.size())
+            m_pos = lineEnd;
+        else if (m_text[lineEnd] == '\r' && lineEnd + 1 < m_text.size() && m_text[lineEnd + 1] == '\n')
+            m_pos = lineEnd + 2;
+        else
+            m_pos = lineEnd + 1;
+        return true;
+    }
+
+private:
+    std::size_t nextBreak() {
+        for (;;) {
+            while (m_mask != 0) {
+                const std::size_t at = m_block + static_cast<std::size_t>(__builtin_ctzll(m_mask));
+                m_mask &= m_mask - 1;
+                if (at >= m_pos) return at;  // the LF of a CR LF already stepped over is not a break
+            }
+            if (m_text.size() - m_block <= 64) return m_text.size();
+            m_block += 64;
+            m_mask = maskAt(m_block);
+        }
+    }
+
+    std::uint64_t maskAt(std::size_t block) const {
+        if (m_text.size() - block >= 64) return BreakMask64(m_text.data() + block);
+        char tail[64] = {};
+        std::memcpy(tail, m_text.data() + block, m_text.size() - block);
+        return BreakMask64(tail);
+    }
+
+    std::string_view m_text;
+    std::size_t m_pos = 0;
+    std::size_t m_block = 0;  // the offset of the 64 bytes m_mask describes
+    std::uint64_t m_mask = 0;
+};
+
+unsigned CharCode(std::string_view s, std::size_t pos) {
+    const auto b = static_cast<unsigned char>(s[pos]);
+    return Cp932CharLength(s, pos) == 2 ? (unsigned(b) << 8 | static_cast<unsigned char>(s[pos + 1])) : b;
+}
+
+// The length of the strict UTF-8 sequence of at most three bytes at s[pos] and its code point; 0 for
+// anything else, four-byte sequences (raw bytes among them) included.
+std::size_t DecodeUtf8Bmp(std::string_view s, std::size_t pos, char32_t& c) {
+    const auto at = [&](std::size_t i) { return static_cast<unsigned char>(s[pos + i]); };
+    const std::size_t avail = s.size() - pos;
+    const auto cont = [&](std::size_t i) { return i < avail && (at(i) & 0xC0) == 0x80; };
+    const unsigned char b = at(0);
+    if (b < 0x80) {
+        c = b;
+        return 1;
+    }
+    if (b >= 0xC2 && b <= 0xDF && cont(1)) {
+        c = char32_t(b & 0x1F) << 6 | (at(1) & 0x3F);
+        return 2;
+    }
+    if (b >= 0xE0 && b <= 0xEF && cont(1) && cont(2)) {
+        if ((b == 0xE0 && at(1) < 0xA0) || (b == 0xED && at(1) > 0x9F)) return 0;
+        c = char32_t(b & 0x0F) << 12 | char32_t(at(1) & 0x3F) << 6 | (at(2) & 0x3F);
+        return 3;
+    }
+    return 0;
+}
+
+}  // namespace
+
+// Tells, from the first character of a (trimmed) line, whether any mark can match it. It may accept
+// lines that do not match; IsTitleLine decides those. Character codes are cp932: a single byte below
+// 0x100, otherwise lead << 8 | trail.
+class MarkStartFilter {
+public:
+    explicit MarkStartFilter(const TitleMarkList& marks) {
+        for (const std::string& mark : marks) {
+            if (mark.empty()) {
+                m_everyLine = true;
+                continue;
+            }
+            const auto lead = static_cast<unsigned char>(mark[0]);
+            if (IsLeadByte(lead) && Cp932CharLength(mark, 0) == 1)
+                m_brokenLeads.set(lead);
+            else
+                m_keys.push_back(FoldCp932Char(CharCode(mark, 0)));
+        }
+        std::sort(m_keys.begin(), m_keys.end());
+        // Most lines are turned away by their first byte alone.
+        for (unsigned b = 0; b < 0x100; ++b) {
+            bool may = mayStart(b);
+            for (unsigned t = 0x40; !may && IsLeadByte(static_cast<unsigned char>(b)) && t <= 0xFC; ++t)
+                may = IsTrailByte(static_cast<unsigned char>(t)) && mayStart(b << 8 | t);
+            m_firstBytes[b] = may;
+        }
+    }
+
+    bool everyLine() const { return m_everyLine; }
+
+    // The first character of s[pos...], which must not be empty.
+    bool mayStartAt(std::string_view s, std::size_t pos) const {
+        return m_firstBytes[static_cast<unsigned char>(s[pos])] && mayStart(CharCode(s, pos));
+    }
+
+    bool mayStart(unsigned code) const {
+        if (m_brokenLeads.test(code < 0x100 ? code : code >> 8)) return true;
+        return std::binary_search(m_keys.begin(), m_keys.end(), FoldCp932Char(code));
+    }
+
+private:
+    bool m_everyLine = false;
+    std::bitset<256> m_brokenLeads;  // first bytes of marks that begin with a lead byte and no trail byte
+    std::vector<unsigned> m_keys;    // the folded first characters of the other marks
+    std::array<bool, 256> m_firstBytes{};
+};
+
+std::string_view CutLine(std::string_view line) {
+    if (line.size() <= kMaxLineBytes) return line;
+    std::size_t i = 0;
+    while (i < kMaxLineBytes) i += Cp932CharLength(line, i);
+    return line.substr(0, i > kMaxLineBytes ? kMaxLineBytes - 1 : kMaxLineBytes);
+}
+
+HeadingScanner::HeadingScanner(const HeadingRules& rules)
+    : m_rules(rules), m_filter(std::make_unique<MarkStartFilter>(rules.marks)) {}
+
+HeadingScanner::~HeadingScanner() = default;
+
+void HeadingScanner::scanCp932(std::string_view piece, Index& index) {
+    LineSplitter lines(piece);
+    std::string_view line;
+    std::string text;
+    for (; lines.next(line); ++m_lines) {
+        const std::string_view cut = CutLine(line);
+        if (!m_filter->everyLine()) {
+            std::size_t i = 0;
+            if (m_rules.ignoreHeadSpaces)
+                while (i < cut.size() && IsBlank(cut[i])) ++i;
+            if (i == cut.size() || !m_filter->mayStartAt(cut, i)) continue;
+        }
+        if (IsTitleLine(cut, m_rules, &text)) index.push_back({text, m_lines});
+    }
+}
+
+Index ScanHeadingsCp932(std::string_view cp932Text, const HeadingRules& rules) {
+    Index index;
+    HeadingScanner(rules).scanCp932(cp932Text, index);
+    return index;
+}
+
+Index ScanHeadingsUtf8(std::string_view utf8Buffer, const HeadingRules& rules) {
+    Index index;
+    const MarkStartFilter filter(rules.marks);
+    // The filter's answer per BMP code point (0 unknown, 1 no, 2 yes): converting one character costs
+    // more than the rest of a line.
+    std::vector<std::uint8_t> decided(0x10000, 0);
+    std::string cp932;
+    std::string text;
+    LineSplitter lines(utf8Buffer);
+    std::string_view line;
+    for (int lineNo = 0; lines.next(line); ++lineNo) {
+        if (!filter.everyLine()) {
+            std::size_t i = 0;
+            if (rules.ignoreHeadSpaces)
+                while (i < line.size() && IsBlank(line[i])) ++i;
+            if (i == line.size()) continue;
+            char32_t c = 0;
+            const std::size_t n = DecodeUtf8Bmp(line, i, c);
+            // Anything else (raw bytes, bytes that are not UTF-8) is rare: the exact test takes it.
+            if (n != 0) {
+                std::uint8_t& state = decided[c];
+                if (state == 0) {
+                    cp932.clear();
+                    Utf8ToCp932(line.substr(i, n), cp932);
+                    const bool whole = !cp932.empty() && Cp932CharLength(cp932, 0) == cp932.size();
+                    state = !whole || filter.mayStartAt(cp932, 0) ? 2 : 1;
+                }
+                if (state == 1) continue;
+            }
+        }
+        // Converting a little past the cut lets CutLine see whether byte 4,096 starts a pair.
+        const std::string_view head =
+            line.size() > kMaxLineBytes ? line.substr(0, Utf8OffsetOfCp932(line, kMaxLineBytes + 2)) : line;
+        cp932.clear();
+        Utf8ToCp932(head, cp932);
+        if (IsTitleLine(CutLine(cp932), rules, &text)) index.push_back({text, lineNo});
+    }
+    return index;
+}
+
+}  // namespace oruvan

@@ -1,0 +1,50 @@
+#pragma once
+// Finds the headings of a whole text: every line that IsTitleLine accepts, in document order.
+#include <cstddef>
+#include <memory>
+#include <string_view>
+
+#include "outline/IndexEntry.h"
+#include "outline/TitleMarks.h"
+
+namespace oruvan {
+
+// The heading test sees at most this many bytes of a line.
+constexpr std::size_t kMaxLineBytes = 4096;
+
+// The first 4,096 bytes of a line, or 4,095 when byte 4,096 would be the first half of a double-byte
+// character. Leading blanks count: the cut comes before any trimming.
+std::string_view CutLine(std::string_view line);
+
+// Scans cp932 text. Lines end at CR LF, a lone CR or a lone LF; an empty last line after the last break
+// is not a line. Entries carry zero-based line numbers.
+Index ScanHeadingsCp932(std::string_view cp932Text, const HeadingRules& rules);
+
+// Scans the editor's UTF-8 buffer (as the cp932 converter produced it, raw-byte code points included)
+// with the result ScanHeadingsCp932 gives for the buffer converted to cp932. Only lines whose first
+// character can begin a mark are converted and tested.
+Index ScanHeadingsUtf8(std::string_view utf8Buffer, const HeadingRules& rules);
+
+class MarkStartFilter;
+
+// Scans cp932 text that arrives in pieces, as a file read a block at a time: the lines of every piece
+// are numbered on from the pieces before it.
+class HeadingScanner {
+public:
+    explicit HeadingScanner(const HeadingRules& rules);
+    ~HeadingScanner();
+    HeadingScanner(const HeadingScanner&) = delete;
+    HeadingScanner& operator=(const HeadingScanner&) = delete;
+
+    // Appends the headings of the next piece to index. Every piece but the last must end with a whole
+    // line break: a CR whose LF begins the next piece would count one line too many.
+    void scanCp932(std::string_view piece, Index& index);
+    int linesRead() const { return m_lines; }
+
+private:
+    HeadingRules m_rules;
+    std::unique_ptr<MarkStartFilter> m_filter;
+    int m_lines = 0;
+};
+
+}  // namespace oruvan

@@ -1,0 +1,37 @@
+#pragma once
+// The Index menu as data: pages of 16 entries chained through "next page" submenus. The GUI fills each
+// page when its submenu is first opened, so one page costs the same whatever the size of the index.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace oruvan {
+
+constexpr int kIndexMenuPageSize = 16;
+// Captions longer than this many bytes are shortened.
+constexpr std::size_t kMenuCaptionMaxBytes = 40;
+// The page item's caption, "次のページ (&>)" in cp932.
+extern const char* const kNextPageCaption;
+
+struct IndexMenuItem {
+    enum Kind { Entry, Separator, PageItem };
+    Kind kind = Entry;
+    int entry = -1;  // the entry number for an Entry, -1 otherwise
+    bool operator==(const IndexMenuItem& o) const { return kind == o.kind && entry == o.entry; }
+};
+
+// The number of pages for n entries; 0 when the index is empty.
+int IndexMenuPageCount(int n);
+
+// The items of page `page` (0-based), in menu order. The page item, when present, opens page + 1.
+// A page outside 0 .. IndexMenuPageCount(n) - 1 is empty.
+std::vector<IndexMenuItem> IndexMenuPage(int n, int page, bool nextPageMenuIsHead);
+
+// The menu caption of an entry text: at most 40 bytes as it is, otherwise cut and marked with dots so
+// that it is 43 bytes long and never ends in half a double-byte character.
+std::string ShortenMenuCaption(std::string_view text);
+
+// The menu shows a caption of exactly "-" as a separator line, which cannot be chosen.
+inline bool IsSeparatorCaption(std::string_view caption) { return caption == "-"; }
+
+}  // namespace oruvan

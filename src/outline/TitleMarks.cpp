@@ -1,0 +1,131 @@
+#include "outline/TitleMarks.h"
+
+#include <algorithm>
+
+#include "outline/NvStrUtils.h"
+
+namespace oruvan {
+
+const char* const kDefaultTitleMarksText = "//@,--,\x81\xa1";
+
+namespace {
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+std::string_view TrimBlanks(std::string_view s) {
+    std::size_t begin = 0, end = s.size();
+    while (begin < end && IsBlank(s[begin])) ++begin;
+    while (end > begin && IsBlank(s[end - 1])) --end;
+    return s.substr(begin, end - begin);
+}
+
+bool NeedsQuotes(std::string_view mark) {
+    return std::any_of(mark.begin(), mark.end(), [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return (b >= 1 && b <= 32) || c == '"' || c == ',';
+    });
+}
+
+// Where the last character of s starts, reading from the start.
+std::size_t LastCharStart(std::string_view s) {
+    std::size_t last = 0;
+    for (std::size_t i = 0; i < s.size(); i += Cp932CharLength(s, i)) last = i;
+    return last;
+}
+
+}  // namespace
+
+bool IsTitleLine(std::string_view line, const HeadingRules& rules, std::string* indexText) {
+    if (rules.ignoreHeadSpaces) line = TrimBlanks(line);
+    for (const std::string& mark : rules.marks) {
+        if (!StartsWithText(mark, line)) continue;
+        if (indexText) {
+            const std::string_view text =
+                rules.captionIncludingTitleMark ? line : line.substr(std::min(mark.size(), line.size()));
+            // Most headings hold no tab; skip the copy the replacement would make.
+            if (text.find('\t') == std::string_view::npos)
+                indexText->assign(text);
+            else
+                *indexText = ReplaceAllText(text, "\t", "  ");
+        }
+        return true;
+    }
+    return false;
+}
+
+void TitleMarksFromText(std::string_view text, TitleMarkList& list) {
+    list.clear();
+    // The stored value ends at a NUL, as a C string would; going on past it would never advance.
+    text = text.substr(0, text.find('\0'));
+    std::size_t i = 0;
+    const auto skipBlanks = [&] {
+        while (i < text.size() && IsBlank(text[i])) ++i;
+    };
+    skipBlanks();
+    while (i < text.size()) {
+        if (text[i] == '"') {
+            const std::size_t start = ++i;
+            std::string item;
+            bool closed = false;
+            while (i < text.size()) {
+                if (text[i] != '"') {
+                    item += text[i++];
+                } else if (i + 1 < text.size() && text[i + 1] == '"') {
+                    item += '"';
+                    i += 2;
+                } else {
+                    ++i;
+                    closed = true;
+                    break;
+                }
+            }
+            if (!closed) {
+                // Kept for compatibility with values already stored: an unterminated item loses its
+                // last character, and nothing after it is read.
+                const std::string_view rest = text.substr(start);
+                list.emplace_back(rest.substr(0, LastCharStart(rest)));
+                return;
+            }
+            list.push_back(std::move(item));
+        } else {
+            const std::size_t start = i;
+            while (i < text.size() && !IsBlank(text[i]) && text[i] != ',') i += Cp932CharLength(text, i);
+            list.emplace_back(text.substr(start, i - start));
+        }
+        skipBlanks();
+        if (i < text.size() && text[i] == ',') {
+            ++i;
+            skipBlanks();
+        }
+    }
+}
+
+TitleMarkList TitleMarksFromText(std::string_view text) {
+    TitleMarkList list;
+    TitleMarksFromText(text, list);
+    return list;
+}
+
+std::string TitleMarksToText(const TitleMarkList& list) {
+    std::string out;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const std::string& mark = list[i];
+        if (i > 0) out += ',';
+        // A last empty mark written bare would read back as a trailing comma, which adds nothing; quoted,
+        // it survives the round trip (a lone empty mark is the same case).
+        const bool lastEmpty = mark.empty() && i + 1 == list.size();
+        if (!lastEmpty && !NeedsQuotes(mark)) {
+            out += mark;
+            continue;
+        }
+        out += '"';
+        for (char c : mark) {
+            if (c == '"') out += '"';
+            out += c;
+        }
+        out += '"';
+    }
+    return out;
+}
+
+}  // namespace oruvan

@@ -1,0 +1,260 @@
+// oruvan-outline: prints the index of a cp932 text file, or its Index menu, as the editor would build it.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "outline/HeadingScanner.h"
+#include "outline/IndexMenuLayout.h"
+#include "outline/TitleMarks.h"
+#include "platform/Cp932.h"
+
+namespace oruvan {
+namespace {
+
+constexpr const char* kProgram = "oruvan-outline";
+
+constexpr const char* kUsage =
+    "Usage: oruvan-outline [options] FILE\n"
+    "Prints the headings of a Shift-JIS (cp932) text file, one a line: the line number (from 1),\n"
+    "a tab and the index text.\n"
+    "\n"
+    "  --marks=TEXT                         title marks as a comma text (default \"//@,--,\xe2\x96\xa0\")\n"
+    "  --ignore-head-spaces=0|1             ignore blanks around each line (default 1)\n"
+    "  --caption-including-title-mark=0|1   keep the title mark in the index text (default 0)\n"
+    "  --menu                               print the Index menu instead, a page level indented by\n"
+    "                                       two spaces, a separator as \"-\"\n"
+    "  --next-page-menu-is-head=0|1         put the next-page item at the top of a page (default 1)\n"
+    "  --raw                                take --marks and write text as cp932 bytes, not UTF-8\n"
+    "  --help                               show this help\n";
+
+struct OutlineOptions {
+    HeadingRules rules;
+    bool menu = false;
+    bool nextPageMenuIsHead = true;
+    bool raw = false;
+    std::string file;
+};
+
+OutlineOptions DefaultOptions() {
+    OutlineOptions options;
+    options.rules.marks = TitleMarksFromText(kDefaultTitleMarksText);
+    options.rules.ignoreHeadSpaces = true;
+    options.rules.captionIncludingTitleMark = false;
+    options.nextPageMenuIsHead = true;
+    return options;
+}
+
+enum class ParseResult { Run, Help, Error };
+
+bool ParseFlag(std::string_view value, bool& flag) {
+    if (value != "0" && value != "1") return false;
+    flag = value == "1";
+    return true;
+}
+
+ParseResult ApplyArguments(int argc, char** argv, OutlineOptions& options, std::string& error) {
+    std::optional<std::string> marks;
+    std::vector<std::string> files;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            files.emplace_back(arg);
+            continue;
+        }
+        const std::size_t eq = arg.find('=');
+        const std::string_view name = arg.substr(0, eq);
+        const std::string_view value = eq == std::string_view::npos ? std::string_view() : arg.substr(eq + 1);
+        const bool hasValue = eq != std::string_view::npos;
+        bool ok = true;
+        if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--help" || arg == "-h") {
+            return ParseResult::Help;
+        } else if (name == "--marks" && hasValue) {
+            marks = std::string(value);
+        } else if (name == "--ignore-head-spaces" && hasValue) {
+            ok = ParseFlag(value, options.rules.ignoreHeadSpaces);
+        } else if (name == "--caption-including-title-mark" && hasValue) {
+            ok = ParseFlag(value, options.rules.captionIncludingTitleMark);
+        } else if (name == "--next-page-menu-is-head" && hasValue) {
+            ok = ParseFlag(value, options.nextPageMenuIsHead);
+        } else if (arg == "--menu") {
+            options.menu = true;
+        } else if (arg == "--raw") {
+            options.raw = true;
+        } else {
+            error = "unknown option: " + std::string(arg);
+            return ParseResult::Error;
+        }
+        if (!ok) {
+            error = std::string(name) + " takes 0 or 1, not \"" + std::string(value) + "\"";
+            return ParseResult::Error;
+        }
+    }
+    if (files.size() != 1) {
+        error = files.empty() ? "no FILE given" : "more than one FILE given";
+        return ParseResult::Error;
+    }
+    options.file = files.front();
+    // --raw may follow --marks, so the text is converted only once all options are known.
+    if (marks) options.rules.marks = TitleMarksFromText(options.raw ? *marks : Utf8ToCp932(*marks));
+    return ParseResult::Run;
+}
+
+// Where the whole lines of buf[0, size) end: after the last LF, or after the last CR when more bytes
+// follow it (a CR at the very end may be half of a CR LF), or at size once the file has ended.
+std::size_t WholeLinesEnd(const char* buf, std::size_t size, bool atEnd) {
+    if (atEnd) return size;
+    const void* lf = memrchr(buf, '\n', size);
+    std::size_t end = lf ? static_cast<const char*>(lf) - buf + 1 : 0;
+    const void* cr = memrchr(buf + end, '\r', size - end);
+    if (cr && static_cast<const char*>(cr) - buf + 1 < static_cast<std::ptrdiff_t>(size))
+        end = static_cast<const char*>(cr) - buf + 1;
+    return end;
+}
+
+// Scans the file a few whole lines at a time through one buffer, which stays in the cache and does not
+// grow with the file. False with errno's text in `error`.
+bool ScanFile(const std::string& path, const HeadingRules& rules, Index& index, std::string& error) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    struct stat st {};
+    bool ok = fstat(fd, &st) == 0;
+    if (ok && S_ISDIR(st.st_mode)) {
+        errno = EISDIR;
+        ok = false;
+    }
+    HeadingScanner scanner(rules);
+    std::size_t capacity = std::size_t(256) << 10;
+    std::unique_ptr<char[]> buf(new char[capacity]);
+    std::size_t used = 0;
+    for (bool atEnd = false; ok && !atEnd;) {
+        if (used == capacity) {  // a line longer than the buffer
+            std::unique_ptr<char[]> bigger(new char[capacity * 2]);
+            std::memcpy(bigger.get(), buf.get(), used);
+            buf = std::move(bigger);
+            capacity *= 2;
+        }
+        const ssize_t got = read(fd, buf.get() + used, capacity - used);
+        if (got < 0) {
+            ok = errno == EINTR;
+            continue;
+        }
+        atEnd = got == 0;
+        used += static_cast<std::size_t>(got);
+        const std::size_t end = WholeLinesEnd(buf.get(), used, atEnd);
+        scanner.scanCp932(std::string_view(buf.get(), end), index);
+        std::memmove(buf.get(), buf.get() + end, used - end);
+        used -= end;
+    }
+    if (!ok) error = std::strerror(errno);
+    close(fd);
+    return ok;
+}
+
+void AppendText(std::string_view cp932, bool raw, std::string& out) {
+    if (raw)
+        out.append(cp932);
+    else
+        Cp932ToUtf8(cp932, out);
+}
+
+void AppendIndex(const Index& index, bool raw, std::string& out) {
+    std::size_t bytes = 0;
+    for (const IndexEntry& entry : index) bytes += entry.text.size() * (raw ? 1 : 2) + 12;
+    out.reserve(bytes);
+    char number[16];
+    for (const IndexEntry& entry : index) {
+        const auto end = std::to_chars(number, number + sizeof number, entry.line + 1).ptr;
+        out.append(number, static_cast<std::size_t>(end - number));
+        out += '\t';
+        AppendText(entry.text, raw, out);
+        out += '\n';
+    }
+}
+
+// Walks the chain of pages with a stack of its own: a long index nests thousands of pages deep.
+void AppendMenu(const Index& index, bool nextPageMenuIsHead, bool raw, std::string& out) {
+    const int n = static_cast<int>(index.size());
+    struct Page {
+        std::vector<IndexMenuItem> items;
+        std::size_t next = 0;
+    };
+    std::vector<Page> pages;
+    if (n > 0) pages.push_back({IndexMenuPage(n, 0, nextPageMenuIsHead)});
+    while (!pages.empty()) {
+        if (pages.back().next == pages.back().items.size()) {
+            pages.pop_back();
+            continue;
+        }
+        const IndexMenuItem item = pages.back().items[pages.back().next++];
+        const int level = static_cast<int>(pages.size()) - 1;
+        out.append(static_cast<std::size_t>(2 * level), ' ');
+        switch (item.kind) {
+            case IndexMenuItem::Entry: {
+                const std::string& text = index[static_cast<std::size_t>(item.entry)].text;
+                AppendText(IsSeparatorCaption(text) ? std::string("-") : ShortenMenuCaption(text), raw, out);
+                break;
+            }
+            case IndexMenuItem::Separator:
+                out += '-';
+                break;
+            case IndexMenuItem::PageItem:
+                AppendText(kNextPageCaption, raw, out);
+                pages.push_back({IndexMenuPage(n, level + 1, nextPageMenuIsHead)});
+                break;
+        }
+        out += '\n';
+    }
+}
+
+int Run(int argc, char** argv) {
+    OutlineOptions options = DefaultOptions();
+    std::string error;
+    switch (ApplyArguments(argc, argv, options, error)) {
+        case ParseResult::Help:
+            std::fputs(kUsage, stdout);
+            return std::fflush(stdout) == 0 ? 0 : 1;
+        case ParseResult::Error:
+            std::fprintf(stderr, "%s: %s\n%s", kProgram, error.c_str(), kUsage);
+            return 2;
+        case ParseResult::Run:
+            break;
+    }
+
+    Index index;
+    if (!ScanFile(options.file, options.rules, index, error)) {
+        std::fprintf(stderr, "%s: cannot read %s: %s\n", kProgram, options.file.c_str(), error.c_str());
+        return 1;
+    }
+
+    std::string out;
+    if (options.menu)
+        AppendMenu(index, options.nextPageMenuIsHead, options.raw, out);
+    else
+        AppendIndex(index, options.raw, out);
+    if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "%s: cannot write the output: %s\n", kProgram, std::strerror(errno));
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+}  // namespace oruvan
+
+int main(int argc, char** argv) { return oruvan::Run(argc, argv); }

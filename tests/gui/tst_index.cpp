@@ -1,0 +1,713 @@
+// The index of headings in the main window: its two views and the Index menu, choosing an entry,
+// stepping between headings, caret tracking in the status bar, and the re-index timer.
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFontMetrics>
+#include <QListView>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTest>
+
+#include "app/TextView.h"
+#include "helpers/TestSupport.h"
+
+using namespace oruvan;
+using namespace oruvan::test;
+
+namespace {
+
+QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// "text@line" for every row of a view's model.
+QStringList rowsOf(const QAbstractItemModel* model) {
+    QStringList out;
+    for (int i = 0; i < model->rowCount(); ++i) {
+        const QModelIndex index = model->index(i, 0);
+        out << model->data(index, Qt::DisplayRole).toString() + QLatin1Char('@') +
+                   QString::number(model->data(index, Qt::UserRole).toInt());
+    }
+    return out;
+}
+
+int listRow(const TfrmMain& w) {
+    const QModelIndexList selected = w.ListBox1->selectionModel()->selectedIndexes();
+    if (selected.size() != 1) return -1;
+    if (w.ListBox1->selectionModel()->currentIndex() != selected.first()) return -2;
+    return selected.first().row();
+}
+
+int caretLine(const TfrmMain& w) { return w.memo->LineFromChar(w.memo->SelStart()); }
+
+// The caret stands at the start of document line `line`, nothing selected, and the line is on top.
+void verifyAtLineTop(const TfrmMain& w, int line) {
+    QVERIFY(!w.memo->HasSelection());
+    QCOMPARE(w.memo->SelStart(), w.memo->LineIndex(line));
+    const long top = w.memo->SendScintilla(QsciScintillaBase::SCI_VISIBLEFROMDOCLINE, line);
+    QCOMPARE(static_cast<long>(w.memo->FirstVisibleLine()), top);
+}
+
+QString statusFor(int line, int column) { return QStringLiteral("%1行: %2列").arg(line).arg(column); }
+
+// Menu contents as tokens: "E<n>" an entry item, "S" a separator, "P[...]" a page item and its page.
+QString describeMenu(QMenu* menu) {
+    QStringList parts;
+    for (QAction* a : menu->actions()) {
+        auto* item = qobject_cast<TMenuItem2*>(a);
+        if (a->menu()) {
+            if (!item || a->text() != U("次のページ (&>)")) return QStringLiteral("bad page item");
+            Q_EMIT a->menu()->aboutToShow();
+            parts << QStringLiteral("P[") + describeMenu(a->menu()) + QLatin1Char(']');
+        } else if (a->isSeparator()) {
+            parts << QStringLiteral("S");
+        } else if (item) {
+            parts << QStringLiteral("E%1").arg(item->EntryNumber);
+        } else {
+            parts << QStringLiteral("?");
+        }
+    }
+    return parts.join(QLatin1Char(' '));
+}
+
+QString entryTokens(int first, int last) {
+    QStringList parts;
+    for (int i = first; i <= last; ++i) parts << QStringLiteral("E%1").arg(i);
+    return parts.join(QLatin1Char(' '));
+}
+
+TMenuItem2* findEntryItem(QMenu* menu, int entry) {
+    for (QAction* a : menu->actions()) {
+        if (a->menu()) {
+            Q_EMIT a->menu()->aboutToShow();
+            if (TMenuItem2* found = findEntryItem(a->menu(), entry)) return found;
+        } else if (auto* item = qobject_cast<TMenuItem2*>(a);
+                   item && !a->isSeparator() && item->EntryNumber == entry) {
+            return item;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+class IndexTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { SetupTestApplication(); }
+    void init();
+    void cleanup() { m_w.reset(); }
+
+    void rebuildFillsBothViewsAndMenu();
+    void rebuildSelectsFirstEntryWhereverTheCaret();
+    void documentWithoutHeadingsEmptiesIndex_data();
+    void documentWithoutHeadingsEmptiesIndex();
+    void choosingInListByKeyboard();
+    void choosingInListThroughItsSelection();
+    void clickingListItemJumpsEvenWhenAlreadySelected();
+    void choosingInComboByKeyboard();
+    void choosingInComboPopup();
+    void selectEntryRunsNoHandler();
+    void headingNearTheEndStaysLowerInView();
+
+    void indexMenuPages_data();
+    void indexMenuPages();
+    void indexMenuCaptions_data();
+    void indexMenuCaptions();
+    void choosingTwentiethEntryFromMenu_data();
+    void choosingTwentiethEntryFromMenu();
+    void rebuildWhileIndexMenuIsOpen();
+
+    void stepKeysWalkTheHeadings();
+    void stepKeysOnEmptyIndexGoToStart_data();
+    void stepKeysOnEmptyIndexGoToStart();
+
+    void statusAfterJumpAndKeys();
+    void statusWithSelection_data();
+    void statusWithSelection();
+    void wrappedLinesShowDisplayRowsButOwnByDocumentLine();
+    void caretSelectsOwningHeading();
+
+    void typedHeadingAppearsAfterOneSecond();
+    void changeUndoneWithinTheSecondCostsNoRebuild();
+    void suspendedBatchRebuildsOnce();
+    void openDocumentRebuildsOnce();
+
+    void listExtentFollowsWidestHeading();
+
+private:
+    // Writes the lines (UTF-8) as a cp932 file with CR LF breaks, loads it into the text view, indexes it.
+    void load(const QStringList& lines);
+    // A preface line, then n headings "Entry i" each followed by `gap` body lines.
+    QStringList headingDocument(int n, int gap) const;
+    int headingLine(int entry, int gap) const { return 1 + entry * (gap + 1); }
+
+    Sandbox m_box;
+    std::unique_ptr<TfrmMain> m_w;
+};
+
+void IndexTest::init() {
+    m_w = m_box.makeWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_w.get()));
+}
+
+void IndexTest::load(const QStringList& lines) {
+    std::string bytes;
+    for (const QString& line : lines) bytes += Sjis(line.toUtf8().constData()) + "\r\n";
+    m_w->memo->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), bytes));
+    m_w->UpdateIndex();
+}
+
+QStringList IndexTest::headingDocument(int n, int gap) const {
+    QStringList lines{QStringLiteral("preface")};
+    for (int i = 0; i < n; ++i) {
+        lines << U("■Entry ") + QString::number(i);
+        for (int j = 0; j < gap; ++j) lines << QStringLiteral("body %1.%2").arg(i).arg(j);
+    }
+    return lines;
+}
+
+void IndexTest::rebuildFillsBothViewsAndMenu() {
+    load({U("preface"), U("■First"), U("body"), U("//@Second"), U("--Third"), U("■First"), U("--")});
+    const QStringList want{U("First@1"), U("Second@3"), U("Third@4"), U("First@5"), U("@6")};
+    QCOMPARE(rowsOf(m_w->cmbMain->model()), want);
+    QCOMPARE(rowsOf(m_w->ListBox1->model()), want);
+    QCOMPARE(m_w->EntryCount(), 5);
+    QCOMPARE(m_w->cmbMain->currentIndex(), 0);
+    QCOMPARE(listRow(*m_w), 0);
+    QVERIFY(m_w->mnuIndex->isEnabled());
+    QVERIFY(m_w->mnuIndex->menuAction()->isEnabled());
+    QCOMPARE(describeMenu(m_w->mnuIndex), entryTokens(0, 4));
+    QStringList captions;
+    for (QAction* a : m_w->mnuIndex->actions()) captions << a->text();
+    QCOMPARE(captions, (QStringList{U("First"), U("Second"), U("Third"), U("First"), QString()}));
+}
+
+void IndexTest::rebuildSelectsFirstEntryWhereverTheCaret() {
+    load(headingDocument(4, 3));
+    m_w->memo->setFocus();
+    m_w->memo->SetSelStart(m_w->memo->LineIndex(headingLine(3, 3) + 1));
+    QTest::keyClick(m_w->memo, Qt::Key_Right);
+    QCOMPARE(m_w->CurrentEntry(), 3);
+    m_w->UpdateIndex();
+    QCOMPARE(m_w->CurrentEntry(), 0);
+    QCOMPARE(listRow(*m_w), 0);
+}
+
+void IndexTest::documentWithoutHeadingsEmptiesIndex_data() {
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("empty file") << QStringList{};
+    QTest::newRow("no headings") << QStringList{U("plain"), U("　■full-width blank first"),
+                                                U("text -- here")};
+}
+
+void IndexTest::documentWithoutHeadingsEmptiesIndex() {
+    QFETCH(QStringList, lines);
+    load(headingDocument(3, 1));
+    QVERIFY(m_w->mnuIndex->menuAction()->isEnabled());
+    load(lines);
+    QCOMPARE(m_w->cmbMain->model()->rowCount(), 0);
+    QCOMPARE(m_w->ListBox1->model()->rowCount(), 0);
+    QCOMPARE(m_w->cmbMain->currentIndex(), -1);
+    QVERIFY(m_w->ListBox1->selectionModel()->selectedIndexes().isEmpty());
+    QCOMPARE(m_w->CurrentEntry(), -1);
+    QVERIFY(!m_w->mnuIndex->isEnabled());
+    QVERIFY(!m_w->mnuIndex->menuAction()->isEnabled());
+}
+
+void IndexTest::choosingInListByKeyboard() {
+    constexpr int gap = 30;
+    load(headingDocument(6, gap));
+    m_w->ListBox1->setFocus();
+    QTest::keyClick(m_w->ListBox1, Qt::Key_Down);
+    QCOMPARE(m_w->cmbMain->currentIndex(), 1);
+    QCOMPARE(listRow(*m_w), 1);
+    verifyAtLineTop(*m_w, headingLine(1, gap));
+    QCOMPARE(m_w->StatusText(), statusFor(headingLine(1, gap) + 1, 1));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->ListBox1));
+
+    QTest::keyClick(m_w->ListBox1, Qt::Key_Down);
+    QTest::keyClick(m_w->ListBox1, Qt::Key_Down);
+    QCOMPARE(m_w->cmbMain->currentIndex(), 3);
+    verifyAtLineTop(*m_w, headingLine(3, gap));
+
+    // Back to the heading on line 1: the view scrolls back to the top.
+    QTest::keyClick(m_w->ListBox1, Qt::Key_Home);
+    QCOMPARE(m_w->cmbMain->currentIndex(), 0);
+    verifyAtLineTop(*m_w, 1);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->ListBox1));
+}
+
+void IndexTest::choosingInListThroughItsSelection() {
+    constexpr int gap = 30;
+    load(headingDocument(6, gap));
+    m_w->ListBox1->setFocus();
+    m_w->ListBox1->selectionModel()->setCurrentIndex(m_w->ListBox1->model()->index(4, 0),
+                                                     QItemSelectionModel::ClearAndSelect);
+    QCOMPARE(m_w->cmbMain->currentIndex(), 4);
+    verifyAtLineTop(*m_w, headingLine(4, gap));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->ListBox1));
+}
+
+void IndexTest::clickingListItemJumpsEvenWhenAlreadySelected() {
+    constexpr int gap = 30;
+    load(headingDocument(6, gap));
+    const QModelIndex row2 = m_w->ListBox1->model()->index(2, 0);
+    QTest::mouseClick(m_w->ListBox1->viewport(), Qt::LeftButton, {},
+                      m_w->ListBox1->visualRect(row2).center());
+    QCOMPARE(m_w->cmbMain->currentIndex(), 2);
+    verifyAtLineTop(*m_w, headingLine(2, gap));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->ListBox1));
+
+    // The caret wanders inside that heading's part; clicking the same heading goes back to it.
+    m_w->memo->setFocus();
+    m_w->memo->SetSelStart(m_w->memo->LineIndex(headingLine(2, gap) + 20) + 3);
+    QTest::keyClick(m_w->memo, Qt::Key_Right);
+    QCOMPARE(m_w->CurrentEntry(), 2);
+    QTest::mouseClick(m_w->ListBox1->viewport(), Qt::LeftButton, {},
+                      m_w->ListBox1->visualRect(row2).center());
+    QCOMPARE(m_w->cmbMain->currentIndex(), 2);
+    verifyAtLineTop(*m_w, headingLine(2, gap));
+
+    // The whole row is the item, not only its text.
+    const QRect row4 = m_w->ListBox1->visualRect(m_w->ListBox1->model()->index(4, 0));
+    QTest::mouseClick(m_w->ListBox1->viewport(), Qt::LeftButton, {},
+                      QPoint(m_w->ListBox1->viewport()->width() - 3, row4.center().y()));
+    QCOMPARE(m_w->cmbMain->currentIndex(), 4);
+    verifyAtLineTop(*m_w, headingLine(4, gap));
+}
+
+void IndexTest::choosingInComboByKeyboard() {
+    constexpr int gap = 30;
+    load(headingDocument(6, gap));
+    m_w->cmbMain->setFocus();
+    QTest::keyClick(m_w->cmbMain, Qt::Key_Down);
+    QCOMPARE(m_w->cmbMain->currentIndex(), 1);
+    QCOMPARE(listRow(*m_w), 1);
+    verifyAtLineTop(*m_w, headingLine(1, gap));
+    QCOMPARE(m_w->StatusText(), statusFor(headingLine(1, gap) + 1, 1));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->cmbMain));
+    QTest::keyClick(m_w->cmbMain, Qt::Key_End);
+    QCOMPARE(listRow(*m_w), 5);
+    QCOMPARE(caretLine(*m_w), headingLine(5, gap));
+}
+
+void IndexTest::choosingInComboPopup() {
+    constexpr int gap = 30;
+    load(headingDocument(6, gap));
+    m_w->cmbMain->setFocus();
+    m_w->cmbMain->showPopup();
+    QAbstractItemView* popup = m_w->cmbMain->view();
+    QTRY_VERIFY(popup->isVisible());
+    popup->setCurrentIndex(popup->model()->index(3, 0));
+    QTest::keyClick(popup, Qt::Key_Return);
+    QTRY_VERIFY(!popup->isVisible());
+    QCOMPARE(m_w->cmbMain->currentIndex(), 3);
+    QCOMPARE(listRow(*m_w), 3);
+    verifyAtLineTop(*m_w, headingLine(3, gap));
+}
+
+void IndexTest::selectEntryRunsNoHandler() {
+    constexpr int gap = 30;
+    load(headingDocument(6, gap));
+    const int caret = m_w->memo->LineIndex(100) + 2;
+    m_w->memo->SetSelStart(caret);
+    m_w->memo->ScrollLines(40);
+    const int top = m_w->memo->FirstVisibleLine();
+    const QString status = m_w->StatusText();
+    for (int n : {3, 5, 0, -1, 6, 2}) {
+        m_w->SelectEntry(n);
+        const int want = n >= 0 && n < 6 ? n : -1;
+        QCOMPARE(m_w->cmbMain->currentIndex(), want);
+        QCOMPARE(m_w->CurrentEntry(), want);
+        if (want >= 0)
+            QCOMPARE(listRow(*m_w), want);
+        else
+            QVERIFY(m_w->ListBox1->selectionModel()->selectedIndexes().isEmpty());
+        QCOMPARE(m_w->memo->SelStart(), caret);
+        QCOMPARE(m_w->memo->FirstVisibleLine(), top);
+        QCOMPARE(m_w->StatusText(), status);
+    }
+}
+
+void IndexTest::headingNearTheEndStaysLowerInView() {
+    constexpr int gap = 2;
+    load(headingDocument(40, gap));
+    m_w->ListBox1->setFocus();
+    QTest::keyClick(m_w->ListBox1, Qt::Key_End);
+    const int line = headingLine(39, gap);
+    QCOMPARE(m_w->memo->SelStart(), m_w->memo->LineIndex(line));
+    const int top = m_w->memo->FirstVisibleLine();
+    const int rows = static_cast<int>(m_w->memo->SendScintilla(QsciScintillaBase::SCI_LINESONSCREEN));
+    QVERIFY2(top < line, qPrintable(QStringLiteral("top %1, heading %2").arg(top).arg(line)));
+    QVERIFY(line < top + rows);
+}
+
+void IndexTest::indexMenuPages_data() {
+    QTest::addColumn<int>("entries");
+    QTest::addColumn<bool>("head");
+    QTest::addColumn<QString>("menu");
+    const QString page1 = entryTokens(0, 15);
+    for (bool head : {true, false}) {
+        const char* how = head ? "head" : "tail";
+        QTest::addRow("1 %s", how) << 1 << head << QStringLiteral("E0");
+        QTest::addRow("16 %s", how) << 16 << head << page1;
+    }
+    QTest::newRow("17 head") << 17 << true << QStringLiteral("P[E16] S ") + page1;
+    QTest::newRow("17 tail") << 17 << false << page1 + QStringLiteral(" S P[E16]");
+    QTest::newRow("33 head") << 33 << true
+                             << QStringLiteral("P[P[E32] S %1] S %2").arg(entryTokens(16, 31), page1);
+    QTest::newRow("33 tail") << 33 << false
+                             << QStringLiteral("%1 S P[%2 S P[E32]]").arg(page1, entryTokens(16, 31));
+}
+
+void IndexTest::indexMenuPages() {
+    QFETCH(int, entries);
+    QFETCH(bool, head);
+    QFETCH(QString, menu);
+    load(headingDocument(entries, 0));
+    m_w->SetNextPageMenuIsHead(head);
+    QVERIFY(m_w->mnuIndex->menuAction()->isEnabled());
+    QCOMPARE(describeMenu(m_w->mnuIndex), menu);
+    // A second rebuild replaces the items rather than adding to them.
+    m_w->UpdateIndex();
+    QCOMPARE(describeMenu(m_w->mnuIndex), menu);
+    QCOMPARE(m_w->mnuIndex->findChildren<QMenu*>().size(), static_cast<int>(menu.count(QLatin1Char('P'))));
+}
+
+void IndexTest::indexMenuCaptions_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("caption");
+    const QString a38(38, QLatin1Char('a'));
+    const QString a39(39, QLatin1Char('a'));
+    const QString a40(40, QLatin1Char('a'));
+    QTest::newRow("40 bytes whole") << a40 << a40;
+    QTest::newRow("41 bytes cut") << a40 + QLatin1Char('b') << a40 + QStringLiteral("...");
+    QTest::newRow("byte 40 leads") << a39 + U("あい") << a39 + U("あ..");
+    QTest::newRow("byte 40 trails") << a38 + U("あい") << a38 + U("あ...");
+    QTest::newRow("20 kanji exactly")
+        << U("一二三四五六七八九十一二三四五六七八九十") << U("一二三四五六七八九十一二三四五六七八九十");
+    QTest::newRow("separator") << QStringLiteral("-") << QString();
+}
+
+void IndexTest::indexMenuCaptions() {
+    QFETCH(QString, text);
+    QFETCH(QString, caption);
+    load({U("■before"), U("■") + text, U("■after")});
+    QCOMPARE(rowsOf(m_w->ListBox1->model()).value(1), text + QStringLiteral("@1"));
+    const QList<QAction*> items = m_w->mnuIndex->actions();
+    QCOMPARE(items.size(), 3);
+    auto* item = qobject_cast<TMenuItem2*>(items[1]);
+    QVERIFY(item);
+    QCOMPARE(item->EntryNumber, 1);
+    if (caption.isEmpty()) {
+        QVERIFY(item->isSeparator());
+        return;
+    }
+    QVERIFY(!item->isSeparator());
+    QCOMPARE(item->text(), caption);
+}
+
+void IndexTest::choosingTwentiethEntryFromMenu_data() {
+    QTest::addColumn<bool>("head");
+    QTest::newRow("page item at the top") << true;
+    QTest::newRow("page item at the bottom") << false;
+}
+
+void IndexTest::choosingTwentiethEntryFromMenu() {
+    QFETCH(bool, head);
+    constexpr int gap = 5;
+    load(headingDocument(33, gap));
+    m_w->SetNextPageMenuIsHead(head);
+    TMenuItem2* item = findEntryItem(m_w->mnuIndex, 19);
+    QVERIFY(item);
+    QVERIFY(item->parent() != m_w->mnuIndex);
+    QCOMPARE(item->text(), QStringLiteral("Entry 19"));
+    item->trigger();
+    QCOMPARE(m_w->cmbMain->currentIndex(), 19);
+    QCOMPARE(listRow(*m_w), 19);
+    verifyAtLineTop(*m_w, headingLine(19, gap));
+    QCOMPARE(m_w->StatusText(), statusFor(headingLine(19, gap) + 1, 1));
+}
+
+void IndexTest::rebuildWhileIndexMenuIsOpen() {
+    load(headingDocument(20, 1));
+    m_w->mnuIndex->popup(m_w->mapToGlobal(QPoint(10, 10)));
+    QTRY_VERIFY(m_w->mnuIndex->isVisible());
+    QAction* page = m_w->mnuIndex->actions().first();
+    QVERIFY(page->menu());
+    m_w->mnuIndex->setActiveAction(page);
+    Q_EMIT page->menu()->aboutToShow();
+    page->menu()->popup(m_w->mapToGlobal(QPoint(60, 10)));
+    QTRY_VERIFY(page->menu()->isVisible());
+
+    // The re-index timer may fire while the menu is open.
+    load(headingDocument(2, 1));
+    QCoreApplication::processEvents();
+    QCOMPARE(describeMenu(m_w->mnuIndex), QStringLiteral("E0 E1"));
+    m_w->mnuIndex->hide();
+    QCoreApplication::processEvents();
+    QTest::keyClick(m_w->memo, Qt::Key_Down, Qt::AltModifier);
+    QCOMPARE(m_w->CurrentEntry(), 1);
+}
+
+void IndexTest::stepKeysWalkTheHeadings() {
+    constexpr int gap = 40;
+    load(headingDocument(3, gap));
+    m_w->memo->setFocus();
+    const auto press = [this](Qt::Key key) { QTest::keyClick(m_w->memo, key, Qt::AltModifier); };
+
+    press(Qt::Key_Down);
+    QCOMPARE(m_w->CurrentEntry(), 1);
+    QCOMPARE(listRow(*m_w), 1);
+    verifyAtLineTop(*m_w, headingLine(1, gap));
+    press(Qt::Key_Up);
+    QCOMPARE(m_w->CurrentEntry(), 0);
+    verifyAtLineTop(*m_w, headingLine(0, gap));
+    press(Qt::Key_Up);  // on the first heading: stays there
+    QCOMPARE(m_w->CurrentEntry(), 0);
+    QCOMPARE(listRow(*m_w), 0);
+    verifyAtLineTop(*m_w, headingLine(0, gap));
+
+    press(Qt::Key_Down);
+    press(Qt::Key_Down);
+    QCOMPARE(m_w->CurrentEntry(), 2);
+    press(Qt::Key_Down);  // on the last heading: stays there
+    QCOMPARE(m_w->CurrentEntry(), 2);
+    QCOMPARE(listRow(*m_w), 2);
+    QCOMPARE(m_w->memo->SelStart(), m_w->memo->LineIndex(headingLine(2, gap)));
+    QCOMPARE(m_w->StatusText(), statusFor(headingLine(2, gap) + 1, 1));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->memo));
+
+    // The keys work from the list too, and leave the focus there.
+    m_w->ListBox1->setFocus();
+    QTest::keyClick(m_w->ListBox1, Qt::Key_Up, Qt::AltModifier);
+    QCOMPARE(m_w->CurrentEntry(), 1);
+    verifyAtLineTop(*m_w, headingLine(1, gap));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->ListBox1));
+}
+
+void IndexTest::stepKeysOnEmptyIndexGoToStart_data() {
+    QTest::addColumn<int>("key");
+    QTest::newRow("Alt+Up") << int(Qt::Key_Up);
+    QTest::newRow("Alt+Down") << int(Qt::Key_Down);
+}
+
+void IndexTest::stepKeysOnEmptyIndexGoToStart() {
+    QFETCH(int, key);
+    QStringList lines;
+    for (int i = 0; i < 100; ++i) lines << QStringLiteral("line %1").arg(i);
+    load(lines);
+    m_w->memo->setFocus();
+    m_w->memo->SetSelStart(m_w->memo->LineIndex(60) + 2);
+    m_w->memo->ScrollLines(50);
+    QVERIFY(m_w->memo->FirstVisibleLine() > 0);
+    QTest::keyClick(m_w->memo, Qt::Key(key), Qt::AltModifier);
+    verifyAtLineTop(*m_w, 0);
+    QCOMPARE(m_w->memo->SelStart(), 0);
+    QCOMPARE(m_w->CurrentEntry(), -1);
+    QCOMPARE(m_w->StatusText(), statusFor(1, 1));
+}
+
+void IndexTest::statusAfterJumpAndKeys() {
+    load({U("preface"), U("■あいう"), U("abc"), U("■Two")});
+    m_w->ListBox1->setFocus();
+    QTest::keyClick(m_w->ListBox1, Qt::Key_Down);
+    QCOMPARE(m_w->StatusText(), statusFor(4, 1));
+    QTest::keyClick(m_w->ListBox1, Qt::Key_Up);
+    QCOMPARE(m_w->StatusText(), statusFor(2, 1));
+    m_w->memo->setFocus();
+    QTest::keyClick(m_w->memo, Qt::Key_Right);
+    QTest::keyClick(m_w->memo, Qt::Key_Right);
+    QCOMPARE(m_w->StatusText(), statusFor(2, 5));  // two double-byte characters: four bytes
+    QTest::keyClick(m_w->memo, Qt::Key_Down);
+    QCOMPARE(m_w->StatusText(), statusFor(3, 4));  // the shorter line: the caret stops at its end
+    QTest::keyClick(m_w->memo, Qt::Key_Home, Qt::ControlModifier);
+    QCOMPARE(m_w->StatusText(), statusFor(1, 1));
+}
+
+void IndexTest::statusWithSelection_data() {
+    QTest::addColumn<bool>("wrap");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("wrap off: end") << false << statusFor(3, 7);
+    QTest::newRow("wrap on: start") << true << statusFor(2, 3);
+}
+
+void IndexTest::statusWithSelection() {
+    QFETCH(bool, wrap);
+    QFETCH(QString, status);
+    load({U("preface"), U("■見出し"), U("abcdef")});
+    m_w->SetWordWrap(wrap);
+    m_w->memo->setFocus();
+    m_w->memo->SetSelStart(m_w->memo->LineIndex(1) + 2);
+    QTest::keyClick(m_w->memo, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(m_w->memo, Qt::Key_End, Qt::ShiftModifier);
+    QVERIFY(m_w->memo->HasSelection());
+    QCOMPARE(m_w->StatusText(), status);
+}
+
+void IndexTest::wrappedLinesShowDisplayRowsButOwnByDocumentLine() {
+    const QString longLine = QStringLiteral("word ").repeated(120);
+    QStringList lines{U("■A"), longLine, U("■B"), U("■C")};
+    for (int i = 0; i < 60; ++i) lines << QStringLiteral("body %1").arg(i);
+    load(lines);
+    m_w->SetWordWrap(true);
+    QCoreApplication::processEvents();
+    const int rows = static_cast<int>(m_w->memo->SendScintilla(QsciScintillaBase::SCI_WRAPCOUNT, 1));
+    QVERIFY2(rows >= 3, qPrintable(QString::number(rows)));
+
+    // Heading B stands on document line 2, display row rows + 1: the status shows the display row.
+    m_w->ListBox1->setFocus();
+    QTest::keyClick(m_w->ListBox1, Qt::Key_Down);
+    QCOMPARE(m_w->CurrentEntry(), 1);
+    QCOMPARE(m_w->memo->FirstVisibleLine(), rows + 1);
+    QCOMPARE(m_w->StatusText(), statusFor(rows + 2, 1));
+
+    // The caret on row 2 of the long line: column counted from that row's start; heading A owns it.
+    m_w->memo->setFocus();
+    QTest::keyClick(m_w->memo, Qt::Key_Home, Qt::ControlModifier);
+    QTest::keyClick(m_w->memo, Qt::Key_Down);
+    QTest::keyClick(m_w->memo, Qt::Key_Down);
+    QTest::keyClick(m_w->memo, Qt::Key_Home);
+    for (int i = 0; i < 3; ++i) QTest::keyClick(m_w->memo, Qt::Key_Right);
+    QCOMPARE(m_w->StatusText(), statusFor(3, 4));
+    QCOMPARE(m_w->CurrentEntry(), 0);
+
+    // On B's line (a display row past C's document line number) B, not C, owns the caret.
+    m_w->memo->SetSelStart(m_w->memo->LineIndex(2) + 2);
+    QTest::keyClick(m_w->memo, Qt::Key_Left);
+    QCOMPARE(m_w->CurrentEntry(), 1);
+    QCOMPARE(m_w->StatusText(), statusFor(rows + 2, 1));
+}
+
+void IndexTest::caretSelectsOwningHeading() {
+    load({U("preface"), U("more"), U("■A"), U("a body"), U("■B"), U("b body")});
+    m_w->memo->setFocus();
+    const auto caretTo = [this](int line) {
+        m_w->memo->SetSelStart(m_w->memo->LineIndex(line) + 1);
+        QTest::keyClick(m_w->memo, Qt::Key_Right);
+    };
+    caretTo(5);
+    QCOMPARE(m_w->CurrentEntry(), 1);
+    caretTo(4);
+    QCOMPARE(m_w->CurrentEntry(), 1);
+    caretTo(3);
+    QCOMPARE(m_w->CurrentEntry(), 0);
+    QCOMPARE(listRow(*m_w), 0);
+    caretTo(5);
+    caretTo(1);  // above the first heading: the selection stays
+    QCOMPARE(m_w->CurrentEntry(), 1);
+    QCOMPARE(listRow(*m_w), 1);
+    QCOMPARE(m_w->StatusText(), statusFor(2, 3));
+}
+
+void IndexTest::typedHeadingAppearsAfterOneSecond() {
+    load({U("■First"), U("body")});
+    m_w->memo->setFocus();
+    QTest::keyClick(m_w->memo, Qt::Key_End, Qt::ControlModifier);
+    const int rebuilds = m_w->RebuildCount();
+    QTest::keyClicks(m_w->memo, QStringLiteral("//@Second"));
+    QElapsedTimer sinceTyping;
+    sinceTyping.start();
+    // Poll until the rebuild shows; a loaded machine can only make it show later, never earlier.
+    qint64 seenAt = -1;
+    while (seenAt < 0 && sinceTyping.elapsed() < 5000) {
+        QTest::qWait(20);
+        if (m_w->RebuildCount() != rebuilds)
+            seenAt = sinceTyping.elapsed();
+        else
+            QCOMPARE(m_w->EntryCount(), 1);
+    }
+    QCOMPARE(m_w->RebuildCount(), rebuilds + 1);
+    QVERIFY2(seenAt >= 950, qPrintable(QString::number(seenAt)));  // a coarse timer may fire 5% early
+    QCOMPARE(rowsOf(m_w->ListBox1->model()), (QStringList{U("First@0"), U("Second@2")}));
+    // Caret tracking after the rebuild selects the heading the caret stands on.
+    QCOMPARE(m_w->CurrentEntry(), 1);
+    QCOMPARE(listRow(*m_w), 1);
+    QVERIFY(!m_w->Timer1->isActive());
+    QTest::qWait(1100);
+    QCOMPARE(m_w->RebuildCount(), rebuilds + 1);
+}
+
+void IndexTest::changeUndoneWithinTheSecondCostsNoRebuild() {
+    load({U("■First"), U("body")});
+    m_w->memo->setFocus();
+    QTest::keyClick(m_w->memo, Qt::Key_End, Qt::ControlModifier);
+    const int rebuilds = m_w->RebuildCount();
+    QTest::keyClick(m_w->memo, Qt::Key_X);
+    QTest::qWait(100);
+    QVERIFY(m_w->Timer1->isActive());
+    QTest::keyClick(m_w->memo, Qt::Key_Backspace);
+    QTest::qWait(50);
+    QVERIFY(m_w->Timer1->isActive());
+    QTRY_VERIFY_WITH_TIMEOUT(!m_w->Timer1->isActive(), 2000);
+    QTest::qWait(50);
+    QCOMPARE(m_w->RebuildCount(), rebuilds);
+    QCOMPARE(m_w->EntryCount(), 1);
+}
+
+void IndexTest::suspendedBatchRebuildsOnce() {
+    load({U("  ■Indented"), U("■Plain")});
+    QCOMPARE(rowsOf(m_w->cmbMain->model()), (QStringList{U("Indented@0"), U("Plain@1")}));
+    const int rebuilds = m_w->RebuildCount();
+    m_w->SuspendIndexRebuild();
+    m_w->SetNextPageMenuIsHead(false);
+    m_w->SetIgnoreHeadSpaces(false);
+    m_w->SetCaptionIncludingTitleMark(true);
+    m_w->UpdateIndex();
+    QCOMPARE(m_w->RebuildCount(), rebuilds);
+    QCOMPARE(rowsOf(m_w->cmbMain->model()), (QStringList{U("Indented@0"), U("Plain@1")}));
+    m_w->ResumeIndexRebuild();
+    QCOMPARE(m_w->RebuildCount(), rebuilds + 1);
+    QCOMPARE(rowsOf(m_w->cmbMain->model()), (QStringList{U("■Plain@1")}));
+    QCOMPARE(rowsOf(m_w->ListBox1->model()), (QStringList{U("■Plain@1")}));
+    // Outside a batch each setter rebuilds.
+    m_w->SetIgnoreHeadSpaces(true);
+    QCOMPARE(m_w->RebuildCount(), rebuilds + 2);
+}
+
+void IndexTest::openDocumentRebuildsOnce() {
+    MessageBoxRecorder boxes;
+    const QString path = m_box.writeFile(QStringLiteral("open.txt"), Sjis("■One\r\nbody\r\n■Two\r\n"));
+    m_w->memo->setFocus();
+    QTest::keyClicks(m_w->memo, QStringLiteral("typed"));
+    QCoreApplication::processEvents();
+    QVERIFY(m_w->Timer1->isActive());
+    boxes.answer(Answer::No);
+    const int rebuilds = m_w->RebuildCount();
+    m_w->OpenDocument(path);
+    QCOMPARE(m_w->RebuildCount(), rebuilds + 1);
+    QCOMPARE(rowsOf(m_w->cmbMain->model()), (QStringList{U("One@0"), U("Two@2")}));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_w->Timer1->isActive(), 3000);
+    QTest::qWait(20);
+    QCOMPARE(m_w->RebuildCount(), rebuilds + 1);
+}
+
+void IndexTest::listExtentFollowsWidestHeading() {
+    const QString wide = QStringLiteral("W").repeated(60) + U("見出し");
+    const QFontMetrics fm(m_w->ListBox1->font());
+    const auto extent = [this] {
+        QCoreApplication::processEvents();
+        return m_w->ListBox1->horizontalScrollBar()->maximum() + m_w->ListBox1->viewport()->width();
+    };
+    const auto hint = [this](int row) {
+        return m_w->ListBox1->model()->data(m_w->ListBox1->model()->index(row, 0), Qt::SizeHintRole).toSize();
+    };
+
+    load({U("■short"), U("■") + wide, U("■mid")});
+    QVERIFY(fm.horizontalAdvance(wide) > m_w->ListBox1->viewport()->width());
+    QCOMPARE(hint(0).width(), fm.horizontalAdvance(wide));
+    QCOMPARE(extent(), fm.horizontalAdvance(wide));
+
+    load({U("■short"), U("■mid")});
+    QCOMPARE(hint(0).width(), fm.horizontalAdvance(QStringLiteral("short")));
+    QCOMPARE(extent(), m_w->ListBox1->viewport()->width());
+
+    load({U("■") + wide});
+    QCOMPARE(extent(), fm.horizontalAdvance(wide));
+    load({QStringLiteral("no headings")});
+    QCOMPARE(extent(), m_w->ListBox1->viewport()->width());
+}
+
+QTEST_MAIN(IndexTest)
+#include "tst_index.moc"

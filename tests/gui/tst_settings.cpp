@@ -1,0 +1,489 @@
+// The settings the main window reads at creation and writes when it closes, and the start-up file.
+#include <QComboBox>
+#include <QDir>
+#include <QListView>
+#include <QMouseEvent>
+#include <QSplitter>
+#include <QTest>
+
+#include "app/Cp932Text.h"
+#include "app/TextView.h"
+#include "helpers/TestSupport.h"
+
+using namespace oruvan;
+using namespace oruvan::test;
+
+namespace {
+
+const QString kIni = QStringLiteral("oruvan.ini");
+const QString kMissing = QStringLiteral("ファイルは存在しないか、開けません");
+
+// The settings file as cp932 with CR LF breaks, from UTF-8 lines.
+std::string IniText(const QStringList& lines) {
+    std::string out;
+    for (const QString& l : lines) out += Sjis(l.toUtf8().constData()) + "\r\n";
+    return out;
+}
+
+// "Section/Key" for every key line, in file order.
+QStringList KeyOrder(const std::string& cp932) {
+    QStringList order;
+    QString section;
+    for (const QString& line : FromCp932(cp932).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)) {
+        if (line.startsWith(QLatin1Char('[')))
+            section = line.mid(1, line.indexOf(QLatin1Char(']')) - 1);
+        else if (line.contains(QLatin1Char('=')))
+            order << section + QLatin1Char('/') + line.left(line.indexOf(QLatin1Char('=')));
+    }
+    return order;
+}
+
+QString Flag(bool b) { return b ? QStringLiteral("1") : QStringLiteral("0"); }
+
+// One value of the window, as text, by the name of its settings key.
+QString Probe(TfrmMain& w, const QString& what) {
+    if (what == QLatin1String("TitleMarks")) {
+        QStringList marks;
+        for (const std::string& m : w.TitleMarkList) marks << FromCp932(m);
+        return marks.join(QLatin1Char('|'));
+    }
+    if (what == QLatin1String("Files")) return w.RegisteredFiles.join(QLatin1Char('|'));
+    if (what == QLatin1String("WordWrap"))
+        return Flag(w.WordWrap) + Flag(w.memo->WordWrap()) +
+               Flag(w.memo->SendScintilla(QsciScintillaBase::SCI_GETHSCROLLBAR) != 0);
+    if (what == QLatin1String("ListViewVisible"))
+        return Flag(w.GetListViewVisible()) + QLatin1Char(' ') + QString::number(w.ListBox1->width());
+    if (what == QLatin1String("NextPageMenuIsHead")) return Flag(w.NextPageMenuIsHead);
+    if (what == QLatin1String("IgnoreHeadSpaces")) return Flag(w.IgnoreHeadSpaces);
+    if (what == QLatin1String("CaptionIncludingTitleMark")) return Flag(w.CaptionIncludingTitleMark);
+    if (what == QLatin1String("StartUpIndex")) return QString::number(w.StartUpIndex);
+    if (what == QLatin1String("DropDownCount"))
+        return QString::number(w.DropDownCount()) + QLatin1Char(' ') +
+               QString::number(w.cmbMain->maxVisibleItems());
+    if (what == QLatin1String("Font"))
+        return w.memo->FontName() + QLatin1Char(' ') + QString::number(w.memo->FontSize());
+    if (what == QLatin1String("Size")) {
+        const QSize s = w.frameGeometry().size();
+        return QStringLiteral("%1x%2").arg(s.width()).arg(s.height());
+    }
+    return QStringLiteral("?");
+}
+
+// Drags the splitter handle between the list box and the text view to x (splitter coordinates).
+void DragListBoxEdge(TfrmMain& w, int x) {
+    auto* splitter = w.findChild<QSplitter*>(QStringLiteral("NvSplitter1"));
+    QVERIFY(splitter);
+    QSplitterHandle* handle = splitter->handle(1);
+    const QPoint from = handle->rect().center();
+    const QPoint to = handle->mapFrom(splitter, QPoint(x, from.y()));
+    auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons) {
+        QMouseEvent e(type, at, handle->mapToGlobal(at), button, buttons, Qt::NoModifier);
+        QApplication::sendEvent(handle, &e);
+    };
+    send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+    QCoreApplication::processEvents();
+}
+
+}  // namespace
+
+class SettingsTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { SetupTestApplication(); }
+
+    void noFileGivesTheDesignedWindow() {
+        Sandbox box;
+        auto w = box.makeWindow();
+        QCOMPARE(w->frameGeometry(), QRect(272, 125, 423, 340));
+        QCOMPARE(Probe(*w, QStringLiteral("WordWrap")), QStringLiteral("001"));
+        QCOMPARE(w->ListBox1->width(), 423 / 3);
+        QVERIFY(w->GetListViewVisible());
+        QCOMPARE(w->StartUpIndex, -1);
+        QCOMPARE(w->memo->FontName(), QStringLiteral("ＭＳ Ｐゴシック"));
+        QCOMPARE(w->memo->FontSize(), 9);
+        QCOMPARE(Probe(*w, QStringLiteral("TitleMarks")), QStringLiteral("//@|--|■"));
+        QVERIFY(w->NextPageMenuIsHead);
+        QVERIFY(w->IgnoreHeadSpaces);
+        QVERIFY(!w->CaptionIncludingTitleMark);
+        QVERIFY(w->RegisteredFiles.isEmpty());
+        QCOMPARE(Probe(*w, QStringLiteral("DropDownCount")), QStringLiteral("16 16"));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Oruvan 1.5"));
+        QVERIFY2(!QFile::exists(box.path(kIni)), "reading must not create the file");
+    }
+
+    void fileWrittenFromNothing() {
+        Sandbox box;
+        auto w = box.makeWindow();
+        QVERIFY(w->close());
+        const std::string expected = IniText({
+            QStringLiteral("[Files]"),
+            QStringLiteral("Count=0"),
+            QStringLiteral("[Font]"),
+            QStringLiteral("Name=ＭＳ Ｐゴシック"),
+            QStringLiteral("Size=9"),
+            QStringLiteral("[Setting]"),
+            QStringLiteral("DropDownCount=16"),
+            QStringLiteral("StartUpIndex=-1"),
+            QStringLiteral("TitleMarks=//@,--,■"),
+            QStringLiteral("ListViewVisible=1"),
+            QStringLiteral("WordWrap=0"),
+            QStringLiteral("NextPageMenuIsHead=1"),
+            QStringLiteral("IgnoreHeadSpaces=1"),
+            QStringLiteral("CaptionIncludingTitleMark=0"),
+            QStringLiteral("[Form]"),
+            QStringLiteral("Left=272"),
+            QStringLiteral("Top=125"),
+            QStringLiteral("Width=423"),
+            QStringLiteral("Hegiht=340"),
+        });
+        QCOMPARE(FromCp932(box.readFile(kIni)), FromCp932(expected));
+    }
+
+    void registeredFilesAreWrittenInOrder() {
+        Sandbox box;
+        auto w = box.makeWindow();
+        w->RegisteredFiles = {QStringLiteral("b.txt"), QStringLiteral("表/a.txt"), QString()};
+        QVERIFY(w->close());
+        const std::string ini = box.readFile(kIni);
+        QCOMPARE(KeyOrder(ini).mid(0, 4), QStringList({"Files/Count", "Files/0", "Files/1", "Files/2"}));
+        QVERIFY(ini.find("Count=3\r\n0=b.txt\r\n1=" + Sjis("表/a.txt") + "\r\n2=\r\n[Font]") !=
+                std::string::npos);
+    }
+
+    // Keys keep their places, new keys join the end of their section, unknown keys and lines stay, and
+    // entries beyond Count are neither written nor deleted.
+    void existingFileKeepsItsShape() {
+        Sandbox box;
+        box.writeFile(kIni, IniText({
+                                QStringLiteral("; kept comment"),
+                                QStringLiteral("[Setting]"),
+                                QStringLiteral("WordWrap=1"),
+                                QStringLiteral("Unknown=keep me"),
+                                QString(),
+                                QStringLiteral("[Form]"),
+                                QStringLiteral("Hegiht=300"),
+                                QStringLiteral("Left=10"),
+                                QStringLiteral("Top=20"),
+                                QStringLiteral("[Files]"),
+                                QStringLiteral("Count=2"),
+                                QStringLiteral("0=a.txt"),
+                                QStringLiteral("1=b.txt"),
+                                QStringLiteral("2=stale.txt"),
+                                QStringLiteral("[Other]"),
+                                QStringLiteral("x=y"),
+                            }));
+        auto w = box.makeWindow();
+        QCOMPARE(w->RegisteredFiles, QStringList({"a.txt", "b.txt"}));
+        QCOMPARE(w->frameGeometry(), QRect(10, 20, 423, 300));
+        w->RegisteredFiles = {QStringLiteral("x.txt")};
+        QVERIFY(w->close());
+        const std::string expected = IniText({
+            QStringLiteral("; kept comment"),
+            QStringLiteral("[Setting]"),
+            QStringLiteral("WordWrap=1"),
+            QStringLiteral("Unknown=keep me"),
+            QStringLiteral("DropDownCount=16"),
+            QStringLiteral("StartUpIndex=-1"),
+            QStringLiteral("TitleMarks=//@,--,■"),
+            QStringLiteral("ListViewVisible=1"),
+            QStringLiteral("NextPageMenuIsHead=1"),
+            QStringLiteral("IgnoreHeadSpaces=1"),
+            QStringLiteral("CaptionIncludingTitleMark=0"),
+            QString(),
+            QStringLiteral("[Form]"),
+            QStringLiteral("Hegiht=300"),
+            QStringLiteral("Left=10"),
+            QStringLiteral("Top=20"),
+            QStringLiteral("Width=423"),
+            QStringLiteral("[Files]"),
+            QStringLiteral("Count=1"),
+            QStringLiteral("0=x.txt"),
+            QStringLiteral("1=b.txt"),
+            QStringLiteral("2=stale.txt"),
+            QStringLiteral("[Other]"),
+            QStringLiteral("x=y"),
+            QStringLiteral("[Font]"),
+            QStringLiteral("Name=ＭＳ Ｐゴシック"),
+            QStringLiteral("Size=9"),
+        });
+        QCOMPARE(FromCp932(box.readFile(kIni)), FromCp932(expected));
+    }
+
+    // Every value away from its default, read back and written again unchanged, session after session.
+    void nonDefaultValuesSurviveSessions() {
+        Sandbox box;
+        const std::string ini = IniText({
+            QStringLiteral("[Files]"),
+            QStringLiteral("Count=2"),
+            QStringLiteral("0=a.txt"),
+            QStringLiteral("1=sub/表.txt"),
+            QStringLiteral("[Font]"),
+            QStringLiteral("Name=ＭＳ ゴシック"),
+            QStringLiteral("Size=12"),
+            QStringLiteral("[Setting]"),
+            QStringLiteral("DropDownCount=5"),
+            QStringLiteral("StartUpIndex=7"),
+            QStringLiteral("TitleMarks=#,■"),
+            QStringLiteral("ListViewVisible=0"),
+            QStringLiteral("WordWrap=1"),
+            QStringLiteral("NextPageMenuIsHead=0"),
+            QStringLiteral("IgnoreHeadSpaces=0"),
+            QStringLiteral("CaptionIncludingTitleMark=1"),
+            QStringLiteral("[Form]"),
+            QStringLiteral("Left=100"),
+            QStringLiteral("Top=50"),
+            QStringLiteral("Width=500"),
+            QStringLiteral("Hegiht=400"),
+        });
+        box.writeFile(kIni, ini);
+        for (int session = 0; session < 2; ++session) {
+            auto w = box.makeWindow();
+            QCOMPARE(Probe(*w, QStringLiteral("Font")), QStringLiteral("ＭＳ ゴシック 12"));
+            QCOMPARE(Probe(*w, QStringLiteral("WordWrap")), QStringLiteral("110"));
+            QCOMPARE(Probe(*w, QStringLiteral("ListViewVisible")).left(1), QStringLiteral("0"));
+            QCOMPARE(Probe(*w, QStringLiteral("TitleMarks")), QStringLiteral("#|■"));
+            QCOMPARE(w->frameGeometry(), QRect(100, 50, 500, 400));
+            QCOMPARE(w->DocumentFileName, QString());
+            QVERIFY(w->close());
+            QCOMPARE(FromCp932(box.readFile(kIni)), FromCp932(ini));
+        }
+    }
+
+    void valuesAreRead_data() {
+        QTest::addColumn<QStringList>("ini");
+        QTest::addColumn<QString>("probe");
+        QTest::addColumn<QString>("expected");
+        const QString s = QStringLiteral("[Setting]");
+        QTest::newRow("empty TitleMarks: no marks") << QStringList{s, "TitleMarks="} << "TitleMarks"
+                                                    << "";
+        QTest::newRow("TitleMarks read") << QStringList{s, "TitleMarks=*,◆"} << "TitleMarks"
+                                         << "*|◆";
+        QTest::newRow("Count 3, only key 0") << QStringList{"[Files]", "Count=3", "0=a.txt"} << "Files"
+                                             << "a.txt||";
+        QTest::newRow("Count 0 ignores keys") << QStringList{"[Files]", "Count=0", "0=a.txt"} << "Files"
+                                              << "";
+        QTest::newRow("negative Count") << QStringList{"[Files]", "Count=-2", "0=a.txt"} << "Files"
+                                        << "";
+        QTest::newRow("Count not a number") << QStringList{"[Files]", "Count=two", "0=a.txt"} << "Files"
+                                            << "";
+        QTest::newRow("boolean 2") << QStringList{s, "WordWrap=2"} << "WordWrap"
+                                   << "110";
+        QTest::newRow("boolean -1") << QStringList{s, "WordWrap=-1"} << "WordWrap"
+                                    << "110";
+        QTest::newRow("boolean yes: default false") << QStringList{s, "WordWrap=yes"} << "WordWrap"
+                                                    << "001";
+        QTest::newRow("boolean yes: default true")
+            << QStringList{s, "NextPageMenuIsHead=yes"} << "NextPageMenuIsHead"
+            << "1";
+        QTest::newRow("boolean 0") << QStringList{s, "IgnoreHeadSpaces=0"} << "IgnoreHeadSpaces"
+                                   << "0";
+        QTest::newRow("boolean hex") << QStringList{s, "CaptionIncludingTitleMark=$1"}
+                                     << "CaptionIncludingTitleMark"
+                                     << "1";
+        QTest::newRow("names ignore case") << QStringList{"[setting]", "wordwrap=1"} << "WordWrap"
+                                           << "110";
+        QTest::newRow("StartUpIndex hex") << QStringList{s, "StartUpIndex=0x10"} << "StartUpIndex"
+                                          << "16";
+        QTest::newRow("DropDownCount") << QStringList{s, "DropDownCount=5"} << "DropDownCount"
+                                       << "5 5";
+        QTest::newRow("ListViewVisible 0: one pixel")
+            << QStringList{s, "ListViewVisible=0"} << "ListViewVisible"
+            << "0 1";
+        QTest::newRow("ListViewVisible 1: a third")
+            << QStringList{s, "ListViewVisible=1"} << "ListViewVisible"
+            << "1 141";
+        QTest::newRow("Font size not a number")
+            << QStringList{"[Font]", "Size=big", "Name=ＭＳ 明朝"} << "Font"
+            << "ＭＳ 明朝 9";
+        QTest::newRow("size") << QStringList{"[Form]", "Width=350", "Hegiht=250"} << "Size"
+                              << "350x250";
+    }
+
+    void valuesAreRead() {
+        QFETCH(QStringList, ini);
+        QFETCH(QString, probe);
+        QFETCH(QString, expected);
+        Sandbox box;
+        box.writeFile(kIni, IniText(ini));
+        auto w = box.makeWindow();
+        QCOMPARE(Probe(*w, probe), expected);
+    }
+
+    // What is saved is the list box width at close, whatever the command's check mark says.
+    void listViewVisibleFollowsTheListBoxWidth_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("dragged to one pixel") << "drag 1"
+                                              << "0";
+        QTest::newRow("dragged to the edge") << "drag 0"
+                                             << "0";
+        QTest::newRow("switched off") << "off"
+                                      << "0";
+        QTest::newRow("switched off by command") << "command"
+                                                 << "0";
+        QTest::newRow("switched off, dragged wider") << "off drag 100"
+                                                     << "1";
+        QTest::newRow("untouched") << ""
+                                   << "1";
+    }
+
+    void listViewVisibleFollowsTheListBoxWidth() {
+        QFETCH(QString, how);
+        QFETCH(QString, saved);
+        Sandbox box;
+        auto w = box.makeWindow();
+        const QStringList steps = how.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        for (int i = 0; i < steps.size(); ++i) {
+            if (steps[i] == QLatin1String("off")) w->SetListViewVisible(false);
+            if (steps[i] == QLatin1String("command"))
+                QVERIFY(w->RunCommand(QStringLiteral("actShowListView")));
+            if (steps[i] == QLatin1String("drag")) DragListBoxEdge(*w, steps[++i].toInt());
+        }
+        w->UpdateCommands();
+        QCOMPARE(Flag(w->Command(QStringLiteral("actShowListView"))->isChecked()), saved);
+        if (saved == QLatin1String("0"))
+            QVERIFY2(w->ListBox1->width() <= 1, qPrintable(QString::number(w->ListBox1->width())));
+        QVERIFY(w->close());
+        QVERIFY(box.readFile(kIni).find("ListViewVisible=" + saved.toStdString() + "\r\n") !=
+                std::string::npos);
+    }
+
+    // The close asks about the document after the settings are written: Cancel keeps the window, and
+    // the file has been written all the same.
+    void cancelledCloseStillWritesSettings() {
+        Sandbox box;
+        MessageBoxRecorder boxes;
+        auto w = box.makeWindow();
+        QVERIFY(w->RunCommand(QStringLiteral("actOptWordWrap")));
+        w->memo->setFocus();
+        QTest::keyClicks(w->memo, QStringLiteral("x"));
+        boxes.answer(Answer::Cancel);
+        QVERIFY(!w->close());
+        QVERIFY(w->isVisible());
+        QCOMPARE(boxes.shown().size(), std::size_t(1));
+        QVERIFY(box.readFile(kIni).find("WordWrap=1\r\n") != std::string::npos);
+
+        QVERIFY(w->RunCommand(QStringLiteral("actOptWordWrap")));
+        boxes.answer(Answer::No);
+        QVERIFY(w->close());
+        QVERIFY(box.readFile(kIni).find("WordWrap=0\r\n") != std::string::npos);
+    }
+
+    void failedWriteIsReportedAndTheCloseGoesOn_data() {
+        QTest::addColumn<QString>("settingsFile");
+        QTest::addColumn<bool>("modified");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("closes");
+        const int none = -1;
+        QTest::newRow("folder missing") << "nowhere/oruvan.ini" << false << none << true;
+        QTest::newRow("path is a folder") << "folder.ini" << false << none << true;
+        QTest::newRow("folder missing, modified, No")
+            << "nowhere/oruvan.ini" << true << int(Answer::No) << true;
+        QTest::newRow("folder missing, modified, Cancel")
+            << "nowhere/oruvan.ini" << true << int(Answer::Cancel) << false;
+    }
+
+    void failedWriteIsReportedAndTheCloseGoesOn() {
+        QFETCH(QString, settingsFile);
+        QFETCH(bool, modified);
+        QFETCH(int, answer);
+        QFETCH(bool, closes);
+        Sandbox box;
+        QVERIFY(QDir(box.dir()).mkdir(QStringLiteral("folder.ini")));
+        MessageBoxRecorder boxes;
+        TfrmMain::Paths paths = box.paths();
+        paths.settingsFile = box.path(settingsFile);
+        TfrmMain w(paths);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(boxes.shown().empty());
+        if (modified) {
+            w.memo->setFocus();
+            QTest::keyClicks(w.memo, QStringLiteral("x"));
+        }
+        if (answer >= 0) boxes.answer(Answer(answer));
+        QCOMPARE(w.close(), closes);
+        QCOMPARE(w.isVisible(), !closes);
+        QVERIFY(boxes.shown().size() >= 1);
+        QCOMPARE(boxes.shown()[0].kind, MessageKind::Error);
+        QCOMPARE(boxes.shown()[0].text, paths.settingsFile + QStringLiteral(" に書き込めません."));
+        QCOMPARE(boxes.shown().size(), std::size_t(modified ? 2 : 1));
+        if (modified) QCOMPARE(boxes.shown()[1].kind, MessageKind::Confirmation);
+        QVERIFY(QFileInfo(box.path(QStringLiteral("folder.ini"))).isDir());
+    }
+
+    void startUpFile_data() {
+        QTest::addColumn<int>("startUpIndex");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("opened");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no argument") << 0 << QStringList() << "a.txt"
+                                     << "";
+        QTest::newRow("empty argument") << 0 << QStringList{""} << "a.txt"
+                                        << "";
+        QTest::newRow("second entry") << 2 << QStringList() << "sub/b.txt"
+                                      << "";
+        QTest::newRow("argument wins") << 0 << QStringList{"@b.txt"} << "@b.txt"
+                                       << "";
+        QTest::newRow("missing argument still wins") << 0 << QStringList{"@none.txt"} << ""
+                                                     << "";
+        QTest::newRow("index -1") << -1 << QStringList() << ""
+                                  << "";
+        QTest::newRow("index = count") << 3 << QStringList() << ""
+                                       << "";
+        QTest::newRow("start-up file missing") << 1 << QStringList() << ""
+                                               << "missing.txt\n" + kMissing;
+    }
+
+    void startUpFile() {
+        QFETCH(int, startUpIndex);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, opened);
+        QFETCH(QString, message);
+        Sandbox box;
+        box.writeFile(QStringLiteral("a.txt"), "a\r\n");
+        box.writeFile(QStringLiteral("b.txt"), "b\r\n");
+        QDir(box.dir()).mkdir(QStringLiteral("sub"));
+        box.writeFile(QStringLiteral("sub/b.txt"), "sub b\r\n");
+        box.writeFile(kIni, IniText({QStringLiteral("[Files]"), QStringLiteral("Count=3"),
+                                     QStringLiteral("0=a.txt"), QStringLiteral("1=missing.txt"),
+                                     QStringLiteral("2=sub/b.txt"), QStringLiteral("[Setting]"),
+                                     QStringLiteral("StartUpIndex=%1").arg(startUpIndex)}));
+        auto expand = [&box](QString p) { return p.startsWith('@') ? box.path(p.mid(1)) : p; };
+        for (QString& a : arguments) a = expand(a);
+        opened = expand(opened);
+        MessageBoxRecorder boxes;
+        auto w = box.makeWindow();
+        w->Startup(arguments);
+        QCOMPARE(w->DocumentFileName, opened);
+        QCOMPARE(w->windowTitle(), opened.isEmpty() ? QStringLiteral("Oruvan 1.5")
+                                                    : "Oruvan 1.5 - " + QFileInfo(opened).fileName());
+        if (!opened.isEmpty())
+            QCOMPARE(w->memo->GetText(),
+                     box.readFile(QFileInfo(opened).isAbsolute() ? opened : box.path(opened)));
+        QStringList texts;
+        for (const auto& s : boxes.shown()) texts << s.text;
+        QCOMPARE(texts.join(QLatin1Char('|')), message);
+    }
+
+    // A relative argument names a file in the current folder, like any command-line path.
+    void relativeArgumentIsTakenFromTheCurrentFolder() {
+        Sandbox box;
+        Sandbox elsewhere;
+        elsewhere.writeFile(QStringLiteral("doc.txt"), "here\r\n");
+        box.writeFile(QStringLiteral("doc.txt"), "program folder\r\n");
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(elsewhere.dir()));
+        MessageBoxRecorder boxes;
+        auto w = box.makeWindow();
+        w->Startup({QStringLiteral("doc.txt")});
+        QDir::setCurrent(before);
+        QCOMPARE(w->memo->GetText(), std::string("here\r\n"));
+        QVERIFY(boxes.shown().empty());
+    }
+};
+
+QTEST_MAIN(SettingsTest)
+#include "tst_settings.moc"

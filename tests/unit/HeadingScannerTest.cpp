@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <random>
+#include <string>
+
+#include "outline/HeadingScanner.h"
+#include "platform/Cp932.h"
+
+namespace oruvan {
+namespace {
+
+using namespace std::string_literals;
+
+const HeadingRules kDefaultRules{TitleMarksFromText(kDefaultTitleMarksText), true, false};
+
+TEST(HeadingScannerTest, CutLine) {
+    const std::string a4094(4094, 'a'), a4095(4095, 'a'), a4096(4096, 'a');
+    struct Case {
+        const char* name;
+        std::string line;
+        std::size_t length;
+    };
+    const Case cases[] = {
+        {"short", "abc", 3},
+        {"exactly 4096", a4096, 4096},
+        {"4097 single bytes", a4096 + "b", 4096},
+        {"pair across the cut", a4095 + "\x8c\xa9", 4095},
+        {"pair before the cut", a4094 + "\x8c\xa9z", 4096},
+        {"lead byte with no trail", a4095 + "\x81 ", 4096},
+        {"trail that looks like a lead", a4094 + "\x95\x81\x81\xa1", 4096},
+        {"lone lead at the very end", a4095 + "\x81", 4096},
+    };
+    for (const Case& c : cases) EXPECT_EQ(CutLine(c.line).size(), c.length) << c.name;
+}
+
+std::vector<int> Lines(const Index& index) {
+    std::vector<int> lines;
+    for (const IndexEntry& e : index) lines.push_back(e.line);
+    return lines;
+}
+
+TEST(HeadingScannerTest, LineBreaks) {
+    const HeadingRules every{{""}, true, false};
+    struct Case {
+        std::string text;
+        const HeadingRules& rules;
+        std::vector<int> lines;
+    };
+    const Case cases[] = {
+        {"--a\r\n--b\r--c\n--d", kDefaultRules, {0, 1, 2, 3}},
+        {"x\r\r\n--a\n\r--b", kDefaultRules, {2, 4}},
+        {"", every, {}},
+        {"a\n", every, {0}},  // nothing follows the last break: no line there
+        {"\n\n", every, {0, 1}},
+        {"a\r\n\r\nb", every, {0, 1, 2}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Lines(ScanHeadingsCp932(c.text, c.rules)), c.lines) << c.text;
+}
+
+// A file read a block at a time: every split after a whole break numbers the lines as one text would.
+TEST(HeadingScannerTest, PiecesContinueTheLineCount) {
+    const std::string text = "--a\r\n\r\n--b\r--c\nx\n\n--d";
+    const Index whole = ScanHeadingsCp932(text, kDefaultRules);
+    ASSERT_EQ(Lines(whole), (std::vector<int>{0, 2, 3, 6}));
+    for (std::size_t split = 0; split <= text.size(); ++split) {
+        if (split > 0 && text[split - 1] == '\r' && split < text.size() && text[split] == '\n') continue;
+        if (split > 0 && split < text.size() && text[split - 1] != '\n' && text[split - 1] != '\r') continue;
+        HeadingScanner scanner(kDefaultRules);
+        Index index;
+        scanner.scanCp932(std::string_view(text).substr(0, split), index);
+        scanner.scanCp932(std::string_view(text).substr(split), index);
+        EXPECT_EQ(index, whole) << "split at " << split;
+        EXPECT_EQ(scanner.linesRead(), 7);
+    }
+}
+
+TEST(HeadingScannerTest, TheCutComesBeforeTrimming) {
+    const Index index =
+        ScanHeadingsCp932(std::string(4093, ' ') + "--x\n" + std::string(4094, ' ') + "--x\n" +
+                              std::string(4095, ' ') + "--x\n" + std::string(5000, ' ') + "--x",
+                          kDefaultRules);
+    EXPECT_EQ(index, (Index{{"x", 0}, {"", 1}}));
+}
+
+// Every line through the heading test, with no shortcut.
+Index PlainScan(const std::string& cp932, const HeadingRules& rules) {
+    Index index;
+    std::string text;
+    int lineNo = 0;
+    for (std::size_t start = 0; start < cp932.size(); ++lineNo) {
+        std::size_t end = cp932.find_first_of("\r\n", start);
+        if (end == std::string::npos) end = cp932.size();
+        if (IsTitleLine(CutLine(std::string_view(cp932).substr(start, end - start)), rules, &text))
+            index.push_back({text, lineNo});
+        start = end + (cp932.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    return index;
+}
+
+// The editor's scan must agree with converting its buffer back and scanning that.
+void ExpectSameAsCp932Scan(const std::string& utf8, const HeadingRules& rules) {
+    const std::string cp932 = Utf8ToCp932(utf8);
+    const Index expected = PlainScan(cp932, rules);
+    ASSERT_EQ(ScanHeadingsCp932(cp932, rules), expected) << "buffer of " << utf8.size() << " bytes";
+    ASSERT_EQ(ScanHeadingsUtf8(utf8, rules), expected) << "buffer of " << utf8.size() << " bytes";
+}
+
+TEST(HeadingScannerTest, Utf8ScanAgreesOnCraftedLines) {
+    const std::string raw81 = "\xf4\x8f\xbe\x81";  // the raw-byte code point of a stray 0x81
+    const std::string lines[] = {
+        raw81 + "\xef\xbd\xa1x",  // stray lead + half-width 0xA1 convert back to a square
+        raw81 + " x",
+        "\xe2\x96\xa0x",  // square
+        "\xef\xbc\xa1x",  // full-width A
+        std::string(4094, ' ') + "\xe2\x96\xa0z",
+        std::string(4095, ' ') + "\xe2\x96\xa0z",
+        std::string(4095, 'a') + "\xe2\x96\xa0",
+        std::string(4095, 'a') + raw81 + "A",  // a stray lead and a trail byte pair up across the cut
+        "\xed\xa0\x80--",                      // not UTF-8: copied as bytes
+        "\xc3\xa9--",                          // no cp932 code: '?'
+        "\xf0\x9f\x98\x80--",
+        "\x81\x40--",
+    };
+    const TitleMarkList markSets[] = {
+        {"--", "//@", "\x81\xa1"}, {"\x81"}, {"?"}, {"\x82\x81"}, {"\xed\xa0"}, {"\x81\xa1", ""}, {" x"},
+    };
+    for (const TitleMarkList& marks : markSets)
+        for (bool ignore : {true, false})
+            for (const std::string& line : lines)
+                ExpectSameAsCp932Scan(line + "\n", HeadingRules{marks, ignore, true});
+    EXPECT_EQ(ScanHeadingsUtf8(raw81 + "\xef\xbd\xa1x", kDefaultRules), (Index{{"x", 0}}));
+}
+
+TEST(HeadingScannerTest, Utf8ScanAgreesOnRandomText) {
+    const std::string pieces[] = {" ",        "\t",       "\x81\x40", "--",   "//@",  "\x81\xa1", "\x81",
+                                  "\x81 ",    "a",        "A",        "#h",   "#H",   "\x82\x60", "\x82\x81",
+                                  "\x8c\xa9", "\x87\x90", "\x80",     "\xa0", "\xfd", "\xb1",     "\x81\xad",
+                                  "\r",       "\n",       "\n",       "\r\n", "\0"s,  "?",        "\x95\x5c"};
+    const std::string markPool[] = {"--",       "//@",  "\x81\xa1", "\x81", "a", "#H",
+                                    "\x82\x60", "",     " x",       "\x80", "?", "\x8c\xa9",
+                                    "\x81\xad", "\xb1", "\x87\x90", "-\x81"};
+    const std::string utf8Noise[] = {"\x81", "\xc3", "\xed\xa0\x80", "\xf0\x9f\x98\x80", "\xc3\xa9", "\r"};
+    std::mt19937 rng(12345);
+    for (int round = 0; round < 400; ++round) {
+        std::string cp932;
+        for (int n = 0; n < 200; ++n) {
+            if (rng() % 100 == 0) cp932 += std::string(4088 + rng() % 10, rng() % 2 ? ' ' : 'x');
+            cp932 += pieces[rng() % std::size(pieces)];
+        }
+        std::string utf8 = Cp932ToUtf8(cp932);
+        if (round % 4 == 0)
+            for (int n = 0; n < 5; ++n)
+                utf8.insert(rng() % (utf8.size() + 1), utf8Noise[rng() % std::size(utf8Noise)]);
+        HeadingRules rules{{}, rng() % 2 == 0, rng() % 2 == 0};
+        for (unsigned n = rng() % 4; n > 0; --n) rules.marks.push_back(markPool[rng() % std::size(markPool)]);
+        SCOPED_TRACE("round " + std::to_string(round));
+        ExpectSameAsCp932Scan(utf8, rules);
+    }
+}
+
+// Reports the time of both scans on a 20 MB document; the figures are for reading, not asserted.
+TEST(HeadingScannerTest, Utf8ScanTiming) {
+    const std::string body =
+        Cp932ToUtf8("\x82\xb1\x82\xea\x82\xcd\x96\x7b\x95\xb6\x82\xc5\x82\xb7\x81\x42 text 123");
+    std::string utf8;
+    for (int i = 0; utf8.size() < 20'000'000; ++i) {
+        if (i % 20 == 0) utf8 += "\xe2\x96\xa0 heading " + std::to_string(i) + "\n";
+        utf8 += body + body + body + "\n";
+    }
+    const std::string cp932 = Utf8ToCp932(utf8);
+    const auto time = [](auto&& scan) {
+        const auto start = std::chrono::steady_clock::now();
+        const std::size_t headings = scan().size();
+        const std::chrono::duration<double, std::milli> ms = std::chrono::steady_clock::now() - start;
+        return std::make_pair(headings, ms.count());
+    };
+    const auto [utf8Headings, utf8Ms] = time([&] { return ScanHeadingsUtf8(utf8, kDefaultRules); });
+    const auto [cp932Headings, cp932Ms] = time([&] { return ScanHeadingsCp932(cp932, kDefaultRules); });
+    std::printf("[ timing   ] %zu MB, %zu headings: UTF-8 scan %.1f ms, cp932 scan %.1f ms\n",
+                utf8.size() >> 20, utf8Headings, utf8Ms, cp932Ms);
+    EXPECT_EQ(utf8Headings, cp932Headings);
+}
+
+}  // namespace
+}  // namespace oruvan

@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "outline/TitleMarks.h"
+
+namespace oruvan {
+namespace {
+
+using namespace std::string_literals;
+
+struct TitleCase {
+    const char* name;
+    TitleMarkList marks;
+    bool ignoreHeadSpaces;
+    bool includeMark;
+    std::string line;
+    bool heading;
+    std::string text;
+};
+
+const TitleCase kTitleCases[] = {
+    {"mark alone", {"//@"}, true, false, "//@", true, ""},
+    {"mark alone, kept", {"//@"}, true, true, "//@", true, "//@"},
+    {"blanks around", {"//@"}, true, false, "   //@Title  ", true, "Title"},
+    {"leading blank, not ignored", {"//@"}, false, false, "   //@Title  ", false, ""},
+    {"trailing tab, not ignored", {"--"}, false, false, "--x\t", true, "x  "},
+    {"control bytes trimmed", {"--"}, true, false, "\0\r\x1f--x \t\r"s, true, "x"},
+    {"full-width space stays", {"--"}, true, false, "\x81\x40--x", false, ""},
+    {"space after mark stays", {"//@"}, true, false, "//@ Chapter 1", true, " Chapter 1"},
+    {"tabs inside", {"--"}, true, false, "--a\tb\t\tc", true, "a  b    c"},
+    {"first mark decides", {"--", "---"}, true, false, "---x", true, "-x"},
+    {"longer mark first", {"---", "--"}, true, false, "---x", true, "x"},
+    {"letter case ignored", {"#h"}, true, false, "#H1", true, "1"},
+    {"line's own bytes kept", {"#h"}, true, true, "#H1", true, "#H1"},
+    {"full-width case ignored", {"\x82\x60"}, true, false, "\x82\x81x", true, "x"},
+    {"full-width is not half-width", {"A"}, true, false, "\x82\x60x", false, ""},
+    {"hiragana is not katakana", {"\x82\xa0"}, true, false, "\x83\x41x", false, ""},
+    {"mark longer than line", {"--"}, true, false, "-", false, ""},
+    {"empty mark matches the rest", {"x", ""}, true, false, "  abc ", true, "abc"},
+    {"empty mark, blank line", {""}, true, false, "  ", true, ""},
+    {"empty list", {}, true, false, "--x", false, ""},
+    {"default marks, two slashes", {"//@", "--", "\x81\xa1"}, true, false, "//Title", false, ""},
+    {"default marks, square", {"//@", "--", "\x81\xa1"}, true, false, "\x81\xa1\x8c\xa9", true, "\x8c\xa9"},
+};
+
+TEST(TitleMarksTest, IsTitleLine) {
+    for (const TitleCase& c : kTitleCases) {
+        SCOPED_TRACE(c.name);
+        const HeadingRules rules{c.marks, c.ignoreHeadSpaces, c.includeMark};
+        std::string text = "unchanged";
+        ASSERT_EQ(IsTitleLine(c.line, rules, &text), c.heading);
+        if (c.heading) {
+            EXPECT_EQ(text, c.text);
+        }
+    }
+}
+
+struct ParseCase {
+    std::string value;
+    TitleMarkList marks;
+};
+
+const ParseCase kParseCases[] = {
+    {kDefaultTitleMarksText, {"//@", "--", "\x81\xa1"}},
+    {"// --", {"//", "--"}},
+    {"  a \t,\t b  ", {"a", "b"}},
+    {"a,,b", {"a", "", "b"}},
+    {",a", {"", "a"}},
+    {"a,", {"a"}},
+    {"", {}},
+    {"\"\"", {""}},
+    {"\"x y\"z", {"x y", "z"}},
+    {"\"a\"\"b\",\",\"", {"a\"b", ","}},
+    {"a\"b", {"a\"b"}},
+    {"\x95\x5c,\x81\x40x", {"\x95\x5c", "\x81\x40x"}},
+    {"\x81,a", {"\x81", "a"}},  // a lead byte with no trail never swallows the comma
+    // An unterminated quoted item is the rest less its last character, and ends the value.
+    {"x,\"ab", {"x", "a"}},
+    {"\"a", {""}},
+    {"\"", {""}},
+    {"\"ab\x81\xa1", {"ab"}},
+    {"\"a\"\"b", {"a\"\""}},
+    {"a\0b,c"s, {"a"}},
+};
+
+TEST(TitleMarksTest, FromText) {
+    for (const ParseCase& c : kParseCases) {
+        SCOPED_TRACE(c.value);
+        EXPECT_EQ(TitleMarksFromText(c.value), c.marks);
+    }
+    TitleMarkList list{"old"};
+    TitleMarksFromText("", list);
+    EXPECT_TRUE(list.empty());
+}
+
+TEST(TitleMarksTest, ToText) {
+    const std::pair<TitleMarkList, std::string> cases[] = {
+        {{}, ""},
+        {{""}, "\"\""},
+        {{"//@", "--", "\x81\xa1"}, kDefaultTitleMarksText},
+        {{"a b", "c\"d", "e,f", "g\th"}, "\"a b\",\"c\"\"d\",\"e,f\",\"g\th\""},
+        {{"", "a", "", "b"}, ",a,,b"},
+        {{"a", ""}, "a,\"\""},  // bare, the last empty mark would be lost
+    };
+    for (const auto& [marks, text] : cases) EXPECT_EQ(TitleMarksToText(marks), text);
+}
+
+TEST(TitleMarksTest, RandomListsSurviveTheRoundTrip) {
+    const std::string pieces[] = {"a",        "B",    " ",    "\t", ",",    "\"",      "\x81\xa1",
+                                  "\x95\x5c", "\x81", "\x80", "/",  "\x01", "\xfc\xfc"};
+    std::mt19937 rng(7);
+    for (int round = 0; round < 2000; ++round) {
+        TitleMarkList marks(rng() % 5);
+        for (std::string& mark : marks)
+            for (unsigned n = rng() % 4; n > 0; --n) mark += pieces[rng() % std::size(pieces)];
+        const std::string text = TitleMarksToText(marks);
+        ASSERT_EQ(TitleMarksFromText(text), marks) << text;
+    }
+}
+
+}  // namespace
+}  // namespace oruvan
