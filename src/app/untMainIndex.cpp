@@ -12,6 +12,7 @@
 #include "app/untMain.h"
 #include "outline/HeadingScanner.h"
 #include "outline/IndexMenuLayout.h"
+#include "outline/NvStrUtils.h"
 
 namespace oruvan {
 
@@ -72,10 +73,37 @@ void TfrmMain::SelectEntry(int n) {
 
 int TfrmMain::CurrentEntry() const { return cmbMain->currentIndex(); }
 
+// Measuring every heading with text shaping costs milliseconds per thousand; a sum of cached
+// per-character advances finds the few widest candidates, and only those are measured exactly.
 void TfrmMain::FitListBoxExtent() {
-    const QFontMetrics fm(ListBox1->font());
+    const QFontMetricsF fm(ListBox1->font());
+    std::vector<float> advance(0x10000, -1.0f);
+    auto estimate = [&](const std::string& text) {
+        double sum = 0;
+        for (std::size_t i = 0; i < text.size();) {
+            const std::size_t n = Cp932CharLength(text, i);
+            unsigned code = static_cast<unsigned char>(text[i]);
+            if (n == 2) code = code << 8 | static_cast<unsigned char>(text[i + 1]);
+            float& a = advance[code];
+            if (a < 0) a = static_cast<float>(fm.horizontalAdvance(FromCp932(std::string_view(text).substr(i, n))));
+            sum += a;
+            i += n;
+        }
+        return sum;
+    };
+    const Index& entries = m_listModel->entries();
+    std::vector<double> estimates;
+    estimates.reserve(entries.size());
+    double most = 0;
+    for (const IndexEntry& e : entries) {
+        estimates.push_back(estimate(e.text));
+        most = std::max(most, estimates.back());
+    }
+    const QFontMetrics exact(ListBox1->font());
     int w = 0;
-    for (const IndexEntry& e : m_listModel->entries()) w = std::max(w, fm.horizontalAdvance(FromCp932(e.text)));
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (estimates[i] >= most * 0.9 - 2)
+            w = std::max(w, exact.horizontalAdvance(FromCp932(entries[i].text)));
     m_listModel->setRowSize(QSize(w, 12));
 }
 
