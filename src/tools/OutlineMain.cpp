@@ -8,12 +8,14 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "outline/HeadingScanner.h"
+#include "platform/IniFile.h"
 #include "outline/IndexMenuLayout.h"
 #include "outline/TitleMarks.h"
 #include "platform/Cp932.h"
@@ -35,6 +37,8 @@ constexpr const char* kUsage =
     "                                       two spaces, a separator as \"-\"\n"
     "  --next-page-menu-is-head=0|1         put the next-page item at the top of a page (default 1)\n"
     "  --raw                                take --marks and write text as cp932 bytes, not UTF-8\n"
+    "  --settings=FILE                      read the defaults from FILE instead of oruvan.ini\n"
+    "                                       beside this program\n"
     "  --help                               show this help\n";
 
 struct OutlineOptions {
@@ -89,6 +93,8 @@ ParseResult ApplyArguments(int argc, char** argv, OutlineOptions& options, std::
             ok = ParseFlag(value, options.rules.captionIncludingTitleMark);
         } else if (name == "--next-page-menu-is-head" && hasValue) {
             ok = ParseFlag(value, options.nextPageMenuIsHead);
+        } else if (name == "--settings" && hasValue) {
+            // Read before the other options (see SettingsPath); nothing more to do here.
         } else if (arg == "--menu") {
             options.menu = true;
         } else if (arg == "--raw") {
@@ -222,9 +228,49 @@ void AppendMenu(const Index& index, bool nextPageMenuIsHead, bool raw, std::stri
     }
 }
 
+// The settings file the options start from: --settings=FILE, else the editor's oruvan.ini beside us.
+// `named` tells whether the user asked for it, so that a missing file is then an error.
+std::string SettingsPath(int argc, char** argv, bool& named) {
+    named = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--") break;
+        if (arg.substr(0, 11) == "--settings=") {
+            named = true;
+            return std::string(arg.substr(11));
+        }
+    }
+    std::error_code ec;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) return {};
+    return (self.parent_path() / "oruvan.ini").string();
+}
+
+// The editor's settings give the defaults the command-line options then override.
+void ApplySettingsFile(const std::string& path, OutlineOptions& options) {
+    IniFile ini(path);
+    options.rules.marks = TitleMarksFromText(ini.readString("Setting", "TitleMarks", kDefaultTitleMarksText));
+    options.rules.ignoreHeadSpaces = ini.readBool("Setting", "IgnoreHeadSpaces", options.rules.ignoreHeadSpaces);
+    options.rules.captionIncludingTitleMark =
+        ini.readBool("Setting", "CaptionIncludingTitleMark", options.rules.captionIncludingTitleMark);
+    options.nextPageMenuIsHead = ini.readBool("Setting", "NextPageMenuIsHead", options.nextPageMenuIsHead);
+}
+
 int Run(int argc, char** argv) {
     OutlineOptions options = DefaultOptions();
     std::string error;
+    bool named = false;
+    const std::string settings = SettingsPath(argc, argv, named);
+    if (named) {
+        struct stat st {};
+        errno = 0;
+        if (::stat(settings.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+            std::fprintf(stderr, "%s: cannot read settings %s: %s\n", kProgram, settings.c_str(),
+                         errno ? std::strerror(errno) : "not a file");
+            return 1;
+        }
+    }
+    if (!settings.empty()) ApplySettingsFile(settings, options);
     switch (ApplyArguments(argc, argv, options, error)) {
         case ParseResult::Help:
             std::fputs(kUsage, stdout);

@@ -2,9 +2,12 @@
 # Runs oruvan-outline on small cp932 files and checks what it prints and how it exits.
 # Usage: test_outline_tool.sh PATH-OF-ORUVAN PATH-OF-ORUVAN-OUTLINE
 set -euo pipefail
-OUTLINE=${2:?usage: $0 oruvan oruvan-outline}
 TMP=$(mktemp -d)
 trap 'rm -rf "$TMP"' EXIT
+# A private copy, so that no oruvan.ini left beside the built tool changes its defaults.
+mkdir -p "$TMP/bin"
+cp "${2:?usage: $0 oruvan oruvan-outline}" "$TMP/bin/oruvan-outline"
+OUTLINE="$TMP/bin/oruvan-outline"
 failures=0
 
 # expect NAME EXPECTED-TEXT COMMAND...: the command's standard output must equal the text.
@@ -104,6 +107,17 @@ expect_status "unknown option" 2 "^Usage:" "$OUTLINE" --bogus "$TMP/doc.txt"
 expect_status "bad flag value" 2 "^Usage:" "$OUTLINE" --ignore-head-spaces=yes "$TMP/doc.txt"
 expect_status "no file" 2 "^Usage:" "$OUTLINE"
 expect_status "two files" 2 "^Usage:" "$OUTLINE" "$TMP/doc.txt" "$TMP/menu.txt"
+
+# The editor's settings beside the tool give the defaults; options and --settings override them.
+printf '##one\r\n  ##two\r\n//@three\r\n' >"$TMP/marks.txt"
+printf '[Setting]\r\nTitleMarks=##\r\nIgnoreHeadSpaces=0\r\n' >"$TMP/bin/oruvan.ini"
+expect "settings beside the tool" "1${TAB}one" "$OUTLINE" "$TMP/marks.txt"
+expect "option over the settings" "1${TAB}one
+2${TAB}two" "$OUTLINE" --ignore-head-spaces=1 "$TMP/marks.txt"
+printf '[setting]\r\ntitlemarks=//@\r\n' >"$TMP/other.ini"
+expect "--settings names another file" "3${TAB}three" "$OUTLINE" --settings="$TMP/other.ini" "$TMP/marks.txt"
+expect_status "missing settings file" 1 "cannot read settings" "$OUTLINE" --settings="$TMP/none.ini" "$TMP/marks.txt"
+rm "$TMP/bin/oruvan.ini"
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed" >&2
