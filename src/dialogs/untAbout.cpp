@@ -1,5 +1,7 @@
 #include "dialogs/untAbout.h"
 
+#include "dialogs/DialogKeys.h"
+
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -110,16 +112,7 @@ QString TfrmAbout::NoticeText() {
 void TfrmAbout::SpeedButton1Click() { accept(); }
 
 void TfrmAbout::keyPressEvent(QKeyEvent* e) {
-    // No default or cancel button: Enter and Escape leave the dialog open.
-    switch (e->key()) {
-        case Qt::Key_Escape:
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            e->accept();
-            return;
-        default:
-            QDialog::keyPressEvent(e);
-    }
+    if (!SwallowDialogCloseKey(e)) QDialog::keyPressEvent(e);
 }
 
 }  // namespace oruvan

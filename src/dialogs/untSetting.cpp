@@ -1,5 +1,7 @@
 #include "dialogs/untSetting.h"
 
+#include "dialogs/DialogKeys.h"
+
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -380,16 +382,7 @@ void TfrmSetting::showEvent(QShowEvent* e) {
 }
 
 void TfrmSetting::keyPressEvent(QKeyEvent* e) {
-    // No default or cancel button: Enter and Escape leave the dialog open.
-    switch (e->key()) {
-        case Qt::Key_Escape:
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            e->accept();
-            return;
-        default:
-            QDialog::keyPressEvent(e);
-    }
+    if (!SwallowDialogCloseKey(e)) QDialog::keyPressEvent(e);
 }
 
 // ---- events of the marker, and files dropped anywhere on the dialog ----
