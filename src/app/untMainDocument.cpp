@@ -1,10 +1,14 @@
 // The main window's document, the settings it holds, and its edit and view commands.
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QListView>
 #include <QMenu>
 #include <QProcess>
@@ -298,10 +302,15 @@ void TfrmMain::actEditDeleteUpdate(QAction* a) { a->setEnabled(memo->HasSelectio
 void TfrmMain::actEditSelectAllExecute() { memo->SelectAll(); }
 
 void TfrmMain::actOptFontCtrlExecute() {
-    bool ok = false;
-    const QFont f =
-        QFontDialog::getFont(&ok, memo->Font(), this, QString(), QFontDialog::DontUseNativeDialog);
-    if (ok) memo->SetFont(f);
+    // A stored face this machine lacks is shown as the face that stands in for it.
+    QFont current = memo->Font();
+    if (!QFontDatabase::hasFamily(current.family())) current.setFamily(QFontInfo(current).family());
+    QFontDialog dialog(current, this);
+    dialog.setOption(QFontDialog::DontUseNativeDialog);
+    // Only face and size matter here: the effects (underline, strike-out) section is not offered.
+    for (QCheckBox* box : dialog.findChildren<QCheckBox*>())
+        if (QWidget* group = box->parentWidget(); qobject_cast<QGroupBox*>(group)) group->hide();
+    if (dialog.exec() == QDialog::Accepted) memo->SetFont(dialog.selectedFont());
 }
 
 void TfrmMain::actOptWordWrapExecute() {
