@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -20,6 +21,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "app/TextViewAccessible.h"
 #include "app/UserError.h"
 #include "platform/Cp932.h"
 
@@ -154,6 +156,7 @@ QString cp932Safe(const QString& text) {
 }  // namespace
 
 TextView::TextView(QWidget* parent) : QsciScintilla(parent) {
+    TextViewAccessible::Install();
     setUtf8(true);
     setMarginWidth(0, 0);
     setMarginWidth(1, 0);
@@ -226,6 +229,7 @@ void TextView::onModified(int position, int modificationType, const char*, int l
         QTimer::singleShot(0, this, [this] {
             m_changePending = false;
             Q_EMIT changed();
+            announceCaret();
         });
     }
 }
@@ -339,6 +343,15 @@ QByteArray TextView::fromMimeData(const QMimeData* source, bool& rectangular) co
 void TextView::keyReleaseEvent(QKeyEvent* e) {
     QsciScintilla::keyReleaseEvent(e);
     Q_EMIT keyUp(e);
+    announceCaret();
+}
+
+// The caret's character offset costs a count from the start, so it is paid only for a listener.
+void TextView::announceCaret() {
+    if (!QAccessible::isActive()) return;
+    const long pos = SendScintilla(SCI_GETCURRENTPOS);
+    QAccessibleTextCursorEvent ev(this, static_cast<int>(SendScintilla(SCI_COUNTCHARACTERS, 0UL, pos)));
+    QAccessible::updateAccessibility(&ev);
 }
 
 void TextView::mousePressEvent(QMouseEvent* e) {

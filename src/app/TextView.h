@@ -104,6 +104,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent* e) override;
 
 private:
+    void announceCaret();
     // A document line found by a cp932 offset: its number and where it starts in both encodings.
     struct LineHit {
         int line = 0;

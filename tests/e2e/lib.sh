@@ -25,7 +25,7 @@ start_display() {
 # wait_window PID: prints the id of the process's visible window once it is mapped.
 wait_window() {
   local pid=$1 w=""
-  for _ in $(seq 1 100); do
+  for _ in $(seq 1 300); do
     w=$(xdotool search --onlyvisible --pid "$pid" --name . 2>/dev/null | head -n 1 || true)
     [ -n "$w" ] && { echo "$w"; return 0; }
     sleep 0.1

@@ -62,7 +62,7 @@ save_and_check() {
     fail "saved bytes differ from the expected ones"
   fi
   xdotool windowfocus --sync "$w" key alt+F4
-  wait_exit "$APP_PID" 10
+  wait_exit "$APP_PID" 30
   APP_PID=""
   [ "$STATUS" = "0" ] || fail "exit status after saving: $STATUS (a prompt would mean the save left it modified)"
 }

@@ -20,7 +20,7 @@ run_and_close() {
   size=$(xdotool getwindowgeometry "$w" | sed -n 's/.*Geometry: //p')
   [ "$size" = "$want_size" ] || fail "window size is '$size', expected '$want_size'"
   xdotool windowfocus --sync "$w" key alt+F4
-  wait_exit "$APP_PID" 10
+  wait_exit "$APP_PID" 30
   APP_PID=""
   [ "$STATUS" = "0" ] || fail "Alt+F4 exit status: $STATUS"
 }

@@ -11,7 +11,7 @@ w=$(wait_window "$APP_PID")
 title=$(xdotool getwindowname "$w")
 [ "$title" = "Oruvan 1.5" ] || fail "title is '$title'"
 xdotool windowfocus --sync "$w" key alt+F4
-wait_exit "$APP_PID" 10
+wait_exit "$APP_PID" 30
 [ "$STATUS" = "0" ] || fail "Alt+F4 exit status: $STATUS"
 [ -f "$dir/oruvan.ini" ] || fail "no settings file written on close"
 
@@ -23,7 +23,7 @@ kill -0 "$APP_PID" || fail "crashed with a file argument"
 title=$(xdotool getwindowname "$w")
 [ "$title" = "Oruvan 1.5 - doc.txt" ] || fail "title with a document is '$title'"
 xdotool windowfocus --sync "$w" key alt+F4
-wait_exit "$APP_PID" 10
+wait_exit "$APP_PID" 30
 [ "$STATUS" = "0" ] || fail "exit status with a document: $STATUS"
 APP_PID=""
 echo "window: 1 passed, 0 failed"
