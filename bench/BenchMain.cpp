@@ -141,10 +141,10 @@ int main(int argc, char** argv) {
     for (const QString& s : sizes) {
         const std::size_t mb = s.toULong();
         const std::string size = s.toStdString();
-        bench::DocumentSpec spec;
-        spec.bytes = mb << 20;
-        spec.headings = mb * static_cast<std::size_t>(headingsPerMb);
-        const std::string doc = bench::GenerateDocument(spec);
+        bench::DocumentParams params;
+        params.bytes = mb << 20;
+        params.headings = mb * static_cast<std::size_t>(headingsPerMb);
+        const std::string doc = bench::GenerateDocument(params);
         const QString path = dir.filePath(QStringLiteral("doc%1.txt").arg(s));
         {
             QFile f(path);

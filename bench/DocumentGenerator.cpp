@@ -28,10 +28,10 @@ void appendDoubleByte(Rng& r, std::string& out) {
     }
 }
 
-void appendBody(Rng& r, const DocumentSpec& spec, std::size_t length, std::string& out) {
+void appendBody(Rng& r, const DocumentParams& params, std::size_t length, std::string& out) {
     const std::size_t end = out.size() + length;
     while (out.size() < end) {
-        if (static_cast<double>(r.below(1000)) < spec.doubleByteShare * 1000) {
+        if (static_cast<double>(r.below(1000)) < params.doubleByteShare * 1000) {
             appendDoubleByte(r, out);
         } else {
             const char c = static_cast<char>(r.below(5) == 0 ? ' ' : 'a' + r.below(26));
@@ -41,29 +41,29 @@ void appendBody(Rng& r, const DocumentSpec& spec, std::size_t length, std::strin
 }
 }  // namespace
 
-std::string GenerateDocument(const DocumentSpec& spec) {
-    Rng r{spec.seed * 0x9E3779B97F4A7C15ULL + 1};
+std::string GenerateDocument(const DocumentParams& params) {
+    Rng r{params.seed * 0x9E3779B97F4A7C15ULL + 1};
     std::string out;
-    out.reserve(spec.bytes + spec.longLineBytes + 4096);
+    out.reserve(params.bytes + params.longLineBytes + 4096);
     const char* marks[] = {"//@", "--", "\x81\xA1"};
-    const std::size_t lines = std::max<std::size_t>(1, spec.bytes / (spec.lineLength + 2));
-    const std::size_t every = spec.headings ? std::max<std::size_t>(1, lines / spec.headings) : 0;
+    const std::size_t lines = std::max<std::size_t>(1, params.bytes / (params.lineLength + 2));
+    const std::size_t every = params.headings ? std::max<std::size_t>(1, lines / params.headings) : 0;
     std::size_t headings = 0;
-    for (std::size_t i = 0; out.size() < spec.bytes; ++i) {
-        if (every && i % every == 0 && headings < spec.headings) {
+    for (std::size_t i = 0; out.size() < params.bytes; ++i) {
+        if (every && i % every == 0 && headings < params.headings) {
             if (r.below(4) == 0) out += "  ";
             out += marks[headings % 3];
             out += "Chapter ";
             out += std::to_string(headings + 1);
             out.push_back(' ');
-            appendBody(r, spec, 10 + r.below(30), out);
+            appendBody(r, params, 10 + r.below(30), out);
             ++headings;
         } else {
-            appendBody(r, spec, spec.lineLength / 2 + r.below(spec.lineLength + 1), out);
+            appendBody(r, params, params.lineLength / 2 + r.below(params.lineLength + 1), out);
         }
         out += "\r\n";
-        if (spec.longLineBytes && i == lines / 2) {
-            appendBody(r, spec, spec.longLineBytes, out);
+        if (params.longLineBytes && i == lines / 2) {
+            appendBody(r, params, params.longLineBytes, out);
             out += "\r\n";
         }
     }

@@ -7,7 +7,7 @@
 
 namespace oruvan::bench {
 
-struct DocumentSpec {
+struct DocumentParams {
     std::size_t bytes = 1 << 20;       // approximate size of the document
     std::size_t headings = 1000;       // number of heading lines, spread evenly
     double doubleByteShare = 0.6;      // share of body characters that are double-byte
@@ -17,6 +17,6 @@ struct DocumentSpec {
 };
 
 // The document's bytes, lines ending in CR LF. Headings cycle through the marks "//@", "--" and "■".
-std::string GenerateDocument(const DocumentSpec& spec);
+std::string GenerateDocument(const DocumentParams& params);
 
 }  // namespace oruvan::bench
