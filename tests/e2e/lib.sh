@@ -5,21 +5,46 @@ E2E_TMP=$(mktemp -d)
 XVFB_PID=""
 cleanup() {
   [ -n "${APP_PID:-}" ] && kill "$APP_PID" 2>/dev/null || true
-  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+  stop_display
   rm -rf "$E2E_TMP"
+}
+
+# Waits for the server to end: one still exiting removes its socket, which may already belong to the
+# next test's server on the same display number.
+stop_display() {
+  if [ -n "$XVFB_PID" ]; then
+    kill "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true
+    XVFB_PID=""
+  fi
 }
 trap cleanup EXIT
 
+# Starts a private server and makes sure a client can reach it; tries three times.
 start_display() {
-  local fifo="$E2E_TMP/displayfd"
-  mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-  XVFB_PID=$!
-  local n=""
-  read -r -t 10 n <"$fifo" || true
-  [ -n "$n" ] || { echo "Xvfb did not start" >&2; exit 1; }
-  export DISPLAY=":$n"
-  export QT_QPA_PLATFORM=xcb
+  local fifo="$E2E_TMP/displayfd" n="" attempt
+  for attempt in 1 2 3; do
+    rm -f "$fifo"
+    mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    XVFB_PID=$!
+    n=""
+    read -r -t 10 n <"$fifo" || true
+    if [ -n "$n" ]; then
+      for _ in $(seq 1 50); do
+        if DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1; then
+          export DISPLAY=":$n"
+          export QT_QPA_PLATFORM=xcb
+          return 0
+        fi
+        sleep 0.1
+      done
+    fi
+    echo "Xvfb attempt $attempt failed, retrying" >&2
+    stop_display
+  done
+  echo "Xvfb did not start" >&2
+  exit 1
 }
 
 # wait_window PID: prints the id of the process's visible window once it is mapped.
