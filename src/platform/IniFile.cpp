@@ -404,11 +404,8 @@ void IniFile::writeBool(std::string_view section, std::string_view key, bool val
     writeString(section, key, value ? "1" : "0");
 }
 
-void IniFile::commit() {
-    if (m_batchDepth > 0 && m_batchWritten) {
-        m_batchDirty = true;
-        return;
-    }
+// Writes the file; on failure forgets what is in memory (it is re-read from disk) and rethrows.
+void IniFile::saveNow() {
     try {
         save();
     } catch (...) {
@@ -416,6 +413,14 @@ void IniFile::commit() {
         throw;
     }
     m_stamp = stampOf(m_path);
+}
+
+void IniFile::commit() {
+    if (m_batchDepth > 0 && m_batchWritten) {
+        m_batchDirty = true;
+        return;
+    }
+    saveNow();
     if (m_batchDepth > 0) m_batchWritten = true;
 }
 
@@ -427,13 +432,7 @@ void IniFile::endBatch() {
     m_batchWritten = false;
     m_batchDirty = false;
     if (!dirty) return;
-    try {
-        save();
-    } catch (...) {
-        invalidate();
-        throw;
-    }
-    m_stamp = stampOf(m_path);
+    saveNow();
 }
 
 void IniFile::cancelBatch() {

@@ -115,6 +115,7 @@ private:
     void invalidate();
     const Line* findKey(std::string_view section, std::string_view key);
     void commit();
+    void saveNow();
     void save() const;
     std::string serialize() const;
     static FileStamp stampOf(const std::string& path);

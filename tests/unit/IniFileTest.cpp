@@ -11,6 +11,7 @@
 #include <random>
 #include <sstream>
 
+#include "IniFolderFixture.h"
 #include "platform/IniFile.h"
 
 namespace oruvan {
@@ -18,38 +19,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class IniFileTest : public ::testing::Test {
+class IniFileTest : public IniFolderFixture {
 protected:
-    void SetUp() override {
-        std::string tmpl = (fs::temp_directory_path() / "oruvan-ini-XXXXXX").string();
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        m_dir = tmpl;
-        m_path = (m_dir / "oruvan.ini").string();
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::permissions(m_dir, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(m_dir, ec);
-    }
-    void writeFile(const std::string& text) const { writeFileAt(m_path, text); }
-    static void writeFileAt(const std::string& path, const std::string& text) {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out << text;
-    }
-    std::string readFile() const {
-        std::ifstream in(m_path, std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
     std::vector<std::string> folderEntries() const {
         std::vector<std::string> names;
         for (const auto& e : fs::directory_iterator(m_dir)) names.push_back(e.path().filename().string());
         return names;
     }
-
-    fs::path m_dir;
-    std::string m_path;
 };
 
 struct ReadCase {

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "IniFolderFixture.h"
 #include "platform/IniFile.h"
 #include "settings/SettingsRecord.h"
 
@@ -14,36 +15,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class SettingsRecordTest : public ::testing::Test {
+class SettingsRecordTest : public IniFolderFixture {
 protected:
-    void SetUp() override {
-        std::string tmpl = (fs::temp_directory_path() / "oruvan-settings-XXXXXX").string();
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        m_dir = tmpl;
-        m_path = (m_dir / "oruvan.ini").string();
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
-    void writeFile(const std::string& text) const {
-        std::ofstream out(m_path, std::ios::binary | std::ios::trunc);
-        out << text;
-    }
-    std::string readFile() const {
-        std::ifstream in(m_path, std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
     SettingsRecord readFromFile(const std::string& text, const SettingsRecord& defaults = DefaultSettings()) {
         writeFile(text);
         IniFile ini(m_path);
         return ReadSettings(ini, defaults);
     }
 
-    fs::path m_dir;
-    std::string m_path;
 };
 
 SettingsRecord SampleSettings() {
