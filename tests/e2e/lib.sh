@@ -20,13 +20,15 @@ stop_display() {
 }
 trap cleanup EXIT
 
-# Starts a private server and makes sure a client can reach it; tries three times.
+# Starts a private server and makes sure a client can reach it; tries three times. -noreset: by
+# default the server resets when its last client leaves, and a program started during that reset
+# cannot connect.
 start_display() {
   local fifo="$E2E_TMP/displayfd" n="" attempt
   for attempt in 1 2 3; do
     rm -f "$fifo"
     mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
     XVFB_PID=$!
     n=""
     read -r -t 10 n <"$fifo" || true
@@ -51,6 +53,7 @@ start_display() {
 wait_window() {
   local pid=$1 w=""
   for _ in $(seq 1 300); do
+    kill -0 "$pid" 2>/dev/null || { echo "process $pid ended before showing a window" >&2; return 1; }
     w=$(xdotool search --onlyvisible --pid "$pid" --name . 2>/dev/null | head -n 1 || true)
     [ -n "$w" ] && { echo "$w"; return 0; }
     sleep 0.1
