@@ -7,6 +7,8 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QProcess>
@@ -39,10 +41,21 @@ double cpuMs() {
     return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
 }
 
+// Peak resident memory of this process image. Not getrusage: its maximum survives exec, so a child
+// started from a large parent would report the parent's size.
 long peakRssMb() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss / 1024;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& l : status.readAll().split('\n'))
+        if (l.startsWith("VmHWM:")) return l.mid(6).trimmed().split(' ').value(0).toLong() / 1024;
+    return -1;
+}
+
+// Best of n runs of a step that times itself.
+double bestTimed(int n, const std::function<double()>& f) {
+    double b = 1e300;
+    for (int i = 0; i < n; ++i) b = std::min(b, f());
+    return b;
 }
 
 // Best of n runs: the least disturbed by the rest of the machine.
@@ -86,25 +99,45 @@ double openFloor(const QString& path) {
     });
 }
 
-double keystrokeMs(TfrmMain& w, int count) {
+void typeKey(TfrmMain& w, int key, const QString& text) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(w.memo, &press);
+    QApplication::sendEvent(w.memo, &release);
+    QCoreApplication::processEvents();  // the change report, and with it caret tracking
+}
+
+// Mean time of a key press from its event to the status text updated; typing and deleting alternate.
+double keystrokeMs(TfrmMain& w, int count, bool atEnd = true) {
     TextView* memo = w.memo;
     memo->setFocus();
-    memo->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
+    if (atEnd) memo->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
     double total = 0;
     for (int i = 0; i < count; ++i) {
         const bool del = i % 2 == 1;
-        const int key = del ? Qt::Key_Backspace : Qt::Key_A;
-        const QString text = del ? QString() : QStringLiteral("a");
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
         const double t0 = nowMs();
-        QApplication::sendEvent(memo, &press);
-        QApplication::sendEvent(memo, &release);
-        QCoreApplication::processEvents();  // the change report, and with it caret tracking
+        typeKey(w, del ? Qt::Key_Backspace : Qt::Key_A, del ? QString() : QStringLiteral("a"));
         total += nowMs() - t0;
     }
     w.Timer1->stop();
     return total / count;
+}
+
+int longestLine(TfrmMain& w) {
+    int longest = 0;
+    long length = -1;
+    for (int i = 0; i < w.memo->LineCount(); ++i) {
+        const long n = w.memo->SendScintilla(QsciScintillaBase::SCI_LINELENGTH, static_cast<unsigned long>(i));
+        if (n > length) {
+            length = n;
+            longest = i;
+        }
+    }
+    return longest;
+}
+
+TfrmMain::Paths windowPaths(const QString& folder) {
+    return {folder + QStringLiteral("/oruvan.ini"), folder + QStringLiteral("/oruvan"), folder};
 }
 
 // Both write to a real file: grep stops at its first match when its output is /dev/null.
@@ -122,6 +155,131 @@ double outlineVsGrep(const QString& outline, const QString& file, const QString&
     return run(QStringLiteral("\"$2\" \"$0\" > \"$1\""), {file, out, outline});
 }
 
+// Child mode: a fresh process opens one file in the main window and reports its peak memory, so the
+// figure holds nothing of the benchmark's own copies and floors.
+int memoryProbe(const QString& path, const QString& folder) {
+    TfrmMain w(windowPaths(folder));
+    w.show();
+    QCoreApplication::processEvents();
+    w.OpenDocument(path);
+    QCoreApplication::processEvents();
+    std::printf("%ld\n", peakRssMb());
+    return w.EntryCount() > 0 || QFileInfo(path).size() == 0 ? 0 : 1;
+}
+
+long childPeakMb(const QString& path, const QString& folder) {
+    QProcess p;
+    p.start(QCoreApplication::applicationFilePath(),
+            {QStringLiteral("--memory-probe=") + path, QStringLiteral("--folder=") + folder});
+    p.waitForFinished(-1);
+    return p.readAllStandardOutput().trimmed().toLong();
+}
+
+// Open, index and edit measures of one document in a fresh window.
+void measureDocument(const std::string& size, const std::string& doc, const QString& path, const QString& folder,
+                     const QString& outline, bool longLine) {
+    TfrmMain w(windowPaths(folder));
+    w.show();
+    QCoreApplication::processEvents();
+
+    const double floorOpen = openFloor(path);
+    // The first open pays the process's warm-up (fonts, glyphs, tables) as a user's first open does.
+    const double cpu0 = cpuMs();
+    const double t0 = nowMs();
+    w.OpenDocument(path);
+    w.repaint();  // shown, not only loaded
+    const double first = nowMs() - t0;
+    const double firstCpu = cpuMs() - cpu0;
+    QCoreApplication::processEvents();
+    // Best of three, as the floor is.
+    const double open = best(3, [&] {
+        w.OpenDocument(path);
+        w.repaint();
+    });
+    line("open, first (wall)", size, first, 0, "ms");
+    line("open, first (cpu)", size, firstCpu, 0, "ms");
+    line("open and shown", size, open, floorOpen, "ms");
+    const double fileMb = static_cast<double>(doc.size()) / (1 << 20);
+    const double peak = static_cast<double>(childPeakMb(path, folder));
+    std::printf("%-28s %6s %10.0f MB  target %7.0f MB  ratio %6.2f\n", "peak memory (own process)", size.c_str(),
+                peak, 5 * fileMb + 80, peak / (5 * fileMb + 80));
+    std::printf("%-28s %6s %10d\n", "headings", size.c_str(), w.EntryCount());
+
+    HeadingRules rules;
+    rules.marks = w.TitleMarkList;
+    const double floorScan = best(3, [&] { ScanHeadingsCp932(doc, rules); });
+    const double rebuild = best(3, [&] { w.UpdateIndex(); });
+    line("rebuild (UpdateIndex)", size, rebuild, floorScan, "ms");
+    if (!longLine) {
+        line("index menu (build)", size, best(3, [&] { w.BuildIndexMenu(); }), 0, "ms");
+        // A user reaches the last page through every page before it; each opens as the pointer reaches it.
+        int pages = 0;
+        double lastPage = 0;
+        const double chain = best(1, [&] {
+            pages = 0;
+            QMenu* m = w.mnuIndex;
+            while (m) {
+                const double t0 = nowMs();
+                Q_EMIT m->aboutToShow();
+                lastPage = nowMs() - t0;
+                ++pages;
+                QMenu* next = nullptr;
+                for (QAction* a : m->actions())
+                    if (a->menu()) next = a->menu();
+                m = next;
+            }
+        });
+        line("index menu (deepest page)", size, lastPage, 0, "ms");
+        std::printf("%-28s %6s %10.3f ms  over %d pages\n", "index menu (every page)", size.c_str(), chain, pages);
+    }
+    line("keystroke, wrap off", size, keystrokeMs(w, 200), 0, "ms");
+    if (longLine) {
+        // Inside the long line: the caret's column costs the length of its line.
+        const unsigned long longest = static_cast<unsigned long>(longestLine(w));
+        w.memo->SendScintilla(QsciScintillaBase::SCI_GOTOPOS,
+                              w.memo->SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION, longest));
+        line("keystroke in the long line", size, keystrokeMs(w, 2, false), 0, "ms");
+    }
+    line("timer check, unchanged", size, best(3, [&] { w.Timer1Timer(); }), 0, "ms");
+    line("timer re-index after edit", size, bestTimed(3, [&] {
+             typeKey(w, Qt::Key_A, QStringLiteral("a"));
+             const double t0 = nowMs();
+             w.Timer1Timer();
+             const double t = nowMs() - t0;
+             w.memo->Undo();
+             w.Timer1Timer();
+             return t;
+         }),
+         0, "ms");
+    line("timer check, edit undone", size, bestTimed(3, [&] {
+             typeKey(w, Qt::Key_A, QStringLiteral("a"));
+             w.memo->Undo();
+             const double t0 = nowMs();
+             w.Timer1Timer();
+             return nowMs() - t0;
+         }),
+         0, "ms");
+    w.SetWordWrap(true);
+    QCoreApplication::processEvents();
+    line("keystroke, wrap on", size, keystrokeMs(w, 200), 0, "ms");
+    w.SetWordWrap(false);
+    if (!outline.isEmpty()) {
+        double grep = 0;
+        const double ours = outlineVsGrep(outline, path, folder + QStringLiteral("/out.txt"), grep);
+        line("oruvan-outline vs grep -n", size, ours, grep, "ms");
+    }
+    w.N10Click();
+}
+
+void writeFile(const QString& path, const std::string& doc) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(doc.data(), static_cast<qint64>(doc.size())) !=
+                                             static_cast<qint64>(doc.size())) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        std::exit(2);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -130,75 +288,43 @@ int main(int argc, char** argv) {
     SetupApplication(app);
     QStringList sizes = {QStringLiteral("1"), QStringLiteral("20")};
     int headingsPerMb = 1000;
-    QString outline;
+    int longLineMb = 10;
+    QString outline, probe, folder;
     for (const QString& a : app.arguments().mid(1)) {
         if (a.startsWith(QLatin1String("--sizes="))) sizes = a.mid(8).split(QLatin1Char(','));
         if (a.startsWith(QLatin1String("--headings-per-mb="))) headingsPerMb = a.mid(18).toInt();
+        if (a.startsWith(QLatin1String("--long-line-mb="))) longLineMb = a.mid(15).toInt();
         if (a.startsWith(QLatin1String("--outline="))) outline = a.mid(10);
+        if (a.startsWith(QLatin1String("--memory-probe="))) probe = a.mid(15);
+        if (a.startsWith(QLatin1String("--folder="))) folder = a.mid(9);
     }
-    QTemporaryDir dir;
+    // --folder= without a probe keeps the generated documents there, for profiling.
+    if (!probe.isEmpty()) return memoryProbe(probe, folder);
+
+    QTemporaryDir temporary;
+    const QDir dir(folder.isEmpty() ? temporary.path() : folder);
     std::printf("%-28s %6s %10s\n", "measure", "MB", "value");
     for (const QString& s : sizes) {
+        if (s.isEmpty()) continue;
         const std::size_t mb = s.toULong();
-        const std::string size = s.toStdString();
         bench::DocumentParams params;
         params.bytes = mb << 20;
         params.headings = mb * static_cast<std::size_t>(headingsPerMb);
         const std::string doc = bench::GenerateDocument(params);
         const QString path = dir.filePath(QStringLiteral("doc%1.txt").arg(s));
-        {
-            QFile f(path);
-            f.open(QIODevice::WriteOnly);
-            f.write(doc.data(), static_cast<qint64>(doc.size()));
-        }
-
-        TfrmMain::Paths paths{dir.filePath(QStringLiteral("oruvan.ini")), dir.filePath(QStringLiteral("oruvan")),
-                              dir.path()};
-        TfrmMain w(paths);
-        w.show();
-        QCoreApplication::processEvents();
-
-        const double floorOpen = openFloor(path);
-        const double cpu0 = cpuMs();
-        const double t0 = nowMs();
-        w.OpenDocument(path);
-        const double open = nowMs() - t0;
-        const double openCpu = cpuMs() - cpu0;
-        QCoreApplication::processEvents();
-        line("open (wall)", size, open, floorOpen, "ms");
-        line("open (cpu)", size, openCpu, 0, "ms");
-        line("peak memory", size, static_cast<double>(peakRssMb()), static_cast<double>(doc.size() >> 20), "MB");
-        std::printf("%-28s %6s %10d\n", "headings", size.c_str(), w.EntryCount());
-
-        HeadingRules rules;
-        rules.marks = w.TitleMarkList;
-        const double floorScan = best(3, [&] { ScanHeadingsCp932(doc, rules); });
-        const double rebuild = best(3, [&] { w.UpdateIndex(); });
-        line("rebuild (UpdateIndex)", size, rebuild, floorScan, "ms");
-        line("index menu (build)", size, best(3, [&] { w.BuildIndexMenu(); }), 0, "ms");
-        const double deepest = best(1, [&] {
-            QMenu* m = w.mnuIndex;
-            while (m) {
-                Q_EMIT m->aboutToShow();
-                QMenu* next = nullptr;
-                for (QAction* a : m->actions())
-                    if (a->menu()) next = a->menu();
-                m = next;
-            }
-        });
-        line("index menu (to deepest)", size, deepest, 0, "ms");
-        line("keystroke, wrap off", size, keystrokeMs(w, 200), 0, "ms");
-        line("timer check, unchanged", size, best(3, [&] { w.Timer1Timer(); }), 0, "ms");
-        w.SetWordWrap(true);
-        QCoreApplication::processEvents();
-        line("keystroke, wrap on", size, keystrokeMs(w, 200), 0, "ms");
-        w.SetWordWrap(false);
-        if (!outline.isEmpty()) {
-            double grep = 0;
-            const double ours = outlineVsGrep(outline, path, dir.filePath(QStringLiteral("out.txt")), grep);
-            line("oruvan-outline vs grep -n", size, ours, grep, "ms");
-        }
-        w.N10Click();
+        writeFile(path, doc);
+        measureDocument(s.toStdString(), doc, path, dir.path(), outline, false);
+    }
+    if (longLineMb > 0) {
+        // A short document around one very long line.
+        bench::DocumentParams params;
+        params.bytes = 64 << 10;
+        params.headings = 50;
+        params.longLineBytes = static_cast<std::size_t>(longLineMb) << 20;
+        const std::string doc = bench::GenerateDocument(params);
+        const QString path = dir.filePath(QStringLiteral("longline.txt"));
+        writeFile(path, doc);
+        measureDocument(std::to_string(longLineMb) + "L", doc, path, dir.path(), outline, true);
     }
     return 0;
 }

@@ -49,7 +49,9 @@ std::string GenerateDocument(const DocumentParams& params) {
     const std::size_t lines = std::max<std::size_t>(1, params.bytes / (params.lineLength + 2));
     const std::size_t every = params.headings ? std::max<std::size_t>(1, lines / params.headings) : 0;
     std::size_t headings = 0;
-    for (std::size_t i = 0; out.size() < params.bytes; ++i) {
+    // The long line does not count toward the size: the text around it is as long as asked.
+    std::size_t longLine = 0;
+    for (std::size_t i = 0; out.size() < params.bytes + longLine; ++i) {
         if (every && i % every == 0 && headings < params.headings) {
             if (r.below(4) == 0) out += "  ";
             out += marks[headings % 3];
@@ -63,8 +65,10 @@ std::string GenerateDocument(const DocumentParams& params) {
         }
         out += "\r\n";
         if (params.longLineBytes && i == lines / 2) {
+            const std::size_t before = out.size();
             appendBody(r, params, params.longLineBytes, out);
             out += "\r\n";
+            longLine = out.size() - before;
         }
     }
     return out;
