@@ -18,7 +18,6 @@ namespace oruvan {
 
 namespace {
 
-constexpr std::size_t kMaxValueBytes = 2047;
 
 bool IsBlank(unsigned char c) { return c == ' ' || (c >= 0x09 && c <= 0x0D); }
 
@@ -87,11 +86,11 @@ bool IsQuote(char c) { return c == '"' || c == '\''; }
 std::string DecodeValue(std::string_view raw) {
     std::string_view v = Trim(raw);
     if (v.size() >= 2 && IsQuote(v.front()) && v.back() == v.front()) v = v.substr(1, v.size() - 2);
-    if (v.size() > kMaxValueBytes) {
+    if (v.size() > kMaxIniValueBytes) {
         std::size_t end = 0;
         while (end < v.size()) {
             std::size_t next = end + CharLength(v, end);
-            if (next > kMaxValueBytes) break;
+            if (next > kMaxIniValueBytes) break;
             end = next;
         }
         v = v.substr(0, end);

@@ -16,7 +16,9 @@
 // - Any other line with a "=" sets a key: the first "=" splits name from value. Lines without one are
 //   ignored.
 // - A value that starts and ends with the same quote (" or ') loses that pair. The text is cut to its
-//   first 2047 bytes, never inside a double-byte character.
+//   first kMaxIniValueBytes bytes, never inside a double-byte character. The limit is far above any
+//   value the program writes (a list of a thousand title marks included), so what is written is read
+//   back whole, while a corrupt file cannot make a value of many megabytes.
 // - Integers: optional sign and decimal digits, or "0x"/"0X"/"$" and up to 32 bits of hex digits
 //   (0xFFFFFFFF is -1). Anything else, trailing garbage or an out-of-range number included, gives the
 //   default. Booleans are integers, non-zero true.
@@ -35,6 +37,7 @@
 //
 // The parsed file is kept in memory and parsed again only when the file changed on disk (size, mtime,
 // ctime or inode differ).
+#include <cstddef>
 #include <cstdint>
 #include <list>
 #include <map>
@@ -44,6 +47,8 @@
 #include <string_view>
 
 namespace oruvan {
+
+constexpr std::size_t kMaxIniValueBytes = 1 << 20;
 
 class IniWriteError : public std::runtime_error {
 public:

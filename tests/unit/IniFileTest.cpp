@@ -47,7 +47,7 @@ TEST_P(IniReadTest, ReadsValue) {
     EXPECT_EQ(ini.readString(c.section, c.key, "<default>"), c.expected.value_or("<default>"));
 }
 
-const std::string kLongA(3000, 'a');
+const std::string kLongA(kMaxIniValueBytes + 1000, 'a');
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, IniReadTest,
@@ -83,11 +83,11 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"CrOnlyLines", "[s]\rk=v\r", "s", "k", "v"},
         ReadCase{"NoFinalBreak", "[s]\nk=v", "s", "k", "v"},
         ReadCase{"EmptySectionName", "[]\nk=v\n", "", "k", "v"},
-        ReadCase{"LongValueCut", "[s]\nk=" + kLongA + "\n", "s", "k", std::string(2047, 'a')},
-        ReadCase{"CutKeepsDoubleByteWhole", "[s]\nk=" + std::string(2046, 'a') + "\x82\xa0xyz\n", "s", "k",
-                 std::string(2046, 'a')},
-        ReadCase{"CutAfterDoubleByte", "[s]\nk=" + std::string(2045, 'a') + "\x82\xa0xyz\n", "s", "k",
-                 std::string(2045, 'a') + "\x82\xa0"},
+        ReadCase{"LongValueCut", "[s]\nk=" + kLongA + "\n", "s", "k", std::string(kMaxIniValueBytes, 'a')},
+        ReadCase{"CutKeepsDoubleByteWhole", "[s]\nk=" + std::string(kMaxIniValueBytes - 1, 'a') + "\x82\xa0xyz\n", "s", "k",
+                 std::string(kMaxIniValueBytes - 1, 'a')},
+        ReadCase{"CutAfterDoubleByte", "[s]\nk=" + std::string(kMaxIniValueBytes - 2, 'a') + "\x82\xa0xyz\n", "s", "k",
+                 std::string(kMaxIniValueBytes - 2, 'a') + "\x82\xa0"},
         ReadCase{"BrokenCp932", "[s]\n\xff\x81=\x80\xfd\x81\nk=v\x81\n", "s", "k", "v\x81"},
         ReadCase{"LoneLeadBeforeBracket", "[s\x81]\nk=1\n[s]\nk=2\n", "s", "k", "2"}),
     [](const ::testing::TestParamInfo<ReadCase>& info) { return std::string(info.param.name); });
