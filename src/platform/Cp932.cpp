@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace oruvan {
@@ -32,8 +33,6 @@ struct Tables {
     std::uint16_t encode[0x10000] = {};
     bool asciiIsIdentity = false;
     bool available = false;
-
-    Tables();
 };
 
 // Runs one conversion from a fresh state; true when all input converted. outSize becomes the bytes written.
@@ -71,12 +70,12 @@ long EncodeOne(iconv_t cd, char32_t c) {
     return -1;
 }
 
-Tables::Tables() {
+void BuildTables(Tables& t) {
     for (unsigned b = 0; b < 0x80; ++b) {
-        single[b] = PackUtf8(b);
-        encode[b] = static_cast<std::uint16_t>(b);
+        t.single[b] = PackUtf8(b);
+        t.encode[b] = static_cast<std::uint16_t>(b);
     }
-    asciiIsIdentity = true;
+    t.asciiIsIdentity = true;
     iconv_t dec = iconv_open("UTF-32LE", "CP932");
     iconv_t enc = iconv_open("CP932", "UTF-32LE");
     const auto bad = reinterpret_cast<iconv_t>(-1);
@@ -85,13 +84,13 @@ Tables::Tables() {
         if (enc != bad) iconv_close(enc);
         return;
     }
-    available = true;
-    std::fill(std::begin(encode), std::end(encode), std::uint16_t(0));
+    t.available = true;
+    std::fill(std::begin(t.encode), std::end(t.encode), std::uint16_t(0));
 
     // Every code the converter knows, with its character; codes run in ascending order, so the first
     // code seen for a character is the fallback when the converter's own choice is unusable.
     std::vector<unsigned> codes;
-    std::vector<long> charOf(0x10000, -1);
+    std::vector<std::int32_t> charOf(0x10000, -1);
     for (unsigned b = 0; b < 0x100; ++b)
         if (!IsLeadByte(static_cast<unsigned char>(b))) codes.push_back(b);
     for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
@@ -99,17 +98,17 @@ Tables::Tables() {
         for (unsigned trail = 0x40; trail <= 0xFC; ++trail)
             if (IsTrailByte(static_cast<unsigned char>(trail))) codes.push_back(lead << 8 | trail);
     }
-    std::vector<int> codeCount(0x10000, 0);
+    std::vector<std::uint8_t> codeCount(0x10000, 0);
     for (unsigned code : codes) {
         const long c = DecodeOne(dec, code);
-        charOf[code] = c;
+        charOf[code] = static_cast<std::int32_t>(c);
         if (c < 0) continue;
-        if (codeCount[c]++ == 0) encode[c] = static_cast<std::uint16_t>(code);
+        if (codeCount[c] < 2 && codeCount[c]++ == 0) t.encode[c] = static_cast<std::uint16_t>(code);
     }
     for (unsigned c = 0; c < 0x10000; ++c) {
         if (codeCount[c] < 2) continue;
         const long chosen = EncodeOne(enc, c);
-        if (chosen >= 0 && charOf[chosen] == long(c)) encode[c] = static_cast<std::uint16_t>(chosen);
+        if (chosen >= 0 && charOf[chosen] == long(c)) t.encode[c] = static_cast<std::uint16_t>(chosen);
     }
     iconv_close(dec);
     iconv_close(enc);
@@ -117,19 +116,39 @@ Tables::Tables() {
     for (unsigned code : codes) {
         const long c = charOf[code];
         std::uint32_t e = c < 0 ? 0 : PackUtf8(char32_t(c));
-        if (e != 0 && encode[c] != code) e |= kNonCanonical;
+        if (e != 0 && t.encode[c] != code) e |= kNonCanonical;
         if (code < 0x100)
-            single[code] = e;
+            t.single[code] = e;
         else
-            pair[LeadIndex(static_cast<unsigned char>(code >> 8)) * 256 + (code & 0xFF)] = e;
+            t.pair[LeadIndex(static_cast<unsigned char>(code >> 8)) * 256 + (code & 0xFF)] = e;
     }
     for (unsigned b = 0; b < 0x80; ++b)
-        if (single[b] != PackUtf8(b) || (b != 0 && encode[b] != b)) asciiIsIdentity = false;
+        if (t.single[b] != PackUtf8(b) || (b != 0 && t.encode[b] != b)) t.asciiIsIdentity = false;
 }
 
+#ifdef ORUVAN_CP932_GENERATED_TABLES
+// Built with the program from the system converter (see TableSource): no start-up cost.
+#include "Cp932Tables.inc"
+const Tables& GetTables() { return kGeneratedTables; }
+#else
 const Tables& GetTables() {
-    static const std::unique_ptr<const Tables> tables(new Tables());
+    static const std::unique_ptr<const Tables> tables = [] {
+        auto t = std::make_unique<Tables>();
+        BuildTables(*t);
+        return t;
+    }();
     return *tables;
+}
+#endif
+
+template <typename T, std::size_t N>
+void AppendArray(const T (&values)[N], std::string& out) {
+    out += "{";
+    for (std::size_t i = 0; i < N; ++i) {
+        out += std::to_string(values[i]);
+        out += (i + 1) % 16 ? "," : ",\n";
+    }
+    out += "}";
 }
 
 inline std::uint64_t Load8(const unsigned char* p) {
@@ -422,11 +441,26 @@ std::size_t Utf8OffsetOfCp932(std::string_view utf8, std::size_t cp932Offset) {
 }
 
 bool IsCp932Encodable(char32_t c) {
+    if (c == kRawByteBase + '\r' || c == kRawByteBase + '\n') return false;
     if (c == 0 || IsRawByteCodePoint(c)) return true;
     return c < 0x10000 && GetTables().encode[c] != 0;
 }
 
 bool IsCp932ConverterAvailable() { return GetTables().available; }
+
+std::string Cp932TableSource() {
+    auto t = std::make_unique<Tables>();
+    BuildTables(*t);
+    std::string out = "// Generated at build time from the system's CP932 converter.\nconst Tables kGeneratedTables = {\n";
+    AppendArray(t->single, out);
+    out += ",\n";
+    AppendArray(t->pair, out);
+    out += ",\n";
+    AppendArray(t->encode, out);
+    out += t->asciiIsIdentity ? ",\ntrue" : ",\nfalse";
+    out += t->available ? ", true};\n" : ", false};\n";
+    return out;
+}
 
 void Cp932Decoder::decode(std::string_view in, bool last, std::string& out) {
     const Tables& t = GetTables();

@@ -45,7 +45,8 @@ std::size_t Cp932Length(std::string_view utf8);
 // that falls inside a double-byte character stops before that character; past the end gives utf8.size().
 std::size_t Utf8OffsetOfCp932(std::string_view utf8, std::size_t cp932Offset);
 
-// True when a Unicode code point can enter the view: cp932 encodes it, or it is a raw-byte code point.
+// True when a Unicode code point can enter the view: cp932 encodes it, or it is a raw-byte code point
+// other than those of CR and LF, which would save as a line break the view never showed.
 // Only characters some cp932 code decodes to count: the system converter's one-way fallbacks (U+00A5 to
 // 0x5C, U+2014 to 0x815C and the like) would not survive saving and reloading, so they give '?'.
 bool IsCp932Encodable(char32_t c);
@@ -53,6 +54,10 @@ bool IsCp932Encodable(char32_t c);
 // False when the system converter has no CP932 module: every byte other than ASCII then decodes as a
 // raw byte (still saved back unchanged), and the caller should tell the user.
 bool IsCp932ConverterAvailable();
+
+// The conversion tables as C++ source, built now from the system converter. The build compiles them
+// into the program, so no process pays for building them at start-up.
+std::string Cp932TableSource();
 
 // Streaming decoder for loading large files in chunks, turning CR LF, lone CR and lone LF into LF in the
 // same pass. Holds back a trailing lead byte until the next chunk (or the last one); a trailing CR gives

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -131,8 +132,10 @@ std::size_t WholeLinesEnd(const char* buf, std::size_t size, bool atEnd) {
 }
 
 // Scans the file a few whole lines at a time through one buffer, which stays in the cache and does not
-// grow with the file. False with errno's text in `error`.
-bool ScanFile(const std::string& path, const HeadingRules& rules, Index& index, std::string& error) {
+// grow with the file. With `flush`, the headings of each piece are handed to it and dropped, so the
+// index never has to be held whole. False with errno's text in `error`.
+bool ScanFile(const std::string& path, const HeadingRules& rules, Index& index, std::string& error,
+              const std::function<bool(Index&)>& flush = {}) {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         error = std::strerror(errno);
@@ -164,6 +167,13 @@ bool ScanFile(const std::string& path, const HeadingRules& rules, Index& index, 
         used += static_cast<std::size_t>(got);
         const std::size_t end = WholeLinesEnd(buf.get(), used, atEnd);
         scanner.scanCp932(std::string_view(buf.get(), end), index);
+        if (flush && !index.empty()) {
+            if (!flush(index)) {
+                close(fd);
+                return true;  // the caller reports its own failure
+            }
+            index.clear();
+        }
         std::memmove(buf.get(), buf.get() + end, used - end);
         used -= end;
     }
@@ -283,17 +293,26 @@ int Run(int argc, char** argv) {
     }
 
     Index index;
-    if (!ScanFile(options.file, options.rules, index, error)) {
+    std::string out;
+    bool written = true;
+    auto write = [&] {
+        written = written && std::fwrite(out.data(), 1, out.size(), stdout) == out.size();
+        out.clear();
+        return written;
+    };
+    // The plain index goes out as it is found; the menu needs every heading first.
+    std::function<bool(Index&)> flush;
+    if (!options.menu)
+        flush = [&](Index& piece) {
+            AppendIndex(piece, options.raw, out);
+            return out.size() < (std::size_t(64) << 10) || write();
+        };
+    if (!ScanFile(options.file, options.rules, index, error, flush)) {
         std::fprintf(stderr, "%s: cannot read %s: %s\n", kProgram, options.file.c_str(), error.c_str());
         return 1;
     }
-
-    std::string out;
-    if (options.menu)
-        AppendMenu(index, options.nextPageMenuIsHead, options.raw, out);
-    else
-        AppendIndex(index, options.raw, out);
-    if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0) {
+    if (options.menu) AppendMenu(index, options.nextPageMenuIsHead, options.raw, out);
+    if (!write() || std::fflush(stdout) != 0) {
         std::fprintf(stderr, "%s: cannot write the output: %s\n", kProgram, std::strerror(errno));
         return 1;
     }

@@ -186,6 +186,9 @@ TEST(Cp932Codec, EncodableCharacters) {
         {0, true},        {U'A', true},     {0x3042, true},    {0xFF61, true},  {0xE000, true},
         {0xE757, true},   {0xE758, false},  {0xA5, false},     {0xE9, false},   {0x1F600, false},
         {0x10FF00, true}, {0x10FFFF, true}, {0x10FEFF, false}, {0xD800, false},
+        // The decoder never leaves CR or LF raw; pasted, their raw code points would save as a line
+        // break inside what the view shows as one line.
+        {0x10FF0A, false}, {0x10FF0D, false}, {0x10FF09, true},
     };
     for (const auto& [c, encodable] : cases) EXPECT_EQ(IsCp932Encodable(c), encodable) << std::hex << c;
 }
