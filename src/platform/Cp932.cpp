@@ -174,10 +174,11 @@ inline void PutPacked(char*& o, std::uint32_t e) {
 }
 
 inline void PutRaw(char*& o, unsigned char b) {
-    o[0] = static_cast<char>(0xF4);
-    o[1] = static_cast<char>(0x8F);
-    o[2] = static_cast<char>(0xBC + (b >> 6));
-    o[3] = static_cast<char>(0x80 | (b & 0x3F));
+    const char32_t c = kRawByteBase + b;
+    o[0] = static_cast<char>(0xF0 | c >> 18);
+    o[1] = static_cast<char>(0x80 | (c >> 12 & 0x3F));
+    o[2] = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    o[3] = static_cast<char>(0x80 | (c & 0x3F));
     o += 4;
 }
 

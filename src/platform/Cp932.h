@@ -8,10 +8,10 @@
 //
 // Bytes that are not valid cp932 (0x80, 0xA0, 0xFD-0xFF, a lead byte with a bad trail byte, an
 // unassigned double-byte code, a lone lead byte at the end) become one code point each in
-// U+10FF00..U+10FFFF ("raw byte" code points), which converts back to the byte itself. A lead byte with a
+// U+10FE00..U+10FEFF ("raw byte" code points), which converts back to the byte itself. A lead byte with a
 // bad trail byte turns only the lead raw and the next byte is read afresh; an unassigned code such as
 // 0x8540 turns both its bytes raw, so text splits into characters the same way in both directions.
-// The tables come from the system converter (iconv "CP932") on first use.
+// The tables come from the system converter (iconv "CP932"), built with the program.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -23,7 +23,9 @@ namespace oruvan {
 // Shift-JIS lead bytes: 0x81-0x9F and 0xE0-0xFC.
 inline bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
-constexpr char32_t kRawByteBase = 0x10FF00;
+// Not U+10FF00: U+10FFFE and U+10FFFF are noncharacters, which the text view splits into four bytes
+// the caret could then stop between.
+constexpr char32_t kRawByteBase = 0x10FE00;
 inline bool IsRawByteCodePoint(char32_t c) { return c >= kRawByteBase && c <= kRawByteBase + 0xFF; }
 
 // Converts cp932 bytes to UTF-8, appending to out. Line breaks are left as they are.

@@ -478,6 +478,26 @@ private Q_SLOTS:
         QVERIFY(view().CanUndo());
     }
 
+    // Every invalid byte is one character of the view: the caret steps over it whole, and text typed
+    // beside it leaves its byte as it was.
+    void invalidBytesAreWholeCharacters() {
+        std::string bytes;
+        for (int b : {0x80, 0xA0, 0xFD, 0xFE, 0xFF}) bytes += static_cast<char>(b);
+        load(bytes);
+        long pos = 0;
+        for (int i = 0; i < 5; ++i) {
+            const long next = sci(view(), Sci::SCI_POSITIONAFTER, static_cast<unsigned long>(pos));
+            QCOMPARE(next - pos, 4L);
+            pos = next;
+        }
+        QCOMPARE(pos, view().Utf8Length());
+        for (int i = 0; i < 5; ++i) {
+            view().SetSelStart(2 * i);  // after i invalid bytes and i typed letters
+            typeText(&view(), QStringLiteral("a"));
+        }
+        QVERIFY(saved() == "a\x80" "a\xA0" "a\xFD" "a\xFE" "a\xFF");
+    }
+
     void enteringText_data() {
         QTest::addColumn<QString>("input");
         QTest::addColumn<std::string>("expected");

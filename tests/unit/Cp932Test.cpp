@@ -169,7 +169,7 @@ const EncodeCase kEncodeCases[] = {
     {"yen sign has no exact code", U(0xA5), "?"},
     {"em dash has no exact code", "a" + U(0x2014) + "b", "a?b"},
     {"emoji", U(0x1F600), "?"},
-    {"raw byte of a valid byte", U(0x10FF41), "A"},
+    {"raw byte of a valid byte", U(kRawByteBase + 0x41), "A"},
     {"lone continuation byte", "a\x80z", "a\x80z"},
     {"invalid lead byte", "\xFF\xFE", "\xFF\xFE"},
     {"overlong slash", "\xC0\xAF", "\xC0\xAF"},
@@ -185,10 +185,10 @@ TEST(Cp932Codec, EncodableCharacters) {
     const std::pair<char32_t, bool> cases[] = {
         {0, true},        {U'A', true},     {0x3042, true},    {0xFF61, true},  {0xE000, true},
         {0xE757, true},   {0xE758, false},  {0xA5, false},     {0xE9, false},   {0x1F600, false},
-        {0x10FF00, true}, {0x10FFFF, true}, {0x10FEFF, false}, {0xD800, false},
+        {kRawByteBase, true}, {kRawByteBase + 0xFF, true}, {kRawByteBase - 1, false}, {0x10FFFF, false}, {0xD800, false},
         // The decoder never leaves CR or LF raw; pasted, their raw code points would save as a line
         // break inside what the view shows as one line.
-        {0x10FF0A, false}, {0x10FF0D, false}, {0x10FF09, true},
+        {kRawByteBase + 0x0A, false}, {kRawByteBase + 0x0D, false}, {kRawByteBase + 0x09, true},
     };
     for (const auto& [c, encodable] : cases) EXPECT_EQ(IsCp932Encodable(c), encodable) << std::hex << c;
 }

@@ -108,7 +108,7 @@ void ExpectSameAsCp932Scan(const std::string& utf8, const HeadingRules& rules) {
 }
 
 TEST(HeadingScannerTest, Utf8ScanAgreesOnCraftedLines) {
-    const std::string raw81 = "\xf4\x8f\xbe\x81";  // the raw-byte code point of a stray 0x81
+    const std::string raw81 = "\xf4\x8f\xba\x81";  // the raw-byte code point of a stray 0x81
     const std::string lines[] = {
         raw81 + "\xef\xbd\xa1x",  // stray lead + half-width 0xA1 convert back to a square
         raw81 + " x",
