@@ -149,6 +149,10 @@ private:
     HeadingRules headingRules() const;
 
     bool askToSave();
+    // Copies of the whole text (saved, indexed) reuse a buffer nothing holds any more: a fresh
+    // allocation of a large text costs several times the copy (new pages, each faulted in).
+    std::shared_ptr<const std::string> snapshot(std::string_view text);
+    void release(std::shared_ptr<const std::string>& copy);
     QString chooseFile(bool save);
     QString resolvePath(const QString& path) const;
     void File1Click();
@@ -198,6 +202,7 @@ private:
     std::vector<KeyBinding> m_keys;
     std::shared_ptr<const std::string> m_indexedText;
     std::shared_ptr<const std::string> m_savedText;
+    std::shared_ptr<std::string> m_spareText;
     bool m_saveEnabled = true;
     bool m_selecting = false;
     int m_rebuildCount = 0;

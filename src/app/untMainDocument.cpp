@@ -172,10 +172,22 @@ bool TfrmMain::Modified() const {
 
 void TfrmMain::SetUnmodified() {
     const std::string_view text = memo->Utf8Buffer();
-    if (m_indexedText && *m_indexedText == text)
-        m_savedText = m_indexedText;
-    else
-        m_savedText = std::make_shared<const std::string>(text);
+    release(m_savedText);
+    m_savedText = m_indexedText && *m_indexedText == text ? m_indexedText : snapshot(text);
+}
+
+std::shared_ptr<const std::string> TfrmMain::snapshot(std::string_view text) {
+    std::shared_ptr<std::string> copy = std::move(m_spareText);
+    if (!copy) copy = std::make_shared<std::string>();
+    copy->assign(text.data(), text.size());
+    return copy;
+}
+
+void TfrmMain::release(std::shared_ptr<const std::string>& copy) {
+    // Only a buffer made by snapshot() (never a const one) is handed out again.
+    if (copy && copy.use_count() == 1 && (!m_spareText || m_spareText->capacity() < copy->capacity()))
+        m_spareText = std::const_pointer_cast<std::string>(copy);
+    copy.reset();
 }
 
 // Yes saves (through Save As for a document without a name); false means the caller stops.
@@ -204,6 +216,7 @@ void TfrmMain::OpenDocument(const QString& path) {
     // Read first: a failed read changes nothing, so no later Save can write the wrong text there.
     memo->LoadFromFile(real);
     SetDocumentFileName(path);
+    m_spareText.reset();  // sized for the text before; a new document starts without one
     SetUnmodified();
     actFileUpDateExecute();
 }
@@ -220,7 +233,9 @@ void TfrmMain::N10Click() {
     if (!askToSave()) return;
     SetDocumentFileName(QString());
     memo->Clear();
-    m_savedText = std::make_shared<const std::string>();
+    m_spareText.reset();
+    release(m_savedText);
+    m_savedText = snapshot({});
     UpdateIndex();
     m_saveEnabled = false;
 }

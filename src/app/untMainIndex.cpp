@@ -49,10 +49,8 @@ void TfrmMain::FillIndexLists() {
     m_listModel->setEntries(m_comboModel->entries());
     SelectEntry(0);
     // The saved text is usually the same bytes: share one copy rather than hold two.
-    if (m_savedText && *m_savedText == text)
-        m_indexedText = m_savedText;
-    else
-        m_indexedText = std::make_shared<const std::string>(text);
+    release(m_indexedText);
+    m_indexedText = m_savedText && *m_savedText == text ? m_savedText : snapshot(text);
 }
 
 int TfrmMain::EntryCount() const { return m_comboModel->rowCount(); }
@@ -231,7 +229,10 @@ void TfrmMain::Timer1Timer() {
     Timer1->stop();
     const std::string_view text = memo->Utf8Buffer();
     if (m_indexedText && *m_indexedText == text) return;
-    if (IndexRebuildSuspended) m_indexedText = std::make_shared<const std::string>(text);
+    if (IndexRebuildSuspended) {
+        release(m_indexedText);
+        m_indexedText = snapshot(text);
+    }
     UpdateIndex();
     TrackCaret();
 }
