@@ -49,6 +49,16 @@ start_display() {
   exit 1
 }
 
+# Before each program start: the server still answers (a clear message if it went away).
+display_ready() {
+  for _ in $(seq 1 50); do
+    xdotool getdisplaygeometry >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  echo "display $DISPLAY stopped answering" >&2
+  return 1
+}
+
 # wait_window PID: prints the id of the process's visible window once it is mapped.
 wait_window() {
   local pid=$1 w=""

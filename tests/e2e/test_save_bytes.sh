@@ -40,6 +40,7 @@ build "$E2E_TMP/expected.txt" 1
 # save_and_check FILE EXPECTED TITLE: opens FILE, checks the title, Ctrl+S, compares, closes.
 save_and_check() {
   local file=$1 expected=$2 title=$3
+  display_ready
   "$dir/oruvan" "$file" & APP_PID=$!
   local w
   w=$(wait_window "$APP_PID")

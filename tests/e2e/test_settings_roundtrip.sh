@@ -12,6 +12,7 @@ ini="$dir/oruvan.ini"
 # run_and_close: starts the program, checks its outer size, closes it with Alt+F4.
 run_and_close() {
   local want_size=$1
+  display_ready
   "$dir/oruvan" & APP_PID=$!
   local w
   w=$(wait_window "$APP_PID")

@@ -6,6 +6,7 @@ start_display
 dir="$E2E_TMP/prog"; mkdir -p "$dir"
 cp "$oruvan" "$dir/oruvan"
 
+display_ready
 "$dir/oruvan" & APP_PID=$!
 w=$(wait_window "$APP_PID")
 title=$(xdotool getwindowname "$w")
@@ -16,6 +17,7 @@ wait_exit "$APP_PID" 30
 [ -f "$dir/oruvan.ini" ] || fail "no settings file written on close"
 
 printf '//@one\r\nbody\r\n' > "$E2E_TMP/doc.txt"
+display_ready
 "$dir/oruvan" "$E2E_TMP/doc.txt" & APP_PID=$!
 w=$(wait_window "$APP_PID")
 sleep 0.5
