@@ -69,11 +69,7 @@ struct Fixture {
             if (a->objectName() == QLatin1String(name)) return a->trigger();
         QFAIL(name);
     }
-    QStringList texts() const {
-        QStringList t;
-        for (const auto& s : boxes.shown()) t << s.text;
-        return t;
-    }
+    QStringList texts() const { return boxes.texts(); }
     std::string text() const { return w->memo->GetText(); }
     bool saveEnabled() const {
         w->UpdateCommands();

@@ -37,6 +37,12 @@ std::string BinaryBytes(std::size_t n, unsigned seed) {
     return s;
 }
 
+QString Marks(const TfrmMain& w) {
+    QStringList marks;
+    for (const std::string& m : w.TitleMarkList) marks << FromCp932(m);
+    return marks.join(QLatin1Char('|'));
+}
+
 struct Window {
     Sandbox box;
     MessageBoxRecorder boxes;
@@ -48,11 +54,7 @@ struct Window {
         w->RunCommand(QStringLiteral("actFileOpen"));
     }
     void save() { QVERIFY(w->RunCommand(QStringLiteral("actFileSave"))); }
-    QStringList texts() const {
-        QStringList t;
-        for (const auto& s : boxes.shown()) t << s.text;
-        return t;
-    }
+    QStringList texts() const { return boxes.texts(); }
 };
 
 }  // namespace
@@ -214,9 +216,7 @@ private Q_SLOTS:
         t.start();
         auto w = box.makeWindow();
         qInfo("window with this settings file: %lld ms", static_cast<long long>(t.elapsed()));
-        QStringList read;
-        for (const std::string& m : w->TitleMarkList) read << FromCp932(m);
-        QCOMPARE(read.join(QLatin1Char('|')), marks);
+        QCOMPARE(Marks(*w), marks);
         QVERIFY(boxes.shown().empty());
         const QString doc = box.writeFile(QStringLiteral("d.txt"), "#one\r\n");
         w->OpenDocument(doc);
@@ -224,9 +224,7 @@ private Q_SLOTS:
         QVERIFY(w->close());
         w.reset();
         auto again = box.makeWindow();
-        QStringList reread;
-        for (const std::string& m : again->TitleMarkList) reread << FromCp932(m);
-        QCOMPARE(reread.join(QLatin1Char('|')), marks);
+        QCOMPARE(Marks(*again), marks);
         QVERIFY(boxes.shown().empty());
     }
 

@@ -463,9 +463,7 @@ private Q_SLOTS:
         if (!opened.isEmpty())
             QCOMPARE(w->memo->GetText(),
                      box.readFile(QFileInfo(opened).isAbsolute() ? opened : box.path(opened)));
-        QStringList texts;
-        for (const auto& s : boxes.shown()) texts << s.text;
-        QCOMPARE(texts.join(QLatin1Char('|')), message);
+        QCOMPARE(boxes.texts().join(QLatin1Char('|')), message);
     }
 
     // A relative argument names a file in the current folder, like any command-line path.

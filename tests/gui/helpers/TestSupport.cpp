@@ -29,6 +29,12 @@ MessageBoxRecorder::MessageBoxRecorder() {
 
 MessageBoxRecorder::~MessageBoxRecorder() { SetMessageBoxHandler(m_previous); }
 
+QStringList MessageBoxRecorder::texts() const {
+    QStringList t;
+    for (const Shown& s : m_shown) t << s.text;
+    return t;
+}
+
 Sandbox::Sandbox() { m_dir.setAutoRemove(true); }
 
 TfrmMain::Paths Sandbox::paths() const {

@@ -28,6 +28,8 @@ public:
     ~MessageBoxRecorder();
     void answer(Answer a) { m_answers.push_back(a); }
     const std::vector<Shown>& shown() const { return m_shown; }
+    // The texts of the boxes shown, in order.
+    QStringList texts() const;
     void clear() { m_shown.clear(); }
 
 private:
