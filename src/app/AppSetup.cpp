@@ -1,6 +1,6 @@
 #include "app/AppSetup.h"
 
-#include "app/ImageList.h"
+#include "widgets/ImageList.h"
 
 #include <QApplication>
 #include <QFont>

@@ -1,6 +1,6 @@
 #include "app/IndexModel.h"
 
-#include "app/Cp932Text.h"
+#include "widgets/Cp932Text.h"
 
 namespace oruvan {
 

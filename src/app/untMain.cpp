@@ -18,11 +18,11 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "app/ImageList.h"
 #include "app/IndexModel.h"
-#include "app/MessageBoxes.h"
 #include "app/TextView.h"
 #include "app/UserError.h"
+#include "widgets/ImageList.h"
+#include "widgets/MessageBoxes.h"
 #include "widgets/NvSplitter.h"
 
 namespace oruvan {

@@ -17,9 +17,6 @@
 #include <QUrl>
 #include <QWindow>
 
-#include "app/Cp932Text.h"
-#include "app/ImageList.h"
-#include "app/MessageBoxes.h"
 #include "app/NvFileUtils.h"
 #include "app/TextView.h"
 #include "app/UserError.h"
@@ -27,6 +24,9 @@
 #include "platform/IniFile.h"
 #include "settings/NvGeomUtils.h"
 #include "settings/SettingsRecord.h"
+#include "widgets/Cp932Text.h"
+#include "widgets/ImageList.h"
+#include "widgets/MessageBoxes.h"
 #include "widgets/NvSplitter.h"
 #include "dialogs/untAbout.h"
 #include "dialogs/untSetting.h"

@@ -6,13 +6,13 @@
 #include <QMenu>
 #include <algorithm>
 
-#include "app/Cp932Text.h"
 #include "app/IndexModel.h"
 #include "app/TextView.h"
 #include "app/untMain.h"
 #include "outline/HeadingScanner.h"
 #include "outline/IndexMenuLayout.h"
 #include "outline/NvStrUtils.h"
+#include "widgets/Cp932Text.h"
 
 namespace oruvan {
 

@@ -8,8 +8,8 @@
 #include <QPlainTextEdit>
 #include <QToolButton>
 
-#include "app/ImageList.h"
 #include "settings/SettingDialogMath.h"
+#include "widgets/ImageList.h"
 
 namespace oruvan {
 

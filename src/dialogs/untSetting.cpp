@@ -21,10 +21,10 @@
 #include <QUrl>
 #include <algorithm>
 
-#include "app/Cp932Text.h"
-#include "app/ImageList.h"
-#include "app/MessageBoxes.h"
 #include "settings/SettingDialogMath.h"
+#include "widgets/Cp932Text.h"
+#include "widgets/ImageList.h"
+#include "widgets/MessageBoxes.h"
 
 namespace oruvan {
 

@@ -10,9 +10,9 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "app/ImageList.h"
 #include "app/TextView.h"
 #include "helpers/TestSupport.h"
+#include "widgets/ImageList.h"
 
 using namespace oruvan;
 using namespace oruvan::test;

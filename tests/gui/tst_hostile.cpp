@@ -11,11 +11,11 @@
 #include <QTest>
 #include <random>
 
-#include "app/Cp932Text.h"
 #include "app/TextView.h"
 #include "helpers/TestSupport.h"
 #include "outline/TitleMarks.h"
 #include "platform/IniFile.h"
+#include "widgets/Cp932Text.h"
 
 using namespace oruvan;
 using namespace oruvan::test;

@@ -6,9 +6,9 @@
 #include <QSplitter>
 #include <QTest>
 
-#include "app/Cp932Text.h"
 #include "app/TextView.h"
 #include "helpers/TestSupport.h"
+#include "widgets/Cp932Text.h"
 
 using namespace oruvan;
 using namespace oruvan::test;

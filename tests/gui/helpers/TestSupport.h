@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/MessageBoxes.h"
 #include "app/untMain.h"
+#include "widgets/MessageBoxes.h"
 
 namespace oruvan::test {
 

@@ -1,4 +1,4 @@
-#include "app/ImageList.h"
+#include "widgets/ImageList.h"
 
 #include <QString>
 #include <vector>

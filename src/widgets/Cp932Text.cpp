@@ -1,4 +1,4 @@
-#include "app/Cp932Text.h"
+#include "widgets/Cp932Text.h"
 
 #include "platform/Cp932.h"
 
