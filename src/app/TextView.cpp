@@ -2,36 +2,26 @@
 
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QFile>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
-#include <QSaveFile>
 #include <QTimer>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cstdio>
 
 #include "app/TextViewAccessible.h"
-#include "app/UserError.h"
 #include "platform/Cp932.h"
 
 namespace oruvan {
 
 namespace {
-
-constexpr qint64 kChunk = 4 << 20;
-// Offsets far from the caret are found by skipping whole blocks of lines of about this size.
-constexpr std::size_t kScanBlock = 1 << 16;
 
 constexpr int kShift = Qt::SHIFT;
 constexpr int kCtrl = Qt::CTRL;
@@ -109,8 +99,6 @@ std::size_t readUtf8(std::string_view s, std::size_t i, char32_t& c) {
     if (overlong || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
     return n;
 }
-
-long lfCount(std::string_view u) { return static_cast<long>(std::count(u.begin(), u.end(), '\n')); }
 
 // Text about to enter the view: a character cp932 cannot hold becomes '?', so what is shown is what
 // Save writes, and CR LF or a lone CR becomes LF. Sets `altered` when anything changed.
@@ -216,13 +204,7 @@ void TextView::removeForeignKeyBindings() {
 void TextView::onModified(int position, int modificationType, const char*, int length, int, int, int, int,
                           int, int) {
     if (m_loading) return;
-    if (!m_originals.empty()) {
-        settleInsertion();
-        if (modificationType & SC_MOD_BEFOREINSERT)
-            m_pendingInsertion = {position, length};
-        else if (modificationType & SC_MOD_BEFOREDELETE)
-            trackDeletion(position, length);
-    }
+    trackEdit(position, modificationType, length);
     // Reported once the edit is complete, so listeners see the caret where it ends up.
     if (!m_changePending) {
         m_changePending = true;
@@ -232,62 +214,6 @@ void TextView::onModified(int position, int modificationType, const char*, int l
             announceCaret();
         });
     }
-}
-
-void TextView::settleInsertion() const {
-    // The inserted text is read once it is in place (QScintilla does not pass it on).
-    const auto [pos, length] = m_pendingInsertion;
-    if (length <= 0) return;
-    m_pendingInsertion = {};
-    const std::string_view text = rangeUtf8(pos, pos + length);
-    const long line = SendScintilla(SCI_LINEFROMPOSITION, pos);
-    const long breaks = lfCount(text);
-    if (breaks == 0) {
-        forgetOriginals(line, line);
-        return;
-    }
-    // Whole lines put before or after a line leave its text as it was.
-    if (pos == SendScintilla(SCI_POSITIONFROMLINE, line) && text.back() == '\n') {
-        shiftOriginals(line, breaks);
-        return;
-    }
-    if (text.front() != '\n' || pos + length != SendScintilla(SCI_GETLINEENDPOSITION, line + breaks))
-        forgetOriginals(line, line);
-    shiftOriginals(line + 1, breaks);
-}
-
-void TextView::trackDeletion(long pos, long length) {
-    if (length <= 0) return;
-    const long first = SendScintilla(SCI_LINEFROMPOSITION, pos);
-    const long last = SendScintilla(SCI_LINEFROMPOSITION, pos + length);
-    if (first == last) {
-        forgetOriginals(first, first);
-        return;
-    }
-    if (pos == SendScintilla(SCI_POSITIONFROMLINE, first) &&
-        pos + length == SendScintilla(SCI_POSITIONFROMLINE, last)) {
-        forgetOriginals(first, last - 1);  // whole lines go; the last one keeps its text
-    } else if (pos == SendScintilla(SCI_GETLINEENDPOSITION, first) &&
-               pos + length == SendScintilla(SCI_GETLINEENDPOSITION, last)) {
-        forgetOriginals(first + 1, last);  // whole lines go after the first one
-    } else {
-        forgetOriginals(first, last);
-    }
-    shiftOriginals(last, first - last);
-}
-
-void TextView::forgetOriginals(long firstLine, long lastLine) const {
-    auto lo = std::lower_bound(m_originals.begin(), m_originals.end(), firstLine,
-                               [](const Original& o, long l) { return o.line < l; });
-    auto hi = std::upper_bound(lo, m_originals.end(), lastLine,
-                               [](long l, const Original& o) { return l < o.line; });
-    m_originals.erase(lo, hi);
-}
-
-void TextView::shiftOriginals(long fromLine, long delta) const {
-    auto it = std::lower_bound(m_originals.begin(), m_originals.end(), fromLine,
-                               [](const Original& o, long l) { return o.line < l; });
-    for (; it != m_originals.end(); ++it) it->line += delta;
 }
 
 void TextView::keyPressEvent(QKeyEvent* e) {
@@ -382,305 +308,13 @@ void TextView::contextMenuEvent(QContextMenuEvent* e) {
     menu.exec(e->globalPos());
 }
 
-std::string_view TextView::Utf8Buffer() const {
-    const char* p = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
-    return p ? std::string_view(p, static_cast<std::size_t>(Utf8Length())) : std::string_view();
-}
-
-long TextView::Utf8Length() const { return SendScintilla(SCI_GETLENGTH); }
-
-std::string_view TextView::rangeUtf8(long start, long end) const {
-    if (start < 0 || end <= start) return {};
-    // Moves the buffer's gap only when the range straddles it.
-    const auto* p = reinterpret_cast<const char*>(
-        SendScintilla(SCI_GETRANGEPOINTER, static_cast<unsigned long>(start), end - start));
-    return p ? std::string_view(p, static_cast<std::size_t>(end - start)) : std::string_view();
-}
-
-std::string_view TextView::lineUtf8(long line) const {
-    return rangeUtf8(SendScintilla(SCI_POSITIONFROMLINE, line), SendScintilla(SCI_GETLINEENDPOSITION, line));
-}
-
 void TextView::Clear() {
     m_loading = true;
     SendScintilla(SCI_CLEARALL);
     SendScintilla(SCI_EMPTYUNDOBUFFER);
     SendScintilla(SCI_SETSCROLLWIDTH, 1);
     m_loading = false;
-    m_originals.clear();
-    m_pendingInsertion = {};
-}
-
-int TextView::LineCount() const {
-    long lines = SendScintilla(SCI_GETLINECOUNT);
-    if (SendScintilla(SCI_POSITIONFROMLINE, lines - 1) == Utf8Length()) --lines;
-    return static_cast<int>(lines);
-}
-
-std::string TextView::LineAt(int i) const {
-    if (i < 0 || i >= LineCount()) return {};
-    const std::string_view u = lineUtf8(i);
-    std::string out;
-    Utf8ToCp932(u.substr(0, Utf8OffsetOfCp932(u, kLineAtLimit)), out);
-    return out;
-}
-
-std::string TextView::GetLinesText() const {
-    std::string out;
-    const int n = LineCount();
-    for (int i = 0; i < n; ++i) {
-        const std::string_view u = lineUtf8(i);
-        Utf8ToCp932(u.substr(0, Utf8OffsetOfCp932(u, kLineAtLimit)), out);
-        out += "\r\n";
-    }
-    return out;
-}
-
-namespace {
-// Appends the cp932 form of UTF-8 text with LF breaks, the breaks as CR LF.
-void appendWithCrLf(std::string_view u, std::string& out) {
-    std::size_t i = 0;
-    while (i < u.size()) {
-        const std::size_t j = u.find('\n', i);
-        if (j == std::string_view::npos) {
-            Utf8ToCp932(u.substr(i), out);
-            break;
-        }
-        Utf8ToCp932(u.substr(i, j - i), out);
-        out += "\r\n";
-        i = j + 1;
-    }
-}
-}  // namespace
-
-std::string TextView::GetText() const {
-    std::string out;
-    appendWithCrLf(Utf8Buffer(), out);
-    return out;
-}
-
-void TextView::LoadFromFile(const QString& path) {
-    const QString message = QStringLiteral("ファイル %1 は開けません").arg(path);
-    // Only a regular file: a FIFO or a device would block or never end. Opening does not wait on a FIFO,
-    // and the check is made on what was opened.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) throw UserError(message);
-    struct stat st {};
-    QFile file;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        throw UserError(message);
-    }
-
-    // Load into a fresh document and swap it in only when the whole file was read.
-    const long oldDoc = SendScintilla(SCI_GETDOCPOINTER);
-    const long oldAnchor = SendScintilla(SCI_GETANCHOR);
-    const long oldCaret = SendScintilla(SCI_GETCURRENTPOS);
-    const long oldTop = SendScintilla(SCI_GETFIRSTVISIBLELINE);
-    SendScintilla(SCI_ADDREFDOCUMENT, 0, oldDoc);
-    // No style bytes: the whole text shows in one style, and a large file needs half the memory.
-    const long newDoc =
-        SendScintilla(SCI_CREATEDOCUMENT, 0UL, static_cast<long>(SC_DOCUMENTOPTION_STYLES_NONE));
-    m_loading = true;
-    SendScintilla(SCI_SETDOCPOINTER, 0, newDoc);
-    SendScintilla(SCI_RELEASEDOCUMENT, 0, newDoc);
-    applyDocumentSettings();
-    SendScintilla(SCI_SETUNDOCOLLECTION, 0);
-
-    Cp932Decoder decoder;
-    bool ok = true;
-    try {
-        const qint64 size = st.st_size;
-        if (size > 0) SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(size + size / 2 + 16));
-        std::string chunk(static_cast<std::size_t>(std::min<qint64>(kChunk, std::max<qint64>(size, 1))),
-                          '\0');
-        std::string utf8;
-        for (;;) {
-            const qint64 got = file.read(chunk.data(), static_cast<qint64>(chunk.size()));
-            if (got < 0) {
-                ok = false;
-                break;
-            }
-            utf8.clear();
-            decoder.decode(std::string_view(chunk.data(), static_cast<std::size_t>(got)), got == 0, utf8);
-            if (!utf8.empty())
-                SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(utf8.size()), utf8.data());
-            if (got == 0) break;
-        }
-    } catch (const std::exception&) {
-        ok = false;
-    }
-    if (!ok) {
-        SendScintilla(SCI_SETDOCPOINTER, 0, oldDoc);
-        SendScintilla(SCI_RELEASEDOCUMENT, 0, oldDoc);
-        applyDocumentSettings();
-        SendScintilla(SCI_SETSEL, static_cast<unsigned long>(oldAnchor), oldCaret);
-        SendScintilla(SCI_SETFIRSTVISIBLELINE, oldTop);
-        m_loading = false;
-        throw UserError(message);
-    }
-    SendScintilla(SCI_RELEASEDOCUMENT, 0, oldDoc);
-    SendScintilla(SCI_SETUNDOCOLLECTION, 1);
-    SendScintilla(SCI_EMPTYUNDOBUFFER);
-    SendScintilla(SCI_SETSAVEPOINT);
-    m_originals.clear();
-    m_pendingInsertion = {};
-    try {
-        if (!decoder.nonCanonicalLines().empty()) collectOriginals(file, decoder.nonCanonicalLines());
-    } catch (const std::exception&) {
-        m_originals.clear();  // the text is loaded; such lines are then written canonically
-    }
-    m_loading = false;
-    SendScintilla(SCI_SETSCROLLWIDTH, 1);
-    SendScintilla(SCI_GOTOPOS, 0);
-}
-
-void TextView::collectOriginals(QFile& file, const std::vector<std::size_t>& lines) {
-    // A second pass over the file, only for the rare lines that hold a non-canonical code. Lines are
-    // counted as the decoder counts them: CR LF, lone CR and lone LF each end one.
-    if (!file.seek(0)) return;
-    std::size_t line = 0;
-    std::size_t want = 0;
-    std::string current;
-    bool pendingCr = false;
-    auto finishLine = [&] {
-        if (want < lines.size() && lines[want] == line) {
-            m_originals.push_back({static_cast<long>(line), current});
-            ++want;
-        }
-        current.clear();
-        ++line;
-    };
-    std::string buf(static_cast<std::size_t>(kChunk), '\0');
-    while (want < lines.size()) {
-        const qint64 got = file.read(buf.data(), static_cast<qint64>(buf.size()));
-        if (got <= 0) break;
-        for (qint64 k = 0; k < got && want < lines.size(); ++k) {
-            const char c = buf[static_cast<std::size_t>(k)];
-            if (pendingCr) {
-                pendingCr = false;
-                if (c == '\n') continue;
-            }
-            if (c == '\r' || c == '\n') {
-                finishLine();
-                pendingCr = c == '\r';
-            } else if (lines[want] == line) {
-                current.push_back(c);
-            }
-        }
-    }
-    if (want < lines.size() && !current.empty()) finishLine();
-}
-
-void TextView::SaveToFile(const QString& path) const {
-    const QString message = QStringLiteral("ファイル %1 を作成できません").arg(path);
-    settleInsertion();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) throw UserError(message);
-    std::string out;
-    out.reserve(static_cast<std::size_t>(kChunk) + 8192);
-    bool ok = true;
-    auto flush = [&] {
-        ok = ok && file.write(out.data(), static_cast<qint64>(out.size())) == static_cast<qint64>(out.size());
-        out.clear();
-    };
-    const long lines = SendScintilla(SCI_GETLINECOUNT);
-    auto original = m_originals.begin();
-    for (long i = 0; i < lines && ok; ++i) {
-        const std::string_view body = lineUtf8(i);
-        while (original != m_originals.end() && original->line < i) ++original;
-        // Lines read with a non-canonical code are written as read while their text is unchanged.
-        if (original != m_originals.end() && original->line == i && Cp932ToUtf8(original->bytes) == body)
-            out += original->bytes;
-        else
-            Utf8ToCp932(body, out);
-        if (i + 1 < lines) out += "\r\n";
-        if (out.size() >= static_cast<std::size_t>(kChunk)) flush();
-    }
-    if (!out.empty()) flush();
-    if (!ok || !file.commit()) throw UserError(message);
-}
-
-long TextView::cp932OffsetOf(long utf8Pos) const {
-    // Every LF in the view stands for the two bytes CR LF.
-    const std::string_view u = rangeUtf8(0, utf8Pos);
-    return static_cast<long>(Cp932Length(u)) + lfCount(u);
-}
-
-TextView::LineHit TextView::lineOfCp932(long pos) const {
-    LineHit hit;
-    const std::string_view text = Utf8Buffer();
-    std::size_t i = 0;
-    bool found = false;  // pos lies in the block ahead: walk it line by line
-    for (;;) {
-        // Skip whole blocks of lines that end before pos.
-        const std::size_t last = found ? std::string_view::npos : text.rfind('\n', i + kScanBlock);
-        if (last != std::string_view::npos && last >= i) {
-            const std::string_view block = text.substr(i, last + 1 - i);
-            const long breaks = lfCount(block);
-            const long length = static_cast<long>(Cp932Length(block)) + breaks;
-            if (pos >= hit.cp932Start + length) {
-                hit.cp932Start += length;
-                hit.line += static_cast<int>(breaks);
-                i = last + 1;
-                hit.utf8Start = static_cast<long>(i);
-                continue;
-            }
-            found = true;
-        }
-        const std::size_t nl = text.find('\n', i);
-        if (nl == std::string_view::npos) break;
-        const long length = static_cast<long>(Cp932Length(text.substr(i, nl - i))) + 2;
-        if (pos < hit.cp932Start + length) break;
-        hit.cp932Start += length;
-        ++hit.line;
-        i = nl + 1;
-        hit.utf8Start = static_cast<long>(i);
-    }
-    return hit;
-}
-
-long TextView::utf8PosOfCp932(long pos) const {
-    const LineHit hit = lineOfCp932(pos);
-    const std::string_view u = lineUtf8(hit.line);
-    const long column = std::max(0L, pos - hit.cp932Start);
-    return hit.utf8Start + static_cast<long>(Utf8OffsetOfCp932(u, static_cast<std::size_t>(column)));
-}
-
-int TextView::cp932ColumnOf(long utf8Pos) const {
-    const long line = SendScintilla(SCI_LINEFROMPOSITION, utf8Pos);
-    return static_cast<int>(Cp932Length(rangeUtf8(SendScintilla(SCI_POSITIONFROMLINE, line), utf8Pos)));
-}
-
-int TextView::LineIndex(int n) const {
-    if (n < 0) n = CaretLine();
-    if (n >= SendScintilla(SCI_GETLINECOUNT)) return static_cast<int>(cp932OffsetOf(Utf8Length()));
-    return static_cast<int>(cp932OffsetOf(SendScintilla(SCI_POSITIONFROMLINE, n)));
-}
-
-int TextView::LineFromChar(int pos) const { return lineOfCp932(pos).line; }
-
-int TextView::SelStart() const {
-    return static_cast<int>(cp932OffsetOf(SendScintilla(SCI_GETSELECTIONSTART)));
-}
-
-void TextView::SetSelStart(int pos) {
-    SendScintilla(SCI_SETEMPTYSELECTION, utf8PosOfCp932(std::max(pos, 0)));
-}
-
-bool TextView::HasSelection() const { return !SendScintilla(SCI_GETSELECTIONEMPTY); }
-
-int TextView::SelLength() const {
-    const std::string_view u =
-        rangeUtf8(SendScintilla(SCI_GETSELECTIONSTART), SendScintilla(SCI_GETSELECTIONEND));
-    return static_cast<int>(Cp932Length(u) + lfCount(u));
-}
-
-std::string TextView::SelText() const {
-    std::string out;
-    appendWithCrLf(rangeUtf8(SendScintilla(SCI_GETSELECTIONSTART), SendScintilla(SCI_GETSELECTIONEND)), out);
-    return out;
+    forgetAllOriginals();
 }
 
 void TextView::SetSelText(std::string_view cp932) {
@@ -692,10 +326,6 @@ void TextView::SetSelText(std::string_view cp932) {
     SendScintilla(SCI_EMPTYUNDOBUFFER);
     SendScintilla(SCI_SETUNDOCOLLECTION, 1);
 }
-
-int TextView::FirstVisibleLine() const { return static_cast<int>(SendScintilla(SCI_GETFIRSTVISIBLELINE)); }
-
-void TextView::ScrollLines(int n) { SendScintilla(SCI_LINESCROLL, 0, static_cast<long>(n)); }
 
 bool TextView::CanUndo() const { return SendScintilla(SCI_CANUNDO) != 0; }
 void TextView::Undo() { SendScintilla(SCI_UNDO); }
@@ -731,65 +361,6 @@ void TextView::SetWordWrap(bool on) {
     // Set on Scintilla itself: QScintilla's setter would also cache the layout of every line.
     SendScintilla(SCI_SETWRAPMODE, on ? SC_WRAP_WORD : SC_WRAP_NONE);
     SendScintilla(SCI_SETHSCROLLBAR, on ? 0 : 1);
-}
-
-int TextView::CaretLine() const {
-    return static_cast<int>(SendScintilla(SCI_LINEFROMPOSITION, SendScintilla(SCI_GETCURRENTPOS)));
-}
-
-int TextView::CaretColumn() const { return cp932ColumnOf(SendScintilla(SCI_GETCURRENTPOS)); }
-
-int TextView::SelectionStartLine() const {
-    return static_cast<int>(SendScintilla(SCI_LINEFROMPOSITION, SendScintilla(SCI_GETSELECTIONSTART)));
-}
-
-int TextView::SelectionEndLine() const {
-    return static_cast<int>(SendScintilla(SCI_LINEFROMPOSITION, SendScintilla(SCI_GETSELECTIONEND)));
-}
-
-int TextView::SelectionEndColumn() const { return cp932ColumnOf(SendScintilla(SCI_GETSELECTIONEND)); }
-
-long TextView::displayRowStart(long pos) const {
-    // Found from the line's own layout, which is made on demand: the line may be out of sight and its
-    // wrapping not yet done.
-    long lo = SendScintilla(SCI_POSITIONFROMLINE, SendScintilla(SCI_LINEFROMPOSITION, pos));
-    if (!WordWrap()) return lo;
-    const long y = SendScintilla(SCI_POINTYFROMPOSITION, 0, pos);
-    if (SendScintilla(SCI_POINTYFROMPOSITION, 0, lo) == y) return lo;
-    long hi = pos;  // lo lies on an earlier row, hi on the caret's row
-    for (;;) {
-        const long next = SendScintilla(SCI_POSITIONAFTER, lo);
-        if (next >= hi) return hi;
-        long mid = SendScintilla(SCI_POSITIONBEFORE, SendScintilla(SCI_POSITIONAFTER, lo + (hi - lo) / 2));
-        if (mid <= lo || mid >= hi) mid = next;
-        if (SendScintilla(SCI_POINTYFROMPOSITION, 0, mid) < y)
-            lo = mid;
-        else
-            hi = mid;
-    }
-}
-
-int TextView::CaretDisplayLine() const {
-    const long pos = SendScintilla(SCI_GETSELECTIONSTART);
-    const long line = SendScintilla(SCI_LINEFROMPOSITION, pos);
-    if (!WordWrap()) return static_cast<int>(line);
-    const long first = SendScintilla(SCI_VISIBLEFROMDOCLINE, line);
-    const long height = std::max(1L, SendScintilla(SCI_TEXTHEIGHT, line));
-    const long y0 = SendScintilla(SCI_POINTYFROMPOSITION, 0, SendScintilla(SCI_POSITIONFROMLINE, line));
-    return static_cast<int>(first + (SendScintilla(SCI_POINTYFROMPOSITION, 0, pos) - y0) / height);
-}
-
-int TextView::CaretDisplayColumn() const {
-    const long pos = SendScintilla(SCI_GETSELECTIONSTART);
-    return static_cast<int>(Cp932Length(rangeUtf8(displayRowStart(pos), pos)));
-}
-
-void TextView::SetCaretToLineStart(int line) {
-    SendScintilla(SCI_SETEMPTYSELECTION, SendScintilla(SCI_POSITIONFROMLINE, std::max(line, 0)));
-}
-
-void TextView::ScrollLineToTop(int line) {
-    SendScintilla(SCI_SETFIRSTVISIBLELINE, SendScintilla(SCI_VISIBLEFROMDOCLINE, std::max(line, 0)));
 }
 
 }  // namespace oruvan

@@ -120,12 +120,10 @@ private:
 
     void onModified(int position, int modificationType, const char* text, int length, int linesAdded,
                     int line, int, int, int, int);
-    void settleInsertion() const;
-    void trackDeletion(long pos, long length);
-    void forgetOriginals(long firstLine, long lastLine) const;
-    void shiftOriginals(long fromLine, long delta) const;
     void applyDocumentSettings();
     void removeForeignKeyBindings();
+
+    // The byte and position bridge (TextViewPositions.cpp).
     std::string_view rangeUtf8(long start, long end) const;
     std::string_view lineUtf8(long line) const;
     long cp932OffsetOf(long utf8Pos) const;
@@ -133,7 +131,17 @@ private:
     long utf8PosOfCp932(long pos) const;
     int cp932ColumnOf(long utf8Pos) const;
     long displayRowStart(long pos) const;
+
+    // The kept original lines (TextViewOriginals.cpp).
     void collectOriginals(QFile& file, const std::vector<std::size_t>& lines);
+    void forgetAllOriginals();
+    // The bytes line was read with, while the line still holds the text they decode to (`body`).
+    const std::string* originalOf(long line, std::string_view body) const;
+    void trackEdit(long position, int modificationType, long length);
+    void settleInsertion() const;
+    void trackDeletion(long pos, long length);
+    void forgetOriginals(long firstLine, long lastLine) const;
+    void shiftOriginals(long fromLine, long delta) const;
 
     QFont m_font;
     bool m_loading = false;
