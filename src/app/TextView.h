@@ -84,6 +84,10 @@ public:
     // Makes the first display row of document line n the topmost visible row, as far as the view can.
     void ScrollLineToTop(int line);
 
+    // Lines unedited since they were read with a code that shares its character with another code, and
+    // the bytes they were read with (valid until the next change), in line order.
+    std::vector<std::pair<int, std::string_view>> OriginalLines() const;
+
     // The view's own UTF-8 buffer (LF breaks); valid until the next change.
     std::string_view Utf8Buffer() const;
     long Utf8Length() const;

@@ -25,6 +25,15 @@ const std::string* TextView::originalOf(long line, std::string_view body) const 
     return &it->bytes;
 }
 
+std::vector<std::pair<int, std::string_view>> TextView::OriginalLines() const {
+    std::vector<std::pair<int, std::string_view>> lines;
+    if (m_originals.empty()) return lines;
+    settleInsertion();
+    for (const Original& o : m_originals)
+        if (originalOf(o.line, lineUtf8(o.line))) lines.emplace_back(static_cast<int>(o.line), o.bytes);
+    return lines;
+}
+
 void TextView::trackEdit(long position, int modificationType, long length) {
     if (m_originals.empty()) return;
     settleInsertion();

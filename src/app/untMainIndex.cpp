@@ -42,8 +42,11 @@ void TfrmMain::RebuildIndex() {
 }
 
 void TfrmMain::FillIndexLists() {
+    // Lines kept with their own bytes are tested on them, as the file holds them. Taken before the
+    // buffer: reading a line may move the buffer's gap.
+    const LineBytesList own = memo->OriginalLines();
     const std::string_view text = memo->Utf8Buffer();
-    Index entries = ScanHeadingsUtf8(text, headingRules());
+    Index entries = ScanHeadingsUtf8(text, headingRules(), own);
     m_listModel->setEntries({});
     m_comboModel->setEntries(std::move(entries));
     m_listModel->setEntries(m_comboModel->entries());

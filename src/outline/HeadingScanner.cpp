@@ -199,7 +199,8 @@ Index ScanHeadingsCp932(std::string_view cp932Text, const HeadingRules& rules) {
     return index;
 }
 
-Index ScanHeadingsUtf8(std::string_view utf8Buffer, const HeadingRules& rules) {
+Index ScanHeadingsUtf8(std::string_view utf8Buffer, const HeadingRules& rules,
+                       const LineBytesList& ownBytes) {
     Index index;
     const MarkStartFilter filter(rules.marks);
     // The filter's answer per BMP code point (0 unknown, 1 no, 2 yes): converting one character costs
@@ -209,7 +210,13 @@ Index ScanHeadingsUtf8(std::string_view utf8Buffer, const HeadingRules& rules) {
     std::string text;
     LineSplitter lines(utf8Buffer);
     std::string_view line;
+    auto own = ownBytes.begin();
     for (int lineNo = 0; lines.next(line); ++lineNo) {
+        while (own != ownBytes.end() && own->first < lineNo) ++own;
+        if (own != ownBytes.end() && own->first == lineNo) {
+            if (IsTitleLine(CutLine(own->second), rules, &text)) index.push_back({text, lineNo});
+            continue;
+        }
         if (!filter.everyLine()) {
             std::size_t i = 0;
             if (rules.ignoreHeadSpaces)

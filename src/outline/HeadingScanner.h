@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <memory>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "outline/IndexEntry.h"
 #include "outline/TitleMarks.h"
@@ -20,10 +22,15 @@ std::string_view CutLine(std::string_view line);
 // is not a line. Entries carry zero-based line numbers.
 Index ScanHeadingsCp932(std::string_view cp932Text, const HeadingRules& rules);
 
+// Lines given by their own cp932 bytes, as (zero-based line, bytes), in ascending line order.
+using LineBytesList = std::vector<std::pair<int, std::string_view>>;
+
 // Scans the editor's UTF-8 buffer (as the cp932 converter produced it, raw-byte code points included)
 // with the result ScanHeadingsCp932 gives for the buffer converted to cp932. Only lines whose first
-// character can begin a mark are converted and tested.
-Index ScanHeadingsUtf8(std::string_view utf8Buffer, const HeadingRules& rules);
+// character can begin a mark are converted and tested. The lines of `ownBytes` are tested on those bytes
+// instead: a line read with one of two codes for a character would convert back to the other one.
+Index ScanHeadingsUtf8(std::string_view utf8Buffer, const HeadingRules& rules,
+                       const LineBytesList& ownBytes = {});
 
 class MarkStartFilter;
 

@@ -10,8 +10,10 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include "app/IndexModel.h"
 #include "app/TextView.h"
 #include "helpers/TestSupport.h"
+#include "outline/HeadingScanner.h"
 
 using namespace oruvan;
 using namespace oruvan::test;
@@ -100,6 +102,8 @@ private Q_SLOTS:
 
     void rebuildFillsBothViewsAndMenu();
     void rebuildSelectsFirstEntryWhereverTheCaret();
+    void headingTestSeesTheLinesOwnBytes_data();
+    void headingTestSeesTheLinesOwnBytes();
     void documentWithoutHeadingsEmptiesIndex_data();
     void documentWithoutHeadingsEmptiesIndex();
     void choosingInListByKeyboard();
@@ -192,6 +196,58 @@ void IndexTest::rebuildSelectsFirstEntryWhereverTheCaret() {
     m_w->UpdateIndex();
     QCOMPARE(m_w->CurrentEntry(), 0);
     QCOMPARE(listRow(*m_w), 0);
+}
+
+// A character with two codes (0x8754 and 0xFA4A are both "Ⅰ"; 0xFA5C and 0xED40 both 纊): the heading
+// test compares the bytes the line was read with, as oruvan-outline does on the file, and the index text
+// keeps them. A line the user edits is then tested as it will be saved.
+void IndexTest::headingTestSeesTheLinesOwnBytes_data() {
+    QTest::addColumn<QByteArray>("marks");
+    QTest::addColumn<QByteArray>("document");
+    QTest::addColumn<QString>("typed");  // at the end of the first line, before the index is rebuilt
+    QTest::addColumn<QByteArrayList>("headings");
+    const auto row = [](const char* name, const char* marks, const char* document, const QString& typed,
+                        const QByteArrayList& headings) {
+        QTest::newRow(name) << QByteArray(marks) << QByteArray(document) << typed << headings;
+    };
+    row("mark and line in the IBM code", "\xFA\x4A", "\xFA\x4AX\r\n  \xFA\x4AW\r\n", {}, {"X@0", "W@1"});
+    row("line in the IBM code, mark in the NEC code", "\x87\x54", "\xFA\x4AX\r\n\x87\x54Y\r\n", {}, {"Y@1"});
+    row("line in the NEC code, mark in the IBM code", "\xFA\x4A", "\x87\x54X\r\n", {}, {});
+    row("index text keeps the line's codes", "--", "body\r\n--\xED\x40\x81\x40\xED\x40\r\n", {},
+        {"\xED\x40\x81\x40\xED\x40@1"});
+    row("an edited line is tested as it will be saved", "\xFA\x4A", "\xFA\x4AX\r\n\xFA\x4AZ\r\n",
+        QStringLiteral("Y"), {"Z@1"});
+    row("a line added keeps the others' own bytes", "\xFA\x4A", "\xFA\x4AX\r\n\xFA\x4AZ\r\n",
+        QStringLiteral("\n"), {"X@0", "Z@2"});
+}
+
+void IndexTest::headingTestSeesTheLinesOwnBytes() {
+    QFETCH(QByteArray, marks);
+    QFETCH(QByteArray, document);
+    QFETCH(QString, typed);
+    QFETCH(QByteArrayList, headings);
+    m_w->TitleMarkList = TitleMarksFromText(marks.toStdString());
+    m_w->IgnoreHeadSpaces = true;
+    m_w->memo->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), document.toStdString()));
+    if (!typed.isEmpty()) {
+        m_w->memo->setFocus();
+        QTest::keyClick(m_w->memo, Qt::Key_End);
+        for (const QChar c : typed)
+            if (c == QLatin1Char('\n'))
+                QTest::keyClick(m_w->memo, Qt::Key_Return);
+            else
+                QTest::keyClicks(m_w->memo, c);
+    }
+    m_w->UpdateIndex();
+    const Index& entries = qobject_cast<const IndexModel*>(m_w->cmbMain->model())->entries();
+    QByteArrayList got;
+    for (const IndexEntry& e : entries)
+        got << QByteArray::fromStdString(e.text) + '@' + QByteArray::number(e.line);
+    QCOMPARE(got, headings);
+    // oruvan-outline reads the saved file to the same index.
+    m_w->memo->SaveToFile(m_box.dir() + QStringLiteral("/saved.txt"));
+    const HeadingRules rules{m_w->TitleMarkList, m_w->IgnoreHeadSpaces, m_w->CaptionIncludingTitleMark};
+    QVERIFY(ScanHeadingsCp932(m_box.readFile(QStringLiteral("saved.txt")), rules) == entries);
 }
 
 void IndexTest::documentWithoutHeadingsEmptiesIndex_data() {
