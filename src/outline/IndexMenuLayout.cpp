@@ -32,9 +32,9 @@ std::vector<IndexMenuItem> IndexMenuPage(int n, int page, bool nextPageMenuIsHea
 std::string ShortenMenuCaption(std::string_view text) {
     if (text.size() <= kMenuCaptionMaxBytes) return std::string(text);
     std::size_t i = 0;
-    while (i + Cp932CharLength(text, i) < kMenuCaptionMaxBytes) i += Cp932CharLength(text, i);
-    // i is now the start of the character holding the 40th byte.
-    if (i + 1 == kMenuCaptionMaxBytes && Cp932CharLength(text, i) == 2)
+    while (i + 1 < kMenuCaptionMaxBytes) i += LeadByteCharLength(text, i);
+    // Byte 40 is a lead byte when a character starts there with one, whatever follows it.
+    if (i + 1 == kMenuCaptionMaxBytes && IsLeadByte(static_cast<unsigned char>(text[i])))
         return std::string(text.substr(0, kMenuCaptionMaxBytes + 1)) + "..";
     return std::string(text.substr(0, kMenuCaptionMaxBytes)) + "...";
 }

@@ -67,7 +67,9 @@ TEST(IndexMenuLayoutTest, ShortenMenuCaption) {
         {"byte 40 leads a kanji", a39 + "\x8c\xa9z", a39 + "\x8c\xa9.."},
         {"kanji ends at byte 40", a38 + "\x8c\xa9z", a38 + "\x8c\xa9..."},
         {"byte 40 is a trail that looks like a lead", a38 + "\x95\x81\x81\xa1", a38 + "\x95\x81..."},
-        {"byte 40 is a lead with no trail", a39 + "\x81 z", a39 + "\x81..."},
+        {"byte 40 is a lead before a blank", a39 + "\x81 zzzz", a39 + "\x81 .."},
+        {"byte 40 is a lead before an invalid trail", a39 + "\x81\x7f", a39 + "\x81\x7f.."},
+        {"byte 40 is the second of two lead bytes", a38 + "\x81\x81 z", a38 + "\x81\x81..."},
         {"kanji only", Repeat("\x8c\xa9", 21), Repeat("\x8c\xa9", 20) + "..."},
         {"kanji after one byte", "a" + Repeat("\x8c\xa9", 21), "a" + Repeat("\x8c\xa9", 20) + ".."},
     };
