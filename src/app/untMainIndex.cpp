@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <algorithm>
 
 #include "app/Cp932Text.h"
@@ -97,11 +99,25 @@ void TfrmMain::FitListBoxExtent() {
         estimates.push_back(estimate(e.text));
         most = std::max(most, estimates.back());
     }
-    const QFontMetrics exact(ListBox1->font());
+    // The candidates are measured as the list draws them: the style's size of a view item holds the text
+    // and the margins drawn on either side of it, so the end of the widest one shows in full.
+    QStyleOptionViewItem item;
+    item.initFrom(ListBox1);
+    item.rect = QRect();
+    item.font = ListBox1->font();
+    item.fontMetrics = QFontMetrics(item.font);
+    item.features = QStyleOptionViewItem::HasDisplay;
+    item.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+    item.textElideMode = ListBox1->textElideMode();
+    item.widget = ListBox1;
     int w = 0;
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        if (estimates[i] >= most * 0.9 - 2)
-            w = std::max(w, exact.horizontalAdvance(FromCp932(entries[i].text)));
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (estimates[i] < most * 0.9 - 2) continue;
+        item.text = FromCp932(entries[i].text);
+        w = std::max(
+            w,
+            ListBox1->style()->sizeFromContents(QStyle::CT_ItemViewItem, &item, QSize(), ListBox1).width());
+    }
     m_listModel->setRowSize(QSize(w, 12));
 }
 

@@ -8,6 +8,8 @@
 #include <QListView>
 #include <QMenu>
 #include <QScrollBar>
+#include <QStyle>
+#include <QtMath>
 #include <QTest>
 
 #include "app/TextView.h"
@@ -685,28 +687,33 @@ void IndexTest::openDocumentRebuildsOnce() {
 
 void IndexTest::listExtentFollowsWidestHeading() {
     const QString wide = QStringLiteral("W").repeated(60) + U("見出し");
-    const QFontMetrics fm(m_w->ListBox1->font());
-    const auto extent = [this] {
-        QCoreApplication::processEvents();
-        return m_w->ListBox1->horizontalScrollBar()->maximum() + m_w->ListBox1->viewport()->width();
+    QListView* list = m_w->ListBox1;
+    // Item views draw the text with a margin on either side: the focus frame's and one pixel more.
+    const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+    const auto drawn = [&](const QString& text) {
+        return qCeil(QFontMetricsF(list->font()).horizontalAdvance(text)) + 2 * margin;
     };
-    const auto hint = [this](int row) {
-        return m_w->ListBox1->model()->data(m_w->ListBox1->model()->index(row, 0), Qt::SizeHintRole).toSize();
+    const auto extent = [list] {
+        QCoreApplication::processEvents();
+        return list->horizontalScrollBar()->maximum() + list->viewport()->width();
+    };
+    const auto hint = [list](int row) {
+        return list->model()->data(list->model()->index(row, 0), Qt::SizeHintRole).toSize();
     };
 
     load({U("■short"), U("■") + wide, U("■mid")});
-    QVERIFY(fm.horizontalAdvance(wide) > m_w->ListBox1->viewport()->width());
-    QCOMPARE(hint(0).width(), fm.horizontalAdvance(wide));
-    QCOMPARE(extent(), fm.horizontalAdvance(wide));
+    QVERIFY(drawn(wide) > list->viewport()->width());
+    QCOMPARE(hint(0).width(), drawn(wide));
+    QCOMPARE(extent(), drawn(wide));
 
     load({U("■short"), U("■mid")});
-    QCOMPARE(hint(0).width(), fm.horizontalAdvance(QStringLiteral("short")));
-    QCOMPARE(extent(), m_w->ListBox1->viewport()->width());
+    QCOMPARE(hint(0).width(), drawn(QStringLiteral("short")));
+    QCOMPARE(extent(), list->viewport()->width());
 
     load({U("■") + wide});
-    QCOMPARE(extent(), fm.horizontalAdvance(wide));
+    QCOMPARE(extent(), drawn(wide));
     load({QStringLiteral("no headings")});
-    QCOMPARE(extent(), m_w->ListBox1->viewport()->width());
+    QCOMPARE(extent(), list->viewport()->width());
 }
 
 QTEST_MAIN(IndexTest)
