@@ -137,36 +137,38 @@ void TfrmMain::BuildIndexMenu() {
 // Pages are filled when first opened, so a rebuild costs one page whatever the size of the index.
 void TfrmMain::fillIndexPage(QMenu* menu, int page) {
     const Index& entries = m_comboModel->entries();
-    const int n = static_cast<int>(entries.size());
-    for (const IndexMenuItem& item : IndexMenuPage(n, page, NextPageMenuIsHead)) {
+    const std::vector<IndexMenuItem> items = IndexMenuPage(entries, page, NextPageMenuIsHead);
+    std::vector<std::string> texts;
+    texts.reserve(items.size());
+    for (const IndexMenuItem& item : items) {
+        if (item.kind == IndexMenuItem::Entry)
+            texts.push_back(ShortenMenuCaption(entries[static_cast<std::size_t>(item.entry)].text));
+        else
+            texts.push_back(item.kind == IndexMenuItem::PageItem ? kNextPageCaption : "");
+    }
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const IndexMenuItem& item = items[i];
+        auto* a = new TMenuItem2(FromCp932(texts[i]), menu);
+        a->EntryNumber = item.entry;
         switch (item.kind) {
             case IndexMenuItem::Separator:
-                menu->addSeparator();
+                a->setSeparator(true);
                 break;
             case IndexMenuItem::PageItem: {
                 auto* sub = new QMenu(mnuIndex);
-                auto* a = new TMenuItem2(FromCp932(kNextPageCaption), menu);
                 a->setMenu(sub);
-                menu->addAction(a);
                 const int next = page + 1;
                 connect(sub, &QMenu::aboutToShow, this, [this, sub, next] {
                     if (sub->actions().isEmpty()) fillIndexPage(sub, next);
                 });
                 break;
             }
-            case IndexMenuItem::Entry: {
-                const std::string& text = entries[static_cast<std::size_t>(item.entry)].text;
-                auto* a = new TMenuItem2(FromCp932(ShortenMenuCaption(text)), menu);
-                a->EntryNumber = item.entry;
-                if (IsSeparatorCaption(text)) {
-                    a->setSeparator(true);
-                } else {
-                    connect(a, &QAction::triggered, this, [this, a] { guarded([this, a] { IndexMenuItemClick(a); }); });
-                }
-                menu->addAction(a);
+            case IndexMenuItem::Entry:
+                connect(a, &QAction::triggered, this,
+                        [this, a] { guarded([this, a] { IndexMenuItemClick(a); }); });
                 break;
-            }
         }
+        menu->addAction(a);
     }
 }
 

@@ -10,22 +10,32 @@ const char* const kNextPageCaption = "\x8e\x9f\x82\xcc\x83\x79\x81\x5b\x83\x57 (
 
 int IndexMenuPageCount(int n) { return n <= 0 ? 0 : (n - 1) / kIndexMenuPageSize + 1; }
 
-std::vector<IndexMenuItem> IndexMenuPage(int n, int page, bool nextPageMenuIsHead) {
+std::vector<IndexMenuItem> IndexMenuPage(const Index& index, int page, bool nextPageMenuIsHead) {
+    const int n = static_cast<int>(index.size());
     std::vector<IndexMenuItem> items;
     if (page < 0 || page >= IndexMenuPageCount(n)) return items;
     const int first = page * kIndexMenuPageSize;
     const int last = std::min(first + kIndexMenuPageSize, n) - 1;
     const bool hasNext = last + 1 < n;
     items.reserve(kIndexMenuPageSize + 2);
+    const auto add = [&items](IndexMenuItem::Kind kind, int entry) {
+        const bool redundant = kind == IndexMenuItem::Separator &&
+                               (items.empty() || items.back().kind == IndexMenuItem::Separator);
+        if (!redundant) items.push_back({kind, entry});
+    };
     if (hasNext && nextPageMenuIsHead) {
-        items.push_back({IndexMenuItem::PageItem, -1});
-        items.push_back({IndexMenuItem::Separator, -1});
+        add(IndexMenuItem::PageItem, -1);
+        add(IndexMenuItem::Separator, -1);
     }
-    for (int i = first; i <= last; ++i) items.push_back({IndexMenuItem::Entry, i});
+    for (int i = first; i <= last; ++i) {
+        const bool line = IsSeparatorCaption(index[static_cast<std::size_t>(i)].text);
+        add(line ? IndexMenuItem::Separator : IndexMenuItem::Entry, i);
+    }
     if (hasNext && !nextPageMenuIsHead) {
-        items.push_back({IndexMenuItem::Separator, -1});
-        items.push_back({IndexMenuItem::PageItem, -1});
+        add(IndexMenuItem::Separator, -1);
+        add(IndexMenuItem::PageItem, -1);
     }
+    if (!items.empty() && items.back().kind == IndexMenuItem::Separator) items.pop_back();
     return items;
 }
 

@@ -9,8 +9,8 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QStyle>
-#include <QtMath>
 #include <QTest>
+#include <QtMath>
 
 #include "app/TextView.h"
 #include "helpers/TestSupport.h"
@@ -403,7 +403,9 @@ void IndexTest::indexMenuCaptions() {
     QVERIFY(item);
     QCOMPARE(item->EntryNumber, 1);
     if (caption.isEmpty()) {
+        // A plain line: a separator with a text is drawn as a titled section.
         QVERIFY(item->isSeparator());
+        QVERIFY(item->text().isEmpty());
         return;
     }
     QVERIFY(!item->isSeparator());
