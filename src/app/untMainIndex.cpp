@@ -142,10 +142,12 @@ void TfrmMain::fillIndexPage(QMenu* menu, int page) {
     texts.reserve(items.size());
     for (const IndexMenuItem& item : items) {
         if (item.kind == IndexMenuItem::Entry)
-            texts.push_back(ShortenMenuCaption(entries[static_cast<std::size_t>(item.entry)].text));
+            texts.push_back(
+                EscapeMenuText(ShortenMenuCaption(entries[static_cast<std::size_t>(item.entry)].text)));
         else
             texts.push_back(item.kind == IndexMenuItem::PageItem ? kNextPageCaption : "");
     }
+    AssignAccessKeys(texts);
     for (std::size_t i = 0; i < items.size(); ++i) {
         const IndexMenuItem& item = items[i];
         auto* a = new TMenuItem2(FromCp932(texts[i]), menu);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "outline/NvStrUtils.h"
+#include "platform/TextCompare.h"
 
 namespace oruvan {
 
@@ -47,6 +48,84 @@ std::string ShortenMenuCaption(std::string_view text) {
     if (i + 1 == kMenuCaptionMaxBytes && IsLeadByte(static_cast<unsigned char>(text[i])))
         return std::string(text.substr(0, kMenuCaptionMaxBytes + 1)) + "..";
     return std::string(text.substr(0, kMenuCaptionMaxBytes)) + "...";
+}
+
+std::string EscapeMenuText(std::string_view caption) {
+    std::string out;
+    out.reserve(caption.size() + 2);
+    for (char c : caption) {
+        if (c == '&') out += '&';
+        out += c;
+    }
+    return out;
+}
+
+namespace {
+
+// One character of a menu text as the menu shows it; "&" marks are not characters.
+struct MenuChar {
+    std::size_t pos, len;
+    bool marked;   // the text marks it as its access key
+    unsigned key;  // what it answers to: its case-folded code
+};
+
+// The menu sees the text through the converter, so characters split as the converter splits them and
+// every '&' byte counts ('&' is never a trail byte).
+std::vector<MenuChar> MenuChars(std::string_view text) {
+    std::vector<MenuChar> chars;
+    bool marked = false;
+    for (std::size_t i = 0; i < text.size();) {
+        if (text[i] == '&') {
+            const bool literal = i + 1 < text.size() && text[i + 1] == '&';
+            if (literal)
+                chars.push_back({i + 1, 1, false, '&'});
+            else
+                marked = true;
+            i += literal ? 2 : 1;
+            continue;
+        }
+        const std::size_t len = Cp932CharLength(text, i);
+        unsigned code = static_cast<unsigned char>(text[i]);
+        if (len == 2) code = code << 8 | static_cast<unsigned char>(text[i + 1]);
+        chars.push_back({i, len, marked, FoldCp932Char(code)});
+        marked = false;
+        i += len;
+    }
+    return chars;
+}
+
+bool IsLetterOrDigit(unsigned key) { return (key >= '0' && key <= '9') || (key >= 'a' && key <= 'z'); }
+
+// Blanks, control bytes, bytes the converter cannot show as a character and "&" make no key.
+bool CanBeKey(const MenuChar& c) {
+    if (c.len == 2) return true;
+    return (c.key > 0x20 && c.key < 0x7F && c.key != '&') || (c.key >= 0xA1 && c.key <= 0xDF);
+}
+
+}  // namespace
+
+void AssignAccessKeys(std::vector<std::string>& texts) {
+    std::vector<std::vector<MenuChar>> chars;
+    chars.reserve(texts.size());
+    std::vector<unsigned> taken;
+    for (const std::string& text : texts) {
+        chars.push_back(MenuChars(text));
+        for (const MenuChar& c : chars.back())
+            if (c.marked) taken.push_back(c.key);
+    }
+    const auto untaken = [&taken](const MenuChar& c) {
+        return CanBeKey(c) && std::find(taken.begin(), taken.end(), c.key) == taken.end();
+    };
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const std::vector<MenuChar>& cs = chars[i];
+        if (std::any_of(cs.begin(), cs.end(), [](const MenuChar& c) { return c.marked; })) continue;
+        auto pick = std::find_if(cs.begin(), cs.end(),
+                                 [&](const MenuChar& c) { return IsLetterOrDigit(c.key) && untaken(c); });
+        if (pick == cs.end()) pick = std::find_if(cs.begin(), cs.end(), untaken);
+        if (pick == cs.end()) continue;
+        taken.push_back(pick->key);
+        texts[i].insert(pick->pos, 1, '&');
+    }
 }
 
 }  // namespace oruvan

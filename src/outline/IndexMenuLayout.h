@@ -38,4 +38,13 @@ std::string ShortenMenuCaption(std::string_view text);
 // The menu shows a caption of exactly "-" as a separator line, which cannot be chosen.
 inline bool IsSeparatorCaption(std::string_view caption) { return caption == "-"; }
 
+// A caption as menu text, where "&" marks the access key: every literal "&" is doubled.
+std::string EscapeMenuText(std::string_view caption);
+
+// Gives the menu texts of one page access keys, as the menu chooses them automatically. A text that
+// already marks a key keeps it. Every other text, in order, takes the first character not yet taken on
+// the page (letter case aside), a letter or digit if it holds one, else any other visible character; a
+// text whose characters are all taken, or that has none, gets no key.
+void AssignAccessKeys(std::vector<std::string>& texts);
+
 }  // namespace oruvan

@@ -182,7 +182,7 @@ void IndexTest::rebuildFillsBothViewsAndMenu() {
     QCOMPARE(describeMenu(m_w->mnuIndex), entryTokens(0, 4));
     QStringList captions;
     for (QAction* a : m_w->mnuIndex->actions()) captions << a->text();
-    QCOMPARE(captions, (QStringList{U("First"), U("Second"), U("Third"), U("First"), QString()}));
+    QCOMPARE(captions, (QStringList{U("&First"), U("&Second"), U("&Third"), U("F&irst"), QString()}));
 }
 
 void IndexTest::rebuildSelectsFirstEntryWhereverTheCaret() {
@@ -383,12 +383,15 @@ void IndexTest::indexMenuCaptions_data() {
     const QString a38(38, QLatin1Char('a'));
     const QString a39(39, QLatin1Char('a'));
     const QString a40(40, QLatin1Char('a'));
-    QTest::newRow("40 bytes whole") << a40 << a40;
-    QTest::newRow("41 bytes cut") << a40 + QLatin1Char('b') << a40 + QStringLiteral("...");
-    QTest::newRow("byte 40 leads") << a39 + U("あい") << a39 + U("あ..");
-    QTest::newRow("byte 40 trails") << a38 + U("あい") << a38 + U("あ...");
+    // "before" and "after" stand around the entry; "before" has taken the access key b.
+    QTest::newRow("40 bytes whole") << a40 << U("&") + a40;
+    QTest::newRow("41 bytes cut") << a40 + QLatin1Char('b') << U("&") + a40 + QStringLiteral("...");
+    QTest::newRow("byte 40 leads") << a39 + U("あい") << U("&") + a39 + U("あ..");
+    QTest::newRow("byte 40 trails") << a38 + U("あい") << U("&") + a38 + U("あ...");
     QTest::newRow("20 kanji exactly")
-        << U("一二三四五六七八九十一二三四五六七八九十") << U("一二三四五六七八九十一二三四五六七八九十");
+        << U("一二三四五六七八九十一二三四五六七八九十") << U("&一二三四五六七八九十一二三四五六七八九十");
+    QTest::newRow("key b taken") << U("bean") << U("b&ean");
+    QTest::newRow("ampersand") << U("Tom & Jerry") << U("&Tom && Jerry");
     QTest::newRow("separator") << QStringLiteral("-") << QString();
 }
 
@@ -426,7 +429,7 @@ void IndexTest::choosingTwentiethEntryFromMenu() {
     TMenuItem2* item = findEntryItem(m_w->mnuIndex, 19);
     QVERIFY(item);
     QVERIFY(item->parent() != m_w->mnuIndex);
-    QCOMPARE(item->text(), QStringLiteral("Entry 19"));
+    QCOMPARE(item->text(), QStringLiteral("Ent&ry 19"));  // E, n and t went to entries 16 to 18
     item->trigger();
     QCOMPARE(m_w->cmbMain->currentIndex(), 19);
     QCOMPARE(listRow(*m_w), 19);

@@ -143,6 +143,38 @@ TEST(IndexMenuLayoutTest, ShortenMenuCaption) {
     }
 }
 
+TEST(IndexMenuLayoutTest, AccessKeys) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> texts, expected;
+    };
+    const std::string next = kNextPageCaption;
+    const Case cases[] = {
+        {"first free character", {"Alpha", "apple", "Apricot"}, {"&Alpha", "a&pple", "Ap&ricot"}},
+        {"case does not matter", {"b", "B", "bB"}, {"&b", "B", "bB"}},
+        {"letters and digits first", {"(1) x", "(2) x", "(1) y"}, {"(&1) x", "(&2) x", "(1) &y"}},
+        {"then other characters", {"a-b", "a-b", "a-b", "a-b"}, {"&a-b", "a-&b", "a&-b", "a-b"}},
+        {"blanks make no key", {"a", " a"}, {"&a", " a"}},
+        {"the page item keeps its key", {next, ">x", "x"}, {next, ">&x", "x"}},
+        {"a key already marked is taken", {"z", "&zed"}, {"z", "&zed"}},
+        {"a literal ampersand is no key", {"&&a", "&&"}, {"&&&a", "&&"}},
+        {"separators have none", {"", "a", ""}, {"", "&a", ""}},
+        {"kanji when nothing else is left",
+         {"\x8c\xa9\x8f\x6f", "\x8c\xa9"},
+         {"&\x8c\xa9\x8f\x6f", "\x8c\xa9"}},
+        {"full-width letters fold", {"\x82\x60", "\x82\x81"}, {"&\x82\x60", "\x82\x81"}},
+        {"a lead byte with no trail is no key", {"\x81 a", "\x81 a"}, {"\x81 &a", "\x81 a"}},
+        {"half-width katakana", {"\xb1", "\xb1"}, {"&\xb1", "\xb1"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> texts = c.texts;
+        AssignAccessKeys(texts);
+        EXPECT_EQ(texts, c.expected);
+    }
+    EXPECT_EQ(EscapeMenuText("Tom & Jerry &&"), "Tom && Jerry &&&&");
+}
+
 TEST(IndexMenuLayoutTest, Captions) {
     EXPECT_EQ(kNextPageCaption, Utf8ToCp932("次のページ (&>)"));
     EXPECT_TRUE(IsSeparatorCaption("-"));
