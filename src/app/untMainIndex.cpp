@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <algorithm>
 
 #include "app/IndexModel.h"
@@ -100,11 +102,25 @@ void TfrmMain::FitListBoxExtent() {
         estimates.push_back(estimate(e.text));
         most = std::max(most, estimates.back());
     }
-    const QFontMetrics exact(ListBox1->font());
+    // The candidates are measured as the list draws them: the style's size of a view item holds the text
+    // and the margins drawn on either side of it, so the end of the widest one shows in full.
+    QStyleOptionViewItem item;
+    item.initFrom(ListBox1);
+    item.rect = QRect();
+    item.font = ListBox1->font();
+    item.fontMetrics = QFontMetrics(item.font);
+    item.features = QStyleOptionViewItem::HasDisplay;
+    item.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+    item.textElideMode = ListBox1->textElideMode();
+    item.widget = ListBox1;
     int w = 0;
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        if (estimates[i] >= most * 0.9 - 2)
-            w = std::max(w, exact.horizontalAdvance(FromCp932(entries[i].text)));
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (estimates[i] < most * 0.9 - 2) continue;
+        item.text = FromCp932(entries[i].text);
+        w = std::max(
+            w,
+            ListBox1->style()->sizeFromContents(QStyle::CT_ItemViewItem, &item, QSize(), ListBox1).width());
+    }
     m_listModel->setRowSize(QSize(w, 12));
 }
 
@@ -124,36 +140,40 @@ void TfrmMain::BuildIndexMenu() {
 // Pages are filled when first opened, so a rebuild costs one page whatever the size of the index.
 void TfrmMain::fillIndexPage(QMenu* menu, int page) {
     const Index& entries = m_comboModel->entries();
-    const int n = static_cast<int>(entries.size());
-    for (const IndexMenuItem& item : IndexMenuPage(n, page, NextPageMenuIsHead)) {
+    const std::vector<IndexMenuItem> items = IndexMenuPage(entries, page, NextPageMenuIsHead);
+    std::vector<std::string> texts;
+    texts.reserve(items.size());
+    for (const IndexMenuItem& item : items) {
+        if (item.kind == IndexMenuItem::Entry)
+            texts.push_back(
+                EscapeMenuText(ShortenMenuCaption(entries[static_cast<std::size_t>(item.entry)].text)));
+        else
+            texts.push_back(item.kind == IndexMenuItem::PageItem ? kNextPageCaption : "");
+    }
+    AssignAccessKeys(texts);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const IndexMenuItem& item = items[i];
+        auto* a = new TMenuItem2(FromCp932(texts[i]), menu);
+        a->EntryNumber = item.entry;
         switch (item.kind) {
             case IndexMenuItem::Separator:
-                menu->addSeparator();
+                a->setSeparator(true);
                 break;
             case IndexMenuItem::PageItem: {
                 auto* sub = new QMenu(mnuIndex);
-                auto* a = new TMenuItem2(FromCp932(kNextPageCaption), menu);
                 a->setMenu(sub);
-                menu->addAction(a);
                 const int next = page + 1;
                 connect(sub, &QMenu::aboutToShow, this, [this, sub, next] {
                     if (sub->actions().isEmpty()) fillIndexPage(sub, next);
                 });
                 break;
             }
-            case IndexMenuItem::Entry: {
-                const std::string& text = entries[static_cast<std::size_t>(item.entry)].text;
-                auto* a = new TMenuItem2(FromCp932(ShortenMenuCaption(text)), menu);
-                a->EntryNumber = item.entry;
-                if (IsSeparatorCaption(text)) {
-                    a->setSeparator(true);
-                } else {
-                    connect(a, &QAction::triggered, this, [this, a] { guarded([this, a] { IndexMenuItemClick(a); }); });
-                }
-                menu->addAction(a);
+            case IndexMenuItem::Entry:
+                connect(a, &QAction::triggered, this,
+                        [this, a] { guarded([this, a] { IndexMenuItemClick(a); }); });
                 break;
-            }
         }
+        menu->addAction(a);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "outline/NvStrUtils.h"
+#include "platform/TextCompare.h"
 
 namespace oruvan {
 
@@ -10,33 +11,121 @@ const char* const kNextPageCaption = "\x8e\x9f\x82\xcc\x83\x79\x81\x5b\x83\x57 (
 
 int IndexMenuPageCount(int n) { return n <= 0 ? 0 : (n - 1) / kIndexMenuPageSize + 1; }
 
-std::vector<IndexMenuItem> IndexMenuPage(int n, int page, bool nextPageMenuIsHead) {
+std::vector<IndexMenuItem> IndexMenuPage(const Index& index, int page, bool nextPageMenuIsHead) {
+    const int n = static_cast<int>(index.size());
     std::vector<IndexMenuItem> items;
     if (page < 0 || page >= IndexMenuPageCount(n)) return items;
     const int first = page * kIndexMenuPageSize;
     const int last = std::min(first + kIndexMenuPageSize, n) - 1;
     const bool hasNext = last + 1 < n;
     items.reserve(kIndexMenuPageSize + 2);
+    const auto add = [&items](IndexMenuItem::Kind kind, int entry) {
+        const bool redundant = kind == IndexMenuItem::Separator &&
+                               (items.empty() || items.back().kind == IndexMenuItem::Separator);
+        if (!redundant) items.push_back({kind, entry});
+    };
     if (hasNext && nextPageMenuIsHead) {
-        items.push_back({IndexMenuItem::PageItem, -1});
-        items.push_back({IndexMenuItem::Separator, -1});
+        add(IndexMenuItem::PageItem, -1);
+        add(IndexMenuItem::Separator, -1);
     }
-    for (int i = first; i <= last; ++i) items.push_back({IndexMenuItem::Entry, i});
+    for (int i = first; i <= last; ++i) {
+        const bool line = IsSeparatorCaption(index[static_cast<std::size_t>(i)].text);
+        add(line ? IndexMenuItem::Separator : IndexMenuItem::Entry, i);
+    }
     if (hasNext && !nextPageMenuIsHead) {
-        items.push_back({IndexMenuItem::Separator, -1});
-        items.push_back({IndexMenuItem::PageItem, -1});
+        add(IndexMenuItem::Separator, -1);
+        add(IndexMenuItem::PageItem, -1);
     }
+    if (!items.empty() && items.back().kind == IndexMenuItem::Separator) items.pop_back();
     return items;
 }
 
 std::string ShortenMenuCaption(std::string_view text) {
     if (text.size() <= kMenuCaptionMaxBytes) return std::string(text);
     std::size_t i = 0;
-    while (i + Cp932CharLength(text, i) < kMenuCaptionMaxBytes) i += Cp932CharLength(text, i);
-    // i is now the start of the character holding the 40th byte.
-    if (i + 1 == kMenuCaptionMaxBytes && Cp932CharLength(text, i) == 2)
+    while (i + 1 < kMenuCaptionMaxBytes) i += LeadByteCharLength(text, i);
+    // Byte 40 is a lead byte when a character starts there with one, whatever follows it.
+    if (i + 1 == kMenuCaptionMaxBytes && IsLeadByte(static_cast<unsigned char>(text[i])))
         return std::string(text.substr(0, kMenuCaptionMaxBytes + 1)) + "..";
     return std::string(text.substr(0, kMenuCaptionMaxBytes)) + "...";
+}
+
+std::string EscapeMenuText(std::string_view caption) {
+    std::string out;
+    out.reserve(caption.size() + 2);
+    for (char c : caption) {
+        if (c == '&') out += '&';
+        out += c;
+    }
+    return out;
+}
+
+namespace {
+
+// One character of a menu text as the menu shows it; "&" marks are not characters.
+struct MenuChar {
+    std::size_t pos, len;
+    bool marked;   // the text marks it as its access key
+    unsigned key;  // what it answers to: its case-folded code
+};
+
+// The menu sees the text through the converter, so characters split as the converter splits them and
+// every '&' byte counts ('&' is never a trail byte).
+std::vector<MenuChar> MenuChars(std::string_view text) {
+    std::vector<MenuChar> chars;
+    bool marked = false;
+    for (std::size_t i = 0; i < text.size();) {
+        if (text[i] == '&') {
+            const bool literal = i + 1 < text.size() && text[i + 1] == '&';
+            if (literal)
+                chars.push_back({i + 1, 1, false, '&'});
+            else
+                marked = true;
+            i += literal ? 2 : 1;
+            continue;
+        }
+        const std::size_t len = Cp932CharLength(text, i);
+        unsigned code = static_cast<unsigned char>(text[i]);
+        if (len == 2) code = code << 8 | static_cast<unsigned char>(text[i + 1]);
+        chars.push_back({i, len, marked, FoldCp932Char(code)});
+        marked = false;
+        i += len;
+    }
+    return chars;
+}
+
+bool IsLetterOrDigit(unsigned key) { return (key >= '0' && key <= '9') || (key >= 'a' && key <= 'z'); }
+
+// Blanks, control bytes, bytes the converter cannot show as a character and "&" make no key.
+bool CanBeKey(const MenuChar& c) {
+    if (c.len == 2) return true;
+    return (c.key > 0x20 && c.key < 0x7F && c.key != '&') || (c.key >= 0xA1 && c.key <= 0xDF);
+}
+
+}  // namespace
+
+void AssignAccessKeys(std::vector<std::string>& texts) {
+    std::vector<std::vector<MenuChar>> chars;
+    chars.reserve(texts.size());
+    std::vector<unsigned> taken;
+    for (const std::string& text : texts) {
+        chars.push_back(MenuChars(text));
+        for (const MenuChar& c : chars.back())
+            if (c.marked) taken.push_back(c.key);
+    }
+    const auto untaken = [&taken](const MenuChar& c) {
+        return CanBeKey(c) && std::find(taken.begin(), taken.end(), c.key) == taken.end();
+    };
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const std::vector<MenuChar>& cs = chars[i];
+        if (std::any_of(cs.begin(), cs.end(), [](const MenuChar& c) { return c.marked; })) continue;
+        auto pick = std::find_if(cs.begin(), cs.end(),
+                                 [&](const MenuChar& c) { return IsLetterOrDigit(c.key) && untaken(c); });
+        if (pick == cs.end()) pick = std::find_if(cs.begin(), cs.end(), untaken);
+        if (pick == cs.end()) continue;
+        taken.push_back(pick->key);
+        texts[i].insert(pick->pos, 1, '&');
+    }
 }
 
 }  // namespace oruvan

@@ -8,7 +8,7 @@ namespace {
 
 // True when a character of s ends exactly at `to`, reading from `from`, itself a character start.
 bool EndsOnCharBoundary(std::string_view s, std::size_t from, std::size_t to) {
-    while (from < to) from += Cp932CharLength(s, from);
+    while (from < to) from += LeadByteCharLength(s, from);
     return from == to;
 }
 
@@ -32,7 +32,7 @@ std::string ReplaceAllText(std::string_view text, std::string_view pattern, std:
             i = end;
             continue;
         }
-        const std::size_t len = Cp932CharLength(text, i);
+        const std::size_t len = LeadByteCharLength(text, i);
         out.append(text.substr(i, len));
         i += len;
     }

@@ -19,18 +19,21 @@ std::string_view TrimBlanks(std::string_view s) {
     return s.substr(begin, end - begin);
 }
 
-bool NeedsQuotes(std::string_view mark) {
-    return std::any_of(mark.begin(), mark.end(), [](char c) {
-        const auto b = static_cast<unsigned char>(c);
-        return (b >= 1 && b <= 32) || c == '"' || c == ',';
-    });
-}
-
 // Where the last character of s starts, reading from the start.
 std::size_t LastCharStart(std::string_view s) {
     std::size_t last = 0;
-    for (std::size_t i = 0; i < s.size(); i += Cp932CharLength(s, i)) last = i;
+    for (std::size_t i = 0; i < s.size(); i += LeadByteCharLength(s, i)) last = i;
     return last;
+}
+
+bool NeedsQuotes(std::string_view mark) {
+    const bool special = std::any_of(mark.begin(), mark.end(), [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return (b >= 1 && b <= 32) || c == '"' || c == ',';
+    });
+    // A mark ending in a lone lead byte would take the comma after it along when read back.
+    return special || (!mark.empty() && IsLeadByte(static_cast<unsigned char>(mark.back())) &&
+                       LastCharStart(mark) == mark.size() - 1);
 }
 
 }  // namespace
@@ -89,7 +92,7 @@ void TitleMarksFromText(std::string_view text, TitleMarkList& list) {
             list.push_back(std::move(item));
         } else {
             const std::size_t start = i;
-            while (i < text.size() && !IsBlank(text[i]) && text[i] != ',') i += Cp932CharLength(text, i);
+            while (i < text.size() && !IsBlank(text[i]) && text[i] != ',') i += LeadByteCharLength(text, i);
             list.emplace_back(text.substr(start, i - start));
         }
         skipBlanks();

@@ -211,7 +211,7 @@ void AppendMenu(const Index& index, bool nextPageMenuIsHead, bool raw, std::stri
         std::size_t next = 0;
     };
     std::vector<Page> pages;
-    if (n > 0) pages.push_back({IndexMenuPage(n, 0, nextPageMenuIsHead)});
+    if (n > 0) pages.push_back({IndexMenuPage(index, 0, nextPageMenuIsHead)});
     while (!pages.empty()) {
         if (pages.back().next == pages.back().items.size()) {
             pages.pop_back();
@@ -221,17 +221,15 @@ void AppendMenu(const Index& index, bool nextPageMenuIsHead, bool raw, std::stri
         const int level = static_cast<int>(pages.size()) - 1;
         out.append(static_cast<std::size_t>(2 * level), ' ');
         switch (item.kind) {
-            case IndexMenuItem::Entry: {
-                const std::string& text = index[static_cast<std::size_t>(item.entry)].text;
-                AppendText(IsSeparatorCaption(text) ? std::string("-") : ShortenMenuCaption(text), raw, out);
+            case IndexMenuItem::Entry:
+                AppendText(ShortenMenuCaption(index[static_cast<std::size_t>(item.entry)].text), raw, out);
                 break;
-            }
             case IndexMenuItem::Separator:
                 out += '-';
                 break;
             case IndexMenuItem::PageItem:
                 AppendText(kNextPageCaption, raw, out);
-                pages.push_back({IndexMenuPage(n, level + 1, nextPageMenuIsHead)});
+                pages.push_back({IndexMenuPage(index, level + 1, nextPageMenuIsHead)});
                 break;
         }
         out += '\n';

@@ -14,9 +14,17 @@ using namespace oruvan;
 
 namespace {
 
+// Every tab becomes two spaces, but for the byte after a lead byte, which belongs to the lead.
 std::string ExpandTabs(std::string_view s) {
     std::string out;
-    for (char c : s) out += c == '\t' ? std::string_view("  ") : std::string_view(&c, 1);
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        if (((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) && i + 1 < s.size()) {
+            out += s.substr(i++, 2);
+        } else {
+            out += s[i] == '\t' ? std::string_view("  ") : s.substr(i, 1);
+        }
+    }
     return out;
 }
 
@@ -56,7 +64,6 @@ void CheckHeadingTest(std::string_view line, const HeadingRules& rules) {
         FUZZ_CHECK(text == "\x01unset");
         return;
     }
-    FUZZ_CHECK(text.find('\t') == std::string::npos);
     if (rules.captionIncludingTitleMark) {
         FUZZ_CHECK(text == ExpandTabs(tested));
     } else {

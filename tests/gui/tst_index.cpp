@@ -8,7 +8,9 @@
 #include <QListView>
 #include <QMenu>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTest>
+#include <QtMath>
 
 #include "app/IndexModel.h"
 #include "app/TextView.h"
@@ -184,7 +186,7 @@ void IndexTest::rebuildFillsBothViewsAndMenu() {
     QCOMPARE(describeMenu(m_w->mnuIndex), entryTokens(0, 4));
     QStringList captions;
     for (QAction* a : m_w->mnuIndex->actions()) captions << a->text();
-    QCOMPARE(captions, (QStringList{U("First"), U("Second"), U("Third"), U("First"), QString()}));
+    QCOMPARE(captions, (QStringList{U("&First"), U("&Second"), U("&Third"), U("F&irst"), QString()}));
 }
 
 void IndexTest::rebuildSelectsFirstEntryWhereverTheCaret() {
@@ -437,12 +439,15 @@ void IndexTest::indexMenuCaptions_data() {
     const QString a38(38, QLatin1Char('a'));
     const QString a39(39, QLatin1Char('a'));
     const QString a40(40, QLatin1Char('a'));
-    QTest::newRow("40 bytes whole") << a40 << a40;
-    QTest::newRow("41 bytes cut") << a40 + QLatin1Char('b') << a40 + QStringLiteral("...");
-    QTest::newRow("byte 40 leads") << a39 + U("あい") << a39 + U("あ..");
-    QTest::newRow("byte 40 trails") << a38 + U("あい") << a38 + U("あ...");
+    // "before" and "after" stand around the entry; "before" has taken the access key b.
+    QTest::newRow("40 bytes whole") << a40 << U("&") + a40;
+    QTest::newRow("41 bytes cut") << a40 + QLatin1Char('b') << U("&") + a40 + QStringLiteral("...");
+    QTest::newRow("byte 40 leads") << a39 + U("あい") << U("&") + a39 + U("あ..");
+    QTest::newRow("byte 40 trails") << a38 + U("あい") << U("&") + a38 + U("あ...");
     QTest::newRow("20 kanji exactly")
-        << U("一二三四五六七八九十一二三四五六七八九十") << U("一二三四五六七八九十一二三四五六七八九十");
+        << U("一二三四五六七八九十一二三四五六七八九十") << U("&一二三四五六七八九十一二三四五六七八九十");
+    QTest::newRow("key b taken") << U("bean") << U("b&ean");
+    QTest::newRow("ampersand") << U("Tom & Jerry") << U("&Tom && Jerry");
     QTest::newRow("separator") << QStringLiteral("-") << QString();
 }
 
@@ -457,7 +462,9 @@ void IndexTest::indexMenuCaptions() {
     QVERIFY(item);
     QCOMPARE(item->EntryNumber, 1);
     if (caption.isEmpty()) {
+        // A plain line: a separator with a text is drawn as a titled section.
         QVERIFY(item->isSeparator());
+        QVERIFY(item->text().isEmpty());
         return;
     }
     QVERIFY(!item->isSeparator());
@@ -478,7 +485,7 @@ void IndexTest::choosingTwentiethEntryFromMenu() {
     TMenuItem2* item = findEntryItem(m_w->mnuIndex, 19);
     QVERIFY(item);
     QVERIFY(item->parent() != m_w->mnuIndex);
-    QCOMPARE(item->text(), QStringLiteral("Entry 19"));
+    QCOMPARE(item->text(), QStringLiteral("Ent&ry 19"));  // E, n and t went to entries 16 to 18
     item->trigger();
     QCOMPARE(m_w->cmbMain->currentIndex(), 19);
     QCOMPARE(listRow(*m_w), 19);
@@ -741,28 +748,33 @@ void IndexTest::openDocumentRebuildsOnce() {
 
 void IndexTest::listExtentFollowsWidestHeading() {
     const QString wide = QStringLiteral("W").repeated(60) + U("見出し");
-    const QFontMetrics fm(m_w->ListBox1->font());
-    const auto extent = [this] {
-        QCoreApplication::processEvents();
-        return m_w->ListBox1->horizontalScrollBar()->maximum() + m_w->ListBox1->viewport()->width();
+    QListView* list = m_w->ListBox1;
+    // Item views draw the text with a margin on either side: the focus frame's and one pixel more.
+    const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+    const auto drawn = [&](const QString& text) {
+        return qCeil(QFontMetricsF(list->font()).horizontalAdvance(text)) + 2 * margin;
     };
-    const auto hint = [this](int row) {
-        return m_w->ListBox1->model()->data(m_w->ListBox1->model()->index(row, 0), Qt::SizeHintRole).toSize();
+    const auto extent = [list] {
+        QCoreApplication::processEvents();
+        return list->horizontalScrollBar()->maximum() + list->viewport()->width();
+    };
+    const auto hint = [list](int row) {
+        return list->model()->data(list->model()->index(row, 0), Qt::SizeHintRole).toSize();
     };
 
     load({U("■short"), U("■") + wide, U("■mid")});
-    QVERIFY(fm.horizontalAdvance(wide) > m_w->ListBox1->viewport()->width());
-    QCOMPARE(hint(0).width(), fm.horizontalAdvance(wide));
-    QCOMPARE(extent(), fm.horizontalAdvance(wide));
+    QVERIFY(drawn(wide) > list->viewport()->width());
+    QCOMPARE(hint(0).width(), drawn(wide));
+    QCOMPARE(extent(), drawn(wide));
 
     load({U("■short"), U("■mid")});
-    QCOMPARE(hint(0).width(), fm.horizontalAdvance(QStringLiteral("short")));
-    QCOMPARE(extent(), m_w->ListBox1->viewport()->width());
+    QCOMPARE(hint(0).width(), drawn(QStringLiteral("short")));
+    QCOMPARE(extent(), list->viewport()->width());
 
     load({U("■") + wide});
-    QCOMPARE(extent(), fm.horizontalAdvance(wide));
+    QCOMPARE(extent(), drawn(wide));
     load({QStringLiteral("no headings")});
-    QCOMPARE(extent(), m_w->ListBox1->viewport()->width());
+    QCOMPARE(extent(), list->viewport()->width());
 }
 
 QTEST_MAIN(IndexTest)

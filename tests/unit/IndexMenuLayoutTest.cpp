@@ -12,12 +12,20 @@ using Item = IndexMenuItem;
 const Item kSep{Item::Separator, -1};
 const Item kPage{Item::PageItem, -1};
 
+// An index of n entries named "e0", "e1", ...; the entries listed in `lines` have the text "-".
+Index MakeIndex(int n, std::initializer_list<int> lines = {}) {
+    Index index;
+    for (int i = 0; i < n; ++i) index.push_back({"e" + std::to_string(i), i});
+    for (int i : lines) index[static_cast<std::size_t>(i)].text = "-";
+    return index;
+}
+
 TEST(IndexMenuLayoutTest, PageCount) {
     const std::pair<int, int> cases[] = {{0, 0}, {-1, 0}, {1, 1}, {16, 1}, {17, 2}, {32, 2}, {33, 3}};
     for (const auto& [n, pages] : cases) EXPECT_EQ(IndexMenuPageCount(n), pages) << n;
-    EXPECT_TRUE(IndexMenuPage(17, 2, true).empty());
-    EXPECT_TRUE(IndexMenuPage(17, -1, true).empty());
-    EXPECT_TRUE(IndexMenuPage(0, 0, false).empty());
+    EXPECT_TRUE(IndexMenuPage(MakeIndex(17), 2, true).empty());
+    EXPECT_TRUE(IndexMenuPage(MakeIndex(17), -1, true).empty());
+    EXPECT_TRUE(IndexMenuPage(MakeIndex(0), 0, false).empty());
 }
 
 // Every entry shows once, in order; every page but the last ends its chain with one page item.
@@ -27,8 +35,9 @@ TEST(IndexMenuLayoutTest, PagesCoverTheIndex) {
             SCOPED_TRACE(std::to_string(n) + (head ? " head" : " tail"));
             int nextEntry = 0;
             const int pages = IndexMenuPageCount(n);
+            const Index index = MakeIndex(n);
             for (int page = 0; page < pages; ++page) {
-                const std::vector<Item> items = IndexMenuPage(n, page, head);
+                const std::vector<Item> items = IndexMenuPage(index, page, head);
                 const bool last = page + 1 == pages;
                 ASSERT_EQ(items.size(), last ? std::size_t(n - 16 * page) : 18u);
                 std::size_t first = 0;
@@ -45,6 +54,57 @@ TEST(IndexMenuLayoutTest, PagesCoverTheIndex) {
             }
             EXPECT_EQ(nextEntry, n);
         }
+    }
+}
+
+// A page as text: an entry's number, "-n" for entry n shown as a line, "|" the page's separator, ">" the
+// page item.
+std::string Describe(const std::vector<Item>& items) {
+    std::string out;
+    for (const Item& item : items) {
+        if (!out.empty()) out += ' ';
+        if (item == kSep)
+            out += '|';
+        else if (item == kPage)
+            out += '>';
+        else
+            out += (item.kind == Item::Separator ? "-" : "") + std::to_string(item.entry);
+    }
+    return out;
+}
+
+std::string Numbers(int first, int last) {
+    std::string out;
+    for (int i = first; i <= last; ++i) out += (i > first ? " " : "") + std::to_string(i);
+    return out;
+}
+
+// Entries "-" become separator lines, and the menu leaves out a separator at a page's top or bottom or
+// right after another one.
+TEST(IndexMenuLayoutTest, SeparatorLines) {
+    struct Case {
+        const char* name;
+        Index index;
+        int page;
+        bool head;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"one between entries", MakeIndex(3, {1}), 0, true, "0 -1 2"},
+        {"two in a row", MakeIndex(4, {1, 2}), 0, true, "0 -1 3"},
+        {"first and last", MakeIndex(4, {0, 3}), 0, true, "1 2"},
+        {"nothing but lines", MakeIndex(3, {0, 1, 2}), 0, true, ""},
+        {"after the page separator", MakeIndex(17, {0}), 0, true, "> | " + Numbers(1, 15)},
+        {"before the page separator", MakeIndex(17, {15}), 0, false, Numbers(0, 14) + " -15 >"},
+        {"a page of lines keeps its page item",
+         MakeIndex(33, {16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31}), 1, true, ">"},
+        {"last page starts with a line", MakeIndex(18, {16}), 1, true, "17"},
+        {"last page ends with a line", MakeIndex(18, {17}), 1, false, "16"},
+        {"two dashes are no line", {{"--", 0}, {"e1", 1}}, 0, true, "0 1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Describe(IndexMenuPage(c.index, c.page, c.head)), c.expected);
     }
 }
 
@@ -67,7 +127,9 @@ TEST(IndexMenuLayoutTest, ShortenMenuCaption) {
         {"byte 40 leads a kanji", a39 + "\x8c\xa9z", a39 + "\x8c\xa9.."},
         {"kanji ends at byte 40", a38 + "\x8c\xa9z", a38 + "\x8c\xa9..."},
         {"byte 40 is a trail that looks like a lead", a38 + "\x95\x81\x81\xa1", a38 + "\x95\x81..."},
-        {"byte 40 is a lead with no trail", a39 + "\x81 z", a39 + "\x81..."},
+        {"byte 40 is a lead before a blank", a39 + "\x81 zzzz", a39 + "\x81 .."},
+        {"byte 40 is a lead before an invalid trail", a39 + "\x81\x7f", a39 + "\x81\x7f.."},
+        {"byte 40 is the second of two lead bytes", a38 + "\x81\x81 z", a38 + "\x81\x81..."},
         {"kanji only", Repeat("\x8c\xa9", 21), Repeat("\x8c\xa9", 20) + "..."},
         {"kanji after one byte", "a" + Repeat("\x8c\xa9", 21), "a" + Repeat("\x8c\xa9", 20) + ".."},
     };
@@ -79,6 +141,38 @@ TEST(IndexMenuLayoutTest, ShortenMenuCaption) {
             EXPECT_EQ(caption.size(), 43u);
         }
     }
+}
+
+TEST(IndexMenuLayoutTest, AccessKeys) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> texts, expected;
+    };
+    const std::string next = kNextPageCaption;
+    const Case cases[] = {
+        {"first free character", {"Alpha", "apple", "Apricot"}, {"&Alpha", "a&pple", "Ap&ricot"}},
+        {"case does not matter", {"b", "B", "bB"}, {"&b", "B", "bB"}},
+        {"letters and digits first", {"(1) x", "(2) x", "(1) y"}, {"(&1) x", "(&2) x", "(1) &y"}},
+        {"then other characters", {"a-b", "a-b", "a-b", "a-b"}, {"&a-b", "a-&b", "a&-b", "a-b"}},
+        {"blanks make no key", {"a", " a"}, {"&a", " a"}},
+        {"the page item keeps its key", {next, ">x", "x"}, {next, ">&x", "x"}},
+        {"a key already marked is taken", {"z", "&zed"}, {"z", "&zed"}},
+        {"a literal ampersand is no key", {"&&a", "&&"}, {"&&&a", "&&"}},
+        {"separators have none", {"", "a", ""}, {"", "&a", ""}},
+        {"kanji when nothing else is left",
+         {"\x8c\xa9\x8f\x6f", "\x8c\xa9"},
+         {"&\x8c\xa9\x8f\x6f", "\x8c\xa9"}},
+        {"full-width letters fold", {"\x82\x60", "\x82\x81"}, {"&\x82\x60", "\x82\x81"}},
+        {"a lead byte with no trail is no key", {"\x81 a", "\x81 a"}, {"\x81 &a", "\x81 a"}},
+        {"half-width katakana", {"\xb1", "\xb1"}, {"&\xb1", "\xb1"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> texts = c.texts;
+        AssignAccessKeys(texts);
+        EXPECT_EQ(texts, c.expected);
+    }
+    EXPECT_EQ(EscapeMenuText("Tom & Jerry &&"), "Tom && Jerry &&&&");
 }
 
 TEST(IndexMenuLayoutTest, Captions) {

@@ -41,6 +41,7 @@ TEST(NvStrUtilsTest, ReplaceAllText) {
         {"\x95\x5c\\", "\\", "/", "\x95\x5c/"},              // 0x5c inside a kanji is not a backslash
         {"\x81\x81\x81\x40", "\x81\x40", "_", "\x81\x81_"},  // nor is a match straddling two characters
         {"a\x81\xa1", "a\x81", "x", "a\x81\xa1"},            // a match may not end inside a character
+        {"\x81\ta\t", "\t", "  ", "\x81\ta  "},              // a lead byte takes any byte along
         {"\x82\x60\x82\x81", "\x82\x81", "z", "zz"},
     };
     for (const Case& c : cases)

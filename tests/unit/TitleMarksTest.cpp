@@ -30,6 +30,8 @@ const TitleCase kTitleCases[] = {
     {"full-width space stays", {"--"}, true, false, "\x81\x40--x", false, ""},
     {"space after mark stays", {"//@"}, true, false, "//@ Chapter 1", true, " Chapter 1"},
     {"tabs inside", {"--"}, true, false, "--a\tb\t\tc", true, "a  b    c"},
+    {"tab after a lone lead byte stays", {"--"}, true, false, "--x\x81\tY\t", true, "x\x81\tY"},
+    {"tab after a kanji", {"--"}, true, false, "--\x8c\xa9\tY", true, "\x8c\xa9  Y"},
     {"first mark decides", {"--", "---"}, true, false, "---x", true, "-x"},
     {"longer mark first", {"---", "--"}, true, false, "---x", true, "x"},
     {"letter case ignored", {"#h"}, true, false, "#H1", true, "1"},
@@ -75,7 +77,9 @@ const ParseCase kParseCases[] = {
     {"\"a\"\"b\",\",\"", {"a\"b", ","}},
     {"a\"b", {"a\"b"}},
     {"\x95\x5c,\x81\x40x", {"\x95\x5c", "\x81\x40x"}},
-    {"\x81,a", {"\x81", "a"}},  // a lead byte with no trail never swallows the comma
+    {"\x81,a", {"\x81,a"}},  // a lead byte takes whatever byte follows it, a comma too
+    {"\x81 a,b", {"\x81 a", "b"}},
+    {"a,\x81", {"a", "\x81"}},
     // An unterminated quoted item is the rest less its last character, and ends the value.
     {"x,\"ab", {"x", "a"}},
     {"\"a", {""}},
@@ -103,6 +107,8 @@ TEST(TitleMarksTest, ToText) {
         {{"a b", "c\"d", "e,f", "g\th"}, "\"a b\",\"c\"\"d\",\"e,f\",\"g\th\""},
         {{"", "a", "", "b"}, ",a,,b"},
         {{"a", ""}, "a,\"\""},  // bare, the last empty mark would be lost
+        {{"\x81", "a", "\x81\x81", "\x81\xa1"},
+         "\"\x81\",a,\x81\x81,\x81\xa1"},  // a lone lead would take the comma
     };
     for (const auto& [marks, text] : cases) EXPECT_EQ(TitleMarksToText(marks), text);
 }
