@@ -137,7 +137,11 @@ int longestLine(TfrmMain& w) {
 }
 
 TfrmMain::Paths windowPaths(const QString& folder) {
-    return {folder + QStringLiteral("/oruvan.ini"), folder + QStringLiteral("/oruvan"), folder};
+    TfrmMain::Paths paths;
+    paths.settingsFile = folder + QStringLiteral("/oruvan.ini");
+    paths.programFile = folder + QStringLiteral("/oruvan");
+    paths.programDir = folder;
+    return paths;
 }
 
 // Both write to a real file: grep stops at its first match when its output is /dev/null.

@@ -27,7 +27,11 @@ void SetupApplication(QApplication& app) {
     InitResources();
     QApplication::setApplicationName(QStringLiteral("Oruvan"));
     QApplication::setApplicationVersion(QStringLiteral("1.5"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/oruvan.xpm")));
+    // The installed theme icon (sharp at every size) where there is one, else the built-in picture;
+    // the desktop file's name lets the task bar match the window to its menu entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral(ORUVAN_APP_ID));
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral(ORUVAN_APP_ID), QIcon(QStringLiteral(":/images/oruvan.xpm"))));
 
     const QString translations = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     for (const char* name : {"qtbase_ja", "qscintilla_ja"}) {

@@ -1,9 +1,10 @@
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 
 #include "app/AppSetup.h"
 #include "app/untMain.h"
-#include "settings/SettingsRecord.h"
+#include "settings/ProgramLayout.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -13,7 +14,11 @@ int main(int argc, char** argv) {
     oruvan::TfrmMain::Paths paths;
     paths.programFile = program;
     paths.programDir = QFileInfo(program).absolutePath();
-    paths.settingsFile = QString::fromStdString(oruvan::SettingsFileNameFor(program.toStdString()));
+    const oruvan::ProgramLayout layout =
+        oruvan::LayoutFor(oruvan::CurrentLayoutFacts(QFile::encodeName(program).toStdString()));
+    paths.settingsFile = QFile::decodeName(QByteArray::fromStdString(layout.settingsFile));
+    paths.helpFile = QFile::decodeName(QByteArray::fromStdString(layout.helpFile));
+    paths.perUserSettings = layout.perUserSettings;
 
     oruvan::TfrmMain frmMain(paths);
     frmMain.show();

@@ -44,6 +44,10 @@ public:
         QString settingsFile;  // the INI file
         QString programFile;   // the executable, for the help command
         QString programDir;    // base of relative registered paths
+        QString helpFile;      // the help text; readme.txt in programDir when empty
+        // Settings in the user's configuration folder (an installed copy): the folder is made on the
+        // first write and files are registered by their absolute paths.
+        bool perUserSettings = false;
     };
 
     explicit TfrmMain(Paths paths, QWidget* parent = nullptr);

@@ -23,6 +23,7 @@
 #include "app/untMain.h"
 #include "platform/IniFile.h"
 #include "settings/NvGeomUtils.h"
+#include "settings/ProgramLayout.h"
 #include "settings/SettingsRecord.h"
 #include "widgets/Cp932Text.h"
 #include "widgets/ImageList.h"
@@ -110,6 +111,7 @@ void TfrmMain::SaveSettings() {
     s.top = pos().y();
     s.width = width() + margins.width();
     s.height = height() + margins.height();
+    if (m_paths.perUserSettings) CreateFolderFor(nativePath(m_paths.settingsFile));
     IniFile ini(nativePath(m_paths.settingsFile));
     try {
         WriteSettings(ini, s);
@@ -341,8 +343,12 @@ void TfrmMain::actShowListViewExecute() {
 
 void TfrmMain::actShowListViewUpdate(QAction* a) { a->setChecked(GetListViewVisible()); }
 
+// The second instance opens readme.txt from the help text's folder: the program's own, or the data
+// folder of an installed copy.
 void TfrmMain::actOptHelpExecute() {
-    QProcess::startDetached(m_paths.programFile, {QStringLiteral("readme.txt")}, m_paths.programDir);
+    const QString folder =
+        m_paths.helpFile.isEmpty() ? m_paths.programDir : QFileInfo(m_paths.helpFile).path();
+    QProcess::startDetached(m_paths.programFile, {QStringLiteral("readme.txt")}, folder);
 }
 
 void TfrmMain::actOptOpenFolderExecute() {
@@ -357,7 +363,7 @@ void TfrmMain::actBtnMinimizeExecute() { showMinimized(); }
 // The dialog lives on the stack, so it is destroyed on every path, an error included.
 void TfrmMain::actOptSettingExecute() {
     TfrmSetting dlg(this);
-    dlg.SetProgramFile(m_paths.programFile);
+    dlg.SetProgramFile(m_paths.perUserSettings ? QString() : m_paths.programFile);
     dlg.SetRegisteredFiles(RegisteredFiles);
     dlg.SetTitleMarks(TitleMarkList);
     dlg.SetStartUpIndex(StartUpIndex);

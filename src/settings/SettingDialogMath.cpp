@@ -114,6 +114,7 @@ int CentreLabelLeft(int markerLeft, int markerWidth, int labelWidth) {
 }
 
 std::string RegisteredForm(std::string_view programFile, std::string_view path, PathStyle style) {
+    if (programFile.empty()) return std::string(path);
     const SplitPath program = Split(programFile, style);
     const SplitPath target = Split(path, style);
     // A relative path has no drive; it is kept as it is rather than guessed at.

@@ -32,7 +32,8 @@ int CentreLabelLeft(int markerLeft, int markerWidth, int labelWidth);
 enum class PathStyle { Windows, Posix };
 
 // The form in which a file is registered: relative to the folder holding the program file when both
-// are on the same drive (always, for absolute POSIX paths), else the path unchanged.
+// are on the same drive (always, for absolute POSIX paths), else the path unchanged. With no program file
+// (an installed copy: its settings do not travel with the program) every path stays as it is.
 std::string RegisteredForm(std::string_view programFile, std::string_view path, PathStyle style);
 
 // The text with blanks appended up to `columns` columns; a longer text is left as it is. The text is

@@ -20,6 +20,7 @@
 #include "outline/IndexMenuLayout.h"
 #include "outline/TitleMarks.h"
 #include "platform/Cp932.h"
+#include "settings/ProgramLayout.h"
 
 namespace oruvan {
 namespace {
@@ -38,8 +39,9 @@ constexpr const char* kUsage =
     "                                       two spaces, a separator as \"-\"\n"
     "  --next-page-menu-is-head=0|1         put the next-page item at the top of a page (default 1)\n"
     "  --raw                                take --marks and write text as cp932 bytes, not UTF-8\n"
-    "  --settings=FILE                      read the defaults from FILE instead of oruvan.ini\n"
-    "                                       beside this program\n"
+    "  --settings=FILE                      read the defaults from FILE instead of the editor's\n"
+    "                                       settings: oruvan.ini beside this program, or for an\n"
+    "                                       installed copy ~/.config/oruvan/oruvan.ini\n"
     "  --help                               show this help\n";
 
 struct OutlineOptions {
@@ -236,7 +238,7 @@ void AppendMenu(const Index& index, bool nextPageMenuIsHead, bool raw, std::stri
     }
 }
 
-// The settings file the options start from: --settings=FILE, else the editor's oruvan.ini beside us.
+// The settings file the options start from: --settings=FILE, else the one the editor beside us uses.
 // `named` tells whether the user asked for it, so that a missing file is then an error.
 std::string SettingsPath(int argc, char** argv, bool& named) {
     named = false;
@@ -251,7 +253,7 @@ std::string SettingsPath(int argc, char** argv, bool& named) {
     std::error_code ec;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec) return {};
-    return (self.parent_path() / "oruvan.ini").string();
+    return LayoutFor(CurrentLayoutFacts((self.parent_path() / "oruvan").string())).settingsFile;
 }
 
 // The editor's settings give the defaults the command-line options then override.

@@ -242,6 +242,12 @@ private Q_SLOTS:
         QCOMPARE(dlg.RegisteredFiles(),
                  (QStringList{"docs/a.txt", "docs/a.txt", QStringLiteral("../data/表.txt")}));
         QCOMPARE(CheckedCount(dlg.lstFiles), 0);
+
+        // An installed copy hands no program file: the path is kept whole.
+        dlg.SetProgramFile(QString());
+        answer = QStringLiteral("/opt/oruvan/bin/docs/b.txt");
+        QTest::mouseClick(dlg.SpeedButton3, Qt::LeftButton);
+        QCOMPARE(dlg.RegisteredFiles().value(3), answer);
     }
 
     void droppedFilesAddTheFirstOnly() {

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QSplitter>
 #include <QTest>
+#include <filesystem>
 
 #include "app/TextView.h"
 #include "helpers/TestSupport.h"
@@ -412,6 +413,24 @@ private Q_SLOTS:
         QCOMPARE(boxes.shown().size(), std::size_t(modified ? 2 : 1));
         if (modified) QCOMPARE(boxes.shown()[1].kind, MessageKind::Confirmation);
         QVERIFY(QFileInfo(box.path(QStringLiteral("folder.ini"))).isDir());
+    }
+
+    // An installed copy's first close makes the user's configuration folder, privately, and says nothing.
+    void perUserSettingsMakeTheirFolder() {
+        Sandbox box;
+        MessageBoxRecorder boxes;
+        TfrmMain::Paths paths = box.paths();
+        paths.settingsFile = box.path(QStringLiteral("home/.config/oruvan/oruvan.ini"));
+        paths.perUserSettings = true;
+        TfrmMain w(paths);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(w.close());
+        QCOMPARE(boxes.texts(), QStringList());
+        QVERIFY(box.readFile(paths.settingsFile).find("[Form]") != std::string::npos);
+        const auto folder =
+            std::filesystem::status(box.path(QStringLiteral("home/.config/oruvan")).toStdString());
+        QVERIFY(folder.permissions() == std::filesystem::perms::owner_all);
     }
 
     void startUpFile_data() {

@@ -116,6 +116,9 @@ TEST(SettingDialogMathTest, RegisteredFormPosix) {
         {"/opt/oruvan/bin/oruvan", "/opt/oruvan/bin/a\\b.txt", "a\\b.txt"},
         {"/oruvan", "/x/a.txt", "x/a.txt"},
         {"/oruvan", "/a.txt", "a.txt"},
+        // An installed copy registers absolute paths.
+        {"", "/usr/bin/a.txt", "/usr/bin/a.txt"},
+        {"", "/home/user/a.txt", "/home/user/a.txt"},
     };
     ExpectRegistered(std::begin(cases), std::end(cases), PathStyle::Posix);
 }
