@@ -518,11 +518,15 @@ private Q_SLOTS:
         QSignalSpy spy(&f.splitter, &TNvSplitter::resized);
         QSplitterHandle* bar = f.bar();
         QCOMPARE(bar->x(), 121);
+        const QRect textPane = f.splitter.widget(1)->geometry();
         QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(2, 100));
         QVERIFY(f.bandVisible());
         QTest::mouseMove(bar, QPoint(2 + dx / 2, 100));
         QTest::mouseMove(bar, QPoint(2 + dx, 100));
-        // Only a line follows the pointer until the release.
+        // Only a line follows the pointer until the release: no pane, no bar changes or appears.
+        QCOMPARE(f.splitter.count(), 2);
+        QCOMPARE(f.splitter.findChildren<QSplitterHandle*>().size(), 2);
+        QCOMPARE(f.splitter.widget(1)->geometry(), textPane);
         QCOMPARE(f.splitter.firstPaneWidth(), 121);
         QCOMPARE(f.band()->geometry(), QRect(width, 0, 4, 250));
         QCOMPARE(spy.count(), 0);
