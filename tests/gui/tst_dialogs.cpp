@@ -7,6 +7,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QRubberBand>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QSplitterHandle>
 #include <QStyle>
@@ -43,15 +44,19 @@ int SelectedRow(const QListWidget* list) {
     return rows.isEmpty() ? -1 : rows.first().row();
 }
 
-// Clicks in the check box of a row, where the view toggles it.
-void ClickCheckBox(QListWidget* list, int row) {
+// Where the view draws the check box of a row.
+QRect CheckBoxRect(QListWidget* list, int row) {
     QStyleOptionViewItem opt;
     opt.initFrom(list->viewport());
     opt.rect = list->visualItemRect(list->item(row));
     opt.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
     opt.text = list->item(row)->text();
-    const QRect box = list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &opt, list);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, box.center());
+    return list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &opt, list);
+}
+
+// Clicks in the check box of a row, where the view toggles it.
+void ClickCheckBox(QListWidget* list, int row) {
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, CheckBoxRect(list, row).center());
 }
 
 void SendMouse(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons buttons) {
@@ -114,6 +119,30 @@ private Q_SLOTS:
         for (QWidget* w : dlg.findChildren<QWidget*>())
             if (!w->toolTip().isEmpty()) hinted.insert(w->objectName());
         QCOMPARE(hinted, (std::set<QString>{"Label1", "SpeedButton3", "SpeedButton4", "lstFiles"}));
+
+        // Rows 12 high: six whole rows fit the 81-pixel list, each with its whole check box.
+        QCOMPARE(dlg.lstFiles->geometry(), QRect(8, 248, 397, 81));
+        dlg.SetRegisteredFiles(kThreeFiles + kThreeFiles + kThreeFiles);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        int whole = 0;
+        for (int row = 0; row < dlg.lstFiles->count(); ++row) {
+            const QRect r = dlg.lstFiles->visualItemRect(dlg.lstFiles->item(row));
+            QCOMPARE(r.height(), 12);
+            QVERIFY(r.contains(CheckBoxRect(dlg.lstFiles, row)));
+            whole += dlg.lstFiles->viewport()->rect().contains(r);
+        }
+        QCOMPARE(whole, 6);
+    }
+
+    void settingOpensCentredOnScreen() {
+        QWidget owner;
+        owner.setGeometry(10, 20, 300, 200);
+        owner.show();
+        TfrmSetting dlg(&owner);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QCOMPARE(dlg.frameGeometry().center(), owner.screen()->geometry().center());
     }
 
     void settingTabOrder() {
