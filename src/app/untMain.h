@@ -210,6 +210,10 @@ private:
     int m_listWidth = 121;
     QString m_openDir;
     QString m_saveDir;
+    // The settings file's bytes for the registered files and the face name, written back for what
+    // the user did not change.
+    std::vector<std::string> m_filesAsRead;
+    std::string m_fontNameAsRead;
 };
 
 }  // namespace oruvan

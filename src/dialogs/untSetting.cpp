@@ -54,7 +54,8 @@ public:
     using QProxyStyle::QProxyStyle;
     int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
         const int value = QProxyStyle::pixelMetric(metric, option, widget);
-        if (metric == PM_IndicatorWidth || metric == PM_IndicatorHeight) return std::min(value, kFileRowHeight - 1);
+        if (metric == PM_IndicatorWidth || metric == PM_IndicatorHeight)
+            return std::min(value, kFileRowHeight - 1);
         return value;
     }
 };
