@@ -28,6 +28,7 @@
 #include "settings/SettingsRecord.h"
 #include "widgets/NvSplitter.h"
 #include "widgets/ShownFont.h"
+#include "widgets/TextFileDialog.h"
 #include "dialogs/untAbout.h"
 #include "dialogs/untSetting.h"
 
@@ -35,9 +36,6 @@ namespace oruvan {
 
 namespace {
 const QString kCaptionPrefix = QStringLiteral("Oruvan 1.5 - ");
-const QStringList kFileFilters = {QStringLiteral("テキストファイル (*.txt)"),
-                                  QStringLiteral("全てのファイル (*)")};
-
 const QString kFontSample = QStringLiteral("AaBbYyZz 012 あいアイ亜宇");
 
 // The frame LoadSettings restored the window size against.
@@ -261,17 +259,14 @@ void TfrmMain::actFileExitExecute() { close(); }
 
 QString TfrmMain::chooseFile(bool save) {
     if (m_fileChooser) return m_fileChooser(save);
-    QFileDialog dialog(this, save ? QStringLiteral("ファイルを保存する") : QStringLiteral("ファイルを開く"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setNameFilters(kFileFilters);
-    dialog.setDefaultSuffix(QStringLiteral("txt"));
-    QString& dir = save ? m_saveDir : m_openDir;
-    if (!dir.isEmpty()) dialog.setDirectory(dir);
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    dir = dialog.directory().absolutePath();
-    return dialog.selectedFiles().first();
+    const QString title = save ? QStringLiteral("ファイルを保存する") : QStringLiteral("ファイルを開く");
+    TextFileDialog dialog(this, title, save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    QString& last = save ? m_lastSaveChoice : m_lastOpenChoice;
+    dialog.reopenOn(last);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    const QString chosen = dialog.chosenFile();
+    if (!chosen.isEmpty()) last = chosen;
+    return chosen;
 }
 
 void TfrmMain::actFileOpenExecute() {

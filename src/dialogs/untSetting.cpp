@@ -29,6 +29,7 @@
 #include "app/ImageList.h"
 #include "app/MessageBoxes.h"
 #include "settings/SettingDialogMath.h"
+#include "widgets/TextFileDialog.h"
 
 namespace oruvan {
 
@@ -62,9 +63,9 @@ public:
 
 // The open dialog of the add button: like the system's, it refuses a name in a folder that does not
 // exist, while the file itself need not exist.
-class RegisterFileDialog : public QFileDialog {
+class RegisterFileDialog : public TextFileDialog {
 public:
-    using QFileDialog::QFileDialog;
+    explicit RegisterFileDialog(QWidget* parent) : TextFileDialog(parent, kFileDialogTitle, AcceptOpen) {}
 
     void accept() override {
         const QString chosen = selectedFiles().value(0);
@@ -75,7 +76,7 @@ public:
                 return;
             }
         }
-        QFileDialog::accept();
+        TextFileDialog::accept();
     }
 };
 
@@ -357,15 +358,9 @@ void TfrmSetting::lstFilesClickCheck(QListWidgetItem* item) {
 }
 
 QString TfrmSetting::chooseFile() {
-    RegisterFileDialog dialog(this, kFileDialogTitle);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setNameFilters({QStringLiteral("テキストファイル (*.txt)"), QStringLiteral("全てのファイル (*)")});
-    dialog.setDefaultSuffix(QStringLiteral("txt"));
-    dialog.setSizeGripEnabled(true);
+    RegisterFileDialog dialog(this);
     if (dialog.exec() != QDialog::Accepted) return {};
-    return dialog.selectedFiles().value(0);
+    return dialog.chosenFile();
 }
 
 void TfrmSetting::SpeedButton3Click() {

@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
@@ -12,6 +13,7 @@
 #include <QSplitterHandle>
 #include <QStyle>
 #include <QStyleOptionViewItem>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <QUrl>
@@ -271,6 +273,30 @@ private Q_SLOTS:
         QCOMPARE(dlg.RegisteredFiles(),
                  (QStringList{"docs/a.txt", "docs/a.txt", QStringLiteral("../data/表.txt")}));
         QCOMPARE(CheckedCount(dlg.lstFiles), 0);
+    }
+
+    // Like the Open dialog, the add button's dialog adds "txt" only to a name that does not exist as typed.
+    void addButtonTakesTheNameAsTyped_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("registered");
+        QTest::newRow("exists without extension") << "README"
+                                                  << "README";
+        QTest::newRow("missing: txt added") << "notes"
+                                            << "notes.txt";
+    }
+    void addButtonTakesTheNameAsTyped() {
+        QFETCH(QString, typed);
+        QFETCH(QString, registered);
+        QTemporaryDir dir;
+        QFile(dir.filePath(QStringLiteral("README"))).open(QIODevice::WriteOnly);
+        TfrmSetting dlg;
+        dlg.SetProgramFile(dir.filePath(QStringLiteral("oruvan")));
+        AnswerNextDialog([&](QDialog* files) {
+            if (auto* d = qobject_cast<QFileDialog*>(files)) d->setDirectory(dir.path());
+            TypeAndEnter(files, typed);
+        });
+        QTest::mouseClick(dlg.SpeedButton3, Qt::LeftButton);
+        QCOMPARE(dlg.RegisteredFiles(), QStringList{registered});
     }
 
     void droppedFilesAddTheFirstOnly() {

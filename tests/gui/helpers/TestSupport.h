@@ -60,8 +60,12 @@ private:
 // cp932 bytes of a UTF-8 literal, for writing test documents.
 std::string Sjis(const char* utf8);
 
-// Runs `answer` on the next modal dialog once it is shown (for dialogs the code under test runs with
+// Runs `answer` on the next modal dialog once it is active (for dialogs the code under test runs with
 // exec()). The answer must close the dialog; it may record what it saw for the test to check after.
 void AnswerNextDialog(std::function<void(QDialog*)> answer);
+
+// Types a name into the focused name box of a dialog and presses Enter, as a user would (rejects the
+// dialog when its focus is elsewhere).
+void TypeAndEnter(QDialog* dialog, const QString& name);
 
 }  // namespace oruvan::test
