@@ -709,7 +709,9 @@ void TextView::SelectAll() { SendScintilla(SCI_SELECTALL); }
 void TextView::SetFontName(const QString& name) {
     QFont f = m_font;
     f.setFamily(name);
+    const int size = m_fontSize;
     SetFont(f);
+    m_fontSize = size;
 }
 
 void TextView::SetFontSize(int points) {
