@@ -1,9 +1,9 @@
 #include "app/AppSetup.h"
 
 #include "widgets/ImageList.h"
+#include "widgets/ShownFont.h"
 
 #include <QApplication>
-#include <QFont>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QProxyStyle>
@@ -42,12 +42,7 @@ void SetupApplication(QApplication& app) {
             delete t;
     }
     // The stored face names stay the Windows ones; an installed Japanese face draws them.
-    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"),
-                               {QStringLiteral("IPAPGothic"), QStringLiteral("VL PGothic"),
-                                QStringLiteral("Noto Sans CJK JP")});
-    QFont::insertSubstitutions(QStringLiteral("ＭＳ ゴシック"),
-                               {QStringLiteral("IPAGothic"), QStringLiteral("VL Gothic"),
-                                QStringLiteral("Noto Sans Mono CJK JP")});
+    InstallStandInFaces();
     QApplication::setStyle(new HintDelayStyle);
 }
 

@@ -18,6 +18,8 @@
 
 #include "app/TextViewAccessible.h"
 #include "platform/Cp932.h"
+#include "settings/FontStandIn.h"
+#include "widgets/ShownFont.h"
 
 namespace oruvan {
 
@@ -337,13 +339,16 @@ void TextView::SelectAll() { SendScintilla(SCI_SELECTALL); }
 void TextView::SetFontName(const QString& name) {
     QFont f = m_font;
     f.setFamily(name);
+    const int size = m_fontSize;
     SetFont(f);
+    m_fontSize = size;
 }
 
 void TextView::SetFontSize(int points) {
     QFont f = m_font;
-    if (points > 0) f.setPointSize(points);
+    f.setPointSize(ShownPointSize(points));
     SetFont(f);
+    m_fontSize = points;
 }
 
 void TextView::SetFont(const QFont& font) {
@@ -351,8 +356,13 @@ void TextView::SetFont(const QFont& font) {
     // The size is kept in points (the settings store points); a font given in pixels is converted.
     if (m_font.pointSize() <= 0 && m_font.pixelSize() > 0)
         m_font.setPointSize(std::max(1, qRound(m_font.pixelSize() * 72.0 / std::max(1, logicalDpiY()))));
-    setFont(m_font);
-    QsciScintilla::setFont(m_font);
+    m_fontSize = m_font.pointSize();
+    const QFont shown = ShownFont(m_font);
+    setFont(shown);
+    QsciScintilla::setFont(shown);
+    // QScintilla hands Scintilla the face name as Latin-1, which a Japanese name does not survive.
+    for (const int style : {0, int(STYLE_DEFAULT)})
+        SendScintilla(SCI_STYLESETFONT, style, shown.family().toUtf8().constData());
 }
 
 bool TextView::WordWrap() const { return SendScintilla(SCI_GETWRAPMODE) != SC_WRAP_NONE; }

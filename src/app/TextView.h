@@ -60,7 +60,8 @@ public:
     void SelectAll();
 
     QString FontName() const { return m_font.family(); }
-    int FontSize() const { return m_font.pointSize(); }
+    // As stored, also a size the view cannot draw (it draws the designed size meanwhile).
+    int FontSize() const { return m_fontSize; }
     void SetFontName(const QString& name);
     void SetFontSize(int points);
     QFont Font() const { return m_font; }
@@ -148,6 +149,7 @@ private:
     void shiftOriginals(long fromLine, long delta) const;
 
     QFont m_font;
+    int m_fontSize = 0;
     bool m_loading = false;
     bool m_changePending = false;
     // Sorted by line; kept in step with every edit, dropped for a line once its text is edited. An

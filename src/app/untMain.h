@@ -212,8 +212,13 @@ private:
     int m_rebuildCount = 0;
     int m_dropDownCount = 16;
     int m_listWidth = 121;
-    QString m_openDir;
-    QString m_saveDir;
+    // Each file dialog reopens on its own last choice.
+    QString m_lastOpenChoice;
+    QString m_lastSaveChoice;
+    // The settings file's bytes for the registered files and the face name, written back for what
+    // the user did not change.
+    std::vector<std::string> m_filesAsRead;
+    std::string m_fontNameAsRead;
 };
 
 }  // namespace oruvan

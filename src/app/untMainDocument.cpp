@@ -6,9 +6,8 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QFontDialog>
-#include <QFontInfo>
+#include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QProcess>
@@ -29,6 +28,8 @@
 #include "widgets/ImageList.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/NvSplitter.h"
+#include "widgets/ShownFont.h"
+#include "widgets/TextFileDialog.h"
 #include "dialogs/untAbout.h"
 #include "dialogs/untSetting.h"
 
@@ -36,8 +37,7 @@ namespace oruvan {
 
 namespace {
 const QString kCaptionPrefix = QStringLiteral("Oruvan 1.5 - ");
-const QStringList kFileFilters = {QStringLiteral("テキストファイル (*.txt)"),
-                                  QStringLiteral("全てのファイル (*)")};
+const QString kFontSample = QStringLiteral("AaBbYyZz 012 あいアイ亜宇");
 
 // The frame LoadSettings restored the window size against.
 const char* const kFrameAtLoad = "frameAtLoad";
@@ -79,6 +79,8 @@ void TfrmMain::LoadSettings() {
 
     RegisteredFiles.clear();
     for (const std::string& f : s.registeredFiles) RegisteredFiles.append(FromCp932(f));
+    m_filesAsRead = s.registeredFiles;
+    m_fontNameAsRead = s.fontName;
     cmbMain->setMaxVisibleItems(std::max(1, s.dropDownCount));
     m_dropDownCount = s.dropDownCount;
     SetWordWrap(s.wordWrap);
@@ -95,8 +97,10 @@ void TfrmMain::LoadSettings() {
 
 void TfrmMain::SaveSettings() {
     SettingsRecord s;
-    for (const QString& f : RegisteredFiles) s.registeredFiles.push_back(ToCp932(f));
-    s.fontName = ToCp932(memo->FontName());
+    std::vector<std::string> files;
+    for (const QString& f : RegisteredFiles) files.push_back(f.toUtf8().toStdString());
+    s.registeredFiles = BytesAsRead(m_filesAsRead, files);
+    s.fontName = BytesAsRead({m_fontNameAsRead}, {memo->FontName().toUtf8().toStdString()}).front();
     s.fontSize = memo->FontSize();
     s.dropDownCount = m_dropDownCount;
     s.startUpIndex = StartUpIndex;
@@ -257,17 +261,14 @@ void TfrmMain::actFileExitExecute() { close(); }
 
 QString TfrmMain::chooseFile(bool save) {
     if (m_fileChooser) return m_fileChooser(save);
-    QFileDialog dialog(this, save ? QStringLiteral("ファイルを保存する") : QStringLiteral("ファイルを開く"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setNameFilters(kFileFilters);
-    dialog.setDefaultSuffix(QStringLiteral("txt"));
-    QString& dir = save ? m_saveDir : m_openDir;
-    if (!dir.isEmpty()) dialog.setDirectory(dir);
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    dir = dialog.directory().absolutePath();
-    return dialog.selectedFiles().first();
+    const QString title = save ? QStringLiteral("ファイルを保存する") : QStringLiteral("ファイルを開く");
+    TextFileDialog dialog(this, title, save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    QString& last = save ? m_lastSaveChoice : m_lastOpenChoice;
+    dialog.reopenOn(last);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    const QString chosen = dialog.chosenFile();
+    if (!chosen.isEmpty()) last = chosen;
+    return chosen;
 }
 
 void TfrmMain::actFileOpenExecute() {
@@ -320,13 +321,22 @@ void TfrmMain::actEditSelectAllExecute() { memo->SelectAll(); }
 
 void TfrmMain::actOptFontCtrlExecute() {
     // A stored face this machine lacks is shown as the face that stands in for it.
-    QFont current = memo->Font();
-    if (!QFontDatabase::hasFamily(current.family())) current.setFamily(QFontInfo(current).family());
-    QFontDialog dialog(current, this);
+    QFontDialog dialog(ShownFont(memo->Font()), this);
     dialog.setOption(QFontDialog::DontUseNativeDialog);
-    // Only face and size matter here: the effects (underline, strike-out) section is not offered.
+    // Only face and size matter here: the effects (underline, strike-out) section is not offered. The
+    // sample beside it took its height from it, and keeps that height.
+    int effectsHeight = 0;
     for (QCheckBox* box : dialog.findChildren<QCheckBox*>())
-        if (QWidget* group = box->parentWidget(); qobject_cast<QGroupBox*>(group)) group->hide();
+        if (QWidget* group = box->parentWidget(); qobject_cast<QGroupBox*>(group)) {
+            effectsHeight = group->sizeHint().height();
+            group->hide();
+        }
+    // The documents mix Japanese and Latin; so does the sample.
+    for (QLineEdit* edit : dialog.findChildren<QLineEdit*>())
+        if (auto* sample = qobject_cast<QGroupBox*>(edit->parentWidget())) {
+            sample->setMinimumHeight(effectsHeight);
+            edit->setText(kFontSample);
+        }
     if (dialog.exec() == QDialog::Accepted) memo->SetFont(dialog.selectedFont());
 }
 

@@ -10,13 +10,17 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QProxyStyle>
+#include <QScreen>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QUrl>
 #include <algorithm>
@@ -25,6 +29,7 @@
 #include "widgets/Cp932Text.h"
 #include "widgets/ImageList.h"
 #include "widgets/MessageBoxes.h"
+#include "widgets/TextFileDialog.h"
 
 namespace oruvan {
 
@@ -34,12 +39,33 @@ const QString kFileDialogTitle = QStringLiteral("ファイルを登録");
 constexpr int kMarkerTop = 48;
 constexpr int kNumberTop = 28;
 constexpr int kFarOut = 10000;
+constexpr int kFileRowHeight = 12;
+
+// The file list's rows are 12 pixels high, whatever the font, and its check boxes are drawn to fit them.
+class FileRowDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return {QStyledItemDelegate::sizeHint(option, index).width(), kFileRowHeight};
+    }
+};
+
+class FileListStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+        const int value = QProxyStyle::pixelMetric(metric, option, widget);
+        if (metric == PM_IndicatorWidth || metric == PM_IndicatorHeight)
+            return std::min(value, kFileRowHeight - 1);
+        return value;
+    }
+};
 
 // The open dialog of the add button: like the system's, it refuses a name in a folder that does not
 // exist, while the file itself need not exist.
-class RegisterFileDialog : public QFileDialog {
+class RegisterFileDialog : public TextFileDialog {
 public:
-    using QFileDialog::QFileDialog;
+    explicit RegisterFileDialog(QWidget* parent) : TextFileDialog(parent, kFileDialogTitle, AcceptOpen) {}
 
     void accept() override {
         const QString chosen = selectedFiles().value(0);
@@ -50,7 +76,7 @@ public:
                 return;
             }
         }
-        QFileDialog::accept();
+        TextFileDialog::accept();
     }
 };
 
@@ -183,6 +209,10 @@ void TfrmSetting::createControls() {
     lstFiles->setFrameStyle(QFrame::Box | QFrame::Plain);
     lstFiles->setSelectionMode(QAbstractItemView::SingleSelection);
     lstFiles->setUniformItemSizes(true);
+    auto* fileListStyle = new FileListStyle;
+    fileListStyle->setParent(lstFiles);
+    lstFiles->setStyle(fileListStyle);
+    lstFiles->setItemDelegate(new FileRowDelegate(lstFiles));
     lstFiles->setToolTip(QStringLiteral("登録済みファイル／チェック付きファイルは、起動時に読み込む"));
 
     Label5 =
@@ -308,9 +338,6 @@ void TfrmSetting::addFile(const QString& registered) {
     auto* item = new QListWidgetItem(registered);
     item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
     item->setCheckState(Qt::Unchecked);
-    // Rows as tall as the font asks, but never clipping the check box.
-    const int indicator = lstFiles->style()->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, lstFiles);
-    item->setSizeHint(QSize(-1, std::max(12, indicator + 2)));
     m_settingChecks = true;
     lstFiles->addItem(item);
     m_settingChecks = false;
@@ -331,15 +358,9 @@ void TfrmSetting::lstFilesClickCheck(QListWidgetItem* item) {
 }
 
 QString TfrmSetting::chooseFile() {
-    RegisterFileDialog dialog(this, kFileDialogTitle);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setNameFilters({QStringLiteral("テキストファイル (*.txt)"), QStringLiteral("全てのファイル (*)")});
-    dialog.setDefaultSuffix(QStringLiteral("txt"));
-    dialog.setSizeGripEnabled(true);
+    RegisterFileDialog dialog(this);
     if (dialog.exec() != QDialog::Accepted) return {};
-    return dialog.selectedFiles().value(0);
+    return dialog.chosenFile();
 }
 
 void TfrmSetting::SpeedButton3Click() {
@@ -373,10 +394,16 @@ void TfrmSetting::SpeedButton1Click() {
 void TfrmSetting::SpeedButton2Click() { reject(); }
 
 void TfrmSetting::showEvent(QShowEvent* e) {
-    // Centred on the screen, not over the window that opened it.
+    // Centred on the screen, not over the window that opened it. Once moved, QDialog no longer
+    // places it over its parent.
     if (!m_placed) {
         m_placed = true;
-        adjustPosition(nullptr);
+        const QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+        if (screen) {
+            QRect outer = frameGeometry();
+            outer.moveCenter(screen->geometry().center());
+            move(outer.topLeft());
+        }
     }
     QDialog::showEvent(e);
 }

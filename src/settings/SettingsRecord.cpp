@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "outline/TitleMarks.h"
+#include "platform/Cp932.h"
 #include "platform/IniFile.h"
 
 namespace oruvan {
@@ -103,6 +104,25 @@ void WriteSettings(IniFile& ini, const SettingsRecord& s) {
         throw;
     }
     ini.endBatch();
+}
+
+std::vector<std::string> BytesAsRead(const std::vector<std::string>& read,
+                                     const std::vector<std::string>& utf8) {
+    std::vector<std::string> readAsUtf8;
+    readAsUtf8.reserve(read.size());
+    for (const std::string& r : read) readAsUtf8.push_back(Cp932ToUtf8(r));
+    std::vector<std::string> out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        if (i < read.size() && readAsUtf8[i] == utf8[i]) {
+            out.push_back(read[i]);
+            continue;
+        }
+        const auto same = std::find(readAsUtf8.begin(), readAsUtf8.end(), utf8[i]);
+        out.push_back(same != readAsUtf8.end() ? read[std::size_t(same - readAsUtf8.begin())]
+                                               : Utf8ToCp932(utf8[i]));
+    }
+    return out;
 }
 
 std::string SettingsFileNameFor(const std::string& exePath) {

@@ -44,6 +44,11 @@ SettingsRecord ReadSettings(IniFile& ini, const SettingsRecord& defaults);
 // end. Throws IniWriteError.
 void WriteSettings(IniFile& ini, const SettingsRecord& settings);
 
+// The cp932 bytes to write back for texts shown as Unicode (UTF-8), given the bytes read: a text that
+// still reads as the bytes at its own place, or else as other bytes read, gets those bytes back, so a
+// code that shares its character with another code stays as read. Any other text is converted.
+std::vector<std::string> BytesAsRead(const std::vector<std::string>& read, const std::vector<std::string>& utf8);
+
 // The executable's path with its extension replaced by ".ini"; a name without one (a leading dot does not
 // start an extension) gets ".ini" appended.
 std::string SettingsFileNameFor(const std::string& exePath);

@@ -1,6 +1,7 @@
 #include "widgets/NvSplitter.h"
 
 #include <QApplication>
+#include <QChildEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -164,7 +165,11 @@ void TNvSplitter::stopDrag() {
 
 // The line shows where the bar will stand; the panes keep their sizes until the release.
 void TNvSplitter::showDragLine(int pos) {
-    if (!m_dragLine) m_dragLine = new QRubberBand(QRubberBand::Line, this);
+    if (!m_dragLine) {
+        m_addingDragLine = true;
+        m_dragLine = new QRubberBand(QRubberBand::Line, this);
+        m_addingDragLine = false;
+    }
     const QRect area = contentsRect();
     const int thickness = handleWidth();
     m_dragLine->setGeometry(orientation() == Qt::Horizontal ? QRect(pos, area.y(), thickness, area.height())
@@ -187,6 +192,12 @@ void TNvSplitter::applySize(int paneIndex, int size) {
     s[next] = std::max(1, s.value(paneIndex) + s.value(next) - size);
     s[paneIndex] = size;
     setSizes(s);
+}
+
+// QSplitter makes every child widget a pane; the drag line lies over the panes and is none of them.
+void TNvSplitter::childEvent(QChildEvent* e) {
+    if (m_addingDragLine || (m_dragLine && e->child() == m_dragLine)) return;
+    QSplitter::childEvent(e);
 }
 
 bool TNvSplitter::eventFilter(QObject* watched, QEvent* e) {

@@ -54,6 +54,7 @@ Q_SIGNALS:
 protected:
     QSplitterHandle* createHandle() override;
     bool eventFilter(QObject* watched, QEvent* e) override;
+    void childEvent(QChildEvent* e) override;
 
 private:
     friend class NvSplitterHandle;
@@ -77,6 +78,7 @@ private:
     int m_dragLargest = 0;
     int m_dragSize = 0;
     QRubberBand* m_dragLine = nullptr;
+    bool m_addingDragLine = false;
 };
 
 }  // namespace oruvan

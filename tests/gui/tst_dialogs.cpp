@@ -1,16 +1,19 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QRubberBand>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QSplitterHandle>
 #include <QStyle>
 #include <QStyleOptionViewItem>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <QUrl>
@@ -43,15 +46,19 @@ int SelectedRow(const QListWidget* list) {
     return rows.isEmpty() ? -1 : rows.first().row();
 }
 
-// Clicks in the check box of a row, where the view toggles it.
-void ClickCheckBox(QListWidget* list, int row) {
+// Where the view draws the check box of a row.
+QRect CheckBoxRect(QListWidget* list, int row) {
     QStyleOptionViewItem opt;
     opt.initFrom(list->viewport());
     opt.rect = list->visualItemRect(list->item(row));
     opt.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
     opt.text = list->item(row)->text();
-    const QRect box = list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &opt, list);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, box.center());
+    return list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &opt, list);
+}
+
+// Clicks in the check box of a row, where the view toggles it.
+void ClickCheckBox(QListWidget* list, int row) {
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, CheckBoxRect(list, row).center());
 }
 
 void SendMouse(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons buttons) {
@@ -114,6 +121,30 @@ private Q_SLOTS:
         for (QWidget* w : dlg.findChildren<QWidget*>())
             if (!w->toolTip().isEmpty()) hinted.insert(w->objectName());
         QCOMPARE(hinted, (std::set<QString>{"Label1", "SpeedButton3", "SpeedButton4", "lstFiles"}));
+
+        // Rows 12 high: six whole rows fit the 81-pixel list, each with its whole check box.
+        QCOMPARE(dlg.lstFiles->geometry(), QRect(8, 248, 397, 81));
+        dlg.SetRegisteredFiles(kThreeFiles + kThreeFiles + kThreeFiles);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        int whole = 0;
+        for (int row = 0; row < dlg.lstFiles->count(); ++row) {
+            const QRect r = dlg.lstFiles->visualItemRect(dlg.lstFiles->item(row));
+            QCOMPARE(r.height(), 12);
+            QVERIFY(r.contains(CheckBoxRect(dlg.lstFiles, row)));
+            whole += dlg.lstFiles->viewport()->rect().contains(r);
+        }
+        QCOMPARE(whole, 6);
+    }
+
+    void settingOpensCentredOnScreen() {
+        QWidget owner;
+        owner.setGeometry(10, 20, 300, 200);
+        owner.show();
+        TfrmSetting dlg(&owner);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QCOMPARE(dlg.frameGeometry().center(), owner.screen()->geometry().center());
     }
 
     void settingTabOrder() {
@@ -248,6 +279,30 @@ private Q_SLOTS:
         answer = QStringLiteral("/opt/oruvan/bin/docs/b.txt");
         QTest::mouseClick(dlg.SpeedButton3, Qt::LeftButton);
         QCOMPARE(dlg.RegisteredFiles().value(3), answer);
+    }
+
+    // Like the Open dialog, the add button's dialog adds "txt" only to a name that does not exist as typed.
+    void addButtonTakesTheNameAsTyped_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("registered");
+        QTest::newRow("exists without extension") << "README"
+                                                  << "README";
+        QTest::newRow("missing: txt added") << "notes"
+                                            << "notes.txt";
+    }
+    void addButtonTakesTheNameAsTyped() {
+        QFETCH(QString, typed);
+        QFETCH(QString, registered);
+        QTemporaryDir dir;
+        QFile(dir.filePath(QStringLiteral("README"))).open(QIODevice::WriteOnly);
+        TfrmSetting dlg;
+        dlg.SetProgramFile(dir.filePath(QStringLiteral("oruvan")));
+        AnswerNextDialog([&](QDialog* files) {
+            if (auto* d = qobject_cast<QFileDialog*>(files)) d->setDirectory(dir.path());
+            TypeAndEnter(files, typed);
+        });
+        QTest::mouseClick(dlg.SpeedButton3, Qt::LeftButton);
+        QCOMPARE(dlg.RegisteredFiles(), QStringList{registered});
     }
 
     void droppedFilesAddTheFirstOnly() {
@@ -524,11 +579,15 @@ private Q_SLOTS:
         QSignalSpy spy(&f.splitter, &TNvSplitter::resized);
         QSplitterHandle* bar = f.bar();
         QCOMPARE(bar->x(), 121);
+        const QRect textPane = f.splitter.widget(1)->geometry();
         QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(2, 100));
         QVERIFY(f.bandVisible());
         QTest::mouseMove(bar, QPoint(2 + dx / 2, 100));
         QTest::mouseMove(bar, QPoint(2 + dx, 100));
-        // Only a line follows the pointer until the release.
+        // Only a line follows the pointer until the release: no pane, no bar changes or appears.
+        QCOMPARE(f.splitter.count(), 2);
+        QCOMPARE(f.splitter.findChildren<QSplitterHandle*>().size(), 2);
+        QCOMPARE(f.splitter.widget(1)->geometry(), textPane);
         QCOMPARE(f.splitter.firstPaneWidth(), 121);
         QCOMPARE(f.band()->geometry(), QRect(width, 0, 4, 250));
         QCOMPARE(spy.count(), 0);

@@ -7,6 +7,8 @@
 #include <QClipboard>
 #include <QDir>
 #include <QEventLoop>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QMimeData>
@@ -356,6 +358,102 @@ private Q_SLOTS:
         QCOMPARE(f.w->windowTitle(), kCaption + "a.txt");
         QCOMPARE(f.text(), std::string("xa\r\n"));
         QVERIFY(f.w->Modified());
+    }
+
+    // The Open dialog adds "txt" only to a name that does not exist as typed.
+    void openDialogTakesTheNameAsTyped_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("opened");
+        QTest::newRow("exists without extension") << "README"
+                                                  << "README";
+        QTest::newRow("full path without extension") << "@Makefile"
+                                                     << "Makefile";
+        QTest::newRow("system file") << "/proc/version"
+                                     << "/proc/version";
+        QTest::newRow("exists with extension") << "a.txt"
+                                               << "a.txt";
+        QTest::newRow("missing: txt added") << "a"
+                                            << "a.txt";
+        QTest::newRow("missing with extension") << "none.md"
+                                                << "";
+        QTest::newRow("missing, also with txt") << "none"
+                                                << "";
+    }
+
+    void openDialogTakesTheNameAsTyped() {
+        QFETCH(QString, typed);
+        QFETCH(QString, opened);
+        Fixture f;
+        f.w->m_fileChooser = nullptr;
+        for (const char* name : {"README", "Makefile", "a.txt"}) f.box.writeFile(name, "text\r\n");
+        if (typed.startsWith('@')) typed = f.box.path(typed.mid(1));
+        AnswerNextDialog([&](QDialog* dialog) {
+            if (auto* files = qobject_cast<QFileDialog*>(dialog)) files->setDirectory(f.box.dir());
+            TypeAndEnter(dialog, typed);
+        });
+        QVERIFY(f.w->RunCommand(QStringLiteral("actFileOpen")));
+        if (opened.isEmpty()) {
+            const QString shown = f.box.path(typed.endsWith(".md") ? typed : typed + ".txt");
+            QCOMPARE(f.texts(), QStringList{shown + "\n" + kMissing});
+            QCOMPARE(f.w->DocumentFileName, QString());
+            return;
+        }
+        QCOMPARE(f.texts(), QStringList());
+        QCOMPARE(f.w->DocumentFileName, opened.startsWith('/') ? opened : f.box.path(opened));
+        QVERIFY(!f.text().empty());
+    }
+
+    // Open and Save As each reopen on their own last choice, typed or picked: its folder, its name.
+    void fileDialogsReopenOnTheirLastChoice() {
+        Fixture f;
+        f.w->m_fileChooser = nullptr;
+        QDir(f.box.dir()).mkpath(QStringLiteral("docs/out"));
+        const QString readme = f.box.writeFile(QStringLiteral("docs/README"), "readme\r\n");
+        const QString notes = f.box.writeFile(QStringLiteral("docs/notes.txt"), "notes\r\n");
+        struct Seen {
+            QString folder;
+            QString name;
+            QString selected;
+        };
+        // Answers the next file dialog with `typed` and tells what it showed first.
+        auto run = [&](const char* command, const QString& typed) {
+            Seen seen;
+            AnswerNextDialog([&](QDialog* dialog) {
+                if (auto* files = qobject_cast<QFileDialog*>(dialog))
+                    seen.folder = files->directory().absolutePath();
+                if (auto* name = qobject_cast<QLineEdit*>(QApplication::focusWidget())) {
+                    seen.name = name->text();
+                    seen.selected = name->selectedText();
+                }
+                TypeAndEnter(dialog, typed);
+            });
+            if (QLatin1String(command) == QLatin1String("SaveAs1"))
+                f.fileItem(command);
+            else
+                f.w->RunCommand(QString::fromLatin1(command));
+            return seen;
+        };
+        run("actFileOpen", readme);
+        QCOMPARE(f.w->DocumentFileName, readme);
+        Seen open = run("actFileOpen", QStringLiteral("notes"));
+        QCOMPARE(open.folder, f.box.path(QStringLiteral("docs")));
+        QCOMPARE(open.name, QStringLiteral("README"));
+        QCOMPARE(open.selected, QStringLiteral("README"));
+        QCOMPARE(f.w->DocumentFileName, notes);
+
+        const QString saved = f.box.path(QStringLiteral("docs/out/copy"));
+        Seen save = run("SaveAs1", saved);
+        QVERIFY(save.name.isEmpty());
+        QCOMPARE(f.w->DocumentFileName, saved + ".txt");
+        QCOMPARE(f.box.readFile(saved + ".txt"), std::string("notes\r\n"));
+
+        open = run("actFileOpen", readme);
+        QCOMPARE(open.folder, f.box.path(QStringLiteral("docs")));
+        QCOMPARE(open.name, QStringLiteral("notes.txt"));
+        save = run("SaveAs1", saved + "2");
+        QCOMPARE(save.folder, f.box.path(QStringLiteral("docs/out")));
+        QCOMPARE(save.name, QStringLiteral("copy.txt"));
+        QCOMPARE(save.selected, QStringLiteral("copy.txt"));
     }
 
     // A file that exists but cannot be read leaves the document as it was, and Save still writes to the

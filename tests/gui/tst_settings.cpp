@@ -1,6 +1,10 @@
 // The settings the main window reads at creation and writes when it closes, and the start-up file.
 #include <QComboBox>
 #include <QDir>
+#include <QFontDatabase>
+#include <QFontDialog>
+#include <QFontInfo>
+#include <QLineEdit>
 #include <QListView>
 #include <QMouseEvent>
 #include <QSplitter>
@@ -10,6 +14,7 @@
 #include "app/TextView.h"
 #include "helpers/TestSupport.h"
 #include "widgets/Cp932Text.h"
+#include "widgets/ShownFont.h"
 
 using namespace oruvan;
 using namespace oruvan::test;
@@ -310,6 +315,105 @@ private Q_SLOTS:
         box.writeFile(kIni, IniText(ini));
         auto w = box.makeWindow();
         QCOMPARE(Probe(*w, probe), expected);
+    }
+
+    // Values the user did not change are written back byte for byte, also those the program cannot use
+    // as they stand; the view meanwhile shows a size it can draw.
+    void valuesAreWrittenBackAsRead_data() {
+        QTest::addColumn<QByteArray>("lines");
+        QTest::addColumn<int>("shownSize");
+        const QByteArray files = "[Files]\r\nCount=1\r\n";
+        QTest::newRow("registered file, IBM code of a shared character") << files + "0=\xFA\x4A.txt" << 9;
+        QTest::newRow("registered file, NEC code of that character") << files + "0=\x87\x54.txt" << 9;
+        QTest::newRow("both codes, each in its place")
+            << QByteArray("[Files]\r\nCount=2\r\n0=\x87\x54.txt\r\n1=\xFA\x4A.txt") << 9;
+        QTest::newRow("face name with a shared character") << QByteArray("[Font]\r\nName=\xFA\x4A") << 9;
+        QTest::newRow("size 0") << QByteArray("[Font]\r\nSize=0") << 9;
+        QTest::newRow("negative size") << QByteArray("[Font]\r\nSize=-3") << 9;
+        QTest::newRow("size beyond any screen") << QByteArray("[Font]\r\nSize=100000") << 9;
+        QTest::newRow("large size") << QByteArray("[Font]\r\nSize=300") << 300;
+    }
+
+    void valuesAreWrittenBackAsRead() {
+        QFETCH(QByteArray, lines);
+        QFETCH(int, shownSize);
+        Sandbox box;
+        box.writeFile(kIni, lines.toStdString() + "\r\n");
+        box.writeFile(QStringLiteral("Ⅰ.txt"), "one\r\n");
+        MessageBoxRecorder boxes;
+        auto w = box.makeWindow();
+        QCOMPARE(int(w->memo->SendScintilla(QsciScintillaBase::SCI_STYLEGETSIZE, 0)), shownSize);
+        // A registered file still opens by its path.
+        for (const QString& path : w->RegisteredFiles) {
+            w->OpenDocument(path);
+            QCOMPARE(w->memo->GetText(), std::string("one\r\n"));
+        }
+        QVERIFY(boxes.shown().empty());
+        QVERIFY(w->close());
+        const std::string ini = box.readFile(kIni);
+        QVERIFY2(ini.find(lines.toStdString() + "\r\n") != std::string::npos, ini.c_str());
+    }
+
+    // One installed face draws the whole text, Latin and Japanese alike, whatever Windows face is stored.
+    void viewDrawsWithOneInstalledFace_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("default") << QString();
+        QTest::newRow("fixed gothic") << QStringLiteral("ＭＳ ゴシック");
+        QTest::newRow("mincho") << QStringLiteral("ＭＳ 明朝");
+        QTest::newRow("ASCII spelling") << QStringLiteral("MS PGothic");
+        QTest::newRow("Meiryo") << QStringLiteral("メイリオ");
+        // The desktop's language names installed faces; such a name must reach the view whole.
+        QTest::newRow("installed face with a Japanese name") << QStringLiteral("IPA Pゴシック");
+    }
+
+    void viewDrawsWithOneInstalledFace() {
+        QFETCH(QString, stored);
+        if (QFontDatabase::families(QFontDatabase::Japanese).isEmpty()) QSKIP("no Japanese face installed");
+        if (stored.contains(QStringLiteral("IPA")) && !QFontDatabase::hasFamily(stored))
+            QSKIP("face missing");
+        Sandbox box;
+        if (!stored.isEmpty()) box.writeFile(kIni, IniText({QStringLiteral("[Font]"), "Name=" + stored}));
+        auto w = box.makeWindow();
+        if (stored.isEmpty()) stored = QStringLiteral("ＭＳ Ｐゴシック");
+        QCOMPARE(w->memo->FontName(), stored);
+        char face[256] = {};
+        w->memo->SendScintilla(QsciScintillaBase::SCI_STYLEGETFONT, 0UL, static_cast<void*>(face));
+        const QString drawn = QString::fromUtf8(face);
+        QCOMPARE(drawn, StandInFamily(stored));
+        QVERIFY2(QFontDatabase::hasFamily(drawn), qPrintable(drawn));
+        const QString resolved = QFontInfo(QFont(drawn)).family();
+        QVERIFY(QFontDatabase::writingSystems(resolved).contains(QFontDatabase::Japanese));
+        QVERIFY(w->close());
+        QVERIFY(FromCp932(box.readFile(kIni)).contains("Name=" + stored + "\r\n"));
+    }
+
+    // The font dialog starts on the face that draws the view, with a sample of both scripts, and what
+    // is chosen there becomes the stored face and size.
+    void fontDialog() {
+        Sandbox box;
+        auto w = box.makeWindow();
+        QString family;
+        QString sample;
+        int sampleHeight = 0;
+        const QString chosen = StandInFamily(QStringLiteral("ＭＳ ゴシック"));
+        AnswerNextDialog([&](QDialog* dialog) {
+            auto* fonts = qobject_cast<QFontDialog*>(dialog);
+            if (!fonts) return dialog->reject();
+            family = fonts->currentFont().family();
+            for (QLineEdit* edit : fonts->findChildren<QLineEdit*>())
+                if (edit->isVisible() && edit->parentWidget() != fonts) {
+                    sample = edit->text();
+                    sampleHeight = edit->height();
+                }
+            fonts->setCurrentFont(QFont(chosen, 14));
+            fonts->accept();
+        });
+        QVERIFY(w->RunCommand(QStringLiteral("actOptFontCtrl")));
+        QCOMPARE(family, StandInFamily(QStringLiteral("ＭＳ Ｐゴシック")));
+        QVERIFY2(sample.contains(QLatin1Char('A')) && sample.contains(QStringLiteral("あ")),
+                 qPrintable(sample));
+        QVERIFY(sampleHeight > 0);
+        QCOMPARE(Probe(*w, QStringLiteral("Font")), chosen + QStringLiteral(" 14"));
     }
 
     // What is saved is the list box width at close, whatever the command's check mark says.

@@ -675,6 +675,11 @@ private Q_SLOTS:
         QCOMPARE(view().FontSize(), 14);
         load("text");
         QCOMPARE(sci(view(), Sci::SCI_STYLEGETSIZE, 0), 14L);
+        // A size the view cannot draw is kept, whatever is set after it, and drawn at 9 points.
+        view().SetFontSize(0);
+        view().SetFontName(QStringLiteral("ＭＳ 明朝"));
+        QCOMPARE(view().FontSize(), 0);
+        QCOMPARE(sci(view(), Sci::SCI_STYLEGETSIZE, 0), 9L);
         QFont pixels(QStringLiteral("ＭＳ Ｐゴシック"));
         pixels.setPixelSize(16);
         view().SetFont(pixels);

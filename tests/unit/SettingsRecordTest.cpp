@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "IniFolderFixture.h"
+#include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "settings/SettingsRecord.h"
 
@@ -194,6 +195,31 @@ TEST_F(SettingsRecordTest, UnwritableFileStopsAtFirstKey) {
         EXPECT_EQ(e.path(), path);
     }
     EXPECT_EQ(ReadSettings(ini, DefaultSettings()), DefaultSettings());
+}
+
+// Registered files edited in the settings dialog come back as Unicode; what the user left alone is
+// written as the bytes read.
+TEST(BytesAsReadTest, KeepsTheBytesOfUnchangedTexts) {
+    const std::string ibm = "\xFA\x4A";  // "Ⅰ", also NEC 0x8754
+    const std::string nec = "\x87\x54";
+    const std::string one = "\xE2\x85\xA0";  // the UTF-8 of both
+    struct Case {
+        const char* what;
+        std::vector<std::string> read;
+        std::vector<std::string> utf8;
+        std::vector<std::string> written;
+    };
+    const Case cases[] = {
+        {"unchanged", {"/tmp/" + ibm + ".txt"}, {"/tmp/" + one + ".txt"}, {"/tmp/" + ibm + ".txt"}},
+        {"both codes in their places", {nec, ibm}, {one, one}, {nec, ibm}},
+        {"moved up after a removal", {"a", ibm}, {one}, {ibm}},
+        {"new entry converted", {ibm}, {one, "b\xE8\xA1\xA8"}, {ibm, "b\x95\x5C"}},
+        {"edited entry converted", {ibm}, {one + "x"}, {nec + "x"}},
+        {"nothing read", {}, {one}, {nec}},
+        {"invalid bytes kept", {"\x80\xFF"}, {Cp932ToUtf8("\x80\xFF")}, {"\x80\xFF"}},
+        {"empty entries", {"", ""}, {"", ""}, {"", ""}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(BytesAsRead(c.read, c.utf8), c.written) << c.what;
 }
 
 TEST(SettingsFileNameTest, ReplacesExtension) {

@@ -1,8 +1,11 @@
 #include "helpers/TestSupport.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QFile>
+#include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 
 #include "app/AppSetup.h"
 #include "platform/Cp932.h"
@@ -71,5 +74,30 @@ std::unique_ptr<TfrmMain> Sandbox::makeWindow(bool show) const {
 }
 
 std::string Sjis(const char* utf8) { return Utf8ToCp932(utf8); }
+
+void TypeAndEnter(QDialog* dialog, const QString& name) {
+    auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    if (!edit || edit->window() != dialog) return dialog->reject();
+    edit->setText(name);
+    QTest::keyClick(edit, Qt::Key_Return);
+}
+
+void AnswerNextDialog(std::function<void(QDialog*)> answer) {
+    auto* poll = new QTimer(qApp);
+    auto deadline = std::make_shared<QDeadlineTimer>(10000);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, deadline, answer = std::move(answer)] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog && dialog->isActiveWindow()) {
+            poll->deleteLater();
+            poll->stop();
+            answer(dialog);
+        } else if (deadline->hasExpired()) {
+            qWarning("no dialog to answer");
+            poll->deleteLater();
+            poll->stop();
+        }
+    });
+    poll->start(10);
+}
 
 }  // namespace oruvan::test

@@ -1,9 +1,11 @@
 #pragma once
 // Shared by the window tests: a main window living in a private temporary folder, a recording double
-// for the message boxes, and cp932 file helpers.
+// for the message boxes, cp932 file helpers, and answers to modal dialogs.
+#include <QDialog>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -57,5 +59,13 @@ private:
 
 // cp932 bytes of a UTF-8 literal, for writing test documents.
 std::string Sjis(const char* utf8);
+
+// Runs `answer` on the next modal dialog once it is active (for dialogs the code under test runs with
+// exec()). The answer must close the dialog; it may record what it saw for the test to check after.
+void AnswerNextDialog(std::function<void(QDialog*)> answer);
+
+// Types a name into the focused name box of a dialog and presses Enter, as a user would (rejects the
+// dialog when its focus is elsewhere).
+void TypeAndEnter(QDialog* dialog, const QString& name);
 
 }  // namespace oruvan::test
