@@ -33,7 +33,9 @@ Utf16Reading ReadUtf16(std::string_view s, bool bigEndian, bool whole, bool need
     };
     Utf16Reading r;
     std::size_t odd = 0, breaks = 0;
-    for (std::size_t i = 0; i < units; ++i) {
+    // A stray odd unit in a long text is allowed; in a short one, none.
+    const std::size_t allowed = units / 1024;
+    for (std::size_t i = 0; i < units && odd <= allowed; ++i) {
         const char32_t u = unit(i);
         if (u >= 0xD800 && u <= 0xDBFF) {
             if (i + 1 < units) {
@@ -54,8 +56,7 @@ Utf16Reading ReadUtf16(std::string_view s, bool bigEndian, bool whole, bool need
         if (u != 0 && u < 0x80) ++r.asciiUnits;
         if (u == '\n' || u == '\r') ++breaks;
     }
-    // A stray odd unit in a long text is allowed; in a short one, none.
-    r.plausible = odd <= units / 1024 && r.asciiUnits > 0 && (breaks > 0 || !needBreaks);
+    r.plausible = odd <= allowed && r.asciiUnits > 0 && (breaks > 0 || !needBreaks);
     return r;
 }
 
@@ -96,46 +97,30 @@ bool HasJisEscape(std::string_view s) {
     return false;
 }
 
-// Valid UTF-8 with at least one character of more than one byte.
-bool IsUtf8Text(std::string_view s, bool whole) {
-    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    const auto* end = p + s.size();
-    bool multiByte = false;
-    while (p < end) {
-        if (end - p >= 8 && IsAscii8(p)) {
-            p += 8;
-            continue;
-        }
-        char32_t c;
-        const std::size_t n = ReadUtf8(p, end, c);
-        if (n == 0) return !whole && IsUtf8Prefix(p, end) && multiByte;
-        multiByte = multiByte || n > 1;
-        p += n;
-    }
-    return multiByte;
-}
+// How one encoding reads the window, a block at a time: the bytes it cannot read, and a score of the
+// kana it finds. A full-width kana counts four, a half-width one, so EUC-JP kana read as pairs of
+// half-width katakana do not outscore the EUC-JP reading.
+class Reader {
+public:
+    Reader(DecodeFunction decode, std::string_view s, bool whole)
+        : m_decode(decode),
+          m_p(reinterpret_cast<const unsigned char*>(s.data())),
+          m_end(m_p + s.size()),
+          m_whole(whole) {}
 
-// How one encoding reads the window: the bytes it cannot read, and a score of the kana it finds. A
-// full-width kana counts four, a half-width one, so EUC-JP kana read as pairs of half-width katakana do
-// not outscore the EUC-JP reading.
-struct Reading {
-    std::size_t invalid = 0;
-    std::size_t kana = 0;
-};
+    bool done() const { return m_p == m_end; }
+    std::size_t invalid() const { return m_invalid; }
+    std::size_t kana() const { return m_kana; }
 
-Reading Read(DecodeFunction decode, std::string_view s, bool whole) {
-    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    const auto* end = p + s.size();
-    Reading r;
-    std::string block;
-    LineState ls;
-    while (p < end) {
+    void readBlock() {
         const unsigned char* stop =
-            p + std::min<std::size_t>(std::size_t(64) << 10, static_cast<std::size_t>(end - p));
-        block.clear();
-        const unsigned char* next = decode(p, stop, end, whole, Breaks::Ignore, block, ls);
-        const auto* u = reinterpret_cast<const unsigned char*>(block.data());
-        const auto* uEnd = u + block.size();
+            m_p + std::min<std::size_t>(kBlock, static_cast<std::size_t>(m_end - m_p));
+        m_block.clear();
+        const unsigned char* next = m_decode(m_p, stop, m_end, m_whole, Breaks::Ignore, m_block, m_ls);
+        // A character cut by the window ends the reading.
+        m_p = next < stop ? m_end : next;
+        const auto* u = reinterpret_cast<const unsigned char*>(m_block.data());
+        const auto* uEnd = u + m_block.size();
         while (u < uEnd) {
             if (uEnd - u >= 8 && IsAscii8(u)) {
                 u += 8;
@@ -147,15 +132,57 @@ Reading Read(DecodeFunction decode, std::string_view s, bool whole) {
                 continue;
             }
             // The decoders write only valid UTF-8, so a lead byte has all its continuation bytes.
-            if (b == 0xF4 && u[1] == 0x8F && (u[2] & 0xFC) == 0xB8) ++r.invalid;
-            if (b == 0xE3 && ((u[1] == 0x81 && u[2] >= 0x81) || u[1] == 0x82 || u[1] == 0x83)) r.kana += 4;
-            if (b == 0xEF && ((u[1] == 0xBD && u[2] >= 0xA1) || (u[1] == 0xBE && u[2] <= 0x9F))) r.kana += 1;
+            if (b == 0xF4 && u[1] == 0x8F && (u[2] & 0xFC) == 0xB8) ++m_invalid;
+            if (b == 0xE3 && ((u[1] == 0x81 && u[2] >= 0x81) || u[1] == 0x82 || u[1] == 0x83)) m_kana += 4;
+            if (b == 0xEF && ((u[1] == 0xBD && u[2] >= 0xA1) || (u[1] == 0xBE && u[2] <= 0x9F))) m_kana += 1;
             u += b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2;
         }
-        if (next < stop) break;  // a character cut by the window
+    }
+
+private:
+    static constexpr std::size_t kBlock = std::size_t(64) << 10;
+    DecodeFunction m_decode;
+    const unsigned char* m_p;
+    const unsigned char* m_end;
+    bool m_whole;
+    std::size_t m_invalid = 0;
+    std::size_t m_kana = 0;
+    std::string m_block;
+    LineState m_ls;
+};
+
+// Valid UTF-8 decodes to itself; each byte that is not grows into a raw-byte code point.
+bool IsValidUtf8(std::string_view s, bool whole) {
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const auto* end = p + s.size();
+    std::string block;
+    LineState ls;
+    while (p < end) {
+        const unsigned char* stop =
+            p + std::min<std::size_t>(std::size_t(64) << 10, static_cast<std::size_t>(end - p));
+        block.clear();
+        const unsigned char* next = DecodeUtf8(p, stop, end, whole, Breaks::Ignore, block, ls);
+        if (block.size() != static_cast<std::size_t>(next - p)) return false;
+        if (next < stop) break;
         p = next;
     }
-    return r;
+    return true;
+}
+
+// cp932 against EUC-JP, read side by side until the end of the window or until one cannot read so many
+// more bytes than the other that the rest of the window would not turn it round.
+Encoding Cp932OrEucJp(std::string_view s, bool whole) {
+    constexpr std::size_t kDecisive = 256;
+    Reader sjis(DecodeCp932, s, whole), euc(DecodeEucJp, s, whole);
+    while (!(sjis.done() && euc.done())) {
+        if (!sjis.done()) sjis.readBlock();
+        if (!euc.done()) euc.readBlock();
+        if (std::max(sjis.invalid(), euc.invalid()) - std::min(sjis.invalid(), euc.invalid()) >= kDecisive)
+            break;
+    }
+    if (euc.invalid() != sjis.invalid())
+        return euc.invalid() < sjis.invalid() ? Encoding::EucJp : Encoding::ShiftJis;
+    return euc.kana() > sjis.kana() ? Encoding::EucJp : Encoding::ShiftJis;
 }
 
 }  // namespace
@@ -171,11 +198,9 @@ Encoding DetectEncoding(std::string_view head, bool whole) {
     if (DetectUtf16(head, whole, utf16)) return utf16;
     const bool highBytes = HasHighByte(head);
     if (!highBytes) return HasJisEscape(head) ? Encoding::Iso2022Jp : Encoding::ShiftJis;
-    if (IsUtf8Text(head, whole)) return Encoding::Utf8;
-    const Reading sjis = Read(DecodeCp932, head, whole);
-    const Reading euc = Read(DecodeEucJp, head, whole);
-    if (euc.invalid != sjis.invalid) return euc.invalid < sjis.invalid ? Encoding::EucJp : Encoding::ShiftJis;
-    return euc.kana > sjis.kana ? Encoding::EucJp : Encoding::ShiftJis;
+    // With bytes of 0x80 and above, valid UTF-8 holds a character of more than one byte.
+    if (IsValidUtf8(head, whole)) return Encoding::Utf8;
+    return Cp932OrEucJp(head, whole);
 }
 
 }  // namespace oruvan

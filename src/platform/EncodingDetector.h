@@ -4,8 +4,10 @@
 // bytes in the high byte of its ASCII units); ISO-2022-JP escape sequences with no byte of 0x80 or above;
 // valid UTF-8 holding at least one multi-byte character. Otherwise cp932 against EUC-JP: the one with
 // fewer bytes it cannot read wins, and the one reading more kana breaks a tie (EUC-JP text nearly always
-// reads as valid cp932 too, as pairs of half-width katakana). Pure ASCII, an empty file and anything
-// undecided are Shift_JIS. Statistical detectors misread short Shift_JIS text as Windows-1252.
+// reads as valid cp932 too, as pairs of half-width katakana). Both are read side by side and stop once
+// one trails the other by 256 unreadable bytes, which the rest of a text does not turn round. Pure ASCII, an
+// empty file and anything undecided are Shift_JIS. Statistical detectors misread short Shift_JIS text as
+// Windows-1252.
 #include <cstddef>
 #include <string_view>
 

@@ -1,6 +1,7 @@
 #pragma once
-// What the converter tests share: code points as UTF-8, the system converter as a reference (with
-// explicit charset names, so no locale is involved), and decoding a document in chunks.
+// What the converter tests and fuzz targets share: code points as UTF-8, the system converter as a
+// reference (with explicit charset names, so no locale is involved), decoding a document in chunks and
+// writing it back.
 #include <iconv.h>
 
 #include <cstddef>
@@ -71,6 +72,29 @@ inline Decoded DecodeInChunks(TextDecoder&& decoder, std::string_view bytes,
     d.breaks = decoder.breaks();
     d.encoding = decoder.encoding();
     return d;
+}
+
+// Writes a decoded document back as a saving caller does: the byte order mark, then each line as its
+// kept original bytes or encoded, then its break encoded.
+inline std::string WriteBack(std::string_view input, const Decoded& d) {
+    std::string out(ByteOrderMark(d.encoding));
+    auto original = d.nonCanonical.begin();
+    std::size_t line = 0, start = 0;
+    for (;;) {
+        const std::size_t brk = d.text.find_first_of("\r\n", start);
+        const std::size_t bodyEnd = brk == std::string::npos ? d.text.size() : brk;
+        if (original != d.nonCanonical.end() && original->line == line) {
+            out += input.substr(original->begin, original->end - original->begin);
+            ++original;
+        } else {
+            EncodeText(d.encoding, std::string_view(d.text).substr(start, bodyEnd - start), out);
+        }
+        if (brk == std::string::npos) return out;
+        const std::size_t next = d.text.compare(brk, 2, "\r\n") == 0 ? brk + 2 : brk + 1;
+        EncodeText(d.encoding, std::string_view(d.text).substr(brk, next - brk), out);
+        start = next;
+        ++line;
+    }
 }
 
 }  // namespace oruvan

@@ -11,29 +11,6 @@
 namespace oruvan {
 namespace {
 
-// Writes a decoded document back as a saving caller does: the byte order mark, then each line as its
-// kept original bytes or encoded, then its break encoded.
-std::string WriteBack(const std::string& input, const Decoded& d) {
-    std::string out(ByteOrderMark(d.encoding));
-    auto original = d.nonCanonical.begin();
-    std::size_t line = 0, start = 0;
-    for (;;) {
-        const std::size_t brk = d.text.find_first_of("\r\n", start);
-        const std::size_t bodyEnd = brk == std::string::npos ? d.text.size() : brk;
-        if (original != d.nonCanonical.end() && original->line == line) {
-            out += input.substr(original->begin, original->end - original->begin);
-            ++original;
-        } else {
-            EncodeText(d.encoding, std::string_view(d.text).substr(start, bodyEnd - start), out);
-        }
-        if (brk == std::string::npos) return out;
-        const std::size_t next = d.text.compare(brk, 2, "\r\n") == 0 ? brk + 2 : brk + 1;
-        EncodeText(d.encoding, std::string_view(d.text).substr(brk, next - brk), out);
-        start = next;
-        ++line;
-    }
-}
-
 struct DocumentCase {
     const char* name;
     Encoding encoding;
