@@ -194,13 +194,13 @@ inline Utf8Unit ReadUnit(const unsigned char* p, const unsigned char* end) {
 
 // Encodes UTF-8 to a multi-byte encoding, appending to out: `codeOf(c)` gives a character's code as its
 // bytes read big-endian (one byte below 0x100, two below 0x10000, else three) or kUnencodable for '?'.
-// No code is longer than one and a half times its character's UTF-8.
-template <typename CodeOf>
+// No code is longer than its character's UTF-8, or with three-byte codes, one and a half times it.
+template <bool kThreeByteCodes, typename CodeOf>
 void EncodeWith(std::string_view utf8, bool asciiFast, std::string& out, const CodeOf& codeOf) {
     const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
     const auto* end = p + utf8.size();
     const std::size_t pos = out.size();
-    out.resize(pos + utf8.size() + utf8.size() / 2);
+    out.resize(pos + utf8.size() + (kThreeByteCodes ? utf8.size() / 2 : 0));
     char* o = &out[pos];
     while (p < end) {
         if (asciiFast) {
@@ -218,7 +218,7 @@ void EncodeWith(std::string_view utf8, bool asciiFast, std::string& out, const C
             *o++ = '?';
             continue;
         }
-        if (code >= 0x10000) *o++ = static_cast<char>(code >> 16);
+        if (kThreeByteCodes && code >= 0x10000) *o++ = static_cast<char>(code >> 16);
         if (code >= 0x100) *o++ = static_cast<char>(code >> 8 & 0xFF);
         *o++ = static_cast<char>(code & 0xFF);
     }

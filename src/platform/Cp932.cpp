@@ -188,7 +188,7 @@ std::string Cp932ToUtf8(std::string_view cp932) {
 
 void Utf8ToCp932(std::string_view utf8, std::string& out) {
     const Tables& t = GetTables();
-    EncodeWith(utf8, t.asciiIsIdentity, out, [&t](char32_t c) { return CodeOf(t, c); });
+    EncodeWith<false>(utf8, t.asciiIsIdentity, out, [&t](char32_t c) { return CodeOf(t, c); });
 }
 
 std::string Utf8ToCp932(std::string_view utf8) {

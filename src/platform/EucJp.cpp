@@ -149,7 +149,7 @@ const unsigned char* detail::DecodeEucJp(const unsigned char* p, const unsigned 
 
 void detail::EncodeEucJp(std::string_view utf8, std::string& out) {
     const Tables& t = GetTables();
-    EncodeWith(utf8, t.asciiIsIdentity, out, [&t](char32_t c) { return CodeOf(t, c); });
+    EncodeWith<true>(utf8, t.asciiIsIdentity, out, [&t](char32_t c) { return CodeOf(t, c); });
 }
 
 std::uint32_t detail::EucJpCode(char32_t c) { return CodeOf(GetTables(), c); }

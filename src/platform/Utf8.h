@@ -16,8 +16,9 @@ constexpr char32_t kRawByteBase = 0x10FE00;
 inline bool IsRawByteCodePoint(char32_t c) { return c >= kRawByteBase && c <= kRawByteBase + 0xFF; }
 
 // Reads one strict UTF-8 character at p (no overlong forms, surrogates or values past U+10FFFF); returns
-// its length and sets c, or returns 0 when p does not start one. p < end.
-inline std::size_t ReadUtf8(const unsigned char* p, const unsigned char* end, char32_t& c) {
+// its length and sets c, or returns 0 when p does not start one. p < end. Always inlined: the
+// converters call it once a character.
+[[gnu::always_inline]] inline std::size_t ReadUtf8(const unsigned char* p, const unsigned char* end, char32_t& c) {
     const unsigned char b = p[0];
     if (b < 0x80) {
         c = b;
