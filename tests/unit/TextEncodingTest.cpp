@@ -185,7 +185,7 @@ TEST(TextEncoding, RandomTextRoundTripsThroughEveryEncoding) {
             // What the encoding holds comes back; the rest became '?'.
             std::string held;
             for (std::size_t k = 0; k < text.size();) {
-                char32_t c;
+                char32_t c = 0;
                 const auto* p = reinterpret_cast<const unsigned char*>(text.data()) + k;
                 const std::size_t n = ReadUtf8(p, p + (text.size() - k), c);
                 held += IsEncodable(e, c) ? text.substr(k, n) : "?";
