@@ -72,7 +72,7 @@ std::size_t Utf8OffsetOfCp932Columns(std::string_view utf8, std::size_t columns)
 // The streaming decoder of cp932 with every break made LF, as the text view reads documents today.
 class Cp932Decoder : public TextDecoder {
 public:
-    Cp932Decoder() : TextDecoder(Encoding::ShiftJis, LineBreaks::ToLf) {}
+    Cp932Decoder() : TextDecoder(Encoding::ShiftJis, BreakMode::ToLf) {}
 };
 
 }  // namespace oruvan

@@ -64,7 +64,7 @@ Utf16Reading ReadUtf16(std::string_view s, bool bigEndian, bool whole, bool need
 // A file whose bytes hold CR or LF must have them as break units too, which a single-byte text with a
 // stray NUL does not.
 bool DetectUtf16(std::string_view s, bool whole, Encoding& found) {
-    if (!std::memchr(s.data(), 0, s.size())) return false;
+    if (s.empty() || !std::memchr(s.data(), 0, s.size())) return false;
     const bool needBreaks = std::memchr(s.data(), '\n', s.size()) || std::memchr(s.data(), '\r', s.size());
     const Utf16Reading le = ReadUtf16(s, false, whole, needBreaks);
     const Utf16Reading be = ReadUtf16(s, true, whole, needBreaks);

@@ -205,7 +205,7 @@ const unsigned char* detail::DecodeUtf16Be(const unsigned char* p, const unsigne
     return DecodeUtf16<true>(p, stop, end, final, breaks, out, ls);
 }
 
-TextDecoder::TextDecoder(Encoding encoding, LineBreaks breaks)
+TextDecoder::TextDecoder(Encoding encoding, BreakMode breaks)
     : m_encoding(WithByteOrderMark(encoding, false)), m_breaks(breaks) {}
 
 std::vector<std::size_t> TextDecoder::nonCanonicalLines() const {
@@ -274,7 +274,7 @@ void TextDecoder::decode(std::string_view in, bool last, std::string& out) {
 
 const unsigned char* TextDecoder::decodeSpan(const unsigned char* p, const unsigned char* stop,
                                              const unsigned char* end, bool final, std::string& out) {
-    const Breaks breaks = m_breaks == LineBreaks::Keep ? Breaks::Keep : Breaks::ToLf;
+    const Breaks breaks = m_breaks == BreakMode::Keep ? Breaks::Keep : Breaks::ToLf;
     switch (m_encoding) {
         case Encoding::ShiftJis:
             return DecodeCp932(p, stop, end, final, breaks, out, m_state);
@@ -308,7 +308,7 @@ const unsigned char* TextDecoder::decodeIsoLines(const unsigned char* p, const u
         finishIsoLine(*q == '\n', out);
         char buffer[2];
         char* o = buffer;
-        if (m_breaks == LineBreaks::Keep)
+        if (m_breaks == BreakMode::Keep)
             PutBreak<Breaks::Keep>(q, next, kind, o, m_state);
         else
             PutBreak<Breaks::ToLf>(q, next, kind, o, m_state);

@@ -25,7 +25,7 @@ namespace oruvan {
 
 // How breaks reach the output: as they are, or each of CR LF, CR and LF as one LF (the view of old,
 // which writes CR LF everywhere).
-enum class LineBreaks : std::uint8_t { Keep, ToLf };
+enum class BreakMode : std::uint8_t { Keep, ToLf };
 
 // A line whose bytes do not come back from its text: a code that shares its character with another
 // (cp932 NEC/IBM rows, EUC-JP duplicates) or an ISO-2022-JP line not in canonical form.
@@ -80,7 +80,7 @@ class TextDecoder {
 public:
     // A UTF-8 or UTF-16 decoder drops a byte order mark at the very start, whichever of the two forms
     // of the encoding it is given, and encoding() then says whether there was one.
-    explicit TextDecoder(Encoding encoding, LineBreaks breaks = LineBreaks::Keep);
+    explicit TextDecoder(Encoding encoding, BreakMode breaks = BreakMode::Keep);
 
     // Appends the UTF-8 of `in` to out. Pass last = true with the final chunk (possibly empty). A
     // character, escape sequence or CR that a chunk cuts is held back until the next chunk, so any split
@@ -106,7 +106,7 @@ private:
     void finishIsoLine(bool beforeLf, std::string& out);
 
     Encoding m_encoding;
-    LineBreaks m_breaks;
+    BreakMode m_breaks;
     bool m_bom = false;
     bool m_started = false;
     std::uint64_t m_received = 0;  // input bytes given before the current chunk

@@ -41,13 +41,12 @@ bool EqualsIgnoringAsciiCase(std::string_view a, const char* b) {
 // A UTF-8 document's text is its bytes, but for the raw-byte code points (four bytes from 0xF4), which
 // go back to their single bytes.
 void EncodeUtf8(std::string_view utf8, std::string& out) {
-    std::size_t from = 0;
-    for (;;) {
+    for (std::size_t from = 0; from < utf8.size();) {
         const void* hit = std::memchr(utf8.data() + from, 0xF4, utf8.size() - from);
         const std::size_t at =
             hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - utf8.data()) : utf8.size();
         out.append(utf8, from, at - from);
-        if (at == utf8.size()) return;
+        if (at == utf8.size()) break;
         const auto* p = reinterpret_cast<const unsigned char*>(utf8.data()) + at;
         const Utf8Unit u = ReadUnit(p, p + (utf8.size() - at));
         if (u.isByte)

@@ -53,7 +53,7 @@ void CheckDocument(Encoding e, std::string_view bytes, unsigned char a, unsigned
     }
 
     // The view of old: the same text with every break one LF.
-    const Decoded lf = DecodeInChunks(TextDecoder(e, LineBreaks::ToLf), bytes, {first});
+    const Decoded lf = DecodeInChunks(TextDecoder(e, BreakMode::ToLf), bytes, {first});
     std::string unified;
     for (std::size_t i = 0; i < whole.text.size(); ++i) {
         if (whole.text[i] == '\r' && i + 1 < whole.text.size() && whole.text[i + 1] == '\n') continue;

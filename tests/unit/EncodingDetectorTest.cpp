@@ -87,6 +87,7 @@ INSTANTIATE_TEST_SUITE_P(Table, DetectCaseTest, ::testing::ValuesIn(kDetectCases
 
 TEST(DetectEncoding, CutCharacterOfAWholeFileIsInvalid) {
     EXPECT_NE(DetectEncoding(std::string("日本語").substr(0, 8), true), Encoding::Utf8);
+    EXPECT_EQ(DetectEncoding(std::string_view(), true), Encoding::ShiftJis);
 }
 
 TEST(DetectEncoding, LooksOnlyAtTheWindow) {

@@ -45,7 +45,7 @@ TEST_P(DocumentCaseTest, KeepsBreaksAndWritesBackTheSameBytes) {
     }
     ASSERT_TRUE(DecodeInChunks(TextDecoder(c.encoding), c.bytes, bytewise, true) == d) << c.name;
     // The view of old: every break one LF.
-    const Decoded lf = DecodeInChunks(TextDecoder(c.encoding, LineBreaks::ToLf), c.bytes, {});
+    const Decoded lf = DecodeInChunks(TextDecoder(c.encoding, BreakMode::ToLf), c.bytes, {});
     std::string expected;
     for (std::size_t i = 0; i < c.text.size(); ++i) {
         if (c.text[i] == '\r' && i + 1 < c.text.size() && c.text[i + 1] == '\n') continue;

@@ -281,6 +281,7 @@ TEST(TextEncoding, NamesAndByteOrderMarks) {
     EXPECT_EQ(EncodingFromName("auto"), std::nullopt);
     EXPECT_EQ(EncodingFromName("utf-8x"), std::nullopt);
     EXPECT_EQ(ByteOrderMark(Encoding::Utf16BeBom), "\xFE\xFF");
+    for (Encoding e : kAllEncodings) EXPECT_EQ(EncodeText(e, std::string_view()), "") << EncodingName(e);
     EXPECT_EQ(WithByteOrderMark(Encoding::EucJp, true), Encoding::EucJp);
     EXPECT_TRUE(IsUnicode(Encoding::Utf16BeBom));
     EXPECT_FALSE(IsUnicode(Encoding::Iso2022Jp));
