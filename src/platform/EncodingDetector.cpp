@@ -21,7 +21,7 @@ bool IsOddUnit(char32_t u) {
 
 struct Utf16Reading {
     bool plausible = false;
-    std::size_t asciiUnits = 0;  // units whose high byte is NUL
+    std::size_t asciiUnits = 0;  // ASCII units but NUL: the units whose high byte is a NUL of the pattern
 };
 
 Utf16Reading ReadUtf16(std::string_view s, bool bigEndian, bool whole, bool needBreaks) {

@@ -14,7 +14,7 @@ namespace {
 // A UTF-8 document is copied; a byte that does not start a valid character becomes a raw byte and
 // reading resumes at the next byte. A file's own U+10FE00..U+10FEFF would come back as single bytes,
 // so their four bytes are read as raw bytes too. Returns the length of the valid character at p, or 0
-// (then sets *wait when the character may go on past end and more input is to come).
+// (then sets wait when the character may go on past end and more input is to come).
 ORUVAN_STEP std::size_t ValidUtf8(const unsigned char* p, const unsigned char* end, bool final, bool& wait) {
     char32_t c;
     const std::size_t n = ReadUtf8(p, end, c);
