@@ -27,7 +27,9 @@ enum class Encoding : std::uint8_t {
     Utf16LeBom,
     Utf16Be,
     Utf16BeBom,
-    Iso2022Jp,  // JIS X 0208 after ESC $ B, ASCII after ESC ( B, half-width katakana after ESC ( I
+    // JIS X 0208 (with NEC row 13 and the user-defined rows, read as EUC-JP reads them) after ESC $ B,
+    // ASCII after ESC ( B, half-width katakana after ESC ( I; ESC $ @, ESC ( J and ESC $ ( D are read too.
+    Iso2022Jp,
 };
 
 // For the status bar and the menus: "Shift_JIS", "UTF-8", "UTF-8 BOM", "EUC-JP", "UTF-16LE", "UTF-16BE",
