@@ -25,6 +25,8 @@
 #include "app/untMain.h"
 #include "outline/HeadingScanner.h"
 #include "platform/Cp932.h"
+#include "platform/EncodingDetector.h"
+#include "platform/TextDecoder.h"
 
 using namespace oruvan;
 
@@ -287,6 +289,54 @@ void writeFile(const QString& path, const std::string& doc) {
     }
 }
 
+// The converters alone, on the document in cp932, UTF-8 and EUC-JP: reading it as the view does (4 MiB
+// chunks, breaks kept) against copying the same chunks, writing it back, and detecting its encoding from
+// the first bytes against reading the whole file from disk.
+void measureCodecs(const std::string& size, const std::string& cp932, const QString& folder) {
+    constexpr std::size_t kChunk = std::size_t(4) << 20;
+    for (Encoding e : {Encoding::ShiftJis, Encoding::Utf8, Encoding::EucJp}) {
+        const std::string bytes = bench::DocumentIn(cp932, e);
+        const double mb = static_cast<double>(bytes.size()) / (1 << 20);
+        // Both keep their output's memory from round to round, so neither pays for page faults.
+        std::string text, copied;
+        const auto chunks = [&](const std::function<void(std::string_view)>& take) {
+            for (std::size_t at = 0; at < bytes.size(); at += kChunk)
+                take(std::string_view(bytes).substr(at, kChunk));
+        };
+        const double copy = best(3, [&] {
+            copied.clear();
+            chunks([&](std::string_view chunk) { copied.append(chunk); });
+        });
+        const double decode = best(3, [&] {
+            text.clear();
+            TextDecoder decoder(e);
+            chunks([&](std::string_view chunk) { decoder.decode(chunk, false, text); });
+            decoder.decode({}, true, text);
+        });
+        std::string back;
+        const double encode = best(3, [&] {
+            back.clear();
+            EncodeText(e, text, back);
+        });
+        const std::string name = EncodingName(e);
+        std::printf("%-28s %6s %10.3f ms  floor %10.3f ms  ratio %6.2f  %6.0f MB/s\n",
+                    ("decode " + name).c_str(), size.c_str(), decode, copy, decode / copy, mb / decode * 1e3);
+        std::printf("%-28s %6s %10.3f ms  %6.0f MB/s%s\n", ("encode " + name).c_str(), size.c_str(), encode,
+                    mb / encode * 1e3, back == bytes ? "" : "  (differs)");
+        const QString path = folder + QStringLiteral("/codec.txt");
+        writeFile(path, bytes);
+        Encoding detected = Encoding::ShiftJis;
+        const double detect = best(3, [&] {
+            detected = DetectEncoding(std::string_view(bytes).substr(0, kDetectionWindow),
+                                      bytes.size() <= kDetectionWindow);
+        });
+        const double read = best(3, [&] { readAll(path); });
+        std::printf("%-28s %6s %10.3f ms  reading the file %10.3f ms  (%s)\n", ("detect " + name).c_str(),
+                    size.c_str(), detect, read, EncodingName(detected));
+        std::fflush(stdout);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -297,6 +347,7 @@ int main(int argc, char** argv) {
     int headingsPerMb = 1000;
     int longLineMb = 10;
     QString outline, probe, folder;
+    bool codecsOnly = false;
     for (const QString& a : app.arguments().mid(1)) {
         if (a.startsWith(QLatin1String("--sizes="))) sizes = a.mid(8).split(QLatin1Char(','));
         if (a.startsWith(QLatin1String("--headings-per-mb="))) headingsPerMb = a.mid(18).toInt();
@@ -304,6 +355,7 @@ int main(int argc, char** argv) {
         if (a.startsWith(QLatin1String("--outline="))) outline = a.mid(10);
         if (a.startsWith(QLatin1String("--memory-probe="))) probe = a.mid(15);
         if (a.startsWith(QLatin1String("--folder="))) folder = a.mid(9);
+        if (a == QLatin1String("--codecs-only")) codecsOnly = true;
     }
     // --folder= without a probe keeps the generated documents there, for profiling.
     if (!probe.isEmpty()) return memoryProbe(probe, folder);
@@ -320,9 +372,10 @@ int main(int argc, char** argv) {
         const std::string doc = bench::GenerateDocument(params);
         const QString path = dir.filePath(QStringLiteral("doc%1.txt").arg(s));
         writeFile(path, doc);
-        measureDocument(s.toStdString(), doc, path, dir.path(), outline, false);
+        if (!codecsOnly) measureDocument(s.toStdString(), doc, path, dir.path(), outline, false);
+        measureCodecs(s.toStdString(), doc, dir.path());
     }
-    if (longLineMb > 0) {
+    if (longLineMb > 0 && !codecsOnly) {
         // A short document around one very long line.
         bench::DocumentParams params;
         params.bytes = 64 << 10;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/Cp932.h"
+
 namespace oruvan::bench {
 
 namespace {
@@ -72,6 +74,10 @@ std::string GenerateDocument(const DocumentParams& params) {
         }
     }
     return out;
+}
+
+std::string DocumentIn(const std::string& cp932, Encoding encoding) {
+    return encoding == Encoding::ShiftJis ? cp932 : EncodeText(encoding, Cp932ToUtf8(cp932));
 }
 
 }  // namespace oruvan::bench

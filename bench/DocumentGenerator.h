@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/TextEncoding.h"
+
 namespace oruvan::bench {
 
 struct DocumentParams {
@@ -18,5 +20,8 @@ struct DocumentParams {
 
 // The document's bytes, lines ending in CR LF. Headings cycle through the marks "//@", "--" and "■".
 std::string GenerateDocument(const DocumentParams& params);
+
+// A generated document in another encoding (no byte order mark), its breaks as they are.
+std::string DocumentIn(const std::string& cp932, Encoding encoding);
 
 }  // namespace oruvan::bench

@@ -18,15 +18,13 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/TextDecoder.h"
+#include "platform/Utf8.h"
+
 namespace oruvan {
 
 // Shift-JIS lead bytes: 0x81-0x9F and 0xE0-0xFC.
 inline bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-
-// Not U+10FF00: U+10FFFE and U+10FFFF are noncharacters, which the text view splits into four bytes
-// the caret could then stop between.
-constexpr char32_t kRawByteBase = 0x10FE00;
-inline bool IsRawByteCodePoint(char32_t c) { return c >= kRawByteBase && c <= kRawByteBase + 0xFF; }
 
 // Converts cp932 bytes to UTF-8, appending to out. Line breaks are left as they are.
 void Cp932ToUtf8(std::string_view cp932, std::string& out);
@@ -61,23 +59,20 @@ bool IsCp932ConverterAvailable();
 // into the program, so no process pays for building them at start-up.
 std::string Cp932TableSource();
 
-// Streaming decoder for loading large files in chunks, turning CR LF, lone CR and lone LF into LF in the
-// same pass. Holds back a trailing lead byte until the next chunk (or the last one); a trailing CR gives
-// its LF at once and remembers to drop an LF that starts the next chunk. Any split of the input into
-// chunks gives the same output as decoding it whole.
-class Cp932Decoder {
-public:
-    // Appends the UTF-8 of `in` to out. Pass last = true with the final chunk (possibly empty).
-    void decode(std::string_view in, bool last, std::string& out);
-    // Zero-based line numbers (counted in breaks seen so far) that hold a non-canonical code.
-    const std::vector<std::size_t>& nonCanonicalLines() const { return m_nonCanonicalLines; }
-    std::size_t linesSeen() const { return m_line; }
+// The width of a character in columns, as the status bar counts them in every encoding: its cp932 length
+// (a raw-byte code point 1); a character cp932 lacks counts 1 below U+1100 (Latin, Greek, Cyrillic and
+// other alphabets) and in the half-width forms U+FF61-U+FFDC and U+FFE8-U+FFEE, otherwise 2.
+int Cp932Width(char32_t c);
+// The columns of a UTF-8 text: the sum of its characters' widths, a byte that is not valid UTF-8 1.
+// Equal to Cp932Length for any text cp932 can hold.
+std::size_t Cp932Columns(std::string_view utf8);
+// The UTF-8 byte offset within utf8 at which `columns` columns have been passed, as Utf8OffsetOfCp932.
+std::size_t Utf8OffsetOfCp932Columns(std::string_view utf8, std::size_t columns);
 
-private:
-    std::string m_pending;
-    bool m_afterCr = false;
-    std::size_t m_line = 0;
-    std::vector<std::size_t> m_nonCanonicalLines;
+// The streaming decoder of cp932 with every break made LF, as the text view reads documents today.
+class Cp932Decoder : public TextDecoder {
+public:
+    Cp932Decoder() : TextDecoder(Encoding::ShiftJis, BreakMode::ToLf) {}
 };
 
 }  // namespace oruvan

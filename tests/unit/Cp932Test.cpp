@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <algorithm>
 #include <chrono>
@@ -8,51 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "CodecTestSupport.h"
 #include "platform/Cp932.h"
 
 namespace oruvan {
 namespace {
-
-std::string U(char32_t c) {
-    std::string s;
-    if (c < 0x80) {
-        s += char(c);
-    } else if (c < 0x800) {
-        s += char(0xC0 | c >> 6);
-        s += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        s += char(0xE0 | c >> 12);
-        s += char(0x80 | (c >> 6 & 0x3F));
-        s += char(0x80 | (c & 0x3F));
-    } else {
-        s += char(0xF0 | c >> 18);
-        s += char(0x80 | (c >> 12 & 0x3F));
-        s += char(0x80 | (c >> 6 & 0x3F));
-        s += char(0x80 | (c & 0x3F));
-    }
-    return s;
-}
-std::string Raw(unsigned char b) { return U(kRawByteBase + b); }
-
-// Converts with the system converter; false when it rejects the input.
-bool SystemConvert(const char* to, const char* from, const std::string& in, std::string& out) {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-    out.assign(in.size() * 4 + 16, '\0');
-    char* inPtr = const_cast<char*>(in.data());
-    char* outPtr = &out[0];
-    std::size_t inLeft = in.size(), outLeft = out.size();
-    const bool ok =
-        iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1) && inLeft == 0;
-    out.resize(out.size() - outLeft);
-    iconv_close(cd);
-    return ok;
-}
-
-bool IsValidUtf8(const std::string& s) {
-    std::string ignored;
-    return SystemConvert("UTF-32LE", "UTF-8", s, ignored);
-}
 
 struct ByteCase {
     const char* name;
@@ -201,6 +160,24 @@ TEST(Cp932Codec, Utf8OffsetStopsBeforeStraddlingCharacter) {
     for (const auto& [cp932, utf8] : cases) EXPECT_EQ(Utf8OffsetOfCp932(text, cp932), utf8) << cp932;
 }
 
+// Columns in every encoding: cp932's own widths, and for what cp932 lacks, narrow alphabets 1, the rest 2.
+TEST(Cp932Codec, ColumnsCountHalfWidthOneOtherTwo) {
+    const std::pair<char32_t, int> widths[] = {
+        {U'A', 1},   {0xFF71, 1}, {0x3042, 2}, {0x2252, 2}, {kRawByteBase + 0x80, 1},
+        {0x0410, 2}, {0xE9, 1},   {0x0100, 1}, {0x4E02, 2}, {0x1F600, 2},
+        {0xFFE8, 1}, {0xAC00, 2},
+    };
+    for (const auto& [c, width] : widths) EXPECT_EQ(Cp932Width(c), width) << std::hex << c;
+    const std::string text = "a" + U(0x3042) + U(0x1F600) + Raw(0x80) + "\xFF" + U(0xE9);
+    EXPECT_EQ(Cp932Columns(text), 8u);
+    const std::pair<std::size_t, std::size_t> offsets[] = {{0, 0}, {1, 1},  {2, 1},  {3, 4},  {4, 4},
+                                                           {5, 8}, {6, 12}, {7, 13}, {8, 15}, {99, 15}};
+    for (const auto& [columns, utf8] : offsets)
+        EXPECT_EQ(Utf8OffsetOfCp932Columns(text, columns), utf8) << columns;
+    const std::string cp932Text = "x" + U(0x3042) + U(0xFF71) + Raw(0x82);
+    EXPECT_EQ(Cp932Columns(cp932Text), Cp932Length(cp932Text));
+}
+
 // Random cp932-ish bytes, weighted toward the awkward ones.
 std::string RandomBytes(std::mt19937& rng, std::size_t length) {
     static const unsigned char kAwkward[] = {0x80, 0xA0, 0xFD, 0xFE, 0xFF, 0x81, 0x82, 0x87, 0xEB, 0xED, 0xF0,
@@ -288,17 +265,10 @@ Loaded ReferenceLoad(const std::string& bytes) {
     return r;
 }
 
-Loaded DecodeInChunks(const std::string& bytes, const std::vector<std::size_t>& cuts) {
-    Cp932Decoder decoder;
-    Loaded r;
-    std::size_t from = 0;
-    for (std::size_t cut : cuts) {
-        decoder.decode(std::string_view(bytes).substr(from, cut - from), false, r.text);
-        from = cut;
-    }
-    decoder.decode(std::string_view(bytes).substr(from), true, r.text);
-    r.nonCanonicalLines = decoder.nonCanonicalLines();
-    r.lines = decoder.linesSeen();
+Loaded Load(const std::string& bytes, const std::vector<std::size_t>& cuts) {
+    const Decoded d = DecodeInChunks(Cp932Decoder(), bytes, cuts);
+    Loaded r{d.text, {}, d.lines};
+    for (const NonCanonicalLine& l : d.nonCanonical) r.nonCanonicalLines.push_back(l.line);
     return r;
 }
 
@@ -316,7 +286,7 @@ TEST(Cp932Decoder, NormalisesBreaks) {
         {"x\r", "x\n"},     {"", ""},
     };
     for (const auto& [bytes, text] : cases) {
-        const Loaded got = DecodeInChunks(bytes, {});
+        const Loaded got = Load(bytes, {});
         EXPECT_EQ(got.text, text);
         ExpectSameLoad(got, ReferenceLoad(bytes), "whole");
     }
@@ -332,11 +302,10 @@ TEST(Cp932Decoder, EverySingleSplitMatchesWholeDecode) {
     };
     for (const std::string& s : samples) {
         const Loaded want = ReferenceLoad(s);
-        ExpectSameLoad(DecodeInChunks(s, {}), want, "whole");
-        for (std::size_t cut = 0; cut <= s.size(); ++cut)
-            ExpectSameLoad(DecodeInChunks(s, {cut}), want, "cut");
+        ExpectSameLoad(Load(s, {}), want, "whole");
+        for (std::size_t cut = 0; cut <= s.size(); ++cut) ExpectSameLoad(Load(s, {cut}), want, "cut");
         for (std::size_t cut = 0; cut < s.size(); ++cut)
-            ExpectSameLoad(DecodeInChunks(s, {cut, cut, cut + 1}), want, "byte chunk");
+            ExpectSameLoad(Load(s, {cut, cut, cut + 1}), want, "byte chunk");
     }
 }
 
@@ -347,7 +316,7 @@ TEST(Cp932Decoder, RandomSplitsMatchWholeDecode) {
         std::vector<std::size_t> cuts;
         for (std::size_t n = rng() % 8; n > 0; --n) cuts.push_back(bytes.empty() ? 0 : rng() % bytes.size());
         std::sort(cuts.begin(), cuts.end());
-        ExpectSameLoad(DecodeInChunks(bytes, cuts), ReferenceLoad(bytes), "random " + std::to_string(i));
+        ExpectSameLoad(Load(bytes, cuts), ReferenceLoad(bytes), "random " + std::to_string(i));
         if (HasFailure()) return;
     }
 }

@@ -1,0 +1,206 @@
+#include "platform/EncodingDetector.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/ConvertLoops.h"
+
+namespace oruvan {
+
+using namespace detail;
+
+namespace {
+
+bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
+
+// Code units no text holds: NUL, C0 controls but TAB, LF, VT, FF, CR and ESC, C1 controls, U+FFFE, U+FFFF.
+bool IsOddUnit(char32_t u) {
+    if (u < 0x20) return u == 0 || !(u == '\t' || (u >= '\n' && u <= '\r') || u == 0x1B);
+    return (u >= 0x80 && u < 0xA0) || u >= 0xFFFE;
+}
+
+struct Utf16Reading {
+    bool plausible = false;
+    std::size_t asciiUnits = 0;  // ASCII units but NUL: the units whose high byte is a NUL of the pattern
+};
+
+Utf16Reading ReadUtf16(std::string_view s, bool bigEndian, bool whole, bool needBreaks) {
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const std::size_t units = s.size() / 2;
+    const auto unit = [&](std::size_t i) -> char32_t {
+        const unsigned char a = p[2 * i], b = p[2 * i + 1];
+        return bigEndian ? char32_t(a) << 8 | b : char32_t(b) << 8 | a;
+    };
+    Utf16Reading r;
+    std::size_t odd = 0, breaks = 0;
+    // A stray odd unit in a long text is allowed; in a short one, none.
+    const std::size_t allowed = units / 1024;
+    for (std::size_t i = 0; i < units && odd <= allowed; ++i) {
+        const char32_t u = unit(i);
+        if (u >= 0xD800 && u <= 0xDBFF) {
+            if (i + 1 < units) {
+                const char32_t low = unit(i + 1);
+                if (low >= 0xDC00 && low <= 0xDFFF) {
+                    ++i;
+                    continue;
+                }
+            } else if (!whole) {
+                continue;  // the window cut the pair
+            }
+            ++odd;
+        } else if (u >= 0xDC00 && u <= 0xDFFF) {
+            ++odd;
+        } else if (IsOddUnit(u)) {
+            ++odd;
+        }
+        if (u != 0 && u < 0x80) ++r.asciiUnits;
+        if (u == '\n' || u == '\r') ++breaks;
+    }
+    r.plausible = odd <= allowed && r.asciiUnits > 0 && (breaks > 0 || !needBreaks);
+    return r;
+}
+
+// UTF-16 when one byte order reads as text and puts more NUL bytes in its ASCII units than the other.
+// A file whose bytes hold CR or LF must have them as break units too, which a single-byte text with a
+// stray NUL does not.
+bool DetectUtf16(std::string_view s, bool whole, Encoding& found) {
+    if (s.empty() || !std::memchr(s.data(), 0, s.size())) return false;
+    const bool needBreaks = std::memchr(s.data(), '\n', s.size()) || std::memchr(s.data(), '\r', s.size());
+    const Utf16Reading le = ReadUtf16(s, false, whole, needBreaks);
+    const Utf16Reading be = ReadUtf16(s, true, whole, needBreaks);
+    if (le.plausible && (!be.plausible || le.asciiUnits > be.asciiUnits)) {
+        found = Encoding::Utf16Le;
+        return true;
+    }
+    if (be.plausible && (!le.plausible || be.asciiUnits > le.asciiUnits)) {
+        found = Encoding::Utf16Be;
+        return true;
+    }
+    return false;
+}
+
+bool HasHighByte(std::string_view s) {
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const auto* end = p + s.size();
+    for (; end - p >= 8; p += 8)
+        if (!IsAscii8(p)) return true;
+    for (; p < end; ++p)
+        if (*p >= 0x80) return true;
+    return false;
+}
+
+bool HasJisEscape(std::string_view s) {
+    static const char* const kEscapes[] = {"\x1B$B", "\x1B$@", "\x1B(J", "\x1B(I", "\x1B$(D", "\x1B$(B"};
+    for (std::size_t at = s.find('\x1B'); at != std::string_view::npos; at = s.find('\x1B', at + 1))
+        for (const char* e : kEscapes)
+            if (StartsWith(s.substr(at), e)) return true;
+    return false;
+}
+
+// How one encoding reads the window, a block at a time: the bytes it cannot read, and a score of the
+// kana it finds. A full-width kana counts four, a half-width one, so EUC-JP kana read as pairs of
+// half-width katakana do not outscore the EUC-JP reading.
+class Reader {
+public:
+    Reader(DecodeFunction decode, std::string_view s, bool whole)
+        : m_decode(decode),
+          m_p(reinterpret_cast<const unsigned char*>(s.data())),
+          m_end(m_p + s.size()),
+          m_whole(whole) {}
+
+    bool done() const { return m_p == m_end; }
+    std::size_t invalid() const { return m_invalid; }
+    std::size_t kana() const { return m_kana; }
+
+    void readBlock() {
+        const unsigned char* stop =
+            m_p + std::min<std::size_t>(kBlock, static_cast<std::size_t>(m_end - m_p));
+        m_block.clear();
+        const unsigned char* next = m_decode(m_p, stop, m_end, m_whole, Breaks::Ignore, m_block, m_ls);
+        // A character cut by the window ends the reading.
+        m_p = next < stop ? m_end : next;
+        const auto* u = reinterpret_cast<const unsigned char*>(m_block.data());
+        const auto* uEnd = u + m_block.size();
+        while (u < uEnd) {
+            if (uEnd - u >= 8 && IsAscii8(u)) {
+                u += 8;
+                continue;
+            }
+            const unsigned char b = *u;
+            if (b < 0xC0) {
+                ++u;
+                continue;
+            }
+            // The decoders write only valid UTF-8, so a lead byte has all its continuation bytes.
+            if (b == 0xF4 && u[1] == 0x8F && (u[2] & 0xFC) == 0xB8) ++m_invalid;
+            if (b == 0xE3 && ((u[1] == 0x81 && u[2] >= 0x81) || u[1] == 0x82 || u[1] == 0x83)) m_kana += 4;
+            if (b == 0xEF && ((u[1] == 0xBD && u[2] >= 0xA1) || (u[1] == 0xBE && u[2] <= 0x9F))) m_kana += 1;
+            u += b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2;
+        }
+    }
+
+private:
+    static constexpr std::size_t kBlock = std::size_t(64) << 10;
+    DecodeFunction m_decode;
+    const unsigned char* m_p;
+    const unsigned char* m_end;
+    bool m_whole;
+    std::size_t m_invalid = 0;
+    std::size_t m_kana = 0;
+    std::string m_block;
+    LineState m_ls;
+};
+
+// Valid UTF-8 decodes to itself; each byte that is not grows into a raw-byte code point.
+bool IsValidUtf8(std::string_view s, bool whole) {
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const auto* end = p + s.size();
+    std::string block;
+    LineState ls;
+    while (p < end) {
+        const unsigned char* stop =
+            p + std::min<std::size_t>(std::size_t(64) << 10, static_cast<std::size_t>(end - p));
+        block.clear();
+        const unsigned char* next = DecodeUtf8(p, stop, end, whole, Breaks::Ignore, block, ls);
+        if (block.size() != static_cast<std::size_t>(next - p)) return false;
+        if (next < stop) break;
+        p = next;
+    }
+    return true;
+}
+
+// cp932 against EUC-JP, read side by side until the end of the window or until one cannot read so many
+// more bytes than the other that the rest of the window would not turn it round.
+Encoding Cp932OrEucJp(std::string_view s, bool whole) {
+    constexpr std::size_t kDecisive = 256;
+    Reader sjis(DecodeCp932, s, whole), euc(DecodeEucJp, s, whole);
+    while (!(sjis.done() && euc.done())) {
+        if (!sjis.done()) sjis.readBlock();
+        if (!euc.done()) euc.readBlock();
+        if (std::max(sjis.invalid(), euc.invalid()) - std::min(sjis.invalid(), euc.invalid()) >= kDecisive)
+            break;
+    }
+    if (euc.invalid() != sjis.invalid())
+        return euc.invalid() < sjis.invalid() ? Encoding::EucJp : Encoding::ShiftJis;
+    return euc.kana() > sjis.kana() ? Encoding::EucJp : Encoding::ShiftJis;
+}
+
+}  // namespace
+
+Encoding DetectEncoding(std::string_view head, bool whole) {
+    if (head.size() > kDetectionWindow) {
+        head = head.substr(0, kDetectionWindow);
+        whole = false;
+    }
+    for (Encoding e : {Encoding::Utf8Bom, Encoding::Utf16LeBom, Encoding::Utf16BeBom})
+        if (StartsWith(head, ByteOrderMark(e))) return e;
+    Encoding utf16;
+    if (DetectUtf16(head, whole, utf16)) return utf16;
+    const bool highBytes = HasHighByte(head);
+    if (!highBytes) return HasJisEscape(head) ? Encoding::Iso2022Jp : Encoding::ShiftJis;
+    // With bytes of 0x80 and above, valid UTF-8 holds a character of more than one byte.
+    if (IsValidUtf8(head, whole)) return Encoding::Utf8;
+    return Cp932OrEucJp(head, whole);
+}
+
+}  // namespace oruvan

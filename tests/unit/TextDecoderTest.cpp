@@ -1,0 +1,205 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+
+#include "CodecTestSupport.h"
+#include "platform/Cp932.h"
+#include "platform/TextDecoder.h"
+
+namespace oruvan {
+namespace {
+
+struct DocumentCase {
+    const char* name;
+    Encoding encoding;
+    std::string bytes;
+    std::string text;
+    std::vector<std::size_t> nonCanonicalLines;
+    BreakCounts breaks;
+    Encoding asRead;
+};
+
+class DocumentCaseTest : public ::testing::TestWithParam<DocumentCase> {};
+
+// Breaks kept and counted, lines to keep reported with their bytes, and the document written back byte
+// for byte; decoding in chunks split anywhere gives the same.
+TEST_P(DocumentCaseTest, KeepsBreaksAndWritesBackTheSameBytes) {
+    const DocumentCase& c = GetParam();
+    const Decoded d = DecodeInChunks(TextDecoder(c.encoding), c.bytes, {});
+    EXPECT_EQ(d.text, c.text) << c.name;
+    std::vector<std::size_t> lines;
+    for (const NonCanonicalLine& l : d.nonCanonical) lines.push_back(l.line);
+    EXPECT_EQ(lines, c.nonCanonicalLines) << c.name;
+    EXPECT_EQ(d.breaks.crlf, c.breaks.crlf) << c.name;
+    EXPECT_EQ(d.breaks.lf, c.breaks.lf) << c.name;
+    EXPECT_EQ(d.breaks.cr, c.breaks.cr) << c.name;
+    EXPECT_EQ(d.lines, c.breaks.total()) << c.name;
+    EXPECT_EQ(d.encoding, c.asRead) << c.name;
+    EXPECT_EQ(WriteBack(c.bytes, d), c.bytes) << c.name;
+    std::vector<std::size_t> bytewise;
+    for (std::size_t cut = 0; cut <= c.bytes.size(); ++cut) {
+        ASSERT_TRUE(DecodeInChunks(TextDecoder(c.encoding), c.bytes, {cut}) == d) << c.name << " " << cut;
+        if (cut > 0 && cut < c.bytes.size()) bytewise.push_back(cut);
+    }
+    ASSERT_TRUE(DecodeInChunks(TextDecoder(c.encoding), c.bytes, bytewise, true) == d) << c.name;
+    // The view of old: every break one LF.
+    const Decoded lf = DecodeInChunks(TextDecoder(c.encoding, BreakMode::ToLf), c.bytes, {});
+    std::string expected;
+    for (std::size_t i = 0; i < c.text.size(); ++i) {
+        if (c.text[i] == '\r' && i + 1 < c.text.size() && c.text[i + 1] == '\n') continue;
+        expected += c.text[i] == '\r' ? '\n' : c.text[i];
+    }
+    EXPECT_EQ(lf.text, expected) << c.name;
+    EXPECT_EQ(lf.nonCanonical, d.nonCanonical) << c.name;
+}
+
+const std::string kEsc = "\x1B";
+const std::string kHiraganaA = U(0x3042);
+
+const DocumentCase kDocumentCases[] = {
+    {"cp932 mixed breaks",
+     Encoding::ShiftJis,
+     "a\r\n\x82\xA0\n\r\r\nb\r",
+     "a\r\n" + kHiraganaA + "\n\r\r\nb\r",
+     {},
+     {2, 1, 2},
+     Encoding::ShiftJis},
+    {"cp932 NEC and IBM rows",
+     Encoding::ShiftJis,
+     "x\r\n\x87\x90 \xED\x40\r\n\x81\xE0\n\xFA\x5C",
+     "x\r\n" + U(0x2252) + " " + U(0x7E8A) + "\r\n" + U(0x2252) + "\n" + U(0x7E8A),
+     {1},
+     {2, 1, 0},
+     Encoding::ShiftJis},
+    {"cp932 binary",
+     Encoding::ShiftJis,
+     std::string("\0\x82\r\xFF\n\x80\r\x85", 8),
+     std::string(1, '\0') + Raw(0x82) + "\r" + Raw(0xFF) + "\n" + Raw(0x80) + "\r" + Raw(0x85),
+     {},
+     {0, 1, 2},
+     Encoding::ShiftJis},
+    {"euc-jp duplicates",
+     Encoding::EucJp,
+     "\xA4\xA2\n\xAD\xF0\r\n\x8F\xF3\xFD\n\xA2\xE2",
+     kHiraganaA + "\n" + U(0x2252) + "\r\n" + U(0x2160) + "\n" + U(0x2252),
+     {1, 2},
+     {1, 2, 0},
+     Encoding::EucJp},
+    {"utf-8 with byte order mark",
+     Encoding::Utf8,
+     "\xEF\xBB\xBF"
+     "a\r\n\xE3\x81\x82\xFF\n",
+     "a\r\n" + kHiraganaA + Raw(0xFF) + "\n",
+     {},
+     {1, 1, 0},
+     Encoding::Utf8Bom},
+    {"utf-8 bom expected but absent",
+     Encoding::Utf8Bom,
+     "\xEF\xBB",
+     Raw(0xEF) + Raw(0xBB),
+     {},
+     {},
+     Encoding::Utf8},
+    {"utf-16le with byte order mark",
+     Encoding::Utf16Le,
+     std::string("\xFF\xFE"
+                 "a\0\r\0\n\0B0\r\0",
+                 12),
+     "a\r\n" + kHiraganaA + "\r",
+     {},
+     {1, 0, 1},
+     Encoding::Utf16LeBom},
+    {"utf-16be broken",
+     Encoding::Utf16Be,
+     std::string("\xD8\x0A\0\n\0\r\xDC", 7),
+     Raw(0xD8) + Raw(0x0A) + "\n\r" + Raw(0xDC),
+     {},
+     {0, 1, 1},
+     Encoding::Utf16Be},
+    {"iso-2022-jp canonical and not",
+     Encoding::Iso2022Jp,
+     kEsc + "$B$\"" + kEsc + "(B\r\n" + kEsc + "$@$\"" + kEsc + "(B\r\nplain\r\n" + kEsc + "$B$\"\r\n" +
+         kEsc + "(Bx",
+     kHiraganaA + "\r\n" + kHiraganaA + "\r\nplain\r\n" + kHiraganaA + "\r\nx",
+     {1, 3, 4},
+     {4, 0, 0},
+     Encoding::Iso2022Jp},
+};
+
+INSTANTIATE_TEST_SUITE_P(Table, DocumentCaseTest, ::testing::ValuesIn(kDocumentCases));
+
+TEST(TextDecoder, ReportsTheBytesOfEachLineToKeep) {
+    const std::string bytes =
+        "\xEF\xBB\xBF"
+        "ab\r\n" +
+        kEsc;
+    const Decoded utf8 = DecodeInChunks(TextDecoder(Encoding::Utf8), bytes, {1, 2});
+    EXPECT_TRUE(utf8.nonCanonical.empty());
+    const std::string jis = "ok\n" + kEsc + "$@$\"" + kEsc + "(B\r\n\n" + kEsc + "(Jx";
+    const Decoded d = DecodeInChunks(TextDecoder(Encoding::Iso2022Jp), jis, {5});
+    const std::vector<NonCanonicalLine> want = {{1, 3, 11}, {3, 14, 18}};
+    EXPECT_EQ(d.nonCanonical, want);
+    const std::string sjis = "\xEF\xBB\xBF\r\n\x87\x90";
+    const Decoded s = DecodeInChunks(TextDecoder(Encoding::ShiftJis), sjis, {});
+    EXPECT_EQ(s.nonCanonical, (std::vector<NonCanonicalLine>{{1, 5, 7}}));
+    EXPECT_EQ(DecodeInChunks(TextDecoder(Encoding::ShiftJis), sjis, {}).encoding, Encoding::ShiftJis);
+}
+
+// Random bytes in every encoding: valid UTF-8 out, the same bytes written back, any split the same.
+TEST(TextDecoder, RandomBytesRoundTripInEveryEncoding) {
+    std::mt19937 rng(16);
+    static const char* const kPieces[] = {"\r",
+                                          "\n",
+                                          "\r\n",
+                                          "\x1B$B",
+                                          "\x1B(B",
+                                          "\x1B(I",
+                                          "\x1B$@",
+                                          "\x1B(J",
+                                          "\xEF\xBB\xBF",
+                                          "\xFF\xFE",
+                                          "\xFE\xFF",
+                                          "\x8F",
+                                          "\x8E",
+                                          "\xA4\xA2",
+                                          "\x82\xA0",
+                                          "\x87\x90",
+                                          "\xAD\xF0",
+                                          "\xE3\x81\x82",
+                                          "\xF4\x8F\xB8\x80",
+                                          "\x3D\xD8\x00\xDE",
+                                          "$\"",
+                                          "\xD8",
+                                          "\xDC",
+                                          "-!"};
+    const Encoding encodings[] = {Encoding::ShiftJis, Encoding::Utf8,    Encoding::EucJp,
+                                  Encoding::Utf16Le,  Encoding::Utf16Be, Encoding::Iso2022Jp};
+    for (int i = 0; i < 1500; ++i) {
+        std::string bytes;
+        for (std::size_t n = rng() % 24; n > 0; --n) {
+            if (rng() % 3 == 0)
+                bytes += static_cast<char>(rng() % 256);
+            else
+                bytes += kPieces[rng() % std::size(kPieces)];
+        }
+        std::vector<std::size_t> cuts;
+        for (std::size_t n = rng() % 5; n > 0; --n) cuts.push_back(rng() % (bytes.size() + 1));
+        std::sort(cuts.begin(), cuts.end());
+        for (Encoding e : encodings) {
+            const Decoded whole = DecodeInChunks(TextDecoder(e), bytes, {});
+            ASSERT_TRUE(IsValidUtf8(whole.text)) << EncodingName(e) << " " << i;
+            ASSERT_EQ(WriteBack(bytes, whole), bytes) << EncodingName(e) << " " << i;
+            ASSERT_TRUE(DecodeInChunks(TextDecoder(e), bytes, cuts, i % 2 == 0) == whole)
+                << EncodingName(e) << i;
+            // Without a byte order mark, the one-shot conversion reads the same.
+            if (ByteOrderMark(whole.encoding).empty()) {
+                ASSERT_EQ(DecodeText(e, bytes), whole.text) << EncodingName(e);
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace oruvan
