@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -337,6 +339,63 @@ void measureCodecs(const std::string& size, const std::string& cp932, const QStr
     }
 }
 
+// Typing into the heading filter of an index of `headings` headings and deleting it again: each key from
+// its event to the list filtered, laid out and drawn. Entering the field folds the headings for searching.
+void measureFilter(const QString& folder, std::size_t headings) {
+    bench::DocumentParams params;
+    params.bytes = headings * 100;
+    params.headings = headings;
+    const QString path = folder + QStringLiteral("/filter.txt");
+    writeFile(path, bench::GenerateDocument(params));
+    TfrmMain w(windowPaths(folder));
+    w.show();
+    w.activateWindow();
+    QCoreApplication::processEvents();
+    w.OpenDocument(path);
+    QCoreApplication::processEvents();
+    const double t0 = nowMs();
+    w.edtFilter->setFocus();
+    QCoreApplication::processEvents();
+    const double enter = nowMs() - t0;
+    if (QApplication::focusWidget() != w.edtFilter) std::printf("the filter field did not take the focus\n");
+    double cpu = 0;  // of all the keys
+    const auto key = [&](int code, const QString& text) {
+        const double c0 = cpuMs();
+        const double t0 = nowMs();
+        QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, text);
+        QKeyEvent release(QEvent::KeyRelease, code, Qt::NoModifier, text);
+        QApplication::sendEvent(w.edtFilter, &press);
+        QApplication::sendEvent(w.edtFilter, &release);
+        QCoreApplication::processEvents();
+        w.ListBox1->viewport()->repaint();
+        cpu += cpuMs() - c0;
+        return nowMs() - t0;
+    };
+    const QString typed = QStringLiteral("chapter 12");
+    double worst = 0, total = 0;
+    int keys = 0;
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < typed.size(); ++i) {
+            const double t = key(typed[i].toUpper().unicode(), typed.mid(i, 1));
+            worst = std::max(worst, t);
+            total += t;
+            ++keys;
+        }
+        for (int i = 0; i < typed.size(); ++i) {
+            const double t = key(Qt::Key_Backspace, QString());
+            worst = std::max(worst, t);
+            total += t;
+            ++keys;
+        }
+    }
+    const std::string size = std::to_string(w.EntryCount()) + "h";
+    line("filter field entered (folds)", size, enter, 0, "ms");
+    line("filter key, mean", size, total / keys, 0, "ms");
+    line("filter key, mean (cpu)", size, cpu / keys, 0, "ms");
+    line("filter key, worst", size, worst, 0, "ms");
+    w.N10Click();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -346,12 +405,14 @@ int main(int argc, char** argv) {
     QStringList sizes = {QStringLiteral("1"), QStringLiteral("20")};
     int headingsPerMb = 1000;
     int longLineMb = 10;
+    int filterHeadings = 100000;
     QString outline, probe, folder;
     bool codecsOnly = false;
     for (const QString& a : app.arguments().mid(1)) {
         if (a.startsWith(QLatin1String("--sizes="))) sizes = a.mid(8).split(QLatin1Char(','));
         if (a.startsWith(QLatin1String("--headings-per-mb="))) headingsPerMb = a.mid(18).toInt();
         if (a.startsWith(QLatin1String("--long-line-mb="))) longLineMb = a.mid(15).toInt();
+        if (a.startsWith(QLatin1String("--filter-headings="))) filterHeadings = a.mid(18).toInt();
         if (a.startsWith(QLatin1String("--outline="))) outline = a.mid(10);
         if (a.startsWith(QLatin1String("--memory-probe="))) probe = a.mid(15);
         if (a.startsWith(QLatin1String("--folder="))) folder = a.mid(9);
@@ -386,5 +447,6 @@ int main(int argc, char** argv) {
         writeFile(path, doc);
         measureDocument(std::to_string(longLineMb) + "L", doc, path, dir.path(), outline, true);
     }
+    if (filterHeadings > 0) measureFilter(dir.path(), static_cast<std::size_t>(filterHeadings));
     return 0;
 }

@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QMenuBar>
 #include <QMimeData>
@@ -21,6 +22,7 @@
 #include "app/IndexModel.h"
 #include "app/TextView.h"
 #include "app/UserError.h"
+#include "widgets/HighlightDelegate.h"
 #include "widgets/ImageList.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/NvSplitter.h"
@@ -78,7 +80,11 @@ TfrmMain::TfrmMain(Paths paths, QWidget* parent) : QMainWindow(parent), m_paths(
     cmbMain->setFocus();
 }
 
-TfrmMain::~TfrmMain() { qApp->removeEventFilter(this); }
+TfrmMain::~TfrmMain() {
+    qApp->removeEventFilter(this);
+    // The controls going with the window move the focus; nothing of the window may answer that.
+    disconnect(m_focusWatch);
+}
 
 void TfrmMain::createControls() {
     auto* central = new QWidget(this);
@@ -127,7 +133,8 @@ void TfrmMain::createControls() {
 
     m_bodySplitter = new TNvSplitter(Qt::Horizontal, central);
     m_bodySplitter->setObjectName(QStringLiteral("NvSplitter1"));
-    ListBox1 = new QListView(m_bodySplitter);
+    QWidget* listPanel = createListPanel(m_bodySplitter);
+    ListBox1 = new QListView(listPanel);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     ListBox1->setUniformItemSizes(true);
     ListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -135,9 +142,11 @@ void TfrmMain::createControls() {
     ListBox1->setMinimumWidth(0);
     m_listModel = new IndexModel(ListBox1);
     ListBox1->setModel(m_listModel);
+    ListBox1->setItemDelegate(new HighlightDelegate(IndexModel::MatchRangesRole, ListBox1));
+    listPanel->layout()->addWidget(ListBox1);
     memo = new TextView(m_bodySplitter);
     memo->setObjectName(QStringLiteral("memo"));
-    m_bodySplitter->addWidget(ListBox1);
+    m_bodySplitter->addWidget(listPanel);
     m_bodySplitter->addWidget(memo);
     m_bodySplitter->setStretchFactor(1, 1);
     m_bodySplitter->setSizes({121, 298});
@@ -154,6 +163,7 @@ void TfrmMain::createControls() {
 
     setTabOrder(cmbMain, ListBox1);
     setTabOrder(ListBox1, memo);
+    setTabOrder(memo, edtFilter);
 
     connect(cmbMain, QOverload<int>::of(&QComboBox::activated), this,
             [this](int) { guarded([this] { cmbMainChange(); }); });
@@ -212,6 +222,10 @@ void TfrmMain::createCommands() {
          nullptr},
         {"actShowListView", "", "リストビューを表示する(&L)", "", -1, &M::actShowListViewExecute,
          &M::actShowListViewUpdate},
+        {"actIndexFilter", "インデックス", "見出しの絞り込み(&J)", "Ctrl+J", -1, &M::actIndexFilterExecute,
+         nullptr},
+        {"actOptHeadingLevels", "オプション", "タイトル記号の順を見出しのレベルにする(&H)", "", -1,
+         &M::actOptHeadingLevelsExecute, &M::actOptHeadingLevelsUpdate},
     };
     int order = 0;
     for (const Row& r : rows) {
@@ -241,6 +255,7 @@ void TfrmMain::createCommands() {
     Command(QStringLiteral("actBtnMaximized"))->setToolTip(QStringLiteral("最大化／元に戻す"));
     Command(QStringLiteral("actOptWordWrap"))->setCheckable(true);
     Command(QStringLiteral("actShowListView"))->setCheckable(true);
+    Command(QStringLiteral("actOptHeadingLevels"))->setCheckable(true);
 }
 
 QAction* TfrmMain::Command(const QString& name) const {
@@ -331,6 +346,7 @@ void TfrmMain::createMenus() {
     addItem(settings, QStringLiteral("actOptBackColor"));
     named(settings->addSeparator(), "N4");
     addItem(settings, QStringLiteral("actOptWordWrap"), {}, 8);
+    addItem(settings, QStringLiteral("actOptHeadingLevels"));
 
     mnuIndex = bar->addMenu(QStringLiteral("インデックス(&I)"));
     mnuIndex->setObjectName(QStringLiteral("mnuIndex"));
@@ -344,6 +360,7 @@ void TfrmMain::createMenus() {
     named(addOwnItem(show, QStringLiteral("次のインデックスへ移動(&N)"), QStringLiteral("Alt+Down"), 15,
                      [this] { GoNextEntry(); }),
           "N5");
+    addItem(show, QStringLiteral("actIndexFilter"));
     named(show->addSeparator(), "N6");
     addItem(show, QStringLiteral("actShowListView"));
     named(show->addSeparator(), "N7");
@@ -432,6 +449,12 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* e) {
         case QEvent::KeyPress: {
             if (!ours || QApplication::activePopupWidget() || QApplication::activeModalWidget()) break;
             auto* ke = static_cast<QKeyEvent*>(e);
+            // A line field keeps its own editing keys: the edit commands act on the text view.
+            if (qobject_cast<QLineEdit*>(w) &&
+                (ke->matches(QKeySequence::Copy) || ke->matches(QKeySequence::Cut) ||
+                 ke->matches(QKeySequence::Paste) || ke->matches(QKeySequence::Undo) ||
+                 ke->matches(QKeySequence::Redo) || ke->matches(QKeySequence::SelectAll)))
+                break;
             // One decision per key: the override pass claims it, the press runs it.
             if (e->type() == QEvent::ShortcutOverride) {
                 const int combined =
@@ -444,6 +467,7 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* e) {
                 break;
             }
             if (dispatchKey(ke)) return true;
+            if (watched == edtFilter && edtFilterKeyPress(ke)) return true;
             break;
         }
         case QEvent::MouseButtonPress:
@@ -456,6 +480,10 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* e) {
                     index == ListBox1->selectionModel()->currentIndex())
                     guarded([this] { ListBox1Click(); });
             }
+            break;
+        case QEvent::Resize:
+            // The filter field shows with the list and hides with it.
+            if (watched == m_listPanel) edtFilter->setVisible(m_listPanel->width() > 1);
             break;
         case QEvent::DragEnter:
         case QEvent::DragMove:

@@ -3,6 +3,7 @@
 // holds and the open document.
 #include <QAction>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 #include <QTimer>
 #include <functional>
@@ -16,6 +17,7 @@
 class QComboBox;
 class QFrame;
 class QLabel;
+class QLineEdit;
 class QListView;
 class QMenu;
 class QSplitter;
@@ -86,6 +88,7 @@ public:
     void SetNextPageMenuIsHead(bool on);
     void SetIgnoreHeadSpaces(bool on);
     void SetCaptionIncludingTitleMark(bool on);
+    void SetHeadingLevels(bool on);
     int DropDownCount() const;
     void SetDropDownCount(int n);
 
@@ -106,6 +109,7 @@ public:
     TextView* memo = nullptr;
     QComboBox* cmbMain = nullptr;
     QListView* ListBox1 = nullptr;
+    QLineEdit* edtFilter = nullptr;  // the list box's heading filter
     QMenu* mnuIndex = nullptr;
     QMenu* File1 = nullptr;
     QTimer* Timer1 = nullptr;
@@ -117,6 +121,7 @@ public:
     bool NextPageMenuIsHead = false;
     bool CaptionIncludingTitleMark = false;
     bool IgnoreHeadSpaces = false;
+    bool HeadingLevels = false;
     bool IndexRebuildSuspended = false;
     int StartUpIndex = -1;
 
@@ -150,6 +155,11 @@ private:
     void ListBox1Click();
     void IndexMenuItemClick(TMenuItem2* sender);
     void RichEdit1Change();
+    // The heading filter above the list box.
+    QWidget* createListPanel(QWidget* parent);
+    void edtFilterChange();
+    bool edtFilterKeyPress(QKeyEvent* e);
+    void chooseListRow(int row);
     HeadingRules headingRules() const;
 
     bool askToSave();
@@ -187,11 +197,17 @@ private:
     void actOptOpenFolderExecute();
     void actShowListViewExecute();
     void actShowListViewUpdate(QAction* a);
+    void actIndexFilterExecute();
+    void actOptHeadingLevelsExecute();
+    void actOptHeadingLevelsUpdate(QAction* a);
     void actFileSaveUpdate(QAction* a);
     void SaveAs1Click();
 
     Paths m_paths;
     QFrame* Panel1 = nullptr;
+    QWidget* m_listPanel = nullptr;
+    QPointer<QWidget> m_focusBeforeFilter;
+    QMetaObject::Connection m_focusWatch;
     QSplitter* m_topSplitter = nullptr;
     TNvSplitter* m_bodySplitter = nullptr;
     QLabel* m_status = nullptr;

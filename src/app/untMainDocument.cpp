@@ -92,6 +92,7 @@ void TfrmMain::LoadSettings() {
     SetNextPageMenuIsHead(s.nextPageMenuIsHead);
     SetIgnoreHeadSpaces(s.ignoreHeadSpaces);
     SetCaptionIncludingTitleMark(s.captionIncludingTitleMark);
+    SetHeadingLevels(s.headingLevels);
     ResumeIndexRebuild();
 }
 
@@ -110,6 +111,7 @@ void TfrmMain::SaveSettings() {
     s.nextPageMenuIsHead = NextPageMenuIsHead;
     s.ignoreHeadSpaces = IgnoreHeadSpaces;
     s.captionIncludingTitleMark = CaptionIncludingTitleMark;
+    s.headingLevels = HeadingLevels;
     const QSize margins = property(kFrameAtLoad).toSize();
     s.left = pos().x();
     s.top = pos().y();

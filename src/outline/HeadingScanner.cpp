@@ -181,6 +181,7 @@ void HeadingScanner::scanCp932(std::string_view piece, Index& index) {
     LineSplitter lines(piece);
     std::string_view line;
     std::string text;
+    int level = 1;
     for (; lines.next(line); ++m_lines) {
         const std::string_view cut = CutLine(line);
         if (!m_filter->everyLine()) {
@@ -189,7 +190,7 @@ void HeadingScanner::scanCp932(std::string_view piece, Index& index) {
                 while (i < cut.size() && IsBlank(cut[i])) ++i;
             if (i == cut.size() || !m_filter->mayStartAt(cut, i)) continue;
         }
-        if (IsTitleLine(cut, m_rules, &text)) index.push_back({text, m_lines});
+        if (IsTitleLine(cut, m_rules, &text, &level)) index.push_back({text, m_lines, level});
     }
 }
 
@@ -208,13 +209,15 @@ Index ScanHeadingsUtf8(std::string_view utf8Buffer, const HeadingRules& rules,
     std::vector<std::uint8_t> decided(0x10000, 0);
     std::string cp932;
     std::string text;
+    int level = 1;
     LineSplitter lines(utf8Buffer);
     std::string_view line;
     auto own = ownBytes.begin();
     for (int lineNo = 0; lines.next(line); ++lineNo) {
         while (own != ownBytes.end() && own->first < lineNo) ++own;
         if (own != ownBytes.end() && own->first == lineNo) {
-            if (IsTitleLine(CutLine(own->second), rules, &text)) index.push_back({text, lineNo});
+            if (IsTitleLine(CutLine(own->second), rules, &text, &level))
+                index.push_back({text, lineNo, level});
             continue;
         }
         if (!filter.everyLine()) {
@@ -241,7 +244,7 @@ Index ScanHeadingsUtf8(std::string_view utf8Buffer, const HeadingRules& rules,
             line.size() > kMaxLineBytes ? line.substr(0, Utf8OffsetOfCp932(line, kMaxLineBytes + 2)) : line;
         cp932.clear();
         Utf8ToCp932(head, cp932);
-        if (IsTitleLine(CutLine(cp932), rules, &text)) index.push_back({text, lineNo});
+        if (IsTitleLine(CutLine(cp932), rules, &text, &level)) index.push_back({text, lineNo, level});
     }
     return index;
 }

@@ -38,10 +38,12 @@ bool NeedsQuotes(std::string_view mark) {
 
 }  // namespace
 
-bool IsTitleLine(std::string_view line, const HeadingRules& rules, std::string* indexText) {
+bool IsTitleLine(std::string_view line, const HeadingRules& rules, std::string* indexText, int* level) {
     if (rules.ignoreHeadSpaces) line = TrimBlanks(line);
-    for (const std::string& mark : rules.marks) {
+    for (std::size_t m = 0; m < rules.marks.size(); ++m) {
+        const std::string& mark = rules.marks[m];
         if (!StartsWithText(mark, line)) continue;
+        if (level) *level = static_cast<int>(m) + 1;
         if (indexText) {
             const std::string_view text =
                 rules.captionIncludingTitleMark ? line : line.substr(std::min(mark.size(), line.size()));

@@ -19,8 +19,10 @@ struct HeadingRules {
 // The default comma text "//@,--,■" (■ is 0x81 0xA1).
 extern const char* const kDefaultTitleMarksText;
 
-// True when `line` is a heading; then *indexText receives its index text (tabs as two spaces).
-bool IsTitleLine(std::string_view line, const HeadingRules& rules, std::string* indexText);
+// True when `line` is a heading; then *indexText receives its index text (tabs as two spaces) and
+// *level the position (from 1) of the mark that matched.
+bool IsTitleLine(std::string_view line, const HeadingRules& rules, std::string* indexText,
+                 int* level = nullptr);
 
 // Parses the comma text of the settings into a list (replacing its contents).
 void TitleMarksFromText(std::string_view text, TitleMarkList& list);

@@ -14,6 +14,7 @@ constexpr const char* kForm = "Form";
 constexpr const char* kFiles = "Files";
 constexpr const char* kSetting = "Setting";
 constexpr const char* kFont = "Font";
+constexpr const char* kHeadingLevels = "HeadingLevels";
 
 }  // namespace
 
@@ -23,7 +24,7 @@ bool SettingsRecord::operator==(const SettingsRecord& o) const {
            wordWrap == o.wordWrap && listViewVisible == o.listViewVisible && startUpIndex == o.startUpIndex &&
            fontName == o.fontName && fontSize == o.fontSize && titleMarks == o.titleMarks &&
            nextPageMenuIsHead == o.nextPageMenuIsHead && ignoreHeadSpaces == o.ignoreHeadSpaces &&
-           captionIncludingTitleMark == o.captionIncludingTitleMark;
+           captionIncludingTitleMark == o.captionIncludingTitleMark && headingLevels == o.headingLevels;
 }
 
 SettingsRecord DefaultSettings() {
@@ -42,6 +43,7 @@ SettingsRecord DefaultSettings() {
     s.nextPageMenuIsHead = true;
     s.ignoreHeadSpaces = true;
     s.captionIncludingTitleMark = false;
+    s.headingLevels = false;
     return s;
 }
 
@@ -75,6 +77,7 @@ SettingsRecord ReadSettings(IniFile& ini, const SettingsRecord& defaults) {
     s.ignoreHeadSpaces = ini.readBool(kSetting, "IgnoreHeadSpaces", defaults.ignoreHeadSpaces);
     s.captionIncludingTitleMark =
         ini.readBool(kSetting, "CaptionIncludingTitleMark", defaults.captionIncludingTitleMark);
+    s.headingLevels = ini.readBool(kSetting, kHeadingLevels, defaults.headingLevels);
     return s;
 }
 
@@ -95,6 +98,8 @@ void WriteSettings(IniFile& ini, const SettingsRecord& s) {
         ini.writeBool(kSetting, "NextPageMenuIsHead", s.nextPageMenuIsHead);
         ini.writeBool(kSetting, "IgnoreHeadSpaces", s.ignoreHeadSpaces);
         ini.writeBool(kSetting, "CaptionIncludingTitleMark", s.captionIncludingTitleMark);
+        if (s.headingLevels || ini.hasKey(kSetting, kHeadingLevels))
+            ini.writeBool(kSetting, kHeadingLevels, s.headingLevels);
         ini.writeInteger(kForm, "Left", s.left);
         ini.writeInteger(kForm, "Top", s.top);
         ini.writeInteger(kForm, "Width", s.width);

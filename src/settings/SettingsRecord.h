@@ -24,6 +24,7 @@ struct SettingsRecord {
     bool nextPageMenuIsHead = false;
     bool ignoreHeadSpaces = false;
     bool captionIncludingTitleMark = false;
+    bool headingLevels = false;  // the index shows heading levels by indentation
 
     bool operator==(const SettingsRecord& o) const;
     bool operator!=(const SettingsRecord& o) const { return !(*this == o); }
@@ -39,9 +40,10 @@ SettingsRecord DefaultSettings();
 // Count (at most kMaxRegisteredFiles); an absent entry reads as empty text.
 SettingsRecord ReadSettings(IniFile& ini, const SettingsRecord& defaults);
 
-// Writes every key in the saved order. All writes form one batch: the first one reaches the disk at once,
-// so a file that cannot be written fails before anything else; the rest follow in one disk write at the
-// end. Throws IniWriteError.
+// Writes every key in the saved order. HeadingLevels, which came after the others, is written once it has
+// been on or is in the file already: a file from before it stays as it was while the option is off. All
+// writes form one batch: the first one reaches the disk at once, so a file that cannot be written fails
+// before anything else; the rest follow in one disk write at the end. Throws IniWriteError.
 void WriteSettings(IniFile& ini, const SettingsRecord& settings);
 
 // The cp932 bytes to write back for texts shown as Unicode (UTF-8), given the bytes read: a text that

@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "outline/HeadingFilter.h"
 #include "outline/HeadingScanner.h"
 #include "platform/IniFile.h"
 #include "outline/IndexMenuLayout.h"
@@ -35,10 +36,17 @@ constexpr const char* kUsage =
     "  --marks=TEXT                         title marks as a comma text (default \"//@,--,\xe2\x96\xa0\")\n"
     "  --ignore-head-spaces=0|1             ignore blanks around each line (default 1)\n"
     "  --caption-including-title-mark=0|1   keep the title mark in the index text (default 0)\n"
+    "  --heading-levels=0|1                 indent each heading by a full-width space per level\n"
+    "                                       below 1, as the editor's lists do (default 0)\n"
     "  --menu                               print the Index menu instead, a page level indented by\n"
     "                                       two spaces, a separator as \"-\"\n"
     "  --next-page-menu-is-head=0|1         put the next-page item at the top of a page (default 1)\n"
-    "  --raw                                take --marks and write text as cp932 bytes, not UTF-8\n"
+    "  --filter=WORDS                       print only the headings that hold every word (words\n"
+    "                                       part at blanks; letter case is ignored, widths are not)\n"
+    "  --levels                             add a tab and the heading's level: the position (from 1)\n"
+    "                                       of its title mark among the marks\n"
+    "  --raw                                take --marks and --filter and write text as cp932\n"
+    "                                       bytes, not UTF-8\n"
     "  --settings=FILE                      read the defaults from FILE instead of the editor's\n"
     "                                       settings: oruvan.ini beside this program, or for an\n"
     "                                       installed copy ~/.config/oruvan/oruvan.ini\n"
@@ -49,6 +57,9 @@ struct OutlineOptions {
     bool menu = false;
     bool nextPageMenuIsHead = true;
     bool raw = false;
+    bool levelColumn = false;    // --levels
+    bool headingLevels = false;  // indentation by level
+    HeadingFilter filter;
     std::string file;
 };
 
@@ -71,6 +82,7 @@ bool ParseFlag(std::string_view value, bool& flag) {
 
 ParseResult ApplyArguments(int argc, char** argv, OutlineOptions& options, std::string& error) {
     std::optional<std::string> marks;
+    std::optional<std::string> filter;
     std::vector<std::string> files;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
@@ -96,6 +108,12 @@ ParseResult ApplyArguments(int argc, char** argv, OutlineOptions& options, std::
             ok = ParseFlag(value, options.rules.captionIncludingTitleMark);
         } else if (name == "--next-page-menu-is-head" && hasValue) {
             ok = ParseFlag(value, options.nextPageMenuIsHead);
+        } else if (name == "--heading-levels" && hasValue) {
+            ok = ParseFlag(value, options.headingLevels);
+        } else if (name == "--filter" && hasValue) {
+            filter = std::string(value);
+        } else if (arg == "--levels") {
+            options.levelColumn = true;
         } else if (name == "--settings" && hasValue) {
             // Read before the other options (see SettingsPath); nothing more to do here.
         } else if (arg == "--menu") {
@@ -115,9 +133,14 @@ ParseResult ApplyArguments(int argc, char** argv, OutlineOptions& options, std::
         error = files.empty() ? "no FILE given" : "more than one FILE given";
         return ParseResult::Error;
     }
+    if (options.menu && (filter || options.levelColumn)) {
+        error = "--filter and --levels print the index, not the menu";
+        return ParseResult::Error;
+    }
     options.file = files.front();
-    // --raw may follow --marks, so the text is converted only once all options are known.
+    // --raw may follow --marks and --filter, so their text is converted only once all options are known.
     if (marks) options.rules.marks = TitleMarksFromText(options.raw ? *marks : Utf8ToCp932(*marks));
+    if (filter) options.filter = options.raw ? HeadingFilter(*filter) : HeadingFilterFromUtf8(*filter);
     return ParseResult::Run;
 }
 
@@ -191,22 +214,32 @@ void AppendText(std::string_view cp932, bool raw, std::string& out) {
         Cp932ToUtf8(cp932, out);
 }
 
-void AppendIndex(const Index& index, bool raw, std::string& out) {
-    std::size_t bytes = 0;
-    for (const IndexEntry& entry : index) bytes += entry.text.size() * (raw ? 1 : 2) + 12;
-    out.reserve(bytes);
+void AppendNumber(int n, std::string& out) {
     char number[16];
+    const auto end = std::to_chars(number, number + sizeof number, n).ptr;
+    out.append(number, static_cast<std::size_t>(end - number));
+}
+
+void AppendIndex(const Index& index, const OutlineOptions& options, std::string& out) {
+    std::size_t bytes = 0;
+    for (const IndexEntry& entry : index) bytes += entry.text.size() * (options.raw ? 1 : 2) + 12;
+    out.reserve(bytes);
+    const bool plain = !options.headingLevels;
     for (const IndexEntry& entry : index) {
-        const auto end = std::to_chars(number, number + sizeof number, entry.line + 1).ptr;
-        out.append(number, static_cast<std::size_t>(end - number));
+        if (!options.filter.matches(entry.text)) continue;
+        AppendNumber(entry.line + 1, out);
         out += '\t';
-        AppendText(entry.text, raw, out);
+        AppendText(plain ? entry.text : IndentedText(entry, true), options.raw, out);
+        if (options.levelColumn) {
+            out += '\t';
+            AppendNumber(entry.level, out);
+        }
         out += '\n';
     }
 }
 
 // Walks the chain of pages with a stack of its own: a long index nests thousands of pages deep.
-void AppendMenu(const Index& index, bool nextPageMenuIsHead, bool raw, std::string& out) {
+void AppendMenu(const Index& index, bool nextPageMenuIsHead, bool headingLevels, bool raw, std::string& out) {
     const int n = static_cast<int>(index.size());
     struct Page {
         std::vector<IndexMenuItem> items;
@@ -224,7 +257,9 @@ void AppendMenu(const Index& index, bool nextPageMenuIsHead, bool raw, std::stri
         out.append(static_cast<std::size_t>(2 * level), ' ');
         switch (item.kind) {
             case IndexMenuItem::Entry:
-                AppendText(ShortenMenuCaption(index[static_cast<std::size_t>(item.entry)].text), raw, out);
+                AppendText(ShortenMenuCaption(
+                               IndentedText(index[static_cast<std::size_t>(item.entry)], headingLevels)),
+                           raw, out);
                 break;
             case IndexMenuItem::Separator:
                 out += '-';
@@ -264,6 +299,7 @@ void ApplySettingsFile(const std::string& path, OutlineOptions& options) {
     options.rules.captionIncludingTitleMark =
         ini.readBool("Setting", "CaptionIncludingTitleMark", options.rules.captionIncludingTitleMark);
     options.nextPageMenuIsHead = ini.readBool("Setting", "NextPageMenuIsHead", options.nextPageMenuIsHead);
+    options.headingLevels = ini.readBool("Setting", "HeadingLevels", options.headingLevels);
 }
 
 int Run(int argc, char** argv) {
@@ -304,14 +340,14 @@ int Run(int argc, char** argv) {
     std::function<bool(Index&)> flush;
     if (!options.menu)
         flush = [&](Index& piece) {
-            AppendIndex(piece, options.raw, out);
+            AppendIndex(piece, options, out);
             return out.size() < (std::size_t(64) << 10) || write();
         };
     if (!ScanFile(options.file, options.rules, index, error, flush)) {
         std::fprintf(stderr, "%s: cannot read %s: %s\n", kProgram, options.file.c_str(), error.c_str());
         return 1;
     }
-    if (options.menu) AppendMenu(index, options.nextPageMenuIsHead, options.raw, out);
+    if (options.menu) AppendMenu(index, options.nextPageMenuIsHead, options.headingLevels, options.raw, out);
     if (!write() || std::fflush(stdout) != 0) {
         std::fprintf(stderr, "%s: cannot write the output: %s\n", kProgram, std::strerror(errno));
         return 1;

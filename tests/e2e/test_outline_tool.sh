@@ -54,6 +54,37 @@ expect "marks from the command line" "3${TAB} 見出し
 5${TAB}//@ tab  inside
 7${TAB}" "$OUTLINE" --ignore-head-spaces=0 '--marks=■, "	"' "$TMP/doc.txt"
 
+# Levels: the position of the mark among "//@", "--", "■".
+expect "level column" "1${TAB}Title${TAB}1
+2${TAB}  second${TAB}2
+3${TAB} 見出し${TAB}3
+5${TAB} tab  inside${TAB}1
+7${TAB}${TAB}3" "$OUTLINE" --levels "$TMP/doc.txt"
+
+expect "indented by level" "1${TAB}Title
+2${TAB}　  second
+3${TAB}　　 見出し
+5${TAB} tab  inside
+7${TAB}　　" "$OUTLINE" --heading-levels=1 "$TMP/doc.txt"
+
+expect "filter, case folded" "1${TAB}Title" "$OUTLINE" --filter=TITLE "$TMP/doc.txt"
+expect "filter, every word" "5${TAB} tab  inside" "$OUTLINE" '--filter=in　tab' "$TMP/doc.txt"
+expect "filter with levels" "3${TAB}　　 見出し${TAB}3" "$OUTLINE" --filter=見出 --levels --heading-levels=1 "$TMP/doc.txt"
+expect "filter, nothing matches" "" "$OUTLINE" --filter=zeta "$TMP/doc.txt"
+expect "filter, a character cp932 lacks" "" "$OUTLINE" --filter=é "$TMP/doc.txt"
+expect "filter, blanks only" "$("$OUTLINE" "$TMP/doc.txt")" "$OUTLINE" '--filter= ' "$TMP/doc.txt"
+"$OUTLINE" --raw --filter=$'\x8c\xa9' "$TMP/doc.txt" >"$TMP/raw-filter" || true
+printf '3\t \x8c\xa9\x8f\x6f\x82\xb5\n' >"$TMP/raw-filter.expected"
+cmp -s "$TMP/raw-filter" "$TMP/raw-filter.expected" || { echo "FAIL raw filter" >&2; failures=$((failures + 1)); }
+expect "menu indented by level" "Title
+　  second
+　　 見出し
+ tab  inside
+　　" "$OUTLINE" --menu --heading-levels=1 "$TMP/doc.txt"
+expect_status "levels with the menu" 2 "not the menu" "$OUTLINE" --menu --levels "$TMP/doc.txt"
+expect_status "filter with the menu" 2 "not the menu" "$OUTLINE" --menu --filter=x "$TMP/doc.txt"
+expect_status "bad heading-levels value" 2 "^Usage:" "$OUTLINE" --heading-levels=2 "$TMP/doc.txt"
+
 "$OUTLINE" --raw --caption-including-title-mark=1 --marks=$'\x81\xa1' "$TMP/doc.txt" >"$TMP/raw" || true
 printf '3\t\x81\xa1 \x8c\xa9\x8f\x6f\x82\xb5\n7\t\x81\xa1\n' >"$TMP/raw.expected"
 cmp -s "$TMP/raw" "$TMP/raw.expected" || { echo "FAIL raw output" >&2; failures=$((failures + 1)); }
@@ -117,6 +148,11 @@ expect "option over the settings" "1${TAB}one
 printf '[setting]\r\ntitlemarks=//@\r\n' >"$TMP/other.ini"
 expect "--settings names another file" "3${TAB}three" "$OUTLINE" --settings="$TMP/other.ini" "$TMP/marks.txt"
 expect_status "missing settings file" 1 "cannot read settings" "$OUTLINE" --settings="$TMP/none.ini" "$TMP/marks.txt"
+printf '[Setting]\r\nTitleMarks=##,//@\r\nHeadingLevels=1\r\n' >"$TMP/bin/oruvan.ini"
+expect "heading levels from the settings" "1${TAB}one
+2${TAB}two
+3${TAB}　three" "$OUTLINE" "$TMP/marks.txt"
+expect "option over the heading levels setting" "3${TAB}three${TAB}2" "$OUTLINE" --heading-levels=0 --levels --filter=three "$TMP/marks.txt"
 rm "$TMP/bin/oruvan.ini"
 
 if [ "$failures" -ne 0 ]; then

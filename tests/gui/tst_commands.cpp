@@ -104,12 +104,14 @@ const std::vector<MenuLayout>& menuLayouts() {
           {"actOptFontCtrl", "フォントの設定(&F)...", "", 7, true},
           {"actOptBackColor", "背景色の設定(&B)...", "", 6, true},
           {"N4", "-", "", -1, true},
-          {"actOptWordWrap", "右端で折り返す(&W)", "", 8, true}}},
+          {"actOptWordWrap", "右端で折り返す(&W)", "", 8, true},
+          {"actOptHeadingLevels", "タイトル記号の順を見出しのレベルにする(&H)", "", -1, true}}},
         {"mnuIndex", "インデックス(&I)", {}},
         {"Show1",
          "表示(&V)",
          {{"P2", "前のインデックスへ移動(&P)", "Alt+Up", 16, true},
           {"N5", "次のインデックスへ移動(&N)", "Alt+Down", 15, true},
+          {"actIndexFilter", "見出しの絞り込み(&J)", "Ctrl+J", -1, true},
           {"N6", "-", "", -1, true},
           {"actShowListView", "リストビューを表示する(&L)", "", -1, true},
           {"N7", "-", "", -1, true},
@@ -136,7 +138,7 @@ private Q_SLOTS:
 
     void commandTable_data();
     void commandTable();
-    void tableHoldsTwentyFiveCommands();
+    void tableHoldsTwentySevenCommands();
     void menuBarHoldsTheMenusInOrder();
     void menuItems_data();
     void menuItems();
@@ -202,6 +204,8 @@ void CommandsTest::commandTable_data() {
         {"actBtnMaximized", "ボタン", "□", "", -1},
         {"actOptOpenFolder", "オプション", "カレントフォルダを開く(&D)", "", -1},
         {"actShowListView", "", "リストビューを表示する(&L)", "", -1},
+        {"actIndexFilter", "インデックス", "見出しの絞り込み(&J)", "Ctrl+J", -1},
+        {"actOptHeadingLevels", "オプション", "タイトル記号の順を見出しのレベルにする(&H)", "", -1},
     };
     int position = 0;
     for (const Row& r : rows)
@@ -230,12 +234,12 @@ void CommandsTest::commandTable() {
     QVERIFY(a->shortcut().isEmpty());
 }
 
-void CommandsTest::tableHoldsTwentyFiveCommands() {
+void CommandsTest::tableHoldsTwentySevenCommands() {
     auto w = m_box.makeWindow(false);
     int n = 0;
     for (QAction* a : w->findChildren<QAction*>())
         if (a->property("order").isValid()) ++n;
-    QCOMPARE(n, 25);
+    QCOMPARE(n, 27);
 }
 
 void CommandsTest::menuBarHoldsTheMenusInOrder() {

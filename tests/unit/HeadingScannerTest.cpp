@@ -180,6 +180,54 @@ TEST(HeadingScannerTest, Utf8ScanAgreesOnRandomText) {
     }
 }
 
+std::vector<int> Levels(const Index& index) {
+    std::vector<int> levels;
+    for (const IndexEntry& e : index) levels.push_back(e.level);
+    return levels;
+}
+
+// The level is the position of the mark that decided, whichever scan finds the heading.
+TEST(HeadingScannerTest, LevelIsTheMatchingMarksPosition) {
+    struct Case {
+        const char* name;
+        TitleMarkList marks;
+        std::string text;
+        std::vector<int> levels;
+    };
+    const Case cases[] = {
+        {"default marks",
+         TitleMarksFromText(kDefaultTitleMarksText),
+         "\x81\xa1"
+         "a\n--b\n//@c\nplain\n  --d\n",
+         {3, 2, 1, 2}},
+        {"the first match decides", {"--", "---"}, "---x\n--y\n", {1, 1}},
+        {"longer mark first", {"---", "--"}, "---x\n--y\n", {1, 2}},
+        {"case folded", {"#", "#h"}, "#H1\n", {1}},
+        {"empty mark last", {"==", ""}, "==a\nb\n", {1, 2}},
+        {"duplicate mark", {"", "=="}, "==a\n", {1}},
+    };
+    for (const Case& c : cases) {
+        const HeadingRules rules{c.marks, true, false};
+        EXPECT_EQ(Levels(ScanHeadingsCp932(c.text, rules)), c.levels) << c.name;
+        EXPECT_EQ(Levels(ScanHeadingsUtf8(Cp932ToUtf8(c.text), rules)), c.levels) << c.name;
+    }
+    // A line the editor keeps by its own bytes gets its level as well.
+    const HeadingRules ibm{{"--", "\xfa\x4a"}, true, false};
+    EXPECT_EQ(Levels(ScanHeadingsUtf8(Cp932ToUtf8("\xfa\x4ax\n"), ibm, {{0, "\xfa\x4ax"}})),
+              (std::vector<int>{2}));
+}
+
+TEST(HeadingScannerTest, IndentationShowsTheLevel) {
+    const IndexEntry first{"a", 0, 1}, third{"c", 0, 3};
+    EXPECT_EQ(IndentedText(first, true), "a");
+    EXPECT_EQ(IndentedText(third, true),
+              "\x81\x40\x81\x40"
+              "c");
+    EXPECT_EQ(IndentedText(third, false), "c");
+    EXPECT_EQ(LevelIndentBytes(third, true), 4u);
+    EXPECT_EQ(LevelIndentBytes(third, false), 0u);
+}
+
 // Reports the time of both scans on a 20 MB document; the figures are for reading, not asserted.
 TEST(HeadingScannerTest, Utf8ScanTiming) {
     const std::string body =

@@ -150,6 +150,38 @@ TEST_F(SettingsRecordTest, FilesReadUpToCount) {
     for (const CountCase& c : cases) EXPECT_EQ(readFromFile(c.file).registeredFiles, c.expected) << c.file;
 }
 
+// HeadingLevels follows the index options once it has been used; a file that never had it keeps its bytes
+// while the option stays off.
+TEST_F(SettingsRecordTest, HeadingLevelsWrittenOnceUsed) {
+    struct Case {
+        const char* before;
+        bool on;
+        const char* setting;  // the [Setting] section's tail as written
+    };
+    const Case cases[] = {
+        {"", false, "CaptionIncludingTitleMark=0\r\n[Form]"},
+        {"", true, "CaptionIncludingTitleMark=0\r\nHeadingLevels=1\r\n[Form]"},
+        {"[Setting]\r\nHeadingLevels=1\r\n", false, "[Setting]\r\nHeadingLevels=0\r\n"},
+        {"[setting]\r\nheadinglevels=0\r\n", true, "[setting]\r\nheadinglevels=1\r\n"},
+    };
+    for (const Case& c : cases) {
+        writeFile(c.before);
+        SettingsRecord s = DefaultSettings();
+        s.headingLevels = c.on;
+        {
+            IniFile ini(m_path);
+            WriteSettings(ini, s);
+        }
+        EXPECT_NE(readFile().find(c.setting), std::string::npos) << c.before << " / " << c.on << "\n"
+                                                                 << readFile();
+        IniFile ini(m_path);
+        EXPECT_EQ(ReadSettings(ini, DefaultSettings()), s) << c.before << " / " << c.on;
+    }
+    const SettingsRecord read = readFromFile("[Setting]\nHeadingLevels=2\n");
+    EXPECT_TRUE(read.headingLevels);
+    EXPECT_FALSE(readFromFile("[Setting]\nHeadingLevels=on\n").headingLevels);
+}
+
 TEST_F(SettingsRecordTest, HugeCountIsCapped) {
     const auto start = std::chrono::steady_clock::now();
     const SettingsRecord s = readFromFile("[Files]\nCount=2147483647\n0=a\n");
