@@ -25,6 +25,7 @@
 #include "settings/NvGeomUtils.h"
 #include "settings/SettingsRecord.h"
 #include "widgets/Cp932Text.h"
+#include "widgets/FindBar.h"
 #include "widgets/ImageList.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/NvSplitter.h"
@@ -89,6 +90,12 @@ void TfrmMain::LoadSettings() {
     SetNextPageMenuIsHead(s.nextPageMenuIsHead);
     SetIgnoreHeadSpaces(s.ignoreHeadSpaces);
     SetCaptionIncludingTitleMark(s.captionIncludingTitleMark);
+    BackColor = QString::fromLatin1(s.backColor.c_str()).toUpper();
+    TextColor = QString::fromLatin1(s.textColor.c_str()).toUpper();
+    applyColors();
+    QStringList history;
+    for (const std::string& text : s.searchHistory) history << FromCp932(text);
+    findBar->SetHistory(history);
     ResumeIndexRebuild();
 }
 
@@ -105,6 +112,9 @@ void TfrmMain::SaveSettings() {
     s.nextPageMenuIsHead = NextPageMenuIsHead;
     s.ignoreHeadSpaces = IgnoreHeadSpaces;
     s.captionIncludingTitleMark = CaptionIncludingTitleMark;
+    s.backColor = BackColor.toStdString();
+    s.textColor = TextColor.toStdString();
+    for (const QString& text : findBar->History()) s.searchHistory.push_back(ToCp932(text));
     const QSize margins = property(kFrameAtLoad).toSize();
     s.left = pos().x();
     s.top = pos().y();
