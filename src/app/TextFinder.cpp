@@ -1,6 +1,5 @@
 #include "app/TextFinder.h"
 
-#include <QComboBox>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -25,6 +24,8 @@ constexpr int kRecountDelayMs = 300;
 constexpr int kMarkLimit = 2000;
 constexpr long kLongRange = 1 << 20;
 constexpr long kLongLineMargin = 4096;
+// A longer selection (a whole long line, say) is no search text; the field keeps its own.
+constexpr long kLongestSelectionTaken = 4096;
 
 const QString kCounting = QStringLiteral("… 件");
 
@@ -114,8 +115,9 @@ bool TextFinder::prepare() {
 void TextFinder::Open(bool withReplace) {
     const long s = m_view->SendScintilla(Sci::SCI_GETSELECTIONSTART);
     const long e = m_view->SendScintilla(Sci::SCI_GETSELECTIONEND);
-    if (s != e && m_view->SendScintilla(Sci::SCI_LINEFROMPOSITION, s) ==
-                      m_view->SendScintilla(Sci::SCI_LINEFROMPOSITION, e)) {
+    if (s != e && e - s <= kLongestSelectionTaken &&
+        m_view->SendScintilla(Sci::SCI_LINEFROMPOSITION, s) ==
+            m_view->SendScintilla(Sci::SCI_LINEFROMPOSITION, e)) {
         // The current match stays as it is searched for (a regular expression is no plain text).
         const bool isMatch =
             prepare() && m_search.at(m_view->Utf8Buffer(), static_cast<std::size_t>(s)) ==
@@ -297,6 +299,13 @@ void TextFinder::ReplaceAll() {
     m_ownEdit = true;
     m_bar->SetNotFound(false);
     setNotice(QStringLiteral("%1 件置換しました").arg(edits.size()));
+    restartCount();
+    markVisible(true);
+}
+
+void TextFinder::TextReplaced() {
+    m_ownEdit = false;
+    m_markedStart = m_markedEnd = -1;
     restartCount();
     markVisible(true);
 }

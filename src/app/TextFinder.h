@@ -32,6 +32,8 @@ public:
     void FindPrevious();
     void ReplaceOne();
     void ReplaceAll();
+    // The view holds another text (a document opened, a new one): count and marks start afresh.
+    void TextReplaced();
 
     // The status bar text of the last search; empty once the selection has moved on.
     QString Notice() const { return m_notice; }

@@ -18,6 +18,7 @@
 #include <QWindow>
 
 #include "app/NvFileUtils.h"
+#include "app/TextFinder.h"
 #include "app/TextView.h"
 #include "app/UserError.h"
 #include "app/untMain.h"
@@ -225,6 +226,7 @@ void TfrmMain::OpenDocument(const QString& path) {
     if (!askToSave()) return;
     // Read first: a failed read changes nothing, so no later Save can write the wrong text there.
     memo->LoadFromFile(real);
+    finder->TextReplaced();
     SetDocumentFileName(path);
     m_spareText.reset();  // sized for the text before; a new document starts without one
     SetUnmodified();
@@ -243,6 +245,7 @@ void TfrmMain::N10Click() {
     if (!askToSave()) return;
     SetDocumentFileName(QString());
     memo->Clear();
+    finder->TextReplaced();
     m_spareText.reset();
     release(m_savedText);
     m_savedText = snapshot({});

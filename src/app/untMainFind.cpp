@@ -6,7 +6,6 @@
 #include "app/TextView.h"
 #include "app/untMain.h"
 #include "dialogs/GoToLineDialog.h"
-#include "widgets/FindBar.h"
 
 namespace oruvan {
 

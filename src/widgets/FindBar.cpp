@@ -29,6 +29,11 @@ QToolButton* makeButton(const QString& text, QWidget* parent) {
 
 bool isEnter(const QKeyEvent* e) { return e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter; }
 
+// The window also binds Ctrl+Y to redo, which a field's own bindings may lack.
+bool isCtrlY(const QKeyEvent* e) {
+    return e->key() == Qt::Key_Y && (e->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier;
+}
+
 }  // namespace
 
 FindBar::FindBar(QWidget* parent) : QWidget(parent) {
@@ -233,7 +238,7 @@ bool FindBar::KeepsKey(QObject* receiver, QKeyEvent* e) const {
     for (QKeySequence::StandardKey k : {QKeySequence::Undo, QKeySequence::Redo, QKeySequence::Cut,
                                         QKeySequence::Copy, QKeySequence::Paste, QKeySequence::SelectAll})
         if (e->matches(k)) return true;
-    return false;
+    return isCtrlY(e);
 }
 
 bool FindBar::eventFilter(QObject* watched, QEvent* e) {
@@ -244,6 +249,11 @@ bool FindBar::eventFilter(QObject* watched, QEvent* e) {
         if (watched == m_find && m_find->view()->isVisible()) return false;  // closes the drop-down
         Close();
         return true;
+    }
+    if (isCtrlY(ke) && !ke->matches(QKeySequence::Redo)) {
+        if (watched == m_find || watched == m_find->lineEdit()) m_find->lineEdit()->redo();
+        if (watched == m_replace) m_replace->redo();
+        if (watched == m_find || watched == m_find->lineEdit() || watched == m_replace) return true;
     }
     if (isEnter(ke) && (mods == Qt::NoModifier || mods == Qt::ShiftModifier)) {
         if (watched == m_find->lineEdit() || watched == m_find) {

@@ -89,19 +89,24 @@ private Q_SLOTS:
     }
 
     void ctrlFTakesTheSelectionWithinOneLine_data() {
+        QTest::addColumn<QString>("text");
         QTest::addColumn<int>("from");
         QTest::addColumn<int>("to");
         QTest::addColumn<QString>("field");
-        QTest::newRow("selection within a line") << 4 << 11 << "Chapter";
-        QTest::newRow("selection over a line break: the text before stays") << 0 << 14 << "before";
-        QTest::newRow("no selection: the text before stays") << 3 << 3 << "before";
+        const QString text = QStringLiteral("one Chapter\ntwo");
+        QTest::newRow("selection within a line") << text << 4 << 11 << "Chapter";
+        QTest::newRow("selection over a line break: the text before stays") << text << 0 << 14 << "before";
+        QTest::newRow("no selection: the text before stays") << text << 3 << 3 << "before";
+        QTest::newRow("a whole long line is no search text")
+            << QString(5000, QLatin1Char('x')) << 0 << 5000 << "before";
     }
     void ctrlFTakesTheSelectionWithinOneLine() {
+        QFETCH(QString, text);
         QFETCH(int, from);
         QFETCH(int, to);
         QFETCH(QString, field);
         m_w->findBar->SetFindText(QStringLiteral("before"));
-        m_w->memo->setText(QStringLiteral("one Chapter\ntwo"));
+        m_w->memo->setText(text);
         m_w->memo->SendScintilla(Sci::SCI_SETSEL, from, static_cast<long>(to));
         m_w->ListBox1->setFocus();
         QTest::keyClick(m_w->ListBox1, Qt::Key_F, Qt::ControlModifier);
@@ -401,7 +406,25 @@ private Q_SLOTS:
         QCOMPARE(m_w->findBar->FindText(), QStringLiteral("pasted"));
         QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(m_w->findBar->FindText(), QStringLiteral("abc"));
+        QTest::keyClick(field, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(m_w->findBar->FindText(), QStringLiteral("pasted"));
         QCOMPARE(m_w->memo->text(), QStringLiteral("text"));
+        QVERIFY(!m_w->memo->CanRedo());
+    }
+
+    // Another document in the view: its own matches are counted and marked.
+    void openingADocumentCountsAfresh() {
+        m_w->memo->setText(QStringLiteral("x x x"));
+        m_w->SetUnmodified();
+        TypeSearch(*m_w, QStringLiteral("x"));
+        QCOMPARE(m_w->findBar->CountText(), U("1 / 3 件"));
+        m_w->OpenDocument(m_box->writeFile(QStringLiteral("b.txt"), "y x\r\nx\r\n"));
+        QCOMPARE(m_w->findBar->CountText(), U("2 件"));
+        QCOMPARE(m_w->finder->MarkedRanges().size(), std::size_t(2));
+        QCOMPARE(m_w->finder->MarkedRanges().front().start, std::size_t(2));
+        m_w->N10Click();
+        QCOMPARE(m_w->findBar->CountText(), U("0 件"));
+        QVERIFY(m_w->finder->MarkedRanges().empty());
     }
 
     void historyKeepsTenRecentSearches() {
