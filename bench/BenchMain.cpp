@@ -23,12 +23,15 @@
 
 #include "DocumentGenerator.h"
 #include "app/AppSetup.h"
+#include "app/TextFinder.h"
 #include "app/TextView.h"
 #include "app/untMain.h"
 #include "outline/HeadingScanner.h"
 #include "platform/Cp932.h"
 #include "platform/EncodingDetector.h"
 #include "platform/TextDecoder.h"
+#include "platform/TextSearch.h"
+#include "widgets/FindBar.h"
 
 using namespace oruvan;
 
@@ -183,6 +186,88 @@ long childPeakMb(const QString& path, const QString& folder) {
     return p.readAllStandardOutput().trimmed().toLong();
 }
 
+// Searching the document: the far end, counting a common word, replacing all of its matches.
+void measureSearch(TfrmMain& w, const std::string& size, std::size_t headings) {
+    using Sci = QsciScintillaBase;
+    TextView* memo = w.memo;
+    FindBar* bar = w.findBar;
+    // The last heading, "Chapter N ", lies at the far end; "chapter" starts every heading.
+    const QString last = QStringLiteral("Chapter %1 ").arg(headings);
+    bar->SetFindText(last);
+    TextSearch core;
+    core.compile(last.toStdU32String(), SearchOptions{});
+    const double floorFar = best(3, [&] { core.next(memo->Utf8Buffer(), 0); });
+    const double far = best(3, [&] {
+        memo->SendScintilla(Sci::SCI_SETEMPTYSELECTION, 0UL);
+        w.finder->FindNext();
+    });
+    line("find next, far end", size, far, floorFar, "ms");
+
+    core.compile(U"chapter", SearchOptions{});
+    std::size_t matches = 0;
+    const double countAll = best(3, [&] {
+        matches = 0;
+        core.forEach(memo->Utf8Buffer(), 0, memo->Utf8Buffer().size() + 1, [&](const TextMatch&) {
+            ++matches;
+            return true;
+        });
+    });
+    std::printf("%-28s %6s %10.3f ms  (%zu matches)\n", "count all, common word", size.c_str(), countAll,
+                matches);
+    std::fflush(stdout);
+
+    // In the bar: the field typed a key at a time; each key searches, marks the screen and counts a slice.
+    memo->SendScintilla(Sci::SCI_SETEMPTYSELECTION, 0UL);
+    bar->SetFindText(QString());
+    const double o0 = nowMs();
+    w.finder->Open(false);
+    QCoreApplication::processEvents();
+    line("find bar opened", size, nowMs() - o0, 0, "ms");
+    double typing = 0, longest = 0;
+    const QString word = QStringLiteral("chapter");
+    for (const QChar c : word) {
+        const double t0 = nowMs();
+        bar->SetFindText(bar->FindText() + c);
+        Q_EMIT bar->findTextEdited();
+        QCoreApplication::processEvents();
+        const double t = nowMs() - t0;
+        typing += t;
+        longest = std::max(longest, t);
+    }
+    // The count goes on in slices after the last key, if it has not reached its end or its cap yet.
+    const double c0 = nowMs();
+    double pause = 0;
+    while (!w.finder->CountDone()) {
+        const double s0 = nowMs();
+        QCoreApplication::processEvents();
+        pause = std::max(pause, nowMs() - s0);
+    }
+    std::printf(
+        "%-28s %6s %10.3f ms  slowest key %.1f ms  count done %.1f ms later, pauses up to %.1f ms (%s)\n",
+        "search field keystroke", size.c_str(), typing / word.size(), longest, nowMs() - c0, pause,
+        qPrintable(bar->CountText()));
+    std::fflush(stdout);
+
+    bar->SetFindText(QStringLiteral("Chapter"));
+    bar->ReplaceField()->setText(QStringLiteral("章"));
+    double undo = 0;
+    const double replace = bestTimed(3, [&] {
+        const double t0 = nowMs();
+        w.finder->ReplaceAll();
+        const double t = nowMs() - t0;
+        const double u0 = nowMs();
+        memo->Undo();
+        undo = nowMs() - u0;
+        QCoreApplication::processEvents();
+        return t;
+    });
+    std::printf("%-28s %6s %10.3f ms  undo %.1f ms  (%zu replaced)\n", "replace all", size.c_str(), replace,
+                undo, matches);
+    std::fflush(stdout);
+    bar->Close();
+    w.Timer1->stop();
+}
+
 // Open, index and edit measures of one document in a fresh window.
 void measureDocument(const std::string& size, const std::string& doc, const QString& path, const QString& folder,
                      const QString& outline, bool longLine) {
@@ -270,6 +355,7 @@ void measureDocument(const std::string& size, const std::string& doc, const QStr
              return nowMs() - t0;
          }),
          0, "ms");
+    if (!longLine) measureSearch(w, size, static_cast<std::size_t>(w.EntryCount()));
     w.SetWordWrap(true);
     QCoreApplication::processEvents();
     line("keystroke, wrap on", size, keystrokeMs(w, 200), 0, "ms");

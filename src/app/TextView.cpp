@@ -299,6 +299,7 @@ void TextView::contextMenuEvent(QContextMenuEvent* e) {
     QMenu menu(this);
     QAction* undo = menu.addAction(QStringLiteral("元に戻す(&U)"), this, [this] { Undo(); });
     undo->setEnabled(CanUndo());
+    menu.addAction(QStringLiteral("やり直し(&R)"), this, [this] { Redo(); })->setEnabled(CanRedo());
     menu.addSeparator();
     const bool sel = HasSelection();
     menu.addAction(QStringLiteral("切り取り(&T)"), this, [this] { CutToClipboard(); })->setEnabled(sel);
@@ -331,6 +332,20 @@ void TextView::SetSelText(std::string_view cp932) {
 
 bool TextView::CanUndo() const { return SendScintilla(SCI_CANUNDO) != 0; }
 void TextView::Undo() { SendScintilla(SCI_UNDO); }
+bool TextView::CanRedo() const { return SendScintilla(SCI_CANREDO) != 0; }
+void TextView::Redo() { SendScintilla(SCI_REDO); }
+
+std::string TextView::InsertableUtf8(std::string_view utf8) {
+    bool altered = false;
+    return cp932Safe(utf8, altered);
+}
+
+void TextView::SetBackColor(const QColor& c) { setPaper(c); }
+
+void TextView::SetTextColor(const QColor& c) {
+    setColor(c);
+    setCaretForegroundColor(c);
+}
 void TextView::CutToClipboard() { SendScintilla(SCI_CUT); }
 void TextView::CopyToClipboard() { SendScintilla(SCI_COPY); }
 void TextView::PasteFromClipboard() { SendScintilla(SCI_PASTE); }

@@ -54,6 +54,8 @@ public:
 
     bool CanUndo() const;
     void Undo();
+    bool CanRedo() const;
+    void Redo();
     void CutToClipboard();
     void CopyToClipboard();
     void PasteFromClipboard();
@@ -69,6 +71,16 @@ public:
 
     bool WordWrap() const;
     void SetWordWrap(bool on);
+
+    // The background and the text colour of the whole text; the caret takes the text colour.
+    QColor BackColor() const { return paper(); }
+    QColor TextColor() const { return color(); }
+    void SetBackColor(const QColor& c);
+    void SetTextColor(const QColor& c);
+
+    // UTF-8 text as it may enter the view: a character the document cannot hold becomes '?' (what Save
+    // would write), CR LF and a lone CR become LF.
+    static std::string InsertableUtf8(std::string_view utf8);
 
     // Caret helpers for the hot paths: cost bounded by the caret's line.
     int CaretLine() const;    // document line of the caret

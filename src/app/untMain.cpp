@@ -20,9 +20,11 @@
 #include <QVBoxLayout>
 
 #include "app/IndexModel.h"
+#include "app/TextFinder.h"
 #include "app/TextView.h"
 #include "app/UserError.h"
 #include "widgets/HighlightDelegate.h"
+#include "widgets/FindBar.h"
 #include "widgets/ImageList.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/NvSplitter.h"
@@ -151,6 +153,8 @@ void TfrmMain::createControls() {
     m_bodySplitter->setStretchFactor(1, 1);
     m_bodySplitter->setSizes({121, 298});
     column->addWidget(m_bodySplitter, 1);
+    findBar = new FindBar(central);
+    column->addWidget(findBar);
     setCentralWidget(central);
 
     auto* bar = new QStatusBar(this);
@@ -159,7 +163,14 @@ void TfrmMain::createControls() {
     m_status = new QLabel(bar);
     m_status->setObjectName(QStringLiteral("StatusText"));
     bar->addWidget(m_status, 1);
+    m_notice = new QLabel(bar);
+    m_notice->setObjectName(QStringLiteral("NoticeText"));
+    bar->addWidget(m_notice);
     setStatusBar(bar);
+
+    finder = new TextFinder(memo, findBar, this);
+    connect(finder, &TextFinder::noticeChanged, m_notice, &QLabel::setText);
+    connect(finder, &TextFinder::moved, this, [this] { guarded([this] { TrackCaret(); }); });
 
     setTabOrder(cmbMain, ListBox1);
     setTabOrder(ListBox1, memo);
@@ -199,10 +210,11 @@ void TfrmMain::createCommands() {
         {"actCancel", "", "キャンセル", "Esc", 0, nullptr, nullptr},
         {"actFileExit", "ファイル", "終了(&X)", "Alt+F4", 1, &M::actFileExitExecute, nullptr},
         {"actFileOpen", "ファイル", "開く(&O)...", "", 2, &M::actFileOpenExecute, nullptr},
-        {"actOptTextColor", "オプション", "テキスト色の設定(&T)...", "", 6, nullptr, nullptr},
+        {"actOptTextColor", "オプション", "テキスト色の設定(&T)...", "", 6, &M::actOptTextColorExecute,
+         nullptr},
         {"actOptSetting", "オプション", "設定(&S)...", "", 8, &M::actOptSettingExecute, nullptr},
         {"actOptFontCtrl", "オプション", "フォントの設定(&F)...", "", 7, &M::actOptFontCtrlExecute, nullptr},
-        {"actOptBackColor", "オプション", "背景色の設定(&B)...", "", 6, nullptr, nullptr},
+        {"actOptBackColor", "オプション", "背景色の設定(&B)...", "", 6, &M::actOptBackColorExecute, nullptr},
         {"actOptWordWrap", "オプション", "右端で折り返す(&W)", "", 9, &M::actOptWordWrapExecute,
          &M::actOptWordWrapUpdate},
         {"actOptHelp", "オプション", "ヘルプ(&H)...", "F1", -1, &M::actOptHelpExecute, nullptr},
@@ -211,11 +223,11 @@ void TfrmMain::createCommands() {
         {"actEditPaste", "編集", "貼りつけ(&P)", "Ctrl+V", 13, &M::actEditPasteExecute, nullptr},
         {"actEditDelete", "編集", "削除(&D)", "", 12, &M::actEditDeleteExecute, &M::actEditDeleteUpdate},
         {"actEditSelectAll", "編集", "全て選択(&A)", "Ctrl+A", -1, &M::actEditSelectAllExecute, nullptr},
-        {"actEditFind", "編集", "検索(&F)...", "Ctrl+F", -1, nullptr, nullptr},
-        {"actEditReplace", "編集", "置換(&R)...", "Ctrl+R", -1, nullptr, nullptr},
+        {"actEditFind", "編集", "検索(&F)...", "Ctrl+F", -1, &M::actEditFindExecute, nullptr},
+        {"actEditReplace", "編集", "置換(&R)...", "Ctrl+R", -1, &M::actEditReplaceExecute, nullptr},
         {"actEditUndo", "編集", "元に戻す(&U)", "Ctrl+Z", 15, &M::actEditUndoExecute, &M::actEditUndoUpdate},
         {"actAbout", "オプション", "バージョン情報(&A)...", "", -1, &M::actAboutExecute, nullptr},
-        {"actEditFindNext", "編集", "次を検索(&N)", "F3", -1, nullptr, nullptr},
+        {"actEditFindNext", "編集", "次を検索(&N)", "F3", -1, &M::actEditFindNextExecute, nullptr},
         {"actBtnMinimize", "ボタン", "-", "", -1, &M::actBtnMinimizeExecute, nullptr},
         {"actBtnMaximized", "ボタン", "□", "", -1, nullptr, nullptr},
         {"actOptOpenFolder", "オプション", "カレントフォルダを開く(&D)", "", -1, &M::actOptOpenFolderExecute,
@@ -226,6 +238,9 @@ void TfrmMain::createCommands() {
          nullptr},
         {"actOptHeadingLevels", "オプション", "タイトル記号の順を見出しのレベルにする(&H)", "", -1,
          &M::actOptHeadingLevelsExecute, &M::actOptHeadingLevelsUpdate},
+        {"actEditFindPrev", "編集", "前を検索", "Shift+F3", -1, &M::actEditFindPrevExecute, nullptr},
+        {"actEditGoToLine", "編集", "行へ移動(&G)...", "Ctrl+G", -1, &M::actEditGoToLineExecute, nullptr},
+        {"actEditRedo", "編集", "やり直し(&R)", "Ctrl+Y", -1, &M::actEditRedoExecute, &M::actEditRedoUpdate},
     };
     int order = 0;
     for (const Row& r : rows) {
@@ -326,6 +341,7 @@ void TfrmMain::createMenus() {
     QMenu* edit = bar->addMenu(QStringLiteral("編集(&E)"));
     edit->setObjectName(QStringLiteral("Edit1"));
     addItem(edit, QStringLiteral("actEditUndo"), {}, 8);
+    bindKey(QStringLiteral("Ctrl+Shift+Z"), addItem(edit, QStringLiteral("actEditRedo")), true);
     named(edit->addSeparator(), "N9");
     addItem(edit, QStringLiteral("actEditCut"), {}, 9);
     addItem(edit, QStringLiteral("actEditCopy"), {}, 12);
@@ -333,9 +349,12 @@ void TfrmMain::createMenus() {
     addItem(edit, QStringLiteral("actEditDelete"), {}, 10);
     addItem(edit, QStringLiteral("actEditSelectAll"));
     named(edit->addSeparator(), "N11");
-    addItem(edit, QStringLiteral("actEditFind"))->setVisible(false);
-    addItem(edit, QStringLiteral("actEditReplace"))->setVisible(false);
-    named(edit->addSeparator(), "N12")->setVisible(false);
+    addItem(edit, QStringLiteral("actEditFind"));
+    addItem(edit, QStringLiteral("actEditReplace"));
+    addItem(edit, QStringLiteral("actEditFindNext"));
+    addItem(edit, QStringLiteral("actEditFindPrev"));
+    addItem(edit, QStringLiteral("actEditGoToLine"));
+    named(edit->addSeparator(), "N12");
     addItem(edit, QStringLiteral("actOptOpenFolder"));
 
     QMenu* settings = bar->addMenu(QStringLiteral("設定(&S)"));
@@ -344,6 +363,7 @@ void TfrmMain::createMenus() {
     named(settings->addSeparator(), "N3");
     addItem(settings, QStringLiteral("actOptFontCtrl"));
     addItem(settings, QStringLiteral("actOptBackColor"));
+    addItem(settings, QStringLiteral("actOptTextColor"));
     named(settings->addSeparator(), "N4");
     addItem(settings, QStringLiteral("actOptWordWrap"), {}, 8);
     addItem(settings, QStringLiteral("actOptHeadingLevels"));
@@ -455,6 +475,8 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* e) {
                  ke->matches(QKeySequence::Paste) || ke->matches(QKeySequence::Undo) ||
                  ke->matches(QKeySequence::Redo) || ke->matches(QKeySequence::SelectAll)))
                 break;
+            // The find bar's fields keep their own editing keys.
+            if (findBar->KeepsKey(watched, ke)) break;
             // One decision per key: the override pass claims it, the press runs it.
             if (e->type() == QEvent::ShortcutOverride) {
                 const int combined =

@@ -2,6 +2,7 @@
 // The main window: layout, menus and command table, the index views, caret tracking, the settings it
 // holds and the open document.
 #include <QAction>
+#include <QColor>
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
@@ -29,6 +30,8 @@ namespace oruvan {
 class TextView;
 class TNvSplitter;
 class IndexModel;
+class FindBar;
+class TextFinder;
 
 // A menu item with the two fields the File menu and the Index menu use.
 class TMenuItem2 : public QAction {
@@ -107,6 +110,8 @@ public:
     void UpdateCommands();
 
     TextView* memo = nullptr;
+    FindBar* findBar = nullptr;
+    TextFinder* finder = nullptr;
     QComboBox* cmbMain = nullptr;
     QListView* ListBox1 = nullptr;
     QLineEdit* edtFilter = nullptr;  // the list box's heading filter
@@ -128,6 +133,13 @@ public:
     const Paths& paths() const { return m_paths; }
     // Stands in for the file dialogs (tests): given true for Save As, returns the chosen path or "".
     std::function<QString(bool save)> m_fileChooser;
+    // Stands in for the colour dialog (tests): the chosen colour, or an invalid one for Cancel.
+    std::function<QColor(const QColor& initial)> m_colorChooser;
+    // The search messages of the status bar ("見つかりません", ...).
+    QString NoticeText() const;
+    // "#RRGGBB" once chosen; empty: the text view's own colours.
+    QString BackColor;
+    QString TextColor;
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -202,6 +214,17 @@ private:
     void actOptHeadingLevelsUpdate(QAction* a);
     void actFileSaveUpdate(QAction* a);
     void SaveAs1Click();
+    void actEditFindExecute();
+    void actEditReplaceExecute();
+    void actEditFindNextExecute();
+    void actEditFindPrevExecute();
+    void actEditGoToLineExecute();
+    void actEditRedoExecute();
+    void actEditRedoUpdate(QAction* a);
+    void actOptBackColorExecute();
+    void actOptTextColorExecute();
+    QColor chooseColor(const QColor& initial, const QString& title);
+    void applyColors();
 
     Paths m_paths;
     QFrame* Panel1 = nullptr;
@@ -211,6 +234,7 @@ private:
     QSplitter* m_topSplitter = nullptr;
     TNvSplitter* m_bodySplitter = nullptr;
     QLabel* m_status = nullptr;
+    QLabel* m_notice = nullptr;
     IndexModel* m_comboModel = nullptr;
     IndexModel* m_listModel = nullptr;
     std::vector<std::unique_ptr<CommandEntry>> m_commands;

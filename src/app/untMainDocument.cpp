@@ -17,6 +17,7 @@
 #include <QWindow>
 
 #include "app/NvFileUtils.h"
+#include "app/TextFinder.h"
 #include "app/TextView.h"
 #include "app/UserError.h"
 #include "app/untMain.h"
@@ -25,6 +26,7 @@
 #include "settings/ProgramLayout.h"
 #include "settings/SettingsRecord.h"
 #include "widgets/Cp932Text.h"
+#include "widgets/FindBar.h"
 #include "widgets/ImageList.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/NvSplitter.h"
@@ -93,6 +95,12 @@ void TfrmMain::LoadSettings() {
     SetIgnoreHeadSpaces(s.ignoreHeadSpaces);
     SetCaptionIncludingTitleMark(s.captionIncludingTitleMark);
     SetHeadingLevels(s.headingLevels);
+    BackColor = QString::fromLatin1(s.backColor.c_str()).toUpper();
+    TextColor = QString::fromLatin1(s.textColor.c_str()).toUpper();
+    applyColors();
+    QStringList history;
+    for (const std::string& text : s.searchHistory) history << FromCp932(text);
+    findBar->SetHistory(history);
     ResumeIndexRebuild();
 }
 
@@ -112,6 +120,9 @@ void TfrmMain::SaveSettings() {
     s.ignoreHeadSpaces = IgnoreHeadSpaces;
     s.captionIncludingTitleMark = CaptionIncludingTitleMark;
     s.headingLevels = HeadingLevels;
+    s.backColor = BackColor.toStdString();
+    s.textColor = TextColor.toStdString();
+    for (const QString& text : findBar->History()) s.searchHistory.push_back(ToCp932(text));
     const QSize margins = property(kFrameAtLoad).toSize();
     s.left = pos().x();
     s.top = pos().y();
@@ -223,6 +234,7 @@ void TfrmMain::OpenDocument(const QString& path) {
     if (!askToSave()) return;
     // Read first: a failed read changes nothing, so no later Save can write the wrong text there.
     memo->LoadFromFile(real);
+    finder->TextReplaced();
     SetDocumentFileName(path);
     m_spareText.reset();  // sized for the text before; a new document starts without one
     SetUnmodified();
@@ -241,6 +253,7 @@ void TfrmMain::N10Click() {
     if (!askToSave()) return;
     SetDocumentFileName(QString());
     memo->Clear();
+    finder->TextReplaced();
     m_spareText.reset();
     release(m_savedText);
     m_savedText = snapshot({});
