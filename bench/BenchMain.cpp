@@ -151,8 +151,10 @@ TfrmMain::Paths windowPaths(const QString& folder) {
     return paths;
 }
 
-// Both write to a real file: grep stops at its first match when its output is /dev/null.
-double outlineVsGrep(const QString& outline, const QString& file, const QString& out, double& grepMs) {
+// Both write to a real file: grep stops at its first match when its output is /dev/null. The file is in
+// `encoding`, and so is grep's pattern.
+double outlineVsGrep(const QString& outline, const QString& file, const QString& out, double& grepMs,
+                     Encoding encoding = Encoding::ShiftJis) {
     auto run = [](const QString& script, const QStringList& args) {
         return best(3, [&] {
             QProcess p;
@@ -160,8 +162,12 @@ double outlineVsGrep(const QString& outline, const QString& file, const QString&
             p.waitForFinished(-1);
         });
     };
-    // The pattern's last mark is the cp932 bytes 0x81 0xA1, spelled in octal for the shell.
-    grepMs = run(QStringLiteral("LC_ALL=C grep -n -E \"^[[:space:]]*(//@|--|$(printf '\\201\\241'))\" \"$0\" > \"$1\""),
+    // The pattern's last mark is the square (cp932 0x81 0xA1), its bytes spelled in octal for the shell.
+    QString square;
+    for (const unsigned char b : EncodeText(encoding, "\xe2\x96\xa0"))
+        square += QStringLiteral("\\%1").arg(b, 3, 8, QLatin1Char('0'));
+    grepMs = run(QStringLiteral("LC_ALL=C grep -n -E \"^[[:space:]]*(//@|--|$(printf '%1'))\" \"$0\" > \"$1\"")
+                     .arg(square),
                  {file, out});
     return run(QStringLiteral("\"$2\" \"$0\" > \"$1\""), {file, out, outline});
 }
@@ -378,9 +384,10 @@ void writeFile(const QString& path, const std::string& doc) {
 }
 
 // The converters alone, on the document in cp932, UTF-8 and EUC-JP: reading it as the view does (4 MiB
-// chunks, breaks kept) against copying the same chunks, writing it back, and detecting its encoding from
-// the first bytes against reading the whole file from disk.
-void measureCodecs(const std::string& size, const std::string& cp932, const QString& folder) {
+// chunks, breaks kept) against copying the same chunks, writing it back, detecting its encoding from
+// the first bytes against reading the whole file from disk, and oruvan-outline on the file against grep.
+void measureCodecs(const std::string& size, const std::string& cp932, const QString& folder,
+                   const QString& outline) {
     constexpr std::size_t kChunk = std::size_t(4) << 20;
     for (Encoding e : {Encoding::ShiftJis, Encoding::Utf8, Encoding::EucJp}) {
         const std::string bytes = bench::DocumentIn(cp932, e);
@@ -421,6 +428,12 @@ void measureCodecs(const std::string& size, const std::string& cp932, const QStr
         const double read = best(3, [&] { readAll(path); });
         std::printf("%-28s %6s %10.3f ms  reading the file %10.3f ms  (%s)\n", ("detect " + name).c_str(),
                     size.c_str(), detect, read, EncodingName(detected));
+        // The cp932 copy is measured with the window's figures.
+        if (!outline.isEmpty() && e != Encoding::ShiftJis) {
+            double grep = 0;
+            const double ours = outlineVsGrep(outline, path, folder + QStringLiteral("/out.txt"), grep, e);
+            line(("oruvan-outline " + name + " vs grep").c_str(), size, ours, grep, "ms");
+        }
         std::fflush(stdout);
     }
 }
@@ -520,7 +533,7 @@ int main(int argc, char** argv) {
         const QString path = dir.filePath(QStringLiteral("doc%1.txt").arg(s));
         writeFile(path, doc);
         if (!codecsOnly) measureDocument(s.toStdString(), doc, path, dir.path(), outline, false);
-        measureCodecs(s.toStdString(), doc, dir.path());
+        measureCodecs(s.toStdString(), doc, dir.path(), outline);
     }
     if (longLineMb > 0 && !codecsOnly) {
         // A short document around one very long line.

@@ -1,4 +1,5 @@
-// The heading scan of a whole text: cp932, the editor's UTF-8 buffer, and a file read in pieces.
+// The heading scan of a whole text: cp932, the editor's UTF-8 buffer, a file read in pieces, and the
+// same bytes read as a UTF-8 file.
 //
 // Input: one flag byte (bit 0 ignore head spaces, bit 1 caption including the mark), one byte choosing
 // the line break where the text is split in two, one byte asking for a long first line (0: none; else
@@ -18,6 +19,7 @@
 #include "outline/HeadingScanner.h"
 #include "outline/NvStrUtils.h"
 #include "platform/Cp932.h"
+#include "platform/TextEncoding.h"
 
 using namespace oruvan;
 
@@ -152,5 +154,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The same bytes taken as a buffer the user pasted into.
     CheckUtf8Scan(text, rules);
     CheckFilter(index, rest.substr(0, lf));
+
+    // And as a UTF-8 file read in the same two pieces: scanned as they stand, they give what the decoded
+    // text gives, on the lines the editor's scan finds.
+    HeadingScanner asFile(rules);
+    Index fromFile;
+    asFile.scanUtf8Bytes(text.substr(0, split), fromFile);
+    asFile.scanUtf8Bytes(text.substr(split), fromFile);
+    const std::string decoded = DecodeText(Encoding::Utf8, text);
+    Index fromDecoded;
+    HeadingScanner(rules).scanUtf8(decoded, fromDecoded);
+    FUZZ_CHECK(fromFile == fromDecoded);
+    const Index editor = ScanHeadingsUtf8(decoded, rules);
+    FUZZ_CHECK(std::equal(editor.begin(), editor.end(), fromDecoded.begin(), fromDecoded.end(),
+                          [](const IndexEntry& a, const IndexEntry& b) { return a.line == b.line; }));
     return 0;
 }

@@ -1,14 +1,24 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ostream>
 #include <random>
 #include <string>
 
 #include "outline/HeadingScanner.h"
 #include "platform/Cp932.h"
+#include "platform/TextEncoding.h"
 
 namespace oruvan {
+
+// Failures show an entry as its line and the hex of its text.
+static void PrintTo(const IndexEntry& e, std::ostream* os) {
+    *os << e.line << ":";
+    for (const unsigned char c : e.text) *os << ' ' << std::hex << int(c) << std::dec;
+}
+
 namespace {
 
 using namespace std::string_literals;
@@ -122,6 +132,41 @@ void ExpectSameAsCp932Scan(const std::string& utf8, const HeadingRules& rules) {
     ASSERT_EQ(ScanHeadingsUtf8(utf8, rules), expected) << "buffer of " << utf8.size() << " bytes";
 }
 
+// True when cp932 bytes are whole characters, none of them a byte the converter keeps raw.
+bool WholeCharacters(std::string_view cp932) {
+    return Cp932ToUtf8(cp932).find("\xf4\x8f") == std::string::npos;
+}
+
+// Scanned in two pieces (cut after a whole break at or before `split`), UTF-8 text gives the lines of
+// the editor's scan, and texts that convert to its cp932 ones. Only where a mark or a text holds half a
+// character do they part: the UTF-8 text keeps whole characters.
+void ExpectUtf8PiecesAgree(std::string_view utf8, const HeadingRules& rules, std::size_t split) {
+    while (split > 0 && split < utf8.size() &&
+           (utf8[split - 1] != '\n' && (utf8[split - 1] != '\r' || utf8[split] == '\n')))
+        --split;
+    HeadingScanner scanner(rules);
+    Index pieces;
+    scanner.scanUtf8(utf8.substr(0, split), pieces);
+    scanner.scanUtf8(utf8.substr(split), pieces);
+    const Index editor = ScanHeadingsUtf8(utf8, rules);
+    ASSERT_EQ(Lines(pieces), Lines(editor)) << "split at " << split;
+    const bool wholeMarks = std::all_of(rules.marks.begin(), rules.marks.end(), WholeCharacters);
+    for (std::size_t i = 0; i < editor.size(); ++i) {
+        if (wholeMarks && WholeCharacters(editor[i].text)) {
+            ASSERT_EQ(Utf8ToCp932(pieces[i].text), editor[i].text) << "line " << editor[i].line;
+        }
+    }
+}
+
+// A UTF-8 file scanned as it stands, bytes that are not UTF-8 and all, gives what scanning the
+// decoded text gives.
+void ExpectUndecodedUtf8Agrees(const std::string& bytes, const HeadingRules& rules) {
+    Index undecoded, decoded;
+    HeadingScanner(rules).scanUtf8Bytes(bytes, undecoded);
+    HeadingScanner(rules).scanUtf8(DecodeText(Encoding::Utf8, bytes), decoded);
+    ASSERT_EQ(undecoded, decoded);
+}
+
 TEST(HeadingScannerTest, Utf8ScanAgreesOnCraftedLines) {
     const std::string raw81 = "\xf4\x8f\xba\x81";  // the raw-byte code point of a stray 0x81
     const std::string lines[] = {
@@ -146,6 +191,53 @@ TEST(HeadingScannerTest, Utf8ScanAgreesOnCraftedLines) {
             for (const std::string& line : lines)
                 ExpectSameAsCp932Scan(line + "\n", HeadingRules{marks, ignore, true});
     EXPECT_EQ(ScanHeadingsUtf8(raw81 + "\xef\xbd\xa1x", kDefaultRules), (Index{{"x", 0}}));
+}
+
+// A document read in another encoding: its headings keep every character, cp932 or not.
+TEST(HeadingScannerTest, Utf8PiecesKeepTheirCharacters) {
+    const std::string a4094(4094, 'a'), a4095(4095, 'a');
+    const HeadingRules everyLine{{""}, false, false};
+    const HeadingRules withMark{kDefaultRules.marks, true, true};
+    const HeadingRules fullWidthA{{"\x82\x60"}, true, false};  // full-width A
+    struct Case {
+        const char* name;
+        std::string utf8;
+        const HeadingRules& rules;
+        Index expected;
+    };
+    const Case cases[] = {
+        {"emoji", "--\xf0\x9f\x98\x80 emoji\n", kDefaultRules, {{"\xf0\x9f\x98\x80 emoji", 0}}},
+        {"tabs after a square, an e acute",
+         "\xe2\x96\xa0\t\xc3\xa9\tx \r\n",
+         kDefaultRules,
+         {{"  \xc3\xa9  x", 0}}},
+        {"tab after a kanji ending in a lead byte",
+         "--\xe4\xba\x9c\tY",
+         kDefaultRules,
+         {{"\xe4\xba\x9c  Y", 0}}},
+        {"mark kept, blanks trimmed",
+         "  \xe2\x96\xa0\xf0\x9f\x98\x80  \n",
+         withMark,
+         {{"\xe2\x96\xa0\xf0\x9f\x98\x80", 0}}},
+        {"full-width letter case", "\xef\xbd\x81\xf0\x9f\x98\x80\n", fullWidthA, {{"\xf0\x9f\x98\x80", 0}}},
+        {"CR, LF and CR LF", "x\r--a\r\n\r--b\n--c", kDefaultRules, {{"a", 1}, {"b", 3}, {"c", 4}}},
+        {"kanji before the cut", a4094 + "\xe4\xba\x9c", everyLine, {{a4094 + "\xe4\xba\x9c", 0}}},
+        {"kanji across the cut", a4095 + "\xe4\xba\x9c", everyLine, {{a4095, 0}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (std::size_t split = 0; split <= c.utf8.size();
+             split += std::max<std::size_t>(1, c.utf8.size() / 7)) {
+            Index index;
+            HeadingScanner scanner(c.rules);
+            const std::size_t cut = c.utf8.find_first_of("\r\n", split);
+            const std::size_t at =
+                cut == std::string::npos ? c.utf8.size() : cut + 1 + (c.utf8.compare(cut, 2, "\r\n") == 0);
+            scanner.scanUtf8(std::string_view(c.utf8).substr(0, at), index);
+            scanner.scanUtf8(std::string_view(c.utf8).substr(at), index);
+            EXPECT_EQ(index, c.expected) << "split at " << at;
+        }
+    }
 }
 
 TEST(HeadingScannerTest, Utf8ScanAgreesOnRandomText) {
@@ -173,6 +265,9 @@ TEST(HeadingScannerTest, Utf8ScanAgreesOnRandomText) {
         for (unsigned n = rng() % 4; n > 0; --n) rules.marks.push_back(markPool[rng() % std::size(markPool)]);
         SCOPED_TRACE("round " + std::to_string(round));
         ExpectSameAsCp932Scan(utf8, rules);
+        ExpectUtf8PiecesAgree(utf8, rules, rng() % (utf8.size() + 1));
+        ExpectUndecodedUtf8Agrees(utf8, rules);
+        ExpectUndecodedUtf8Agrees(EncodeText(Encoding::Utf8, utf8), rules);  // raw bytes as bytes
         // Given the lines it keeps by their own bytes, the editor finds what the file's own scan finds.
         if (round % 4 != 0) {
             ASSERT_EQ(ScanHeadingsUtf8(utf8, rules, OwnLines(cp932)), PlainScan(cp932, rules));
