@@ -15,6 +15,7 @@
 #include "outline/NvStrUtils.h"
 #include "platform/Cp932.h"
 #include "platform/TextCompare.h"
+#include "platform/TextEncoding.h"
 
 namespace oruvan {
 
@@ -117,6 +118,24 @@ std::size_t DecodeUtf8Bmp(std::string_view s, std::size_t pos, char32_t& c) {
     return 0;
 }
 
+// The rules a line converted to cp932 is tested with. A character cp932 lacks (in a document of another
+// encoding) converts to '?': a mark reaching it would match by accident, so such marks are left out.
+const HeadingRules& markableRules(std::string_view utf8, std::string_view cp932, const HeadingRules& rules,
+                                  HeadingRules& narrowed) {
+    if (cp932.find('?') == std::string_view::npos) return rules;
+    const std::optional<Unencodable> lacking = FindUnencodable(Encoding::ShiftJis, utf8);
+    if (!lacking) return rules;
+    const std::size_t at = Cp932Length(utf8.substr(0, lacking->offset));
+    std::size_t start = 0;
+    if (rules.ignoreHeadSpaces)
+        while (start < cp932.size() && IsBlank(cp932[start])) ++start;
+    narrowed = rules;
+    narrowed.marks.clear();
+    for (const std::string& mark : rules.marks)
+        if (start + mark.size() <= at) narrowed.marks.push_back(mark);
+    return narrowed;
+}
+
 }  // namespace
 
 // Tells, from the first character of a (trimmed) line, whether any mark can match it. It may accept
@@ -208,6 +227,7 @@ Index ScanHeadingsUtf8(std::string_view utf8Buffer, const HeadingRules& rules,
     std::vector<std::uint8_t> decided(0x10000, 0);
     std::string cp932;
     std::string text;
+    HeadingRules narrowed;
     LineSplitter lines(utf8Buffer);
     std::string_view line;
     auto own = ownBytes.begin();
@@ -241,7 +261,8 @@ Index ScanHeadingsUtf8(std::string_view utf8Buffer, const HeadingRules& rules,
             line.size() > kMaxLineBytes ? line.substr(0, Utf8OffsetOfCp932(line, kMaxLineBytes + 2)) : line;
         cp932.clear();
         Utf8ToCp932(head, cp932);
-        if (IsTitleLine(CutLine(cp932), rules, &text)) index.push_back({text, lineNo});
+        if (IsTitleLine(CutLine(cp932), markableRules(head, cp932, rules, narrowed), &text))
+            index.push_back({text, lineNo});
     }
     return index;
 }
