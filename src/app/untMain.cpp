@@ -73,6 +73,7 @@ TfrmMain::TfrmMain(Paths paths, QWidget* parent) : QMainWindow(parent), m_paths(
         TitleMarkList.clear();
         RegisteredFiles.clear();
         memo->Clear();
+        ShowDocumentFormat();
         LoadSettings();
     });
     cmbMain->setFocus();
@@ -150,6 +151,9 @@ void TfrmMain::createControls() {
     m_status = new QLabel(bar);
     m_status->setObjectName(QStringLiteral("StatusText"));
     bar->addWidget(m_status, 1);
+    m_format = new QLabel(bar);
+    m_format->setObjectName(QStringLiteral("FormatText"));
+    bar->addPermanentWidget(m_format);
     setStatusBar(bar);
 
     setTabOrder(cmbMain, ListBox1);
@@ -181,7 +185,7 @@ void TfrmMain::createCommands() {
         void (M::*execute)();
         void (M::*update)(QAction*);
     };
-    // The command table, in its order. A command without an execute handler has no behaviour.
+    // The command table, in its order. A command without an execute handler has no behaviour of its own.
     static const Row rows[] = {
         {"actFileUpDate", "ファイル", "更新(&U)", "F5", -1, &M::actFileUpDateExecute, nullptr},
         {"actFileSave", "ファイル", "上書き保存+更新(&S)", "Ctrl+S", 3, &M::actFileSaveExecute,
@@ -212,6 +216,12 @@ void TfrmMain::createCommands() {
          nullptr},
         {"actShowListView", "", "リストビューを表示する(&L)", "", -1, &M::actShowListViewExecute,
          &M::actShowListViewUpdate},
+        // Submenus: their items act, the command keeps the submenu's state.
+        {"actFileReopen", "ファイル", "文字コードを指定して開き直す(&E)", "", -1, nullptr,
+         &M::actFileReopenUpdate},
+        {"actOptSaveEncoding", "オプション", "保存する文字コード(&C)", "", -1, nullptr,
+         &M::actOptSaveEncodingUpdate},
+        {"actOptLineBreak", "オプション", "改行コード(&L)", "", -1, nullptr, &M::actOptLineBreakUpdate},
     };
     int order = 0;
     for (const Row& r : rows) {
@@ -300,6 +310,7 @@ void TfrmMain::createMenus() {
     QAction* open1 = addItem(File1, QStringLiteral("actFileOpen"));
     open1->setText(open1->text() + QLatin1Char('\t') + QKeySequence(QStringLiteral("Ctrl+O")).toString());
     bindKey(QStringLiteral("Ctrl+O"), open1, true);
+    addItem(File1, QStringLiteral("actFileReopen"));
     named(File1->addSeparator(), "N1");
     addItem(File1, QStringLiteral("actFileSave"), QStringLiteral("上書き保存(&S)"));
     named(addOwnItem(File1, QStringLiteral("名前を付けて保存(&A)"), {}, -1, [this] { SaveAs1Click(); }),
@@ -331,6 +342,7 @@ void TfrmMain::createMenus() {
     addItem(settings, QStringLiteral("actOptBackColor"));
     named(settings->addSeparator(), "N4");
     addItem(settings, QStringLiteral("actOptWordWrap"), {}, 8);
+    createFormatMenus(settings);
 
     mnuIndex = bar->addMenu(QStringLiteral("インデックス(&I)"));
     mnuIndex->setObjectName(QStringLiteral("mnuIndex"));

@@ -78,6 +78,7 @@ const std::vector<MenuLayout>& menuLayouts() {
          {{"N10", "新規作成(&N)", "", -1, true},
           {"N8", "-", "", -1, true},
           {"actFileOpen", "開く(&O)...", "Ctrl+O", 2, true},
+          {"actFileReopen", "文字コードを指定して開き直す(&E)", "", -1, true},
           {"N1", "-", "", -1, true},
           {"actFileSave", "上書き保存(&S)", "Ctrl+S", 3, true},
           {"SaveAs1", "名前を付けて保存(&A)", "", -1, true},
@@ -104,7 +105,10 @@ const std::vector<MenuLayout>& menuLayouts() {
           {"actOptFontCtrl", "フォントの設定(&F)...", "", 7, true},
           {"actOptBackColor", "背景色の設定(&B)...", "", 6, true},
           {"N4", "-", "", -1, true},
-          {"actOptWordWrap", "右端で折り返す(&W)", "", 8, true}}},
+          {"actOptWordWrap", "右端で折り返す(&W)", "", 8, true},
+          {"N13", "-", "", -1, true},
+          {"actOptSaveEncoding", "保存する文字コード(&C)", "", -1, true},
+          {"actOptLineBreak", "改行コード(&L)", "", -1, true}}},
         {"mnuIndex", "インデックス(&I)", {}},
         {"Show1",
          "表示(&V)",
@@ -136,7 +140,7 @@ private Q_SLOTS:
 
     void commandTable_data();
     void commandTable();
-    void tableHoldsTwentyFiveCommands();
+    void tableHoldsTwentyEightCommands();
     void menuBarHoldsTheMenusInOrder();
     void menuItems_data();
     void menuItems();
@@ -202,6 +206,9 @@ void CommandsTest::commandTable_data() {
         {"actBtnMaximized", "ボタン", "□", "", -1},
         {"actOptOpenFolder", "オプション", "カレントフォルダを開く(&D)", "", -1},
         {"actShowListView", "", "リストビューを表示する(&L)", "", -1},
+        {"actFileReopen", "ファイル", "文字コードを指定して開き直す(&E)", "", -1},
+        {"actOptSaveEncoding", "オプション", "保存する文字コード(&C)", "", -1},
+        {"actOptLineBreak", "オプション", "改行コード(&L)", "", -1},
     };
     int position = 0;
     for (const Row& r : rows)
@@ -230,12 +237,12 @@ void CommandsTest::commandTable() {
     QVERIFY(a->shortcut().isEmpty());
 }
 
-void CommandsTest::tableHoldsTwentyFiveCommands() {
+void CommandsTest::tableHoldsTwentyEightCommands() {
     auto w = m_box.makeWindow(false);
     int n = 0;
     for (QAction* a : w->findChildren<QAction*>())
         if (a->property("order").isValid()) ++n;
-    QCOMPARE(n, 25);
+    QCOMPARE(n, 28);
 }
 
 void CommandsTest::menuBarHoldsTheMenusInOrder() {
@@ -418,7 +425,7 @@ void CommandsTest::commandKeysWorkWhateverHasFocus() {
     QFETCH(QString, focus);
     auto w = m_box.makeWindow();
     QVERIFY(QTest::qWaitForWindowActive(w.get()));
-    w->memo->setText(U("■見出し\n本文です\n"));
+    w->memo->setText(U("■見出し\r\n本文です\r\n"));
     w->UpdateIndex();
     QWidget* target = w->findChild<QWidget*>(focus);
     target->setFocus();
