@@ -77,6 +77,7 @@ TfrmMain::TfrmMain(Paths paths, QWidget* parent) : QMainWindow(parent), m_paths(
         TitleMarkList.clear();
         RegisteredFiles.clear();
         memo->Clear();
+        ShowDocumentFormat();
         LoadSettings();
     });
     cmbMain->setFocus();
@@ -166,6 +167,9 @@ void TfrmMain::createControls() {
     m_notice = new QLabel(bar);
     m_notice->setObjectName(QStringLiteral("NoticeText"));
     bar->addWidget(m_notice);
+    m_format = new QLabel(bar);
+    m_format->setObjectName(QStringLiteral("FormatText"));
+    bar->addPermanentWidget(m_format);
     setStatusBar(bar);
 
     finder = new TextFinder(memo, findBar, this);
@@ -202,7 +206,7 @@ void TfrmMain::createCommands() {
         void (M::*execute)();
         void (M::*update)(QAction*);
     };
-    // The command table, in its order. A command without an execute handler has no behaviour.
+    // The command table, in its order. A command without an execute handler has no behaviour of its own.
     static const Row rows[] = {
         {"actFileUpDate", "ファイル", "更新(&U)", "F5", -1, &M::actFileUpDateExecute, nullptr},
         {"actFileSave", "ファイル", "上書き保存+更新(&S)", "Ctrl+S", 3, &M::actFileSaveExecute,
@@ -241,6 +245,12 @@ void TfrmMain::createCommands() {
         {"actEditFindPrev", "編集", "前を検索", "Shift+F3", -1, &M::actEditFindPrevExecute, nullptr},
         {"actEditGoToLine", "編集", "行へ移動(&G)...", "Ctrl+G", -1, &M::actEditGoToLineExecute, nullptr},
         {"actEditRedo", "編集", "やり直し(&R)", "Ctrl+Y", -1, &M::actEditRedoExecute, &M::actEditRedoUpdate},
+        // Submenus: their items act, the command keeps the submenu's state.
+        {"actFileReopen", "ファイル", "文字コードを指定して開き直す(&E)", "", -1, nullptr,
+         &M::actFileReopenUpdate},
+        {"actOptSaveEncoding", "オプション", "保存する文字コード(&C)", "", -1, nullptr,
+         &M::actOptSaveEncodingUpdate},
+        {"actOptLineBreak", "オプション", "改行コード(&L)", "", -1, nullptr, &M::actOptLineBreakUpdate},
     };
     int order = 0;
     for (const Row& r : rows) {
@@ -330,6 +340,7 @@ void TfrmMain::createMenus() {
     QAction* open1 = addItem(File1, QStringLiteral("actFileOpen"));
     open1->setText(open1->text() + QLatin1Char('\t') + QKeySequence(QStringLiteral("Ctrl+O")).toString());
     bindKey(QStringLiteral("Ctrl+O"), open1, true);
+    addItem(File1, QStringLiteral("actFileReopen"));
     named(File1->addSeparator(), "N1");
     addItem(File1, QStringLiteral("actFileSave"), QStringLiteral("上書き保存(&S)"));
     named(addOwnItem(File1, QStringLiteral("名前を付けて保存(&A)"), {}, -1, [this] { SaveAs1Click(); }),
@@ -367,6 +378,7 @@ void TfrmMain::createMenus() {
     named(settings->addSeparator(), "N4");
     addItem(settings, QStringLiteral("actOptWordWrap"), {}, 8);
     addItem(settings, QStringLiteral("actOptHeadingLevels"));
+    createFormatMenus(settings);
 
     mnuIndex = bar->addMenu(QStringLiteral("インデックス(&I)"));
     mnuIndex->setObjectName(QStringLiteral("mnuIndex"));

@@ -9,11 +9,13 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "outline/IndexEntry.h"
 #include "outline/TitleMarks.h"
+#include "platform/TextEncoding.h"
 
 class QComboBox;
 class QFrame;
@@ -96,12 +98,25 @@ public:
     void SetDropDownCount(int n);
 
     // The document.
-    void OpenDocument(const QString& path);
+    // Reads the file in `encoding`, or in the one its first bytes show.
+    void OpenDocument(const QString& path, std::optional<Encoding> encoding = std::nullopt);
     void SaveDocumentTo(const QString& path);
     void SetDocumentFileName(const QString& path);
     bool Modified() const;
     void SetUnmodified();
     void N10Click();  // New
+
+    // The document's encoding and line breaks (untMainFormat.cpp).
+    // Reads the document's file again, in `encoding` or as detected.
+    void ReopenWithEncoding(std::optional<Encoding> encoding);
+    // The encoding of the next save. Asks first when it cannot hold every character; false when the
+    // user keeps the old one.
+    bool ChooseSaveEncoding(Encoding e);
+    // Converts every break of the document, which later saves keep.
+    void ChooseLineBreak(LineBreak b);
+    // The status bar's right panel: "<encoding>  <break>".
+    QString DocumentFormatText() const;
+    void ShowDocumentFormat();
 
     // Runs a command as its key or menu item would: refresh, then execute when enabled.
     bool RunCommand(const QString& name);
@@ -150,6 +165,8 @@ private:
     void createControls();
     void createCommands();
     void createMenus();
+    // The submenus of the reopen command, and the Settings menu's encoding and break items.
+    void createFormatMenus(QMenu* settings);
     QAction* addItem(QMenu* menu, const QString& commandName, const QString& ownCaption = {},
                      int ownPicture = -2);
     QAction* addOwnItem(QMenu* menu, const QString& caption, const QString& key, int picture,
@@ -213,6 +230,9 @@ private:
     void actOptHeadingLevelsExecute();
     void actOptHeadingLevelsUpdate(QAction* a);
     void actFileSaveUpdate(QAction* a);
+    void actFileReopenUpdate(QAction* a);
+    void actOptSaveEncodingUpdate(QAction* a);
+    void actOptLineBreakUpdate(QAction* a);
     void SaveAs1Click();
     void actEditFindExecute();
     void actEditReplaceExecute();
@@ -235,6 +255,7 @@ private:
     TNvSplitter* m_bodySplitter = nullptr;
     QLabel* m_status = nullptr;
     QLabel* m_notice = nullptr;
+    QLabel* m_format = nullptr;
     IndexModel* m_comboModel = nullptr;
     IndexModel* m_listModel = nullptr;
     std::vector<std::unique_ptr<CommandEntry>> m_commands;
@@ -247,6 +268,9 @@ private:
     std::shared_ptr<const std::string> m_indexedText;
     std::shared_ptr<const std::string> m_savedText;
     std::shared_ptr<std::string> m_spareText;
+    // The encoding and break style of the text last opened or saved: choosing others modifies it.
+    Encoding m_savedEncoding = Encoding::ShiftJis;
+    LineBreak m_savedBreak = LineBreak::CrLf;
     bool m_saveEnabled = true;
     bool m_selecting = false;
     int m_rebuildCount = 0;

@@ -44,9 +44,10 @@ void TfrmMain::RebuildIndex() {
 }
 
 void TfrmMain::FillIndexLists() {
-    // Lines kept with their own bytes are tested on them, as the file holds them. Taken before the
-    // buffer: reading a line may move the buffer's gap.
-    const LineBytesList own = memo->OriginalLines();
+    // Lines kept with their own cp932 bytes are tested on them, as the file holds them (other encodings
+    // convert by character). Taken before the buffer: reading a line may move the buffer's gap.
+    const LineBytesList own =
+        memo->DocumentEncoding() == Encoding::ShiftJis ? memo->OriginalLines() : LineBytesList{};
     const std::string_view text = memo->Utf8Buffer();
     Index entries = ScanHeadingsUtf8(text, headingRules(), own);
     m_comboModel->setShowLevels(HeadingLevels);

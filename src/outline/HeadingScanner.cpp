@@ -118,6 +118,25 @@ std::size_t DecodeUtf8Bmp(std::string_view s, std::size_t pos, char32_t& c) {
     return 0;
 }
 
+// The rules a line converted to cp932 is tested with. A character cp932 lacks (in a document of another
+// encoding) converts to '?': a mark reaching it would match by accident, so such marks are replaced by one
+// longer than the line, which keeps the others' places (a heading's level is its mark's place).
+const HeadingRules& markableRules(std::string_view utf8, std::string_view cp932, const HeadingRules& rules,
+                                  HeadingRules& narrowed) {
+    if (cp932.find('?') == std::string_view::npos) return rules;
+    const std::optional<Unencodable> lacking = FindUnencodable(Encoding::ShiftJis, utf8);
+    if (!lacking) return rules;
+    const std::size_t at = Cp932Length(utf8.substr(0, lacking->offset));
+    std::size_t start = 0;
+    if (rules.ignoreHeadSpaces)
+        while (start < cp932.size() && IsBlank(cp932[start])) ++start;
+    narrowed = rules;
+    narrowed.marks.clear();
+    for (const std::string& mark : rules.marks)
+        narrowed.marks.push_back(start + mark.size() <= at ? mark : std::string(cp932.size() + 1, '?'));
+    return narrowed;
+}
+
 }  // namespace
 
 // Tells, from the first character of a (trimmed) line, whether any mark can match it. It may accept
@@ -238,12 +257,13 @@ void HeadingScanner::scanCp932(std::string_view piece, Index& index) {
 void HeadingScanner::scanUtf8(std::string_view piece, Index& index) {
     LineSplitter lines(piece);
     std::string_view line;
+    HeadingRules narrowed;
     for (; lines.next(line); ++m_lines) {
         if (!m_filter->everyLine() && !m_filter->mayStartUtf8(line, m_rules.ignoreHeadSpaces)) continue;
         const std::string_view head = ConvertHead(line, m_cp932);
         const std::string_view cut = CutLine(m_cp932);
         int level = 1;
-        const auto span = TitleTextSpan(cut, m_rules, &level);
+        const auto span = TitleTextSpan(cut, markableRules(head, m_cp932, m_rules, narrowed), &level);
         if (!span) continue;
         // The characters whose cp932 bytes the span covers, tabs made two spaces as IsTitleLine makes them.
         // What follows the span is mostly blanks, the same bytes in both: then the end is at hand.
@@ -289,6 +309,7 @@ Index ScanHeadingsUtf8(std::string_view utf8Buffer, const HeadingRules& rules,
     std::string cp932;
     std::string text;
     int level = 1;
+    HeadingRules narrowed;
     LineSplitter lines(utf8Buffer);
     std::string_view line;
     auto own = ownBytes.begin();
@@ -300,8 +321,9 @@ Index ScanHeadingsUtf8(std::string_view utf8Buffer, const HeadingRules& rules,
             continue;
         }
         if (!filter.everyLine() && !filter.mayStartUtf8(line, rules.ignoreHeadSpaces)) continue;
-        ConvertHead(line, cp932);
-        if (IsTitleLine(CutLine(cp932), rules, &text, &level)) index.push_back({text, lineNo, level});
+        const std::string_view head = ConvertHead(line, cp932);
+        if (IsTitleLine(CutLine(cp932), markableRules(head, cp932, rules, narrowed), &text, &level))
+            index.push_back({text, lineNo, level});
     }
     return index;
 }

@@ -79,6 +79,7 @@ const std::vector<MenuLayout>& menuLayouts() {
          {{"N10", "新規作成(&N)", "", -1, true},
           {"N8", "-", "", -1, true},
           {"actFileOpen", "開く(&O)...", "Ctrl+O", 2, true},
+          {"actFileReopen", "文字コードを指定して開き直す(&E)", "", -1, true},
           {"N1", "-", "", -1, true},
           {"actFileSave", "上書き保存(&S)", "Ctrl+S", 3, true},
           {"SaveAs1", "名前を付けて保存(&A)", "", -1, true},
@@ -111,7 +112,10 @@ const std::vector<MenuLayout>& menuLayouts() {
           {"actOptTextColor", "テキスト色の設定(&T)...", "", 6, true},
           {"N4", "-", "", -1, true},
           {"actOptWordWrap", "右端で折り返す(&W)", "", 8, true},
-          {"actOptHeadingLevels", "タイトル記号の順を見出しのレベルにする(&H)", "", -1, true}}},
+          {"actOptHeadingLevels", "タイトル記号の順を見出しのレベルにする(&H)", "", -1, true},
+          {"N13", "-", "", -1, true},
+          {"actOptSaveEncoding", "保存する文字コード(&C)", "", -1, true},
+          {"actOptLineBreak", "改行コード(&L)", "", -1, true}}},
         {"mnuIndex", "インデックス(&I)", {}},
         {"Show1",
          "表示(&V)",
@@ -142,7 +146,7 @@ private Q_SLOTS:
 
     void commandTable_data();
     void commandTable();
-    void tableHoldsThirtyCommands();
+    void tableHoldsThirtyThreeCommands();
     void menuBarHoldsTheMenusInOrder();
     void menuItems_data();
     void menuItems();
@@ -215,6 +219,9 @@ void CommandsTest::commandTable_data() {
         {"actEditFindPrev", "編集", "前を検索", "Shift+F3", -1},
         {"actEditGoToLine", "編集", "行へ移動(&G)...", "Ctrl+G", -1},
         {"actEditRedo", "編集", "やり直し(&R)", "Ctrl+Y", -1},
+        {"actFileReopen", "ファイル", "文字コードを指定して開き直す(&E)", "", -1},
+        {"actOptSaveEncoding", "オプション", "保存する文字コード(&C)", "", -1},
+        {"actOptLineBreak", "オプション", "改行コード(&L)", "", -1},
     };
     int position = 0;
     for (const Row& r : rows)
@@ -243,12 +250,12 @@ void CommandsTest::commandTable() {
     QVERIFY(a->shortcut().isEmpty());
 }
 
-void CommandsTest::tableHoldsThirtyCommands() {
+void CommandsTest::tableHoldsThirtyThreeCommands() {
     auto w = m_box.makeWindow(false);
     int n = 0;
     for (QAction* a : w->findChildren<QAction*>())
         if (a->property("order").isValid()) ++n;
-    QCOMPARE(n, 30);
+    QCOMPARE(n, 33);
 }
 
 void CommandsTest::menuBarHoldsTheMenusInOrder() {
@@ -462,7 +469,7 @@ void CommandsTest::commandKeysWorkWhateverHasFocus() {
     QFETCH(QString, focus);
     auto w = m_box.makeWindow();
     QVERIFY(QTest::qWaitForWindowActive(w.get()));
-    w->memo->setText(U("■見出し\n本文です\n"));
+    w->memo->setText(U("■見出し\r\n本文です\r\n"));
     w->UpdateIndex();
     QWidget* target = w->findChild<QWidget*>(focus);
     target->setFocus();

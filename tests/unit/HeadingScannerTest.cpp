@@ -124,12 +124,37 @@ LineBytesList OwnLines(const std::string& cp932) {
     return own;
 }
 
-// The editor's scan must agree with converting its buffer back and scanning that.
+// The buffer in cp932 with each character cp932 lacks as 0x7F, a byte no mark here holds, where the
+// converter writes '?': such a character must not match a mark's '?'.
+std::string StandInCp932(const std::string& utf8) {
+    std::string marked;
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+    const auto* end = p + utf8.size();
+    while (p < end) {
+        char32_t c = 0;
+        const std::size_t n = ReadUtf8(p, end, c);
+        if (n != 0 && !IsCp932Encodable(c))
+            marked += '\x7f';
+        else
+            marked.append(reinterpret_cast<const char*>(p), n ? n : 1);
+        p += n ? n : 1;
+    }
+    std::string cp932 = Utf8ToCp932(marked);
+    return cp932;
+}
+
+Index StandInsShown(Index index) {
+    for (IndexEntry& e : index) std::replace(e.text.begin(), e.text.end(), '\x7f', '?');
+    return index;
+}
+
+// The editor's scan must agree with converting its buffer back and scanning that, by characters.
 void ExpectSameAsCp932Scan(const std::string& utf8, const HeadingRules& rules) {
     const std::string cp932 = Utf8ToCp932(utf8);
-    const Index expected = PlainScan(cp932, rules);
-    ASSERT_EQ(ScanHeadingsCp932(cp932, rules), expected) << "buffer of " << utf8.size() << " bytes";
-    ASSERT_EQ(ScanHeadingsUtf8(utf8, rules), expected) << "buffer of " << utf8.size() << " bytes";
+    ASSERT_EQ(ScanHeadingsCp932(cp932, rules), PlainScan(cp932, rules))
+        << "buffer of " << utf8.size() << " bytes";
+    ASSERT_EQ(ScanHeadingsUtf8(utf8, rules), StandInsShown(PlainScan(StandInCp932(utf8), rules)))
+        << "buffer of " << utf8.size() << " bytes";
 }
 
 // True when cp932 bytes are whole characters, none of them a byte the converter keeps raw.
@@ -179,18 +204,24 @@ TEST(HeadingScannerTest, Utf8ScanAgreesOnCraftedLines) {
         std::string(4095, 'a') + "\xe2\x96\xa0",
         std::string(4095, 'a') + raw81 + "A",  // a stray lead and a trail byte pair up across the cut
         "\xed\xa0\x80--",                      // not UTF-8: copied as bytes
-        "\xc3\xa9--",                          // no cp932 code: '?'
+        "\xc3\xa9--",                          // no cp932 code: '?', which no mark matches
         "\xf0\x9f\x98\x80--",
+        "--\xf0\x9f\x98\x80",
         "\x81\x40--",
     };
     const TitleMarkList markSets[] = {
         {"--", "//@", "\x81\xa1"}, {"\x81"}, {"?"}, {"\x82\x81"}, {"\xed\xa0"}, {"\x81\xa1", ""}, {" x"},
+        {"?--", "--?", "--"},
     };
     for (const TitleMarkList& marks : markSets)
         for (bool ignore : {true, false})
             for (const std::string& line : lines)
                 ExpectSameAsCp932Scan(line + "\n", HeadingRules{marks, ignore, true});
     EXPECT_EQ(ScanHeadingsUtf8(raw81 + "\xef\xbd\xa1x", kDefaultRules), (Index{{"x", 0}}));
+    // A character cp932 lacks converts to '?' yet matches no '?' of a mark.
+    EXPECT_EQ(ScanHeadingsUtf8("\xf0\x9f\x98\x80 x\n--\xf0\x9f\x98\x80\n?\n",
+                               HeadingRules{{"?", "--?", "--"}, true, false}),
+              (Index{{"?", 1}, {"", 2}}));
 }
 
 // A document read in another encoding: its headings keep every character, cp932 or not.
