@@ -245,7 +245,7 @@ void TextFinder::tooComplex() {
 
 std::string TextFinder::insertableReplacement() const {
     const QByteArray u = m_bar->ReplaceText().toUtf8();
-    return TextView::InsertableUtf8(std::string_view(u.constData(), static_cast<std::size_t>(u.size())));
+    return m_view->InsertableUtf8(std::string_view(u.constData(), static_cast<std::size_t>(u.size())));
 }
 
 void TextFinder::ReplaceOne() {

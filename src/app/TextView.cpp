@@ -356,9 +356,9 @@ void TextView::Undo() { SendScintilla(SCI_UNDO); }
 bool TextView::CanRedo() const { return SendScintilla(SCI_CANREDO) != 0; }
 void TextView::Redo() { SendScintilla(SCI_REDO); }
 
-std::string TextView::InsertableUtf8(std::string_view utf8) {
+std::string TextView::InsertableUtf8(std::string_view utf8) const {
     bool altered = false;
-    return cp932Safe(utf8, altered);
+    return enteringText(utf8, altered);
 }
 
 void TextView::SetBackColor(const QColor& c) { setPaper(c); }

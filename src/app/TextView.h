@@ -100,9 +100,9 @@ public:
     void SetBackColor(const QColor& c);
     void SetTextColor(const QColor& c);
 
-    // UTF-8 text as it may enter the view: a character the document cannot hold becomes '?' (what Save
-    // would write), CR LF and a lone CR become LF.
-    static std::string InsertableUtf8(std::string_view utf8);
+    // UTF-8 text as it may enter the view: a character the document's encoding cannot hold becomes '?'
+    // (what Save would write), every break becomes the document's own.
+    std::string InsertableUtf8(std::string_view utf8) const;
 
     // Caret helpers for the hot paths: cost bounded by the caret's line.
     int CaretLine() const;    // document line of the caret
