@@ -151,9 +151,14 @@ void TfrmMain::createControls() {
     m_status = new QLabel(bar);
     m_status->setObjectName(QStringLiteral("StatusText"));
     bar->addWidget(m_status, 1);
-    m_format = new QLabel(bar);
+    // The encoding panel sits at the right inside the status label: as a second widget of the bar it
+    // would have every caret move lay the bar out again.
+    m_format = new QLabel(m_status);
     m_format->setObjectName(QStringLiteral("FormatText"));
-    bar->addPermanentWidget(m_format);
+    auto* right = new QHBoxLayout(m_status);
+    right->setContentsMargins(0, 0, 4, 0);
+    right->addStretch(1);
+    right->addWidget(m_format);
     setStatusBar(bar);
 
     setTabOrder(cmbMain, ListBox1);
