@@ -93,14 +93,14 @@ std::string readAll(const QString& path) {
 }
 
 // The least an open can cost: read the file, convert it, hand QScintilla the text in one call.
-double openFloor(const QString& path) {
+double openFloor(const QString& path, Encoding encoding = Encoding::ShiftJis) {
     return best(3, [&] {
         QsciScintilla view;
         view.setUtf8(true);
         view.SendScintilla(QsciScintillaBase::SCI_SETMODEVENTMASK, 0UL);
         const std::string bytes = readAll(path);
         std::string utf8;
-        Cp932ToUtf8(bytes, utf8);
+        DecodeText(encoding, bytes, utf8);
         view.SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(utf8.size()),
                            utf8.data());
     });
@@ -374,6 +374,35 @@ void measureDocument(const std::string& size, const std::string& doc, const QStr
     w.N10Click();
 }
 
+void writeFile(const QString& path, const std::string& doc);
+
+// The measures that depend on the document's encoding, for the same document in another one.
+void measureEncoding(const std::string& size, const std::string& cp932, Encoding e, const QString& folder) {
+    const std::string doc = bench::DocumentIn(cp932, e);
+    const QString path = folder + QStringLiteral("/doc-%1.txt").arg(QString::fromLatin1(EncodingName(e)));
+    writeFile(path, doc);
+    const std::string name = std::string(" ") + EncodingName(e);
+    TfrmMain w(windowPaths(folder));
+    w.show();
+    QCoreApplication::processEvents();
+    const double floorOpen = openFloor(path, e);
+    const double open = best(3, [&] {
+        w.OpenDocument(path);
+        w.repaint();
+    });
+    if (w.memo->DocumentEncoding() != e) std::printf("(read as %s)\n", EncodingName(w.memo->DocumentEncoding()));
+    line(("open and shown" + name).c_str(), size, open, floorOpen, "ms");
+    const double fileMb = static_cast<double>(cp932.size()) / (1 << 20);
+    const double peak = static_cast<double>(childPeakMb(path, folder));
+    std::printf("%-28s %6s %10.0f MB  target %7.0f MB  ratio %6.2f\n", ("peak memory" + name).c_str(),
+                size.c_str(), peak, 5 * fileMb + 80, peak / (5 * fileMb + 80));
+    HeadingRules rules;
+    rules.marks = w.TitleMarkList;
+    const double floorScan = best(3, [&] { ScanHeadingsCp932(cp932, rules); });
+    line(("rebuild" + name).c_str(), size, best(3, [&] { w.UpdateIndex(); }), floorScan, "ms");
+    w.N10Click();
+}
+
 void writeFile(const QString& path, const std::string& doc) {
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly) || f.write(doc.data(), static_cast<qint64>(doc.size())) !=
@@ -532,7 +561,11 @@ int main(int argc, char** argv) {
         const std::string doc = bench::GenerateDocument(params);
         const QString path = dir.filePath(QStringLiteral("doc%1.txt").arg(s));
         writeFile(path, doc);
-        if (!codecsOnly) measureDocument(s.toStdString(), doc, path, dir.path(), outline, false);
+        if (!codecsOnly) {
+            measureDocument(s.toStdString(), doc, path, dir.path(), outline, false);
+            for (Encoding e : {Encoding::ShiftJis, Encoding::Utf8, Encoding::EucJp})
+                measureEncoding(s.toStdString(), doc, e, dir.path());
+        }
         measureCodecs(s.toStdString(), doc, dir.path(), outline);
     }
     if (longLineMb > 0 && !codecsOnly) {

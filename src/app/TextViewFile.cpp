@@ -49,7 +49,6 @@ void TextView::LoadFromFile(const QString& path, std::optional<Encoding> encodin
     bool ok = true;
     try {
         const qint64 size = st.st_size;
-        if (size > 0) SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(size + size / 2 + 16));
         // The first block is the whole detection window.
         static_assert(kChunk >= static_cast<qint64>(kDetectionWindow));
         std::string chunk(static_cast<std::size_t>(std::min<qint64>(kChunk, std::max<qint64>(size, 1))),
@@ -62,7 +61,13 @@ void TextView::LoadFromFile(const QString& path, std::optional<Encoding> encodin
                 break;
             }
             const std::string_view piece(chunk.data(), static_cast<std::size_t>(got));
-            if (!decoder) decoder.emplace(encoding ? *encoding : DetectEncoding(piece, file.atEnd()));
+            if (!decoder) {
+                decoder.emplace(encoding ? *encoding : DetectEncoding(piece, file.atEnd()));
+                // UTF-8 comes in as it is; two bytes of another encoding may give three.
+                const bool utf8 = WithByteOrderMark(decoder->encoding(), false) == Encoding::Utf8;
+                if (size > 0)
+                    SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(size + (utf8 ? 0 : size / 2) + 16));
+            }
             utf8.clear();
             decoder->decode(piece, got == 0, utf8);
             if (!utf8.empty())

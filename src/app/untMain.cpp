@@ -167,9 +167,14 @@ void TfrmMain::createControls() {
     m_notice = new QLabel(bar);
     m_notice->setObjectName(QStringLiteral("NoticeText"));
     bar->addWidget(m_notice);
-    m_format = new QLabel(bar);
+    // The encoding panel sits at the right inside the status label: as a second widget of the bar it
+    // would have every caret move lay the bar out again.
+    m_format = new QLabel(m_status);
     m_format->setObjectName(QStringLiteral("FormatText"));
-    bar->addPermanentWidget(m_format);
+    auto* right = new QHBoxLayout(m_status);
+    right->setContentsMargins(0, 0, 4, 0);
+    right->addStretch(1);
+    right->addWidget(m_format);
     setStatusBar(bar);
 
     finder = new TextFinder(memo, findBar, this);
