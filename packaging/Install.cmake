@@ -50,9 +50,10 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "that begins with a title mark (by default //@, -- and a black square) is a\n"
   "heading. The headings appear in a list beside the text, in a drop-down list\n"
   "and in a paged Index menu; choosing one brings its line to the top of the view.\n"
-  "The interface is Japanese and the documents are Shift-JIS (cp932) text, written\n"
-  "back byte for byte. The package also holds oruvan-outline, which prints the\n"
-  "index of a file on the command line.")
+  "The interface is Japanese; documents in Shift-JIS, UTF-8, EUC-JP, UTF-16 or\n"
+  "ISO-2022-JP are recognised when opened and written back byte for byte, each\n"
+  "line with the break it was read with. The package also holds oruvan-outline,\n"
+  "which prints the index of a file on the command line.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
