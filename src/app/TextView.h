@@ -89,6 +89,18 @@ public:
     // the bytes they were read with (valid until the next change), in line order.
     std::vector<std::pair<int, std::string_view>> OriginalLines() const;
 
+    // A copy of the text that another thread can turn into the document's bytes (recovery copies):
+    // the UTF-8 text, put into `buffer` when one is given, and the lines kept with their original bytes.
+    struct Snapshot {
+        std::shared_ptr<std::string> utf8;
+        std::vector<std::pair<int, std::string>> originals;
+    };
+    Snapshot TakeSnapshot(std::shared_ptr<std::string> buffer = {}) const;
+    // The bytes SaveToFile would write for the snapshot's text; safe on any thread.
+    static void SnapshotBytes(const Snapshot& snapshot, std::string& out);
+    // The name of the document's encoding, as recovery records keep it.
+    std::string EncodingName() const;
+
     // The view's own UTF-8 buffer (LF breaks); valid until the next change.
     std::string_view Utf8Buffer() const;
     long Utf8Length() const;

@@ -4,12 +4,12 @@
 #include <unistd.h>
 
 #include <QFile>
-#include <QSaveFile>
 #include <algorithm>
 
 #include "app/TextView.h"
 #include "app/TextViewBytes.h"
 #include "app/UserError.h"
+#include "platform/CarefulWrite.h"
 #include "platform/Cp932.h"
 
 namespace oruvan {
@@ -95,13 +95,13 @@ void TextView::LoadFromFile(const QString& path) {
 void TextView::SaveToFile(const QString& path) const {
     const QString message = QStringLiteral("ファイル %1 を作成できません").arg(path);
     settleInsertion();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) throw UserError(message);
+    CarefulFile file(QFile::encodeName(path).toStdString());
+    if (!file.open()) throw UserError(message);
     std::string out;
     out.reserve(static_cast<std::size_t>(kChunk) + 8192);
     bool ok = true;
     auto flush = [&] {
-        ok = ok && file.write(out.data(), static_cast<qint64>(out.size())) == static_cast<qint64>(out.size());
+        ok = ok && file.write(out);
         out.clear();
     };
     const long lines = SendScintilla(SCI_GETLINECOUNT);

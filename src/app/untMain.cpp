@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include "app/IndexModel.h"
+#include "app/RecoveryWriter.h"
 #include "app/TextView.h"
 #include "app/UserError.h"
 #include "widgets/ImageList.h"
@@ -66,6 +67,7 @@ TfrmMain::TfrmMain(Paths paths, QWidget* parent) : QMainWindow(parent), m_paths(
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
             &TfrmMain::UpdateCommands);
     qApp->installEventFilter(this);
+    setupSafety();
 
     // FormCreate
     guarded([this] {
@@ -502,6 +504,9 @@ void TfrmMain::Startup(const QStringList& arguments) {
         if (StartUpIndex >= 0 && StartUpIndex < RegisteredFiles.size())
             OpenDocument(RegisteredFiles.at(StartUpIndex));
     });
+    guarded([this] {
+        if (DocumentFileName.isEmpty()) offerRecovery(QString());
+    });
 }
 
 void TfrmMain::closeEvent(QCloseEvent* e) {
@@ -512,6 +517,7 @@ void TfrmMain::closeEvent(QCloseEvent* e) {
         ShowErrorBox(this, QString::fromUtf8(ex.what()));
     }
     if (!Modified()) {
+        m_recovery->discard();
         e->accept();
         return;
     }
@@ -532,6 +538,7 @@ void TfrmMain::closeEvent(QCloseEvent* e) {
         }
         ShowMessage(this, QStringLiteral("ファイルを保存しました。"));
     }
+    m_recovery->discard();
     e->accept();
 }
 

@@ -81,7 +81,8 @@ bool WritesInPlace(const std::string& path) {
 
 CarefulFile::CarefulFile(std::string path, CarefulWriteOptions options)
     : m_path(std::move(path)), m_options(std::move(options)) {
-    if (!m_options.write) m_options.write = [](int fd, const void* data, size_t size) { return ::write(fd, data, size); };
+    if (!m_options.write)
+        m_options.write = [](int fd, const void* data, size_t size) { return ::write(fd, data, size); };
 }
 
 CarefulFile::~CarefulFile() { discard(); }
@@ -182,7 +183,8 @@ bool CarefulFile::commitInPlace() {
     }
     const std::string pending = std::move(m_pending);
     bool ok = ::lseek(m_fd, 0, SEEK_SET) == 0 && writeAll(m_fd, pending);
-    if (ok && m_fd >= 0) ok = ::ftruncate(m_fd, static_cast<off_t>(pending.size())) == 0 && ::fsync(m_fd) == 0;
+    if (ok && m_fd >= 0)
+        ok = ::ftruncate(m_fd, static_cast<off_t>(pending.size())) == 0 && ::fsync(m_fd) == 0;
     if (ok) {
         const int fd = std::exchange(m_fd, -1);
         if (::close(fd) == 0) return true;

@@ -114,11 +114,16 @@ bool ParseRecord(std::string_view text, RecoveryRecord& record) {
             if (eq == std::string::npos) continue;
             const std::string key = line.substr(0, eq);
             const std::string value = line.substr(eq + 1);
-            if (key == "path") r.path = unescape(value), seen |= 1;
-            else if (key == "encoding") r.encoding = unescape(value), seen |= 2;
-            else if (key == "time") r.time = std::stoll(value), seen |= 4;
-            else if (key == "pid") r.pid = std::stol(value), seen |= 8;
-            else if (key == "start") r.processStart = std::stoull(value), seen |= 16;
+            if (key == "path")
+                r.path = unescape(value), seen |= 1;
+            else if (key == "encoding")
+                r.encoding = unescape(value), seen |= 2;
+            else if (key == "time")
+                r.time = std::stoll(value), seen |= 4;
+            else if (key == "pid")
+                r.pid = std::stol(value), seen |= 8;
+            else if (key == "start")
+                r.processStart = std::stoull(value), seen |= 16;
         }
     } catch (const std::exception&) {
         return false;
@@ -134,9 +139,9 @@ RecoveryRecord RecoveryStore::OwnRecord(std::string path, std::string encoding) 
     RecoveryRecord r;
     r.path = std::move(path);
     r.encoding = std::move(encoding);
-    r.time = std::chrono::duration_cast<std::chrono::seconds>(
-                 std::chrono::system_clock::now().time_since_epoch())
-                 .count();
+    r.time =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
+            .count();
     r.pid = static_cast<long>(::getpid());
     r.processStart = ProcessStartTime(r.pid);
     return r;
@@ -145,8 +150,7 @@ RecoveryRecord RecoveryStore::OwnRecord(std::string path, std::string encoding) 
 std::string RecoveryStore::NewId() {
     static std::atomic<int> serial{0};
     const long pid = static_cast<long>(::getpid());
-    return std::to_string(pid) + "-" + std::to_string(ProcessStartTime(pid)) + "-" +
-           std::to_string(++serial);
+    return std::to_string(pid) + "-" + std::to_string(ProcessStartTime(pid)) + "-" + std::to_string(++serial);
 }
 
 std::string RecoveryStore::dataFile(const std::string& id) const { return m_folder + "/" + id + kDataSuffix; }
@@ -189,10 +193,9 @@ std::vector<RecoveryCopy> RecoveryStore::list() const {
 
 std::vector<RecoveryCopy> RecoveryStore::orphans() const {
     std::vector<RecoveryCopy> copies = list();
-    copies.erase(std::remove_if(copies.begin(), copies.end(),
-                                [](const RecoveryCopy& c) {
-                                    return ProcessRuns(c.record.pid, c.record.processStart);
-                                }),
+    copies.erase(std::remove_if(
+                     copies.begin(), copies.end(),
+                     [](const RecoveryCopy& c) { return ProcessRuns(c.record.pid, c.record.processStart); }),
                  copies.end());
     std::sort(copies.begin(), copies.end(), [](const RecoveryCopy& a, const RecoveryCopy& b) {
         return a.record.time != b.record.time ? a.record.time > b.record.time : a.id > b.id;

@@ -28,8 +28,8 @@ protected:
         return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
     }
     std::size_t entries() const {
-        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(m_dir),
-                                                      std::filesystem::directory_iterator()));
+        return static_cast<std::size_t>(
+            std::distance(std::filesystem::directory_iterator(m_dir), std::filesystem::directory_iterator()));
     }
 };
 
@@ -158,7 +158,9 @@ TEST_F(CarefulWriteTest, StampTellsEveryKindOfChange) {
     EXPECT_TRUE(first.exists);
     EXPECT_EQ(StampOf(at("s.txt")), first);
     // Same size, new time to the nanosecond.
-    timespec times[2] = {{0, UTIME_OMIT}, {first.mtimeSeconds, first.mtimeNanoseconds + 1 < 1000000000 ? first.mtimeNanoseconds + 1 : 0}};
+    timespec times[2] = {
+        {0, UTIME_OMIT},
+        {first.mtimeSeconds, first.mtimeNanoseconds + 1 < 1000000000 ? first.mtimeNanoseconds + 1 : 0}};
     ::utimensat(AT_FDCWD, at("s.txt").c_str(), times, 0);
     EXPECT_NE(StampOf(at("s.txt")), first);
     // Replaced by another file with the same size and time.

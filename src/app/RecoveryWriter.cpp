@@ -1,0 +1,96 @@
+#include "app/RecoveryWriter.h"
+
+#include <algorithm>
+
+namespace oruvan {
+
+RecoveryWriter::RecoveryWriter(const std::string& folder) : m_store(folder) {
+    m_pause.setSingleShot(true);
+    m_pause.setInterval(2000);
+    QObject::connect(&m_pause, &QTimer::timeout, [this] {
+        if (m_onPause) m_onPause();
+    });
+    if (enabled()) m_worker = std::thread([this] { run(); });
+}
+
+RecoveryWriter::~RecoveryWriter() {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_stop = true;
+    }
+    m_wake.notify_all();
+    if (m_worker.joinable()) m_worker.join();
+}
+
+void RecoveryWriter::noteEdit() {
+    if (enabled()) m_pause.start();
+}
+
+std::shared_ptr<std::string> RecoveryWriter::spareBuffer() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return std::move(m_spare);
+}
+
+void RecoveryWriter::push(Job job) {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        // A newer copy of the same document replaces one still waiting.
+        if (!job.remove)
+            m_jobs.erase(std::remove_if(m_jobs.begin(), m_jobs.end(),
+                                        [&job](const Job& j) { return !j.remove && j.id == job.id; }),
+                         m_jobs.end());
+        m_jobs.push_back(std::move(job));
+    }
+    m_wake.notify_one();
+}
+
+void RecoveryWriter::write(TextView::Snapshot snapshot, RecoveryRecord record) {
+    if (!enabled()) return;
+    if (m_id.empty()) m_id = RecoveryStore::NewId();
+    push(Job{m_id, false, std::move(snapshot), std::move(record)});
+}
+
+void RecoveryWriter::discard() {
+    m_pause.stop();
+    if (m_id.empty()) return;
+    removeLater(m_id);
+    m_id.clear();
+}
+
+void RecoveryWriter::removeLater(const std::string& id) {
+    if (enabled()) push(Job{id, true, {}, {}});
+}
+
+void RecoveryWriter::wait() {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_idle.wait(lock, [this] { return m_jobs.empty() && !m_busy; });
+}
+
+void RecoveryWriter::run() {
+    std::string bytes;
+    for (;;) {
+        Job job;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_busy = false;
+            m_idle.notify_all();
+            m_wake.wait(lock, [this] { return m_stop || !m_jobs.empty(); });
+            if (m_jobs.empty()) return;
+            job = std::move(m_jobs.front());
+            m_jobs.pop_front();
+            m_busy = true;
+        }
+        if (job.remove) {
+            m_store.remove(job.id);
+            continue;
+        }
+        TextView::SnapshotBytes(job.snapshot, bytes);
+        // A copy that cannot be written (a full disk) is tried again after the next edit.
+        m_store.save(job.id, bytes, job.record);
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_spare || m_spare->capacity() < job.snapshot.utf8->capacity())
+            m_spare = std::move(job.snapshot.utf8);
+    }
+}
+
+}  // namespace oruvan
