@@ -21,11 +21,13 @@
 
 #include "DocumentGenerator.h"
 #include "app/AppSetup.h"
+#include "app/RecoveryWriter.h"
 #include "app/TextView.h"
 #include "app/untMain.h"
 #include "outline/HeadingScanner.h"
 #include "platform/Cp932.h"
 #include "platform/EncodingDetector.h"
+#include "platform/RecoveryStore.h"
 #include "platform/TextDecoder.h"
 
 using namespace oruvan;
@@ -143,6 +145,7 @@ TfrmMain::Paths windowPaths(const QString& folder) {
     paths.settingsFile = folder + QStringLiteral("/oruvan.ini");
     paths.programFile = folder + QStringLiteral("/oruvan");
     paths.programDir = folder;
+    paths.recoveryDir = folder + QStringLiteral("/recovery");
     return paths;
 }
 
@@ -182,6 +185,40 @@ long childPeakMb(const QString& path, const QString& folder) {
 }
 
 // Open, index and edit measures of one document in a fresh window.
+// A recovery copy: what the interface thread does when typing pauses (the modified test, the snapshot
+// into a buffer the worker readied, the record), and what the worker does after it (encode, write,
+// flush).
+void measureRecovery(TfrmMain& w, const std::string& size) {
+    typeKey(w, Qt::Key_A, QStringLiteral("a"));
+    RecoveryWriter& r = w.Recovery();
+    r.wait();  // the buffer readied during the two-second pause
+    double worker = 0;
+    auto copy = [&] {
+        const double t0 = nowMs();
+        if (!w.Modified()) return 0.0;
+        TextView::Snapshot snap = w.memo->TakeSnapshot(r.spareBuffer());
+        r.write(std::move(snap), RecoveryStore::OwnRecord("/bench", w.memo->EncodingName()));
+        const double ui = nowMs() - t0;
+        const double t1 = nowMs();
+        r.wait();
+        worker = nowMs() - t1;
+        return ui;
+    };
+    line("recovery copy, first (UI)", size, copy(), 0, "ms");
+    line("recovery copy, first (worker)", size, worker, 0, "ms");
+    double bestWorker = 1e300;
+    line("recovery copy (UI thread)", size, bestTimed(3, [&] {
+             const double ui = copy();
+             bestWorker = std::min(bestWorker, worker);
+             return ui;
+         }),
+         0, "ms");
+    line("recovery copy (worker)", size, bestWorker, 0, "ms");
+    r.discard();
+    r.wait();
+    w.memo->Undo();
+}
+
 void measureDocument(const std::string& size, const std::string& doc, const QString& path, const QString& folder,
                      const QString& outline, bool longLine) {
     TfrmMain w(windowPaths(folder));
@@ -268,6 +305,7 @@ void measureDocument(const std::string& size, const std::string& doc, const QStr
              return nowMs() - t0;
          }),
          0, "ms");
+    measureRecovery(w, size);
     w.SetWordWrap(true);
     QCoreApplication::processEvents();
     line("keystroke, wrap on", size, keystrokeMs(w, 200), 0, "ms");

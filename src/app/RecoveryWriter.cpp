@@ -22,8 +22,13 @@ RecoveryWriter::~RecoveryWriter() {
     if (m_worker.joinable()) m_worker.join();
 }
 
-void RecoveryWriter::noteEdit() {
-    if (enabled()) m_pause.start();
+void RecoveryWriter::noteEdit(std::size_t textSize) {
+    if (!enabled()) return;
+    m_pause.start();
+    if (textSize <= m_prepared) return;
+    // Room to grow, so that a few edits more do not need a new buffer.
+    m_prepared = textSize + textSize / 8 + 4096;
+    push(Job{{}, false, m_prepared, {}, {}});
 }
 
 std::shared_ptr<std::string> RecoveryWriter::spareBuffer() {
@@ -35,9 +40,9 @@ void RecoveryWriter::push(Job job) {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         // A newer copy of the same document replaces one still waiting.
-        if (!job.remove)
+        if (!job.remove && job.prepare == 0)
             m_jobs.erase(std::remove_if(m_jobs.begin(), m_jobs.end(),
-                                        [&job](const Job& j) { return !j.remove && j.id == job.id; }),
+                                        [&job](const Job& j) { return !j.remove && j.prepare == 0 && j.id == job.id; }),
                          m_jobs.end());
         m_jobs.push_back(std::move(job));
     }
@@ -47,7 +52,7 @@ void RecoveryWriter::push(Job job) {
 void RecoveryWriter::write(TextView::Snapshot snapshot, RecoveryRecord record) {
     if (!enabled()) return;
     if (m_id.empty()) m_id = RecoveryStore::NewId();
-    push(Job{m_id, false, std::move(snapshot), std::move(record)});
+    push(Job{m_id, false, 0, std::move(snapshot), std::move(record)});
 }
 
 void RecoveryWriter::discard() {
@@ -58,7 +63,7 @@ void RecoveryWriter::discard() {
 }
 
 void RecoveryWriter::removeLater(const std::string& id) {
-    if (enabled()) push(Job{id, true, {}, {}});
+    if (enabled()) push(Job{id, true, 0, {}, {}});
 }
 
 void RecoveryWriter::wait() {
@@ -67,7 +72,6 @@ void RecoveryWriter::wait() {
 }
 
 void RecoveryWriter::run() {
-    std::string bytes;
     for (;;) {
         Job job;
         {
@@ -84,6 +88,18 @@ void RecoveryWriter::run() {
             m_store.remove(job.id);
             continue;
         }
+        if (job.prepare) {
+            auto buffer = spareBuffer();
+            if (!buffer || buffer->capacity() < job.prepare) {
+                buffer = std::make_shared<std::string>();
+                buffer->resize(job.prepare);  // touches every page
+                buffer->clear();
+            }
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_spare = std::move(buffer);
+            continue;
+        }
+        std::string bytes;
         TextView::SnapshotBytes(job.snapshot, bytes);
         // A copy that cannot be written (a full disk) is tried again after the next edit.
         m_store.save(job.id, bytes, job.record);

@@ -28,9 +28,11 @@ public:
     bool enabled() const { return !m_store.folder().empty(); }
     const RecoveryStore& store() const { return m_store; }
 
-    // Called on every edit: `onPause` runs once edits have paused for the interval.
+    // Called on every edit with the text's size: `onPause` runs once edits have paused for the interval.
+    // Meanwhile the worker readies a buffer for the snapshot: memory fresh from the system costs several
+    // times the copy itself (each page faulted in), which at 100 MB would hold up typing.
     void setOnPause(std::function<void()> onPause) { m_onPause = std::move(onPause); }
-    void noteEdit();
+    void noteEdit(std::size_t textSize);
     void setInterval(int ms) { m_pause.setInterval(ms); }
     int interval() const { return m_pause.interval(); }
 
@@ -51,6 +53,7 @@ private:
     struct Job {
         std::string id;
         bool remove = false;
+        std::size_t prepare = 0;  // a buffer of this size for the next snapshot
         TextView::Snapshot snapshot;
         RecoveryRecord record;
     };
@@ -69,6 +72,7 @@ private:
     bool m_busy = false;
     bool m_stop = false;
     std::shared_ptr<std::string> m_spare;
+    std::size_t m_prepared = 0;  // the size of buffer asked for last (interface thread only)
     std::thread m_worker;
 };
 

@@ -37,7 +37,8 @@ void TfrmMain::setupSafety() {
     connect(m_diskWatch, &DiskWatch::check, this, [this] { guarded([this] { CheckDisk(); }); });
     m_recovery = std::make_shared<RecoveryWriter>(nativePath(m_paths.recoveryDir));
     m_recovery->setOnPause([this] { guarded([this] { writeRecoveryCopy(); }); });
-    connect(memo, &TextView::changed, this, [this] { m_recovery->noteEdit(); });
+    connect(memo, &TextView::changed, this,
+            [this] { m_recovery->noteEdit(static_cast<std::size_t>(memo->Utf8Length())); });
 }
 
 void TfrmMain::CheckDisk() {
