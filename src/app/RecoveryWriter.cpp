@@ -10,10 +10,48 @@ RecoveryWriter::RecoveryWriter(const std::string& folder) : m_store(folder) {
     QObject::connect(&m_pause, &QTimer::timeout, [this] {
         if (m_onPause) m_onPause();
     });
+    m_slice.setSingleShot(true);
+    m_slice.setInterval(0);
+    QObject::connect(&m_slice, &QTimer::timeout, [this] { copySlice(); });
     if (enabled()) m_worker = std::thread([this] { run(); });
 }
 
+void RecoveryWriter::copyInSlices(TextView* view, RecoveryRecord record) {
+    if (!enabled()) return;
+    QObject::disconnect(m_editWatch);
+    m_copy = Copy{view, TextView::Snapshot{}, static_cast<long>(view->Utf8Length()), std::move(record)};
+    m_copy.snapshot.utf8 = spareBuffer();
+    if (!m_copy.snapshot.utf8) m_copy.snapshot.utf8 = std::make_shared<std::string>();
+    m_copy.snapshot.utf8->clear();
+    // Told at once (the view's own change notice comes later), so no slice is taken from edited text.
+    m_editWatch = QObject::connect(view, &QsciScintillaBase::SCN_MODIFIED, [this](int, int type) {
+        if (type & (QsciScintillaBase::SC_MOD_INSERTTEXT | QsciScintillaBase::SC_MOD_DELETETEXT)) {
+            QObject::disconnect(m_editWatch);
+            m_copy = Copy{};
+            m_slice.stop();
+        }
+    });
+    copySlice();
+}
+
+void RecoveryWriter::copySlice() {
+    if (!m_copy.view) return;
+    std::string& out = *m_copy.snapshot.utf8;
+    const long done = static_cast<long>(out.size());
+    m_copy.view->AppendUtf8(done, std::min(m_copy.length, done + m_sliceBytes), out);
+    if (static_cast<long>(out.size()) < m_copy.length) {
+        m_slice.start();
+        return;
+    }
+    QObject::disconnect(m_editWatch);
+    m_copy.snapshot.originals = m_copy.view->OriginalsCopy();
+    Copy copy = std::move(m_copy);
+    m_copy = Copy{};
+    write(std::move(copy.snapshot), std::move(copy.record));
+}
+
 RecoveryWriter::~RecoveryWriter() {
+    QObject::disconnect(m_editWatch);
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_stop = true;
@@ -41,8 +79,9 @@ void RecoveryWriter::push(Job job) {
         std::lock_guard<std::mutex> lock(m_mutex);
         // A newer copy of the same document replaces one still waiting.
         if (!job.remove && job.prepare == 0)
-            m_jobs.erase(std::remove_if(m_jobs.begin(), m_jobs.end(),
-                                        [&job](const Job& j) { return !j.remove && j.prepare == 0 && j.id == job.id; }),
+            m_jobs.erase(std::remove_if(
+                             m_jobs.begin(), m_jobs.end(),
+                             [&job](const Job& j) { return !j.remove && j.prepare == 0 && j.id == job.id; }),
                          m_jobs.end());
         m_jobs.push_back(std::move(job));
     }
@@ -57,6 +96,9 @@ void RecoveryWriter::write(TextView::Snapshot snapshot, RecoveryRecord record) {
 
 void RecoveryWriter::discard() {
     m_pause.stop();
+    QObject::disconnect(m_editWatch);
+    m_copy = Copy{};
+    m_slice.stop();
     if (m_id.empty()) return;
     removeLater(m_id);
     m_id.clear();

@@ -38,6 +38,11 @@ public:
 
     // A buffer for the next snapshot: the last one the worker is done with, sized for the text.
     std::shared_ptr<std::string> spareBuffer();
+    // Copies the view's text in slices between events, so that no keystroke waits for a whole copy of
+    // a large text, then queues it. An edit meanwhile gives the copy up: the next pause starts again.
+    void copyInSlices(TextView* view, RecoveryRecord record);
+    void setSlice(long bytes) { m_sliceBytes = bytes; }
+    bool copying() const { return m_copy.view != nullptr; }
     // Queues a copy of the current document (replacing one still waiting).
     void write(TextView::Snapshot snapshot, RecoveryRecord record);
     // The current document's copy is no longer wanted (saved, or given up): queued for removal.
@@ -59,6 +64,18 @@ private:
     };
     void run();
     void push(Job job);
+    void copySlice();
+
+    struct Copy {
+        TextView* view = nullptr;
+        TextView::Snapshot snapshot;
+        long length = 0;
+        RecoveryRecord record;
+    };
+    Copy m_copy;
+    QTimer m_slice;
+    long m_sliceBytes = 8 << 20;
+    QMetaObject::Connection m_editWatch;
 
     RecoveryStore m_store;
     QTimer m_pause;

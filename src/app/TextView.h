@@ -96,6 +96,10 @@ public:
         std::vector<std::pair<int, std::string>> originals;
     };
     Snapshot TakeSnapshot(std::shared_ptr<std::string> buffer = {}) const;
+    // Appends the UTF-8 text from start to end (byte positions) to out, without moving the buffer's gap.
+    void AppendUtf8(long start, long end, std::string& out) const;
+    // The lines kept with their original bytes, copied.
+    std::vector<std::pair<int, std::string>> OriginalsCopy() const;
     // The bytes SaveToFile would write for the snapshot's text; safe on any thread.
     static void SnapshotBytes(const Snapshot& snapshot, std::string& out);
     // The name of the document's encoding, as recovery records keep it.

@@ -1,4 +1,6 @@
 // Copies of the text for recovery: taken on the interface thread, turned into bytes on a worker.
+#include <algorithm>
+
 #include "app/TextView.h"
 #include "platform/Cp932.h"
 
@@ -7,11 +9,26 @@ namespace oruvan {
 TextView::Snapshot TextView::TakeSnapshot(std::shared_ptr<std::string> buffer) const {
     Snapshot s;
     s.utf8 = buffer ? std::move(buffer) : std::make_shared<std::string>();
-    const std::string_view text = Utf8Buffer();
-    // A reused buffer has its pages already: the copy is then all the cost.
-    s.utf8->assign(text.data(), text.size());
-    for (const auto& [line, bytes] : OriginalLines()) s.originals.emplace_back(line, std::string(bytes));
+    s.utf8->clear();
+    AppendUtf8(0, Utf8Length(), *s.utf8);
+    s.originals = OriginalsCopy();
     return s;
+}
+
+void TextView::AppendUtf8(long start, long end, std::string& out) const {
+    // The two sides of the buffer's gap, copied as they lie: asking for a range across it would first
+    // move the gap (a second pass over the text).
+    const long gap = std::clamp(static_cast<long>(SendScintilla(SCI_GETGAPPOSITION)), start, end);
+    const std::string_view before = rangeUtf8(start, gap);
+    const std::string_view after = rangeUtf8(gap, end);
+    out.append(before.data(), before.size());
+    out.append(after.data(), after.size());
+}
+
+std::vector<std::pair<int, std::string>> TextView::OriginalsCopy() const {
+    std::vector<std::pair<int, std::string>> copy;
+    for (const auto& [line, bytes] : OriginalLines()) copy.emplace_back(line, std::string(bytes));
+    return copy;
 }
 
 void TextView::SnapshotBytes(const Snapshot& snapshot, std::string& out) {

@@ -132,7 +132,8 @@ void TfrmMain::offerRecovery(const QString& real) {
         if (AskYesNo(this, shown + kRecoverAsk, Answer::Yes) == Answer::Yes) {
             memo->LoadFromFile(QFile::decodeName(QByteArray::fromStdString(c.dataFile)));
             // The copy becomes this process's own: written again under its name before the old one goes.
-            writeRecoveryCopy();
+            m_recovery->write(memo->TakeSnapshot(m_recovery->spareBuffer()),
+                              RecoveryStore::OwnRecord(path, memo->EncodingName()));
             m_recovery->removeLater(c.id);
             return;
         }
@@ -147,8 +148,7 @@ void TfrmMain::writeRecoveryCopy() {
         return;
     }
     const QString real = DocumentFileName.isEmpty() ? QString() : resolvePath(DocumentFileName);
-    m_recovery->write(memo->TakeSnapshot(m_recovery->spareBuffer()),
-                      RecoveryStore::OwnRecord(recordPath(real), memo->EncodingName()));
+    m_recovery->copyInSlices(memo, RecoveryStore::OwnRecord(recordPath(real), memo->EncodingName()));
 }
 
 }  // namespace oruvan
