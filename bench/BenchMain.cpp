@@ -5,9 +5,9 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -23,12 +23,14 @@
 
 #include "DocumentGenerator.h"
 #include "app/AppSetup.h"
+#include "app/RecoveryWriter.h"
 #include "app/TextFinder.h"
 #include "app/TextView.h"
 #include "app/untMain.h"
 #include "outline/HeadingScanner.h"
 #include "platform/Cp932.h"
 #include "platform/EncodingDetector.h"
+#include "platform/RecoveryStore.h"
 #include "platform/TextDecoder.h"
 #include "platform/TextSearch.h"
 #include "widgets/FindBar.h"
@@ -134,7 +136,8 @@ int longestLine(TfrmMain& w) {
     int longest = 0;
     long length = -1;
     for (int i = 0; i < w.memo->LineCount(); ++i) {
-        const long n = w.memo->SendScintilla(QsciScintillaBase::SCI_LINELENGTH, static_cast<unsigned long>(i));
+        const long n =
+            w.memo->SendScintilla(QsciScintillaBase::SCI_LINELENGTH, static_cast<unsigned long>(i));
         if (n > length) {
             length = n;
             longest = i;
@@ -148,6 +151,7 @@ TfrmMain::Paths windowPaths(const QString& folder) {
     paths.settingsFile = folder + QStringLiteral("/oruvan.ini");
     paths.programFile = folder + QStringLiteral("/oruvan");
     paths.programDir = folder;
+    paths.recoveryDir = folder + QStringLiteral("/recovery");
     return paths;
 }
 
@@ -166,9 +170,10 @@ double outlineVsGrep(const QString& outline, const QString& file, const QString&
     QString square;
     for (const unsigned char b : EncodeText(encoding, "\xe2\x96\xa0"))
         square += QStringLiteral("\\%1").arg(b, 3, 8, QLatin1Char('0'));
-    grepMs = run(QStringLiteral("LC_ALL=C grep -n -E \"^[[:space:]]*(//@|--|$(printf '%1'))\" \"$0\" > \"$1\"")
-                     .arg(square),
-                 {file, out});
+    grepMs =
+        run(QStringLiteral("LC_ALL=C grep -n -E \"^[[:space:]]*(//@|--|$(printf '%1'))\" \"$0\" > \"$1\"")
+                .arg(square),
+            {file, out});
     return run(QStringLiteral("\"$2\" \"$0\" > \"$1\""), {file, out, outline});
 }
 
@@ -275,8 +280,44 @@ void measureSearch(TfrmMain& w, const std::string& size, std::size_t headings) {
 }
 
 // Open, index and edit measures of one document in a fresh window.
-void measureDocument(const std::string& size, const std::string& doc, const QString& path, const QString& folder,
-                     const QString& outline, bool longLine) {
+// A recovery copy: what the interface thread does when typing pauses (the modified test, then the text
+// copied in slices into a buffer the worker readied, each slice between two events: the longest is what a
+// keystroke can wait), and what the worker does after it (encode, write, flush).
+void measureRecovery(TfrmMain& w, const std::string& size) {
+    typeKey(w, Qt::Key_A, QStringLiteral("a"));
+    RecoveryWriter& r = w.Recovery();
+    w.Timer1Timer();  // one second after the edit, as in use
+    r.wait();         // the buffer readied during the two-second pause
+    double worker = 0;
+    double total = 0;
+    auto copy = [&] {
+        double longest = 0;
+        const double t0 = nowMs();
+        if (!w.Modified()) return 0.0;
+        r.copyInSlices(w.memo, RecoveryStore::OwnRecord("/bench", w.memo->EncodingName()));
+        longest = nowMs() - t0;
+        while (r.copying()) {
+            const double t = nowMs();
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
+            longest = std::max(longest, nowMs() - t);
+        }
+        total = nowMs() - t0;
+        const double t1 = nowMs();
+        r.wait();
+        worker = nowMs() - t1;
+        return longest;
+    };
+    line("recovery copy, longest step", size, copy(), 0, "ms");
+    line("recovery copy, all steps", size, total, 0, "ms");
+    line("recovery copy (worker)", size, worker, 0, "ms");
+    r.discard();
+    r.wait();
+    w.memo->Undo();
+}
+
+void measureDocument(const std::string& size, const std::string& doc, const QString& path,
+                     const QString& folder, const QString& outline, bool longLine) {
     TfrmMain w(windowPaths(folder));
     w.show();
     QCoreApplication::processEvents();
@@ -300,8 +341,8 @@ void measureDocument(const std::string& size, const std::string& doc, const QStr
     line("open and shown", size, open, floorOpen, "ms");
     const double fileMb = static_cast<double>(doc.size()) / (1 << 20);
     const double peak = static_cast<double>(childPeakMb(path, folder));
-    std::printf("%-28s %6s %10.0f MB  target %7.0f MB  ratio %6.2f\n", "peak memory (own process)", size.c_str(),
-                peak, 5 * fileMb + 80, peak / (5 * fileMb + 80));
+    std::printf("%-28s %6s %10.0f MB  target %7.0f MB  ratio %6.2f\n", "peak memory (own process)",
+                size.c_str(), peak, 5 * fileMb + 80, peak / (5 * fileMb + 80));
     std::printf("%-28s %6s %10d\n", "headings", size.c_str(), w.EntryCount());
 
     HeadingRules rules;
@@ -329,7 +370,8 @@ void measureDocument(const std::string& size, const std::string& doc, const QStr
             }
         });
         line("index menu (deepest page)", size, lastPage, 0, "ms");
-        std::printf("%-28s %6s %10.3f ms  over %d pages\n", "index menu (every page)", size.c_str(), chain, pages);
+        std::printf("%-28s %6s %10.3f ms  over %d pages\n", "index menu (every page)", size.c_str(), chain,
+                    pages);
     }
     line("keystroke, wrap off", size, keystrokeMs(w, 200), 0, "ms");
     if (longLine) {
@@ -343,25 +385,30 @@ void measureDocument(const std::string& size, const std::string& doc, const QStr
         line("keystroke in the long line", size, keystrokeMs(w, 2, false), 0, "ms");
     }
     line("timer check, unchanged", size, best(3, [&] { w.Timer1Timer(); }), 0, "ms");
-    line("timer re-index after edit", size, bestTimed(3, [&] {
-             typeKey(w, Qt::Key_A, QStringLiteral("a"));
-             const double t0 = nowMs();
-             w.Timer1Timer();
-             const double t = nowMs() - t0;
-             w.memo->Undo();
-             w.Timer1Timer();
-             return t;
-         }),
+    line("timer re-index after edit", size,
+         bestTimed(3,
+                   [&] {
+                       typeKey(w, Qt::Key_A, QStringLiteral("a"));
+                       const double t0 = nowMs();
+                       w.Timer1Timer();
+                       const double t = nowMs() - t0;
+                       w.memo->Undo();
+                       w.Timer1Timer();
+                       return t;
+                   }),
          0, "ms");
-    line("timer check, edit undone", size, bestTimed(3, [&] {
-             typeKey(w, Qt::Key_A, QStringLiteral("a"));
-             w.memo->Undo();
-             const double t0 = nowMs();
-             w.Timer1Timer();
-             return nowMs() - t0;
-         }),
+    line("timer check, edit undone", size,
+         bestTimed(3,
+                   [&] {
+                       typeKey(w, Qt::Key_A, QStringLiteral("a"));
+                       w.memo->Undo();
+                       const double t0 = nowMs();
+                       w.Timer1Timer();
+                       return nowMs() - t0;
+                   }),
          0, "ms");
     if (!longLine) measureSearch(w, size, static_cast<std::size_t>(w.EntryCount()));
+    measureRecovery(w, size);
     w.SetWordWrap(true);
     QCoreApplication::processEvents();
     line("keystroke, wrap on", size, keystrokeMs(w, 200), 0, "ms");
@@ -390,7 +437,8 @@ void measureEncoding(const std::string& size, const std::string& cp932, Encoding
         w.OpenDocument(path);
         w.repaint();
     });
-    if (w.memo->DocumentEncoding() != e) std::printf("(read as %s)\n", EncodingName(w.memo->DocumentEncoding()));
+    if (w.memo->DocumentEncoding() != e)
+        std::printf("(read as %s)\n", EncodingName(w.memo->DocumentEncoding()));
     line(("open and shown" + name).c_str(), size, open, floorOpen, "ms");
     const double fileMb = static_cast<double>(cp932.size()) / (1 << 20);
     const double peak = static_cast<double>(childPeakMb(path, folder));
@@ -405,8 +453,8 @@ void measureEncoding(const std::string& size, const std::string& cp932, Encoding
 
 void writeFile(const QString& path, const std::string& doc) {
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(doc.data(), static_cast<qint64>(doc.size())) !=
-                                             static_cast<qint64>(doc.size())) {
+    if (!f.open(QIODevice::WriteOnly) ||
+        f.write(doc.data(), static_cast<qint64>(doc.size())) != static_cast<qint64>(doc.size())) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         std::exit(2);
     }

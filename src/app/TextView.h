@@ -123,6 +123,26 @@ public:
     // bytes they were read with, in the document's encoding (valid until the next change), in line order.
     std::vector<std::pair<int, std::string_view>> OriginalLines() const;
 
+    // A copy of the text that another thread can turn into the document's bytes (recovery copies):
+    // the UTF-8 text with its breaks, put into `buffer` when one is given, the lines kept with their
+    // original bytes, and the encoding.
+    struct Snapshot {
+        std::shared_ptr<std::string> utf8;
+        std::vector<std::pair<int, std::string>> originals;
+        Encoding encoding = Encoding::ShiftJis;
+    };
+    Snapshot TakeSnapshot(std::shared_ptr<std::string> buffer = {}) const;
+    // Appends the UTF-8 text from start to end (byte positions) to out, without moving the buffer's gap.
+    void AppendUtf8(long start, long end, std::string& out) const;
+    // The lines kept with their original bytes, copied.
+    std::vector<std::pair<int, std::string>> OriginalsCopy() const;
+    // The bytes SaveToFile would write for the snapshot's text; safe on any thread.
+    static void SnapshotBytes(const Snapshot& snapshot, std::string& out);
+    // The document's encoding by a name that tells a byte order mark apart, as recovery records keep it,
+    // and the encoding such a name stands for.
+    std::string EncodingName() const;
+    static std::optional<Encoding> EncodingOfName(std::string_view name);
+
     // The view's own UTF-8 buffer, breaks as held; valid until the next change.
     std::string_view Utf8Buffer() const;
     long Utf8Length() const;

@@ -4,12 +4,12 @@
 #include <unistd.h>
 
 #include <QFile>
-#include <QSaveFile>
 #include <algorithm>
 
 #include "app/TextView.h"
 #include "app/TextViewBytes.h"
 #include "app/UserError.h"
+#include "platform/CarefulWrite.h"
 #include "platform/EncodingDetector.h"
 
 namespace oruvan {
@@ -66,7 +66,8 @@ void TextView::LoadFromFile(const QString& path, std::optional<Encoding> encodin
                 // UTF-8 comes in as it is; two bytes of another encoding may give three.
                 const bool utf8 = WithByteOrderMark(decoder->encoding(), false) == Encoding::Utf8;
                 if (size > 0)
-                    SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(size + (utf8 ? 0 : size / 2) + 16));
+                    SendScintilla(SCI_ALLOCATE,
+                                  static_cast<unsigned long>(size + (utf8 ? 0 : size / 2) + 16));
             }
             utf8.clear();
             decoder->decode(piece, got == 0, utf8);
@@ -108,13 +109,13 @@ void TextView::LoadFromFile(const QString& path, std::optional<Encoding> encodin
 void TextView::SaveToFile(const QString& path) const {
     const QString message = QStringLiteral("ファイル %1 を作成できません").arg(path);
     settleInsertion();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) throw UserError(message);
+    CarefulFile file(QFile::encodeName(path).toStdString());
+    if (!file.open()) throw UserError(message);
     std::string out(ByteOrderMark(m_encoding));
     out.reserve(static_cast<std::size_t>(2 * kChunk) + 8192);
     bool ok = true;
     auto flush = [&] {
-        ok = ok && file.write(out.data(), static_cast<qint64>(out.size())) == static_cast<qint64>(out.size());
+        ok = ok && file.write(out);
         out.clear();
     };
     // Read before any line: the pointer moves the buffer's gap to its end, where reading lines leaves it.

@@ -1,9 +1,12 @@
 #include <QApplication>
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
+#include <cstdlib>
 
 #include "app/AppSetup.h"
 #include "app/untMain.h"
+#include "platform/RecoveryStore.h"
 #include "settings/ProgramLayout.h"
 
 int main(int argc, char** argv) {
@@ -19,6 +22,9 @@ int main(int argc, char** argv) {
     paths.settingsFile = QFile::decodeName(QByteArray::fromStdString(layout.settingsFile));
     paths.helpFile = QFile::decodeName(QByteArray::fromStdString(layout.helpFile));
     paths.perUserSettings = layout.perUserSettings;
+    const char* state = std::getenv("XDG_STATE_HOME");
+    paths.recoveryDir = QFile::decodeName(QByteArray::fromStdString(oruvan::DefaultRecoveryFolder(
+        state ? state : "", QDir::homePath().toStdString())));
 
     oruvan::TfrmMain frmMain(paths);
     frmMain.show();

@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include "app/IndexModel.h"
+#include "app/RecoveryWriter.h"
 #include "app/TextFinder.h"
 #include "app/TextView.h"
 #include "app/UserError.h"
@@ -70,6 +71,7 @@ TfrmMain::TfrmMain(Paths paths, QWidget* parent) : QMainWindow(parent), m_paths(
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
             &TfrmMain::UpdateCommands);
     qApp->installEventFilter(this);
+    setupSafety();
 
     // FormCreate
     guarded([this] {
@@ -569,6 +571,9 @@ void TfrmMain::Startup(const QStringList& arguments) {
         if (StartUpIndex >= 0 && StartUpIndex < RegisteredFiles.size())
             OpenDocument(RegisteredFiles.at(StartUpIndex));
     });
+    guarded([this] {
+        if (DocumentFileName.isEmpty()) offerRecovery(QString());
+    });
 }
 
 void TfrmMain::closeEvent(QCloseEvent* e) {
@@ -579,6 +584,7 @@ void TfrmMain::closeEvent(QCloseEvent* e) {
         ShowErrorBox(this, QString::fromUtf8(ex.what()));
     }
     if (!Modified()) {
+        m_recovery->discard();
         e->accept();
         return;
     }
@@ -599,6 +605,7 @@ void TfrmMain::closeEvent(QCloseEvent* e) {
         }
         ShowMessage(this, QStringLiteral("ファイルを保存しました。"));
     }
+    m_recovery->discard();
     e->accept();
 }
 

@@ -31,6 +31,8 @@ namespace oruvan {
 
 class TextView;
 class TNvSplitter;
+class DiskWatch;
+class RecoveryWriter;
 class IndexModel;
 class FindBar;
 class TextFinder;
@@ -55,6 +57,8 @@ public:
         // Settings in the user's configuration folder (an installed copy): the folder is made on the
         // first write and files are registered by their absolute paths.
         bool perUserSettings = false;
+        // Recovery copies of unsaved edits; none are kept when empty.
+        QString recoveryDir;
     };
 
     explicit TfrmMain(Paths paths, QWidget* parent = nullptr);
@@ -105,6 +109,9 @@ public:
     bool Modified() const;
     void SetUnmodified();
     void N10Click();  // New
+    // Looks whether another program changed, removed or replaced the document's file.
+    void CheckDisk();
+    RecoveryWriter& Recovery() const { return *m_recovery; }
 
     // The document's encoding and line breaks (untMainFormat.cpp).
     // Reads the document's file again, in `encoding` or as detected.
@@ -192,6 +199,14 @@ private:
     HeadingRules headingRules() const;
 
     bool askToSave();
+    // The document's safety against other programs and crashes (untMainSafety.cpp).
+    void setupSafety();
+    bool textEdited() const;
+    bool confirmOverwrite(const QString& real);
+    void saveKeepingLinks(const QString& real);
+    void reloadFromDisk();
+    void offerRecovery(const QString& real);
+    void writeRecoveryCopy();
     // Copies of the whole text (saved, indexed) reuse a buffer nothing holds any more: a fresh
     // allocation of a large text costs several times the copy (new pages, each faulted in).
     std::shared_ptr<const std::string> snapshot(std::string_view text);
@@ -272,6 +287,11 @@ private:
     Encoding m_savedEncoding = Encoding::ShiftJis;
     LineBreak m_savedBreak = LineBreak::CrLf;
     bool m_saveEnabled = true;
+    DiskWatch* m_diskWatch = nullptr;
+    std::shared_ptr<RecoveryWriter> m_recovery;
+    // The file went away: the text lives only here, so it counts as modified.
+    bool m_missingOnDisk = false;
+    bool m_checkingDisk = false;
     bool m_selecting = false;
     int m_rebuildCount = 0;
     int m_dropDownCount = 16;

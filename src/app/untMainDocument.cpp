@@ -16,7 +16,9 @@
 #include <QUrl>
 #include <QWindow>
 
+#include "app/DiskWatch.h"
 #include "app/NvFileUtils.h"
+#include "app/RecoveryWriter.h"
 #include "app/TextFinder.h"
 #include "app/TextView.h"
 #include "app/UserError.h"
@@ -182,7 +184,9 @@ void TfrmMain::SetDocumentFileName(const QString& path) {
     SetApplicationTitle(caption);
 }
 
-bool TfrmMain::Modified() const {
+bool TfrmMain::Modified() const { return m_missingOnDisk || textEdited(); }
+
+bool TfrmMain::textEdited() const {
     // The document's own text, not its display lines: wrapping never counts as a change.
     const std::string_view text = memo->Utf8Buffer();
     if (memo->DocumentEncoding() != m_savedEncoding || memo->BreakStyle() != m_savedBreak) return true;
@@ -193,6 +197,7 @@ bool TfrmMain::Modified() const {
 void TfrmMain::SetUnmodified() {
     m_savedEncoding = memo->DocumentEncoding();
     m_savedBreak = memo->BreakStyle();
+    m_missingOnDisk = false;
     const std::string_view text = memo->Utf8Buffer();
     release(m_savedText);
     m_savedText = m_indexedText && *m_indexedText == text ? m_indexedText : snapshot(text);
@@ -238,24 +243,34 @@ void TfrmMain::OpenDocument(const QString& path, std::optional<Encoding> encodin
     // Read first: a failed read changes nothing, so no later Save can write the wrong text there.
     memo->LoadFromFile(real, encoding);
     finder->TextReplaced();
+    m_recovery->discard();  // the last document's edits were saved or given up
     SetDocumentFileName(path);
     m_spareText.reset();  // sized for the text before; a new document starts without one
     SetUnmodified();
+    m_diskWatch->track(real);
+    offerRecovery(real);
     ShowDocumentFormat();
     actFileUpDateExecute();
 }
 
 void TfrmMain::SaveDocumentTo(const QString& path) {
     m_saveEnabled = true;
+    const QString real = resolvePath(path);
+    if (!confirmOverwrite(real)) return;
     SetDocumentFileName(path);
-    memo->SaveToFile(resolvePath(path));
+    saveKeepingLinks(real);
     SetUnmodified();
     ShowDocumentFormat();
+    m_diskWatch->track(real);
+    m_recovery->discard();
     actFileUpDateExecute();
 }
 
 void TfrmMain::N10Click() {
     if (!askToSave()) return;
+    m_recovery->discard();
+    m_diskWatch->track(QString());
+    m_missingOnDisk = false;
     SetDocumentFileName(QString());
     memo->Clear();
     finder->TextReplaced();

@@ -69,4 +69,19 @@ Answer Confirm(QWidget* parent, const QString& text) {
     return Answer::Cancel;
 }
 
+Answer AskYesNo(QWidget* parent, const QString& text, Answer defaultAnswer) {
+    const QString caption = QStringLiteral("確認");
+    if (handlerSlot()) {
+        const Answer a = handlerSlot()(MessageKind::Confirmation, caption, text);
+        return a == Answer::Yes ? Answer::Yes : Answer::No;
+    }
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, parent);
+    QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+    box.setDefaultButton(defaultAnswer == Answer::Yes ? yes : no);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes ? Answer::Yes : Answer::No;
+}
+
 }  // namespace oruvan

@@ -1,5 +1,6 @@
 #pragma once
-// The application's message boxes: the error box, plain messages and the save confirmation.
+// The application's message boxes: the error box, plain messages, the save confirmation and yes/no
+// questions.
 // Tests replace the boxes with a double through SetMessageBoxHandler.
 #include <QString>
 #include <functional>
@@ -29,5 +30,7 @@ void ShowErrorBox(QWidget* parent, const QString& message);
 void ShowMessage(QWidget* parent, const QString& text);
 // "確認", question icon, はい/いいえ/キャンセル, Yes default, Esc answers Cancel.
 Answer Confirm(QWidget* parent, const QString& text);
+// "確認", question icon, はい/いいえ only; the default is given (Yes or No); Esc answers No.
+Answer AskYesNo(QWidget* parent, const QString& text, Answer defaultAnswer);
 
 }  // namespace oruvan

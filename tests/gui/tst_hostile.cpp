@@ -84,7 +84,8 @@ private Q_SLOTS:
         QCOMPARE(f.texts(), QStringList());
         QCOMPARE(f.w->DocumentFileName, file);
         QVERIFY(!f.w->Modified());
-        f.box.writeFile(QStringLiteral("odd.txt"), "overwritten");
+        // Removed meanwhile: Save writes the document's bytes again.
+        QVERIFY(QFile::remove(file));
         f.save();
         QCOMPARE(f.texts(), QStringList());
         QVERIFY(!f.w->Modified());
@@ -131,11 +132,13 @@ private Q_SLOTS:
         f.save();
         QCOMPARE(f.box.readFile(QStringLiteral("a.txt")), std::string("1mine\r\n"));
 
-        // Another program writes a new file and renames it over ours: Save puts our text back.
+        // Another program writes a new file and renames it over ours: Save asks, and Yes puts our text back.
         const QString other = f.box.writeFile(QStringLiteral("other.tmp"), "theirs\r\n");
         QVERIFY(::rename(QFile::encodeName(other).constData(), QFile::encodeName(file).constData()) == 0);
         QTest::keyClicks(f.w->memo, QStringLiteral("2"));
+        f.boxes.answer(Answer::Yes);
         f.save();
+        QCOMPARE(f.texts(), QStringList{file + QStringLiteral(" は他のプログラムで変更されています。上書きしますか?")});
         QCOMPARE(f.box.readFile(QStringLiteral("a.txt")), std::string("12mine\r\n"));
 
         QVERIFY(QFile::remove(file));

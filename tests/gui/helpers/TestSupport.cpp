@@ -45,6 +45,7 @@ TfrmMain::Paths Sandbox::paths() const {
     p.programDir = dir();
     p.programFile = path(QStringLiteral("oruvan"));
     p.settingsFile = path(QStringLiteral("oruvan.ini"));
+    p.recoveryDir = path(QStringLiteral("recovery"));
     return p;
 }
 

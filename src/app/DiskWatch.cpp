@@ -1,0 +1,58 @@
+#include "app/DiskWatch.h"
+
+#include <QEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QWidget>
+
+namespace oruvan {
+
+namespace {
+FileStamp stampOf(const QString& path) { return StampOf(QFile::encodeName(path).toStdString()); }
+}  // namespace
+
+DiskWatch::DiskWatch(QWidget* window) : QObject(window) {
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(150);
+    connect(&m_settle, &QTimer::timeout, this, [this] {
+        watchAgain();
+        Q_EMIT check();
+    });
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, &m_settle, qOverload<>(&QTimer::start));
+    // A file replaced by a rename or made again is seen through its folder.
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, &m_settle, qOverload<>(&QTimer::start));
+    window->installEventFilter(this);
+}
+
+void DiskWatch::track(const QString& path) {
+    m_path = path;
+    m_stamp = path.isEmpty() ? FileStamp{} : stampOf(path);
+    if (!m_watcher.files().isEmpty()) m_watcher.removePaths(m_watcher.files());
+    if (!m_watcher.directories().isEmpty()) m_watcher.removePaths(m_watcher.directories());
+    if (path.isEmpty()) return;
+    m_watcher.addPath(QFileInfo(path).absolutePath());
+    watchAgain();
+}
+
+void DiskWatch::watchAgain() {
+    // A file replaced by another drops out of the watch; the new one is watched in its place.
+    if (!m_path.isEmpty() && !m_watcher.files().contains(m_path) && QFileInfo::exists(m_path))
+        m_watcher.addPath(m_path);
+}
+
+DiskWatch::State DiskWatch::state() const {
+    if (m_path.isEmpty()) return State::Same;
+    const FileStamp now = stampOf(m_path);
+    if (!now.exists) return State::Missing;
+    return now == m_stamp ? State::Same : State::Changed;
+}
+
+bool DiskWatch::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::WindowActivate && watched == parent()) {
+        watchAgain();
+        Q_EMIT check();
+    }
+    return QObject::eventFilter(watched, e);
+}
+
+}  // namespace oruvan

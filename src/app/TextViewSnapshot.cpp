@@ -1,0 +1,77 @@
+// Copies of the text for recovery: taken on the interface thread, turned into bytes on a worker.
+#include <algorithm>
+
+#include "app/TextView.h"
+#include "app/TextViewBytes.h"
+
+namespace oruvan {
+
+TextView::Snapshot TextView::TakeSnapshot(std::shared_ptr<std::string> buffer) const {
+    Snapshot s;
+    s.utf8 = buffer ? std::move(buffer) : std::make_shared<std::string>();
+    s.utf8->clear();
+    AppendUtf8(0, Utf8Length(), *s.utf8);
+    s.originals = OriginalsCopy();
+    s.encoding = m_encoding;
+    return s;
+}
+
+void TextView::AppendUtf8(long start, long end, std::string& out) const {
+    // The two sides of the buffer's gap, copied as they lie: asking for a range across it would first
+    // move the gap (a second pass over the text).
+    const long gap = std::clamp(static_cast<long>(SendScintilla(SCI_GETGAPPOSITION)), start, end);
+    const std::string_view before = rangeUtf8(start, gap);
+    const std::string_view after = rangeUtf8(gap, end);
+    out.append(before.data(), before.size());
+    out.append(after.data(), after.size());
+}
+
+std::vector<std::pair<int, std::string>> TextView::OriginalsCopy() const {
+    std::vector<std::pair<int, std::string>> copy;
+    for (const auto& [line, bytes] : OriginalLines()) copy.emplace_back(line, std::string(bytes));
+    return copy;
+}
+
+void TextView::SnapshotBytes(const Snapshot& snapshot, std::string& out) {
+    const std::string_view text = *snapshot.utf8;
+    out.assign(ByteOrderMark(snapshot.encoding));
+    out.reserve(text.size() + text.size() / 2 + 8);
+    // As SaveToFile writes: kept lines by their bytes, the text between them (breaks as held) encoded in
+    // whole lines.
+    std::size_t done = 0;
+    std::size_t lineStart = 0;
+    int line = 0;
+    for (const auto& [number, bytes] : snapshot.originals) {
+        std::size_t length = 0;
+        while (line < number && lineStart < text.size()) {
+            lineStart = textview::nextBreak(text, lineStart, length);
+            if (length == 0) break;
+            lineStart += length;
+            ++line;
+        }
+        if (line != number) break;
+        EncodeText(snapshot.encoding, text.substr(done, lineStart - done), out);
+        out += bytes;
+        done = textview::nextBreak(text, lineStart, length);
+    }
+    EncodeText(snapshot.encoding, text.substr(done), out);
+}
+
+std::string TextView::EncodingName() const {
+    const bool utf16 = WithByteOrderMark(m_encoding, false) == Encoding::Utf16Le ||
+                       WithByteOrderMark(m_encoding, false) == Encoding::Utf16Be;
+    std::string name = oruvan::EncodingName(m_encoding);
+    if (utf16 && WithByteOrderMark(m_encoding, true) == m_encoding) name += " BOM";
+    return name;
+}
+
+std::optional<Encoding> TextView::EncodingOfName(std::string_view name) {
+    constexpr std::string_view kBom = " BOM";
+    if (const auto e = EncodingFromName(name)) return e;
+    if (name.size() > kBom.size() && name.substr(name.size() - kBom.size()) == kBom)
+        if (const auto e = EncodingFromName(name.substr(0, name.size() - kBom.size())))
+            return WithByteOrderMark(*e, true);
+    return std::nullopt;
+}
+
+}  // namespace oruvan
