@@ -88,8 +88,9 @@ xdotool windowfocus --sync "$WIN" key ctrl+s
 wait_content "$docs/b.txt" 'Z//@two\r\nnew body\r\n'
 close_saved
 
-# 3. Typed, three seconds, kill -9: the next start on the file offers the edits; Enter restores them.
-printf 'original\r\n' > "$docs/c.txt"
+# 3. Typed, three seconds, kill -9: the next start on the file offers the edits; Enter restores them,
+# in the file's own encoding and breaks (UTF-8, LF).
+printf 'original 原文\n' > "$docs/c.txt"
 start_on "$docs/c.txt"
 type_at_start t y p e d space
 sleep 3
@@ -107,7 +108,7 @@ box=$(other_window "$APP_PID" "$WIN") || fail "no recovery question after kill -
 xdotool windowfocus --sync "$box" key Return
 sleep 0.5
 xdotool windowfocus --sync "$WIN" key ctrl+s
-wait_content "$docs/c.txt" 'typed original\r\n'
+wait_content "$docs/c.txt" 'typed original 原文\n'
 close_saved
 sleep 0.3
 ls "$recovery"/*.info >/dev/null 2>&1 && fail "recovery copies left after saving: $(ls "$recovery")"
