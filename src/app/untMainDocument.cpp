@@ -247,9 +247,9 @@ void TfrmMain::OpenDocument(const QString& path, std::optional<Encoding> encodin
     SetDocumentFileName(path);
     m_spareText.reset();  // sized for the text before; a new document starts without one
     SetUnmodified();
+    ShowDocumentFormat();
     m_diskWatch->track(real);
     offerRecovery(real);
-    ShowDocumentFormat();
     actFileUpDateExecute();
 }
 

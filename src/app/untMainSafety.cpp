@@ -136,6 +136,7 @@ void TfrmMain::offerRecovery(const QString& real) {
             memo->LoadFromFile(QFile::decodeName(QByteArray::fromStdString(c.dataFile)),
                                TextView::EncodingOfName(c.record.encoding));
             finder->TextReplaced();
+            ShowDocumentFormat();
             // The copy becomes this process's own: written again under its name before the old one goes.
             m_recovery->write(memo->TakeSnapshot(m_recovery->spareBuffer()),
                               RecoveryStore::OwnRecord(path, memo->EncodingName()));
