@@ -24,8 +24,8 @@
 #include "app/TextFinder.h"
 #include "app/TextView.h"
 #include "app/UserError.h"
-#include "widgets/HighlightDelegate.h"
 #include "widgets/FindBar.h"
+#include "widgets/HighlightDelegate.h"
 #include "widgets/ImageList.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/NvSplitter.h"
@@ -390,6 +390,8 @@ void TfrmMain::createMenus() {
     mnuIndex = bar->addMenu(QStringLiteral("インデックス(&I)"));
     mnuIndex->setObjectName(QStringLiteral("mnuIndex"));
     mnuIndex->setEnabled(false);
+    addItem(mnuIndex, QStringLiteral("actIndexFilter"));
+    named(mnuIndex->addSeparator(), "N14");
 
     QMenu* show = bar->addMenu(QStringLiteral("表示(&V)"));
     show->setObjectName(QStringLiteral("Show1"));
@@ -399,7 +401,6 @@ void TfrmMain::createMenus() {
     named(addOwnItem(show, QStringLiteral("次のインデックスへ移動(&N)"), QStringLiteral("Alt+Down"), 15,
                      [this] { GoNextEntry(); }),
           "N5");
-    addItem(show, QStringLiteral("actIndexFilter"));
     named(show->addSeparator(), "N6");
     addItem(show, QStringLiteral("actShowListView"));
     named(show->addSeparator(), "N7");

@@ -77,6 +77,8 @@ public:
     void ResumeIndexRebuild();
     int RebuildCount() const { return m_rebuildCount; }
     void BuildIndexMenu();
+    // The Index menu's own items above the entries: the filter command and a separator.
+    static constexpr int kIndexMenuHead = 2;
 
     // Navigation and caret tracking.
     int EntryLine(int n) const;

@@ -141,9 +141,12 @@ void TfrmMain::BuildIndexMenu() {
         mnuIndex->setEnabled(false);
         return;
     }
-    // Page submenus are children of mnuIndex; clearing the actions alone would leave them behind.
+    // The entries follow the menu's own command and its separator, which stay. Page submenus are
+    // children of mnuIndex; removing the actions alone would leave them behind.
     const QList<QMenu*> pages = mnuIndex->findChildren<QMenu*>(QString(), Qt::FindDirectChildrenOnly);
-    mnuIndex->clear();
+    const QList<QAction*> items = mnuIndex->actions().mid(kIndexMenuHead);
+    for (QAction* a : items) mnuIndex->removeAction(a);
+    qDeleteAll(items);
     qDeleteAll(pages);
     fillIndexPage(mnuIndex, 0);
 }
@@ -170,7 +173,11 @@ void TfrmMain::fillIndexPage(QMenu* menu, int page) {
         indents[i] = caption.substr(0, indent);
         texts.push_back(caption.substr(indent));
     }
+    // On the first page the entries leave the command's key above them to it.
+    const bool head = menu == mnuIndex;
+    if (head) texts.push_back(ToCp932(mnuIndex->actions().first()->text()));
     AssignAccessKeys(texts);
+    if (head) texts.pop_back();
     for (std::size_t i = 0; i < items.size(); ++i) {
         const IndexMenuItem& item = items[i];
         auto* a = new TMenuItem2(FromCp932(indents[i] + texts[i]), menu);

@@ -144,7 +144,7 @@ void IndexFilterTest::typingFiltersTheList() {
     QCOMPARE(rowsOf(m_w->ListBox1->model()), rows);
     // The drop-down and the Index menu stay whole.
     QCOMPARE(rowsOf(m_w->cmbMain->model()), allRows());
-    QCOMPARE(m_w->mnuIndex->actions().size(), kEntries);
+    QCOMPARE(m_w->mnuIndex->actions().size(), TfrmMain::kIndexMenuHead + kEntries);
     // Rows carry their entry's line.
     for (int i = 0; i < m_w->ListBox1->model()->rowCount(); ++i) {
         const QModelIndex index = m_w->ListBox1->model()->index(i, 0);
@@ -346,7 +346,7 @@ void IndexFilterTest::levelsIndentTheViews() {
     QCOMPARE(rowsOf(m_w->cmbMain->model()), indented);
     // The Index menu follows; the indentation takes no access key.
     QStringList captions;
-    for (QAction* a : m_w->mnuIndex->actions()) captions << a->text();
+    for (QAction* a : m_w->mnuIndex->actions().mid(TfrmMain::kIndexMenuHead)) captions << a->text();
     QCOMPARE(captions, (QStringList{U("　　&Alpha one"), U("　&Beta two"), U("a&lpha three"),
                                     U("　　ＡＬＰＨＡ &four"), U("　&Gamma"), U("&Delta alpha")}));
     // The list's scroll range takes the indentation in.
