@@ -260,6 +260,21 @@ void measureDocument(const std::string& size, const std::string& doc, const QStr
              return t;
          }),
          0, "ms");
+    // A heading typed on a new line in the middle of the document.
+    const int middle = w.memo->LineCount() / 2;
+    line("timer re-index after a line", size, bestTimed(3, [&] {
+             w.memo->SetCaretToLineStart(middle);
+             for (const QChar c : QStringLiteral("--new heading"))
+                 typeKey(w, c == QLatin1Char('-') ? Qt::Key_Minus : Qt::Key_A, QString(c));
+             typeKey(w, Qt::Key_Return, QStringLiteral("\r"));
+             const double t0 = nowMs();
+             w.Timer1Timer();
+             const double t = nowMs() - t0;
+             while (w.memo->CanUndo()) w.memo->Undo();
+             w.Timer1Timer();
+             return t;
+         }),
+         0, "ms");
     line("timer check, edit undone", size, bestTimed(3, [&] {
              typeKey(w, Qt::Key_A, QStringLiteral("a"));
              w.memo->Undo();

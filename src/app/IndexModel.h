@@ -5,6 +5,7 @@
 #include <QSize>
 
 #include "outline/IndexEntry.h"
+#include "outline/IndexTracker.h"
 
 namespace oruvan {
 
@@ -14,6 +15,9 @@ public:
     using QAbstractListModel::QAbstractListModel;
 
     void setEntries(Index entries);
+    // Applies splices made for the entries as they stand, row by row: views keep what they know of the
+    // rows that stay, where a reset would make them lay out every row again.
+    void applySplices(const std::vector<IndexSplice>& splices);
     const Index& entries() const { return m_entries; }
     // The size every row reports, so views with uniform rows take the widest text as their extent.
     void setRowSize(QSize size);
@@ -22,6 +26,8 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
 
 private:
+    void shiftLines(std::size_t from, std::size_t to, int delta);
+
     Index m_entries;
     QSize m_rowSize{0, 12};
 };

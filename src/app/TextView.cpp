@@ -205,6 +205,8 @@ void TextView::removeForeignKeyBindings() {
 
 void TextView::onModified(int position, int modificationType, const char*, int length, int, int, int, int,
                           int, int) {
+    if (modificationType & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE))
+        Q_EMIT aboutToChange(position, length, modificationType & SC_MOD_BEFOREINSERT);
     if (m_loading) return;
     trackEdit(position, modificationType, length);
     // Reported once the edit is complete, so listeners see the caret where it ends up.

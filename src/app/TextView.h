@@ -95,6 +95,8 @@ public:
 
 Q_SIGNALS:
     void changed();
+    // Every insertion and deletion, before it happens; loading a file fills a document swapped in first.
+    void aboutToChange(long position, long length, bool insertion);
     void keyDown(QKeyEvent* e);
     void keyUp(QKeyEvent* e);
     void mouseDown(QMouseEvent* e);

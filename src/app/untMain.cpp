@@ -18,6 +18,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/IndexFollower.h"
 #include "app/IndexModel.h"
 #include "app/TextView.h"
 #include "app/UserError.h"
@@ -136,6 +137,7 @@ void TfrmMain::createControls() {
     m_listModel = new IndexModel(ListBox1);
     ListBox1->setModel(m_listModel);
     memo = new TextView(m_bodySplitter);
+    m_follower = new IndexFollower(memo);  // before any edit, so every one is seen
     memo->setObjectName(QStringLiteral("memo"));
     m_bodySplitter->addWidget(ListBox1);
     m_bodySplitter->addWidget(memo);

@@ -2,6 +2,7 @@
 // The main window: layout, menus and command table, the index views, caret tracking, the settings it
 // holds and the open document.
 #include <QAction>
+#include <QFont>
 #include <QMainWindow>
 #include <QStringList>
 #include <QTimer>
@@ -20,6 +21,7 @@ class QListView;
 class QMenu;
 class QSplitter;
 class QStatusBar;
+class QStyle;
 class QFileDialog;
 
 namespace oruvan {
@@ -27,6 +29,7 @@ namespace oruvan {
 class TextView;
 class TNvSplitter;
 class IndexModel;
+class IndexFollower;
 
 // A menu item with the two fields the File menu and the Index menu use.
 class TMenuItem2 : public QAction {
@@ -197,6 +200,7 @@ private:
     QLabel* m_status = nullptr;
     IndexModel* m_comboModel = nullptr;
     IndexModel* m_listModel = nullptr;
+    IndexFollower* m_follower = nullptr;
     std::vector<std::unique_ptr<CommandEntry>> m_commands;
     struct KeyBinding {
         int key;
@@ -204,11 +208,20 @@ private:
         bool inMenu;
     };
     std::vector<KeyBinding> m_keys;
+    // The list box's two measures of each entry (FitListBoxExtent), item for item beside the index.
+    struct RowWidth {
+        double estimate = -1;
+        int exact = -1;
+    };
+    std::vector<RowWidth> m_rowWidths;
+    QFont m_rowWidthFont;
+    const QStyle* m_rowWidthStyle = nullptr;
     std::shared_ptr<const std::string> m_indexedText;
     std::shared_ptr<const std::string> m_savedText;
     std::shared_ptr<std::string> m_spareText;
     bool m_saveEnabled = true;
     bool m_selecting = false;
+    bool m_followEdits = false;  // a rebuild may follow the edits rather than scan the whole text
     int m_rebuildCount = 0;
     int m_dropDownCount = 16;
     int m_listWidth = 121;

@@ -25,6 +25,21 @@ struct IndexSplice {
 // Applies splices made for `index` (in ascending order) to it.
 void ApplySplices(Index& index, std::vector<IndexSplice> splices);
 
+// Gives a vector kept item for item beside an index the shape the splices give the index: its items of
+// kept entries stay, and each inserted entry gets `fresh`.
+template <typename T>
+void SpliceAlong(std::vector<T>& items, const std::vector<IndexSplice>& splices, const T& fresh) {
+    std::vector<T> out;
+    std::size_t at = 0;
+    for (const IndexSplice& s : splices) {
+        for (; at < s.first && at < items.size(); ++at) out.push_back(std::move(items[at]));
+        out.insert(out.end(), s.inserted.size(), fresh);
+        at += s.removed;
+    }
+    for (; at < items.size(); ++at) out.push_back(std::move(items[at]));
+    items = std::move(out);
+}
+
 class IndexTracker {
 public:
     // More separate stretches than this are left to a whole scan.
