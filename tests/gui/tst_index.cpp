@@ -2,15 +2,18 @@
 // stepping between headings, caret tracking in the status bar, and the re-index timer.
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFontMetrics>
+#include <QInputMethodEvent>
 #include <QListView>
 #include <QMenu>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTest>
 #include <QtMath>
+#include <random>
 
 #include "app/IndexModel.h"
 #include "app/TextView.h"
@@ -138,6 +141,7 @@ private Q_SLOTS:
     void changeUndoneWithinTheSecondCostsNoRebuild();
     void suspendedBatchRebuildsOnce();
     void openDocumentRebuildsOnce();
+    void timerFollowingEditsMatchesAWholeRebuild();
 
     void listExtentFollowsWidestHeading();
 
@@ -744,6 +748,93 @@ void IndexTest::openDocumentRebuildsOnce() {
     QTRY_VERIFY_WITH_TIMEOUT(!m_w->Timer1->isActive(), 3000);
     QTest::qWait(20);
     QCOMPARE(m_w->RebuildCount(), rebuilds + 1);
+}
+
+// Typing, pasting, deleting across headings, undoing and redoing in the view: the timer's re-index
+// leaves the views, their selection, the list extent and the Index menu as a whole rebuild does.
+void IndexTest::timerFollowingEditsMatchesAWholeRebuild() {
+    // Lines in the IBM code are tested on their own bytes until they are edited.
+    m_w->TitleMarkList = TitleMarksFromText("\xFA\x4A,--,\x81\xA1");
+    std::string doc;
+    for (int i = 0; i < 90; ++i)
+        doc += (i % 3 == 0 ? "\xFA\x4A" : i % 3 == 1 ? "--" : "body ") + std::to_string(i) + "\r\n";
+    m_w->memo->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), doc));
+    m_w->UpdateIndex();
+    TextView* memo = m_w->memo;
+    memo->setFocus();
+    const QStringList typed{QStringLiteral("--"), U("■"), QStringLiteral("x"), QStringLiteral("\n"),
+                            U("見出し")};
+    const QStringList pasted{QStringLiteral("--p\nq\n"), U("\n■r"), QStringLiteral("body\n--s\n\n")};
+    std::mt19937 rng(15);
+    const auto randomLine = [&] {
+        return static_cast<int>(rng() % static_cast<unsigned>(memo->LineCount() + 1));
+    };
+    const auto lineEdge = [&](int line) {
+        return memo->SendScintilla(
+            rng() % 2 ? QsciScintillaBase::SCI_POSITIONFROMLINE : QsciScintillaBase::SCI_GETLINEENDPOSITION,
+            static_cast<unsigned long>(line));
+    };
+    const auto views = [&] {
+        QAbstractItemModel* list = m_w->ListBox1->model();
+        const int width =
+            list->rowCount() ? list->data(list->index(0, 0), Qt::SizeHintRole).toSize().width() : 0;
+        return rowsOf(m_w->cmbMain->model()) + rowsOf(list) +
+               QStringList{QString::number(m_w->CurrentEntry()), QString::number(listRow(*m_w)),
+                           QString::number(width), describeMenu(m_w->mnuIndex)};
+    };
+    std::string indexed(memo->Utf8Buffer());
+    for (int round = 0; round < 120; ++round) {
+        for (unsigned k = 0, n = 1 + rng() % 4; k < n; ++k) {
+            switch (rng() % 5) {
+                case 0: {
+                    memo->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, lineEdge(randomLine()));
+                    const QString& text = typed[static_cast<int>(rng() % typed.size())];
+                    if (text == QLatin1String("\n")) {
+                        QTest::keyClick(memo, Qt::Key_Return);
+                    } else if (text.front().unicode() < 0x80) {
+                        QTest::keyClicks(memo, text);
+                    } else {
+                        QInputMethodEvent input;  // as an input method commits it
+                        input.setCommitString(text);
+                        QApplication::sendEvent(memo, &input);
+                    }
+                    break;
+                }
+                case 1:
+                    memo->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, lineEdge(randomLine()));
+                    QApplication::clipboard()->setText(pasted[static_cast<int>(rng() % pasted.size())]);
+                    memo->PasteFromClipboard();
+                    break;
+                case 2: {
+                    const int line = randomLine();  // up to a few lines, often across a heading
+                    const long a = lineEdge(line), b = lineEdge(line + static_cast<int>(rng() % 4));
+                    memo->SendScintilla(QsciScintillaBase::SCI_SETSEL, std::min(a, b), std::max(a, b));
+                    QTest::keyClick(memo, Qt::Key_Delete);
+                    break;
+                }
+                case 3:
+                    memo->Undo();
+                    break;
+                default:
+                    memo->SendScintilla(QsciScintillaBase::SCI_REDO);
+            }
+        }
+        const bool changed = memo->Utf8Buffer() != indexed;
+        const int rebuilds = m_w->RebuildCount();
+        const QStringList before = views();
+        m_w->Timer1Timer();
+        QCOMPARE(m_w->RebuildCount(), rebuilds + (changed ? 1 : 0));
+        const QStringList followed = views();
+        if (changed) {
+            m_w->UpdateIndex();
+            m_w->TrackCaret();
+            QCOMPARE(followed, views());
+        } else {
+            QCOMPARE(followed, before);
+        }
+        indexed = memo->Utf8Buffer();
+    }
+    m_w->Timer1->stop();
 }
 
 void IndexTest::listExtentFollowsWidestHeading() {
