@@ -2,7 +2,9 @@
 // Follows the text view's edits for the index: which lines they touched and whether the text is back
 // to what was last indexed, through the view's own line positions (they know every kind of break).
 #include <QObject>
+#include <memory>
 #include <optional>
+#include <vector>
 
 #include "outline/IndexTracker.h"
 

@@ -7,7 +7,7 @@ namespace oruvan {
 void ChangeWindow::reset() {
     m_active = false;
     m_start = m_end = 0;
-    m_old.clear();
+    m_old = std::string();  // it may have held the whole text: give the memory back
 }
 
 void ChangeWindow::beforeInsert(const TextAccess& text, long pos, long length) {
