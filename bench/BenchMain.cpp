@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -21,12 +23,15 @@
 
 #include "DocumentGenerator.h"
 #include "app/AppSetup.h"
+#include "app/TextFinder.h"
 #include "app/TextView.h"
 #include "app/untMain.h"
 #include "outline/HeadingScanner.h"
 #include "platform/Cp932.h"
 #include "platform/EncodingDetector.h"
 #include "platform/TextDecoder.h"
+#include "platform/TextSearch.h"
+#include "widgets/FindBar.h"
 
 using namespace oruvan;
 
@@ -88,14 +93,14 @@ std::string readAll(const QString& path) {
 }
 
 // The least an open can cost: read the file, convert it, hand QScintilla the text in one call.
-double openFloor(const QString& path) {
+double openFloor(const QString& path, Encoding encoding = Encoding::ShiftJis) {
     return best(3, [&] {
         QsciScintilla view;
         view.setUtf8(true);
         view.SendScintilla(QsciScintillaBase::SCI_SETMODEVENTMASK, 0UL);
         const std::string bytes = readAll(path);
         std::string utf8;
-        Cp932ToUtf8(bytes, utf8);
+        DecodeText(encoding, bytes, utf8);
         view.SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(utf8.size()),
                            utf8.data());
     });
@@ -146,8 +151,10 @@ TfrmMain::Paths windowPaths(const QString& folder) {
     return paths;
 }
 
-// Both write to a real file: grep stops at its first match when its output is /dev/null.
-double outlineVsGrep(const QString& outline, const QString& file, const QString& out, double& grepMs) {
+// Both write to a real file: grep stops at its first match when its output is /dev/null. The file is in
+// `encoding`, and so is grep's pattern.
+double outlineVsGrep(const QString& outline, const QString& file, const QString& out, double& grepMs,
+                     Encoding encoding = Encoding::ShiftJis) {
     auto run = [](const QString& script, const QStringList& args) {
         return best(3, [&] {
             QProcess p;
@@ -155,8 +162,12 @@ double outlineVsGrep(const QString& outline, const QString& file, const QString&
             p.waitForFinished(-1);
         });
     };
-    // The pattern's last mark is the cp932 bytes 0x81 0xA1, spelled in octal for the shell.
-    grepMs = run(QStringLiteral("LC_ALL=C grep -n -E \"^[[:space:]]*(//@|--|$(printf '\\201\\241'))\" \"$0\" > \"$1\""),
+    // The pattern's last mark is the square (cp932 0x81 0xA1), its bytes spelled in octal for the shell.
+    QString square;
+    for (const unsigned char b : EncodeText(encoding, "\xe2\x96\xa0"))
+        square += QStringLiteral("\\%1").arg(b, 3, 8, QLatin1Char('0'));
+    grepMs = run(QStringLiteral("LC_ALL=C grep -n -E \"^[[:space:]]*(//@|--|$(printf '%1'))\" \"$0\" > \"$1\"")
+                     .arg(square),
                  {file, out});
     return run(QStringLiteral("\"$2\" \"$0\" > \"$1\""), {file, out, outline});
 }
@@ -179,6 +190,88 @@ long childPeakMb(const QString& path, const QString& folder) {
             {QStringLiteral("--memory-probe=") + path, QStringLiteral("--folder=") + folder});
     p.waitForFinished(-1);
     return p.readAllStandardOutput().trimmed().toLong();
+}
+
+// Searching the document: the far end, counting a common word, replacing all of its matches.
+void measureSearch(TfrmMain& w, const std::string& size, std::size_t headings) {
+    using Sci = QsciScintillaBase;
+    TextView* memo = w.memo;
+    FindBar* bar = w.findBar;
+    // The last heading, "Chapter N ", lies at the far end; "chapter" starts every heading.
+    const QString last = QStringLiteral("Chapter %1 ").arg(headings);
+    bar->SetFindText(last);
+    TextSearch core;
+    core.compile(last.toStdU32String(), SearchOptions{});
+    const double floorFar = best(3, [&] { core.next(memo->Utf8Buffer(), 0); });
+    const double far = best(3, [&] {
+        memo->SendScintilla(Sci::SCI_SETEMPTYSELECTION, 0UL);
+        w.finder->FindNext();
+    });
+    line("find next, far end", size, far, floorFar, "ms");
+
+    core.compile(U"chapter", SearchOptions{});
+    std::size_t matches = 0;
+    const double countAll = best(3, [&] {
+        matches = 0;
+        core.forEach(memo->Utf8Buffer(), 0, memo->Utf8Buffer().size() + 1, [&](const TextMatch&) {
+            ++matches;
+            return true;
+        });
+    });
+    std::printf("%-28s %6s %10.3f ms  (%zu matches)\n", "count all, common word", size.c_str(), countAll,
+                matches);
+    std::fflush(stdout);
+
+    // In the bar: the field typed a key at a time; each key searches, marks the screen and counts a slice.
+    memo->SendScintilla(Sci::SCI_SETEMPTYSELECTION, 0UL);
+    bar->SetFindText(QString());
+    const double o0 = nowMs();
+    w.finder->Open(false);
+    QCoreApplication::processEvents();
+    line("find bar opened", size, nowMs() - o0, 0, "ms");
+    double typing = 0, longest = 0;
+    const QString word = QStringLiteral("chapter");
+    for (const QChar c : word) {
+        const double t0 = nowMs();
+        bar->SetFindText(bar->FindText() + c);
+        Q_EMIT bar->findTextEdited();
+        QCoreApplication::processEvents();
+        const double t = nowMs() - t0;
+        typing += t;
+        longest = std::max(longest, t);
+    }
+    // The count goes on in slices after the last key, if it has not reached its end or its cap yet.
+    const double c0 = nowMs();
+    double pause = 0;
+    while (!w.finder->CountDone()) {
+        const double s0 = nowMs();
+        QCoreApplication::processEvents();
+        pause = std::max(pause, nowMs() - s0);
+    }
+    std::printf(
+        "%-28s %6s %10.3f ms  slowest key %.1f ms  count done %.1f ms later, pauses up to %.1f ms (%s)\n",
+        "search field keystroke", size.c_str(), typing / word.size(), longest, nowMs() - c0, pause,
+        qPrintable(bar->CountText()));
+    std::fflush(stdout);
+
+    bar->SetFindText(QStringLiteral("Chapter"));
+    bar->ReplaceField()->setText(QStringLiteral("章"));
+    double undo = 0;
+    const double replace = bestTimed(3, [&] {
+        const double t0 = nowMs();
+        w.finder->ReplaceAll();
+        const double t = nowMs() - t0;
+        const double u0 = nowMs();
+        memo->Undo();
+        undo = nowMs() - u0;
+        QCoreApplication::processEvents();
+        return t;
+    });
+    std::printf("%-28s %6s %10.3f ms  undo %.1f ms  (%zu replaced)\n", "replace all", size.c_str(), replace,
+                undo, matches);
+    std::fflush(stdout);
+    bar->Close();
+    w.Timer1->stop();
 }
 
 // Open, index and edit measures of one document in a fresh window.
@@ -283,6 +376,7 @@ void measureDocument(const std::string& size, const std::string& doc, const QStr
              return nowMs() - t0;
          }),
          0, "ms");
+    if (!longLine) measureSearch(w, size, static_cast<std::size_t>(w.EntryCount()));
     w.SetWordWrap(true);
     QCoreApplication::processEvents();
     line("keystroke, wrap on", size, keystrokeMs(w, 200), 0, "ms");
@@ -292,6 +386,35 @@ void measureDocument(const std::string& size, const std::string& doc, const QStr
         const double ours = outlineVsGrep(outline, path, folder + QStringLiteral("/out.txt"), grep);
         line("oruvan-outline vs grep -n", size, ours, grep, "ms");
     }
+    w.N10Click();
+}
+
+void writeFile(const QString& path, const std::string& doc);
+
+// The measures that depend on the document's encoding, for the same document in another one.
+void measureEncoding(const std::string& size, const std::string& cp932, Encoding e, const QString& folder) {
+    const std::string doc = bench::DocumentIn(cp932, e);
+    const QString path = folder + QStringLiteral("/doc-%1.txt").arg(QString::fromLatin1(EncodingName(e)));
+    writeFile(path, doc);
+    const std::string name = std::string(" ") + EncodingName(e);
+    TfrmMain w(windowPaths(folder));
+    w.show();
+    QCoreApplication::processEvents();
+    const double floorOpen = openFloor(path, e);
+    const double open = best(3, [&] {
+        w.OpenDocument(path);
+        w.repaint();
+    });
+    if (w.memo->DocumentEncoding() != e) std::printf("(read as %s)\n", EncodingName(w.memo->DocumentEncoding()));
+    line(("open and shown" + name).c_str(), size, open, floorOpen, "ms");
+    const double fileMb = static_cast<double>(cp932.size()) / (1 << 20);
+    const double peak = static_cast<double>(childPeakMb(path, folder));
+    std::printf("%-28s %6s %10.0f MB  target %7.0f MB  ratio %6.2f\n", ("peak memory" + name).c_str(),
+                size.c_str(), peak, 5 * fileMb + 80, peak / (5 * fileMb + 80));
+    HeadingRules rules;
+    rules.marks = w.TitleMarkList;
+    const double floorScan = best(3, [&] { ScanHeadingsCp932(cp932, rules); });
+    line(("rebuild" + name).c_str(), size, best(3, [&] { w.UpdateIndex(); }), floorScan, "ms");
     w.N10Click();
 }
 
@@ -305,9 +428,10 @@ void writeFile(const QString& path, const std::string& doc) {
 }
 
 // The converters alone, on the document in cp932, UTF-8 and EUC-JP: reading it as the view does (4 MiB
-// chunks, breaks kept) against copying the same chunks, writing it back, and detecting its encoding from
-// the first bytes against reading the whole file from disk.
-void measureCodecs(const std::string& size, const std::string& cp932, const QString& folder) {
+// chunks, breaks kept) against copying the same chunks, writing it back, detecting its encoding from
+// the first bytes against reading the whole file from disk, and oruvan-outline on the file against grep.
+void measureCodecs(const std::string& size, const std::string& cp932, const QString& folder,
+                   const QString& outline) {
     constexpr std::size_t kChunk = std::size_t(4) << 20;
     for (Encoding e : {Encoding::ShiftJis, Encoding::Utf8, Encoding::EucJp}) {
         const std::string bytes = bench::DocumentIn(cp932, e);
@@ -348,8 +472,71 @@ void measureCodecs(const std::string& size, const std::string& cp932, const QStr
         const double read = best(3, [&] { readAll(path); });
         std::printf("%-28s %6s %10.3f ms  reading the file %10.3f ms  (%s)\n", ("detect " + name).c_str(),
                     size.c_str(), detect, read, EncodingName(detected));
+        // The cp932 copy is measured with the window's figures.
+        if (!outline.isEmpty() && e != Encoding::ShiftJis) {
+            double grep = 0;
+            const double ours = outlineVsGrep(outline, path, folder + QStringLiteral("/out.txt"), grep, e);
+            line(("oruvan-outline " + name + " vs grep").c_str(), size, ours, grep, "ms");
+        }
         std::fflush(stdout);
     }
+}
+
+// Typing into the heading filter of an index of `headings` headings and deleting it again: each key from
+// its event to the list filtered, laid out and drawn. Entering the field folds the headings for searching.
+void measureFilter(const QString& folder, std::size_t headings) {
+    bench::DocumentParams params;
+    params.bytes = headings * 100;
+    params.headings = headings;
+    const QString path = folder + QStringLiteral("/filter.txt");
+    writeFile(path, bench::GenerateDocument(params));
+    TfrmMain w(windowPaths(folder));
+    w.show();
+    w.activateWindow();
+    QCoreApplication::processEvents();
+    w.OpenDocument(path);
+    QCoreApplication::processEvents();
+    const double t0 = nowMs();
+    w.edtFilter->setFocus();
+    QCoreApplication::processEvents();
+    const double enter = nowMs() - t0;
+    if (QApplication::focusWidget() != w.edtFilter) std::printf("the filter field did not take the focus\n");
+    double cpu = 0;  // of all the keys
+    const auto key = [&](int code, const QString& text) {
+        const double c0 = cpuMs();
+        const double t0 = nowMs();
+        QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, text);
+        QKeyEvent release(QEvent::KeyRelease, code, Qt::NoModifier, text);
+        QApplication::sendEvent(w.edtFilter, &press);
+        QApplication::sendEvent(w.edtFilter, &release);
+        QCoreApplication::processEvents();
+        w.ListBox1->viewport()->repaint();
+        cpu += cpuMs() - c0;
+        return nowMs() - t0;
+    };
+    const QString typed = QStringLiteral("chapter 12");
+    double worst = 0, total = 0;
+    int keys = 0;
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < typed.size(); ++i) {
+            const double t = key(typed[i].toUpper().unicode(), typed.mid(i, 1));
+            worst = std::max(worst, t);
+            total += t;
+            ++keys;
+        }
+        for (int i = 0; i < typed.size(); ++i) {
+            const double t = key(Qt::Key_Backspace, QString());
+            worst = std::max(worst, t);
+            total += t;
+            ++keys;
+        }
+    }
+    const std::string size = std::to_string(w.EntryCount()) + "h";
+    line("filter field entered (folds)", size, enter, 0, "ms");
+    line("filter key, mean", size, total / keys, 0, "ms");
+    line("filter key, mean (cpu)", size, cpu / keys, 0, "ms");
+    line("filter key, worst", size, worst, 0, "ms");
+    w.N10Click();
 }
 
 }  // namespace
@@ -361,12 +548,14 @@ int main(int argc, char** argv) {
     QStringList sizes = {QStringLiteral("1"), QStringLiteral("20")};
     int headingsPerMb = 1000;
     int longLineMb = 10;
+    int filterHeadings = 100000;
     QString outline, probe, folder;
     bool codecsOnly = false;
     for (const QString& a : app.arguments().mid(1)) {
         if (a.startsWith(QLatin1String("--sizes="))) sizes = a.mid(8).split(QLatin1Char(','));
         if (a.startsWith(QLatin1String("--headings-per-mb="))) headingsPerMb = a.mid(18).toInt();
         if (a.startsWith(QLatin1String("--long-line-mb="))) longLineMb = a.mid(15).toInt();
+        if (a.startsWith(QLatin1String("--filter-headings="))) filterHeadings = a.mid(18).toInt();
         if (a.startsWith(QLatin1String("--outline="))) outline = a.mid(10);
         if (a.startsWith(QLatin1String("--memory-probe="))) probe = a.mid(15);
         if (a.startsWith(QLatin1String("--folder="))) folder = a.mid(9);
@@ -387,8 +576,12 @@ int main(int argc, char** argv) {
         const std::string doc = bench::GenerateDocument(params);
         const QString path = dir.filePath(QStringLiteral("doc%1.txt").arg(s));
         writeFile(path, doc);
-        if (!codecsOnly) measureDocument(s.toStdString(), doc, path, dir.path(), outline, false);
-        measureCodecs(s.toStdString(), doc, dir.path());
+        if (!codecsOnly) {
+            measureDocument(s.toStdString(), doc, path, dir.path(), outline, false);
+            for (Encoding e : {Encoding::ShiftJis, Encoding::Utf8, Encoding::EucJp})
+                measureEncoding(s.toStdString(), doc, e, dir.path());
+        }
+        measureCodecs(s.toStdString(), doc, dir.path(), outline);
     }
     if (longLineMb > 0 && !codecsOnly) {
         // A short document around one very long line.
@@ -401,5 +594,6 @@ int main(int argc, char** argv) {
         writeFile(path, doc);
         measureDocument(std::to_string(longLineMb) + "L", doc, path, dir.path(), outline, true);
     }
+    if (filterHeadings > 0) measureFilter(dir.path(), static_cast<std::size_t>(filterHeadings));
     return 0;
 }

@@ -75,7 +75,8 @@ std::optional<std::vector<IndexSplice>> IndexFollower::update(const Index& index
         return std::nullopt;
     // Lines kept with their own bytes are tested on them, as a whole scan does. Taken before the text:
     // reading a line may move the buffer's gap.
-    const LineBytesList own = m_view->OriginalLines();
+    const LineBytesList own =
+        m_view->DocumentEncoding() == Encoding::ShiftJis ? m_view->OriginalLines() : LineBytesList{};
     return m_tracker.update(*m_text, index, rules, own);
 }
 

@@ -18,6 +18,7 @@
 
 #include "app/TextViewAccessible.h"
 #include "platform/Cp932.h"
+#include "platform/Utf8.h"
 #include "settings/FontStandIn.h"
 #include "widgets/ShownFont.h"
 
@@ -82,68 +83,55 @@ std::string rawByteUtf8(unsigned char b) {
             static_cast<char>(0x80 | ((c >> 6) & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
 }
 
-// Length of the UTF-8 sequence at s[i] and its code point; 0 when it is not valid UTF-8.
-std::size_t readUtf8(std::string_view s, std::size_t i, char32_t& c) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    const std::size_t n = b < 0x80                 ? 1
-                          : b >= 0xC2 && b <= 0xDF ? 2
-                          : b >= 0xE0 && b <= 0xEF ? 3
-                          : b >= 0xF0 && b <= 0xF4 ? 4
-                                                   : 0;
-    if (n == 0 || i + n > s.size()) return 0;
-    c = n == 1 ? b : n == 2 ? b & 0x1F : n == 3 ? b & 0x0F : b & 0x07;
-    for (std::size_t k = 1; k < n; ++k) {
-        const auto t = static_cast<unsigned char>(s[i + k]);
-        if ((t & 0xC0) != 0x80) return 0;
-        c = c << 6 | (t & 0x3F);
-    }
-    const bool overlong = (n == 3 && c < 0x800) || (n == 4 && c < 0x10000);
-    if (overlong || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
-    return n;
+}  // namespace
+
+int TextView::eolMode(LineBreak b) {
+    return b == LineBreak::Lf ? SC_EOL_LF : b == LineBreak::Cr ? SC_EOL_CR : SC_EOL_CRLF;
 }
 
-// Text about to enter the view: a character cp932 cannot hold becomes '?', so what is shown is what
-// Save writes, and CR LF or a lone CR becomes LF. Sets `altered` when anything changed.
-std::string cp932Safe(std::string_view in, bool& altered) {
+// Text about to enter the view: a character the document's encoding cannot hold becomes '?', so what is
+// shown is what Save writes, and every break becomes the document's own. Sets `altered` when anything
+// changed.
+std::string TextView::enteringText(std::string_view in, bool& altered) const {
+    const std::string_view brk = LineBreakText(m_breakStyle);
     std::string out;
     out.reserve(in.size());
     altered = false;
-    for (std::size_t i = 0; i < in.size();) {
-        const char b = in[i];
-        if (b == '\r') {
-            out.push_back('\n');
-            i += i + 1 < in.size() && in[i + 1] == '\n' ? 2 : 1;
-            altered = true;
+    const auto* p = reinterpret_cast<const unsigned char*>(in.data());
+    const auto* end = p + in.size();
+    while (p < end) {
+        if (*p == '\r' || *p == '\n') {
+            const std::size_t n = *p == '\r' && end - p >= 2 && p[1] == '\n' ? 2 : 1;
+            const std::string_view was(reinterpret_cast<const char*>(p), n);
+            altered = altered || was != brk;
+            out.append(brk);
+            p += n;
             continue;
         }
-        if (static_cast<unsigned char>(b) < 0x80) {
-            out.push_back(b);
-            ++i;
+        if (*p < 0x80) {
+            out.push_back(static_cast<char>(*p++));
             continue;
         }
         char32_t c = 0;
-        const std::size_t n = readUtf8(in, i, c);
-        const std::string_view ch = in.substr(i, n ? n : 1);
-        if (n != 0 && IsCp932Encodable(c)) {
-            out.append(ch);
+        const std::size_t n = ReadUtf8(p, end, c);
+        if (n != 0 && IsEncodable(m_encoding, c)) {
+            out.append(reinterpret_cast<const char*>(p), n);
         } else {
             out.push_back('?');
             altered = true;
         }
-        i += ch.size();
+        p += n ? n : 1;
     }
     return out;
 }
 
-QString cp932Safe(const QString& text) {
+QString TextView::enteringText(const QString& text) const {
     const QByteArray u = text.toUtf8();
     bool altered = false;
     const std::string safe =
-        cp932Safe(std::string_view(u.constData(), static_cast<std::size_t>(u.size())), altered);
+        enteringText(std::string_view(u.constData(), static_cast<std::size_t>(u.size())), altered);
     return altered ? QString::fromStdString(safe) : text;
 }
-
-}  // namespace
 
 TextView::TextView(QWidget* parent) : QsciScintilla(parent) {
     TextViewAccessible::Install();
@@ -173,7 +161,7 @@ TextView::TextView(QWidget* parent) : QsciScintilla(parent) {
 void TextView::applyDocumentSettings() {
     // Code page, line end mode and tabs belong to the document, so a swapped-in document needs them.
     SendScintilla(SCI_SETCODEPAGE, SC_CP_UTF8);
-    SendScintilla(SCI_SETEOLMODE, SC_EOL_LF);
+    SendScintilla(SCI_SETEOLMODE, eolMode(m_breakStyle));
     SendScintilla(SCI_SETTABWIDTH, 8);
     SendScintilla(SCI_SETUSETABS, 1);
     // A change of code page resets the representations. Bytes that are not cp932 show as hex blobs,
@@ -238,7 +226,16 @@ void TextView::keyPressEvent(QKeyEvent* e) {
         e->setAccepted(bare.isAccepted());
         return;
     }
-    const QString safe = cp932Safe(text);
+    const QString safe = enteringText(text);
+    if (safe.size() > 1) {
+        // The view types one UTF-16 unit from a key (more throws an exception out of it); a character
+        // beyond the first unit, or a key that gives several, is committed as an input method would.
+        QInputMethodEvent commit;
+        commit.setCommitString(safe);
+        QsciScintilla::inputMethodEvent(&commit);
+        e->accept();
+        return;
+    }
     if (safe != text) {
         QKeyEvent filtered(e->type(), e->key(), e->modifiers(), e->nativeScanCode(), e->nativeVirtualKey(),
                            e->nativeModifiers(), safe, e->isAutoRepeat(), e->count());
@@ -250,7 +247,7 @@ void TextView::keyPressEvent(QKeyEvent* e) {
 }
 
 void TextView::inputMethodEvent(QInputMethodEvent* e) {
-    const QString safe = cp932Safe(e->commitString());
+    const QString safe = enteringText(e->commitString());
     if (safe == e->commitString()) {
         QsciScintilla::inputMethodEvent(e);
         return;
@@ -266,7 +263,7 @@ QByteArray TextView::fromMimeData(const QMimeData* source, bool& rectangular) co
     const QByteArray text = QsciScintilla::fromMimeData(source, rectangular);
     bool altered = false;
     const std::string safe =
-        cp932Safe(std::string_view(text.constData(), static_cast<std::size_t>(text.size())), altered);
+        enteringText(std::string_view(text.constData(), static_cast<std::size_t>(text.size())), altered);
     return altered ? QByteArray(safe.data(), static_cast<qsizetype>(safe.size())) : text;
 }
 
@@ -301,6 +298,7 @@ void TextView::contextMenuEvent(QContextMenuEvent* e) {
     QMenu menu(this);
     QAction* undo = menu.addAction(QStringLiteral("元に戻す(&U)"), this, [this] { Undo(); });
     undo->setEnabled(CanUndo());
+    menu.addAction(QStringLiteral("やり直し(&R)"), this, [this] { Redo(); })->setEnabled(CanRedo());
     menu.addSeparator();
     const bool sel = HasSelection();
     menu.addAction(QStringLiteral("切り取り(&T)"), this, [this] { CutToClipboard(); })->setEnabled(sel);
@@ -319,11 +317,35 @@ void TextView::Clear() {
     SendScintilla(SCI_SETSCROLLWIDTH, 1);
     m_loading = false;
     forgetAllOriginals();
+    m_encoding = Encoding::ShiftJis;
+    m_mixedBreaks = false;
+    m_breakStyle = LineBreak::CrLf;
+    SendScintilla(SCI_SETEOLMODE, eolMode(m_breakStyle));
+}
+
+void TextView::SetDocumentEncoding(Encoding e) {
+    // Bytes kept as read are in the old encoding; a byte order mark alone changes none of them.
+    if (WithByteOrderMark(e, false) != WithByteOrderMark(m_encoding, false)) forgetAllOriginals();
+    m_encoding = e;
+}
+
+void TextView::SetBreakStyle(LineBreak b) {
+    // Every line keeps its text: the bytes kept as read stay with their lines.
+    settleInsertion();
+    std::vector<Original> kept;
+    kept.swap(m_originals);
+    m_breakStyle = b;
+    m_mixedBreaks = false;
+    SendScintilla(SCI_SETEOLMODE, eolMode(b));
+    SendScintilla(SCI_BEGINUNDOACTION);
+    SendScintilla(SCI_CONVERTEOLS, eolMode(b));
+    SendScintilla(SCI_ENDUNDOACTION);
+    m_originals.swap(kept);
 }
 
 void TextView::SetSelText(std::string_view cp932) {
     bool altered = false;
-    const std::string u = cp932Safe(Cp932ToUtf8(cp932), altered);
+    const std::string u = enteringText(Cp932ToUtf8(cp932), altered);
     // A change that undo must not bring back: the history is cut here.
     SendScintilla(SCI_SETUNDOCOLLECTION, 0);
     SendScintilla(SCI_REPLACESEL, u.c_str());
@@ -333,6 +355,20 @@ void TextView::SetSelText(std::string_view cp932) {
 
 bool TextView::CanUndo() const { return SendScintilla(SCI_CANUNDO) != 0; }
 void TextView::Undo() { SendScintilla(SCI_UNDO); }
+bool TextView::CanRedo() const { return SendScintilla(SCI_CANREDO) != 0; }
+void TextView::Redo() { SendScintilla(SCI_REDO); }
+
+std::string TextView::InsertableUtf8(std::string_view utf8) const {
+    bool altered = false;
+    return enteringText(utf8, altered);
+}
+
+void TextView::SetBackColor(const QColor& c) { setPaper(c); }
+
+void TextView::SetTextColor(const QColor& c) {
+    setColor(c);
+    setCaretForegroundColor(c);
+}
 void TextView::CutToClipboard() { SendScintilla(SCI_CUT); }
 void TextView::CopyToClipboard() { SendScintilla(SCI_COPY); }
 void TextView::PasteFromClipboard() { SendScintilla(SCI_PASTE); }

@@ -1,19 +1,25 @@
 #pragma once
-// The text view: QScintilla holding the document as UTF-8 with LF breaks, answering in cp932 terms.
+// The text view: QScintilla holding the document as UTF-8, each line with the break it was read with,
+// answering in cp932 terms.
 //
-// Positions, lengths and columns count cp932 bytes with CR LF breaks, computed per line from the UTF-8
-// text, so a caret query costs the length of its line, never of the document. Lines are the document's
-// lines (never wrapped pieces). Lines whose bytes hold a code that shares its character with another
-// code keep their original bytes aside and are written back as read while they stay unedited.
+// Positions and lengths count cp932 bytes, every break (CR LF, lone LF or lone CR) as the two bytes of
+// CR LF; columns count cp932 widths. Both are computed per line from the UTF-8 text, so a caret query
+// costs the length of its line, never of the document. Lines are the document's lines (never wrapped
+// pieces). Lines whose bytes do not come back from their text (a code that shares its character with
+// another code, ISO-2022-JP not in canonical form) keep their original bytes aside, written back while
+// the line holds the text they decode to.
 #include <Qsci/qsciscintilla.h>
 
 #include <QFile>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "platform/TextDecoder.h"
 
 namespace oruvan {
 
@@ -24,8 +30,10 @@ public:
 
     explicit TextView(QWidget* parent = nullptr);
 
+    // Empties the text; the document is then Shift_JIS with CR LF breaks.
     void Clear();
-    // The whole text in cp932, breaks as CR LF.
+    // The whole text in cp932, each break as the document holds it (CR LF throughout for a CR LF
+    // document), so a change of breaks alone changes it.
     std::string GetText() const;
     // Every LineAt(i) followed by CR LF.
     std::string GetLinesText() const;
@@ -34,16 +42,30 @@ public:
     // Line i in cp932 without its break, at most 4,096 bytes (never half a double-byte character).
     std::string LineAt(int i) const;
 
-    // Throws std::runtime_error with the user-facing message on failure; the old text then stays.
-    void LoadFromFile(const QString& path);
+    // Reads the file in `encoding`, or in the encoding its first bytes show. Throws UserError with the
+    // user-facing message on failure; the old text, encoding and breaks then stay.
+    void LoadFromFile(const QString& path, std::optional<Encoding> encoding = std::nullopt);
+    // Writes every line as read while it holds the text it was read with, otherwise in the document's
+    // encoding, each followed by its own break.
     void SaveToFile(const QString& path) const;
+
+    // The encoding of the next save (as read, or as chosen); entering text follows it.
+    Encoding DocumentEncoding() const { return m_encoding; }
+    void SetDocumentEncoding(Encoding e);
+    // The break a typed or pasted line break takes: the most common one as read, or as chosen.
+    LineBreak BreakStyle() const { return m_breakStyle; }
+    // Converts every break to b, as one undo step.
+    void SetBreakStyle(LineBreak b);
+    // The document was read with breaks of more than one kind and not converted since.
+    bool MixedBreaks() const { return m_mixedBreaks; }
 
     int SelStart() const;
     void SetSelStart(int pos);
     int SelLength() const;
     bool HasSelection() const;
+    // The selection in cp932, every break as CR LF.
     std::string SelText() const;
-    // Replaces the selection; the change cannot be undone.
+    // Replaces the selection; the change cannot be undone. Breaks become the document's break style.
     void SetSelText(std::string_view cp932);
 
     int FirstVisibleLine() const;
@@ -54,6 +76,8 @@ public:
 
     bool CanUndo() const;
     void Undo();
+    bool CanRedo() const;
+    void Redo();
     void CutToClipboard();
     void CopyToClipboard();
     void PasteFromClipboard();
@@ -70,13 +94,23 @@ public:
     bool WordWrap() const;
     void SetWordWrap(bool on);
 
+    // The background and the text colour of the whole text; the caret takes the text colour.
+    QColor BackColor() const { return paper(); }
+    QColor TextColor() const { return color(); }
+    void SetBackColor(const QColor& c);
+    void SetTextColor(const QColor& c);
+
+    // UTF-8 text as it may enter the view: a character the document's encoding cannot hold becomes '?'
+    // (what Save would write), every break becomes the document's own.
+    std::string InsertableUtf8(std::string_view utf8) const;
+
     // Caret helpers for the hot paths: cost bounded by the caret's line.
     int CaretLine() const;    // document line of the caret
-    int CaretColumn() const;  // cp932 bytes from the line start to the caret
+    int CaretColumn() const;  // cp932 widths from the line start to the caret
     // Display line of the selection's start under word wrap; the rows of lines above count as the view
     // has wrapped them so far (it wraps out-of-sight lines in idle time).
     int CaretDisplayLine() const;
-    int CaretDisplayColumn() const;  // cp932 bytes from the display row start to the selection's start
+    int CaretDisplayColumn() const;  // cp932 widths from the display row start to the selection's start
     int SelectionStartLine() const;
     int SelectionEndLine() const;
     int SelectionEndColumn() const;
@@ -85,11 +119,11 @@ public:
     // Makes the first display row of document line n the topmost visible row, as far as the view can.
     void ScrollLineToTop(int line);
 
-    // Lines unedited since they were read with a code that shares its character with another code, and
-    // the bytes they were read with (valid until the next change), in line order.
+    // Lines that hold the text they were read with and whose bytes do not come back from it, and the
+    // bytes they were read with, in the document's encoding (valid until the next change), in line order.
     std::vector<std::pair<int, std::string_view>> OriginalLines() const;
 
-    // The view's own UTF-8 buffer (LF breaks); valid until the next change.
+    // The view's own UTF-8 buffer, breaks as held; valid until the next change.
     std::string_view Utf8Buffer() const;
     long Utf8Length() const;
 
@@ -128,7 +162,12 @@ private:
     void onModified(int position, int modificationType, const char* text, int length, int linesAdded,
                     int line, int, int, int, int);
     void applyDocumentSettings();
+    // The view's end-of-line mode for a break.
+    static int eolMode(LineBreak b);
     void removeForeignKeyBindings();
+    // Text about to enter the view, as the document can hold it (TextView.cpp).
+    std::string enteringText(std::string_view utf8, bool& altered) const;
+    QString enteringText(const QString& text) const;
 
     // The byte and position bridge (TextViewPositions.cpp).
     std::string_view rangeUtf8(long start, long end) const;
@@ -136,16 +175,17 @@ private:
     long cp932OffsetOf(long utf8Pos) const;
     LineHit lineOfCp932(long pos) const;
     long utf8PosOfCp932(long pos) const;
-    int cp932ColumnOf(long utf8Pos) const;
+    int columnOf(long utf8Pos) const;
     long displayRowStart(long pos) const;
 
     // The kept original lines (TextViewOriginals.cpp).
-    void collectOriginals(QFile& file, const std::vector<std::size_t>& lines);
+    void collectOriginals(QFile& file, const std::vector<NonCanonicalLine>& lines);
     void forgetAllOriginals();
     // The bytes line was read with, while the line still holds the text they decode to (`body`).
     const std::string* originalOf(long line, std::string_view body) const;
     void trackEdit(long position, int modificationType, long length);
     void settleInsertion() const;
+    long lineCount() const;
     void trackDeletion(long pos, long length);
     void forgetOriginals(long firstLine, long lastLine) const;
     void shiftOriginals(long fromLine, long delta) const;
@@ -154,10 +194,19 @@ private:
     int m_fontSize = 0;
     bool m_loading = false;
     bool m_changePending = false;
-    // Sorted by line; kept in step with every edit, dropped for a line once its text is edited. An
-    // insertion is accounted for when the next edit comes or the text is saved, so both are mutable.
+    Encoding m_encoding = Encoding::ShiftJis;
+    LineBreak m_breakStyle = LineBreak::CrLf;
+    bool m_mixedBreaks = false;
+    // Sorted by line; kept in step with lines inserted and deleted, dropped for lines that merge into
+    // another. An insertion is accounted for when the next edit comes or the text is saved, so both are
+    // mutable.
     mutable std::vector<Original> m_originals;
-    mutable std::pair<long, long> m_pendingInsertion{0, 0};  // position and length
+    struct PendingInsertion {
+        long position = 0;
+        long length = 0;
+        long linesBefore = 0;
+    };
+    mutable PendingInsertion m_pendingInsertion;
 };
 
 }  // namespace oruvan

@@ -1,7 +1,8 @@
 #pragma once
 // What the text view's source files share about its UTF-8 buffer and the files it reads and writes.
 #include <QtGlobal>
-#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace oruvan::textview {
@@ -9,7 +10,64 @@ namespace oruvan::textview {
 // Files are read and written in blocks of this size.
 constexpr qint64 kChunk = 4 << 20;
 
-// The view holds LF breaks; each one stands for the two bytes CR LF of the document.
-inline long lfCount(std::string_view u) { return static_cast<long>(std::count(u.begin(), u.end(), '\n')); }
+// The breaks in a piece of the view's text, which holds each line's break as read. Every break counts
+// as the two bytes CR LF in positions: a lone LF or CR needs one byte more than the text holds.
+struct BreakTally {
+    long breaks = 0;  // CR LF, lone CR and lone LF, one each
+    long lone = 0;    // lone CR and lone LF
+};
+
+inline BreakTally tallyBreaks(std::string_view u) {
+    const char* p = u.data();
+    const std::size_t n = u.size();
+    long cr = 0, lf = 0, crlf = 0;
+    char prev = 0;
+    std::size_t i = 0;
+    while (i < n) {
+        // Eight bytes none of which is below 0x0E hold no break: skipped at once.
+        if (n - i >= 8) {
+            std::uint64_t v;
+            std::memcpy(&v, p + i, 8);
+            if (((v - 0x0E0E0E0E0E0E0E0EULL) & ~v & 0x8080808080808080ULL) == 0) {
+                prev = p[i + 7];
+                i += 8;
+                continue;
+            }
+        }
+        const char c = p[i++];
+        cr += c == '\r';
+        lf += c == '\n';
+        crlf += prev == '\r' && c == '\n';
+        prev = c;
+    }
+    return {cr + lf - crlf, cr + lf - 2 * crlf};
+}
+
+// The end of the last break that ends within u[from, limit), npos when there is none. A CR at the limit
+// takes its LF along.
+inline std::size_t lastBreakEnd(std::string_view u, std::size_t from, std::size_t limit) {
+    for (std::size_t j = std::min(limit, u.size()); j > from; --j) {
+        const char c = u[j - 1];
+        if (c == '\n') return j;
+        if (c == '\r') return j < u.size() && u[j] == '\n' ? j + 1 : j;
+    }
+    return std::string_view::npos;
+}
+
+// The next break at or after `from`: its start (u.size() when none) and its length.
+inline std::size_t nextBreak(std::string_view u, std::size_t from, std::size_t& length) {
+    for (std::size_t j = from; j < u.size(); ++j) {
+        if (u[j] == '\n') {
+            length = 1;
+            return j;
+        }
+        if (u[j] == '\r') {
+            length = j + 1 < u.size() && u[j + 1] == '\n' ? 2 : 1;
+            return j;
+        }
+    }
+    length = 0;
+    return u.size();
+}
 
 }  // namespace oruvan::textview

@@ -10,13 +10,13 @@
 #include "app/TextView.h"
 #include "app/TextViewBytes.h"
 #include "app/UserError.h"
-#include "platform/Cp932.h"
+#include "platform/EncodingDetector.h"
 
 namespace oruvan {
 
 using textview::kChunk;
 
-void TextView::LoadFromFile(const QString& path) {
+void TextView::LoadFromFile(const QString& path, std::optional<Encoding> encoding) {
     const QString message = QStringLiteral("ファイル %1 は開けません").arg(path);
     // Only a regular file: a FIFO or a device would block or never end. Opening does not wait on a FIFO,
     // and the check is made on what was opened.
@@ -45,11 +45,12 @@ void TextView::LoadFromFile(const QString& path) {
     applyDocumentSettings();
     SendScintilla(SCI_SETUNDOCOLLECTION, 0);
 
-    Cp932Decoder decoder;
+    std::optional<TextDecoder> decoder;
     bool ok = true;
     try {
         const qint64 size = st.st_size;
-        if (size > 0) SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(size + size / 2 + 16));
+        // The first block is the whole detection window.
+        static_assert(kChunk >= static_cast<qint64>(kDetectionWindow));
         std::string chunk(static_cast<std::size_t>(std::min<qint64>(kChunk, std::max<qint64>(size, 1))),
                           '\0');
         std::string utf8;
@@ -59,8 +60,16 @@ void TextView::LoadFromFile(const QString& path) {
                 ok = false;
                 break;
             }
+            const std::string_view piece(chunk.data(), static_cast<std::size_t>(got));
+            if (!decoder) {
+                decoder.emplace(encoding ? *encoding : DetectEncoding(piece, file.atEnd()));
+                // UTF-8 comes in as it is; two bytes of another encoding may give three.
+                const bool utf8 = WithByteOrderMark(decoder->encoding(), false) == Encoding::Utf8;
+                if (size > 0)
+                    SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(size + (utf8 ? 0 : size / 2) + 16));
+            }
             utf8.clear();
-            decoder.decode(std::string_view(chunk.data(), static_cast<std::size_t>(got)), got == 0, utf8);
+            decoder->decode(piece, got == 0, utf8);
             if (!utf8.empty())
                 SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(utf8.size()), utf8.data());
             if (got == 0) break;
@@ -81,9 +90,13 @@ void TextView::LoadFromFile(const QString& path) {
     SendScintilla(SCI_SETUNDOCOLLECTION, 1);
     SendScintilla(SCI_EMPTYUNDOBUFFER);
     SendScintilla(SCI_SETSAVEPOINT);
+    m_encoding = decoder->encoding();
+    m_breakStyle = decoder->breaks().dominant();
+    m_mixedBreaks = decoder->breaks().mixed();
+    SendScintilla(SCI_SETEOLMODE, eolMode(m_breakStyle));
     forgetAllOriginals();
     try {
-        if (!decoder.nonCanonicalLines().empty()) collectOriginals(file, decoder.nonCanonicalLines());
+        if (!decoder->nonCanonical().empty()) collectOriginals(file, decoder->nonCanonical());
     } catch (const std::exception&) {
         forgetAllOriginals();  // the text is loaded; such lines are then written canonically
     }
@@ -97,24 +110,45 @@ void TextView::SaveToFile(const QString& path) const {
     settleInsertion();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) throw UserError(message);
-    std::string out;
-    out.reserve(static_cast<std::size_t>(kChunk) + 8192);
+    std::string out(ByteOrderMark(m_encoding));
+    out.reserve(static_cast<std::size_t>(2 * kChunk) + 8192);
     bool ok = true;
     auto flush = [&] {
         ok = ok && file.write(out.data(), static_cast<qint64>(out.size())) == static_cast<qint64>(out.size());
         out.clear();
     };
+    // Read before any line: the pointer moves the buffer's gap to its end, where reading lines leaves it.
+    const std::string_view text = Utf8Buffer();
+    std::size_t done = 0;
+    // Text up to `stop` (a line start or end), in pieces of whole lines: every encoding, ISO-2022-JP
+    // included, then writes it as it would whole.
+    auto encodeUpTo = [&](std::size_t stop) {
+        while (done < stop && ok) {
+            std::size_t cut = stop;
+            if (stop - done > static_cast<std::size_t>(kChunk)) {
+                cut = textview::lastBreakEnd(text, done, done + static_cast<std::size_t>(kChunk));
+                if (cut == std::string_view::npos) {
+                    std::size_t length = 0;
+                    cut = std::min(stop, textview::nextBreak(text, done + kChunk, length) + length);
+                }
+            }
+            EncodeText(m_encoding, text.substr(done, cut - done), out);
+            done = cut;
+            if (out.size() >= static_cast<std::size_t>(kChunk)) flush();
+        }
+    };
     const long lines = SendScintilla(SCI_GETLINECOUNT);
-    for (long i = 0; i < lines && ok; ++i) {
-        const std::string_view body = lineUtf8(i);
-        // Lines read with a non-canonical code are written as read while their text is unchanged.
-        if (const std::string* original = originalOf(i, body))
-            out += *original;
-        else
-            Utf8ToCp932(body, out);
-        if (i + 1 < lines) out += "\r\n";
-        if (out.size() >= static_cast<std::size_t>(kChunk)) flush();
+    for (const Original& o : m_originals) {
+        if (o.line >= lines || !ok) break;
+        const auto start = static_cast<std::size_t>(SendScintilla(SCI_POSITIONFROMLINE, o.line));
+        const auto end = static_cast<std::size_t>(SendScintilla(SCI_GETLINEENDPOSITION, o.line));
+        // Lines read with bytes their text does not give back are written as read while they hold that text.
+        if (DecodeText(m_encoding, o.bytes) != text.substr(start, end - start)) continue;
+        encodeUpTo(start);
+        out += o.bytes;
+        done = end;
     }
+    encodeUpTo(text.size());
     if (!out.empty()) flush();
     if (!ok || !file.commit()) throw UserError(message);
 }

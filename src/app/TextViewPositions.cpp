@@ -1,4 +1,5 @@
-// The byte and position bridge: the view's UTF-8 text answered in cp932 offsets, lines and columns.
+// The byte and position bridge: the view's UTF-8 text answered in cp932 offsets, lines and columns,
+// every break counted as CR LF whatever the document holds.
 #include <algorithm>
 
 #include "app/TextView.h"
@@ -7,27 +8,29 @@
 
 namespace oruvan {
 
-using textview::lfCount;
+using textview::BreakTally;
+using textview::tallyBreaks;
 
 namespace {
 
 // Offsets far from the caret are found by skipping whole blocks of lines of about this size.
 constexpr std::size_t kScanBlock = 1 << 16;
 
-// Appends the cp932 form of UTF-8 text with LF breaks, the breaks as CR LF.
+// Appends the cp932 form of UTF-8 text, every break as CR LF.
 void appendWithCrLf(std::string_view u, std::string& out) {
     std::size_t i = 0;
     while (i < u.size()) {
-        const std::size_t j = u.find('\n', i);
-        if (j == std::string_view::npos) {
-            Utf8ToCp932(u.substr(i), out);
-            break;
-        }
+        std::size_t length = 0;
+        const std::size_t j = textview::nextBreak(u, i, length);
         Utf8ToCp932(u.substr(i, j - i), out);
+        if (length == 0) break;
         out += "\r\n";
-        i = j + 1;
+        i = j + length;
     }
 }
+
+// The cp932 length of text with every break counted as CR LF.
+long cp932Span(std::string_view u) { return static_cast<long>(Cp932Length(u)) + tallyBreaks(u).lone; }
 
 }  // namespace
 
@@ -75,17 +78,9 @@ std::string TextView::GetLinesText() const {
     return out;
 }
 
-std::string TextView::GetText() const {
-    std::string out;
-    appendWithCrLf(Utf8Buffer(), out);
-    return out;
-}
+std::string TextView::GetText() const { return Utf8ToCp932(Utf8Buffer()); }
 
-long TextView::cp932OffsetOf(long utf8Pos) const {
-    // Every LF in the view stands for the two bytes CR LF.
-    const std::string_view u = rangeUtf8(0, utf8Pos);
-    return static_cast<long>(Cp932Length(u)) + lfCount(u);
-}
+long TextView::cp932OffsetOf(long utf8Pos) const { return cp932Span(rangeUtf8(0, utf8Pos)); }
 
 TextView::LineHit TextView::lineOfCp932(long pos) const {
     LineHit hit;
@@ -94,27 +89,29 @@ TextView::LineHit TextView::lineOfCp932(long pos) const {
     bool found = false;  // pos lies in the block ahead: walk it line by line
     for (;;) {
         // Skip whole blocks of lines that end before pos.
-        const std::size_t last = found ? std::string_view::npos : text.rfind('\n', i + kScanBlock);
-        if (last != std::string_view::npos && last >= i) {
-            const std::string_view block = text.substr(i, last + 1 - i);
-            const long breaks = lfCount(block);
-            const long length = static_cast<long>(Cp932Length(block)) + breaks;
+        const std::size_t end =
+            found ? std::string_view::npos : textview::lastBreakEnd(text, i, i + kScanBlock);
+        if (end != std::string_view::npos) {
+            const std::string_view block = text.substr(i, end - i);
+            const BreakTally breaks = tallyBreaks(block);
+            const long length = static_cast<long>(Cp932Length(block)) + breaks.lone;
             if (pos >= hit.cp932Start + length) {
                 hit.cp932Start += length;
-                hit.line += static_cast<int>(breaks);
-                i = last + 1;
+                hit.line += static_cast<int>(breaks.breaks);
+                i = end;
                 hit.utf8Start = static_cast<long>(i);
                 continue;
             }
             found = true;
         }
-        const std::size_t nl = text.find('\n', i);
-        if (nl == std::string_view::npos) break;
-        const long length = static_cast<long>(Cp932Length(text.substr(i, nl - i))) + 2;
+        std::size_t breakLength = 0;
+        const std::size_t br = textview::nextBreak(text, i, breakLength);
+        if (breakLength == 0) break;
+        const long length = static_cast<long>(Cp932Length(text.substr(i, br - i))) + 2;
         if (pos < hit.cp932Start + length) break;
         hit.cp932Start += length;
         ++hit.line;
-        i = nl + 1;
+        i = br + breakLength;
         hit.utf8Start = static_cast<long>(i);
     }
     return hit;
@@ -127,9 +124,9 @@ long TextView::utf8PosOfCp932(long pos) const {
     return hit.utf8Start + static_cast<long>(Utf8OffsetOfCp932(u, static_cast<std::size_t>(column)));
 }
 
-int TextView::cp932ColumnOf(long utf8Pos) const {
+int TextView::columnOf(long utf8Pos) const {
     const long line = SendScintilla(SCI_LINEFROMPOSITION, utf8Pos);
-    return static_cast<int>(Cp932Length(rangeUtf8(SendScintilla(SCI_POSITIONFROMLINE, line), utf8Pos)));
+    return static_cast<int>(Cp932Columns(rangeUtf8(SendScintilla(SCI_POSITIONFROMLINE, line), utf8Pos)));
 }
 
 int TextView::LineIndex(int n) const {
@@ -151,9 +148,8 @@ void TextView::SetSelStart(int pos) {
 bool TextView::HasSelection() const { return !SendScintilla(SCI_GETSELECTIONEMPTY); }
 
 int TextView::SelLength() const {
-    const std::string_view u =
-        rangeUtf8(SendScintilla(SCI_GETSELECTIONSTART), SendScintilla(SCI_GETSELECTIONEND));
-    return static_cast<int>(Cp932Length(u) + lfCount(u));
+    return static_cast<int>(
+        cp932Span(rangeUtf8(SendScintilla(SCI_GETSELECTIONSTART), SendScintilla(SCI_GETSELECTIONEND))));
 }
 
 std::string TextView::SelText() const {
@@ -170,7 +166,7 @@ int TextView::CaretLine() const {
     return static_cast<int>(SendScintilla(SCI_LINEFROMPOSITION, SendScintilla(SCI_GETCURRENTPOS)));
 }
 
-int TextView::CaretColumn() const { return cp932ColumnOf(SendScintilla(SCI_GETCURRENTPOS)); }
+int TextView::CaretColumn() const { return columnOf(SendScintilla(SCI_GETCURRENTPOS)); }
 
 int TextView::SelectionStartLine() const {
     return static_cast<int>(SendScintilla(SCI_LINEFROMPOSITION, SendScintilla(SCI_GETSELECTIONSTART)));
@@ -180,7 +176,7 @@ int TextView::SelectionEndLine() const {
     return static_cast<int>(SendScintilla(SCI_LINEFROMPOSITION, SendScintilla(SCI_GETSELECTIONEND)));
 }
 
-int TextView::SelectionEndColumn() const { return cp932ColumnOf(SendScintilla(SCI_GETSELECTIONEND)); }
+int TextView::SelectionEndColumn() const { return columnOf(SendScintilla(SCI_GETSELECTIONEND)); }
 
 long TextView::displayRowStart(long pos) const {
     // Found from the line's own layout, which is made on demand: the line may be out of sight and its
@@ -214,7 +210,7 @@ int TextView::CaretDisplayLine() const {
 
 int TextView::CaretDisplayColumn() const {
     const long pos = SendScintilla(SCI_GETSELECTIONSTART);
-    return static_cast<int>(Cp932Length(rangeUtf8(displayRowStart(pos), pos)));
+    return static_cast<int>(Cp932Columns(rangeUtf8(displayRowStart(pos), pos)));
 }
 
 void TextView::SetCaretToLineStart(int line) {

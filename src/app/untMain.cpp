@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QMenuBar>
 #include <QMimeData>
@@ -20,8 +21,11 @@
 
 #include "app/IndexFollower.h"
 #include "app/IndexModel.h"
+#include "app/TextFinder.h"
 #include "app/TextView.h"
 #include "app/UserError.h"
+#include "widgets/HighlightDelegate.h"
+#include "widgets/FindBar.h"
 #include "widgets/ImageList.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/NvSplitter.h"
@@ -74,12 +78,17 @@ TfrmMain::TfrmMain(Paths paths, QWidget* parent) : QMainWindow(parent), m_paths(
         TitleMarkList.clear();
         RegisteredFiles.clear();
         memo->Clear();
+        ShowDocumentFormat();
         LoadSettings();
     });
     cmbMain->setFocus();
 }
 
-TfrmMain::~TfrmMain() { qApp->removeEventFilter(this); }
+TfrmMain::~TfrmMain() {
+    qApp->removeEventFilter(this);
+    // The controls going with the window move the focus; nothing of the window may answer that.
+    disconnect(m_focusWatch);
+}
 
 void TfrmMain::createControls() {
     auto* central = new QWidget(this);
@@ -128,7 +137,8 @@ void TfrmMain::createControls() {
 
     m_bodySplitter = new TNvSplitter(Qt::Horizontal, central);
     m_bodySplitter->setObjectName(QStringLiteral("NvSplitter1"));
-    ListBox1 = new QListView(m_bodySplitter);
+    QWidget* listPanel = createListPanel(m_bodySplitter);
+    ListBox1 = new QListView(listPanel);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     ListBox1->setUniformItemSizes(true);
     ListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -136,14 +146,18 @@ void TfrmMain::createControls() {
     ListBox1->setMinimumWidth(0);
     m_listModel = new IndexModel(ListBox1);
     ListBox1->setModel(m_listModel);
+    ListBox1->setItemDelegate(new HighlightDelegate(IndexModel::MatchRangesRole, ListBox1));
+    listPanel->layout()->addWidget(ListBox1);
     memo = new TextView(m_bodySplitter);
     m_follower = new IndexFollower(memo);  // before any edit, so every one is seen
     memo->setObjectName(QStringLiteral("memo"));
-    m_bodySplitter->addWidget(ListBox1);
+    m_bodySplitter->addWidget(listPanel);
     m_bodySplitter->addWidget(memo);
     m_bodySplitter->setStretchFactor(1, 1);
     m_bodySplitter->setSizes({121, 298});
     column->addWidget(m_bodySplitter, 1);
+    findBar = new FindBar(central);
+    column->addWidget(findBar);
     setCentralWidget(central);
 
     auto* bar = new QStatusBar(this);
@@ -152,10 +166,26 @@ void TfrmMain::createControls() {
     m_status = new QLabel(bar);
     m_status->setObjectName(QStringLiteral("StatusText"));
     bar->addWidget(m_status, 1);
+    m_notice = new QLabel(bar);
+    m_notice->setObjectName(QStringLiteral("NoticeText"));
+    bar->addWidget(m_notice);
+    // The encoding panel sits at the right inside the status label: as a second widget of the bar it
+    // would have every caret move lay the bar out again.
+    m_format = new QLabel(m_status);
+    m_format->setObjectName(QStringLiteral("FormatText"));
+    auto* right = new QHBoxLayout(m_status);
+    right->setContentsMargins(0, 0, 4, 0);
+    right->addStretch(1);
+    right->addWidget(m_format);
     setStatusBar(bar);
+
+    finder = new TextFinder(memo, findBar, this);
+    connect(finder, &TextFinder::noticeChanged, m_notice, &QLabel::setText);
+    connect(finder, &TextFinder::moved, this, [this] { guarded([this] { TrackCaret(); }); });
 
     setTabOrder(cmbMain, ListBox1);
     setTabOrder(ListBox1, memo);
+    setTabOrder(memo, edtFilter);
 
     connect(cmbMain, QOverload<int>::of(&QComboBox::activated), this,
             [this](int) { guarded([this] { cmbMainChange(); }); });
@@ -183,7 +213,7 @@ void TfrmMain::createCommands() {
         void (M::*execute)();
         void (M::*update)(QAction*);
     };
-    // The command table, in its order. A command without an execute handler has no behaviour.
+    // The command table, in its order. A command without an execute handler has no behaviour of its own.
     static const Row rows[] = {
         {"actFileUpDate", "ファイル", "更新(&U)", "F5", -1, &M::actFileUpDateExecute, nullptr},
         {"actFileSave", "ファイル", "上書き保存+更新(&S)", "Ctrl+S", 3, &M::actFileSaveExecute,
@@ -191,10 +221,11 @@ void TfrmMain::createCommands() {
         {"actCancel", "", "キャンセル", "Esc", 0, nullptr, nullptr},
         {"actFileExit", "ファイル", "終了(&X)", "Alt+F4", 1, &M::actFileExitExecute, nullptr},
         {"actFileOpen", "ファイル", "開く(&O)...", "", 2, &M::actFileOpenExecute, nullptr},
-        {"actOptTextColor", "オプション", "テキスト色の設定(&T)...", "", 6, nullptr, nullptr},
+        {"actOptTextColor", "オプション", "テキスト色の設定(&T)...", "", 6, &M::actOptTextColorExecute,
+         nullptr},
         {"actOptSetting", "オプション", "設定(&S)...", "", 8, &M::actOptSettingExecute, nullptr},
         {"actOptFontCtrl", "オプション", "フォントの設定(&F)...", "", 7, &M::actOptFontCtrlExecute, nullptr},
-        {"actOptBackColor", "オプション", "背景色の設定(&B)...", "", 6, nullptr, nullptr},
+        {"actOptBackColor", "オプション", "背景色の設定(&B)...", "", 6, &M::actOptBackColorExecute, nullptr},
         {"actOptWordWrap", "オプション", "右端で折り返す(&W)", "", 9, &M::actOptWordWrapExecute,
          &M::actOptWordWrapUpdate},
         {"actOptHelp", "オプション", "ヘルプ(&H)...", "F1", -1, &M::actOptHelpExecute, nullptr},
@@ -203,17 +234,30 @@ void TfrmMain::createCommands() {
         {"actEditPaste", "編集", "貼りつけ(&P)", "Ctrl+V", 13, &M::actEditPasteExecute, nullptr},
         {"actEditDelete", "編集", "削除(&D)", "", 12, &M::actEditDeleteExecute, &M::actEditDeleteUpdate},
         {"actEditSelectAll", "編集", "全て選択(&A)", "Ctrl+A", -1, &M::actEditSelectAllExecute, nullptr},
-        {"actEditFind", "編集", "検索(&F)...", "Ctrl+F", -1, nullptr, nullptr},
-        {"actEditReplace", "編集", "置換(&R)...", "Ctrl+R", -1, nullptr, nullptr},
+        {"actEditFind", "編集", "検索(&F)...", "Ctrl+F", -1, &M::actEditFindExecute, nullptr},
+        {"actEditReplace", "編集", "置換(&R)...", "Ctrl+R", -1, &M::actEditReplaceExecute, nullptr},
         {"actEditUndo", "編集", "元に戻す(&U)", "Ctrl+Z", 15, &M::actEditUndoExecute, &M::actEditUndoUpdate},
         {"actAbout", "オプション", "バージョン情報(&A)...", "", -1, &M::actAboutExecute, nullptr},
-        {"actEditFindNext", "編集", "次を検索(&N)", "F3", -1, nullptr, nullptr},
+        {"actEditFindNext", "編集", "次を検索(&N)", "F3", -1, &M::actEditFindNextExecute, nullptr},
         {"actBtnMinimize", "ボタン", "-", "", -1, &M::actBtnMinimizeExecute, nullptr},
         {"actBtnMaximized", "ボタン", "□", "", -1, nullptr, nullptr},
         {"actOptOpenFolder", "オプション", "カレントフォルダを開く(&D)", "", -1, &M::actOptOpenFolderExecute,
          nullptr},
         {"actShowListView", "", "リストビューを表示する(&L)", "", -1, &M::actShowListViewExecute,
          &M::actShowListViewUpdate},
+        {"actIndexFilter", "インデックス", "見出しの絞り込み(&J)", "Ctrl+J", -1, &M::actIndexFilterExecute,
+         nullptr},
+        {"actOptHeadingLevels", "オプション", "タイトル記号の順を見出しのレベルにする(&H)", "", -1,
+         &M::actOptHeadingLevelsExecute, &M::actOptHeadingLevelsUpdate},
+        {"actEditFindPrev", "編集", "前を検索", "Shift+F3", -1, &M::actEditFindPrevExecute, nullptr},
+        {"actEditGoToLine", "編集", "行へ移動(&G)...", "Ctrl+G", -1, &M::actEditGoToLineExecute, nullptr},
+        {"actEditRedo", "編集", "やり直し(&R)", "Ctrl+Y", -1, &M::actEditRedoExecute, &M::actEditRedoUpdate},
+        // Submenus: their items act, the command keeps the submenu's state.
+        {"actFileReopen", "ファイル", "文字コードを指定して開き直す(&E)", "", -1, nullptr,
+         &M::actFileReopenUpdate},
+        {"actOptSaveEncoding", "オプション", "保存する文字コード(&C)", "", -1, nullptr,
+         &M::actOptSaveEncodingUpdate},
+        {"actOptLineBreak", "オプション", "改行コード(&L)", "", -1, nullptr, &M::actOptLineBreakUpdate},
     };
     int order = 0;
     for (const Row& r : rows) {
@@ -243,6 +287,7 @@ void TfrmMain::createCommands() {
     Command(QStringLiteral("actBtnMaximized"))->setToolTip(QStringLiteral("最大化／元に戻す"));
     Command(QStringLiteral("actOptWordWrap"))->setCheckable(true);
     Command(QStringLiteral("actShowListView"))->setCheckable(true);
+    Command(QStringLiteral("actOptHeadingLevels"))->setCheckable(true);
 }
 
 QAction* TfrmMain::Command(const QString& name) const {
@@ -302,6 +347,7 @@ void TfrmMain::createMenus() {
     QAction* open1 = addItem(File1, QStringLiteral("actFileOpen"));
     open1->setText(open1->text() + QLatin1Char('\t') + QKeySequence(QStringLiteral("Ctrl+O")).toString());
     bindKey(QStringLiteral("Ctrl+O"), open1, true);
+    addItem(File1, QStringLiteral("actFileReopen"));
     named(File1->addSeparator(), "N1");
     addItem(File1, QStringLiteral("actFileSave"), QStringLiteral("上書き保存(&S)"));
     named(addOwnItem(File1, QStringLiteral("名前を付けて保存(&A)"), {}, -1, [this] { SaveAs1Click(); }),
@@ -313,6 +359,7 @@ void TfrmMain::createMenus() {
     QMenu* edit = bar->addMenu(QStringLiteral("編集(&E)"));
     edit->setObjectName(QStringLiteral("Edit1"));
     addItem(edit, QStringLiteral("actEditUndo"), {}, 8);
+    bindKey(QStringLiteral("Ctrl+Shift+Z"), addItem(edit, QStringLiteral("actEditRedo")), true);
     named(edit->addSeparator(), "N9");
     addItem(edit, QStringLiteral("actEditCut"), {}, 9);
     addItem(edit, QStringLiteral("actEditCopy"), {}, 12);
@@ -320,9 +367,12 @@ void TfrmMain::createMenus() {
     addItem(edit, QStringLiteral("actEditDelete"), {}, 10);
     addItem(edit, QStringLiteral("actEditSelectAll"));
     named(edit->addSeparator(), "N11");
-    addItem(edit, QStringLiteral("actEditFind"))->setVisible(false);
-    addItem(edit, QStringLiteral("actEditReplace"))->setVisible(false);
-    named(edit->addSeparator(), "N12")->setVisible(false);
+    addItem(edit, QStringLiteral("actEditFind"));
+    addItem(edit, QStringLiteral("actEditReplace"));
+    addItem(edit, QStringLiteral("actEditFindNext"));
+    addItem(edit, QStringLiteral("actEditFindPrev"));
+    addItem(edit, QStringLiteral("actEditGoToLine"));
+    named(edit->addSeparator(), "N12");
     addItem(edit, QStringLiteral("actOptOpenFolder"));
 
     QMenu* settings = bar->addMenu(QStringLiteral("設定(&S)"));
@@ -331,8 +381,11 @@ void TfrmMain::createMenus() {
     named(settings->addSeparator(), "N3");
     addItem(settings, QStringLiteral("actOptFontCtrl"));
     addItem(settings, QStringLiteral("actOptBackColor"));
+    addItem(settings, QStringLiteral("actOptTextColor"));
     named(settings->addSeparator(), "N4");
     addItem(settings, QStringLiteral("actOptWordWrap"), {}, 8);
+    addItem(settings, QStringLiteral("actOptHeadingLevels"));
+    createFormatMenus(settings);
 
     mnuIndex = bar->addMenu(QStringLiteral("インデックス(&I)"));
     mnuIndex->setObjectName(QStringLiteral("mnuIndex"));
@@ -346,6 +399,7 @@ void TfrmMain::createMenus() {
     named(addOwnItem(show, QStringLiteral("次のインデックスへ移動(&N)"), QStringLiteral("Alt+Down"), 15,
                      [this] { GoNextEntry(); }),
           "N5");
+    addItem(show, QStringLiteral("actIndexFilter"));
     named(show->addSeparator(), "N6");
     addItem(show, QStringLiteral("actShowListView"));
     named(show->addSeparator(), "N7");
@@ -434,6 +488,14 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* e) {
         case QEvent::KeyPress: {
             if (!ours || QApplication::activePopupWidget() || QApplication::activeModalWidget()) break;
             auto* ke = static_cast<QKeyEvent*>(e);
+            // A line field keeps its own editing keys: the edit commands act on the text view.
+            if (qobject_cast<QLineEdit*>(w) &&
+                (ke->matches(QKeySequence::Copy) || ke->matches(QKeySequence::Cut) ||
+                 ke->matches(QKeySequence::Paste) || ke->matches(QKeySequence::Undo) ||
+                 ke->matches(QKeySequence::Redo) || ke->matches(QKeySequence::SelectAll)))
+                break;
+            // The find bar's fields keep their own editing keys.
+            if (findBar->KeepsKey(watched, ke)) break;
             // One decision per key: the override pass claims it, the press runs it.
             if (e->type() == QEvent::ShortcutOverride) {
                 const int combined =
@@ -446,6 +508,7 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* e) {
                 break;
             }
             if (dispatchKey(ke)) return true;
+            if (watched == edtFilter && edtFilterKeyPress(ke)) return true;
             break;
         }
         case QEvent::MouseButtonPress:
@@ -458,6 +521,10 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* e) {
                     index == ListBox1->selectionModel()->currentIndex())
                     guarded([this] { ListBox1Click(); });
             }
+            break;
+        case QEvent::Resize:
+            // The filter field shows with the list and hides with it.
+            if (watched == m_listPanel) edtFilter->setVisible(m_listPanel->width() > 1);
             break;
         case QEvent::DragEnter:
         case QEvent::DragMove:

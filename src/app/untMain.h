@@ -3,20 +3,25 @@
 // holds and the open document.
 #include <QAction>
 #include <QFont>
+#include <QColor>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "outline/IndexEntry.h"
 #include "outline/TitleMarks.h"
+#include "platform/TextEncoding.h"
 
 class QComboBox;
 class QFrame;
 class QLabel;
+class QLineEdit;
 class QListView;
 class QMenu;
 class QSplitter;
@@ -30,6 +35,8 @@ class TextView;
 class TNvSplitter;
 class IndexModel;
 class IndexFollower;
+class FindBar;
+class TextFinder;
 
 // A menu item with the two fields the File menu and the Index menu use.
 class TMenuItem2 : public QAction {
@@ -89,16 +96,30 @@ public:
     void SetNextPageMenuIsHead(bool on);
     void SetIgnoreHeadSpaces(bool on);
     void SetCaptionIncludingTitleMark(bool on);
+    void SetHeadingLevels(bool on);
     int DropDownCount() const;
     void SetDropDownCount(int n);
 
     // The document.
-    void OpenDocument(const QString& path);
+    // Reads the file in `encoding`, or in the one its first bytes show.
+    void OpenDocument(const QString& path, std::optional<Encoding> encoding = std::nullopt);
     void SaveDocumentTo(const QString& path);
     void SetDocumentFileName(const QString& path);
     bool Modified() const;
     void SetUnmodified();
     void N10Click();  // New
+
+    // The document's encoding and line breaks (untMainFormat.cpp).
+    // Reads the document's file again, in `encoding` or as detected.
+    void ReopenWithEncoding(std::optional<Encoding> encoding);
+    // The encoding of the next save. Asks first when it cannot hold every character; false when the
+    // user keeps the old one.
+    bool ChooseSaveEncoding(Encoding e);
+    // Converts every break of the document, which later saves keep.
+    void ChooseLineBreak(LineBreak b);
+    // The status bar's right panel: "<encoding>  <break>".
+    QString DocumentFormatText() const;
+    void ShowDocumentFormat();
 
     // Runs a command as its key or menu item would: refresh, then execute when enabled.
     bool RunCommand(const QString& name);
@@ -107,8 +128,11 @@ public:
     void UpdateCommands();
 
     TextView* memo = nullptr;
+    FindBar* findBar = nullptr;
+    TextFinder* finder = nullptr;
     QComboBox* cmbMain = nullptr;
     QListView* ListBox1 = nullptr;
+    QLineEdit* edtFilter = nullptr;  // the list box's heading filter
     QMenu* mnuIndex = nullptr;
     QMenu* File1 = nullptr;
     QTimer* Timer1 = nullptr;
@@ -120,12 +144,20 @@ public:
     bool NextPageMenuIsHead = false;
     bool CaptionIncludingTitleMark = false;
     bool IgnoreHeadSpaces = false;
+    bool HeadingLevels = false;
     bool IndexRebuildSuspended = false;
     int StartUpIndex = -1;
 
     const Paths& paths() const { return m_paths; }
     // Stands in for the file dialogs (tests): given true for Save As, returns the chosen path or "".
     std::function<QString(bool save)> m_fileChooser;
+    // Stands in for the colour dialog (tests): the chosen colour, or an invalid one for Cancel.
+    std::function<QColor(const QColor& initial)> m_colorChooser;
+    // The search messages of the status bar ("見つかりません", ...).
+    QString NoticeText() const;
+    // "#RRGGBB" once chosen; empty: the text view's own colours.
+    QString BackColor;
+    QString TextColor;
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -136,6 +168,8 @@ private:
     void createControls();
     void createCommands();
     void createMenus();
+    // The submenus of the reopen command, and the Settings menu's encoding and break items.
+    void createFormatMenus(QMenu* settings);
     QAction* addItem(QMenu* menu, const QString& commandName, const QString& ownCaption = {},
                      int ownPicture = -2);
     QAction* addOwnItem(QMenu* menu, const QString& caption, const QString& key, int picture,
@@ -153,6 +187,11 @@ private:
     void ListBox1Click();
     void IndexMenuItemClick(TMenuItem2* sender);
     void RichEdit1Change();
+    // The heading filter above the list box.
+    QWidget* createListPanel(QWidget* parent);
+    void edtFilterChange();
+    bool edtFilterKeyPress(QKeyEvent* e);
+    void chooseListRow(int row);
     HeadingRules headingRules() const;
 
     bool askToSave();
@@ -190,14 +229,36 @@ private:
     void actOptOpenFolderExecute();
     void actShowListViewExecute();
     void actShowListViewUpdate(QAction* a);
+    void actIndexFilterExecute();
+    void actOptHeadingLevelsExecute();
+    void actOptHeadingLevelsUpdate(QAction* a);
     void actFileSaveUpdate(QAction* a);
+    void actFileReopenUpdate(QAction* a);
+    void actOptSaveEncodingUpdate(QAction* a);
+    void actOptLineBreakUpdate(QAction* a);
     void SaveAs1Click();
+    void actEditFindExecute();
+    void actEditReplaceExecute();
+    void actEditFindNextExecute();
+    void actEditFindPrevExecute();
+    void actEditGoToLineExecute();
+    void actEditRedoExecute();
+    void actEditRedoUpdate(QAction* a);
+    void actOptBackColorExecute();
+    void actOptTextColorExecute();
+    QColor chooseColor(const QColor& initial, const QString& title);
+    void applyColors();
 
     Paths m_paths;
     QFrame* Panel1 = nullptr;
+    QWidget* m_listPanel = nullptr;
+    QPointer<QWidget> m_focusBeforeFilter;
+    QMetaObject::Connection m_focusWatch;
     QSplitter* m_topSplitter = nullptr;
     TNvSplitter* m_bodySplitter = nullptr;
     QLabel* m_status = nullptr;
+    QLabel* m_notice = nullptr;
+    QLabel* m_format = nullptr;
     IndexModel* m_comboModel = nullptr;
     IndexModel* m_listModel = nullptr;
     IndexFollower* m_follower = nullptr;
@@ -219,6 +280,9 @@ private:
     std::shared_ptr<const std::string> m_indexedText;
     std::shared_ptr<const std::string> m_savedText;
     std::shared_ptr<std::string> m_spareText;
+    // The encoding and break style of the text last opened or saved: choosing others modifies it.
+    Encoding m_savedEncoding = Encoding::ShiftJis;
+    LineBreak m_savedBreak = LineBreak::CrLf;
     bool m_saveEnabled = true;
     bool m_selecting = false;
     bool m_followEdits = false;  // a rebuild may follow the edits rather than scan the whole text

@@ -2,11 +2,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
@@ -17,21 +17,23 @@
 #include <QWindow>
 
 #include "app/NvFileUtils.h"
+#include "app/TextFinder.h"
 #include "app/TextView.h"
 #include "app/UserError.h"
 #include "app/untMain.h"
+#include "dialogs/untAbout.h"
+#include "dialogs/untSetting.h"
 #include "platform/IniFile.h"
 #include "settings/NvGeomUtils.h"
 #include "settings/ProgramLayout.h"
 #include "settings/SettingsRecord.h"
 #include "widgets/Cp932Text.h"
+#include "widgets/FindBar.h"
 #include "widgets/ImageList.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/NvSplitter.h"
 #include "widgets/ShownFont.h"
 #include "widgets/TextFileDialog.h"
-#include "dialogs/untAbout.h"
-#include "dialogs/untSetting.h"
 
 namespace oruvan {
 
@@ -92,6 +94,13 @@ void TfrmMain::LoadSettings() {
     SetNextPageMenuIsHead(s.nextPageMenuIsHead);
     SetIgnoreHeadSpaces(s.ignoreHeadSpaces);
     SetCaptionIncludingTitleMark(s.captionIncludingTitleMark);
+    SetHeadingLevels(s.headingLevels);
+    BackColor = QString::fromLatin1(s.backColor.c_str()).toUpper();
+    TextColor = QString::fromLatin1(s.textColor.c_str()).toUpper();
+    applyColors();
+    QStringList history;
+    for (const std::string& text : s.searchHistory) history << FromCp932(text);
+    findBar->SetHistory(history);
     ResumeIndexRebuild();
 }
 
@@ -110,6 +119,10 @@ void TfrmMain::SaveSettings() {
     s.nextPageMenuIsHead = NextPageMenuIsHead;
     s.ignoreHeadSpaces = IgnoreHeadSpaces;
     s.captionIncludingTitleMark = CaptionIncludingTitleMark;
+    s.headingLevels = HeadingLevels;
+    s.backColor = BackColor.toStdString();
+    s.textColor = TextColor.toStdString();
+    for (const QString& text : findBar->History()) s.searchHistory.push_back(ToCp932(text));
     const QSize margins = property(kFrameAtLoad).toSize();
     s.left = pos().x();
     s.top = pos().y();
@@ -172,11 +185,14 @@ void TfrmMain::SetDocumentFileName(const QString& path) {
 bool TfrmMain::Modified() const {
     // The document's own text, not its display lines: wrapping never counts as a change.
     const std::string_view text = memo->Utf8Buffer();
+    if (memo->DocumentEncoding() != m_savedEncoding || memo->BreakStyle() != m_savedBreak) return true;
     if (!m_savedText) return !text.empty();
     return *m_savedText != text;
 }
 
 void TfrmMain::SetUnmodified() {
+    m_savedEncoding = memo->DocumentEncoding();
+    m_savedBreak = memo->BreakStyle();
     const std::string_view text = memo->Utf8Buffer();
     release(m_savedText);
     m_savedText = m_indexedText && *m_indexedText == text ? m_indexedText : snapshot(text);
@@ -211,7 +227,7 @@ bool TfrmMain::askToSave() {
     return true;
 }
 
-void TfrmMain::OpenDocument(const QString& path) {
+void TfrmMain::OpenDocument(const QString& path, std::optional<Encoding> encoding) {
     m_saveEnabled = true;
     const QString real = resolvePath(path);
     if (!QFileInfo(real).isFile()) {
@@ -220,10 +236,12 @@ void TfrmMain::OpenDocument(const QString& path) {
     }
     if (!askToSave()) return;
     // Read first: a failed read changes nothing, so no later Save can write the wrong text there.
-    memo->LoadFromFile(real);
+    memo->LoadFromFile(real, encoding);
+    finder->TextReplaced();
     SetDocumentFileName(path);
     m_spareText.reset();  // sized for the text before; a new document starts without one
     SetUnmodified();
+    ShowDocumentFormat();
     actFileUpDateExecute();
 }
 
@@ -232,6 +250,7 @@ void TfrmMain::SaveDocumentTo(const QString& path) {
     SetDocumentFileName(path);
     memo->SaveToFile(resolvePath(path));
     SetUnmodified();
+    ShowDocumentFormat();
     actFileUpDateExecute();
 }
 
@@ -239,9 +258,13 @@ void TfrmMain::N10Click() {
     if (!askToSave()) return;
     SetDocumentFileName(QString());
     memo->Clear();
+    finder->TextReplaced();
     m_spareText.reset();
     release(m_savedText);
     m_savedText = snapshot({});
+    m_savedEncoding = memo->DocumentEncoding();
+    m_savedBreak = memo->BreakStyle();
+    ShowDocumentFormat();
     UpdateIndex();
     m_saveEnabled = false;
 }
@@ -301,8 +324,10 @@ void TfrmMain::File1Click() {
             const QString p = item->FilePath;
             guarded([this, p] { OpenDocument(p); });
         });
+        // After 開く and the reopen submenu that follows it.
         const QList<QAction*> actions = File1->actions();
-        File1->insertAction(actions.size() > 3 ? actions.at(3) : nullptr, item);
+        const qsizetype at = actions.indexOf(Command(QStringLiteral("actFileReopen"))) + 1;
+        File1->insertAction(at > 0 && at < actions.size() ? actions.at(at) : nullptr, item);
     }
 }
 

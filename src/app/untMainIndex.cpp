@@ -60,12 +60,15 @@ void TfrmMain::FillIndexLists() {
         m_follower->indexed(rules);
         return;
     }
-    // Lines kept with their own bytes are tested on them, as the file holds them. Taken before the
-    // buffer: reading a line may move the buffer's gap.
-    const LineBytesList own = memo->OriginalLines();
+    // Lines kept with their own cp932 bytes are tested on them, as the file holds them (other encodings
+    // convert by character). Taken before the buffer: reading a line may move the buffer's gap.
+    const LineBytesList own =
+        memo->DocumentEncoding() == Encoding::ShiftJis ? memo->OriginalLines() : LineBytesList{};
     const std::string_view text = memo->Utf8Buffer();
     Index entries = ScanHeadingsUtf8(text, rules, own);
     m_rowWidths.clear();
+    m_comboModel->setShowLevels(HeadingLevels);
+    m_listModel->setShowLevels(HeadingLevels);
     m_listModel->setEntries({});
     m_comboModel->setEntries(std::move(entries));
     m_listModel->setEntries(m_comboModel->entries());
@@ -85,9 +88,15 @@ void TfrmMain::SelectEntry(int n) {
         ListBox1->selectionModel()->clear();
     } else {
         cmbMain->setCurrentIndex(n);
-        const QModelIndex index = m_listModel->index(n);
-        ListBox1->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-        ListBox1->scrollTo(index);
+        // While the list is filtered the entry may not be in it.
+        const int row = m_listModel->rowOf(n);
+        if (row < 0) {
+            ListBox1->selectionModel()->clear();
+        } else {
+            const QModelIndex index = m_listModel->index(row);
+            ListBox1->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+            ListBox1->scrollTo(index);
+        }
     }
     m_selecting = false;
 }
@@ -108,23 +117,26 @@ void TfrmMain::FitListBoxExtent() {
     }
     const QFontMetricsF fm(font);
     std::vector<float> advance(0x10000, -1.0f);
-    auto estimate = [&](const std::string& text) {
+    auto estimate = [&](std::string_view text) {
         double sum = 0;
         for (std::size_t i = 0; i < text.size();) {
             const std::size_t n = Cp932CharLength(text, i);
             unsigned code = static_cast<unsigned char>(text[i]);
             if (n == 2) code = code << 8 | static_cast<unsigned char>(text[i + 1]);
             float& a = advance[code];
-            if (a < 0) a = static_cast<float>(fm.horizontalAdvance(FromCp932(std::string_view(text).substr(i, n))));
+            if (a < 0) a = static_cast<float>(fm.horizontalAdvance(FromCp932(text.substr(i, n))));
             sum += a;
             i += n;
         }
         return sum;
     };
     double most = 0;
+    const double indentAdvance = HeadingLevels ? estimate(kLevelIndent) : 0;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         RowWidth& r = m_rowWidths[i];
-        if (r.estimate < 0) r.estimate = estimate(entries[i].text);
+        if (r.estimate < 0)
+            r.estimate = estimate(entries[i].text) +
+                         indentAdvance * static_cast<double>(LevelIndentBytes(entries[i], HeadingLevels) / 2);
         most = std::max(most, r.estimate);
     }
     // The candidates are measured as the list draws them: the style's size of a view item holds the text
@@ -143,7 +155,7 @@ void TfrmMain::FitListBoxExtent() {
         RowWidth& r = m_rowWidths[i];
         if (r.estimate < most * 0.9 - 2) continue;
         if (r.exact < 0) {
-            item.text = FromCp932(entries[i].text);
+            item.text = m_listModel->displayText(static_cast<int>(i));
             r.exact = ListBox1->style()
                           ->sizeFromContents(QStyle::CT_ItemViewItem, &item, QSize(), ListBox1)
                           .width();
@@ -171,18 +183,27 @@ void TfrmMain::fillIndexPage(QMenu* menu, int page) {
     const Index& entries = m_comboModel->entries();
     const std::vector<IndexMenuItem> items = IndexMenuPage(entries, page, NextPageMenuIsHead);
     std::vector<std::string> texts;
+    std::vector<std::string> indents;  // a level's indentation takes no access key
     texts.reserve(items.size());
-    for (const IndexMenuItem& item : items) {
-        if (item.kind == IndexMenuItem::Entry)
-            texts.push_back(
-                EscapeMenuText(ShortenMenuCaption(entries[static_cast<std::size_t>(item.entry)].text)));
-        else
+    indents.resize(items.size());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const IndexMenuItem& item = items[i];
+        if (item.kind != IndexMenuItem::Entry) {
             texts.push_back(item.kind == IndexMenuItem::PageItem ? kNextPageCaption : "");
+            continue;
+        }
+        const IndexEntry& e = entries[static_cast<std::size_t>(item.entry)];
+        const std::string caption = EscapeMenuText(ShortenMenuCaption(IndentedText(e, HeadingLevels)));
+        std::size_t indent = 0;
+        while (indent < LevelIndentBytes(e, HeadingLevels) && caption.compare(indent, 2, kLevelIndent) == 0)
+            indent += 2;
+        indents[i] = caption.substr(0, indent);
+        texts.push_back(caption.substr(indent));
     }
     AssignAccessKeys(texts);
     for (std::size_t i = 0; i < items.size(); ++i) {
         const IndexMenuItem& item = items[i];
-        auto* a = new TMenuItem2(FromCp932(texts[i]), menu);
+        auto* a = new TMenuItem2(FromCp932(indents[i] + texts[i]), menu);
         a->EntryNumber = item.entry;
         switch (item.kind) {
             case IndexMenuItem::Separator:
@@ -218,7 +239,7 @@ void TfrmMain::cmbMainChange() {
 
 void TfrmMain::ListBox1Click() {
     const QModelIndex current = ListBox1->selectionModel()->currentIndex();
-    SelectEntry(current.isValid() ? current.row() : -1);
+    SelectEntry(current.isValid() ? m_listModel->entryAt(current.row()) : -1);
     JumpToEntry(-1);
 }
 

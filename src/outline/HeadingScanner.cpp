@@ -15,6 +15,7 @@
 #include "outline/NvStrUtils.h"
 #include "platform/Cp932.h"
 #include "platform/TextCompare.h"
+#include "platform/TextEncoding.h"
 
 namespace oruvan {
 
@@ -117,6 +118,25 @@ std::size_t DecodeUtf8Bmp(std::string_view s, std::size_t pos, char32_t& c) {
     return 0;
 }
 
+// The rules a line converted to cp932 is tested with. A character cp932 lacks (in a document of another
+// encoding) converts to '?': a mark reaching it would match by accident, so such marks are replaced by one
+// longer than the line, which keeps the others' places (a heading's level is its mark's place).
+const HeadingRules& markableRules(std::string_view utf8, std::string_view cp932, const HeadingRules& rules,
+                                  HeadingRules& narrowed) {
+    if (cp932.find('?') == std::string_view::npos) return rules;
+    const std::optional<Unencodable> lacking = FindUnencodable(Encoding::ShiftJis, utf8);
+    if (!lacking) return rules;
+    const std::size_t at = Cp932Length(utf8.substr(0, lacking->offset));
+    std::size_t start = 0;
+    if (rules.ignoreHeadSpaces)
+        while (start < cp932.size() && IsBlank(cp932[start])) ++start;
+    narrowed = rules;
+    narrowed.marks.clear();
+    for (const std::string& mark : rules.marks)
+        narrowed.marks.push_back(start + mark.size() <= at ? mark : std::string(cp932.size() + 1, '?'));
+    return narrowed;
+}
+
 }  // namespace
 
 // Tells, from the first character of a (trimmed) line, whether any mark can match it. It may accept
@@ -158,12 +178,52 @@ public:
         return std::binary_search(m_keys.begin(), m_keys.end(), FoldCp932Char(code));
     }
 
+    // The same test on the first character of a UTF-8 line (after its blanks when they are ignored);
+    // false for a blank line.
+    bool mayStartUtf8(std::string_view line, bool skipBlanks) {
+        std::size_t i = 0;
+        if (skipBlanks)
+            while (i < line.size() && IsBlank(line[i])) ++i;
+        if (i == line.size()) return false;
+        char32_t c = 0;
+        const std::size_t n = DecodeUtf8Bmp(line, i, c);
+        // Anything else (raw bytes, bytes that are not UTF-8) is rare: the exact test takes it.
+        if (n == 0) return true;
+        // The answer per BMP code point (0 unknown, 1 no, 2 yes): converting one character costs more
+        // than the rest of a line.
+        if (m_decided.empty()) m_decided.assign(0x10000, 0);
+        std::uint8_t& state = m_decided[c];
+        if (state == 0) {
+            m_cp932.clear();
+            Utf8ToCp932(line.substr(i, n), m_cp932);
+            const bool whole = !m_cp932.empty() && Cp932CharLength(m_cp932, 0) == m_cp932.size();
+            state = !whole || mayStartAt(m_cp932, 0) ? 2 : 1;
+        }
+        return state == 2;
+    }
+
 private:
     bool m_everyLine = false;
     std::bitset<256> m_brokenLeads;  // first bytes of marks that begin with a lead byte and no trail byte
     std::vector<unsigned> m_keys;    // the folded first characters of the other marks
     std::array<bool, 256> m_firstBytes{};
+    std::vector<std::uint8_t> m_decided;
+    std::string m_cp932;
 };
+
+namespace {
+
+// Converts as much of a UTF-8 line as the heading test reads to cp932 and returns that part of the line.
+// Converting a little past the cut lets CutLine see whether byte 4,096 starts a pair.
+std::string_view ConvertHead(std::string_view line, std::string& cp932) {
+    const std::string_view head =
+        line.size() > kMaxLineBytes ? line.substr(0, Utf8OffsetOfCp932(line, kMaxLineBytes + 2)) : line;
+    cp932.clear();
+    Utf8ToCp932(head, cp932);
+    return head;
+}
+
+}  // namespace
 
 std::string_view CutLine(std::string_view line) {
     if (line.size() <= kMaxLineBytes) return line;
@@ -181,6 +241,7 @@ void HeadingScanner::scanCp932(std::string_view piece, Index& index) {
     LineSplitter lines(piece);
     std::string_view line;
     std::string text;
+    int level = 1;
     for (; lines.next(line); ++m_lines) {
         const std::string_view cut = CutLine(line);
         if (!m_filter->everyLine()) {
@@ -189,8 +250,50 @@ void HeadingScanner::scanCp932(std::string_view piece, Index& index) {
                 while (i < cut.size() && IsBlank(cut[i])) ++i;
             if (i == cut.size() || !m_filter->mayStartAt(cut, i)) continue;
         }
-        if (IsTitleLine(cut, m_rules, &text)) index.push_back({text, m_lines});
+        if (IsTitleLine(cut, m_rules, &text, &level)) index.push_back({text, m_lines, level});
     }
+}
+
+void HeadingScanner::scanUtf8(std::string_view piece, Index& index) {
+    LineSplitter lines(piece);
+    std::string_view line;
+    HeadingRules narrowed;
+    for (; lines.next(line); ++m_lines) {
+        if (!m_filter->everyLine() && !m_filter->mayStartUtf8(line, m_rules.ignoreHeadSpaces)) continue;
+        const std::string_view head = ConvertHead(line, m_cp932);
+        const std::string_view cut = CutLine(m_cp932);
+        int level = 1;
+        const auto span = TitleTextSpan(cut, markableRules(head, m_cp932, m_rules, narrowed), &level);
+        if (!span) continue;
+        // The characters whose cp932 bytes the span covers, tabs made two spaces as IsTitleLine makes them.
+        // What follows the span is mostly blanks, the same bytes in both: then the end is at hand.
+        const std::size_t begin = Utf8OffsetOfCp932(head, span->first), tail = cut.size() - span->second;
+        const bool blankTail = cut.size() == m_cp932.size() && tail <= head.size() - begin &&
+                               std::all_of(head.end() - tail, head.end(), IsBlank);
+        const std::size_t end = blankTail ? head.size() - tail : Utf8OffsetOfCp932(head, span->second);
+        const std::string_view text = head.substr(begin, end - begin);
+        IndexEntry entry{{}, m_lines, level};
+        for (const char c : text) {
+            if (c == '\t')
+                entry.text += "  ";
+            else
+                entry.text += c;
+        }
+        index.push_back(std::move(entry));
+    }
+}
+
+void HeadingScanner::scanUtf8Bytes(std::string_view piece, Index& index) {
+    // The decoder turns each byte that is not UTF-8 into a raw-byte code point, which converts and cuts
+    // as that byte does here; only a file's own code points of that range need its escaping.
+    if (piece.find("\xf4\x8f") != std::string_view::npos) {
+        scanUtf8(DecodeText(Encoding::Utf8, piece), index);
+        return;
+    }
+    const std::size_t found = index.size();
+    scanUtf8(piece, index);
+    for (std::size_t i = found; i < index.size(); ++i)
+        index[i].text = DecodeText(Encoding::Utf8, index[i].text);
 }
 
 Index ScanHeadingsCp932(std::string_view cp932Text, const HeadingRules& rules) {
@@ -202,46 +305,25 @@ Index ScanHeadingsCp932(std::string_view cp932Text, const HeadingRules& rules) {
 Index ScanHeadingsUtf8(std::string_view utf8Buffer, const HeadingRules& rules,
                        const LineBytesList& ownBytes) {
     Index index;
-    const MarkStartFilter filter(rules.marks);
-    // The filter's answer per BMP code point (0 unknown, 1 no, 2 yes): converting one character costs
-    // more than the rest of a line.
-    std::vector<std::uint8_t> decided(0x10000, 0);
+    MarkStartFilter filter(rules.marks);
     std::string cp932;
     std::string text;
+    int level = 1;
+    HeadingRules narrowed;
     LineSplitter lines(utf8Buffer);
     std::string_view line;
     auto own = ownBytes.begin();
     for (int lineNo = 0; lines.next(line); ++lineNo) {
         while (own != ownBytes.end() && own->first < lineNo) ++own;
         if (own != ownBytes.end() && own->first == lineNo) {
-            if (IsTitleLine(CutLine(own->second), rules, &text)) index.push_back({text, lineNo});
+            if (IsTitleLine(CutLine(own->second), rules, &text, &level))
+                index.push_back({text, lineNo, level});
             continue;
         }
-        if (!filter.everyLine()) {
-            std::size_t i = 0;
-            if (rules.ignoreHeadSpaces)
-                while (i < line.size() && IsBlank(line[i])) ++i;
-            if (i == line.size()) continue;
-            char32_t c = 0;
-            const std::size_t n = DecodeUtf8Bmp(line, i, c);
-            // Anything else (raw bytes, bytes that are not UTF-8) is rare: the exact test takes it.
-            if (n != 0) {
-                std::uint8_t& state = decided[c];
-                if (state == 0) {
-                    cp932.clear();
-                    Utf8ToCp932(line.substr(i, n), cp932);
-                    const bool whole = !cp932.empty() && Cp932CharLength(cp932, 0) == cp932.size();
-                    state = !whole || filter.mayStartAt(cp932, 0) ? 2 : 1;
-                }
-                if (state == 1) continue;
-            }
-        }
-        // Converting a little past the cut lets CutLine see whether byte 4,096 starts a pair.
-        const std::string_view head =
-            line.size() > kMaxLineBytes ? line.substr(0, Utf8OffsetOfCp932(line, kMaxLineBytes + 2)) : line;
-        cp932.clear();
-        Utf8ToCp932(head, cp932);
-        if (IsTitleLine(CutLine(cp932), rules, &text)) index.push_back({text, lineNo});
+        if (!filter.everyLine() && !filter.mayStartUtf8(line, rules.ignoreHeadSpaces)) continue;
+        const std::string_view head = ConvertHead(line, cp932);
+        if (IsTitleLine(CutLine(cp932), markableRules(head, cp932, rules, narrowed), &text, &level))
+            index.push_back({text, lineNo, level});
     }
     return index;
 }

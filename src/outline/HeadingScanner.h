@@ -2,6 +2,7 @@
 // Finds the headings of a whole text: every line that IsTitleLine accepts, in document order.
 #include <cstddef>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -46,12 +47,20 @@ public:
     // Appends the headings of the next piece to index. Every piece but the last must end with a whole
     // line break: a CR whose LF begins the next piece would count one line too many.
     void scanCp932(std::string_view piece, Index& index);
+    // The same for UTF-8 text, as TextDecoder gives a document in any encoding: lines are tested as
+    // ScanHeadingsUtf8 tests them, but the entries' texts are UTF-8, taken from the line itself, so that
+    // a character cp932 lacks stays itself rather than '?'.
+    void scanUtf8(std::string_view piece, Index& index);
+    // The same for the bytes of a UTF-8 document as they stand (its byte order mark removed): the
+    // headings scanUtf8 finds in what TextDecoder makes of them, without decoding all the text.
+    void scanUtf8Bytes(std::string_view piece, Index& index);
     int linesRead() const { return m_lines; }
 
 private:
     HeadingRules m_rules;
     std::unique_ptr<MarkStartFilter> m_filter;
     int m_lines = 0;
+    std::string m_cp932;
 };
 
 }  // namespace oruvan

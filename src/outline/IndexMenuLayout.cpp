@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "outline/NvStrUtils.h"
+#include "platform/Cp932.h"
 #include "platform/TextCompare.h"
+#include "platform/Utf8.h"
 
 namespace oruvan {
 
@@ -48,6 +50,25 @@ std::string ShortenMenuCaption(std::string_view text) {
     if (i + 1 == kMenuCaptionMaxBytes && IsLeadByte(static_cast<unsigned char>(text[i])))
         return std::string(text.substr(0, kMenuCaptionMaxBytes + 1)) + "..";
     return std::string(text.substr(0, kMenuCaptionMaxBytes)) + "...";
+}
+
+std::string ShortenMenuCaptionUtf8(std::string_view utf8) {
+    if (Cp932Columns(utf8) <= kMenuCaptionMaxBytes) return std::string(utf8);
+    const auto* begin = reinterpret_cast<const unsigned char*>(utf8.data());
+    const auto* end = begin + utf8.size();
+    const auto* p = begin;
+    std::size_t columns = 0;
+    const auto take = [&] {
+        char32_t c = 0;
+        const std::size_t n = ReadUtf8(p, end, c);
+        columns += n == 0 ? 1 : static_cast<std::size_t>(Cp932Width(c));
+        p += n == 0 ? 1 : n;
+    };
+    while (columns + 1 < kMenuCaptionMaxBytes) take();
+    // A wide character starting in the last column is kept whole, as a double-byte one is.
+    if (columns + 1 == kMenuCaptionMaxBytes) take();
+    return std::string(utf8.substr(0, static_cast<std::size_t>(p - begin)))
+        .append(columns > kMenuCaptionMaxBytes ? ".." : "...");
 }
 
 std::string EscapeMenuText(std::string_view caption) {

@@ -34,6 +34,9 @@ std::vector<IndexMenuItem> IndexMenuPage(const Index& index, int page, bool next
 // The menu caption of an entry text: at most 40 bytes as it is, otherwise cut and marked with dots so
 // that it is 43 bytes long and never ends in half a double-byte character.
 std::string ShortenMenuCaption(std::string_view text);
+// The same for the UTF-8 text of a document in another encoding, counted in columns as Cp932Columns
+// counts them (the cp932 bytes of any character cp932 holds); a character cp932 lacks stays itself.
+std::string ShortenMenuCaptionUtf8(std::string_view utf8);
 
 // The menu shows a caption of exactly "-" as a separator line, which cannot be chosen.
 inline bool IsSeparatorCaption(std::string_view caption) { return caption == "-"; }

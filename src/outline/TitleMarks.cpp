@@ -12,13 +12,6 @@ namespace {
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
-std::string_view TrimBlanks(std::string_view s) {
-    std::size_t begin = 0, end = s.size();
-    while (begin < end && IsBlank(s[begin])) ++begin;
-    while (end > begin && IsBlank(s[end - 1])) --end;
-    return s.substr(begin, end - begin);
-}
-
 // Where the last character of s starts, reading from the start.
 std::size_t LastCharStart(std::string_view s) {
     std::size_t last = 0;
@@ -38,22 +31,36 @@ bool NeedsQuotes(std::string_view mark) {
 
 }  // namespace
 
-bool IsTitleLine(std::string_view line, const HeadingRules& rules, std::string* indexText) {
-    if (rules.ignoreHeadSpaces) line = TrimBlanks(line);
-    for (const std::string& mark : rules.marks) {
-        if (!StartsWithText(mark, line)) continue;
-        if (indexText) {
-            const std::string_view text =
-                rules.captionIncludingTitleMark ? line : line.substr(std::min(mark.size(), line.size()));
-            // Most headings hold no tab; skip the copy the replacement would make.
-            if (text.find('\t') == std::string_view::npos)
-                indexText->assign(text);
-            else
-                *indexText = ReplaceAllText(text, "\t", "  ");
-        }
-        return true;
+std::optional<std::pair<std::size_t, std::size_t>> TitleTextSpan(std::string_view line, const HeadingRules& rules,
+                                                                 int* level) {
+    std::size_t begin = 0, end = line.size();
+    if (rules.ignoreHeadSpaces) {
+        while (begin < end && IsBlank(line[begin])) ++begin;
+        while (end > begin && IsBlank(line[end - 1])) --end;
     }
-    return false;
+    const std::string_view trimmed = line.substr(begin, end - begin);
+    for (std::size_t m = 0; m < rules.marks.size(); ++m) {
+        const std::string& mark = rules.marks[m];
+        if (!StartsWithText(mark, trimmed)) continue;
+        if (level) *level = static_cast<int>(m) + 1;
+        if (!rules.captionIncludingTitleMark) begin += std::min(mark.size(), trimmed.size());
+        return std::make_pair(begin, end);
+    }
+    return std::nullopt;
+}
+
+bool IsTitleLine(std::string_view line, const HeadingRules& rules, std::string* indexText, int* level) {
+    const auto span = TitleTextSpan(line, rules, level);
+    if (!span) return false;
+    if (indexText) {
+        const std::string_view text = line.substr(span->first, span->second - span->first);
+        // Most headings hold no tab; skip the copy the replacement would make.
+        if (text.find('\t') == std::string_view::npos)
+            indexText->assign(text);
+        else
+            *indexText = ReplaceAllText(text, "\t", "  ");
+    }
+    return true;
 }
 
 void TitleMarksFromText(std::string_view text, TitleMarkList& list) {

@@ -1,8 +1,11 @@
 #pragma once
 // Heading recognition: the title mark list, its one-line comma text, and the heading test.
 // All strings are cp932 byte strings; lengths count bytes.
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace oruvan {
@@ -19,8 +22,16 @@ struct HeadingRules {
 // The default comma text "//@,--,■" (■ is 0x81 0xA1).
 extern const char* const kDefaultTitleMarksText;
 
-// True when `line` is a heading; then *indexText receives its index text (tabs as two spaces).
-bool IsTitleLine(std::string_view line, const HeadingRules& rules, std::string* indexText);
+// True when `line` is a heading; then *indexText receives its index text (tabs as two spaces) and
+// *level the position (from 1) of the mark that matched.
+bool IsTitleLine(std::string_view line, const HeadingRules& rules, std::string* indexText,
+                 int* level = nullptr);
+
+// Where a heading's index text lies in `line`, as [first, second), before its tabs become two spaces;
+// nothing when the line is not a heading. Lets a caller take the text from another form of the line.
+std::optional<std::pair<std::size_t, std::size_t>> TitleTextSpan(std::string_view line,
+                                                                 const HeadingRules& rules,
+                                                                 int* level = nullptr);
 
 // Parses the comma text of the settings into a list (replacing its contents).
 void TitleMarksFromText(std::string_view text, TitleMarkList& list);

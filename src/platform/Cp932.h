@@ -69,7 +69,7 @@ std::size_t Cp932Columns(std::string_view utf8);
 // The UTF-8 byte offset within utf8 at which `columns` columns have been passed, as Utf8OffsetOfCp932.
 std::size_t Utf8OffsetOfCp932Columns(std::string_view utf8, std::size_t columns);
 
-// The streaming decoder of cp932 with every break made LF, as the text view reads documents today.
+// The streaming decoder of cp932 with every break made LF.
 class Cp932Decoder : public TextDecoder {
 public:
     Cp932Decoder() : TextDecoder(Encoding::ShiftJis, BreakMode::ToLf) {}

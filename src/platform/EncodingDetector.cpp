@@ -13,6 +13,12 @@ namespace {
 
 bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
 
+// The windows are read in blocks that start small and double up to 64 KiB: most files are decided by
+// their first few kilobytes, and a command-line tool pays detection on every run.
+constexpr std::size_t kFirstBlock = std::size_t(4) << 10;
+constexpr std::size_t kLargestBlock = std::size_t(64) << 10;
+std::size_t NextBlock(std::size_t block) { return std::min(block * 2, kLargestBlock); }
+
 // Code units no text holds: NUL, C0 controls but TAB, LF, VT, FF, CR and ESC, C1 controls, U+FFFE, U+FFFF.
 bool IsOddUnit(char32_t u) {
     if (u < 0x20) return u == 0 || !(u == '\t' || (u >= '\n' && u <= '\r') || u == 0x1B);
@@ -113,8 +119,8 @@ public:
     std::size_t kana() const { return m_kana; }
 
     void readBlock() {
-        const unsigned char* stop =
-            m_p + std::min<std::size_t>(kBlock, static_cast<std::size_t>(m_end - m_p));
+        const unsigned char* stop = m_p + std::min(m_blockSize, static_cast<std::size_t>(m_end - m_p));
+        m_blockSize = NextBlock(m_blockSize);
         m_block.clear();
         const unsigned char* next = m_decode(m_p, stop, m_end, m_whole, Breaks::Ignore, m_block, m_ls);
         // A character cut by the window ends the reading.
@@ -140,8 +146,8 @@ public:
     }
 
 private:
-    static constexpr std::size_t kBlock = std::size_t(64) << 10;
     DecodeFunction m_decode;
+    std::size_t m_blockSize = kFirstBlock;
     const unsigned char* m_p;
     const unsigned char* m_end;
     bool m_whole;
@@ -157,9 +163,8 @@ bool IsValidUtf8(std::string_view s, bool whole) {
     const auto* end = p + s.size();
     std::string block;
     LineState ls;
-    while (p < end) {
-        const unsigned char* stop =
-            p + std::min<std::size_t>(std::size_t(64) << 10, static_cast<std::size_t>(end - p));
+    for (std::size_t size = kFirstBlock; p < end; size = NextBlock(size)) {
+        const unsigned char* stop = p + std::min(size, static_cast<std::size_t>(end - p));
         block.clear();
         const unsigned char* next = DecodeUtf8(p, stop, end, whole, Breaks::Ignore, block, ls);
         if (block.size() != static_cast<std::size_t>(next - p)) return false;

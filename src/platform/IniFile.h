@@ -71,6 +71,8 @@ public:
     std::string readString(std::string_view section, std::string_view key, std::string_view defaultValue);
     int readInteger(std::string_view section, std::string_view key, int defaultValue);
     bool readBool(std::string_view section, std::string_view key, bool defaultValue);
+    // True when the file holds the key (whatever its value).
+    bool hasKey(std::string_view section, std::string_view key) { return findKey(section, key) != nullptr; }
 
     // Names must be representable: no line break, no "=" in a key, no "]" in a section, no blanks at
     // either end, and a key must not start with "[" or ";" (std::invalid_argument otherwise).

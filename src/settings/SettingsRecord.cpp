@@ -14,6 +14,13 @@ constexpr const char* kForm = "Form";
 constexpr const char* kFiles = "Files";
 constexpr const char* kSetting = "Setting";
 constexpr const char* kFont = "Font";
+constexpr const char* kHeadingLevels = "HeadingLevels";
+constexpr const char* kSearch = "Search";
+
+std::string ReadColor(IniFile& ini, const char* key, const std::string& fallback) {
+    std::string text = ini.readString(kSetting, key, fallback);
+    return IsColorText(text) ? text : fallback;
+}
 
 }  // namespace
 
@@ -23,7 +30,8 @@ bool SettingsRecord::operator==(const SettingsRecord& o) const {
            wordWrap == o.wordWrap && listViewVisible == o.listViewVisible && startUpIndex == o.startUpIndex &&
            fontName == o.fontName && fontSize == o.fontSize && titleMarks == o.titleMarks &&
            nextPageMenuIsHead == o.nextPageMenuIsHead && ignoreHeadSpaces == o.ignoreHeadSpaces &&
-           captionIncludingTitleMark == o.captionIncludingTitleMark;
+           captionIncludingTitleMark == o.captionIncludingTitleMark && headingLevels == o.headingLevels &&
+           backColor == o.backColor && textColor == o.textColor && searchHistory == o.searchHistory;
 }
 
 SettingsRecord DefaultSettings() {
@@ -42,6 +50,7 @@ SettingsRecord DefaultSettings() {
     s.nextPageMenuIsHead = true;
     s.ignoreHeadSpaces = true;
     s.captionIncludingTitleMark = false;
+    s.headingLevels = false;
     return s;
 }
 
@@ -75,6 +84,14 @@ SettingsRecord ReadSettings(IniFile& ini, const SettingsRecord& defaults) {
     s.ignoreHeadSpaces = ini.readBool(kSetting, "IgnoreHeadSpaces", defaults.ignoreHeadSpaces);
     s.captionIncludingTitleMark =
         ini.readBool(kSetting, "CaptionIncludingTitleMark", defaults.captionIncludingTitleMark);
+    s.headingLevels = ini.readBool(kSetting, kHeadingLevels, defaults.headingLevels);
+    s.backColor = ReadColor(ini, "BackColor", defaults.backColor);
+    s.textColor = ReadColor(ini, "TextColor", defaults.textColor);
+    const int searches = std::min(ini.readInteger(kSearch, "Count", 0), kMaxSearchHistory);
+    for (int i = 0; i < searches; ++i) {
+        std::string text = ini.readString(kSearch, std::to_string(i), "");
+        if (!text.empty()) s.searchHistory.push_back(std::move(text));
+    }
     return s;
 }
 
@@ -95,10 +112,20 @@ void WriteSettings(IniFile& ini, const SettingsRecord& s) {
         ini.writeBool(kSetting, "NextPageMenuIsHead", s.nextPageMenuIsHead);
         ini.writeBool(kSetting, "IgnoreHeadSpaces", s.ignoreHeadSpaces);
         ini.writeBool(kSetting, "CaptionIncludingTitleMark", s.captionIncludingTitleMark);
+        if (s.headingLevels || ini.hasKey(kSetting, kHeadingLevels))
+            ini.writeBool(kSetting, kHeadingLevels, s.headingLevels);
+        if (!s.backColor.empty()) ini.writeString(kSetting, "BackColor", s.backColor);
+        if (!s.textColor.empty()) ini.writeString(kSetting, "TextColor", s.textColor);
         ini.writeInteger(kForm, "Left", s.left);
         ini.writeInteger(kForm, "Top", s.top);
         ini.writeInteger(kForm, "Width", s.width);
         ini.writeInteger(kForm, "Hegiht", s.height);
+        if (!s.searchHistory.empty()) {
+            const int count = std::min(static_cast<int>(s.searchHistory.size()), kMaxSearchHistory);
+            ini.writeInteger(kSearch, "Count", count);
+            for (int i = 0; i < count; ++i)
+                ini.writeString(kSearch, std::to_string(i), s.searchHistory[static_cast<std::size_t>(i)]);
+        }
     } catch (...) {
         ini.cancelBatch();
         throw;
@@ -123,6 +150,11 @@ std::vector<std::string> BytesAsRead(const std::vector<std::string>& read,
                                                : Utf8ToCp932(utf8[i]));
     }
     return out;
+}
+
+bool IsColorText(std::string_view text) {
+    return text.size() == 7 && text[0] == '#' &&
+           text.find_first_not_of("0123456789ABCDEFabcdef", 1) == std::string_view::npos;
 }
 
 std::string SettingsFileNameFor(const std::string& exePath) {

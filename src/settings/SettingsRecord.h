@@ -2,6 +2,7 @@
 // Every value the settings file holds, the designed defaults, and the order in which they are read and
 // written. Strings are cp932.
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace oruvan {
@@ -24,6 +25,10 @@ struct SettingsRecord {
     bool nextPageMenuIsHead = false;
     bool ignoreHeadSpaces = false;
     bool captionIncludingTitleMark = false;
+    bool headingLevels = false;  // the index shows heading levels by indentation
+    std::string backColor;  // "#RRGGBB"; empty: the text view's own colours
+    std::string textColor;
+    std::vector<std::string> searchHistory;  // most recent first
 
     bool operator==(const SettingsRecord& o) const;
     bool operator!=(const SettingsRecord& o) const { return !(*this == o); }
@@ -31,6 +36,7 @@ struct SettingsRecord {
 
 // A corrupt Count could ask for billions of entries; a real list never comes near this.
 constexpr int kMaxRegisteredFiles = 100000;
+constexpr int kMaxSearchHistory = 10;
 
 // The window's designed values: what a start without a settings file shows.
 SettingsRecord DefaultSettings();
@@ -39,9 +45,15 @@ SettingsRecord DefaultSettings();
 // Count (at most kMaxRegisteredFiles); an absent entry reads as empty text.
 SettingsRecord ReadSettings(IniFile& ini, const SettingsRecord& defaults);
 
-// Writes every key in the saved order. All writes form one batch: the first one reaches the disk at once,
-// so a file that cannot be written fails before anything else; the rest follow in one disk write at the
-// end. Throws IniWriteError.
+// True for a colour as the settings store it: "#" and six hexadecimal digits.
+bool IsColorText(std::string_view text);
+
+// Writes every key in the saved order. HeadingLevels, which came after the others, is written once it has
+// been on or is in the file already: a file from before it stays as it was while the option is off. The
+// colours (after the Setting keys) and the search history (a section of its own, last) are written only
+// when they hold something, so that a file written from nothing has no key for them. All writes form one
+// batch: the first one reaches the disk at once, so a file that cannot be written fails before anything
+// else; the rest follow in one disk write at the end. Throws IniWriteError.
 void WriteSettings(IniFile& ini, const SettingsRecord& settings);
 
 // The cp932 bytes to write back for texts shown as Unicode (UTF-8), given the bytes read: a text that

@@ -1,25 +1,33 @@
-// oruvan-outline: prints the index of a cp932 text file, or its Index menu, as the editor would build it.
+// oruvan-outline: prints the index of a text file, or its Index menu, as the editor would build it.
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <filesystem>
 #include <functional>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "outline/HeadingFilter.h"
 #include "outline/HeadingScanner.h"
 #include "platform/IniFile.h"
 #include "outline/IndexMenuLayout.h"
 #include "outline/TitleMarks.h"
 #include "platform/Cp932.h"
+#include "platform/EncodingDetector.h"
+#include "platform/TextDecoder.h"
 #include "settings/ProgramLayout.h"
 
 namespace oruvan {
@@ -29,16 +37,26 @@ constexpr const char* kProgram = "oruvan-outline";
 
 constexpr const char* kUsage =
     "Usage: oruvan-outline [options] FILE\n"
-    "Prints the headings of a Shift-JIS (cp932) text file, one a line: the line number (from 1),\n"
-    "a tab and the index text.\n"
+    "Prints the headings of a text file, one a line: the line number (from 1), a tab and the index\n"
+    "text. FILE \"-\" reads standard input.\n"
     "\n"
     "  --marks=TEXT                         title marks as a comma text (default \"//@,--,\xe2\x96\xa0\")\n"
     "  --ignore-head-spaces=0|1             ignore blanks around each line (default 1)\n"
     "  --caption-including-title-mark=0|1   keep the title mark in the index text (default 0)\n"
+    "  --heading-levels=0|1                 indent each heading by a full-width space per level\n"
+    "                                       below 1, as the editor's lists do (default 0)\n"
     "  --menu                               print the Index menu instead, a page level indented by\n"
     "                                       two spaces, a separator as \"-\"\n"
     "  --next-page-menu-is-head=0|1         put the next-page item at the top of a page (default 1)\n"
-    "  --raw                                take --marks and write text as cp932 bytes, not UTF-8\n"
+    "  --encoding=NAME                      the file's encoding: auto (the default: detect it as the\n"
+    "                                       editor does), shift_jis, utf-8, euc-jp, utf-16le,\n"
+    "                                       utf-16be or iso-2022-jp\n"
+    "  --filter=WORDS                       print only the headings that hold every word (words\n"
+    "                                       part at blanks; letter case is ignored, widths are not)\n"
+    "  --levels                             add a tab and the heading's level: the position (from 1)\n"
+    "                                       of its title mark among the marks\n"
+    "  --raw                                take --marks and --filter as cp932 bytes and write the\n"
+    "                                       output in the file's own encoding, not UTF-8\n"
     "  --settings=FILE                      read the defaults from FILE instead of the editor's\n"
     "                                       settings: oruvan.ini beside this program, or for an\n"
     "                                       installed copy ~/.config/oruvan/oruvan.ini\n"
@@ -49,6 +67,10 @@ struct OutlineOptions {
     bool menu = false;
     bool nextPageMenuIsHead = true;
     bool raw = false;
+    bool levelColumn = false;    // --levels
+    bool headingLevels = false;  // indentation by level
+    HeadingFilter filter;
+    std::optional<Encoding> encoding;  // nothing: detect it
     std::string file;
 };
 
@@ -71,6 +93,7 @@ bool ParseFlag(std::string_view value, bool& flag) {
 
 ParseResult ApplyArguments(int argc, char** argv, OutlineOptions& options, std::string& error) {
     std::optional<std::string> marks;
+    std::optional<std::string> filter;
     std::vector<std::string> files;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
@@ -96,6 +119,18 @@ ParseResult ApplyArguments(int argc, char** argv, OutlineOptions& options, std::
             ok = ParseFlag(value, options.rules.captionIncludingTitleMark);
         } else if (name == "--next-page-menu-is-head" && hasValue) {
             ok = ParseFlag(value, options.nextPageMenuIsHead);
+        } else if (name == "--heading-levels" && hasValue) {
+            ok = ParseFlag(value, options.headingLevels);
+        } else if (name == "--filter" && hasValue) {
+            filter = std::string(value);
+        } else if (arg == "--levels") {
+            options.levelColumn = true;
+        } else if (name == "--encoding" && hasValue) {
+            options.encoding = value == "auto" ? std::nullopt : EncodingFromName(value);
+            if (value != "auto" && !options.encoding) {
+                error = "unknown encoding: " + std::string(value);
+                return ParseResult::Error;
+            }
         } else if (name == "--settings" && hasValue) {
             // Read before the other options (see SettingsPath); nothing more to do here.
         } else if (arg == "--menu") {
@@ -115,9 +150,14 @@ ParseResult ApplyArguments(int argc, char** argv, OutlineOptions& options, std::
         error = files.empty() ? "no FILE given" : "more than one FILE given";
         return ParseResult::Error;
     }
+    if (options.menu && (filter || options.levelColumn)) {
+        error = "--filter and --levels print the index, not the menu";
+        return ParseResult::Error;
+    }
     options.file = files.front();
-    // --raw may follow --marks, so the text is converted only once all options are known.
+    // --raw may follow --marks and --filter, so their text is converted only once all options are known.
     if (marks) options.rules.marks = TitleMarksFromText(options.raw ? *marks : Utf8ToCp932(*marks));
+    if (filter) options.filter = options.raw ? HeadingFilter(*filter) : HeadingFilterFromUtf8(*filter);
     return ParseResult::Run;
 }
 
@@ -133,12 +173,30 @@ std::size_t WholeLinesEnd(const char* buf, std::size_t size, bool atEnd) {
     return end;
 }
 
-// Scans the file a few whole lines at a time through one buffer, which stays in the cache and does not
-// grow with the file. With `flush`, the headings of each piece are handed to it and dropped, so the
-// index never has to be held whole. False with errno's text in `error`.
-bool ScanFile(const std::string& path, const HeadingRules& rules, Index& index, std::string& error,
+using Buffer = std::unique_ptr<char, decltype(&std::free)>;
+
+// A read buffer of `size` bytes, a power of two. The one that holds the detection window asks for huge
+// pages: touching 4 MiB of fresh memory a page at a time would cost more than detecting the encoding.
+Buffer NewBuffer(std::size_t size) {
+    constexpr std::size_t kHugePage = std::size_t(2) << 20;
+    char* p = static_cast<char*>(std::aligned_alloc(size >= kHugePage ? kHugePage : 64, size));
+    if (!p) throw std::bad_alloc();
+    if (size >= kHugePage) madvise(p, size, MADV_HUGEPAGE);
+    return Buffer(p, &std::free);
+}
+
+// Scans FILE ("-": standard input) a few whole lines at a time through one buffer, which stays in the
+// cache and does not grow with the file. Unless --encoding names it, the encoding is detected on the head
+// of the input as the editor detects it; `encoding` receives it before the first flush. Shift_JIS and
+// UTF-8 are scanned as they are, any other encoding decoded to UTF-8 a block at a time; the headings'
+// texts are cp932 for Shift_JIS, otherwise UTF-8 as the editor decodes them. With `flush`, the headings
+// of each piece are handed to it and dropped, so the index never has to be held whole. False with
+// errno's text in `error`.
+bool ScanFile(const OutlineOptions& options, Index& index, Encoding& encoding, std::string& error,
               const std::function<bool(Index&)>& flush = {}) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    constexpr std::size_t kBlock = std::size_t(256) << 10;
+    const bool standardInput = options.file == "-";
+    const int fd = standardInput ? STDIN_FILENO : open(options.file.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         error = std::strerror(errno);
         return false;
@@ -149,64 +207,133 @@ bool ScanFile(const std::string& path, const HeadingRules& rules, Index& index, 
         errno = EISDIR;
         ok = false;
     }
-    HeadingScanner scanner(rules);
-    std::size_t capacity = std::size_t(256) << 10;
-    std::unique_ptr<char[]> buf(new char[capacity]);
+    std::size_t capacity = options.encoding ? kBlock : kDetectionWindow;
+    Buffer buf = NewBuffer(capacity);
     std::size_t used = 0;
-    for (bool atEnd = false; ok && !atEnd;) {
+    bool atEnd = false;
+    const auto readMore = [&](std::size_t most) {
+        const ssize_t got = read(fd, buf.get() + used, most);
+        if (got < 0) return errno == EINTR;
+        atEnd = got == 0;
+        used += static_cast<std::size_t>(got);
+        return true;
+    };
+    if (!options.encoding) {
+        while (ok && !atEnd && used < capacity) ok = readMore(capacity - used);
+        const bool whole = atEnd || (S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) <= used);
+        encoding = DetectEncoding(std::string_view(buf.get(), used), whole);
+    } else {
+        encoding = *options.encoding;
+    }
+    // UTF-8 needs no decoding but of its headings; its byte order mark goes.
+    const bool utf8Bytes = encoding == Encoding::Utf8 || encoding == Encoding::Utf8Bom;
+    if (utf8Bytes) {
+        while (ok && !atEnd && used < 3) ok = readMore(capacity - used);
+        const std::string_view bom = ByteOrderMark(Encoding::Utf8Bom);
+        if (std::string_view(buf.get(), used).substr(0, bom.size()) == bom) {
+            used -= bom.size();
+            std::memmove(buf.get(), buf.get() + bom.size(), used);
+        }
+    }
+    HeadingScanner scanner(options.rules);
+    std::optional<TextDecoder> decoder;
+    if (encoding != Encoding::ShiftJis && !utf8Bytes) decoder.emplace(encoding, BreakMode::Keep);
+    std::string utf8;
+    while (ok) {
+        if (decoder) {
+            decoder->decode(std::string_view(buf.get(), used), atEnd, utf8);
+            used = 0;
+            const std::size_t end = WholeLinesEnd(utf8.data(), utf8.size(), atEnd);
+            scanner.scanUtf8(std::string_view(utf8).substr(0, end), index);
+            utf8.erase(0, end);
+        } else {
+            const std::size_t end = WholeLinesEnd(buf.get(), used, atEnd);
+            if (utf8Bytes)
+                scanner.scanUtf8Bytes(std::string_view(buf.get(), end), index);
+            else
+                scanner.scanCp932(std::string_view(buf.get(), end), index);
+            std::memmove(buf.get(), buf.get() + end, used - end);
+            used -= end;
+        }
+        if (flush && !index.empty()) {
+            if (!flush(index)) break;  // the caller reports its own failure
+            index.clear();
+        }
+        if (atEnd) break;
         if (used == capacity) {  // a line longer than the buffer
-            std::unique_ptr<char[]> bigger(new char[capacity * 2]);
+            Buffer bigger = NewBuffer(capacity * 2);
             std::memcpy(bigger.get(), buf.get(), used);
             buf = std::move(bigger);
             capacity *= 2;
         }
-        const ssize_t got = read(fd, buf.get() + used, capacity - used);
-        if (got < 0) {
-            ok = errno == EINTR;
-            continue;
-        }
-        atEnd = got == 0;
-        used += static_cast<std::size_t>(got);
-        const std::size_t end = WholeLinesEnd(buf.get(), used, atEnd);
-        scanner.scanCp932(std::string_view(buf.get(), end), index);
-        if (flush && !index.empty()) {
-            if (!flush(index)) {
-                close(fd);
-                return true;  // the caller reports its own failure
-            }
-            index.clear();
-        }
-        std::memmove(buf.get(), buf.get() + end, used - end);
-        used -= end;
+        ok = readMore(std::min(capacity - used, kBlock));
     }
     if (!ok) error = std::strerror(errno);
-    close(fd);
+    if (!standardInput) close(fd);
     return ok;
 }
 
-void AppendText(std::string_view cp932, bool raw, std::string& out) {
-    if (raw)
-        out.append(cp932);
+// The form of the headings found (cp932 from a Shift_JIS file, UTF-8 from any other) and of the output.
+struct OutputForm {
+    Encoding encoding = Encoding::ShiftJis;
+    bool raw = false;
+};
+
+// Appends a line given in the headings' form as UTF-8, or with --raw in the file's own encoding.
+void AppendLine(std::string_view line, const OutputForm& form, std::string& out) {
+    const bool cp932 = form.encoding == Encoding::ShiftJis;
+    if (form.raw == cp932)
+        out.append(line);
+    else if (cp932)
+        Cp932ToUtf8(line, out);
     else
-        Cp932ToUtf8(cp932, out);
+        EncodeText(form.encoding, line, out);
 }
 
-void AppendIndex(const Index& index, bool raw, std::string& out) {
-    std::size_t bytes = 0;
-    for (const IndexEntry& entry : index) bytes += entry.text.size() * (raw ? 1 : 2) + 12;
-    out.reserve(bytes);
+void AppendNumber(int n, std::string& out) {
     char number[16];
+    const auto end = std::to_chars(number, number + sizeof number, n).ptr;
+    out.append(number, static_cast<std::size_t>(end - number));
+}
+
+// The entry's text in the headings' form, indented by level as the editor shows it.
+std::string ShownText(const IndexEntry& entry, bool headingLevels, bool cp932) {
+    if (cp932) return IndentedText(entry, headingLevels);
+    std::string text;
+    for (std::size_t i = LevelIndentBytes(entry, headingLevels); i > 0; i -= 2) text += "\u3000";
+    return text + entry.text;
+}
+
+void AppendIndex(const Index& index, const OutlineOptions& options, const OutputForm& form, std::string& out) {
+    const bool cp932 = form.encoding == Encoding::ShiftJis;
+    std::size_t bytes = 0;
+    for (const IndexEntry& entry : index) bytes += entry.text.size() * 2 + 12;
+    out.reserve(bytes);
+    std::string line;
     for (const IndexEntry& entry : index) {
-        const auto end = std::to_chars(number, number + sizeof number, entry.line + 1).ptr;
-        out.append(number, static_cast<std::size_t>(end - number));
-        out += '\t';
-        AppendText(entry.text, raw, out);
-        out += '\n';
+        // The filter folds cp932 text, as the editor's does.
+        if (!options.filter.empty() && !options.filter.matches(cp932 ? entry.text : Utf8ToCp932(entry.text)))
+            continue;
+        line.clear();
+        AppendNumber(entry.line + 1, line);
+        line += '\t';
+        if (options.headingLevels)
+            line += ShownText(entry, true, cp932);
+        else
+            line += entry.text;
+        if (options.levelColumn) {
+            line += '\t';
+            AppendNumber(entry.level, line);
+        }
+        line += '\n';
+        AppendLine(line, form, out);
     }
 }
 
 // Walks the chain of pages with a stack of its own: a long index nests thousands of pages deep.
-void AppendMenu(const Index& index, bool nextPageMenuIsHead, bool raw, std::string& out) {
+void AppendMenu(const Index& index, bool nextPageMenuIsHead, bool headingLevels, const OutputForm& form,
+                std::string& out) {
+    const bool cp932 = form.encoding == Encoding::ShiftJis;
     const int n = static_cast<int>(index.size());
     struct Page {
         std::vector<IndexMenuItem> items;
@@ -214,6 +341,7 @@ void AppendMenu(const Index& index, bool nextPageMenuIsHead, bool raw, std::stri
     };
     std::vector<Page> pages;
     if (n > 0) pages.push_back({IndexMenuPage(index, 0, nextPageMenuIsHead)});
+    std::string line;
     while (!pages.empty()) {
         if (pages.back().next == pages.back().items.size()) {
             pages.pop_back();
@@ -221,20 +349,24 @@ void AppendMenu(const Index& index, bool nextPageMenuIsHead, bool raw, std::stri
         }
         const IndexMenuItem item = pages.back().items[pages.back().next++];
         const int level = static_cast<int>(pages.size()) - 1;
-        out.append(static_cast<std::size_t>(2 * level), ' ');
+        line.assign(static_cast<std::size_t>(2 * level), ' ');
         switch (item.kind) {
-            case IndexMenuItem::Entry:
-                AppendText(ShortenMenuCaption(index[static_cast<std::size_t>(item.entry)].text), raw, out);
+            case IndexMenuItem::Entry: {
+                const std::string text =
+                    ShownText(index[static_cast<std::size_t>(item.entry)], headingLevels, cp932);
+                line += cp932 ? ShortenMenuCaption(text) : ShortenMenuCaptionUtf8(text);
                 break;
+            }
             case IndexMenuItem::Separator:
-                out += '-';
+                line += '-';
                 break;
             case IndexMenuItem::PageItem:
-                AppendText(kNextPageCaption, raw, out);
+                line += cp932 ? std::string(kNextPageCaption) : Cp932ToUtf8(kNextPageCaption);
                 pages.push_back({IndexMenuPage(index, level + 1, nextPageMenuIsHead)});
                 break;
         }
-        out += '\n';
+        line += '\n';
+        AppendLine(line, form, out);
     }
 }
 
@@ -264,6 +396,7 @@ void ApplySettingsFile(const std::string& path, OutlineOptions& options) {
     options.rules.captionIncludingTitleMark =
         ini.readBool("Setting", "CaptionIncludingTitleMark", options.rules.captionIncludingTitleMark);
     options.nextPageMenuIsHead = ini.readBool("Setting", "NextPageMenuIsHead", options.nextPageMenuIsHead);
+    options.headingLevels = ini.readBool("Setting", "HeadingLevels", options.headingLevels);
 }
 
 int Run(int argc, char** argv) {
@@ -293,6 +426,7 @@ int Run(int argc, char** argv) {
     }
 
     Index index;
+    OutputForm form{Encoding::ShiftJis, options.raw};
     std::string out;
     bool written = true;
     auto write = [&] {
@@ -304,14 +438,14 @@ int Run(int argc, char** argv) {
     std::function<bool(Index&)> flush;
     if (!options.menu)
         flush = [&](Index& piece) {
-            AppendIndex(piece, options.raw, out);
+            AppendIndex(piece, options, form, out);
             return out.size() < (std::size_t(64) << 10) || write();
         };
-    if (!ScanFile(options.file, options.rules, index, error, flush)) {
+    if (!ScanFile(options, index, form.encoding, error, flush)) {
         std::fprintf(stderr, "%s: cannot read %s: %s\n", kProgram, options.file.c_str(), error.c_str());
         return 1;
     }
-    if (options.menu) AppendMenu(index, options.nextPageMenuIsHead, options.raw, out);
+    if (options.menu) AppendMenu(index, options.nextPageMenuIsHead, options.headingLevels, form, out);
     if (!write() || std::fflush(stdout) != 0) {
         std::fprintf(stderr, "%s: cannot write the output: %s\n", kProgram, std::strerror(errno));
         return 1;

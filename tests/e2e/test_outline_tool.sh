@@ -1,5 +1,5 @@
 #!/bin/bash
-# Runs oruvan-outline on small cp932 files and checks what it prints and how it exits.
+# Runs oruvan-outline on small files in every encoding and checks what it prints and how it exits.
 # Usage: test_outline_tool.sh PATH-OF-ORUVAN PATH-OF-ORUVAN-OUTLINE
 set -euo pipefail
 TMP=$(mktemp -d)
@@ -53,6 +53,37 @@ expect "blanks kept, marks kept" "1${TAB}//@Title
 expect "marks from the command line" "3${TAB} 見出し
 5${TAB}//@ tab  inside
 7${TAB}" "$OUTLINE" --ignore-head-spaces=0 '--marks=■, "	"' "$TMP/doc.txt"
+
+# Levels: the position of the mark among "//@", "--", "■".
+expect "level column" "1${TAB}Title${TAB}1
+2${TAB}  second${TAB}2
+3${TAB} 見出し${TAB}3
+5${TAB} tab  inside${TAB}1
+7${TAB}${TAB}3" "$OUTLINE" --levels "$TMP/doc.txt"
+
+expect "indented by level" "1${TAB}Title
+2${TAB}　  second
+3${TAB}　　 見出し
+5${TAB} tab  inside
+7${TAB}　　" "$OUTLINE" --heading-levels=1 "$TMP/doc.txt"
+
+expect "filter, case folded" "1${TAB}Title" "$OUTLINE" --filter=TITLE "$TMP/doc.txt"
+expect "filter, every word" "5${TAB} tab  inside" "$OUTLINE" '--filter=in　tab' "$TMP/doc.txt"
+expect "filter with levels" "3${TAB}　　 見出し${TAB}3" "$OUTLINE" --filter=見出 --levels --heading-levels=1 "$TMP/doc.txt"
+expect "filter, nothing matches" "" "$OUTLINE" --filter=zeta "$TMP/doc.txt"
+expect "filter, a character cp932 lacks" "" "$OUTLINE" --filter=é "$TMP/doc.txt"
+expect "filter, blanks only" "$("$OUTLINE" "$TMP/doc.txt")" "$OUTLINE" '--filter= ' "$TMP/doc.txt"
+"$OUTLINE" --raw --filter=$'\x8c\xa9' "$TMP/doc.txt" >"$TMP/raw-filter" || true
+printf '3\t \x8c\xa9\x8f\x6f\x82\xb5\n' >"$TMP/raw-filter.expected"
+cmp -s "$TMP/raw-filter" "$TMP/raw-filter.expected" || { echo "FAIL raw filter" >&2; failures=$((failures + 1)); }
+expect "menu indented by level" "Title
+　  second
+　　 見出し
+ tab  inside
+　　" "$OUTLINE" --menu --heading-levels=1 "$TMP/doc.txt"
+expect_status "levels with the menu" 2 "not the menu" "$OUTLINE" --menu --levels "$TMP/doc.txt"
+expect_status "filter with the menu" 2 "not the menu" "$OUTLINE" --menu --filter=x "$TMP/doc.txt"
+expect_status "bad heading-levels value" 2 "^Usage:" "$OUTLINE" --heading-levels=2 "$TMP/doc.txt"
 
 "$OUTLINE" --raw --caption-including-title-mark=1 --marks=$'\x81\xa1' "$TMP/doc.txt" >"$TMP/raw" || true
 printf '3\t\x81\xa1 \x8c\xa9\x8f\x6f\x82\xb5\n7\t\x81\xa1\n' >"$TMP/raw.expected"
@@ -117,7 +148,87 @@ expect "option over the settings" "1${TAB}one
 printf '[setting]\r\ntitlemarks=//@\r\n' >"$TMP/other.ini"
 expect "--settings names another file" "3${TAB}three" "$OUTLINE" --settings="$TMP/other.ini" "$TMP/marks.txt"
 expect_status "missing settings file" 1 "cannot read settings" "$OUTLINE" --settings="$TMP/none.ini" "$TMP/marks.txt"
+printf '[Setting]\r\nTitleMarks=##,//@\r\nHeadingLevels=1\r\n' >"$TMP/bin/oruvan.ini"
+expect "heading levels from the settings" "1${TAB}one
+2${TAB}two
+3${TAB}　three" "$OUTLINE" "$TMP/marks.txt"
+expect "option over the heading levels setting" "3${TAB}three${TAB}2" "$OUTLINE" --heading-levels=0 --levels --filter=three "$TMP/marks.txt"
 rm "$TMP/bin/oruvan.ini"
+
+# One document in every encoding and with every kind of line break gives the same headings. It is
+# written here in UTF-8 and made cp932 first; every other copy is converted from the cp932 one. The
+# last line has no break, "表" and "ソ" end in the byte of a backslash, "//見出し" is no heading.
+cat >"$TMP/jdoc.utf8" <<'END'
+■ はじめに
+これは見出しのある文書です。本文は日本語で書かれています。
+	//@ 設定	ファイル
+  -- 第二章：表示とソフト  
+本文の行です。見出しではありません。ひらがなとカタカナと漢字。
+
+//見出しではない
+■
+END
+printf -- '--最後の見出し' >>"$TMP/jdoc.utf8"
+iconv -f UTF-8 -t CP932 "$TMP/jdoc.utf8" >"$TMP/jdoc.lf.sjis"
+perl -pe 's/\n/\r\n/' "$TMP/jdoc.lf.sjis" >"$TMP/jdoc.crlf.sjis"
+tr '\n' '\r' <"$TMP/jdoc.lf.sjis" >"$TMP/jdoc.cr.sjis"
+perl -pe 's/\n/("\r\n", "\n", "\r")[$. % 3]/e' "$TMP/jdoc.lf.sjis" >"$TMP/jdoc.mixed.sjis"
+JDOC="1${TAB} はじめに
+3${TAB} 設定  ファイル
+4${TAB} 第二章：表示とソフト
+8${TAB}
+9${TAB}最後の見出し"
+ENCODINGS="UTF-8 EUC-JP-MS UTF-16LE UTF-16BE ISO-2022-JP"
+for breaks in crlf lf cr mixed; do
+  expect "cp932, $breaks" "$JDOC" "$OUTLINE" "$TMP/jdoc.$breaks.sjis"
+  for enc in $ENCODINGS; do
+    iconv -f CP932 -t "$enc" "$TMP/jdoc.$breaks.sjis" >"$TMP/jdoc.$breaks.$enc"
+    expect "$enc, $breaks" "$JDOC" "$OUTLINE" "$TMP/jdoc.$breaks.$enc"
+  done
+done
+printf '\xef\xbb\xbf' | cat - "$TMP/jdoc.crlf.UTF-8" >"$TMP/bom.utf8"
+printf '\xff\xfe' | cat - "$TMP/jdoc.lf.UTF-16LE" >"$TMP/bom.utf16le"
+printf '\xfe\xff' | cat - "$TMP/jdoc.cr.UTF-16BE" >"$TMP/bom.utf16be"
+for f in bom.utf8 bom.utf16le bom.utf16be; do expect "byte order mark, $f" "$JDOC" "$OUTLINE" "$TMP/$f"; done
+expect "named encoding" "$JDOC" "$OUTLINE" --encoding=euc-jp "$TMP/jdoc.mixed.EUC-JP-MS"
+expect "standard input, a file" "$JDOC" "$OUTLINE" - <"$TMP/jdoc.mixed.UTF-16LE"
+expect "standard input, a pipe" "$JDOC" sh -c 'cat "$1" | "$2" -' sh "$TMP/jdoc.mixed.ISO-2022-JP" "$OUTLINE"
+expect "menu of a UTF-16 copy" "$("$OUTLINE" --menu "$TMP/jdoc.lf.sjis")" "$OUTLINE" --menu "$TMP/jdoc.lf.UTF-16BE"
+# Read as Shift_JIS, the UTF-8 copy keeps only its ASCII marks; too short to tell, the EUC-JP copy of
+# the first document needs its encoding named.
+expect "UTF-8 read as Shift_JIS" "3
+4
+9" sh -c '"$1" --encoding=shift_jis "$2" | cut -f1' sh "$OUTLINE" "$TMP/jdoc.lf.UTF-8"
+iconv -f CP932 -t EUC-JP-MS "$TMP/doc.txt" >"$TMP/doc.euc"
+expect "short EUC-JP copy, named" "$("$OUTLINE" "$TMP/doc.txt")" "$OUTLINE" --encoding=EUC-JP "$TMP/doc.euc"
+expect_status "unknown encoding" 2 "unknown encoding: latin1" "$OUTLINE" --encoding=latin1 "$TMP/doc.txt"
+expect_status "standard input, a folder" 1 "cannot read -: " sh -c '"$1" - <"$2"' sh "$OUTLINE" "$TMP"
+
+# With --raw the headings come out in the document's own encoding.
+printf '%s\n' "$JDOC" >"$TMP/jdoc.expected"
+for enc in EUC-JP-MS UTF-16LE UTF-16BE ISO-2022-JP; do
+  "$OUTLINE" --raw "$TMP/jdoc.crlf.$enc" >"$TMP/raw.$enc" || true
+  iconv -f UTF-8 -t "$enc" "$TMP/jdoc.expected" >"$TMP/raw.$enc.expected"
+  cmp -s "$TMP/raw.$enc" "$TMP/raw.$enc.expected" || { echo "FAIL raw output, $enc" >&2; failures=$((failures + 1)); }
+done
+
+# Large copies, read through a pipe a block at a time past the detection window, number their lines as
+# the cp932 one does.
+perl -0777 -ne 'print $_ x 25000' "$TMP/jdoc.mixed.sjis" >"$TMP/big.sjis"
+"$OUTLINE" "$TMP/big.sjis" >"$TMP/big.expected"
+[ "$(wc -l <"$TMP/big.expected")" -eq 100001 ] || { echo "FAIL large cp932 copy" >&2; failures=$((failures + 1)); }
+for enc in $ENCODINGS; do
+  iconv -f CP932 -t "$enc" "$TMP/big.sjis" | "$OUTLINE" - >"$TMP/big.out" || true
+  cmp -s "$TMP/big.out" "$TMP/big.expected" || { echo "FAIL large $enc copy" >&2; failures=$((failures + 1)); }
+done
+
+# Characters cp932 lacks stay themselves.
+printf -- '--😀 絵文字 é\n■\t𠮷野家\n' >"$TMP/emoji.utf8"
+iconv -f UTF-8 -t UTF-16LE "$TMP/emoji.utf8" >"$TMP/emoji.utf16"
+for f in emoji.utf8 emoji.utf16; do
+  expect "characters cp932 lacks, $f" "1${TAB}😀 絵文字 é
+2${TAB}  𠮷野家" "$OUTLINE" "$TMP/$f"
+done
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed" >&2

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Ctrl+S in the real program writes a cp932 file back byte for byte, apart from its line breaks, which
-# all become CR LF; the title shows the file name whole, Japanese names included.
+# Ctrl+S in the real program writes a file back byte for byte: cp932 with mixed breaks and bytes that
+# are no character, and every other encoding with each break style, where one typed letter is the only
+# difference. The title shows the file name whole, Japanese names included.
 source "$(dirname "$0")/lib.sh"
 oruvan=$1
 start_display
@@ -24,22 +25,15 @@ lines=(
 )
 breaks=('\r\n' '\n' '\r' '\r\n' '\n' '\r' '\n' '\r' '\r\n' '')
 
-build() {  # build FILE CRLF-ONLY
-  local file=$1 crlf=$2 i
-  : > "$file"
-  for i in "${!lines[@]}"; do
-    local brk=${breaks[$i]}
-    [ "$crlf" = 1 ] && [ -n "$brk" ] && brk='\r\n'
-    printf "${lines[$i]}${brk}" >> "$file"
-  done
-}
-build "$docs/data.txt" 0
-build "$E2E_TMP/expected.txt" 1
+: > "$docs/data.txt"
+for i in "${!lines[@]}"; do printf "${lines[$i]}${breaks[$i]}" >> "$docs/data.txt"; done
+cp "$docs/data.txt" "$E2E_TMP/expected.txt"
 [ "$(tail -c 1 "$docs/data.txt" | od -An -tx1 | tr -d ' ')" = "81" ] || fail "test file does not end in a lone lead byte"
 
-# save_and_check FILE EXPECTED TITLE: opens FILE, checks the title, Ctrl+S, compares, closes.
+# save_and_check FILE EXPECTED TITLE [KEYS]: opens FILE, checks the title, presses KEYS, Ctrl+S,
+# compares, closes.
 save_and_check() {
-  local file=$1 expected=$2 title=$3
+  local file=$1 expected=$2 title=$3 keys=${4:-}
   display_ready
   "$dir/oruvan" "$file" & APP_PID=$!
   local w
@@ -52,6 +46,10 @@ save_and_check() {
   touch -d '2001-01-01' "$file"
   local old
   old=$(stat -c %Y "$file")
+  if [ -n "$keys" ]; then
+    # shellcheck disable=SC2086
+    xdotool windowfocus --sync "$w" key --delay 50 $keys
+  fi
   xdotool windowfocus --sync "$w" key ctrl+s
   for _ in $(seq 1 50); do
     [ "$(stat -c %Y "$file")" != "$old" ] && break
@@ -73,4 +71,37 @@ save_and_check "$docs/data.txt" "$E2E_TMP/expected.txt" "Oruvan 1.5 - data.txt"
 printf '\x95\x5c\r\nline\r\n' > "$docs/表.txt"
 cp "$docs/表.txt" "$E2E_TMP/expected2.txt"
 save_and_check "$docs/表.txt" "$E2E_TMP/expected2.txt" "Oruvan 1.5 - 表.txt"
+# One text in every encoding and break style: X typed at its start is all a save changes.
+text_lines=('//@見出し ASCII too' '本文の行 ｶﾀｶﾅ ①' '' '■次の見出し' 'last line')
+for style in lf crlf mixed; do
+  case $style in
+    lf) ends=('\n' '\n' '\n' '\n' '\n') ;;
+    crlf) ends=('\r\n' '\r\n' '\r\n' '\r\n' '') ;;
+    mixed) ends=('\r\n' '\n' '\r' '\n' '') ;;
+  esac
+  : > "$E2E_TMP/utf8.txt"
+  for i in "${!text_lines[@]}"; do printf '%s'"${ends[$i]}" "${text_lines[$i]}" >> "$E2E_TMP/utf8.txt"; done
+  { printf X; cat "$E2E_TMP/utf8.txt"; } > "$E2E_TMP/utf8-x.txt"
+  for enc in UTF-8 UTF-8-BOM EUC-JP-MS UTF-16LE UTF-16BE ISO-2022-JP; do
+    name="$style-$enc.txt"
+    for src in utf8 utf8-x; do
+      # The converter's ISO-2022-JP has no half-width katakana and no NEC row 13.
+      sed 's/ ｶﾀｶﾅ ①//' "$E2E_TMP/$src.txt" > "$E2E_TMP/iso-$src.txt"
+      case $enc in
+        UTF-8-BOM) { printf '\xef\xbb\xbf'; cat "$E2E_TMP/$src.txt"; } ;;
+        UTF-16LE) { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$E2E_TMP/$src.txt"; } ;;
+        ISO-2022-JP) iconv -f UTF-8 -t ISO-2022-JP "$E2E_TMP/iso-$src.txt" ;;
+        *) iconv -f UTF-8 -t "$enc" "$E2E_TMP/$src.txt" ;;
+      esac > "$E2E_TMP/$src-$name"
+    done
+    cp "$E2E_TMP/utf8-$name" "$docs/$name"
+    # Focus starts in the index box; the text view is two tabs away.
+    save_and_check "$docs/$name" "$E2E_TMP/utf8-x-$name" "Oruvan 1.5 - $name" "Tab Tab ctrl+Home X"
+  done
+done
+
+# A binary file comes back as it was.
+head -c 65536 /dev/urandom > "$docs/binary.bin"
+cp "$docs/binary.bin" "$E2E_TMP/expected-binary.bin"
+save_and_check "$docs/binary.bin" "$E2E_TMP/expected-binary.bin" "Oruvan 1.5 - binary.bin"
 echo "save_bytes: passed"

@@ -1,9 +1,11 @@
-// The heading scan of a whole text: cp932, the editor's UTF-8 buffer, and a file read in pieces.
+// The heading scan of a whole text: cp932, the editor's UTF-8 buffer, a file read in pieces, and the
+// same bytes read as a UTF-8 file.
 //
 // Input: one flag byte (bit 0 ignore head spaces, bit 1 caption including the mark), one byte choosing
 // the line break where the text is split in two, one byte asking for a long first line (0: none; else
 // 4,096 less its low six bits of blanks if bit 6 is set, of 'x' if not, before the text), the title mark
-// comma text up to the first LF, then the cp932 text.
+// comma text up to the first LF, then the cp932 text. The mark text also serves as the words of a heading
+// filter.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -13,9 +15,11 @@
 #include <vector>
 
 #include "FuzzSupport.h"
+#include "outline/HeadingFilter.h"
 #include "outline/HeadingScanner.h"
 #include "outline/NvStrUtils.h"
 #include "platform/Cp932.h"
+#include "platform/TextEncoding.h"
 
 using namespace oruvan;
 
@@ -79,6 +83,29 @@ void CheckUtf8Scan(std::string_view bytes, const HeadingRules& rules) {
     FUZZ_CHECK(ScanHeadingsUtf8(utf8, rules) == ScanHeadingsCp932(Utf8ToCp932(utf8), rules));
 }
 
+// The folded index finds what testing each heading finds, and the runs marked in a heading lie in it, in
+// order, apart, on its character boundaries.
+void CheckFilter(const Index& index, std::string_view words) {
+    const HeadingFilter filter(words);
+    std::vector<int> expected;
+    for (std::size_t i = 0; i < index.size(); ++i)
+        if (filter.matches(index[i].text)) expected.push_back(static_cast<int>(i));
+    FUZZ_CHECK(FoldedHeadings(index).match(filter) == expected);
+    for (const IndexEntry& e : index) {
+        const auto ranges = filter.matchRanges(e.text);
+        FUZZ_CHECK(ranges.empty() == (filter.empty() || !filter.matches(e.text)));
+        std::vector<bool> boundary(e.text.size() + 1, false);
+        for (std::size_t i = 0; i < e.text.size(); i += Cp932CharLength(e.text, i)) boundary[i] = true;
+        boundary[e.text.size()] = true;
+        std::size_t last = 0;
+        for (const auto& [first, end] : ranges) {
+            FUZZ_CHECK(first >= last && first < end && end <= e.text.size());
+            FUZZ_CHECK(boundary[first] && boundary[end]);
+            last = end + 1;
+        }
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -126,5 +153,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The same bytes taken as a buffer the user pasted into.
     CheckUtf8Scan(text, rules);
+    CheckFilter(index, rest.substr(0, lf));
+
+    // And as a UTF-8 file read in the same two pieces: scanned as they stand, they give what the decoded
+    // text gives, on the lines the editor's scan finds.
+    HeadingScanner asFile(rules);
+    Index fromFile;
+    asFile.scanUtf8Bytes(text.substr(0, split), fromFile);
+    asFile.scanUtf8Bytes(text.substr(split), fromFile);
+    const std::string decoded = DecodeText(Encoding::Utf8, text);
+    Index fromDecoded;
+    HeadingScanner(rules).scanUtf8(decoded, fromDecoded);
+    FUZZ_CHECK(fromFile == fromDecoded);
+    const Index editor = ScanHeadingsUtf8(decoded, rules);
+    FUZZ_CHECK(std::equal(editor.begin(), editor.end(), fromDecoded.begin(), fromDecoded.end(),
+                          [](const IndexEntry& a, const IndexEntry& b) { return a.line == b.line; }));
     return 0;
 }

@@ -12,6 +12,7 @@
 
 #include "app/TextView.h"
 #include "helpers/TestSupport.h"
+#include "widgets/FindBar.h"
 #include "widgets/ImageList.h"
 
 using namespace oruvan;
@@ -78,6 +79,7 @@ const std::vector<MenuLayout>& menuLayouts() {
          {{"N10", "新規作成(&N)", "", -1, true},
           {"N8", "-", "", -1, true},
           {"actFileOpen", "開く(&O)...", "Ctrl+O", 2, true},
+          {"actFileReopen", "文字コードを指定して開き直す(&E)", "", -1, true},
           {"N1", "-", "", -1, true},
           {"actFileSave", "上書き保存(&S)", "Ctrl+S", 3, true},
           {"SaveAs1", "名前を付けて保存(&A)", "", -1, true},
@@ -86,6 +88,7 @@ const std::vector<MenuLayout>& menuLayouts() {
         {"Edit1",
          "編集(&E)",
          {{"actEditUndo", "元に戻す(&U)", "Ctrl+Z", 8, true},
+          {"actEditRedo", "やり直し(&R)", "Ctrl+Y", -1, true},
           {"N9", "-", "", -1, true},
           {"actEditCut", "切り取り(&X)", "Ctrl+X", 9, true},
           {"actEditCopy", "コピー(&C)", "Ctrl+C", 12, true},
@@ -93,9 +96,12 @@ const std::vector<MenuLayout>& menuLayouts() {
           {"actEditDelete", "削除(&D)", "", 10, true},
           {"actEditSelectAll", "全て選択(&A)", "Ctrl+A", -1, true},
           {"N11", "-", "", -1, true},
-          {"actEditFind", "検索(&F)...", "Ctrl+F", -1, false},
-          {"actEditReplace", "置換(&R)...", "Ctrl+R", -1, false},
-          {"N12", "-", "", -1, false},
+          {"actEditFind", "検索(&F)...", "Ctrl+F", -1, true},
+          {"actEditReplace", "置換(&R)...", "Ctrl+R", -1, true},
+          {"actEditFindNext", "次を検索(&N)", "F3", -1, true},
+          {"actEditFindPrev", "前を検索", "Shift+F3", -1, true},
+          {"actEditGoToLine", "行へ移動(&G)...", "Ctrl+G", -1, true},
+          {"N12", "-", "", -1, true},
           {"actOptOpenFolder", "カレントフォルダを開く(&D)", "", -1, true}}},
         {"S1",
          "設定(&S)",
@@ -103,13 +109,19 @@ const std::vector<MenuLayout>& menuLayouts() {
           {"N3", "-", "", -1, true},
           {"actOptFontCtrl", "フォントの設定(&F)...", "", 7, true},
           {"actOptBackColor", "背景色の設定(&B)...", "", 6, true},
+          {"actOptTextColor", "テキスト色の設定(&T)...", "", 6, true},
           {"N4", "-", "", -1, true},
-          {"actOptWordWrap", "右端で折り返す(&W)", "", 8, true}}},
+          {"actOptWordWrap", "右端で折り返す(&W)", "", 8, true},
+          {"actOptHeadingLevels", "タイトル記号の順を見出しのレベルにする(&H)", "", -1, true},
+          {"N13", "-", "", -1, true},
+          {"actOptSaveEncoding", "保存する文字コード(&C)", "", -1, true},
+          {"actOptLineBreak", "改行コード(&L)", "", -1, true}}},
         {"mnuIndex", "インデックス(&I)", {}},
         {"Show1",
          "表示(&V)",
          {{"P2", "前のインデックスへ移動(&P)", "Alt+Up", 16, true},
           {"N5", "次のインデックスへ移動(&N)", "Alt+Down", 15, true},
+          {"actIndexFilter", "見出しの絞り込み(&J)", "Ctrl+J", -1, true},
           {"N6", "-", "", -1, true},
           {"actShowListView", "リストビューを表示する(&L)", "", -1, true},
           {"N7", "-", "", -1, true},
@@ -123,9 +135,7 @@ const std::vector<MenuLayout>& menuLayouts() {
 }
 
 // The commands whose behaviour is none: disabled from their first refresh on.
-const char* const kWithoutBehaviour[] = {"actCancel",      "actOptTextColor", "actOptBackColor",
-                                         "actEditFind",    "actEditReplace",  "actEditFindNext",
-                                         "actBtnMaximized"};
+const char* const kWithoutBehaviour[] = {"actCancel", "actBtnMaximized"};
 
 }  // namespace
 
@@ -136,16 +146,18 @@ private Q_SLOTS:
 
     void commandTable_data();
     void commandTable();
-    void tableHoldsTwentyFiveCommands();
+    void tableHoldsThirtyThreeCommands();
     void menuBarHoldsTheMenusInOrder();
     void menuItems_data();
     void menuItems();
     void noCommandShowsOutsideItsMenu();
 
     void commandWithoutBehaviourIsDisabled();
-    void backColorIsGreyedEveryTimeSettingsOpens();
-    void menuKeysOfHiddenItemsAreConsumed_data();
-    void menuKeysOfHiddenItemsAreConsumed();
+    void colourCommandsAreEnabledEveryTimeSettingsOpens();
+    void findKeysOpenTheBarWhateverHasFocus_data();
+    void findKeysOpenTheBarWhateverHasFocus();
+    void redoFollowsUndo_data();
+    void redoFollowsUndo();
     void unofferedDisabledKeysReachTheControl_data();
     void unofferedDisabledKeysReachTheControl();
     void disabledCopyLeavesClipboard();
@@ -202,6 +214,14 @@ void CommandsTest::commandTable_data() {
         {"actBtnMaximized", "ボタン", "□", "", -1},
         {"actOptOpenFolder", "オプション", "カレントフォルダを開く(&D)", "", -1},
         {"actShowListView", "", "リストビューを表示する(&L)", "", -1},
+        {"actIndexFilter", "インデックス", "見出しの絞り込み(&J)", "Ctrl+J", -1},
+        {"actOptHeadingLevels", "オプション", "タイトル記号の順を見出しのレベルにする(&H)", "", -1},
+        {"actEditFindPrev", "編集", "前を検索", "Shift+F3", -1},
+        {"actEditGoToLine", "編集", "行へ移動(&G)...", "Ctrl+G", -1},
+        {"actEditRedo", "編集", "やり直し(&R)", "Ctrl+Y", -1},
+        {"actFileReopen", "ファイル", "文字コードを指定して開き直す(&E)", "", -1},
+        {"actOptSaveEncoding", "オプション", "保存する文字コード(&C)", "", -1},
+        {"actOptLineBreak", "オプション", "改行コード(&L)", "", -1},
     };
     int position = 0;
     for (const Row& r : rows)
@@ -230,12 +250,12 @@ void CommandsTest::commandTable() {
     QVERIFY(a->shortcut().isEmpty());
 }
 
-void CommandsTest::tableHoldsTwentyFiveCommands() {
+void CommandsTest::tableHoldsThirtyThreeCommands() {
     auto w = m_box.makeWindow(false);
     int n = 0;
     for (QAction* a : w->findChildren<QAction*>())
         if (a->property("order").isValid()) ++n;
-    QCOMPARE(n, 25);
+    QCOMPARE(n, 33);
 }
 
 void CommandsTest::menuBarHoldsTheMenusInOrder() {
@@ -291,8 +311,7 @@ void CommandsTest::menuItems() {
 
 void CommandsTest::noCommandShowsOutsideItsMenu() {
     auto w = m_box.makeWindow();
-    for (const char* name :
-         {"actCancel", "actOptTextColor", "actEditFindNext", "actBtnMinimize", "actBtnMaximized"}) {
+    for (const char* name : {"actCancel", "actBtnMinimize", "actBtnMaximized"}) {
         QAction* a = w->Command(QString::fromLatin1(name));
         QVERIFY(a);
         QVERIFY2(a->associatedObjects().isEmpty(), name);
@@ -311,53 +330,85 @@ void CommandsTest::commandWithoutBehaviourIsDisabled() {
         QVERIFY2(!w->Command(QString::fromLatin1(name))->isEnabled(), name);
 }
 
-void CommandsTest::backColorIsGreyedEveryTimeSettingsOpens() {
+void CommandsTest::colourCommandsAreEnabledEveryTimeSettingsOpens() {
     auto w = m_box.makeWindow();
     QMenu* settings = menuNamed(*w, "S1");
-    QAction* item = itemNamed(settings, QStringLiteral("actOptBackColor"));
-    QVERIFY(item);
     for (int i = 0; i < 3; ++i) {
         Q_EMIT settings->aboutToShow();
-        QVERIFY(item->isVisible());
-        QVERIFY(!item->isEnabled());
+        for (const char* name : {"actOptBackColor", "actOptTextColor"}) {
+            QAction* item = itemNamed(settings, QString::fromLatin1(name));
+            QVERIFY2(item && item->isVisible() && item->isEnabled(), name);
+        }
         runIdle();
-        Q_EMIT menuNamed(*w, "Edit1")->aboutToShow();
     }
 }
 
-void CommandsTest::menuKeysOfHiddenItemsAreConsumed_data() {
+void CommandsTest::findKeysOpenTheBarWhateverHasFocus_data() {
     QTest::addColumn<int>("key");
     QTest::addColumn<QString>("focus");
-    QTest::newRow("Ctrl+F in memo") << int(Qt::Key_F) << QStringLiteral("memo");
-    QTest::newRow("Ctrl+R in memo") << int(Qt::Key_R) << QStringLiteral("memo");
-    QTest::newRow("Ctrl+F in list") << int(Qt::Key_F) << QStringLiteral("ListBox1");
-    QTest::newRow("Ctrl+R in combo") << int(Qt::Key_R) << QStringLiteral("cmbMain");
+    QTest::addColumn<bool>("replace");
+    QTest::newRow("Ctrl+F in memo") << int(Qt::Key_F) << QStringLiteral("memo") << false;
+    QTest::newRow("Ctrl+R in memo") << int(Qt::Key_R) << QStringLiteral("memo") << true;
+    QTest::newRow("Ctrl+F in list") << int(Qt::Key_F) << QStringLiteral("ListBox1") << false;
+    QTest::newRow("Ctrl+R in combo") << int(Qt::Key_R) << QStringLiteral("cmbMain") << true;
 }
 
-void CommandsTest::menuKeysOfHiddenItemsAreConsumed() {
+// The key opens the bar, with the replacement row for Ctrl+R, and never reaches the text view.
+void CommandsTest::findKeysOpenTheBarWhateverHasFocus() {
     QFETCH(int, key);
     QFETCH(QString, focus);
+    QFETCH(bool, replace);
     auto w = m_box.makeWindow();
     QVERIFY(QTest::qWaitForWindowActive(w.get()));
     w->memo->setText(QStringLiteral("abc"));
     QWidget* target = w->findChild<QWidget*>(focus);
     QVERIFY(target);
     target->setFocus();
+    QVERIFY(!w->findBar->isVisible());
     KeyRecorder down(w->memo, &TextView::keyDown);
-    const int rebuilds = w->RebuildCount();
     QTest::keyClick(target, Qt::Key(key), Qt::ControlModifier);
     QCoreApplication::processEvents();
     QVERIFY(!down.saw(key));
     QCOMPARE(w->memo->text(), QStringLiteral("abc"));
-    QCOMPARE(w->RebuildCount(), rebuilds);
+    QVERIFY(w->findBar->isVisible());
+    QCOMPARE(w->findBar->ReplaceShown(), replace);
+    QVERIFY(w->findBar->isAncestorOf(QApplication::focusWidget()));
     QVERIFY(QApplication::activeModalWidget() == nullptr);
-    QCOMPARE(QApplication::focusWidget(), target);
+}
+
+void CommandsTest::redoFollowsUndo_data() {
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("key");
+    QTest::newRow("Ctrl+Y") << int(Qt::ControlModifier) << int(Qt::Key_Y);
+    QTest::newRow("Ctrl+Shift+Z") << int(Qt::ControlModifier | Qt::ShiftModifier) << int(Qt::Key_Z);
+}
+
+void CommandsTest::redoFollowsUndo() {
+    QFETCH(int, modifiers);
+    QFETCH(int, key);
+    auto w = m_box.makeWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    QAction* redo = w->Command(QStringLiteral("actEditRedo"));
+    w->memo->setFocus();
+    QTest::keyClicks(w->memo, QStringLiteral("ab"));
+    w->UpdateCommands();
+    QVERIFY(!redo->isEnabled());
+    QTest::keyClick(w->memo, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(w->memo->text(), QString());
+    Q_EMIT menuNamed(*w, "Edit1")->aboutToShow();
+    QVERIFY(redo->isEnabled());
+    QTest::keyClick(w->ListBox1, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(w->memo->text(), QStringLiteral("ab"));
+    w->UpdateCommands();
+    QVERIFY(!redo->isEnabled());
+    // Nothing left to redo: the key does nothing more.
+    QTest::keyClick(w->memo, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(w->memo->text(), QStringLiteral("ab"));
 }
 
 void CommandsTest::unofferedDisabledKeysReachTheControl_data() {
     QTest::addColumn<int>("key");
     QTest::newRow("Esc") << int(Qt::Key_Escape);
-    QTest::newRow("F3") << int(Qt::Key_F3);
 }
 
 void CommandsTest::unofferedDisabledKeysReachTheControl() {
@@ -418,7 +469,7 @@ void CommandsTest::commandKeysWorkWhateverHasFocus() {
     QFETCH(QString, focus);
     auto w = m_box.makeWindow();
     QVERIFY(QTest::qWaitForWindowActive(w.get()));
-    w->memo->setText(U("■見出し\n本文です\n"));
+    w->memo->setText(U("■見出し\r\n本文です\r\n"));
     w->UpdateIndex();
     QWidget* target = w->findChild<QWidget*>(focus);
     target->setFocus();

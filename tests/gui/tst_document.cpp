@@ -570,6 +570,7 @@ private Q_SLOTS:
         const QStringList expected = {"新規作成(&N)",
                                       "-",
                                       "開く(&O)...",
+                                      "文字コードを指定して開き直す(&E)",
                                       "  ",
                                       "  D.txt",
                                       "  C.txt",
@@ -593,7 +594,7 @@ private Q_SLOTS:
             return static_cast<QAction*>(nullptr);
         };
         QStringList states;
-        for (int i = 3; i <= 7; ++i)
+        for (int i = 4; i <= 8; ++i)
             states << QStringLiteral("%1%2")
                           .arg(items[i]->isEnabled() ? 'E' : '-')
                           .arg(items[i]->icon().isNull() ? '-' : 'M');
@@ -644,7 +645,7 @@ private Q_SLOTS:
         f.open(f.box.path(name));
         QCOMPARE(f.w->windowTitle(), kCaption + shown);
         QCOMPARE(ApplicationTitle(), kCaption + shown);
-        QCOMPARE(ShowFileMenu(*f.w).at(3)->text(), "  " + shown);
+        QCOMPARE(ShowFileMenu(*f.w).at(4)->text(), "  " + shown);
     }
 
     void editCommands() {

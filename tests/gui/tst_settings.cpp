@@ -15,6 +15,7 @@
 #include "helpers/TestSupport.h"
 #include "widgets/Cp932Text.h"
 #include "widgets/ShownFont.h"
+#include "widgets/FindBar.h"
 
 using namespace oruvan;
 using namespace oruvan::test;
@@ -68,6 +69,11 @@ QString Probe(TfrmMain& w, const QString& what) {
                QString::number(w.cmbMain->maxVisibleItems());
     if (what == QLatin1String("Font"))
         return w.memo->FontName() + QLatin1Char(' ') + QString::number(w.memo->FontSize());
+    if (what == QLatin1String("Colors"))
+        return QStringList{w.BackColor, w.TextColor, w.memo->BackColor().name().toUpper(),
+                           w.memo->TextColor().name().toUpper()}
+            .join(QLatin1Char(' '));
+    if (what == QLatin1String("SearchHistory")) return w.findBar->History().join(QLatin1Char('|'));
     if (what == QLatin1String("Size")) {
         const QSize s = w.frameGeometry().size();
         return QStringLiteral("%1x%2").arg(s.width()).arg(s.height());
@@ -305,6 +311,44 @@ private Q_SLOTS:
             << "ＭＳ 明朝 9";
         QTest::newRow("size") << QStringList{"[Form]", "Width=350", "Hegiht=250"} << "Size"
                               << "350x250";
+        QTest::newRow("colours") << QStringList{s, "BackColor=#102030", "TextColor=#fFeE00"} << "Colors"
+                                 << "#102030 #FFEE00 #102030 #FFEE00";
+        QTest::newRow("no colours: the view's own") << QStringList{s} << "Colors"
+                                                    << "  #FFFFFF #000000";
+        QTest::newRow("a colour that is none: the view's own")
+            << QStringList{s, "BackColor=red", "TextColor=#12345"} << "Colors"
+            << "  #FFFFFF #000000";
+        QTest::newRow("search history, each text once")
+            << QStringList{"[Search]", "Count=4", "0=見出し", "1=a", "2=見出し", "3=(x|y)"} << "SearchHistory"
+            << "見出し|a|(x|y)";
+    }
+
+    // Colours chosen with the commands and searches made in the bar are there in the next session.
+    void coloursAndSearchesSurviveSessions() {
+        Sandbox box;
+        {
+            auto w = box.makeWindow();
+            w->m_colorChooser = [](const QColor&) { return QColor(0x12, 0x34, 0x56); };
+            QVERIFY(w->RunCommand(QStringLiteral("actOptBackColor")));
+            w->m_colorChooser = [](const QColor&) { return QColor(0xFE, 0xDC, 0xBA); };
+            QVERIFY(w->RunCommand(QStringLiteral("actOptTextColor")));
+            w->memo->setText(QStringLiteral("one two"));
+            w->SetUnmodified();
+            QVERIFY(w->RunCommand(QStringLiteral("actEditFind")));
+            for (const char* text : {"one", "見出し"}) {
+                w->findBar->SetFindText(QString::fromUtf8(text));
+                QVERIFY(w->RunCommand(QStringLiteral("actEditFindNext")));
+            }
+            QVERIFY(w->close());
+        }
+        const std::string ini = box.readFile(kIni);
+        QVERIFY(ini.find("CaptionIncludingTitleMark=0\r\nBackColor=#123456\r\nTextColor=#FEDCBA\r\n[Form]") !=
+                std::string::npos);
+        QVERIFY(ini.find("Hegiht=340\r\n[Search]\r\nCount=2\r\n0=" + Sjis("見出し") + "\r\n1=one\r\n") !=
+                std::string::npos);
+        auto w = box.makeWindow();
+        QCOMPARE(Probe(*w, QStringLiteral("Colors")), QStringLiteral("#123456 #FEDCBA #123456 #FEDCBA"));
+        QCOMPARE(Probe(*w, QStringLiteral("SearchHistory")), QStringLiteral("見出し|one"));
     }
 
     void valuesAreRead() {

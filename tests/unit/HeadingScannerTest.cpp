@@ -1,14 +1,24 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ostream>
 #include <random>
 #include <string>
 
 #include "outline/HeadingScanner.h"
 #include "platform/Cp932.h"
+#include "platform/TextEncoding.h"
 
 namespace oruvan {
+
+// Failures show an entry as its line and the hex of its text.
+static void PrintTo(const IndexEntry& e, std::ostream* os) {
+    *os << e.line << ":";
+    for (const unsigned char c : e.text) *os << ' ' << std::hex << int(c) << std::dec;
+}
+
 namespace {
 
 using namespace std::string_literals;
@@ -114,12 +124,72 @@ LineBytesList OwnLines(const std::string& cp932) {
     return own;
 }
 
-// The editor's scan must agree with converting its buffer back and scanning that.
+// The buffer in cp932 with each character cp932 lacks as 0x7F, a byte no mark here holds, where the
+// converter writes '?': such a character must not match a mark's '?'.
+std::string StandInCp932(const std::string& utf8) {
+    std::string marked;
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+    const auto* end = p + utf8.size();
+    while (p < end) {
+        char32_t c = 0;
+        const std::size_t n = ReadUtf8(p, end, c);
+        if (n != 0 && !IsCp932Encodable(c))
+            marked += '\x7f';
+        else
+            marked.append(reinterpret_cast<const char*>(p), n ? n : 1);
+        p += n ? n : 1;
+    }
+    std::string cp932 = Utf8ToCp932(marked);
+    return cp932;
+}
+
+Index StandInsShown(Index index) {
+    for (IndexEntry& e : index) std::replace(e.text.begin(), e.text.end(), '\x7f', '?');
+    return index;
+}
+
+// The editor's scan must agree with converting its buffer back and scanning that, by characters.
 void ExpectSameAsCp932Scan(const std::string& utf8, const HeadingRules& rules) {
     const std::string cp932 = Utf8ToCp932(utf8);
-    const Index expected = PlainScan(cp932, rules);
-    ASSERT_EQ(ScanHeadingsCp932(cp932, rules), expected) << "buffer of " << utf8.size() << " bytes";
-    ASSERT_EQ(ScanHeadingsUtf8(utf8, rules), expected) << "buffer of " << utf8.size() << " bytes";
+    ASSERT_EQ(ScanHeadingsCp932(cp932, rules), PlainScan(cp932, rules))
+        << "buffer of " << utf8.size() << " bytes";
+    ASSERT_EQ(ScanHeadingsUtf8(utf8, rules), StandInsShown(PlainScan(StandInCp932(utf8), rules)))
+        << "buffer of " << utf8.size() << " bytes";
+}
+
+// True when cp932 bytes are whole characters, none of them a byte the converter keeps raw.
+bool WholeCharacters(std::string_view cp932) {
+    return Cp932ToUtf8(cp932).find("\xf4\x8f") == std::string::npos;
+}
+
+// Scanned in two pieces (cut after a whole break at or before `split`), UTF-8 text gives the lines of
+// the editor's scan, and texts that convert to its cp932 ones. Only where a mark or a text holds half a
+// character do they part: the UTF-8 text keeps whole characters.
+void ExpectUtf8PiecesAgree(std::string_view utf8, const HeadingRules& rules, std::size_t split) {
+    while (split > 0 && split < utf8.size() &&
+           (utf8[split - 1] != '\n' && (utf8[split - 1] != '\r' || utf8[split] == '\n')))
+        --split;
+    HeadingScanner scanner(rules);
+    Index pieces;
+    scanner.scanUtf8(utf8.substr(0, split), pieces);
+    scanner.scanUtf8(utf8.substr(split), pieces);
+    const Index editor = ScanHeadingsUtf8(utf8, rules);
+    ASSERT_EQ(Lines(pieces), Lines(editor)) << "split at " << split;
+    const bool wholeMarks = std::all_of(rules.marks.begin(), rules.marks.end(), WholeCharacters);
+    for (std::size_t i = 0; i < editor.size(); ++i) {
+        if (wholeMarks && WholeCharacters(editor[i].text)) {
+            ASSERT_EQ(Utf8ToCp932(pieces[i].text), editor[i].text) << "line " << editor[i].line;
+        }
+    }
+}
+
+// A UTF-8 file scanned as it stands, bytes that are not UTF-8 and all, gives what scanning the
+// decoded text gives.
+void ExpectUndecodedUtf8Agrees(const std::string& bytes, const HeadingRules& rules) {
+    Index undecoded, decoded;
+    HeadingScanner(rules).scanUtf8Bytes(bytes, undecoded);
+    HeadingScanner(rules).scanUtf8(DecodeText(Encoding::Utf8, bytes), decoded);
+    ASSERT_EQ(undecoded, decoded);
 }
 
 TEST(HeadingScannerTest, Utf8ScanAgreesOnCraftedLines) {
@@ -134,18 +204,71 @@ TEST(HeadingScannerTest, Utf8ScanAgreesOnCraftedLines) {
         std::string(4095, 'a') + "\xe2\x96\xa0",
         std::string(4095, 'a') + raw81 + "A",  // a stray lead and a trail byte pair up across the cut
         "\xed\xa0\x80--",                      // not UTF-8: copied as bytes
-        "\xc3\xa9--",                          // no cp932 code: '?'
+        "\xc3\xa9--",                          // no cp932 code: '?', which no mark matches
         "\xf0\x9f\x98\x80--",
+        "--\xf0\x9f\x98\x80",
         "\x81\x40--",
     };
     const TitleMarkList markSets[] = {
         {"--", "//@", "\x81\xa1"}, {"\x81"}, {"?"}, {"\x82\x81"}, {"\xed\xa0"}, {"\x81\xa1", ""}, {" x"},
+        {"?--", "--?", "--"},
     };
     for (const TitleMarkList& marks : markSets)
         for (bool ignore : {true, false})
             for (const std::string& line : lines)
                 ExpectSameAsCp932Scan(line + "\n", HeadingRules{marks, ignore, true});
     EXPECT_EQ(ScanHeadingsUtf8(raw81 + "\xef\xbd\xa1x", kDefaultRules), (Index{{"x", 0}}));
+    // A character cp932 lacks converts to '?' yet matches no '?' of a mark.
+    EXPECT_EQ(ScanHeadingsUtf8("\xf0\x9f\x98\x80 x\n--\xf0\x9f\x98\x80\n?\n",
+                               HeadingRules{{"?", "--?", "--"}, true, false}),
+              (Index{{"?", 1}, {"", 2}}));
+}
+
+// A document read in another encoding: its headings keep every character, cp932 or not.
+TEST(HeadingScannerTest, Utf8PiecesKeepTheirCharacters) {
+    const std::string a4094(4094, 'a'), a4095(4095, 'a');
+    const HeadingRules everyLine{{""}, false, false};
+    const HeadingRules withMark{kDefaultRules.marks, true, true};
+    const HeadingRules fullWidthA{{"\x82\x60"}, true, false};  // full-width A
+    struct Case {
+        const char* name;
+        std::string utf8;
+        const HeadingRules& rules;
+        Index expected;
+    };
+    const Case cases[] = {
+        {"emoji", "--\xf0\x9f\x98\x80 emoji\n", kDefaultRules, {{"\xf0\x9f\x98\x80 emoji", 0}}},
+        {"tabs after a square, an e acute",
+         "\xe2\x96\xa0\t\xc3\xa9\tx \r\n",
+         kDefaultRules,
+         {{"  \xc3\xa9  x", 0}}},
+        {"tab after a kanji ending in a lead byte",
+         "--\xe4\xba\x9c\tY",
+         kDefaultRules,
+         {{"\xe4\xba\x9c  Y", 0}}},
+        {"mark kept, blanks trimmed",
+         "  \xe2\x96\xa0\xf0\x9f\x98\x80  \n",
+         withMark,
+         {{"\xe2\x96\xa0\xf0\x9f\x98\x80", 0}}},
+        {"full-width letter case", "\xef\xbd\x81\xf0\x9f\x98\x80\n", fullWidthA, {{"\xf0\x9f\x98\x80", 0}}},
+        {"CR, LF and CR LF", "x\r--a\r\n\r--b\n--c", kDefaultRules, {{"a", 1}, {"b", 3}, {"c", 4}}},
+        {"kanji before the cut", a4094 + "\xe4\xba\x9c", everyLine, {{a4094 + "\xe4\xba\x9c", 0}}},
+        {"kanji across the cut", a4095 + "\xe4\xba\x9c", everyLine, {{a4095, 0}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (std::size_t split = 0; split <= c.utf8.size();
+             split += std::max<std::size_t>(1, c.utf8.size() / 7)) {
+            Index index;
+            HeadingScanner scanner(c.rules);
+            const std::size_t cut = c.utf8.find_first_of("\r\n", split);
+            const std::size_t at =
+                cut == std::string::npos ? c.utf8.size() : cut + 1 + (c.utf8.compare(cut, 2, "\r\n") == 0);
+            scanner.scanUtf8(std::string_view(c.utf8).substr(0, at), index);
+            scanner.scanUtf8(std::string_view(c.utf8).substr(at), index);
+            EXPECT_EQ(index, c.expected) << "split at " << at;
+        }
+    }
 }
 
 TEST(HeadingScannerTest, Utf8ScanAgreesOnRandomText) {
@@ -173,11 +296,62 @@ TEST(HeadingScannerTest, Utf8ScanAgreesOnRandomText) {
         for (unsigned n = rng() % 4; n > 0; --n) rules.marks.push_back(markPool[rng() % std::size(markPool)]);
         SCOPED_TRACE("round " + std::to_string(round));
         ExpectSameAsCp932Scan(utf8, rules);
+        ExpectUtf8PiecesAgree(utf8, rules, rng() % (utf8.size() + 1));
+        ExpectUndecodedUtf8Agrees(utf8, rules);
+        ExpectUndecodedUtf8Agrees(EncodeText(Encoding::Utf8, utf8), rules);  // raw bytes as bytes
         // Given the lines it keeps by their own bytes, the editor finds what the file's own scan finds.
         if (round % 4 != 0) {
             ASSERT_EQ(ScanHeadingsUtf8(utf8, rules, OwnLines(cp932)), PlainScan(cp932, rules));
         }
     }
+}
+
+std::vector<int> Levels(const Index& index) {
+    std::vector<int> levels;
+    for (const IndexEntry& e : index) levels.push_back(e.level);
+    return levels;
+}
+
+// The level is the position of the mark that decided, whichever scan finds the heading.
+TEST(HeadingScannerTest, LevelIsTheMatchingMarksPosition) {
+    struct Case {
+        const char* name;
+        TitleMarkList marks;
+        std::string text;
+        std::vector<int> levels;
+    };
+    const Case cases[] = {
+        {"default marks",
+         TitleMarksFromText(kDefaultTitleMarksText),
+         "\x81\xa1"
+         "a\n--b\n//@c\nplain\n  --d\n",
+         {3, 2, 1, 2}},
+        {"the first match decides", {"--", "---"}, "---x\n--y\n", {1, 1}},
+        {"longer mark first", {"---", "--"}, "---x\n--y\n", {1, 2}},
+        {"case folded", {"#", "#h"}, "#H1\n", {1}},
+        {"empty mark last", {"==", ""}, "==a\nb\n", {1, 2}},
+        {"duplicate mark", {"", "=="}, "==a\n", {1}},
+    };
+    for (const Case& c : cases) {
+        const HeadingRules rules{c.marks, true, false};
+        EXPECT_EQ(Levels(ScanHeadingsCp932(c.text, rules)), c.levels) << c.name;
+        EXPECT_EQ(Levels(ScanHeadingsUtf8(Cp932ToUtf8(c.text), rules)), c.levels) << c.name;
+    }
+    // A line the editor keeps by its own bytes gets its level as well.
+    const HeadingRules ibm{{"--", "\xfa\x4a"}, true, false};
+    EXPECT_EQ(Levels(ScanHeadingsUtf8(Cp932ToUtf8("\xfa\x4ax\n"), ibm, {{0, "\xfa\x4ax"}})),
+              (std::vector<int>{2}));
+}
+
+TEST(HeadingScannerTest, IndentationShowsTheLevel) {
+    const IndexEntry first{"a", 0, 1}, third{"c", 0, 3};
+    EXPECT_EQ(IndentedText(first, true), "a");
+    EXPECT_EQ(IndentedText(third, true),
+              "\x81\x40\x81\x40"
+              "c");
+    EXPECT_EQ(IndentedText(third, false), "c");
+    EXPECT_EQ(LevelIndentBytes(third, true), 4u);
+    EXPECT_EQ(LevelIndentBytes(third, false), 0u);
 }
 
 // Reports the time of both scans on a 20 MB document; the figures are for reading, not asserted.

@@ -140,7 +140,30 @@ TEST(IndexMenuLayoutTest, ShortenMenuCaption) {
         if (c.text.size() > 40) {
             EXPECT_EQ(caption.size(), 43u);
         }
+        // Read from another encoding, whole characters are cut the same way.
+        if (Cp932ToUtf8(c.text).find("\xf4\x8f") == std::string::npos) {
+            EXPECT_EQ(ShortenMenuCaptionUtf8(Cp932ToUtf8(c.text)), Cp932ToUtf8(c.expected));
+        }
     }
+}
+
+// Characters cp932 lacks count as the status bar counts them: wide ones two columns, others one.
+TEST(IndexMenuLayoutTest, ShortenMenuCaptionUtf8) {
+    const std::string a38(38, 'a'), a39(39, 'a');
+    const std::string emoji = "\xf0\x9f\x98\x80", kanji = "\xe4\xba\x9c", eAcute = "\xc3\xa9";
+    struct Case {
+        const char* name;
+        std::string text, expected;
+    };
+    const Case cases[] = {
+        {"emoji, 40 columns", emoji + a38, emoji + a38},
+        {"emoji, 41 columns", emoji + a39, emoji + a38 + "..."},
+        {"emoji in the last column", a39 + emoji + "z", a39 + emoji + ".."},
+        {"e acute in the last column", a39 + eAcute + "z", a39 + eAcute + "..."},
+        {"kanji in the last column", a39 + kanji + "z", a39 + kanji + ".."},
+        {"kanji ends in the last column", a38 + kanji + emoji, a38 + kanji + "..."},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ShortenMenuCaptionUtf8(c.text), c.expected) << c.name;
 }
 
 TEST(IndexMenuLayoutTest, AccessKeys) {

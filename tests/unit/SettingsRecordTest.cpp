@@ -43,6 +43,9 @@ SettingsRecord SampleSettings() {
     s.nextPageMenuIsHead = false;
     s.ignoreHeadSpaces = false;
     s.captionIncludingTitleMark = true;
+    s.backColor = "#102030";
+    s.textColor = "#fFeE00";
+    s.searchHistory = {"\x8c\xa9\x8f\x6f\x82\xb5", " padded ", "(a|b)\\1"};
     return s;
 }
 
@@ -76,7 +79,9 @@ TEST_F(SettingsRecordTest, FileWrittenFromNothingHasSavedOrder) {
               "[Font]\r\nName=IPAGothic\r\nSize=12\r\n"
               "[Setting]\r\nDropDownCount=8\r\nStartUpIndex=2\r\nTitleMarks=#,*\r\nListViewVisible=0\r\n"
               "WordWrap=1\r\nNextPageMenuIsHead=0\r\nIgnoreHeadSpaces=0\r\nCaptionIncludingTitleMark=1\r\n"
-              "[Form]\r\nLeft=-20\r\nTop=30\r\nWidth=800\r\nHegiht=600\r\n");
+              "BackColor=#102030\r\nTextColor=#fFeE00\r\n"
+              "[Form]\r\nLeft=-20\r\nTop=30\r\nWidth=800\r\nHegiht=600\r\n"
+              "[Search]\r\nCount=3\r\n0=\x8c\xa9\x8f\x6f\x82\xb5\r\n1=\" padded \"\r\n2=(a|b)\\1\r\n");
 }
 
 TEST_F(SettingsRecordTest, ExistingFileKeepsOrderUnknownAndStaleKeys) {
@@ -148,6 +153,70 @@ TEST_F(SettingsRecordTest, FilesReadUpToCount) {
         {"[Files]\n0=a\n", {}},
     };
     for (const CountCase& c : cases) EXPECT_EQ(readFromFile(c.file).registeredFiles, c.expected) << c.file;
+}
+
+// HeadingLevels follows the index options once it has been used; a file that never had it keeps its bytes
+// while the option stays off.
+TEST_F(SettingsRecordTest, HeadingLevelsWrittenOnceUsed) {
+    struct Case {
+        const char* before;
+        bool on;
+        const char* setting;  // the [Setting] section's tail as written
+    };
+    const Case cases[] = {
+        {"", false, "CaptionIncludingTitleMark=0\r\n[Form]"},
+        {"", true, "CaptionIncludingTitleMark=0\r\nHeadingLevels=1\r\n[Form]"},
+        {"[Setting]\r\nHeadingLevels=1\r\n", false, "[Setting]\r\nHeadingLevels=0\r\n"},
+        {"[setting]\r\nheadinglevels=0\r\n", true, "[setting]\r\nheadinglevels=1\r\n"},
+    };
+    for (const Case& c : cases) {
+        writeFile(c.before);
+        SettingsRecord s = DefaultSettings();
+        s.headingLevels = c.on;
+        {
+            IniFile ini(m_path);
+            WriteSettings(ini, s);
+        }
+        EXPECT_NE(readFile().find(c.setting), std::string::npos) << c.before << " / " << c.on << "\n"
+                                                                 << readFile();
+        IniFile ini(m_path);
+        EXPECT_EQ(ReadSettings(ini, DefaultSettings()), s) << c.before << " / " << c.on;
+    }
+    const SettingsRecord read = readFromFile("[Setting]\nHeadingLevels=2\n");
+    EXPECT_TRUE(read.headingLevels);
+    EXPECT_FALSE(readFromFile("[Setting]\nHeadingLevels=on\n").headingLevels);
+}
+
+// Colours are "#" and six hexadecimal digits, anything else reads as the default; the history holds at
+// most ten searches and no empty one.
+struct ColorAndHistoryCase {
+    const char* file;
+    std::string backColor;
+    std::string textColor;
+    std::vector<std::string> history;
+};
+
+TEST_F(SettingsRecordTest, ColorsAndSearchHistoryAsStored) {
+    const ColorAndHistoryCase cases[] = {
+        {"", "", "", {}},
+        {"[Setting]\nBackColor=#A0b0C0\nTextColor=#000000\n", "#A0b0C0", "#000000", {}},
+        {"[Setting]\nBackColor=A0B0C0\nTextColor=#12345\n", "", "", {}},
+        {"[Setting]\nBackColor=#12345G\nTextColor=#1234567\n", "", "", {}},
+        {"[Setting]\nBackColor=red\nTextColor=\n", "", "", {}},
+        {"[Search]\nCount=2\n0=b\n1=a\n2=stale\n", "", "", {"b", "a"}},
+        {"[Search]\nCount=3\n0=b\n2=c\n", "", "", {"b", "c"}},
+        {"[Search]\nCount=12\n0=0\n1=1\n2=2\n3=3\n4=4\n5=5\n6=6\n7=7\n8=8\n9=9\n10=10\n11=11\n",
+         "",
+         "",
+         {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"}},
+        {"[Search]\nCount=-1\n0=b\n", "", "", {}},
+    };
+    for (const ColorAndHistoryCase& c : cases) {
+        const SettingsRecord s = readFromFile(c.file);
+        EXPECT_EQ(s.backColor, c.backColor) << c.file;
+        EXPECT_EQ(s.textColor, c.textColor) << c.file;
+        EXPECT_EQ(s.searchHistory, c.history) << c.file;
+    }
 }
 
 TEST_F(SettingsRecordTest, HugeCountIsCapped) {

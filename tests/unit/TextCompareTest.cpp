@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "platform/SearchFold.h"
 #include "platform/TextCompare.h"
 
 namespace oruvan {
@@ -110,7 +111,26 @@ TEST(FoldCp932Char, SingleBytesFoldOnlyAsciiLetters) {
     for (unsigned b = 0; b < 0x100; ++b) {
         const unsigned expected = (b >= 'A' && b <= 'Z') ? b + 0x20 : b;
         EXPECT_EQ(FoldCp932Char(b), expected) << b;
+        if (b < 0x80) {
+            EXPECT_EQ(FoldLetterCase(b), expected) << b;
+        }
     }
+}
+
+// Searches fold letter case on characters exactly as the headings fold it on cp932 codes.
+TEST(FoldLetterCase, AgreesWithTheHeadingsForEveryDoubleByteCode) {
+    iconv_t cd = iconv_open("UTF-32LE", "CP932");
+    ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+    for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+        if (lead > 0x9F && lead < 0xE0) continue;
+        for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+            const unsigned code = lead << 8 | trail;
+            const char32_t u = trail == 0x7F ? 0 : DecodeWithIconv(cd, code);
+            if (u == 0) continue;
+            EXPECT_EQ(FoldLetterCase(u), DecodeWithIconv(cd, FoldCp932Char(code))) << std::hex << code;
+        }
+    }
+    iconv_close(cd);
 }
 
 }  // namespace

@@ -1,0 +1,139 @@
+// The document's encoding and line breaks in the main window: reopening in another encoding, the
+// encoding and break style of the next save, and the status bar panel that shows them.
+#include <QActionGroup>
+#include <QLabel>
+#include <QMenu>
+
+#include "app/TextView.h"
+#include "app/untMain.h"
+#include "widgets/MessageBoxes.h"
+
+namespace oruvan {
+
+namespace {
+
+struct EncodingChoice {
+    const char* caption;
+    Encoding encoding;
+};
+
+// Reading UTF-8 and UTF-16 finds a byte order mark either way; saving UTF-16 writes one.
+const EncodingChoice kReopenChoices[] = {
+    {"Shift_JIS", Encoding::ShiftJis}, {"UTF-8", Encoding::Utf8},       {"EUC-JP", Encoding::EucJp},
+    {"UTF-16LE", Encoding::Utf16Le},   {"UTF-16BE", Encoding::Utf16Be}, {"ISO-2022-JP", Encoding::Iso2022Jp},
+};
+const EncodingChoice kSaveChoices[] = {
+    {"Shift_JIS", Encoding::ShiftJis},    {"UTF-8", Encoding::Utf8},
+    {"UTF-8 BOM", Encoding::Utf8Bom},     {"EUC-JP", Encoding::EucJp},
+    {"UTF-16LE", Encoding::Utf16LeBom},   {"UTF-16BE", Encoding::Utf16BeBom},
+    {"ISO-2022-JP", Encoding::Iso2022Jp},
+};
+const struct {
+    const char* caption;
+    LineBreak brk;
+} kBreakChoices[] = {{"CR LF", LineBreak::CrLf}, {"LF", LineBreak::Lf}, {"CR", LineBreak::Cr}};
+
+bool IsUtf16(Encoding e) {
+    const Encoding bare = WithByteOrderMark(e, false);
+    return bare == Encoding::Utf16Le || bare == Encoding::Utf16Be;
+}
+
+// The save item that stands for an encoding: UTF-16 with or without a byte order mark is one item.
+bool SameChoice(Encoding item, Encoding current) {
+    return item == current ||
+           (IsUtf16(item) && WithByteOrderMark(item, false) == WithByteOrderMark(current, false));
+}
+
+}  // namespace
+
+void TfrmMain::createFormatMenus(QMenu* settings) {
+    auto submenu = [this](const char* command) {
+        auto* menu = new QMenu(this);
+        Command(QString::fromLatin1(command))->setMenu(menu);
+        return menu;
+    };
+    auto choice = [this](QMenu* menu, const char* caption, int data, std::function<void()> handler) {
+        QAction* a = menu->addAction(QString::fromUtf8(caption));
+        a->setData(data);
+        connect(a, &QAction::triggered, this, [this, handler] { guarded(handler); });
+        return a;
+    };
+
+    QMenu* reopenMenu = submenu("actFileReopen");
+    choice(reopenMenu, "自動判別", -1, [this] { ReopenWithEncoding(std::nullopt); });
+    for (const EncodingChoice& c : kReopenChoices)
+        choice(reopenMenu, c.caption, int(c.encoding), [this, e = c.encoding] { ReopenWithEncoding(e); });
+
+    settings->addSeparator()->setObjectName(QStringLiteral("N13"));
+    addItem(settings, QStringLiteral("actOptSaveEncoding"));
+    QMenu* encodings = submenu("actOptSaveEncoding");
+    auto* encodingGroup = new QActionGroup(encodings);
+    for (const EncodingChoice& c : kSaveChoices)
+        encodingGroup
+            ->addAction(choice(encodings, c.caption, int(c.encoding),
+                               [this, e = c.encoding] { ChooseSaveEncoding(e); }))
+            ->setCheckable(true);
+    addItem(settings, QStringLiteral("actOptLineBreak"));
+    QMenu* breaks = submenu("actOptLineBreak");
+    auto* breakGroup = new QActionGroup(breaks);
+    for (const auto& c : kBreakChoices)
+        breakGroup
+            ->addAction(choice(breaks, c.caption, int(c.brk), [this, b = c.brk] { ChooseLineBreak(b); }))
+            ->setCheckable(true);
+    for (QMenu* m : {reopenMenu, encodings, breaks})
+        connect(m, &QMenu::aboutToShow, this, &TfrmMain::UpdateCommands);
+}
+
+void TfrmMain::actFileReopenUpdate(QAction* a) { a->setEnabled(!DocumentFileName.isEmpty()); }
+
+void TfrmMain::actOptSaveEncodingUpdate(QAction* a) {
+    a->setEnabled(true);
+    // A choice the user turned down shows the encoding kept.
+    for (QAction* item : a->menu()->actions())
+        item->setChecked(SameChoice(static_cast<Encoding>(item->data().toInt()), memo->DocumentEncoding()));
+}
+
+void TfrmMain::actOptLineBreakUpdate(QAction* a) {
+    a->setEnabled(true);
+    for (QAction* item : a->menu()->actions())
+        item->setChecked(!memo->MixedBreaks() &&
+                         static_cast<LineBreak>(item->data().toInt()) == memo->BreakStyle());
+}
+
+void TfrmMain::ReopenWithEncoding(std::optional<Encoding> encoding) {
+    if (!DocumentFileName.isEmpty()) OpenDocument(DocumentFileName, encoding);
+}
+
+bool TfrmMain::ChooseSaveEncoding(Encoding e) {
+    if (SameChoice(e, memo->DocumentEncoding())) return true;
+    if (const std::optional<Unencodable> lacking = FindUnencodable(e, memo->Utf8Buffer())) {
+        const QString text =
+            QStringLiteral(
+                "%1 行目の「%2」など、%3 で保存できない文字があります。保存すると「?」になります。"
+                "文字コードを %3 に変更しますか？")
+                .arg(lacking->line + 1)
+                .arg(QString::fromUcs4(&lacking->c, 1))
+                .arg(QString::fromLatin1(EncodingName(e)));
+        if (Confirm(this, text) != Answer::Yes) return false;
+    }
+    memo->SetDocumentEncoding(e);
+    ShowDocumentFormat();
+    return true;
+}
+
+void TfrmMain::ChooseLineBreak(LineBreak b) {
+    if (b == memo->BreakStyle() && !memo->MixedBreaks()) return;
+    memo->SetBreakStyle(b);
+    ShowDocumentFormat();
+}
+
+QString TfrmMain::DocumentFormatText() const { return m_format->text(); }
+
+void TfrmMain::ShowDocumentFormat() {
+    const QString breaks =
+        memo->MixedBreaks() ? QStringLiteral("混在") : QString::fromLatin1(LineBreakName(memo->BreakStyle()));
+    m_format->setText(QString::fromLatin1(EncodingName(memo->DocumentEncoding())) + QStringLiteral("  ") +
+                      breaks);
+}
+
+}  // namespace oruvan

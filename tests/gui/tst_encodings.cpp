@@ -1,0 +1,273 @@
+// Documents in every encoding and break style in the main window: opened, edited and saved, their
+// headings, the status bar panel, reopening in another encoding, and the encoding and break style of
+// the next save.
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QTest>
+
+#include "app/TextView.h"
+#include "helpers/TestSupport.h"
+#include "platform/TextEncoding.h"
+
+using namespace oruvan;
+using namespace oruvan::test;
+
+Q_DECLARE_METATYPE(std::string)
+
+namespace {
+
+// The lines of the test document, two of them headings under the default marks.
+const char* const kLines[] = {"//@見出し ASCII", "これは本文の行です", "", "■次の見出し", "last"};
+
+// The document in UTF-8 with the breaks of a style: "LF" (a break after every line), "CRLF" (none
+// after the last) or "mixed" (CR LF, LF, CR, LF: LF is the most common).
+std::string Document(const QString& style) {
+    const char* lf[] = {"\n", "\n", "\n", "\n", "\n"};
+    const char* crlf[] = {"\r\n", "\r\n", "\r\n", "\r\n", ""};
+    const char* mixed[] = {"\r\n", "\n", "\r", "\n", ""};
+    const char** breaks = style == QLatin1String("LF") ? lf : style == QLatin1String("CRLF") ? crlf : mixed;
+    std::string text;
+    for (std::size_t i = 0; i < std::size(kLines); ++i) text += std::string(kLines[i]) + breaks[i];
+    return text;
+}
+
+std::string FileBytes(Encoding e, const std::string& utf8) {
+    return std::string(ByteOrderMark(e)) + EncodeText(e, utf8);
+}
+
+// What the window's index shows: each heading's text and line.
+QStringList Headings(TfrmMain& w) {
+    QStringList out;
+    for (int i = 0; i < w.EntryCount(); ++i)
+        out << QStringLiteral("%1:%2").arg(w.EntryLine(i)).arg(w.cmbMain->itemText(i));
+    return out;
+}
+
+QAction* Choice(TfrmMain& w, const char* command, const char* caption) {
+    for (QAction* a : w.Command(QString::fromLatin1(command))->menu()->actions())
+        if (a->text() == QString::fromUtf8(caption)) return a;
+    return nullptr;
+}
+
+void TypeText(QWidget* w, const QString& text) {
+    QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, text, Qt::NoModifier);
+}
+
+struct Fixture {
+    Sandbox box;
+    MessageBoxRecorder boxes;
+    std::unique_ptr<TfrmMain> w = box.makeWindow();
+    QString open(const QString& name, const std::string& bytes) {
+        const QString path = box.writeFile(name, bytes);
+        w->OpenDocument(path);
+        return path;
+    }
+    void save() {
+        QTest::keyClick(w->memo, Qt::Key_S, Qt::ControlModifier);
+        QCoreApplication::processEvents();
+    }
+    QString panel() const { return w->findChild<QLabel*>(QStringLiteral("FormatText"))->text(); }
+};
+
+}  // namespace
+
+class EncodingsTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { SetupTestApplication(); }
+
+    void editAndSave_data() {
+        QTest::addColumn<int>("encoding");
+        QTest::addColumn<QString>("style");
+        QTest::addColumn<QString>("panel");
+        const Encoding encodings[] = {Encoding::ShiftJis, Encoding::Utf8,       Encoding::Utf8Bom,
+                                      Encoding::EucJp,    Encoding::Utf16LeBom, Encoding::Utf16Be,
+                                      Encoding::Iso2022Jp};
+        for (const Encoding e : encodings)
+            for (const char* style : {"LF", "CRLF", "mixed"})
+                QTest::addRow("%s %s", EncodingName(e), style)
+                    << int(e) << QString::fromLatin1(style)
+                    << QString::fromLatin1(EncodingName(e)) + QStringLiteral("  ") +
+                           (QLatin1String(style) == QLatin1String("mixed") ? QStringLiteral("混在")
+                                                                           : QString::fromLatin1(style));
+    }
+
+    // Opened as detected, edited in one place (a line typed in with Enter, which takes the most common
+    // break) and saved: the file differs by that edit alone, and the headings are the cp932 copy's.
+    void editAndSave() {
+        QFETCH(int, encoding);
+        QFETCH(QString, style);
+        QFETCH(QString, panel);
+        const auto e = static_cast<Encoding>(encoding);
+        const std::string text = Document(style);
+        Fixture f;
+        f.open(QStringLiteral("sjis.txt"), FileBytes(Encoding::ShiftJis, text));
+        const QStringList cp932Headings = Headings(*f.w);
+        QCOMPARE(cp932Headings.size(), 2);
+
+        const std::string original = FileBytes(e, text);
+        const QString path = f.open(QStringLiteral("doc.txt"), original);
+        QCOMPARE(f.w->memo->DocumentEncoding(), e);
+        QCOMPARE(f.panel(), panel);
+        QCOMPARE(Headings(*f.w), cp932Headings);
+        QVERIFY(!f.w->Modified());
+
+        // Characters cp932 lacks where the encoding holds them; ISO-2022-JP gets ASCII, so the escape
+        // sequences of the line it goes before stay as they were.
+        const QString typed = IsUnicode(e)               ? QStringLiteral("😀한x")
+                              : e == Encoding::Iso2022Jp ? QStringLiteral("x")
+                                                         : QStringLiteral("漢x");
+        f.w->memo->SetCaretToLineStart(1);
+        TypeText(f.w->memo, typed);
+        QTest::keyClick(f.w->memo, Qt::Key_Return);
+        QVERIFY(f.w->Modified());
+        f.save();
+        QVERIFY(!f.w->Modified());
+        QVERIFY(f.boxes.shown().empty());
+
+        const LineBreak dominant = style == QLatin1String("CRLF") ? LineBreak::CrLf : LineBreak::Lf;
+        const std::size_t at = FileBytes(e, text.substr(0, text.find(kLines[1]))).size();
+        const std::string inserted =
+            EncodeText(e, typed.toStdString() + std::string(LineBreakText(dominant)));
+        QCOMPARE(f.box.readFile(path), original.substr(0, at) + inserted + original.substr(at));
+    }
+
+    // Bytes of no character and files of mixed breaks come back as they were, whatever is detected.
+    void unchangedFilesSaveAsRead_data() {
+        QTest::addColumn<std::string>("bytes");
+        std::string binary;
+        for (int i = 0; i < 4096; ++i) binary += static_cast<char>((i * 7919) >> 3);
+        QTest::newRow("binary") << binary;
+        QTest::newRow("mixed breaks, no final break") << std::string("a\rb\nc\r\n\n\r\r\nd");
+        QTest::newRow("UTF-8, invalid bytes") << std::string("\xe6\x97\xa5\xe6\x9c\xac\n\xff\xe6\x97\r\n");
+        QTest::newRow("UTF-16 odd length") << std::string(
+            "\xff\xfe"
+            "a\0\n\0b",
+            7);
+    }
+
+    void unchangedFilesSaveAsRead() {
+        QFETCH(std::string, bytes);
+        Fixture f;
+        const QString path = f.open(QStringLiteral("doc.bin"), bytes);
+        QVERIFY(!f.w->Modified());
+        f.w->SaveDocumentTo(path);
+        QVERIFY(f.box.readFile(path) == bytes);
+    }
+
+    // The reopen items read the file again in their encoding, asking first about an edited document;
+    // with no file they are greyed.
+    void reopenWithEncoding() {
+        Fixture f;
+        const std::string utf8 = "//@見出し\n本文\n";
+        f.open(QStringLiteral("doc.txt"), utf8);
+        QCOMPARE(f.panel(), QStringLiteral("UTF-8  LF"));
+        f.w->UpdateCommands();
+        QVERIFY(f.w->Command(QStringLiteral("actFileReopen"))->isEnabled());
+
+        Choice(*f.w, "actFileReopen", "Shift_JIS")->trigger();
+        QCOMPARE(f.w->memo->DocumentEncoding(), Encoding::ShiftJis);
+        QCOMPARE(f.panel(), QStringLiteral("Shift_JIS  LF"));
+        QCOMPARE(std::string(f.w->memo->Utf8Buffer()), DecodeText(Encoding::ShiftJis, utf8));
+        QVERIFY(!f.w->Modified());
+
+        TypeText(f.w->memo, QStringLiteral("x"));
+        f.boxes.answer(Answer::Cancel);
+        Choice(*f.w, "actFileReopen", "自動判別")->trigger();
+        QCOMPARE(f.boxes.texts(), QStringList{QStringLiteral("文書は変更されています。保存しますか？")});
+        QCOMPARE(f.w->memo->DocumentEncoding(), Encoding::ShiftJis);
+        f.boxes.answer(Answer::No);
+        Choice(*f.w, "actFileReopen", "自動判別")->trigger();
+        QCOMPARE(f.w->memo->DocumentEncoding(), Encoding::Utf8);
+        QCOMPARE(std::string(f.w->memo->Utf8Buffer()), utf8);
+        QCOMPARE(Headings(*f.w), QStringList{QStringLiteral("0:見出し")});
+
+        f.w->N10Click();
+        f.w->UpdateCommands();
+        QVERIFY(!f.w->Command(QStringLiteral("actFileReopen"))->isEnabled());
+        QCOMPARE(f.panel(), QStringLiteral("Shift_JIS  CRLF"));
+    }
+
+    // Choosing the encoding of the next save modifies the document; one that cannot hold a character
+    // asks first, naming the first line that has one, and No keeps the old encoding.
+    void saveEncoding() {
+        Fixture f;
+        const QString path = f.open(QStringLiteral("doc.txt"),
+                                    "one\r\n\xe6\x97\xa5\xe6\x9c\xac\r\nthree \xf0\x9f\x98\x80\r\n");
+        QCOMPARE(f.w->memo->DocumentEncoding(), Encoding::Utf8);
+        f.w->UpdateCommands();
+        QVERIFY(Choice(*f.w, "actOptSaveEncoding", "UTF-8")->isChecked());
+
+        Choice(*f.w, "actOptSaveEncoding", "UTF-16BE")->trigger();
+        QVERIFY(f.boxes.shown().empty());
+        QVERIFY(f.w->Modified());
+        QCOMPARE(f.panel(), QStringLiteral("UTF-16BE  CRLF"));
+        f.save();
+        QCOMPARE(f.box.readFile(path), FileBytes(Encoding::Utf16BeBom, "one\r\n日本\r\nthree 😀\r\n"));
+
+        f.boxes.answer(Answer::No);
+        Choice(*f.w, "actOptSaveEncoding", "EUC-JP")->trigger();
+        QCOMPARE(f.boxes.shown().size(), std::size_t(1));
+        QVERIFY(f.boxes.texts().front().startsWith(QStringLiteral("3 行目の「😀」")));
+        QCOMPARE(f.w->memo->DocumentEncoding(), Encoding::Utf16BeBom);
+        QVERIFY(!f.w->Modified());
+        f.w->UpdateCommands();
+        QVERIFY(Choice(*f.w, "actOptSaveEncoding", "UTF-16BE")->isChecked());
+        QVERIFY(!Choice(*f.w, "actOptSaveEncoding", "EUC-JP")->isChecked());
+
+        f.boxes.answer(Answer::Yes);
+        Choice(*f.w, "actOptSaveEncoding", "Shift_JIS")->trigger();
+        QCOMPARE(f.w->memo->DocumentEncoding(), Encoding::ShiftJis);
+        f.save();
+        QCOMPARE(f.box.readFile(path),
+                 "one\r\n" + EncodeText(Encoding::ShiftJis, "日本") + "\r\nthree ?\r\n");
+        QCOMPARE(f.panel(), QStringLiteral("Shift_JIS  CRLF"));
+    }
+
+    // A new break style converts every break in one undo step and modifies the document, also one
+    // without a break.
+    void lineBreakStyle() {
+        Fixture f;
+        const QString path = f.open(QStringLiteral("doc.txt"), "a\r\nb\nc\rd");
+        QCOMPARE(f.panel(), QStringLiteral("Shift_JIS  混在"));
+        f.w->UpdateCommands();
+        for (const char* c : {"CR LF", "LF", "CR"}) QVERIFY(!Choice(*f.w, "actOptLineBreak", c)->isChecked());
+
+        Choice(*f.w, "actOptLineBreak", "LF")->trigger();
+        QCOMPARE(f.panel(), QStringLiteral("Shift_JIS  LF"));
+        QCOMPARE(f.w->memo->GetText(), std::string("a\nb\nc\nd"));
+        QCOMPARE(f.w->memo->LineIndex(3), 9);
+        QVERIFY(f.w->Modified());
+        f.w->memo->Undo();
+        QCOMPARE(f.w->memo->GetText(), std::string("a\r\nb\nc\rd"));
+        f.w->memo->SelectAll();
+        TypeText(f.w->memo, QStringLiteral("x"));
+        QTest::keyClick(f.w->memo, Qt::Key_Return);
+        f.save();
+        QCOMPARE(f.box.readFile(path), std::string("x\n"));
+
+        f.open(QStringLiteral("one.txt"), "one line");
+        QCOMPARE(f.panel(), QStringLiteral("Shift_JIS  CRLF"));
+        Choice(*f.w, "actOptLineBreak", "CR")->trigger();
+        QVERIFY(f.w->Modified());
+        f.w->UpdateCommands();
+        QVERIFY(Choice(*f.w, "actOptLineBreak", "CR")->isChecked());
+        QTest::keyClick(f.w->memo, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(f.w->memo, Qt::Key_Return);
+        QCOMPARE(f.w->memo->GetText(), std::string("one line\r"));
+    }
+
+    // The column counts cp932 widths in every encoding: half-width 1, any other character 2.
+    void columnsInOtherEncodings() {
+        Fixture f;
+        f.open(QStringLiteral("doc.txt"), "a\xc3\xa9\xed\x95\x9c\xf0\x9f\x98\x80\xef\xbd\xb6\xe6\xbc\xa2|\n");
+        QTest::keyClick(f.w->memo, Qt::Key_End);
+        f.w->TrackCaret();
+        QCOMPARE(f.w->memo->CaretColumn(), 1 + 1 + 2 + 2 + 1 + 2 + 1);
+        QCOMPARE(f.w->StatusText(), QStringLiteral("1行: 11列"));
+    }
+};
+
+QTEST_MAIN(EncodingsTest)
+#include "tst_encodings.moc"

@@ -1,0 +1,381 @@
+// Finding a heading by typing in the filter field above the list box, and heading levels shown as
+// indentation in the index views.
+#include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QImage>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QRegularExpression>
+#include <QTest>
+
+#include "app/IndexModel.h"
+#include "app/TextView.h"
+#include "helpers/TestSupport.h"
+
+using namespace oruvan;
+using namespace oruvan::test;
+
+namespace {
+
+QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+
+constexpr int kGap = 30;  // body lines after each heading, so every jump scrolls
+
+// Headings with their marks: the default marks make "//@" level 1, "--" level 2 and "■" level 3.
+const char* const kHeadings[] = {"■Alpha one",       "--Beta two", "//@alpha three",
+                                 "■ＡＬＰＨＡ four", "--Gamma",    "//@Delta alpha"};
+constexpr int kEntries = 6;
+
+int headingLine(int entry) { return 1 + entry * (kGap + 1); }
+
+// "text#entry" for every row a view shows.
+QStringList rowsOf(const QAbstractItemModel* model) {
+    QStringList out;
+    for (int i = 0; i < model->rowCount(); ++i) {
+        const QModelIndex index = model->index(i, 0);
+        out << index.data(Qt::DisplayRole).toString() + QLatin1Char('#') +
+                   QString::number(index.data(IndexModel::EntryNumberRole).toInt());
+    }
+    return out;
+}
+
+QStringList allRows() {
+    QStringList out;
+    for (int i = 0; i < kEntries; ++i)
+        out << U(kHeadings[i]).remove(QRegularExpression(QStringLiteral("^(//@|--|■)"))) + QLatin1Char('#') +
+                   QString::number(i);
+    return out;
+}
+
+// Types as a keyboard would, characters beyond ASCII included.
+void typeText(QWidget* w, const QString& text) {
+    for (const QChar c : text)
+        if (c.unicode() < 0x80)
+            QTest::keyClick(w, c.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+int selectedRow(const TfrmMain& w) {
+    const QModelIndexList selected = w.ListBox1->selectionModel()->selectedIndexes();
+    return selected.size() == 1 ? selected.first().row() : -1;
+}
+
+}  // namespace
+
+class IndexFilterTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { SetupTestApplication(); }
+    void init();
+    void cleanup() { m_w.reset(); }
+
+    void typingFiltersTheList_data();
+    void typingFiltersTheList();
+    void matchedWordsAreHighlighted();
+    void enterJumpsToTheFirstShownHeading();
+    void downMovesIntoTheList();
+    void escapeEmptiesTheFieldAndGoesBack();
+    void caretTrackingSelectsShownHeadingsOnly();
+    void rebuildKeepsTheFilter();
+    void commandKeyShowsAHiddenList();
+    void fieldKeepsItsEditingKeys();
+
+    void levelsIndentTheViews();
+    void levelsCommandAndSetting();
+
+private:
+    void load();
+    // The caret stands at the start of the heading's line, and that line is at the top of the view.
+    void verifyAtHeading(int entry);
+
+    Sandbox m_box;
+    std::unique_ptr<TfrmMain> m_w;
+};
+
+void IndexFilterTest::init() {
+    m_w = m_box.makeWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_w.get()));
+    load();
+}
+
+void IndexFilterTest::load() {
+    std::string bytes = "preface\r\n";
+    for (const char* heading : kHeadings) {
+        bytes += Sjis(heading) + "\r\n";
+        for (int j = 0; j < kGap; ++j) bytes += "body\r\n";
+    }
+    m_w->memo->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), bytes));
+    m_w->UpdateIndex();
+}
+
+void IndexFilterTest::verifyAtHeading(int entry) {
+    QCOMPARE(m_w->CurrentEntry(), entry);
+    QCOMPARE(m_w->memo->SelStart(), m_w->memo->LineIndex(headingLine(entry)));
+    QCOMPARE(m_w->memo->FirstVisibleLine(), headingLine(entry));
+}
+
+void IndexFilterTest::typingFiltersTheList_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("rows");
+    QTest::newRow("one word, case folded")
+        << U("ALPHA") << QStringList{U("Alpha one#0"), U("alpha three#2"), U("Delta alpha#5")};
+    QTest::newRow("every word") << U("alpha t") << QStringList{U("alpha three#2"), U("Delta alpha#5")};
+    QTest::newRow("words in any order") << U("two beta") << QStringList{U("Beta two#1")};
+    QTest::newRow("full-width space separates") << U("alpha　three") << QStringList{U("alpha three#2")};
+    QTest::newRow("full-width letters folded, width kept")
+        << U("ａｌｐｈａ") << QStringList{U("ＡＬＰＨＡ four#3")};
+    QTest::newRow("nothing matches") << U("zeta") << QStringList{};
+    QTest::newRow("a character no heading can hold") << U("alpha é") << QStringList{};
+    QTest::newRow("blanks only") << U("  ") << allRows();
+}
+
+void IndexFilterTest::typingFiltersTheList() {
+    QFETCH(QString, typed);
+    QFETCH(QStringList, rows);
+    QTest::keyClick(m_w->memo, Qt::Key_J, Qt::ControlModifier);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->edtFilter));
+    QCOMPARE(m_w->edtFilter->placeholderText(), U("見出しを絞り込む"));
+    typeText(m_w->edtFilter, typed);
+    QCOMPARE(m_w->edtFilter->text(), typed);
+    QCOMPARE(rowsOf(m_w->ListBox1->model()), rows);
+    // The drop-down and the Index menu stay whole.
+    QCOMPARE(rowsOf(m_w->cmbMain->model()), allRows());
+    QCOMPARE(m_w->mnuIndex->actions().size(), kEntries);
+    // Rows carry their entry's line.
+    for (int i = 0; i < m_w->ListBox1->model()->rowCount(); ++i) {
+        const QModelIndex index = m_w->ListBox1->model()->index(i, 0);
+        QCOMPARE(index.data(Qt::UserRole).toInt(),
+                 headingLine(index.data(IndexModel::EntryNumberRole).toInt()));
+    }
+    // Emptied, the list is whole again with the drop-down's selection.
+    m_w->edtFilter->clear();
+    QCOMPARE(rowsOf(m_w->ListBox1->model()), allRows());
+    QCOMPARE(selectedRow(*m_w), m_w->CurrentEntry());
+}
+
+void IndexFilterTest::matchedWordsAreHighlighted() {
+    m_w->SetHeadingLevels(true);
+    QTest::keyClicks(m_w->edtFilter, U("ha del"));
+    QCOMPARE(rowsOf(m_w->ListBox1->model()), QStringList{U("Delta alpha#5")});
+    const QModelIndex row = m_w->ListBox1->model()->index(0, 0);
+    // Plain text for assistive technology; the runs are "Del" and "ha" of "alpha", at level 1.
+    QCOMPARE(row.data(Qt::AccessibleTextRole).toString(), U("Delta alpha"));
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(m_w->ListBox1);
+    QVERIFY(list && list->childCount() == 1);
+    QCOMPARE(list->child(0)->text(QAccessible::Name), U("Delta alpha"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(m_w->edtFilter)->text(QAccessible::Name),
+             U("見出しを絞り込む"));
+    QCOMPARE(row.data(IndexModel::MatchRangesRole).value<QList<int>>(), (QList<int>{0, 3, 9, 2}));
+    m_w->edtFilter->setText(U("one"));
+    // "Alpha one" stands at level 3: two full-width spaces before it.
+    QCOMPARE(rowsOf(m_w->ListBox1->model()), QStringList{U("　　Alpha one#0")});
+    QCOMPARE(m_w->ListBox1->model()->index(0, 0).data(IndexModel::MatchRangesRole).value<QList<int>>(),
+             (QList<int>{8, 3}));
+    // The run is drawn in the highlight colour; without a filter nothing is.
+    const auto highlighted = [this] {
+        QCoreApplication::processEvents();
+        const QImage image = m_w->ListBox1->viewport()->grab().toImage();
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) count += image.pixelColor(x, y) == QColor(255, 214, 10);
+        return count;
+    };
+    QVERIFY(highlighted() > 20);
+    m_w->edtFilter->clear();
+    QCOMPARE(highlighted(), 0);
+}
+
+void IndexFilterTest::enterJumpsToTheFirstShownHeading() {
+    m_w->edtFilter->setFocus();
+    QTest::keyClicks(m_w->edtFilter, U("alpha"));
+    QTest::keyClick(m_w->edtFilter, Qt::Key_Return);
+    verifyAtHeading(0);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->ListBox1));
+    QCOMPARE(selectedRow(*m_w), 0);
+    QCOMPARE(m_w->StatusText(), QStringLiteral("%1行: 1列").arg(headingLine(0) + 1));
+    // Down in the list: the next heading shown, not the next in the document.
+    QTest::keyClick(m_w->ListBox1, Qt::Key_Down);
+    verifyAtHeading(2);
+    QCOMPARE(selectedRow(*m_w), 1);
+    QCOMPARE(m_w->cmbMain->currentIndex(), 2);
+
+    // The first shown heading is chosen again even when it is the one selected.
+    m_w->memo->setFocus();
+    m_w->memo->SetSelStart(m_w->memo->LineIndex(headingLine(5) + 4));
+    m_w->edtFilter->setFocus();
+    QTest::keyClicks(m_w->edtFilter, U(" del"));
+    QCOMPARE(rowsOf(m_w->ListBox1->model()), QStringList{U("Delta alpha#5")});
+    QTest::keyClick(m_w->edtFilter, Qt::Key_Enter, Qt::KeypadModifier);
+    verifyAtHeading(5);
+
+    // With nothing shown Enter does nothing.
+    m_w->edtFilter->setFocus();
+    QTest::keyClicks(m_w->edtFilter, U("zzz"));
+    QTest::keyClick(m_w->edtFilter, Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->edtFilter));
+    verifyAtHeading(5);
+}
+
+void IndexFilterTest::downMovesIntoTheList() {
+    m_w->edtFilter->setFocus();
+    QTest::keyClicks(m_w->edtFilter, U("two"));  // the first heading, selected, is not shown
+    QCOMPARE(selectedRow(*m_w), -1);
+    QTest::keyClick(m_w->edtFilter, Qt::Key_Down);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->ListBox1));
+    verifyAtHeading(1);
+    QCOMPARE(selectedRow(*m_w), 0);
+
+    // A heading shown and selected already stays so, and the caret stays where it is.
+    m_w->memo->setFocus();
+    m_w->memo->SetSelStart(m_w->memo->LineIndex(headingLine(1) + 3));
+    QTest::keyClick(m_w->memo, Qt::Key_Right);
+    const int caret = m_w->memo->SelStart();
+    m_w->edtFilter->setFocus();
+    QTest::keyClick(m_w->edtFilter, Qt::Key_Down);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->ListBox1));
+    QCOMPARE(m_w->memo->SelStart(), caret);
+    QCOMPARE(selectedRow(*m_w), 0);
+}
+
+void IndexFilterTest::escapeEmptiesTheFieldAndGoesBack() {
+    for (QWidget* from : {static_cast<QWidget*>(m_w->memo), static_cast<QWidget*>(m_w->ListBox1),
+                          static_cast<QWidget*>(m_w->cmbMain)}) {
+        from->setFocus();
+        QTest::keyClick(from, Qt::Key_J, Qt::ControlModifier);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->edtFilter));
+        QTest::keyClicks(m_w->edtFilter, U("gamma"));
+        QCOMPARE(m_w->ListBox1->model()->rowCount(), 1);
+        QTest::keyClick(m_w->edtFilter, Qt::Key_Escape);
+        QCOMPARE(m_w->edtFilter->text(), QString());
+        QCOMPARE(rowsOf(m_w->ListBox1->model()), allRows());
+        QCOMPARE(QApplication::focusWidget(), from);
+        QCOMPARE(selectedRow(*m_w), m_w->CurrentEntry());
+    }
+    // Ctrl+J on a filled field selects its text, so typing replaces it.
+    m_w->edtFilter->setText(U("beta"));
+    QTest::keyClick(m_w->memo, Qt::Key_J, Qt::ControlModifier);
+    QTest::keyClicks(m_w->edtFilter, U("delta"));
+    QCOMPARE(m_w->edtFilter->text(), U("delta"));
+}
+
+void IndexFilterTest::caretTrackingSelectsShownHeadingsOnly() {
+    m_w->edtFilter->setText(U("alpha"));  // entries 0, 2, 3 (full-width: no), 5
+    m_w->memo->setFocus();
+    const auto caretTo = [this](int line) {
+        m_w->memo->SetSelStart(m_w->memo->LineIndex(line) + 1);
+        QTest::keyClick(m_w->memo, Qt::Key_Right);
+    };
+    caretTo(headingLine(2) + 5);
+    QCOMPARE(m_w->CurrentEntry(), 2);
+    QCOMPARE(selectedRow(*m_w), 1);
+    caretTo(headingLine(1) + 5);  // Beta: not shown
+    QCOMPARE(m_w->CurrentEntry(), 1);
+    QCOMPARE(m_w->cmbMain->currentIndex(), 1);
+    QCOMPARE(selectedRow(*m_w), -1);
+    caretTo(headingLine(5));
+    QCOMPARE(selectedRow(*m_w), 2);
+    // The step keys walk the whole index.
+    QTest::keyClick(m_w->memo, Qt::Key_Up, Qt::AltModifier);
+    verifyAtHeading(4);
+    QCOMPARE(selectedRow(*m_w), -1);
+}
+
+void IndexFilterTest::rebuildKeepsTheFilter() {
+    m_w->edtFilter->setText(U("gamma"));
+    m_w->memo->setFocus();
+    m_w->memo->SetSelStart(0);
+    QTest::keyClicks(m_w->memo, U("--gamma ray"));
+    QTest::keyClick(m_w->memo, Qt::Key_Return);
+    m_w->Timer1Timer();
+    QCOMPARE(rowsOf(m_w->ListBox1->model()), (QStringList{U("gamma ray#0"), U("Gamma#5")}));
+    QCOMPARE(m_w->cmbMain->model()->rowCount(), kEntries + 1);
+    QCOMPARE(m_w->ListBox1->model()->index(1, 0).data(Qt::UserRole).toInt(), headingLine(4) + 1);
+    // Caret tracking after the rebuild: the new heading owns the caret and is shown.
+    QCOMPARE(m_w->CurrentEntry(), 0);
+    QCOMPARE(selectedRow(*m_w), 0);
+}
+
+void IndexFilterTest::commandKeyShowsAHiddenList() {
+    m_w->SetListViewVisible(false);
+    QCoreApplication::processEvents();
+    QVERIFY(!m_w->edtFilter->isVisible());
+    QVERIFY(m_w->ListBox1->width() <= 1);
+    m_w->memo->setFocus();
+    QTest::keyClick(m_w->memo, Qt::Key_J, Qt::ControlModifier);
+    QVERIFY(m_w->GetListViewVisible());
+    QVERIFY(m_w->edtFilter->isVisible());
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->edtFilter));
+    // The field sits above the list, as wide as it.
+    QCOMPARE(m_w->edtFilter->width(), m_w->ListBox1->width());
+    QVERIFY(m_w->edtFilter->geometry().bottom() < m_w->ListBox1->geometry().top());
+}
+
+// Copy, paste and undo in the field work on the field: the text view and its undo stay untouched.
+void IndexFilterTest::fieldKeepsItsEditingKeys() {
+    const QString text = m_w->memo->text();
+    QApplication::clipboard()->setText(U("beta"));
+    m_w->edtFilter->setFocus();
+    QTest::keyClick(m_w->edtFilter, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(m_w->edtFilter->text(), U("beta"));
+    QTest::keyClicks(m_w->edtFilter, U(" two"));
+    QTest::keyClick(m_w->edtFilter, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(m_w->edtFilter, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), U("beta two"));
+    QTest::keyClick(m_w->edtFilter, Qt::Key_X, Qt::ControlModifier);
+    QCOMPARE(m_w->edtFilter->text(), QString());
+    QTest::keyClick(m_w->edtFilter, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(m_w->edtFilter->text(), U("beta two"));
+    QCOMPARE(m_w->memo->text(), text);
+    QVERIFY(!m_w->memo->CanUndo());
+    // The window's other keys still work from the field.
+    const int rebuilds = m_w->RebuildCount();
+    QTest::keyClick(m_w->edtFilter, Qt::Key_F5);
+    QCOMPARE(m_w->RebuildCount(), rebuilds + 1);
+}
+
+void IndexFilterTest::levelsIndentTheViews() {
+    QCOMPARE(rowsOf(m_w->ListBox1->model()), allRows());  // off: as the marks left them
+    m_w->SetHeadingLevels(true);
+    const QStringList indented{U("　　Alpha one#0"),       U("　Beta two#1"), U("alpha three#2"),
+                               U("　　ＡＬＰＨＡ four#3"), U("　Gamma#4"),    U("Delta alpha#5")};
+    QCOMPARE(rowsOf(m_w->ListBox1->model()), indented);
+    QCOMPARE(rowsOf(m_w->cmbMain->model()), indented);
+    // The Index menu follows; the indentation takes no access key.
+    QStringList captions;
+    for (QAction* a : m_w->mnuIndex->actions()) captions << a->text();
+    QCOMPARE(captions, (QStringList{U("　　&Alpha one"), U("　&Beta two"), U("a&lpha three"),
+                                    U("　　ＡＬＰＨＡ &four"), U("　&Gamma"), U("&Delta alpha")}));
+    // The list's scroll range takes the indentation in.
+    const int indentedWidth = m_w->ListBox1->model()->index(0, 0).data(Qt::SizeHintRole).toSize().width();
+    m_w->SetHeadingLevels(false);
+    QCOMPARE(rowsOf(m_w->cmbMain->model()), allRows());
+    QVERIFY(m_w->ListBox1->model()->index(0, 0).data(Qt::SizeHintRole).toSize().width() < indentedWidth);
+}
+
+void IndexFilterTest::levelsCommandAndSetting() {
+    QAction* item = m_w->Command(QStringLiteral("actOptHeadingLevels"));
+    MessageBoxRecorder boxes;
+    boxes.answer(Answer::No);  // the document loaded is not saved
+    QVERIFY(item->isCheckable());
+    QVERIFY(m_w->RunCommand(QStringLiteral("actOptHeadingLevels")));
+    QVERIFY(m_w->HeadingLevels);
+    m_w->UpdateCommands();
+    QVERIFY(item->isChecked());
+    QCOMPARE(m_w->ListBox1->model()->index(1, 0).data().toString(), U("　Beta two"));
+    QVERIFY(m_w->close());
+    QVERIFY(m_box.readFile(QStringLiteral("oruvan.ini"))
+                .find("CaptionIncludingTitleMark=0\r\nHeadingLevels=1\r\n") != std::string::npos);
+    // Read back at the next start, and written as 0 once switched off again.
+    m_w = m_box.makeWindow();
+    QVERIFY(m_w->HeadingLevels);
+    QVERIFY(m_w->RunCommand(QStringLiteral("actOptHeadingLevels")));
+    QVERIFY(m_w->close());
+    QVERIFY(m_box.readFile(QStringLiteral("oruvan.ini")).find("HeadingLevels=0\r\n") != std::string::npos);
+}
+
+QTEST_MAIN(IndexFilterTest)
+#include "tst_indexfilter.moc"
