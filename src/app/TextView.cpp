@@ -331,7 +331,7 @@ void TextView::SetDocumentEncoding(Encoding e) {
 
 void TextView::SetBreakStyle(LineBreak b) {
     // Every line keeps its text: the bytes kept as read stay with their lines.
-    settleInsertion();
+    settleEdit();
     std::vector<Original> kept;
     kept.swap(m_originals);
     m_breakStyle = b;

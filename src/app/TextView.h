@@ -184,9 +184,11 @@ private:
     // The bytes line was read with, while the line still holds the text they decode to (`body`).
     const std::string* originalOf(long line, std::string_view body) const;
     void trackEdit(long position, int modificationType, long length);
-    void settleInsertion() const;
+    void settleEdit() const;
     long lineCount() const;
-    void trackDeletion(long pos, long length);
+    struct PendingEdit;
+    void settleInsertion(const PendingEdit& e, long added) const;
+    void settleDeletion(const PendingEdit& e, long removed) const;
     void forgetOriginals(long firstLine, long lastLine) const;
     void shiftOriginals(long fromLine, long delta) const;
 
@@ -198,15 +200,21 @@ private:
     LineBreak m_breakStyle = LineBreak::CrLf;
     bool m_mixedBreaks = false;
     // Sorted by line; kept in step with lines inserted and deleted, dropped for lines that merge into
-    // another. An insertion is accounted for when the next edit comes or the text is saved, so both are
+    // another. An edit is accounted for when the next edit comes or the lines are read, so both are
     // mutable.
     mutable std::vector<Original> m_originals;
-    struct PendingInsertion {
+    // An edit and the lines where it starts and ends, as they were before it.
+    struct PendingEdit {
         long position = 0;
-        long length = 0;
+        long length = 0;  // 0: none pending
+        bool deletion = false;
         long linesBefore = 0;
+        long first = 0;
+        bool atFirstStart = false;
+        long last = 0;
+        bool atLastStart = false;
     };
-    mutable PendingInsertion m_pendingInsertion;
+    mutable PendingEdit m_pendingEdit;
 };
 
 }  // namespace oruvan

@@ -141,6 +141,7 @@ private Q_SLOTS:
     void changeUndoneWithinTheSecondCostsNoRebuild();
     void suspendedBatchRebuildsOnce();
     void openDocumentRebuildsOnce();
+    void timerFollowingEditsMatchesAWholeRebuild_data();
     void timerFollowingEditsMatchesAWholeRebuild();
 
     void listExtentFollowsWidestHeading();
@@ -750,21 +751,51 @@ void IndexTest::openDocumentRebuildsOnce() {
     QCOMPARE(m_w->RebuildCount(), rebuilds + 1);
 }
 
+// Documents of 300 lines: every third one starts with `first` (the file's own bytes), the next with "--",
+// the next is body text; line i ends with breaks[i % size].
+void IndexTest::timerFollowingEditsMatchesAWholeRebuild_data() {
+    QTest::addColumn<int>("encoding");
+    QTest::addColumn<QByteArray>("marks");
+    QTest::addColumn<QByteArray>("document");
+    const auto row = [](const char* name, Encoding e, const char* marks, const char* first,
+                        const QByteArrayList& breaks) {
+        QByteArray doc;
+        for (int i = 0; i < 300; ++i) {
+            const char* start = i % 3 == 0 ? first : i % 3 == 1 ? "--" : "body ";
+            doc += start + QByteArray::number(i) + breaks[i % breaks.size()];
+        }
+        QTest::newRow(name) << int(e) << QByteArray(marks) << doc;
+    };
+    // Lines in the IBM code are tested on their own bytes until they are edited; Enter types CR and LF
+    // one at a time, and undoing it takes them out one at a time.
+    row("Shift_JIS, CR LF, codes kept as read", Encoding::ShiftJis, "\xFA\x4A,--,\x81\xA1", "\xFA\x4A",
+        {"\r\n"});
+    // A LF typed or pasted after a lone CR joins it into one break; a CR LF loses its CR or LF.
+    row("Shift_JIS, mixed breaks, codes kept as read", Encoding::ShiftJis, "\xFA\x4A,--,\x81\xA1", "\xFA\x4A",
+        {"\r", "\n", "\r\n", "\n"});
+    // A character cp932 lacks converts to '?', which must not reach the mark "?".
+    row("UTF-8, LF, characters cp932 lacks", Encoding::Utf8, "?,--,\x81\xA1", "\xED\x95\x9C", {"\n"});
+    row("EUC-JP, CR", Encoding::EucJp, "\x87\x54,--,\x81\xA1", "\xAD\xB5", {"\r"});
+}
+
 // Typing, pasting, deleting across headings, undoing and redoing in the view: the timer's re-index
 // leaves the views, their selection, the list extent and the Index menu as a whole rebuild does.
 void IndexTest::timerFollowingEditsMatchesAWholeRebuild() {
-    // Lines in the IBM code are tested on their own bytes until they are edited.
-    m_w->TitleMarkList = TitleMarksFromText("\xFA\x4A,--,\x81\xA1");
-    std::string doc;
-    for (int i = 0; i < 90; ++i)
-        doc += (i % 3 == 0 ? "\xFA\x4A" : i % 3 == 1 ? "--" : "body ") + std::to_string(i) + "\r\n";
-    m_w->memo->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), doc));
+    QFETCH(int, encoding);
+    QFETCH(QByteArray, marks);
+    QFETCH(QByteArray, document);
+    m_w->TitleMarkList = TitleMarksFromText(marks.toStdString());
+    m_w->memo->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), document.toStdString()),
+                            static_cast<Encoding>(encoding));
     m_w->UpdateIndex();
+    QVERIFY(m_w->EntryCount() >= 100);
     TextView* memo = m_w->memo;
     memo->setFocus();
-    const QStringList typed{QStringLiteral("--"), U("■"), QStringLiteral("x"), QStringLiteral("\n"),
-                            U("見出し")};
-    const QStringList pasted{QStringLiteral("--p\nq\n"), U("\n■r"), QStringLiteral("body\n--s\n\n")};
+    // What the document's encoding cannot hold enters as '?'.
+    const QStringList typed{QStringLiteral("--"), U("■"),  QStringLiteral("x"), QStringLiteral("\n"),
+                            U("見出し"),          U("한"), QStringLiteral("?")};
+    const QStringList pasted{QStringLiteral("--p\nq\n"), U("\n■r"), QStringLiteral("body\n--s\n\n"),
+                             U("\r\n?t\r한")};
     std::mt19937 rng(15);
     const auto randomLine = [&] {
         return static_cast<int>(rng() % static_cast<unsigned>(memo->LineCount() + 1));
