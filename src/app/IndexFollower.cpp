@@ -73,11 +73,9 @@ std::optional<std::vector<IndexSplice>> IndexFollower::update(const Index& index
         rules.captionIncludingTitleMark != m_rules.captionIncludingTitleMark ||
         m_tracker.wholeScanNeeded(*m_text))
         return std::nullopt;
-    // Lines kept with their own bytes are tested on them, as a whole scan does. Taken before the text:
-    // reading a line may move the buffer's gap.
-    const LineBytesList own =
-        m_view->DocumentEncoding() == Encoding::ShiftJis ? m_view->OriginalLines() : LineBytesList{};
-    return m_tracker.update(*m_text, index, rules, own);
+    // Lines kept with their own bytes are tested on them, as a whole scan does.
+    return m_tracker.update(*m_text, index, rules,
+                            [this](long first, long end) { return m_view->HeadingOwnBytes(first, end); });
 }
 
 }  // namespace oruvan

@@ -12,6 +12,7 @@
 
 #include <QFile>
 #include <QString>
+#include <climits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -120,8 +121,12 @@ public:
     void ScrollLineToTop(int line);
 
     // Lines that hold the text they were read with and whose bytes do not come back from it, and the
-    // bytes they were read with, in the document's encoding (valid until the next change), in line order.
-    std::vector<std::pair<int, std::string_view>> OriginalLines() const;
+    // bytes they were read with, in the document's encoding (valid until the next change), in line order;
+    // of lines [first, end) alone when given.
+    std::vector<std::pair<int, std::string_view>> OriginalLines(long first = 0, long end = LONG_MAX) const;
+    // The lines the heading test reads on their own cp932 bytes: the original lines of a Shift_JIS
+    // document (other encodings are tested by their characters). Same validity.
+    std::vector<std::pair<int, std::string_view>> HeadingOwnBytes(long first = 0, long end = LONG_MAX) const;
 
     // The view's own UTF-8 buffer, breaks as held; valid until the next change.
     std::string_view Utf8Buffer() const;

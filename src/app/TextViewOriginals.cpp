@@ -24,13 +24,21 @@ const std::string* TextView::originalOf(long line, std::string_view body) const 
     return &it->bytes;
 }
 
-std::vector<std::pair<int, std::string_view>> TextView::OriginalLines() const {
+std::vector<std::pair<int, std::string_view>> TextView::OriginalLines(long first, long end) const {
     std::vector<std::pair<int, std::string_view>> lines;
     if (m_originals.empty()) return lines;
     settleEdit();
-    for (const Original& o : m_originals)
-        if (originalOf(o.line, lineUtf8(o.line))) lines.emplace_back(static_cast<int>(o.line), o.bytes);
+    auto it = std::lower_bound(m_originals.begin(), m_originals.end(), first,
+                               [](const Original& o, long l) { return o.line < l; });
+    for (; it != m_originals.end() && it->line < end; ++it)
+        if (originalOf(it->line, lineUtf8(it->line)))
+            lines.emplace_back(static_cast<int>(it->line), it->bytes);
     return lines;
+}
+
+std::vector<std::pair<int, std::string_view>> TextView::HeadingOwnBytes(long first, long end) const {
+    if (m_encoding != Encoding::ShiftJis) return {};
+    return OriginalLines(first, end);
 }
 
 long TextView::lineCount() const { return SendScintilla(SCI_GETLINECOUNT); }

@@ -60,10 +60,9 @@ void TfrmMain::FillIndexLists() {
         m_follower->indexed(rules);
         return;
     }
-    // Lines kept with their own cp932 bytes are tested on them, as the file holds them (other encodings
-    // convert by character). Taken before the buffer: reading a line may move the buffer's gap.
-    const LineBytesList own =
-        memo->DocumentEncoding() == Encoding::ShiftJis ? memo->OriginalLines() : LineBytesList{};
+    // Lines kept with their own cp932 bytes are tested on them, as the file holds them. Taken before the
+    // buffer: reading a line may move the buffer's gap.
+    const LineBytesList own = memo->HeadingOwnBytes();
     const std::string_view text = memo->Utf8Buffer();
     Index entries = ScanHeadingsUtf8(text, rules, own);
     m_rowWidths.clear();

@@ -129,7 +129,7 @@ bool IndexTracker::wholeScanNeeded(const TextAccess& text) {
 }
 
 std::vector<IndexSplice> IndexTracker::update(const TextAccess& text, const Index& index,
-                                              const HeadingRules& rules, const LineBytesList& ownBytes) {
+                                              const HeadingRules& rules, const OwnBytes& ownBytes) {
     settle(text);
     std::vector<IndexSplice> splices;
     auto byLine = [](const IndexEntry& e, long l) { return e.line < l; };
@@ -141,9 +141,8 @@ std::vector<IndexSplice> IndexTracker::update(const TextAccess& text, const Inde
         splice.removed = static_cast<std::size_t>(end - first);
         splice.lineDelta = static_cast<int>(s.newEnd - s.oldEnd);
         LineBytesList own;
-        for (const auto& [line, bytes] : ownBytes)
-            if (line >= s.newFirst && line < s.newEnd)
-                own.emplace_back(line - static_cast<int>(s.newFirst), bytes);
+        if (ownBytes) own = ownBytes(s.newFirst, s.newEnd);
+        for (auto& line : own) line.first -= static_cast<int>(s.newFirst);
         // The span's lines with their breaks: an empty last line of the text is no line, as in a whole scan.
         const long from = text.positionFromLine(s.newFirst);
         splice.inserted = ScanHeadingsUtf8(text.range(from, text.positionFromLine(s.newEnd)), rules, own);

@@ -4,6 +4,7 @@
 // and moves the other entries by the lines inserted or deleted above them. The result is the one a
 // scan of the whole text gives.
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -63,10 +64,13 @@ public:
     bool linesTracked(const TextAccess& text);
     // Whether a whole scan is needed, or cheaper than rescanning the touched lines.
     bool wholeScanNeeded(const TextAccess& text);
+    // The lines of [first, end) tested on their own bytes, as ScanHeadingsUtf8 takes them but numbered
+    // in the whole text; asked for before those lines' text is read.
+    using OwnBytes = std::function<LineBytesList(long first, long end)>;
     // The splices that bring `index` (built at the last indexed()) up to date, while linesTracked().
-    // `ownBytes` are lines tested on their own bytes, as ScanHeadingsUtf8 takes them.
+    // Only the touched lines' own bytes are asked for, so the cost follows the edits.
     std::vector<IndexSplice> update(const TextAccess& text, const Index& index, const HeadingRules& rules,
-                                    const LineBytesList& ownBytes = {});
+                                    const OwnBytes& ownBytes = {});
 
 private:
     // Lines [oldFirst, oldEnd) of the indexed text are now lines [newFirst, newEnd).

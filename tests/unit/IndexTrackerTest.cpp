@@ -127,6 +127,23 @@ TEST(IndexTrackerTest, ComparisonWithTheIndexedText) {
     EXPECT_TRUE(tracker.wholeScanNeeded(text));
 }
 
+// Lines kept with their own bytes: only the touched lines' are asked for, and those are tested on them.
+TEST(IndexTrackerTest, OwnBytesOfTheTouchedLinesAlone) {
+    EditedText text("--a\nx\nx\nx\n--b\n");
+    Index index = ScanHeadingsUtf8(text.str(), kDefaultRules);
+    IndexTracker tracker;
+    tracker.indexed();
+    text.insert(tracker, 6, "y");
+    const LineBytesList own{{2, "--c"}};
+    std::vector<std::pair<long, long>> asked;
+    ApplySplices(index, tracker.update(text, index, kDefaultRules, [&](long first, long end) {
+        asked.emplace_back(first, end);
+        return own;
+    }));
+    EXPECT_EQ(asked, (std::vector<std::pair<long, long>>{{2, 3}}));
+    EXPECT_EQ(index, ScanHeadingsUtf8(text.str(), kDefaultRules, own));
+}
+
 TEST(IndexTrackerTest, TooManyStretchesNeedAWholeScan) {
     std::string body;
     for (int i = 0; i < 200; ++i) body += "--h\nline\n";
