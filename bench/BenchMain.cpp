@@ -279,7 +279,23 @@ void measureSearch(TfrmMain& w, const std::string& size, std::size_t headings) {
     w.Timer1->stop();
 }
 
-// Open, index and edit measures of one document in a fresh window.
+// The re-index timer after a heading typed on a new line in the middle of the document.
+double reindexAfterLineMs(TfrmMain& w) {
+    const int middle = w.memo->LineCount() / 2;
+    return bestTimed(3, [&] {
+        w.memo->SetCaretToLineStart(middle);
+        for (const QChar c : QStringLiteral("--new heading"))
+            typeKey(w, c == QLatin1Char('-') ? Qt::Key_Minus : Qt::Key_A, QString(c));
+        typeKey(w, Qt::Key_Return, QStringLiteral("\r"));
+        const double t0 = nowMs();
+        w.Timer1Timer();
+        const double t = nowMs() - t0;
+        while (w.memo->CanUndo()) w.memo->Undo();
+        w.Timer1Timer();
+        return t;
+    });
+}
+
 // A recovery copy: what the interface thread does when typing pauses (the modified test, then the text
 // copied in slices into a buffer the worker readied, each slice between two events: the longest is what a
 // keystroke can wait), and what the worker does after it (encode, write, flush).
@@ -316,6 +332,7 @@ void measureRecovery(TfrmMain& w, const std::string& size) {
     w.memo->Undo();
 }
 
+// Open, index and edit measures of one document in a fresh window.
 void measureDocument(const std::string& size, const std::string& doc, const QString& path,
                      const QString& folder, const QString& outline, bool longLine) {
     TfrmMain w(windowPaths(folder));
@@ -397,6 +414,7 @@ void measureDocument(const std::string& size, const std::string& doc, const QStr
                        return t;
                    }),
          0, "ms");
+    line("timer re-index after a line", size, reindexAfterLineMs(w), 0, "ms");
     line("timer check, edit undone", size,
          bestTimed(3,
                    [&] {
@@ -448,6 +466,21 @@ void measureEncoding(const std::string& size, const std::string& cp932, Encoding
     rules.marks = w.TitleMarkList;
     const double floorScan = best(3, [&] { ScanHeadingsCp932(cp932, rules); });
     line(("rebuild" + name).c_str(), size, best(3, [&] { w.UpdateIndex(); }), floorScan, "ms");
+    w.N10Click();
+}
+
+// The same document with a code kept as read in every tenth line: the heading test reads those lines'
+// own bytes, and the re-index after an edit only the touched ones'.
+void measureKeptCodes(const std::string& size, bench::DocumentParams params, const QString& folder) {
+    params.keptCodeEvery = 10;
+    const QString path = folder + QStringLiteral("/doc-kept.txt");
+    writeFile(path, bench::GenerateDocument(params));
+    TfrmMain w(windowPaths(folder));
+    w.show();
+    QCoreApplication::processEvents();
+    w.OpenDocument(path);
+    line("rebuild, codes kept as read", size, best(3, [&] { w.UpdateIndex(); }), 0, "ms");
+    line("timer after line, kept codes", size, reindexAfterLineMs(w), 0, "ms");
     w.N10Click();
 }
 
@@ -613,6 +646,7 @@ int main(int argc, char** argv) {
             measureDocument(s.toStdString(), doc, path, dir.path(), outline, false);
             for (Encoding e : {Encoding::ShiftJis, Encoding::Utf8, Encoding::EucJp})
                 measureEncoding(s.toStdString(), doc, e, dir.path());
+            measureKeptCodes(s.toStdString(), params, dir.path());
         }
         measureCodecs(s.toStdString(), doc, dir.path(), outline);
     }

@@ -65,6 +65,7 @@ std::string GenerateDocument(const DocumentParams& params) {
         } else {
             appendBody(r, params, params.lineLength / 2 + r.below(params.lineLength + 1), out);
         }
+        if (params.keptCodeEvery && i % params.keptCodeEvery == 0) out += "\xFA\x4A";
         out += "\r\n";
         if (params.longLineBytes && i == lines / 2) {
             const std::size_t before = out.size();

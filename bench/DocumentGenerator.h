@@ -15,6 +15,9 @@ struct DocumentParams {
     double doubleByteShare = 0.6;      // share of body characters that are double-byte
     std::size_t lineLength = 80;       // average body line length in bytes
     std::size_t longLineBytes = 0;     // one extra line of this many bytes in the middle (0: none)
+    // Every this many lines end with 0xFA4A, the IBM code of a character whose NEC code converts back
+    // instead, so the view keeps those lines as read (0: none).
+    std::size_t keptCodeEvery = 0;
     std::uint64_t seed = 1;
 };
 

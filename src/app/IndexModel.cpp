@@ -15,6 +15,48 @@ void IndexModel::setEntries(Index entries) {
     endResetModel();
 }
 
+void IndexModel::applySplices(const std::vector<IndexSplice>& splices) {
+    // While filtering, rows are a choice among the entries: they are chosen again once the entries moved.
+    const bool filtered = filtering();
+    if (filtered) beginResetModel();
+    std::size_t kept = 0;  // the first row after the last splice
+    int delta = 0;
+    long added = 0;
+    for (const IndexSplice& s : splices) {
+        const auto first = static_cast<std::size_t>(static_cast<long>(s.first) + added);
+        shiftLines(kept, first, delta, !filtered);
+        const auto at = m_entries.begin() + static_cast<long>(first);
+        if (s.removed > 0) {
+            if (!filtered) beginRemoveRows({}, static_cast<int>(first), static_cast<int>(first + s.removed) - 1);
+            m_entries.erase(at, at + static_cast<long>(s.removed));
+            if (!filtered) endRemoveRows();
+        }
+        if (!s.inserted.empty()) {
+            if (!filtered)
+                beginInsertRows({}, static_cast<int>(first), static_cast<int>(first + s.inserted.size()) - 1);
+            m_entries.insert(m_entries.begin() + static_cast<long>(first), s.inserted.begin(),
+                             s.inserted.end());
+            if (!filtered) endInsertRows();
+        }
+        added += static_cast<long>(s.inserted.size()) - static_cast<long>(s.removed);
+        kept = first + s.inserted.size();
+        delta = s.lineDelta;
+    }
+    shiftLines(kept, m_entries.size(), delta, !filtered);
+    m_foldedValid = false;
+    if (m_keepFolded) fold();
+    if (filtered) {
+        applyFilter();
+        endResetModel();
+    }
+}
+
+void IndexModel::shiftLines(std::size_t from, std::size_t to, int delta, bool signal) {
+    if (delta == 0 || from >= to) return;
+    for (std::size_t i = from; i < to; ++i) m_entries[i].line += delta;
+    if (signal) Q_EMIT dataChanged(index(static_cast<int>(from)), index(static_cast<int>(to) - 1), {Qt::UserRole});
+}
+
 void IndexModel::setRowSize(QSize size) {
     if (size == m_rowSize) return;
     m_rowSize = size;

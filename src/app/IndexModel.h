@@ -10,6 +10,7 @@
 
 #include "outline/HeadingFilter.h"
 #include "outline/IndexEntry.h"
+#include "outline/IndexTracker.h"
 
 namespace oruvan {
 
@@ -25,6 +26,9 @@ public:
 
     // Replaces the entries; a filter in force is applied to the new ones.
     void setEntries(Index entries);
+    // Applies splices made for the entries as they stand, row by row: views keep what they know of the
+    // rows that stay, where a reset would make them lay out every row again.
+    void applySplices(const std::vector<IndexSplice>& splices);
     const Index& entries() const { return m_entries; }
     // The size every row reports, so views with uniform rows take the widest text as their extent.
     void setRowSize(QSize size);
@@ -47,6 +51,7 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
 
 private:
+    void shiftLines(std::size_t from, std::size_t to, int delta, bool signal);
     void applyFilter();
     void fold();
 

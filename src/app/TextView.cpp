@@ -193,6 +193,8 @@ void TextView::removeForeignKeyBindings() {
 
 void TextView::onModified(int position, int modificationType, const char*, int length, int, int, int, int,
                           int, int) {
+    if (modificationType & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE))
+        Q_EMIT aboutToChange(position, length, modificationType & SC_MOD_BEFOREINSERT);
     if (m_loading) return;
     trackEdit(position, modificationType, length);
     // Reported once the edit is complete, so listeners see the caret where it ends up.
@@ -329,7 +331,7 @@ void TextView::SetDocumentEncoding(Encoding e) {
 
 void TextView::SetBreakStyle(LineBreak b) {
     // Every line keeps its text: the bytes kept as read stay with their lines.
-    settleInsertion();
+    settleEdit();
     std::vector<Original> kept;
     kept.swap(m_originals);
     m_breakStyle = b;

@@ -12,6 +12,7 @@
 
 #include <QFile>
 #include <QString>
+#include <climits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -120,8 +121,12 @@ public:
     void ScrollLineToTop(int line);
 
     // Lines that hold the text they were read with and whose bytes do not come back from it, and the
-    // bytes they were read with, in the document's encoding (valid until the next change), in line order.
-    std::vector<std::pair<int, std::string_view>> OriginalLines() const;
+    // bytes they were read with, in the document's encoding (valid until the next change), in line order;
+    // of lines [first, end) alone when given.
+    std::vector<std::pair<int, std::string_view>> OriginalLines(long first = 0, long end = LONG_MAX) const;
+    // The lines the heading test reads on their own cp932 bytes: the original lines of a Shift_JIS
+    // document (other encodings are tested by their characters). Same validity.
+    std::vector<std::pair<int, std::string_view>> HeadingOwnBytes(long first = 0, long end = LONG_MAX) const;
 
     // A copy of the text that another thread can turn into the document's bytes (recovery copies):
     // the UTF-8 text with its breaks, put into `buffer` when one is given, the lines kept with their
@@ -149,6 +154,8 @@ public:
 
 Q_SIGNALS:
     void changed();
+    // Every insertion and deletion, before it happens; loading a file fills a document swapped in first.
+    void aboutToChange(long position, long length, bool insertion);
     void keyDown(QKeyEvent* e);
     void keyUp(QKeyEvent* e);
     void mouseDown(QMouseEvent* e);
@@ -202,9 +209,11 @@ private:
     // The bytes line was read with, while the line still holds the text they decode to (`body`).
     const std::string* originalOf(long line, std::string_view body) const;
     void trackEdit(long position, int modificationType, long length);
-    void settleInsertion() const;
+    void settleEdit() const;
     long lineCount() const;
-    void trackDeletion(long pos, long length);
+    struct PendingEdit;
+    void settleInsertion(const PendingEdit& e, long added) const;
+    void settleDeletion(const PendingEdit& e, long removed) const;
     void forgetOriginals(long firstLine, long lastLine) const;
     void shiftOriginals(long fromLine, long delta) const;
 
@@ -216,15 +225,21 @@ private:
     LineBreak m_breakStyle = LineBreak::CrLf;
     bool m_mixedBreaks = false;
     // Sorted by line; kept in step with lines inserted and deleted, dropped for lines that merge into
-    // another. An insertion is accounted for when the next edit comes or the text is saved, so both are
+    // another. An edit is accounted for when the next edit comes or the lines are read, so both are
     // mutable.
     mutable std::vector<Original> m_originals;
-    struct PendingInsertion {
+    // An edit and the lines where it starts and ends, as they were before it.
+    struct PendingEdit {
         long position = 0;
-        long length = 0;
+        long length = 0;  // 0: none pending
+        bool deletion = false;
         long linesBefore = 0;
+        long first = 0;
+        bool atFirstStart = false;
+        long last = 0;
+        bool atLastStart = false;
     };
-    mutable PendingInsertion m_pendingInsertion;
+    mutable PendingEdit m_pendingEdit;
 };
 
 }  // namespace oruvan

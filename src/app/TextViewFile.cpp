@@ -108,7 +108,7 @@ void TextView::LoadFromFile(const QString& path, std::optional<Encoding> encodin
 
 void TextView::SaveToFile(const QString& path) const {
     const QString message = QStringLiteral("ファイル %1 を作成できません").arg(path);
-    settleInsertion();
+    settleEdit();
     CarefulFile file(QFile::encodeName(path).toStdString());
     if (!file.open()) throw UserError(message);
     std::string out(ByteOrderMark(m_encoding));

@@ -12,7 +12,7 @@ namespace oruvan {
 
 void TextView::forgetAllOriginals() {
     m_originals.clear();
-    m_pendingInsertion = {};
+    m_pendingEdit = {};
 }
 
 const std::string* TextView::originalOf(long line, std::string_view body) const {
@@ -24,55 +24,80 @@ const std::string* TextView::originalOf(long line, std::string_view body) const 
     return &it->bytes;
 }
 
-std::vector<std::pair<int, std::string_view>> TextView::OriginalLines() const {
+std::vector<std::pair<int, std::string_view>> TextView::OriginalLines(long first, long end) const {
     std::vector<std::pair<int, std::string_view>> lines;
     if (m_originals.empty()) return lines;
-    settleInsertion();
-    for (const Original& o : m_originals)
-        if (originalOf(o.line, lineUtf8(o.line))) lines.emplace_back(static_cast<int>(o.line), o.bytes);
+    settleEdit();
+    auto it = std::lower_bound(m_originals.begin(), m_originals.end(), first,
+                               [](const Original& o, long l) { return o.line < l; });
+    for (; it != m_originals.end() && it->line < end; ++it)
+        if (originalOf(it->line, lineUtf8(it->line)))
+            lines.emplace_back(static_cast<int>(it->line), it->bytes);
     return lines;
+}
+
+std::vector<std::pair<int, std::string_view>> TextView::HeadingOwnBytes(long first, long end) const {
+    if (m_encoding != Encoding::ShiftJis) return {};
+    return OriginalLines(first, end);
 }
 
 long TextView::lineCount() const { return SendScintilla(SCI_GETLINECOUNT); }
 
 void TextView::trackEdit(long position, int modificationType, long length) {
     if (m_originals.empty()) return;
-    settleInsertion();
-    if (modificationType & SC_MOD_BEFOREINSERT)
-        m_pendingInsertion = {position, length, lineCount()};
-    else if (modificationType & SC_MOD_BEFOREDELETE)
-        trackDeletion(position, length);
+    settleEdit();
+    if (length <= 0 || !(modificationType & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE))) return;
+    PendingEdit e;
+    e.position = position;
+    e.length = length;
+    e.deletion = modificationType & SC_MOD_BEFOREDELETE;
+    e.linesBefore = lineCount();
+    e.first = SendScintilla(SCI_LINEFROMPOSITION, position);
+    e.atFirstStart = position == SendScintilla(SCI_POSITIONFROMLINE, e.first);
+    if (e.deletion) {
+        e.last = SendScintilla(SCI_LINEFROMPOSITION, position + length);
+        e.atLastStart = position + length == SendScintilla(SCI_POSITIONFROMLINE, e.last);
+    }
+    m_pendingEdit = e;
 }
 
-void TextView::settleInsertion() const {
-    // The inserted text is read once it is in place (QScintilla does not pass it on). The lines it
-    // added are counted by the view: a LF put after a lone CR joins it into one break.
-    const PendingInsertion ins = m_pendingInsertion;
-    if (ins.length <= 0) return;
-    m_pendingInsertion = {};
-    const long added = lineCount() - ins.linesBefore;
-    if (added == 0) return;
-    const std::string_view text = rangeUtf8(ins.position, ins.position + ins.length);
-    const long line = SendScintilla(SCI_LINEFROMPOSITION, ins.position);
+// An edit is accounted for once it is in place, by the lines the view counts then: a LF next to a lone
+// CR joins it into one break, and a CR LF parted by the edit (Enter undone, text put between) leaves
+// the CR ending its line.
+void TextView::settleEdit() const {
+    const PendingEdit e = m_pendingEdit;
+    if (e.length <= 0) return;
+    m_pendingEdit = {};
+    const long added = lineCount() - e.linesBefore;
+    if (e.deletion)
+        settleDeletion(e, -added);
+    else if (added != 0)
+        settleInsertion(e, added);
+}
+
+void TextView::settleInsertion(const PendingEdit& e, long added) const {
+    // The inserted text is read once it is in place (QScintilla does not pass it on).
+    const std::string_view text = rangeUtf8(e.position, e.position + e.length);
     // Whole lines put before a line move it; otherwise the lines after the one edited move.
-    const bool before = ins.position == SendScintilla(SCI_POSITIONFROMLINE, line) && !text.empty() &&
-                        (text.back() == '\n' || text.back() == '\r');
-    shiftOriginals(before ? line : line + 1, added);
+    const bool before = e.atFirstStart && !text.empty() && (text.back() == '\n' || text.back() == '\r');
+    shiftOriginals(before ? e.first : e.first + 1, added);
 }
 
-void TextView::trackDeletion(long pos, long length) {
-    if (length <= 0) return;
-    const long first = SendScintilla(SCI_LINEFROMPOSITION, pos);
-    const long last = SendScintilla(SCI_LINEFROMPOSITION, pos + length);
-    if (first == last) return;
-    // Whole lines going leave the last one's text to the first; otherwise the lines after the first
-    // join it.
-    if (pos == SendScintilla(SCI_POSITIONFROMLINE, first) &&
-        pos + length == SendScintilla(SCI_POSITIONFROMLINE, last))
-        forgetOriginals(first, last - 1);
+void TextView::settleDeletion(const PendingEdit& e, long removed) const {
+    // The rest of the last line now stands on line last - removed, the lines between first and last are
+    // gone. Where the first and the last line now make one, whole lines taken leave it the last one's
+    // text, otherwise the lines after the first join it; where a CR before the deletion and a LF after
+    // it became one break, nothing of them is left.
+    const long lastNow = e.last - removed;
+    if (lastNow < e.first)
+        forgetOriginals(e.first, e.last);
+    else if (lastNow > e.first)
+        forgetOriginals(e.first + 1, e.last - 1);
+    else if (e.atFirstStart && e.atLastStart)
+        forgetOriginals(e.first, e.last - 1);
     else
-        forgetOriginals(first + 1, last);
-    shiftOriginals(last, first - last);
+        forgetOriginals(e.first + 1, e.last);
+    shiftOriginals(e.last, -removed);
 }
 
 void TextView::forgetOriginals(long firstLine, long lastLine) const {

@@ -19,6 +19,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/IndexFollower.h"
 #include "app/IndexModel.h"
 #include "app/RecoveryWriter.h"
 #include "app/TextFinder.h"
@@ -150,6 +151,7 @@ void TfrmMain::createControls() {
     ListBox1->setItemDelegate(new HighlightDelegate(IndexModel::MatchRangesRole, ListBox1));
     listPanel->layout()->addWidget(ListBox1);
     memo = new TextView(m_bodySplitter);
+    m_follower = new IndexFollower(memo);  // before any edit, so every one is seen
     memo->setObjectName(QStringLiteral("memo"));
     m_bodySplitter->addWidget(listPanel);
     m_bodySplitter->addWidget(memo);

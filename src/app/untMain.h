@@ -2,6 +2,7 @@
 // The main window: layout, menus and command table, the index views, caret tracking, the settings it
 // holds and the open document.
 #include <QAction>
+#include <QFont>
 #include <QColor>
 #include <QMainWindow>
 #include <QPointer>
@@ -25,6 +26,7 @@ class QListView;
 class QMenu;
 class QSplitter;
 class QStatusBar;
+class QStyle;
 class QFileDialog;
 
 namespace oruvan {
@@ -34,6 +36,7 @@ class TNvSplitter;
 class DiskWatch;
 class RecoveryWriter;
 class IndexModel;
+class IndexFollower;
 class FindBar;
 class TextFinder;
 
@@ -275,6 +278,7 @@ private:
     QLabel* m_format = nullptr;
     IndexModel* m_comboModel = nullptr;
     IndexModel* m_listModel = nullptr;
+    IndexFollower* m_follower = nullptr;
     std::vector<std::unique_ptr<CommandEntry>> m_commands;
     struct KeyBinding {
         int key;
@@ -282,6 +286,14 @@ private:
         bool inMenu;
     };
     std::vector<KeyBinding> m_keys;
+    // The list box's two measures of each entry (FitListBoxExtent), item for item beside the index.
+    struct RowWidth {
+        double estimate = -1;
+        int exact = -1;
+    };
+    std::vector<RowWidth> m_rowWidths;
+    QFont m_rowWidthFont;
+    const QStyle* m_rowWidthStyle = nullptr;
     std::shared_ptr<const std::string> m_indexedText;
     std::shared_ptr<const std::string> m_savedText;
     std::shared_ptr<std::string> m_spareText;
@@ -295,6 +307,7 @@ private:
     bool m_missingOnDisk = false;
     bool m_checkingDisk = false;
     bool m_selecting = false;
+    bool m_followEdits = false;  // a rebuild may follow the edits rather than scan the whole text
     int m_rebuildCount = 0;
     int m_dropDownCount = 16;
     int m_listWidth = 121;

@@ -4,10 +4,12 @@
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
+#include <QScopedValueRollback>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <algorithm>
 
+#include "app/IndexFollower.h"
 #include "app/IndexModel.h"
 #include "app/TextView.h"
 #include "app/untMain.h"
@@ -44,12 +46,26 @@ void TfrmMain::RebuildIndex() {
 }
 
 void TfrmMain::FillIndexLists() {
-    // Lines kept with their own cp932 bytes are tested on them, as the file holds them (other encodings
-    // convert by character). Taken before the buffer: reading a line may move the buffer's gap.
-    const LineBytesList own =
-        memo->DocumentEncoding() == Encoding::ShiftJis ? memo->OriginalLines() : LineBytesList{};
+    const HeadingRules rules = headingRules();
+    // After edits the index follows them: the touched lines are rescanned, the others moved, with the
+    // result a whole scan gives. Other rebuilds start from scratch.
+    std::optional<std::vector<IndexSplice>> splices;
+    if (m_followEdits) splices = m_follower->update(m_comboModel->entries(), rules);
+    if (splices) {
+        SpliceAlong(m_rowWidths, *splices, RowWidth{});
+        m_listModel->applySplices(*splices);
+        m_comboModel->applySplices(*splices);
+        SelectEntry(0);
+        release(m_indexedText);
+        m_follower->indexed(rules);
+        return;
+    }
+    // Lines kept with their own cp932 bytes are tested on them, as the file holds them. Taken before the
+    // buffer: reading a line may move the buffer's gap.
+    const LineBytesList own = memo->HeadingOwnBytes();
     const std::string_view text = memo->Utf8Buffer();
-    Index entries = ScanHeadingsUtf8(text, headingRules(), own);
+    Index entries = ScanHeadingsUtf8(text, rules, own);
+    m_rowWidths.clear();
     m_comboModel->setShowLevels(HeadingLevels);
     m_listModel->setShowLevels(HeadingLevels);
     m_listModel->setEntries({});
@@ -59,6 +75,7 @@ void TfrmMain::FillIndexLists() {
     // The saved text is usually the same bytes: share one copy rather than hold two.
     release(m_indexedText);
     m_indexedText = m_savedText && *m_savedText == text ? m_savedText : snapshot(text);
+    m_follower->indexed(rules);
 }
 
 int TfrmMain::EntryCount() const { return m_comboModel->rowCount(); }
@@ -86,9 +103,18 @@ void TfrmMain::SelectEntry(int n) {
 int TfrmMain::CurrentEntry() const { return cmbMain->currentIndex(); }
 
 // Measuring every heading with text shaping costs milliseconds per thousand; a sum of cached
-// per-character advances finds the few widest candidates, and only those are measured exactly.
+// per-character advances finds the few widest candidates, and only those are measured exactly. Both
+// measures of an entry are kept until it changes or the list box's font or style does.
 void TfrmMain::FitListBoxExtent() {
-    const QFontMetricsF fm(ListBox1->font());
+    const QFont font = ListBox1->font();
+    const Index& entries = m_listModel->entries();
+    if (font != m_rowWidthFont || ListBox1->style() != m_rowWidthStyle ||
+        m_rowWidths.size() != entries.size()) {
+        m_rowWidths.assign(entries.size(), RowWidth{});
+        m_rowWidthFont = font;
+        m_rowWidthStyle = ListBox1->style();
+    }
+    const QFontMetricsF fm(font);
     std::vector<float> advance(0x10000, -1.0f);
     auto estimate = [&](std::string_view text) {
         double sum = 0;
@@ -103,22 +129,21 @@ void TfrmMain::FitListBoxExtent() {
         }
         return sum;
     };
-    const Index& entries = m_listModel->entries();
-    std::vector<double> estimates;
-    estimates.reserve(entries.size());
     double most = 0;
     const double indentAdvance = HeadingLevels ? estimate(kLevelIndent) : 0;
-    for (const IndexEntry& e : entries) {
-        const double indent = indentAdvance * static_cast<double>(LevelIndentBytes(e, HeadingLevels) / 2);
-        estimates.push_back(estimate(e.text) + indent);
-        most = std::max(most, estimates.back());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        RowWidth& r = m_rowWidths[i];
+        if (r.estimate < 0)
+            r.estimate = estimate(entries[i].text) +
+                         indentAdvance * static_cast<double>(LevelIndentBytes(entries[i], HeadingLevels) / 2);
+        most = std::max(most, r.estimate);
     }
     // The candidates are measured as the list draws them: the style's size of a view item holds the text
     // and the margins drawn on either side of it, so the end of the widest one shows in full.
     QStyleOptionViewItem item;
     item.initFrom(ListBox1);
     item.rect = QRect();
-    item.font = ListBox1->font();
+    item.font = font;
     item.fontMetrics = QFontMetrics(item.font);
     item.features = QStyleOptionViewItem::HasDisplay;
     item.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
@@ -126,11 +151,15 @@ void TfrmMain::FitListBoxExtent() {
     item.widget = ListBox1;
     int w = 0;
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (estimates[i] < most * 0.9 - 2) continue;
-        item.text = m_listModel->displayText(static_cast<int>(i));
-        w = std::max(
-            w,
-            ListBox1->style()->sizeFromContents(QStyle::CT_ItemViewItem, &item, QSize(), ListBox1).width());
+        RowWidth& r = m_rowWidths[i];
+        if (r.estimate < most * 0.9 - 2) continue;
+        if (r.exact < 0) {
+            item.text = m_listModel->displayText(static_cast<int>(i));
+            r.exact = ListBox1->style()
+                          ->sizeFromContents(QStyle::CT_ItemViewItem, &item, QSize(), ListBox1)
+                          .width();
+        }
+        w = std::max(w, r.exact);
     }
     m_listModel->setRowSize(QSize(w, 12));
 }
@@ -277,13 +306,19 @@ void TfrmMain::RichEdit1Change() {
 
 void TfrmMain::Timer1Timer() {
     Timer1->stop();
-    const std::string_view text = memo->Utf8Buffer();
-    if (m_indexedText && *m_indexedText == text) return;
+    // The edits since the last index tell whether the text differs; only after a new document was
+    // swapped in does the kept copy have to.
+    const std::optional<bool> unchanged = m_follower->unchanged();
+    if (unchanged ? *unchanged : m_indexedText && *m_indexedText == memo->Utf8Buffer()) return;
     if (IndexRebuildSuspended) {
         release(m_indexedText);
-        m_indexedText = snapshot(text);
+        m_indexedText = snapshot(memo->Utf8Buffer());
+        m_follower->compared();
     }
-    UpdateIndex();
+    {
+        const QScopedValueRollback<bool> follow(m_followEdits, true);
+        UpdateIndex();
+    }
     TrackCaret();
 }
 

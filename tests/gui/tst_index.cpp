@@ -2,15 +2,18 @@
 // stepping between headings, caret tracking in the status bar, and the re-index timer.
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFontMetrics>
+#include <QInputMethodEvent>
 #include <QListView>
 #include <QMenu>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTest>
 #include <QtMath>
+#include <random>
 
 #include "app/IndexModel.h"
 #include "app/TextView.h"
@@ -149,6 +152,8 @@ private Q_SLOTS:
     void changeUndoneWithinTheSecondCostsNoRebuild();
     void suspendedBatchRebuildsOnce();
     void openDocumentRebuildsOnce();
+    void timerFollowingEditsMatchesAWholeRebuild_data();
+    void timerFollowingEditsMatchesAWholeRebuild();
 
     void listExtentFollowsWidestHeading();
 
@@ -756,6 +761,123 @@ void IndexTest::openDocumentRebuildsOnce() {
     QTRY_VERIFY_WITH_TIMEOUT(!m_w->Timer1->isActive(), 3000);
     QTest::qWait(20);
     QCOMPARE(m_w->RebuildCount(), rebuilds + 1);
+}
+
+// Documents of 300 lines: every third one starts with `first` (the file's own bytes), the next with "--",
+// the next is body text; line i ends with breaks[i % size].
+void IndexTest::timerFollowingEditsMatchesAWholeRebuild_data() {
+    QTest::addColumn<int>("encoding");
+    QTest::addColumn<QByteArray>("marks");
+    QTest::addColumn<QByteArray>("document");
+    const auto row = [](const char* name, Encoding e, const char* marks, const char* first,
+                        const QByteArrayList& breaks) {
+        QByteArray doc;
+        for (int i = 0; i < 300; ++i) {
+            const char* start = i % 3 == 0 ? first : i % 3 == 1 ? "--" : "body ";
+            doc += start + QByteArray::number(i) + breaks[i % breaks.size()];
+        }
+        QTest::newRow(name) << int(e) << QByteArray(marks) << doc;
+    };
+    // Lines in the IBM code are tested on their own bytes until they are edited; Enter types CR and LF
+    // one at a time, and undoing it takes them out one at a time.
+    row("Shift_JIS, CR LF, codes kept as read", Encoding::ShiftJis, "\xFA\x4A,--,\x81\xA1", "\xFA\x4A",
+        {"\r\n"});
+    // A LF typed or pasted after a lone CR joins it into one break; a CR LF loses its CR or LF.
+    row("Shift_JIS, mixed breaks, codes kept as read", Encoding::ShiftJis, "\xFA\x4A,--,\x81\xA1", "\xFA\x4A",
+        {"\r", "\n", "\r\n", "\n"});
+    // A character cp932 lacks converts to '?', which must not reach the mark "?".
+    row("UTF-8, LF, characters cp932 lacks", Encoding::Utf8, "?,--,\x81\xA1", "\xED\x95\x9C", {"\n"});
+    row("EUC-JP, CR", Encoding::EucJp, "\x87\x54,--,\x81\xA1", "\xAD\xB5", {"\r"});
+}
+
+// Typing, pasting, deleting across headings, undoing and redoing in the view: the timer's re-index
+// leaves the views, their selection, the list extent and the Index menu as a whole rebuild does.
+void IndexTest::timerFollowingEditsMatchesAWholeRebuild() {
+    QFETCH(int, encoding);
+    QFETCH(QByteArray, marks);
+    QFETCH(QByteArray, document);
+    m_w->TitleMarkList = TitleMarksFromText(marks.toStdString());
+    m_w->memo->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), document.toStdString()),
+                            static_cast<Encoding>(encoding));
+    m_w->UpdateIndex();
+    QVERIFY(m_w->EntryCount() >= 100);
+    TextView* memo = m_w->memo;
+    memo->setFocus();
+    // What the document's encoding cannot hold enters as '?'.
+    const QStringList typed{QStringLiteral("--"), U("■"),  QStringLiteral("x"), QStringLiteral("\n"),
+                            U("見出し"),          U("한"), QStringLiteral("?")};
+    const QStringList pasted{QStringLiteral("--p\nq\n"), U("\n■r"), QStringLiteral("body\n--s\n\n"),
+                             U("\r\n?t\r한")};
+    std::mt19937 rng(15);
+    const auto randomLine = [&] {
+        return static_cast<int>(rng() % static_cast<unsigned>(memo->LineCount() + 1));
+    };
+    const auto lineEdge = [&](int line) {
+        return memo->SendScintilla(
+            rng() % 2 ? QsciScintillaBase::SCI_POSITIONFROMLINE : QsciScintillaBase::SCI_GETLINEENDPOSITION,
+            static_cast<unsigned long>(line));
+    };
+    const auto views = [&] {
+        QAbstractItemModel* list = m_w->ListBox1->model();
+        const int width =
+            list->rowCount() ? list->data(list->index(0, 0), Qt::SizeHintRole).toSize().width() : 0;
+        return rowsOf(m_w->cmbMain->model()) + rowsOf(list) +
+               QStringList{QString::number(m_w->CurrentEntry()), QString::number(listRow(*m_w)),
+                           QString::number(width), describeMenu(m_w->mnuIndex)};
+    };
+    std::string indexed(memo->Utf8Buffer());
+    for (int round = 0; round < 120; ++round) {
+        for (unsigned k = 0, n = 1 + rng() % 4; k < n; ++k) {
+            switch (rng() % 5) {
+                case 0: {
+                    memo->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, lineEdge(randomLine()));
+                    const QString& text = typed[static_cast<int>(rng() % typed.size())];
+                    if (text == QLatin1String("\n")) {
+                        QTest::keyClick(memo, Qt::Key_Return);
+                    } else if (text.front().unicode() < 0x80) {
+                        QTest::keyClicks(memo, text);
+                    } else {
+                        QInputMethodEvent input;  // as an input method commits it
+                        input.setCommitString(text);
+                        QApplication::sendEvent(memo, &input);
+                    }
+                    break;
+                }
+                case 1:
+                    memo->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, lineEdge(randomLine()));
+                    QApplication::clipboard()->setText(pasted[static_cast<int>(rng() % pasted.size())]);
+                    memo->PasteFromClipboard();
+                    break;
+                case 2: {
+                    const int line = randomLine();  // up to a few lines, often across a heading
+                    const long a = lineEdge(line), b = lineEdge(line + static_cast<int>(rng() % 4));
+                    memo->SendScintilla(QsciScintillaBase::SCI_SETSEL, std::min(a, b), std::max(a, b));
+                    QTest::keyClick(memo, Qt::Key_Delete);
+                    break;
+                }
+                case 3:
+                    memo->Undo();
+                    break;
+                default:
+                    memo->SendScintilla(QsciScintillaBase::SCI_REDO);
+            }
+        }
+        const bool changed = memo->Utf8Buffer() != indexed;
+        const int rebuilds = m_w->RebuildCount();
+        const QStringList before = views();
+        m_w->Timer1Timer();
+        QCOMPARE(m_w->RebuildCount(), rebuilds + (changed ? 1 : 0));
+        const QStringList followed = views();
+        if (changed) {
+            m_w->UpdateIndex();
+            m_w->TrackCaret();
+            QCOMPARE(followed, views());
+        } else {
+            QCOMPARE(followed, before);
+        }
+        indexed = memo->Utf8Buffer();
+    }
+    m_w->Timer1->stop();
 }
 
 void IndexTest::listExtentFollowsWidestHeading() {

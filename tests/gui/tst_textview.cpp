@@ -369,6 +369,11 @@ private Q_SLOTS:
         view().SetSelStart(0);
         QTest::keyClick(&view(), Qt::Key_Return);
         QVERIFY(saved() == "\r\n" + original);
+        // Undo takes the LF out before the CR; the CR left alone still ends the line.
+        view().Undo();
+        QVERIFY(saved() == original);
+        view().Redo();
+        QVERIFY(saved() == "\r\n" + original);
 
         // Line 1 (now 2) edited: written canonically, the others as read.
         view().SetSelStart(2 + 5 + 4);
@@ -405,12 +410,29 @@ private Q_SLOTS:
         view().Undo();
         QVERIFY(saved() == canonNec + "A\r\n" + canonNecIbm + "B\r\n" + nec + "C\r\n" + ibm + "D");
 
+        // A lone CR and a LF that meet when the text between them goes make one break, and part again
+        // when it comes back.
+        const std::string parted = nec + "A\rx\n" + nec + "C";
+        load(parted);
+        select(view(), view().LineIndex(1), view().LineIndex(1) + 1);
+        QTest::keyClick(&view(), Qt::Key_Delete);
+        QVERIFY(saved() == nec + "A\r\n" + nec + "C");
+        view().Undo();
+        QVERIFY(saved() == parted);
+
         load(original);
         // A break style converted leaves every line's bytes.
         view().SetBreakStyle(LineBreak::Lf);
         QVERIFY(saved() == nec + "A\n" + necIbm + "B\n" + nec + "C\n" + ibm + "D");
         view().Undo();
         QVERIFY(saved() == original);
+        const std::string crOnly = nec + "A\r" + necIbm + "B\r" + nec + "C\r" + ibm + "D";
+        view().SetBreakStyle(LineBreak::Cr);
+        QVERIFY(saved() == crOnly);
+        view().SetBreakStyle(LineBreak::CrLf);
+        QVERIFY(saved() == original);
+        view().Undo();
+        QVERIFY(saved() == crOnly);
     }
 
     void loadFailures_data() {

@@ -1,0 +1,81 @@
+#include "app/IndexFollower.h"
+
+#include "app/TextView.h"
+
+namespace oruvan {
+
+class IndexFollower::ViewText : public TextAccess {
+public:
+    explicit ViewText(TextView* view) : m_view(view) {}
+
+    long length() const override { return m_view->SendScintilla(QsciScintillaBase::SCI_GETLENGTH); }
+    std::string_view range(long start, long end) const override {
+        if (end <= start) return {};
+        // Moves the buffer's gap only when the range straddles it.
+        const auto* p = reinterpret_cast<const char*>(m_view->SendScintilla(
+            QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(start), end - start));
+        return p ? std::string_view(p, static_cast<std::size_t>(end - start)) : std::string_view();
+    }
+    long lineCount() const override { return m_view->SendScintilla(QsciScintillaBase::SCI_GETLINECOUNT); }
+    long lineFromPosition(long pos) const override {
+        return m_view->SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION,
+                                     static_cast<unsigned long>(pos));
+    }
+    long positionFromLine(long line) const override {
+        if (line >= lineCount()) return length();
+        return m_view->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE,
+                                     static_cast<unsigned long>(line));
+    }
+
+private:
+    TextView* m_view;
+};
+
+IndexFollower::IndexFollower(TextView* view)
+    : QObject(view), m_view(view), m_text(std::make_unique<ViewText>(view)) {
+    connect(view, &TextView::aboutToChange, this, [this](long pos, long length, bool insertion) {
+        checkDocument();
+        if (insertion)
+            m_tracker.beforeInsert(*m_text, pos, length);
+        else
+            m_tracker.beforeDelete(*m_text, pos, length);
+    });
+    m_tracker.lost();
+}
+
+IndexFollower::~IndexFollower() = default;
+
+// Loading a file swaps in a new document, whose filling says nothing about the old text.
+void IndexFollower::checkDocument() {
+    if (m_view->SendScintilla(QsciScintillaBase::SCI_GETDOCPOINTER) != m_document) m_tracker.lost();
+}
+
+void IndexFollower::indexed(const HeadingRules& rules) {
+    m_document = m_view->SendScintilla(QsciScintillaBase::SCI_GETDOCPOINTER);
+    m_rules = rules;
+    m_tracker.indexed();
+}
+
+void IndexFollower::compared() {
+    checkDocument();
+    m_tracker.compared();
+    m_document = m_view->SendScintilla(QsciScintillaBase::SCI_GETDOCPOINTER);
+}
+
+std::optional<bool> IndexFollower::unchanged() {
+    checkDocument();
+    return m_tracker.unchanged(*m_text);
+}
+
+std::optional<std::vector<IndexSplice>> IndexFollower::update(const Index& index, const HeadingRules& rules) {
+    checkDocument();
+    if (rules.marks != m_rules.marks || rules.ignoreHeadSpaces != m_rules.ignoreHeadSpaces ||
+        rules.captionIncludingTitleMark != m_rules.captionIncludingTitleMark ||
+        m_tracker.wholeScanNeeded(*m_text))
+        return std::nullopt;
+    // Lines kept with their own bytes are tested on them, as a whole scan does.
+    return m_tracker.update(*m_text, index, rules,
+                            [this](long first, long end) { return m_view->HeadingOwnBytes(first, end); });
+}
+
+}  // namespace oruvan
