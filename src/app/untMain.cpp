@@ -175,6 +175,9 @@ void TfrmMain::createControls() {
     // would have every caret move lay the bar out again.
     m_format = new QLabel(m_status);
     m_format->setObjectName(QStringLiteral("FormatText"));
+    // Drawn over a long message rather than through it, with a gap before it.
+    m_format->setAutoFillBackground(true);
+    m_format->setContentsMargins(8, 0, 0, 0);
     auto* right = new QHBoxLayout(m_status);
     right->setContentsMargins(0, 0, 4, 0);
     right->addStretch(1);
