@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/Cp932.h"
 #include "widgets/Cp932Text.h"
 
 namespace oruvan {
@@ -104,6 +105,7 @@ int IndexModel::rowOf(int entry) const {
 
 QString IndexModel::displayText(int entry) const {
     const IndexEntry& e = m_entries[static_cast<std::size_t>(entry)];
+    if (!e.utf8.empty()) return QString::fromStdString(IndentedUtf8(e, m_showLevels));
     if (LevelIndentBytes(e, m_showLevels) == 0) return FromCp932(e.text);
     return FromCp932(IndentedText(e, true));
 }
@@ -130,7 +132,16 @@ QVariant IndexModel::data(const QModelIndex& index, int role) const {
             // Positions in the display text, which the codec may make longer or shorter than the bytes.
             QList<int> runs;
             const int indent = static_cast<int>(LevelIndentBytes(e, m_showLevels) / 2);
-            for (const auto& [first, last] : m_filter.matchRanges(e.text)) {
+            for (auto [first, last] : m_filter.matchRanges(e.text)) {
+                if (!e.utf8.empty()) {
+                    // The heading as written holds a character where the text holds each '?'.
+                    const std::string_view shown(e.utf8);
+                    first = Utf8OffsetOfCp932(shown, first);
+                    last = Utf8OffsetOfCp932(shown, last);
+                    runs << indent + static_cast<int>(QString::fromUtf8(shown.substr(0, first)).size())
+                         << static_cast<int>(QString::fromUtf8(shown.substr(first, last - first)).size());
+                    continue;
+                }
                 const std::string_view text(e.text);
                 runs << indent + static_cast<int>(FromCp932(text.substr(0, first)).size())
                      << static_cast<int>(FromCp932(text.substr(first, last - first)).size());

@@ -133,9 +133,12 @@ void TfrmMain::FitListBoxExtent() {
     const double indentAdvance = HeadingLevels ? estimate(kLevelIndent) : 0;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         RowWidth& r = m_rowWidths[i];
+        // A heading cp932 cannot hold is rare: it is measured as it stands.
         if (r.estimate < 0)
-            r.estimate = estimate(entries[i].text) +
-                         indentAdvance * static_cast<double>(LevelIndentBytes(entries[i], HeadingLevels) / 2);
+            r.estimate =
+                (entries[i].utf8.empty() ? estimate(entries[i].text)
+                                         : fm.horizontalAdvance(QString::fromStdString(entries[i].utf8))) +
+                indentAdvance * static_cast<double>(LevelIndentBytes(entries[i], HeadingLevels) / 2);
         most = std::max(most, r.estimate);
     }
     // The candidates are measured as the list draws them: the style's size of a view item holds the text
@@ -186,6 +189,7 @@ void TfrmMain::fillIndexPage(QMenu* menu, int page) {
     const std::vector<IndexMenuItem> items = IndexMenuPage(entries, page, NextPageMenuIsHead);
     std::vector<std::string> texts;
     std::vector<std::string> indents;  // a level's indentation takes no access key
+    std::vector<bool> utf8(items.size());  // texts of headings cp932 cannot hold are UTF-8
     texts.reserve(items.size());
     indents.resize(items.size());
     for (std::size_t i = 0; i < items.size(); ++i) {
@@ -195,21 +199,27 @@ void TfrmMain::fillIndexPage(QMenu* menu, int page) {
             continue;
         }
         const IndexEntry& e = entries[static_cast<std::size_t>(item.entry)];
-        const std::string caption = EscapeMenuText(ShortenMenuCaption(IndentedText(e, HeadingLevels)));
+        utf8[i] = !e.utf8.empty();
+        const std::string caption =
+            EscapeMenuText(utf8[i] ? ShortenMenuCaptionUtf8(IndentedUtf8(e, HeadingLevels))
+                                   : ShortenMenuCaption(IndentedText(e, HeadingLevels)));
+        const std::string_view indentText = utf8[i] ? kLevelIndentUtf8 : kLevelIndent;
         std::size_t indent = 0;
-        while (indent < LevelIndentBytes(e, HeadingLevels) && caption.compare(indent, 2, kLevelIndent) == 0)
-            indent += 2;
+        for (std::size_t level = LevelIndentBytes(e, HeadingLevels) / 2;
+             level > 0 && caption.compare(indent, indentText.size(), indentText) == 0; --level)
+            indent += indentText.size();
         indents[i] = caption.substr(0, indent);
         texts.push_back(caption.substr(indent));
     }
     // On the first page the entries leave the command's key above them to it.
     const bool head = menu == mnuIndex;
     if (head) texts.push_back(ToCp932(mnuIndex->actions().first()->text()));
-    AssignAccessKeys(texts);
+    AssignAccessKeys(texts, utf8);
     if (head) texts.pop_back();
     for (std::size_t i = 0; i < items.size(); ++i) {
         const IndexMenuItem& item = items[i];
-        auto* a = new TMenuItem2(FromCp932(indents[i] + texts[i]), menu);
+        const std::string text = indents[i] + texts[i];
+        auto* a = new TMenuItem2(utf8[i] ? QString::fromStdString(text) : FromCp932(text), menu);
         a->EntryNumber = item.entry;
         switch (item.kind) {
             case IndexMenuItem::Separator:

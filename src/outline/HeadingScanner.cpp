@@ -223,6 +223,36 @@ std::string_view ConvertHead(std::string_view line, std::string& cp932) {
     return head;
 }
 
+// The text of the heading whose index text lies at `span` of `cut` (the cp932 form of `head`, cut) taken
+// from `head` itself, tabs made two spaces as IsTitleLine makes them.
+std::string Utf8TitleText(std::string_view head, std::string_view cp932, std::string_view cut,
+                          std::pair<std::size_t, std::size_t> span) {
+    // What follows the span is mostly blanks, the same bytes in both: then the end is at hand.
+    const std::size_t begin = Utf8OffsetOfCp932(head, span.first), tail = cut.size() - span.second;
+    const bool blankTail = cut.size() == cp932.size() && tail <= head.size() - begin &&
+                           std::all_of(head.end() - tail, head.end(), IsBlank);
+    const std::size_t end = blankTail ? head.size() - tail : Utf8OffsetOfCp932(head, span.second);
+    std::string text;
+    for (const char c : head.substr(begin, end - begin)) {
+        if (c == '\t')
+            text += "  ";
+        else
+            text += c;
+    }
+    return text;
+}
+
+// The heading as written when its cp932 index text lacks a character of it: text with each '?' of such
+// a character replaced by the character; empty otherwise. Only a text holding '?' can lack one.
+std::string LackedText(std::string_view head, std::string_view cp932, std::string_view cut,
+                       const HeadingRules& rules, const std::string& text) {
+    if (text.find('?') == std::string::npos) return {};
+    const auto span = TitleTextSpan(cut, rules);
+    if (!span) return {};
+    std::string utf8 = Utf8TitleText(head, cp932, cut, *span);
+    return Utf8ToCp932(utf8) == text && utf8 != Cp932ToUtf8(text) ? utf8 : std::string();
+}
+
 }  // namespace
 
 std::string_view CutLine(std::string_view line) {
@@ -265,21 +295,7 @@ void HeadingScanner::scanUtf8(std::string_view piece, Index& index) {
         int level = 1;
         const auto span = TitleTextSpan(cut, markableRules(head, m_cp932, m_rules, narrowed), &level);
         if (!span) continue;
-        // The characters whose cp932 bytes the span covers, tabs made two spaces as IsTitleLine makes them.
-        // What follows the span is mostly blanks, the same bytes in both: then the end is at hand.
-        const std::size_t begin = Utf8OffsetOfCp932(head, span->first), tail = cut.size() - span->second;
-        const bool blankTail = cut.size() == m_cp932.size() && tail <= head.size() - begin &&
-                               std::all_of(head.end() - tail, head.end(), IsBlank);
-        const std::size_t end = blankTail ? head.size() - tail : Utf8OffsetOfCp932(head, span->second);
-        const std::string_view text = head.substr(begin, end - begin);
-        IndexEntry entry{{}, m_lines, level};
-        for (const char c : text) {
-            if (c == '\t')
-                entry.text += "  ";
-            else
-                entry.text += c;
-        }
-        index.push_back(std::move(entry));
+        index.push_back({Utf8TitleText(head, m_cp932, cut, *span), m_lines, level});
     }
 }
 
@@ -322,8 +338,10 @@ Index ScanHeadingsUtf8(std::string_view utf8Buffer, const HeadingRules& rules,
         }
         if (!filter.everyLine() && !filter.mayStartUtf8(line, rules.ignoreHeadSpaces)) continue;
         const std::string_view head = ConvertHead(line, cp932);
-        if (IsTitleLine(CutLine(cp932), markableRules(head, cp932, rules, narrowed), &text, &level))
-            index.push_back({text, lineNo, level});
+        const std::string_view cut = CutLine(cp932);
+        const HeadingRules& markable = markableRules(head, cp932, rules, narrowed);
+        if (IsTitleLine(cut, markable, &text, &level))
+            index.push_back({text, lineNo, level, LackedText(head, cp932, cut, markable, text)});
     }
     return index;
 }

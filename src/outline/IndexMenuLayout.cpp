@@ -85,30 +85,48 @@ namespace {
 
 // One character of a menu text as the menu shows it; "&" marks are not characters.
 struct MenuChar {
-    std::size_t pos, len;
+    std::size_t pos;
+    bool wide;     // a double-byte cp932 code
     bool marked;   // the text marks it as its access key
-    unsigned key;  // what it answers to: its case-folded code
+    unsigned key;  // what it answers to: its case-folded cp932 code; 0 for a character cp932 lacks
 };
+
+// The cp932 code of the character at text[i] and its length in text.
+std::pair<unsigned, std::size_t> Cp932CharAt(std::string_view text, std::size_t i) {
+    const std::size_t len = Cp932CharLength(text, i);
+    unsigned code = static_cast<unsigned char>(text[i]);
+    if (len == 2) code = code << 8 | static_cast<unsigned char>(text[i + 1]);
+    return {code, len};
+}
+
+// The same for UTF-8 text: the code its conversion gives, 0 when that is the '?' of a character cp932
+// lacks.
+std::pair<unsigned, std::size_t> Utf8CharAt(std::string_view text, std::size_t i) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    char32_t c = 0;
+    const std::size_t len = std::max<std::size_t>(1, ReadUtf8(p + i, p + text.size(), c));
+    const std::string cp932 = Utf8ToCp932(text.substr(i, len));
+    if (cp932 == "?" && text[i] != '?') return {0, len};
+    return {Cp932CharAt(cp932, 0).first, len};
+}
 
 // The menu sees the text through the converter, so characters split as the converter splits them and
 // every '&' byte counts ('&' is never a trail byte).
-std::vector<MenuChar> MenuChars(std::string_view text) {
+std::vector<MenuChar> MenuChars(std::string_view text, bool utf8) {
     std::vector<MenuChar> chars;
     bool marked = false;
     for (std::size_t i = 0; i < text.size();) {
         if (text[i] == '&') {
             const bool literal = i + 1 < text.size() && text[i + 1] == '&';
             if (literal)
-                chars.push_back({i + 1, 1, false, '&'});
+                chars.push_back({i + 1, false, false, '&'});
             else
                 marked = true;
             i += literal ? 2 : 1;
             continue;
         }
-        const std::size_t len = Cp932CharLength(text, i);
-        unsigned code = static_cast<unsigned char>(text[i]);
-        if (len == 2) code = code << 8 | static_cast<unsigned char>(text[i + 1]);
-        chars.push_back({i, len, marked, FoldCp932Char(code)});
+        const auto [code, len] = utf8 ? Utf8CharAt(text, i) : Cp932CharAt(text, i);
+        chars.push_back({i, code > 0xFF, marked, FoldCp932Char(code)});
         marked = false;
         i += len;
     }
@@ -119,18 +137,18 @@ bool IsLetterOrDigit(unsigned key) { return (key >= '0' && key <= '9') || (key >
 
 // Blanks, control bytes, bytes the converter cannot show as a character and "&" make no key.
 bool CanBeKey(const MenuChar& c) {
-    if (c.len == 2) return true;
+    if (c.wide) return true;
     return (c.key > 0x20 && c.key < 0x7F && c.key != '&') || (c.key >= 0xA1 && c.key <= 0xDF);
 }
 
 }  // namespace
 
-void AssignAccessKeys(std::vector<std::string>& texts) {
+void AssignAccessKeys(std::vector<std::string>& texts, const std::vector<bool>& utf8) {
     std::vector<std::vector<MenuChar>> chars;
     chars.reserve(texts.size());
     std::vector<unsigned> taken;
-    for (const std::string& text : texts) {
-        chars.push_back(MenuChars(text));
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        chars.push_back(MenuChars(texts[i], i < utf8.size() && utf8[i]));
         for (const MenuChar& c : chars.back())
             if (c.marked) taken.push_back(c.key);
     }

@@ -47,7 +47,9 @@ std::string EscapeMenuText(std::string_view caption);
 // Gives the menu texts of one page access keys, as the menu chooses them automatically. A text that
 // already marks a key keeps it. Every other text, in order, takes the first character not yet taken on
 // the page (letter case aside), a letter or digit if it holds one, else any other visible character; a
-// text whose characters are all taken, or that has none, gets no key.
-void AssignAccessKeys(std::vector<std::string>& texts);
+// text whose characters are all taken, or that has none, gets no key. The texts flagged in `utf8` are
+// UTF-8 (headings cp932 cannot hold): their characters answer to their cp932 codes, and a character
+// cp932 lacks makes no key.
+void AssignAccessKeys(std::vector<std::string>& texts, const std::vector<bool>& utf8 = {});
 
 }  // namespace oruvan

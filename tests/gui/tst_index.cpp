@@ -452,27 +452,47 @@ void IndexTest::indexMenuPages() {
 void IndexTest::indexMenuCaptions_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("caption");
+    QTest::addColumn<bool>("utf8");  // the document is UTF-8 rather than Shift_JIS
     const QString a38(38, QLatin1Char('a'));
     const QString a39(39, QLatin1Char('a'));
     const QString a40(40, QLatin1Char('a'));
+    const auto row = [](const char* name, const QString& text, const QString& caption, bool utf8 = false) {
+        QTest::newRow(name) << text << caption << utf8;
+    };
     // "before" and "after" stand around the entry; "before" has taken the access key b.
-    QTest::newRow("40 bytes whole") << a40 << U("&") + a40;
-    QTest::newRow("41 bytes cut") << a40 + QLatin1Char('b') << U("&") + a40 + QStringLiteral("...");
-    QTest::newRow("byte 40 leads") << a39 + U("あい") << U("&") + a39 + U("あ..");
-    QTest::newRow("byte 40 trails") << a38 + U("あい") << U("&") + a38 + U("あ...");
-    QTest::newRow("20 kanji exactly")
-        << U("一二三四五六七八九十一二三四五六七八九十") << U("&一二三四五六七八九十一二三四五六七八九十");
-    QTest::newRow("key b taken") << U("bean") << U("b&ean");
-    QTest::newRow("key j is the command's") << U("jab") << U("j&ab");
-    QTest::newRow("ampersand") << U("Tom & Jerry") << U("&Tom && Jerry");
-    QTest::newRow("separator") << QStringLiteral("-") << QString();
+    row("40 bytes whole", a40, U("&") + a40);
+    row("41 bytes cut", a40 + QLatin1Char('b'), U("&") + a40 + QStringLiteral("..."));
+    row("byte 40 leads", a39 + U("あい"), U("&") + a39 + U("あ.."));
+    row("byte 40 trails", a38 + U("あい"), U("&") + a38 + U("あ..."));
+    row("20 kanji exactly", U("一二三四五六七八九十一二三四五六七八九十"),
+        U("&一二三四五六七八九十一二三四五六七八九十"));
+    row("key b taken", U("bean"), U("b&ean"));
+    row("key j is the command's", U("jab"), U("j&ab"));
+    row("ampersand", U("Tom & Jerry"), U("&Tom && Jerry"));
+    row("separator", QStringLiteral("-"), QString());
+    // Headings cp932 cannot hold show as written; their characters cp932 lacks take no access key.
+    row("UTF-8, e acute", U("Café"), U("&Café"), true);
+    row("UTF-8, hangul", U("한국어"), U("한국어"), true);
+    row("UTF-8, emoji", U("🎉 & party"), U("🎉 && &party"), true);
+    row("UTF-8, simplified Chinese", U("这是 ok"), U("这是 &ok"), true);
+    row("UTF-8, cut by columns", U("한").repeated(25), U("한").repeated(20) + U("&..."), true);
+    row("UTF-8, cp932 holds it", U("Tokyo 東京"), U("&Tokyo 東京"), true);
 }
 
 void IndexTest::indexMenuCaptions() {
     QFETCH(QString, text);
     QFETCH(QString, caption);
-    load({U("■before"), U("■") + text, U("■after")});
+    QFETCH(bool, utf8);
+    if (utf8) {
+        const QString doc = U("■before\n■") + text + U("\n■after\n");
+        m_w->memo->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), doc.toStdString()),
+                                Encoding::Utf8);
+        m_w->UpdateIndex();
+    } else {
+        load({U("■before"), U("■") + text, U("■after")});
+    }
     QCOMPARE(rowsOf(m_w->ListBox1->model()).value(1), text + QStringLiteral("@1"));
+    QCOMPARE(m_w->cmbMain->itemText(1), text);
     const QList<QAction*> items = pageItems(m_w->mnuIndex);
     QCOMPARE(items.size(), 3);
     auto* item = qobject_cast<TMenuItem2*>(items[1]);
@@ -909,6 +929,15 @@ void IndexTest::listExtentFollowsWidestHeading() {
     QCOMPARE(extent(), drawn(wide));
     load({QStringLiteral("no headings")});
     QCOMPARE(extent(), list->viewport()->width());
+
+    // A heading cp932 cannot hold is as wide as it is written, not as its '?'s.
+    const QString hangul = U("한").repeated(50), ws = QStringLiteral("W").repeated(40);
+    QVERIFY(drawn(hangul) > drawn(ws) && drawn(QStringLiteral("?").repeated(50)) < drawn(ws) * 0.8);
+    const QString doc = U("■") + ws + U("\n■") + hangul + U("\n");
+    m_w->memo->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), doc.toStdString()), Encoding::Utf8);
+    m_w->UpdateIndex();
+    QCOMPARE(hint(0).width(), drawn(hangul));
+    QCOMPARE(extent(), drawn(hangul));
 }
 
 QTEST_MAIN(IndexTest)

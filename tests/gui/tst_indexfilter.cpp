@@ -187,6 +187,18 @@ void IndexFilterTest::matchedWordsAreHighlighted() {
     QVERIFY(highlighted() > 20);
     m_w->edtFilter->clear();
     QCOMPARE(highlighted(), 0);
+
+    // In a UTF-8 document the runs fall on the heading as written: the emoji takes two UTF-16 units
+    // where the text cp932 can hold has one '?'.
+    const std::string doc = "--\xf0\x9f\x8e\x89 party Caf\xc3\xa9\n--\xed\x95\x9c\xea\xb5\xad\xec\x96\xb4\n";
+    m_w->memo->LoadFromFile(m_box.writeFile(QStringLiteral("utf8.txt"), doc), Encoding::Utf8);
+    m_w->UpdateIndex();
+    m_w->edtFilter->setText(U("party caf"));
+    QCOMPARE(rowsOf(m_w->ListBox1->model()), QStringList{U("　🎉 party Café#0")});
+    QCOMPARE(m_w->ListBox1->model()->index(0, 0).data(IndexModel::MatchRangesRole).value<QList<int>>(),
+             (QList<int>{4, 5, 10, 3}));
+    QCOMPARE(rowsOf(m_w->cmbMain->model()), (QStringList{U("　🎉 party Café#0"), U("　한국어#1")}));
+    QVERIFY(highlighted() > 20);
 }
 
 void IndexFilterTest::enterJumpsToTheFirstShownHeading() {

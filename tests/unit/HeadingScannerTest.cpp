@@ -105,6 +105,12 @@ std::vector<std::string_view> SplitLines(std::string_view cp932) {
     return lines;
 }
 
+std::vector<int> Levels(const Index& index) {
+    std::vector<int> levels;
+    for (const IndexEntry& e : index) levels.push_back(e.level);
+    return levels;
+}
+
 // Every line through the heading test, with no shortcut.
 Index PlainScan(const std::string& cp932, const HeadingRules& rules) {
     Index index;
@@ -148,12 +154,18 @@ Index StandInsShown(Index index) {
     return index;
 }
 
+// The entries with only their cp932 texts.
+Index Cp932Only(Index index) {
+    for (IndexEntry& e : index) e.utf8.clear();
+    return index;
+}
+
 // The editor's scan must agree with converting its buffer back and scanning that, by characters.
 void ExpectSameAsCp932Scan(const std::string& utf8, const HeadingRules& rules) {
     const std::string cp932 = Utf8ToCp932(utf8);
     ASSERT_EQ(ScanHeadingsCp932(cp932, rules), PlainScan(cp932, rules))
         << "buffer of " << utf8.size() << " bytes";
-    ASSERT_EQ(ScanHeadingsUtf8(utf8, rules), StandInsShown(PlainScan(StandInCp932(utf8), rules)))
+    ASSERT_EQ(Cp932Only(ScanHeadingsUtf8(utf8, rules)), StandInsShown(PlainScan(StandInCp932(utf8), rules)))
         << "buffer of " << utf8.size() << " bytes";
 }
 
@@ -179,6 +191,16 @@ void ExpectUtf8PiecesAgree(std::string_view utf8, const HeadingRules& rules, std
     for (std::size_t i = 0; i < editor.size(); ++i) {
         if (wholeMarks && WholeCharacters(editor[i].text)) {
             ASSERT_EQ(Utf8ToCp932(pieces[i].text), editor[i].text) << "line " << editor[i].line;
+            // The editor shows what the pieces' scan prints; the heading as written only where cp932
+            // lacks a character of it.
+            const std::string shown = editor[i].utf8.empty() ? Cp932ToUtf8(editor[i].text) : editor[i].utf8;
+            if (DecodeText(Encoding::Utf8, pieces[i].text) == pieces[i].text) {
+                ASSERT_EQ(shown, pieces[i].text) << "line " << editor[i].line;
+            }
+            if (!editor[i].utf8.empty()) {
+                ASSERT_EQ(Utf8ToCp932(editor[i].utf8), editor[i].text) << "line " << editor[i].line;
+                ASSERT_NE(editor[i].utf8, Cp932ToUtf8(editor[i].text)) << "line " << editor[i].line;
+            }
         }
     }
 }
@@ -221,7 +243,54 @@ TEST(HeadingScannerTest, Utf8ScanAgreesOnCraftedLines) {
     // A character cp932 lacks converts to '?' yet matches no '?' of a mark.
     EXPECT_EQ(ScanHeadingsUtf8("\xf0\x9f\x98\x80 x\n--\xf0\x9f\x98\x80\n?\n",
                                HeadingRules{{"?", "--?", "--"}, true, false}),
-              (Index{{"?", 1}, {"", 2}}));
+              (Index{{"?", 1, 3, "\xf0\x9f\x98\x80"}, {"", 2}}));
+}
+
+// The editor's entries keep a heading as written beside its cp932 text only where cp932 lacks one of
+// its characters, so that a Shift_JIS document carries nothing more.
+TEST(HeadingScannerTest, EditorEntriesKeepWhatCp932Lacks) {
+    const HeadingRules withMark{kDefaultRules.marks, true, true};
+    struct Case {
+        const char* name;
+        std::string utf8;
+        const HeadingRules& rules;
+        LineBytesList own;
+        Index expected;
+    };
+    const Case cases[] = {
+        {"e acute", "--Caf\xc3\xa9\n", kDefaultRules, {}, {{"Caf?", 0, 2, "Caf\xc3\xa9"}}},
+        {"hangul",
+         "x\n//@\xed\x95\x9c\xea\xb5\xad\xec\x96\xb4\n",
+         kDefaultRules,
+         {},
+         {{"???", 1, 1, "\xed\x95\x9c\xea\xb5\xad\xec\x96\xb4"}}},
+        {"emoji, mark kept",
+         "\xe2\x96\xa0\xf0\x9f\x8e\x89 party\n",
+         withMark,
+         {},
+         {{"\x81\xa1? party", 0, 3, "\xe2\x96\xa0\xf0\x9f\x8e\x89 party"}}},
+        {"simplified Chinese, tab",
+         "--\xe8\xbf\x99\tx\n",
+         kDefaultRules,
+         {},
+         {{"?  x", 0, 2, "\xe8\xbf\x99  x"}}},
+        {"a question mark of its own", "--Why?\n", kDefaultRules, {}, {{"Why?", 0, 2}}},
+        {"kanji and full-width letters",
+         "--\xe6\xbc\xa2\xef\xbc\xa1\n",
+         kDefaultRules,
+         {},
+         {{"\x8a\xbf\x82\x60", 0, 2}}},
+        {"a line kept by its own bytes",
+         "--\xe2\x88\xb5\n",
+         kDefaultRules,
+         {{0, "--\xfa\x5b"}},
+         {{"\xfa\x5b", 0, 2}}},
+    };
+    for (const Case& c : cases) {
+        const Index index = ScanHeadingsUtf8(c.utf8, c.rules, c.own);
+        EXPECT_EQ(index, c.expected) << c.name;
+        EXPECT_EQ(Levels(index), Levels(c.expected)) << c.name;
+    }
 }
 
 // A document read in another encoding: its headings keep every character, cp932 or not.
@@ -304,12 +373,6 @@ TEST(HeadingScannerTest, Utf8ScanAgreesOnRandomText) {
             ASSERT_EQ(ScanHeadingsUtf8(utf8, rules, OwnLines(cp932)), PlainScan(cp932, rules));
         }
     }
-}
-
-std::vector<int> Levels(const Index& index) {
-    std::vector<int> levels;
-    for (const IndexEntry& e : index) levels.push_back(e.level);
-    return levels;
 }
 
 // The level is the position of the mark that decided, whichever scan finds the heading.

@@ -170,6 +170,7 @@ TEST(IndexMenuLayoutTest, AccessKeys) {
     struct Case {
         const char* name;
         std::vector<std::string> texts, expected;
+        std::vector<bool> utf8{};  // the texts of headings cp932 cannot hold
     };
     const std::string next = kNextPageCaption;
     const Case cases[] = {
@@ -188,11 +189,20 @@ TEST(IndexMenuLayoutTest, AccessKeys) {
         {"full-width letters fold", {"\x82\x60", "\x82\x81"}, {"&\x82\x60", "\x82\x81"}},
         {"a lead byte with no trail is no key", {"\x81 a", "\x81 a"}, {"\x81 &a", "\x81 a"}},
         {"half-width katakana", {"\xb1", "\xb1"}, {"&\xb1", "\xb1"}},
+        {"a character cp932 lacks makes no key",
+         {"\xc3\xa9t\xc3\xa9", "\xed\x95\x9c", "?\xc3\xa9"},
+         {"\xc3\xa9&t\xc3\xa9", "\xed\x95\x9c", "&?\xc3\xa9"},
+         {true, true, true}},
+        {"UTF-8 and cp932 texts share the keys", {"Caf\xc3\xa9", "cafe"}, {"&Caf\xc3\xa9", "c&afe"}, {true}},
+        {"a kanji in UTF-8 is its cp932 code",
+         {"\xe6\xbc\xa2", "\x8a\xbf"},
+         {"&\xe6\xbc\xa2", "\x8a\xbf"},
+         {true}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::vector<std::string> texts = c.texts;
-        AssignAccessKeys(texts);
+        AssignAccessKeys(texts, c.utf8);
         EXPECT_EQ(texts, c.expected);
     }
     EXPECT_EQ(EscapeMenuText("Tom & Jerry &&"), "Tom && Jerry &&&&");

@@ -89,6 +89,10 @@ TEST(IndexTrackerTest, EditsAgainstAWholeScan) {
         {"a span meeting another",
          "--a\nx\n--b\nx\n--c",
          {{true, 5, "\n--n"}, {true, 14, "\n"}, {false, 3, "\nx"}}},
+        {"characters cp932 lacks typed into a heading",
+         "--a\n--b",
+         {{true, 3, "\xed\x95\x9c"}, {true, 0, "--\xc3\xa9\n"}}},
+        {"the last character cp932 lacks deleted", "--a\xc3\xa9\n--b", {{false, 3, "\xc3\xa9"}}},
     };
     for (const HeadingRules* rules : {&kDefaultRules, &kEveryLine}) {
         for (const Case& c : cases) {
@@ -157,9 +161,9 @@ TEST(IndexTrackerTest, TooManyStretchesNeedAWholeScan) {
 
 // Random edits of random pieces, undone at times, checked against a whole scan after every few.
 TEST(IndexTrackerTest, RandomEditsMatchAWholeScan) {
-    const std::vector<std::string> pieces = {"--",    "//@",       "\xE2\x96\xA0", "x",  "見出し",
-                                             " ",     "\t",        "\r",           "\n", "\r\n",
-                                             "--a\n", "\n--b\r\n", "body text\n"};
+    const std::vector<std::string> pieces = {
+        "--", "//@",  "\xE2\x96\xA0", "x",         "見出し",      " ",           "\t",          "\r",
+        "\n", "\r\n", "--a\n",        "\n--b\r\n", "body text\n", "Caf\xC3\xA9", "\xED\x95\x9C"};
     std::mt19937 rng(20240611);
     auto pick = [&](long n) { return static_cast<long>(rng() % static_cast<unsigned long>(n)); };
     for (const HeadingRules* rules : {&kDefaultRules, &kEveryLine}) {
