@@ -80,7 +80,14 @@ void CheckUtf8Scan(std::string_view bytes, const HeadingRules& rules) {
             utf8 += bytes.substr(i, n ? n : 1);
         i += n ? n : 1;
     }
-    FUZZ_CHECK(ScanHeadingsUtf8(utf8, rules) == ScanHeadingsCp932(Utf8ToCp932(utf8), rules));
+    const Index scanned = ScanHeadingsUtf8(utf8, rules);
+    const Index expected = ScanHeadingsCp932(Utf8ToCp932(utf8), rules);
+    FUZZ_CHECK(scanned.size() == expected.size());
+    for (std::size_t i = 0; i < scanned.size(); ++i) {
+        FUZZ_CHECK(scanned[i].line == expected[i].line && scanned[i].text == expected[i].text);
+        // A heading kept as written stands for the same cp932 text.
+        FUZZ_CHECK(scanned[i].utf8.empty() || Utf8ToCp932(scanned[i].utf8) == scanned[i].text);
+    }
 }
 
 // The folded index finds what testing each heading finds, and the runs marked in a heading lie in it, in
