@@ -5,8 +5,9 @@
 
 namespace oruvan {
 
-// One heading of the document: its index text (cp932), its zero-based document line, and its level: the
-// position (from 1) of the title mark that matched among the marks.
+// One heading of the document: its index text (cp932 in the editor; UTF-8 in the outline tool's scans of
+// decoded text), its zero-based document line, and its level: the position (from 1) of the title mark
+// that matched among the marks.
 struct IndexEntry {
     std::string text;
     int line = 0;
