@@ -144,6 +144,14 @@ void RecoveryWriter::run() {
         }
         std::string bytes;
         TextView::SnapshotBytes(job.snapshot, bytes);
+        // A character the encoding has no code for would be lost as '?': such a copy is kept in UTF-8.
+        if (bytes.find('?') != std::string::npos &&
+            FindUnwritable(job.snapshot.encoding, *job.snapshot.utf8)) {
+            job.snapshot.encoding = Encoding::Utf8;
+            job.snapshot.originals.clear();
+            job.record.encoding = EncodingName(Encoding::Utf8);
+            TextView::SnapshotBytes(job.snapshot, bytes);
+        }
         // A copy that cannot be written (a full disk) is tried again after the next edit.
         m_store.save(job.id, bytes, job.record);
         std::lock_guard<std::mutex> lock(m_mutex);

@@ -89,9 +89,10 @@ int TextView::eolMode(LineBreak b) {
     return b == LineBreak::Lf ? SC_EOL_LF : b == LineBreak::Cr ? SC_EOL_CR : SC_EOL_CRLF;
 }
 
-// Text about to enter the view: a character the document's encoding cannot hold becomes '?', so what is
-// shown is what Save writes, and every break becomes the document's own. Sets `altered` when anything
-// changed.
+// Text about to enter the view: every character stays as it is (Save asks about those the encoding has
+// no code for), but a raw-byte code point the document cannot hold becomes '?', as no encoding would
+// write it back as the byte it shows; every break becomes the document's own. Sets `altered` when
+// anything changed.
 std::string TextView::enteringText(std::string_view in, bool& altered) const {
     const std::string_view brk = LineBreakText(m_breakStyle);
     std::string out;
@@ -114,7 +115,7 @@ std::string TextView::enteringText(std::string_view in, bool& altered) const {
         }
         char32_t c = 0;
         const std::size_t n = ReadUtf8(p, end, c);
-        if (n != 0 && IsEncodable(m_encoding, c)) {
+        if (n != 0 && (!IsRawByteCodePoint(c) || IsEncodable(m_encoding, c))) {
             out.append(reinterpret_cast<const char*>(p), n);
         } else {
             out.push_back('?');

@@ -49,6 +49,9 @@ public:
     // Writes every line as read while it holds the text it was read with, otherwise in the document's
     // encoding, each followed by its own break.
     void SaveToFile(const QString& path) const;
+    // The first character SaveToFile would write as '?' (one the encoding has no code for), its line
+    // counted in the view's lines.
+    std::optional<Unencodable> FirstUnwritable() const;
 
     // The encoding of the next save (as read, or as chosen); entering text follows it.
     Encoding DocumentEncoding() const { return m_encoding; }
@@ -101,8 +104,8 @@ public:
     void SetBackColor(const QColor& c);
     void SetTextColor(const QColor& c);
 
-    // UTF-8 text as it may enter the view: a character the document's encoding cannot hold becomes '?'
-    // (what Save would write), every break becomes the document's own.
+    // UTF-8 text as it may enter the view: characters as they are (a raw-byte code point the document
+    // cannot hold becomes '?'), every break becomes the document's own.
     std::string InsertableUtf8(std::string_view utf8) const;
 
     // Caret helpers for the hot paths: cost bounded by the caret's line.

@@ -106,6 +106,27 @@ void TextView::LoadFromFile(const QString& path, std::optional<Encoding> encodin
     SendScintilla(SCI_GOTOPOS, 0);
 }
 
+std::optional<Unencodable> TextView::FirstUnwritable() const {
+    // Lines written as read are skipped. Taken first: reading them leaves the buffer's gap where it is.
+    const std::vector<std::pair<int, std::string_view>> kept = OriginalLines();
+    const std::string_view text = Utf8Buffer();
+    std::size_t done = 0;
+    auto check = [&](std::size_t stop) {
+        std::optional<Unencodable> found = FindUnwritable(m_encoding, text.substr(done, stop - done));
+        if (found) {
+            found->offset += done;
+            found->line = static_cast<std::size_t>(SendScintilla(SCI_LINEFROMPOSITION, found->offset));
+        }
+        return found;
+    };
+    for (const auto& [line, bytes] : kept) {
+        if (auto found = check(static_cast<std::size_t>(SendScintilla(SCI_POSITIONFROMLINE, line))))
+            return found;
+        done = static_cast<std::size_t>(SendScintilla(SCI_GETLINEENDPOSITION, line));
+    }
+    return check(text.size());
+}
+
 void TextView::SaveToFile(const QString& path) const {
     const QString message = QStringLiteral("ファイル %1 を作成できません").arg(path);
     settleEdit();

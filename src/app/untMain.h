@@ -204,6 +204,9 @@ private:
     HeadingRules headingRules() const;
 
     bool askToSave();
+    // Before a save (untMainFormat.cpp): when the encoding has no code for some character of the text,
+    // asks whether to save in UTF-8 and makes the document UTF-8 on a yes; false: nothing may be written.
+    bool saveKeepsEveryCharacter();
     // The document's safety against other programs and crashes (untMainSafety.cpp).
     void setupSafety();
     bool textEdited() const;

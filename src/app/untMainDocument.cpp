@@ -256,7 +256,7 @@ void TfrmMain::OpenDocument(const QString& path, std::optional<Encoding> encodin
 void TfrmMain::SaveDocumentTo(const QString& path) {
     m_saveEnabled = true;
     const QString real = resolvePath(path);
-    if (!confirmOverwrite(real)) return;
+    if (!confirmOverwrite(real) || !saveKeepsEveryCharacter()) return;
     SetDocumentFileName(path);
     saveKeepingLinks(real);
     SetUnmodified();

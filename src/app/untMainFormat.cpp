@@ -33,6 +33,14 @@ const struct {
     LineBreak brk;
 } kBreakChoices[] = {{"CR LF", LineBreak::CrLf}, {"LF", LineBreak::Lf}, {"CR", LineBreak::Cr}};
 
+// The question's opening words about a character an encoding has no code for.
+QString LackingText(const Unencodable& lacking, Encoding e) {
+    return QStringLiteral("%1 行目の「%2」など、%3 で保存できない文字があります。")
+        .arg(lacking.line + 1)
+        .arg(QString::fromUcs4(&lacking.c, 1))
+        .arg(QString::fromLatin1(EncodingName(e)));
+}
+
 bool IsUtf16(Encoding e) {
     const Encoding bare = WithByteOrderMark(e, false);
     return bare == Encoding::Utf16Le || bare == Encoding::Utf16Be;
@@ -107,16 +115,24 @@ void TfrmMain::ReopenWithEncoding(std::optional<Encoding> encoding) {
 bool TfrmMain::ChooseSaveEncoding(Encoding e) {
     if (SameChoice(e, memo->DocumentEncoding())) return true;
     if (const std::optional<Unencodable> lacking = FindUnencodable(e, memo->Utf8Buffer())) {
+        // A save asks again about a character the encoding has no code for: none becomes '?' unasked.
         const QString text =
-            QStringLiteral(
-                "%1 行目の「%2」など、%3 で保存できない文字があります。保存すると「?」になります。"
-                "文字コードを %3 に変更しますか？")
-                .arg(lacking->line + 1)
-                .arg(QString::fromUcs4(&lacking->c, 1))
-                .arg(QString::fromLatin1(EncodingName(e)));
+            LackingText(*lacking, e) +
+            QStringLiteral("文字コードを %1 に変更しますか？").arg(QString::fromLatin1(EncodingName(e)));
         if (Confirm(this, text) != Answer::Yes) return false;
     }
     memo->SetDocumentEncoding(e);
+    ShowDocumentFormat();
+    return true;
+}
+
+bool TfrmMain::saveKeepsEveryCharacter() {
+    const std::optional<Unencodable> lacking = memo->FirstUnwritable();
+    if (!lacking) return true;
+    const QString text =
+        LackingText(*lacking, memo->DocumentEncoding()) + QStringLiteral("UTF-8 で保存しますか？");
+    if (AskYesNo(this, text, Answer::Yes) != Answer::Yes) return false;
+    memo->SetDocumentEncoding(Encoding::Utf8);
     ShowDocumentFormat();
     return true;
 }

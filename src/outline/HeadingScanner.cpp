@@ -242,11 +242,26 @@ std::string Utf8TitleText(std::string_view head, std::string_view cp932, std::st
     return text;
 }
 
-// The heading as written when its cp932 index text lacks a character of it: text with each '?' of such
-// a character replaced by the character; empty otherwise. Only a text holding '?' can lack one.
+// True when a UTF-8 text holds a typed form (TextEncoding.h), which cp932 writes as another character.
+bool HoldsTypedForm(std::string_view utf8) {
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+    const auto* end = p + utf8.size();
+    while (p < end) {
+        char32_t c = 0;
+        const std::size_t n = ReadUtf8(p, end, c);
+        if (n > 1)
+            for (const TypedForm& f : kTypedForms)
+                if (f.typed == c) return true;
+        p += n ? n : 1;
+    }
+    return false;
+}
+
+// The heading as written when its cp932 index text reads as other characters: text with each '?' of a
+// character cp932 lacks, and the code of each typed form, replaced by the character; empty otherwise.
 std::string LackedText(std::string_view head, std::string_view cp932, std::string_view cut,
                        const HeadingRules& rules, const std::string& text) {
-    if (text.find('?') == std::string::npos) return {};
+    if (text.find('?') == std::string::npos && !HoldsTypedForm(head)) return {};
     const auto span = TitleTextSpan(cut, rules);
     if (!span) return {};
     std::string utf8 = Utf8TitleText(head, cp932, cut, *span);

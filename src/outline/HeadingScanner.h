@@ -30,7 +30,8 @@ using LineBytesList = std::vector<std::pair<int, std::string_view>>;
 // with the result ScanHeadingsCp932 gives for the buffer converted to cp932. Only lines whose first
 // character can begin a mark are converted and tested. The lines of `ownBytes` are tested on those bytes
 // instead: a line read with one of two codes for a character would convert back to the other one. An
-// entry whose cp932 text lacks a character of the line keeps the heading as written beside it.
+// entry whose cp932 text lacks a character of the line, or reads one as another, keeps the heading as
+// written beside it.
 Index ScanHeadingsUtf8(std::string_view utf8Buffer, const HeadingRules& rules,
                        const LineBytesList& ownBytes = {});
 

@@ -13,7 +13,8 @@ struct IndexEntry {
     int line = 0;
     int level = 1;
     // The heading as written (UTF-8) when text lacks some of its characters (a '?' in their place, in a
-    // document of another encoding); empty otherwise, so that the views show text.
+    // document of another encoding) or reads them as others (a typed form, TextEncoding.h); empty
+    // otherwise, so that the views show text.
     std::string utf8{};
     // The level is left out: scans of one text under the same marks give every line the same one.
     bool operator==(const IndexEntry& o) const { return line == o.line && text == o.text && utf8 == o.utf8; }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/TextEncoding.h"
+
 namespace oruvan::detail {
 
 // Decode entries pack the character's UTF-8 bytes (first byte lowest), the byte count in bits 24-26 and
@@ -48,6 +50,14 @@ inline std::uint32_t DecodeEntry(const CodeMap& map, const std::vector<std::uint
     if (c < 0) return 0;
     const std::uint32_t e = PackUtf8(static_cast<char32_t>(c));
     return map.codeOf[static_cast<std::size_t>(c)] == codes[i] ? e : e | kNonCanonical;
+}
+
+// Gives the typed forms (TextEncoding.h) the codes of the characters files hold for them, where they
+// have none of their own. Encoding only: the decode entries stay as the converter reads the codes.
+template <typename Code>
+void AddTypedForms(Code* encode) {
+    for (const TypedForm& f : kTypedForms)
+        if (encode[f.typed] == 0 && encode[f.read] != 0) encode[f.typed] = encode[f.read];
 }
 
 // True when the single-byte entries read ASCII as itself and write it back as itself.

@@ -45,10 +45,10 @@ std::size_t Cp932Length(std::string_view utf8);
 // that falls inside a double-byte character stops before that character; past the end gives utf8.size().
 std::size_t Utf8OffsetOfCp932(std::string_view utf8, std::size_t cp932Offset);
 
-// True when a Unicode code point can enter the view: cp932 encodes it, or it is a raw-byte code point
-// other than those of CR and LF, which would save as a line break the view never showed.
-// Only characters some cp932 code decodes to count: the system converter's one-way fallbacks (U+00A5 to
-// 0x5C, U+2014 to 0x815C and the like) would not survive saving and reloading, so they give '?'.
+// True when cp932 can write a Unicode code point: some cp932 code decodes to it, or it is a typed form
+// (TextEncoding.h, U+301C to 0x8160 and the like), or a raw-byte code point other than those of CR and
+// LF, which would save as a line break the view never showed. The system converter's other one-way
+// fallbacks (U+00A5 to 0x5C, U+203E to 0x7E) would turn into other characters, so they give '?'.
 bool IsCp932Encodable(char32_t c);
 
 // False when the system converter has no CP932 module: every byte other than ASCII then decodes as a

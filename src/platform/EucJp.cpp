@@ -61,6 +61,7 @@ void BuildTables(Tables& t) {
     t.available = true;
     for (unsigned c = 0; c < 0x10000; ++c)
         t.encode[c] = map.codeOf[c] == kNoCode ? 0 : StoredCode(map.codeOf[c]);
+    AddTypedForms(t.encode);
     for (std::size_t i = 0; i < codes.size(); ++i) {
         const std::uint32_t code = codes[i];
         const std::uint32_t e = DecodeEntry(map, codes, i);

@@ -10,7 +10,7 @@
 
 namespace oruvan {
 
-// True when some EUC-JP code decodes to c (U+0000 included).
+// True when some EUC-JP code decodes to c (U+0000 included), or c is a typed form (TextEncoding.h).
 bool IsEucJpEncodable(char32_t c);
 
 // False when the system converter has no EUC-JP-MS module: every byte other than ASCII then decodes as

@@ -206,7 +206,10 @@ bool IsEncodable(Encoding e, char32_t c) {
     }
 }
 
-std::optional<Unencodable> FindUnencodable(Encoding e, std::string_view utf8) {
+namespace {
+
+template <typename Lacks>
+std::optional<Unencodable> FindFirst(std::string_view utf8, const Lacks& lacks) {
     const auto* begin = reinterpret_cast<const unsigned char*>(utf8.data());
     const auto* p = begin;
     const auto* end = p + utf8.size();
@@ -225,10 +228,21 @@ std::optional<Unencodable> FindUnencodable(Encoding e, std::string_view utf8) {
         }
         char32_t c;
         const std::size_t n = ReadUtf8(p, end, c);
-        if (n != 0 && !IsEncodable(e, c)) return Unencodable{static_cast<std::size_t>(p - begin), line, c};
+        if (n != 0 && lacks(c)) return Unencodable{static_cast<std::size_t>(p - begin), line, c};
         p += n ? n : 1;
     }
     return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<Unencodable> FindUnencodable(Encoding e, std::string_view utf8) {
+    return FindFirst(utf8, [e](char32_t c) { return !IsEncodable(e, c); });
+}
+
+std::optional<Unencodable> FindUnwritable(Encoding e, std::string_view utf8) {
+    if (IsUnicode(e)) return std::nullopt;
+    return FindFirst(utf8, [e](char32_t c) { return !IsRawByteCodePoint(c) && !IsEncodable(e, c); });
 }
 
 }  // namespace oruvan

@@ -83,10 +83,21 @@ std::string DecodeText(Encoding e, std::string_view bytes);
 void EncodeText(Encoding e, std::string_view utf8, std::string& out);
 std::string EncodeText(Encoding e, std::string_view utf8);
 
-// True when typing or pasting c into a document in this encoding keeps it: the encoding has a code
-// that decodes to c, or c is a raw-byte code point other than those of CR and LF (which would save as a
-// line break the view never showed), except in UTF-16, where a single byte would shift every code unit
-// after it. Surrogates and values past U+10FFFF never are.
+// What Japanese input methods type for 〜 − ‖ — ¢ £ ¬, and the characters Shift_JIS, EUC-JP and
+// ISO-2022-JP files hold for them. Having no code of their own, they are written in the code of the
+// character held, as the system converter writes them; reading that code gives the character held.
+struct TypedForm {
+    char32_t typed;
+    char32_t read;
+};
+inline constexpr TypedForm kTypedForms[] = {{0x301C, 0xFF5E}, {0x2212, 0xFF0D}, {0x2016, 0x2225},
+                                            {0x2014, 0x2015}, {0x00A2, 0xFFE0}, {0x00A3, 0xFFE1},
+                                            {0x00AC, 0xFFE2}};
+
+// True when the encoding can write c: it has a code that decodes to c, c is a typed form, or c is a
+// raw-byte code point other than those of CR and LF (which would save as a line break the view never
+// showed), except in UTF-16, where a single byte would shift every code unit after it. Surrogates and
+// values past U+10FFFF never are.
 bool IsEncodable(Encoding e, char32_t c);
 
 // The first character of a UTF-8 text that an encoding cannot hold (as IsEncodable says), for asking
@@ -97,5 +108,8 @@ struct Unencodable {
     char32_t c;
 };
 std::optional<Unencodable> FindUnencodable(Encoding e, std::string_view utf8);
+// The first character EncodeText would write as '?', one the encoding has no code for, for asking before
+// a save. Raw-byte code points write their bytes and never count.
+std::optional<Unencodable> FindUnwritable(Encoding e, std::string_view utf8);
 
 }  // namespace oruvan

@@ -4,7 +4,11 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <string_view>
+
+#include "platform/TextEncoding.h"
+#include "platform/Utf8.h"
 
 #define FUZZ_CHECK(cond)                                                                            \
     do {                                                                                            \
@@ -46,6 +50,19 @@ inline std::size_t DecodeUtf8(std::string_view s, std::size_t pos, char32_t& c) 
     }
     if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
     return n;
+}
+
+// The character c reads back as once a Japanese encoding writes it: the one files hold for a typed form.
+inline char32_t ReadBackAs(char32_t c) {
+    for (const TypedForm& f : kTypedForms)
+        if (f.typed == c) return f.read;
+    return c;
+}
+
+inline std::string Utf8Of(char32_t c) {
+    std::string s;
+    AppendUtf8(c, s);
+    return s;
 }
 
 }  // namespace oruvan::fuzz

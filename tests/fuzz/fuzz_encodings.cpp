@@ -63,11 +63,12 @@ void CheckDocument(Encoding e, std::string_view bytes, unsigned char a, unsigned
     FUZZ_CHECK(lf.nonCanonical == whole.nonCanonical);
 }
 
-// The bytes as the view's UTF-8: what the encoding holds comes back, the rest is '?', and the first
-// character it does not hold is the one FindUnencodable names.
+// The bytes as the view's UTF-8: what the encoding holds comes back (a typed form as the character files
+// hold for it), the rest is '?', and the first character it does not hold is the one FindUnencodable
+// names; FindUnwritable names the first that is not a raw byte.
 void CheckEncoding(Encoding e, std::string_view utf8) {
     std::string held;
-    std::size_t firstUnheld = std::string::npos;
+    std::size_t firstUnheld = std::string::npos, firstUnwritable = std::string::npos;
     bool rawOrEscape = false;
     for (std::size_t i = 0; i < utf8.size();) {
         char32_t c = 0;
@@ -75,13 +76,20 @@ void CheckEncoding(Encoding e, std::string_view utf8) {
         if (n == 0) return;  // not the view's kind of text
         const bool encodable = IsEncodable(e, c);
         if (!encodable && firstUnheld == std::string::npos) firstUnheld = i;
-        held += encodable ? utf8.substr(i, n) : "?";
+        if (!encodable && !IsRawByteCodePoint(c) && firstUnwritable == std::string::npos) firstUnwritable = i;
+        const char32_t back = IsUnicode(e) ? c : fuzz::ReadBackAs(c);
+        held += !encodable  ? std::string("?")
+                : back == c ? std::string(utf8.substr(i, n))
+                            : fuzz::Utf8Of(back);
         rawOrEscape = rawOrEscape || IsRawByteCodePoint(c) || c == 0x1B;
         i += n;
     }
     const std::optional<Unencodable> found = FindUnencodable(e, utf8);
     FUZZ_CHECK(found.has_value() == (firstUnheld != std::string::npos));
     if (found) FUZZ_CHECK(found->offset == firstUnheld);
+    const std::optional<Unencodable> unwritable = FindUnwritable(e, utf8);
+    FUZZ_CHECK(unwritable.has_value() == (firstUnwritable != std::string::npos && !IsUnicode(e)));
+    if (unwritable) FUZZ_CHECK(unwritable->offset == firstUnwritable);
     // A raw byte can join what follows it into another character, and an ESC into an escape sequence.
     if (rawOrEscape) return;
     FUZZ_CHECK(DecodeText(e, EncodeText(e, utf8)) == held);

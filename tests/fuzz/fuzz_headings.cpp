@@ -67,8 +67,9 @@ std::vector<std::size_t> SplitPoints(std::string_view text) {
     return points;
 }
 
-// Any buffer the view can hold scans as the same buffer converted to cp932 would. Text entering the
-// view has every character cp932 cannot take replaced by '?'; bytes that are not UTF-8 stay.
+// A buffer of characters cp932 holds scans as the same buffer converted to cp932 would: here every
+// character cp932 cannot take is replaced by '?' (kept, such a character matches no '?' of a mark);
+// bytes that are not UTF-8 stay.
 void CheckUtf8Scan(std::string_view bytes, const HeadingRules& rules) {
     std::string utf8;
     for (std::size_t i = 0; i < bytes.size();) {

@@ -1,7 +1,9 @@
 // Documents in every encoding and break style in the main window: opened, edited and saved, their
 // headings, the status bar panel, reopening in another encoding, and the encoding and break style of
 // the next save.
+#include <QApplication>
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QTest>
@@ -133,6 +135,105 @@ private Q_SLOTS:
         QCOMPARE(f.box.readFile(path), original.substr(0, at) + inserted + original.substr(at));
     }
 
+    // What input methods type for 〜 − ‖ — ¢ £ ¬ stays in the view and is saved in the codes Japanese files
+    // hold for those characters.
+    void typedFormsSaveInTheFilesCodes_data() {
+        QTest::addColumn<int>("encoding");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<std::string>("written");
+        const struct {
+            const char* name;
+            char16_t c;
+            const char* sjis;
+            const char* euc;
+        } forms[] = {
+            {"wave dash", 0x301C, "\x81\x60", "\xA1\xC1"},
+            {"minus sign", 0x2212, "\x81\x7C", "\xA1\xDD"},
+            {"double vertical line", 0x2016, "\x81\x61", "\xA1\xC2"},
+            {"em dash", 0x2014, "\x81\x5C", "\xA1\xBD"},
+            {"cent sign", 0x00A2, "\x81\x91", "\xA1\xF1"},
+            {"pound sign", 0x00A3, "\x81\x92", "\xA1\xF2"},
+            {"not sign", 0x00AC, "\x81\xCA", "\xA2\xCC"},
+        };
+        for (const auto& f : forms) {
+            const QString typed(QChar(f.c));
+            std::string jis = f.euc;
+            for (char& b : jis) b = static_cast<char>(b & 0x7F);
+            QTest::addRow("%s, Shift_JIS", f.name) << int(Encoding::ShiftJis) << typed << std::string(f.sjis);
+            QTest::addRow("%s, EUC-JP", f.name) << int(Encoding::EucJp) << typed << std::string(f.euc);
+            QTest::addRow("%s, ISO-2022-JP", f.name)
+                << int(Encoding::Iso2022Jp) << typed << "\x1B$B" + jis + "\x1B(B";
+        }
+    }
+    void typedFormsSaveInTheFilesCodes() {
+        QFETCH(int, encoding);
+        QFETCH(QString, typed);
+        QFETCH(std::string, written);
+        Fixture f;
+        const QString path = f.box.writeFile(QStringLiteral("doc.txt"), "a\r\n");
+        f.w->OpenDocument(path, static_cast<Encoding>(encoding));
+        QTest::keyClick(f.w->memo, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClicks(f.w->memo, QStringLiteral("1"));
+        QInputMethodEvent input;
+        input.setCommitString(typed);
+        QApplication::sendEvent(f.w->memo, &input);
+        QTest::keyClicks(f.w->memo, QStringLiteral("5"));
+        QCOMPARE(QString::fromStdString(std::string(f.w->memo->Utf8Buffer())), "a\r\n1" + typed + "5");
+        f.save();
+        QVERIFY(f.boxes.shown().empty());
+        QCOMPARE(f.box.readFile(path), "a\r\n1" + written + "5");
+    }
+
+    // A character the encoding has no code for stays as typed. Saving asks, naming it and its line: No
+    // writes nothing, Yes saves in UTF-8. With UTF-8 chosen first, the save asks nothing.
+    void characterWithoutCodeAsksBeforeSaving_data() {
+        QTest::addColumn<int>("encoding");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("utf8First");
+        QTest::newRow("snowman, Shift_JIS") << int(Encoding::ShiftJis) << QStringLiteral("\u2603") << false;
+        QTest::newRow("snowman, UTF-8 chosen first")
+            << int(Encoding::ShiftJis) << QStringLiteral("\u2603") << true;
+        QTest::newRow("beyond the BMP, EUC-JP")
+            << int(Encoding::EucJp) << QStringLiteral("\U00020BB7") << false;
+        QTest::newRow("JIS X 0212 kanji, ISO-2022-JP")
+            << int(Encoding::Iso2022Jp) << QStringLiteral("\u4E02") << false;
+    }
+    void characterWithoutCodeAsksBeforeSaving() {
+        QFETCH(int, encoding);
+        QFETCH(QString, typed);
+        QFETCH(bool, utf8First);
+        const auto e = static_cast<Encoding>(encoding);
+        Fixture f;
+        const QString path = f.box.writeFile(QStringLiteral("doc.txt"), "a\r\n");
+        f.w->OpenDocument(path, e);
+        QTest::keyClick(f.w->memo, Qt::Key_End, Qt::ControlModifier);
+        TypeText(f.w->memo, typed);
+        const std::string text = "a\r\n" + typed.toStdString();
+        QCOMPARE(std::string(f.w->memo->Utf8Buffer()), text);
+        if (utf8First) {
+            Choice(*f.w, "actOptSaveEncoding", "UTF-8")->trigger();
+            QVERIFY(f.boxes.shown().empty());
+        } else {
+            f.boxes.answer(Answer::No);
+            f.save();
+            QCOMPARE(f.boxes.texts(),
+                     QStringList{QStringLiteral("2 行目の「%1」など、%2 で保存できない文字があります。"
+                                                "UTF-8 で保存しますか？")
+                                     .arg(typed, QString::fromLatin1(EncodingName(e)))});
+            QCOMPARE(f.box.readFile(path), std::string("a\r\n"));
+            QCOMPARE(f.w->memo->DocumentEncoding(), e);
+            QVERIFY(f.w->Modified());
+            f.boxes.clear();
+            f.boxes.answer(Answer::Yes);
+        }
+        QCOMPARE(std::string(f.w->memo->Utf8Buffer()), text);
+        f.save();
+        QCOMPARE(f.boxes.shown().size(), std::size_t(utf8First ? 0 : 1));
+        QCOMPARE(f.box.readFile(path), text);
+        QCOMPARE(f.panel(), QStringLiteral("UTF-8  CRLF"));
+        QVERIFY(!f.w->Modified());
+    }
+
     // Bytes of no character and files of mixed breaks come back as they were, whatever is detected.
     void unchangedFilesSaveAsRead_data() {
         QTest::addColumn<std::string>("bytes");
@@ -216,13 +317,16 @@ private Q_SLOTS:
         QVERIFY(Choice(*f.w, "actOptSaveEncoding", "UTF-16BE")->isChecked());
         QVERIFY(!Choice(*f.w, "actOptSaveEncoding", "EUC-JP")->isChecked());
 
+        // Chosen anyway, the save then asks again, and No keeps the file.
         f.boxes.answer(Answer::Yes);
         Choice(*f.w, "actOptSaveEncoding", "Shift_JIS")->trigger();
         QCOMPARE(f.w->memo->DocumentEncoding(), Encoding::ShiftJis);
-        f.save();
-        QCOMPARE(f.box.readFile(path),
-                 "one\r\n" + EncodeText(Encoding::ShiftJis, "日本") + "\r\nthree ?\r\n");
         QCOMPARE(f.panel(), QStringLiteral("Shift_JIS  CRLF"));
+        f.boxes.answer(Answer::No);
+        f.save();
+        QCOMPARE(f.boxes.shown().size(), std::size_t(3));
+        QCOMPARE(f.box.readFile(path), FileBytes(Encoding::Utf16BeBom, "one\r\n日本\r\nthree 😀\r\n"));
+        QVERIFY(f.w->Modified());
     }
 
     // A new break style converts every break in one undo step and modifies the document, also one

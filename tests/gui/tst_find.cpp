@@ -353,10 +353,10 @@ private Q_SLOTS:
                                      << "^" << true << "> "
                                      << "> a\n> b"
                                      << "2 件置換しました";
-        QTest::newRow("a character cp932 lacks becomes ?") << "abc"
-                                                           << "b" << false << "é€"
-                                                           << "a??c"
-                                                           << "1 件置換しました";
+        QTest::newRow("characters cp932 lacks stay as they are") << "abc"
+                                                                 << "b" << false << "é€〜"
+                                                                 << "aé€〜c"
+                                                                 << "1 件置換しました";
         QTest::newRow("nothing found") << "abc"
                                        << "z" << false << "y"
                                        << "abc"

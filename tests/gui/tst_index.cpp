@@ -808,6 +808,9 @@ void IndexTest::timerFollowingEditsMatchesAWholeRebuild_data() {
     // A character cp932 lacks converts to '?', which must not reach the mark "?".
     row("UTF-8, LF, characters cp932 lacks", Encoding::Utf8, "?,--,\x81\xA1", "\xED\x95\x9C", {"\n"});
     row("EUC-JP, CR", Encoding::EucJp, "\x87\x54,--,\x81\xA1", "\xAD\xB5", {"\r"});
+    // Typed characters Shift_JIS lacks stay in the view, and must not reach the mark "?" either.
+    row("Shift_JIS, CR LF, characters typed that it lacks", Encoding::ShiftJis, "?,--,\x81\xA1", "\x81\xA1",
+        {"\r\n"});
 }
 
 // Typing, pasting, deleting across headings, undoing and redoing in the view: the timer's re-index
@@ -823,7 +826,7 @@ void IndexTest::timerFollowingEditsMatchesAWholeRebuild() {
     QVERIFY(m_w->EntryCount() >= 100);
     TextView* memo = m_w->memo;
     memo->setFocus();
-    // What the document's encoding cannot hold enters as '?'.
+    // A character the document's encoding has no code for enters as it is; the heading test reads '?'.
     const QStringList typed{QStringLiteral("--"), U("■"),  QStringLiteral("x"), QStringLiteral("\n"),
                             U("見出し"),          U("한"), QStringLiteral("?")};
     const QStringList pasted{QStringLiteral("--p\nq\n"), U("\n■r"), QStringLiteral("body\n--s\n\n"),

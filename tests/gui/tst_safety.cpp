@@ -258,31 +258,40 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("typed");  // "a" in the encoding
         QTest::addColumn<int>("bom");
         QTest::addColumn<QString>("encoding");
+        QTest::addColumn<QString>("typing");
         QTest::newRow("Shift_JIS, a line kept as read")
-            << QByteArray("//@one\r\n\xed\x40x\r\n") << QByteArray("a") << 0 << "Shift_JIS";
+            << QByteArray("//@one\r\n\xed\x40x\r\n") << QByteArray("a") << 0 << "Shift_JIS" << QString();
+        // Its encoding has no code for the character: the copy is kept in UTF-8, and restored as UTF-8.
+        QTest::newRow("Shift_JIS, a character it lacks")
+            << QByteArray("//@one\r\nbody\r\n") << QByteArray("\xe2\x98\x83") << 0 << "UTF-8"
+            << QStringLiteral("\u2603");
         QTest::newRow("UTF-8, LF") << QByteArray("//@\xe8\xa1\xa8\nbody \xf0\x9f\x98\x80\n")
-                                   << QByteArray("a") << 0 << "UTF-8";
-        QTest::newRow("UTF-8 BOM, mixed breaks")
-            << QByteArray("\xef\xbb\xbf//@\xe8\xa1\xa8\r\nb\nc\rd") << QByteArray("a") << 3 << "UTF-8 BOM";
+                                   << QByteArray("a") << 0 << "UTF-8" << QString();
+        QTest::newRow("UTF-8 BOM, mixed breaks") << QByteArray("\xef\xbb\xbf//@\xe8\xa1\xa8\r\nb\nc\rd")
+                                                 << QByteArray("a") << 3 << "UTF-8 BOM" << QString();
         QTest::newRow("UTF-16LE BOM, CR LF") << QByteArray("\xff\xfe/\0/\0@\0\x68\x88\r\0\n\0b\0", 16)
-                                             << QByteArray("a\0", 2) << 2 << "UTF-16LE BOM";
+                                             << QByteArray("a\0", 2) << 2 << "UTF-16LE BOM" << QString();
         QTest::newRow("EUC-JP") << QByteArray(
                                        "//"
                                        "@\xb8\xab\xbd\xd0\xa4\xb7\xa4\xce\xca\xb8\xbd\xf1\xa4\xc7\xa4\xb9\n"
                                        "\xa4\xb3\xa4\xec\xa4\xcf\xcb\xdc\xca\xb8\xa4\xc7\xa4\xb9\n")
-                                << QByteArray("a") << 0 << "EUC-JP";
+                                << QByteArray("a") << 0 << "EUC-JP" << QString();
         QTest::newRow("ISO-2022-JP") << QByteArray("//@\x1b$BI=\x1b(B\r\nbody\r\n") << QByteArray("a") << 0
-                                     << "ISO-2022-JP";
+                                     << "ISO-2022-JP" << QString();
     }
     void copyKeepsTheDocumentsBytes() {
         QFETCH(QByteArray, file);
         QFETCH(QByteArray, typed);
         QFETCH(int, bom);
         QFETCH(QString, encoding);
+        QFETCH(QString, typing);
         Fixture f(file.toStdString());
         f.w->Recovery().setInterval(30);
         f.w->memo->SetCaretToLineStart(0);
-        f.type(QStringLiteral("a"));
+        if (typing.isEmpty())
+            f.type(QStringLiteral("a"));
+        else
+            QTest::sendKeyEvent(QTest::Click, f.w->memo, Qt::Key_unknown, typing, Qt::NoModifier);
         QTRY_COMPARE(f.store().list().size(), std::size_t(1));
         f.w->Recovery().wait();
         const QByteArray expected = file.left(bom) + typed + file.mid(bom);

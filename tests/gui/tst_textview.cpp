@@ -529,7 +529,7 @@ private Q_SLOTS:
         // Breaks and the character filter still act.
         view().SetSelStart(view().LineIndex(1) + 4);
         QTest::keyClick(&view(), Qt::Key_Return);
-        typeText(&view(), QStringLiteral("😀"));
+        typeText(&view(), QStringLiteral("\U0010FE0D"));  // the raw byte of a CR
         QCOMPARE(std::string(view().Utf8Buffer()), Cp932ToUtf8(Sjis("ｱ") + "\x80\r\nline\r\n?"));
         QCOMPARE(view().LineCount(), 3);
         QVERIFY(view().CanUndo());
@@ -567,23 +567,30 @@ private Q_SLOTS:
         const int sjis = int(Encoding::ShiftJis);
         QTest::newRow("japanese") << sjis << QStringLiteral("日本語のかな") << QStringLiteral("日本語のかな");
         QTest::newRow("half-width kana") << sjis << QStringLiteral("ｱｲｳﾞ") << QStringLiteral("ｱｲｳﾞ");
-        QTest::newRow("NEC specials") << sjis << QStringLiteral("①Ⅻ㈱Ⅹ") << QStringLiteral("①?㈱Ⅹ");
-        QTest::newRow("emoji") << sjis << QStringLiteral("a😀b") << QStringLiteral("a?b");
-        QTest::newRow("hangul") << sjis << QStringLiteral("한국") << QStringLiteral("??");
+        // Characters the encoding has no code for stay as they are: Save asks about them.
+        QTest::newRow("NEC specials") << sjis << QStringLiteral("①Ⅻ㈱Ⅹ") << QStringLiteral("①Ⅻ㈱Ⅹ");
+        QTest::newRow("emoji") << sjis << QStringLiteral("a😀b") << QStringLiteral("a😀b");
+        QTest::newRow("hangul") << sjis << QStringLiteral("한국") << QStringLiteral("한국");
         QTest::newRow("yen sign has no code of its own")
-            << sjis << QStringLiteral("¥") << QStringLiteral("?");
-        QTest::newRow("mixed") << sjis << QStringLiteral("漢😀字한ｶ") << QStringLiteral("漢?字?ｶ");
+            << sjis << QStringLiteral("¥") << QStringLiteral("¥");
+        QTest::newRow("mixed") << sjis << QStringLiteral("漢😀字한ｶ") << QStringLiteral("漢😀字한ｶ");
+        QTest::newRow("what input methods type for 〜 and −")
+            << sjis << QStringLiteral("1〜5−") << QStringLiteral("1〜5−");
+        // A raw byte that no save could give back as itself.
+        QTest::newRow("raw byte of a CR") << sjis << QStringLiteral("a\U0010FE0Db") << QStringLiteral("a?b");
+        QTest::newRow("raw byte in UTF-16")
+            << int(Encoding::Utf16Le) << QStringLiteral("a\U0010FE80") << QStringLiteral("a?");
         QTest::newRow("UTF-8 holds every character")
             << int(Encoding::Utf8) << QStringLiteral("漢😀字한ｶ¥") << QStringLiteral("漢😀字한ｶ¥");
         QTest::newRow("UTF-16 holds every character")
             << int(Encoding::Utf16BeBom) << QStringLiteral("a😀b한") << QStringLiteral("a😀b한");
         QTest::newRow("EUC-JP") << int(Encoding::EucJp) << QStringLiteral("漢😀字한ｶ①")
-                                << QStringLiteral("漢?字?ｶ①");
+                                << QStringLiteral("漢😀字한ｶ①");
         QTest::newRow("ISO-2022-JP") << int(Encoding::Iso2022Jp) << QStringLiteral("漢😀ｶ한")
-                                     << QStringLiteral("漢?ｶ?");
+                                     << QStringLiteral("漢😀ｶ한");
     }
 
-    // What enters the view is what the document's encoding holds, however it comes.
+    // What enters the view is what was typed or pasted, however it comes.
     void enteringText() {
         QFETCH(int, encoding);
         QFETCH(QString, input);

@@ -126,7 +126,7 @@ TEST_P(Utf8ToCp932Test, EncodesOrCopies) {
 const EncodeCase kEncodeCases[] = {
     {"latin-1 letter", U(0xE9), "?"},
     {"yen sign has no exact code", U(0xA5), "?"},
-    {"em dash has no exact code", "a" + U(0x2014) + "b", "a?b"},
+    {"em dash typed, written as the dash files hold", "a" + U(0x2014) + "b", "a\x81\\b"},
     {"emoji", U(0x1F600), "?"},
     {"raw byte of a valid byte", U(kRawByteBase + 0x41), "A"},
     {"lone continuation byte", "a\x80z", "a\x80z"},
@@ -144,6 +144,7 @@ TEST(Cp932Codec, EncodableCharacters) {
     const std::pair<char32_t, bool> cases[] = {
         {0, true},        {U'A', true},     {0x3042, true},    {0xFF61, true},  {0xE000, true},
         {0xE757, true},   {0xE758, false},  {0xA5, false},     {0xE9, false},   {0x1F600, false},
+        {0x301C, true},   {0x203E, false},
         {kRawByteBase, true}, {kRawByteBase + 0xFF, true}, {kRawByteBase - 1, false}, {0x10FFFF, false}, {0xD800, false},
         // The decoder never leaves CR or LF raw; pasted, their raw code points would save as a line
         // break inside what the view shows as one line.

@@ -275,6 +275,17 @@ TEST(HeadingScannerTest, EditorEntriesKeepWhatCp932Lacks) {
          {},
          {{"?  x", 0, 2, "\xe8\xbf\x99  x"}}},
         {"a question mark of its own", "--Why?\n", kDefaultRules, {}, {{"Why?", 0, 2}}},
+        // Written in the codes of the full-width forms, which read back as those.
+        {"wave dash and cent sign as input methods type them",
+         "--1\xe3\x80\x9c"
+         "5\xc2\xa2\n",
+         kDefaultRules,
+         {},
+         {{"1\x81\x60"
+           "5\x81\x91",
+           0, 2,
+           "1\xe3\x80\x9c"
+           "5\xc2\xa2"}}},
         {"kanji and full-width letters",
          "--\xe6\xbc\xa2\xef\xbc\xa1\n",
          kDefaultRules,

@@ -173,6 +173,46 @@ TEST(TextEncoding, EncodesAsSystemConverter) {
     EXPECT_EQ(EncodeText(Encoding::Iso2022Jp, jis), expected);
 }
 
+// What input methods type for 〜 − ‖ — ¢ £ ¬ is written as the code files hold for them, as the system
+// converter writes it; those codes still read as they always did.
+TEST(TextEncoding, TypedFormsWriteTheCodesFilesHold) {
+    struct Row {
+        char32_t typed;
+        char32_t read;
+        std::string sjis;
+        std::string euc;
+    };
+    const Row rows[] = {
+        {0x301C, 0xFF5E, "\x81\x60", "\xA1\xC1"}, {0x2212, 0xFF0D, "\x81\x7C", "\xA1\xDD"},
+        {0x2016, 0x2225, "\x81\x61", "\xA1\xC2"}, {0x2014, 0x2015, "\x81\x5C", "\xA1\xBD"},
+        {0x00A2, 0xFFE0, "\x81\x91", "\xA1\xF1"}, {0x00A3, 0xFFE1, "\x81\x92", "\xA1\xF2"},
+        {0x00AC, 0xFFE2, "\x81\xCA", "\xA2\xCC"},
+    };
+    for (const Row& r : rows) {
+        const std::string typed = "1" + U(r.typed) + "5";
+        std::string jis = r.euc;
+        for (char& b : jis) b = static_cast<char>(b & 0x7F);
+        const std::pair<Encoding, std::string> written[] = {
+            {Encoding::ShiftJis, "1" + r.sjis + "5"},
+            {Encoding::EucJp, "1" + r.euc + "5"},
+            {Encoding::Iso2022Jp, "1" + kEsc + "$B" + jis + kEsc + "(B5"},
+        };
+        for (const auto& [e, bytes] : written) {
+            EXPECT_TRUE(IsEncodable(e, r.typed)) << EncodingName(e) << std::hex << " " << r.typed;
+            EXPECT_FALSE(FindUnwritable(e, typed).has_value())
+                << EncodingName(e) << std::hex << " " << r.typed;
+            EXPECT_EQ(EncodeText(e, typed), bytes) << EncodingName(e) << std::hex << " " << r.typed;
+            EXPECT_EQ(DecodeText(e, bytes), "1" + U(r.read) + "5")
+                << EncodingName(e) << std::hex << " " << r.typed;
+        }
+        std::string system;
+        ASSERT_TRUE(SystemConvert("CP932", "UTF-8", typed, system));
+        EXPECT_EQ(system, written[0].second) << std::hex << r.typed;
+        ASSERT_TRUE(SystemConvert("EUC-JP-MS", "UTF-8", typed, system));
+        EXPECT_EQ(system, written[1].second) << std::hex << r.typed;
+    }
+}
+
 TEST(TextEncoding, RandomTextRoundTripsThroughEveryEncoding) {
     std::mt19937 rng(2022);
     const char32_t pool[] = {'a',    ' ',    '\t',   0x3042, 0x30A2,  0xFF71, 0x65E5, 0x2460,
@@ -213,7 +253,8 @@ TEST(TextEncoding, Encodable) {
         {Encoding::ShiftJis, 0x1F600, false},
         {Encoding::EucJp, 0x4E02, true},
         {Encoding::EucJp, 0xE757, true},
-        {Encoding::EucJp, 0x301C, false},
+        {Encoding::EucJp, 0x301C, true},
+        {Encoding::EucJp, 0x00A5, false},
         {Encoding::EucJp, 0x85, false},
         {Encoding::Iso2022Jp, 0x3042, true},
         {Encoding::Iso2022Jp, 0xFF71, true},
@@ -235,14 +276,22 @@ TEST(TextEncoding, Encodable) {
         EXPECT_EQ(IsEncodable(r.e, r.c), r.encodable) << EncodingName(r.e) << std::hex << " " << r.c;
 }
 
+// Unencodable: what may not enter a document or change to its encoding. Unwritable (saving): what would be
+// written as '?'; raw bytes write as themselves.
 TEST(TextEncoding, FindsFirstUnencodableCharacterAndItsLine) {
     struct Row {
         Encoding e;
         std::string utf8;
         std::optional<Unencodable> first;
+        bool saving = false;
     };
     const std::string emoji = U(0x1F600), kanji0212 = U(0x4E02);
     const Row rows[] = {
+        {Encoding::ShiftJis, "1" + U(0x301C) + "5\n" + U(0x2603), Unencodable{6, 1, 0x2603}, true},
+        {Encoding::EucJp, "a" + Raw(0x80) + "\n" + U(0x20BB7), Unencodable{6, 1, 0x20BB7}, true},
+        {Encoding::Iso2022Jp, U(0x3042) + "\r\n" + kanji0212, Unencodable{5, 1, 0x4E02}, true},
+        {Encoding::Utf16Le, "a\n" + Raw('\n') + Raw(0x80), std::nullopt, true},
+        {Encoding::Utf8, emoji + Raw('\r'), std::nullopt, true},
         {Encoding::ShiftJis, "plain ascii text\r\nand more", std::nullopt},
         {Encoding::ShiftJis, "a\r\nb\nc\rd" + emoji + kanji0212, Unencodable{8, 3, 0x1F600}},
         {Encoding::EucJp, "long line of ascii\n" + U(0x3042) + kanji0212 + emoji,
@@ -252,7 +301,8 @@ TEST(TextEncoding, FindsFirstUnencodableCharacterAndItsLine) {
         {Encoding::Utf16Le, "a\n" + Raw('\n'), Unencodable{2, 1, kRawByteBase + '\n'}},
     };
     for (const Row& r : rows) {
-        const std::optional<Unencodable> got = FindUnencodable(r.e, r.utf8);
+        const std::optional<Unencodable> got =
+            r.saving ? FindUnwritable(r.e, r.utf8) : FindUnencodable(r.e, r.utf8);
         ASSERT_EQ(got.has_value(), r.first.has_value()) << r.utf8;
         if (!got) continue;
         EXPECT_EQ(got->offset, r.first->offset) << r.utf8;
