@@ -260,6 +260,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("encoding");
         QTest::newRow("Shift_JIS, a line kept as read")
             << QByteArray("//@one\r\n\xed\x40x\r\n") << QByteArray("a") << 0 << "Shift_JIS";
+        QTest::newRow("Shift_JIS, a code kept on the line typed on")
+            << QByteArray("\xed\x40x\xfa\x5c\r\n//@one\r\n") << QByteArray("a") << 0 << "Shift_JIS";
         QTest::newRow("UTF-8, LF") << QByteArray("//@\xe8\xa1\xa8\nbody \xf0\x9f\x98\x80\n")
                                    << QByteArray("a") << 0 << "UTF-8";
         QTest::newRow("UTF-8 BOM, mixed breaks")
@@ -273,6 +275,9 @@ private Q_SLOTS:
                                 << QByteArray("a") << 0 << "EUC-JP";
         QTest::newRow("ISO-2022-JP") << QByteArray("//@\x1b$BI=\x1b(B\r\nbody\r\n") << QByteArray("a") << 0
                                      << "ISO-2022-JP";
+        QTest::newRow("ISO-2022-JP, a JIS X 0212 character on the line typed on")
+            << QByteArray("\x1b$(D\x30\x21\x1b(Bx\r\n//@\x1b$BI=\x1b(B\r\n") << QByteArray("a") << 0
+            << "ISO-2022-JP";
     }
     void copyKeepsTheDocumentsBytes() {
         QFETCH(QByteArray, file);
