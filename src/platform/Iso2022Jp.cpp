@@ -45,7 +45,12 @@ const Escape* EscapeAt(const unsigned char* p, const unsigned char* end) {
 
 }  // namespace
 
-std::vector<std::size_t> detail::Iso2022JpPieceEnds(std::string_view line) {
+bool detail::Iso2022JpStartsWithEscape(std::string_view bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    return !bytes.empty() && EscapeAt(p, p + bytes.size());
+}
+
+std::vector<std::size_t> detail::Iso2022JpPieceEnds(std::string_view line, bool atEscapes) {
     std::vector<std::size_t> ends;
     const auto* begin = reinterpret_cast<const unsigned char*>(line.data());
     const auto* end = begin + line.size();
@@ -53,6 +58,7 @@ std::vector<std::size_t> detail::Iso2022JpPieceEnds(std::string_view line) {
     bool between = false;
     for (const unsigned char* p = begin; p < end;) {
         if (const Escape* e = EscapeAt(p, end)) {
+            if (atEscapes && between && p > begin) ends.push_back(static_cast<std::size_t>(p - begin));
             set = e->set;
             p += std::strlen(e->bytes);
             between = true;

@@ -49,48 +49,67 @@ std::vector<KeptRun> CharacterRuns(Encoding e, std::string_view line) {
     return runs;
 }
 
-// ISO-2022-JP: a piece between two ASCII characters at a time.
-std::vector<KeptRun> Iso2022JpRuns(std::string_view line, std::string_view lineBreak) {
-    struct Piece {
-        std::size_t from, to;            // in line
-        std::size_t textBegin, textEnd;  // in its text
-        bool kept;
-    };
-    std::vector<Piece> pieces;
-    std::string text;
+// A piece of an ISO-2022-JP line and its text.
+struct Piece {
+    std::size_t from, to;            // in the line
+    std::size_t textBegin, textEnd;  // in its text
+    bool kept;                       // its bytes are not what its text encodes to
+};
+
+// The pieces of `bytes` (which start in ASCII) as Iso2022JpPieceEnds cuts them, appending their text to
+// `text`; escape sequences that shift to nothing join the piece after them (the last piece may be such
+// sequences alone). False when the pieces do not read as the whole does.
+bool SplitPieces(std::string_view bytes, bool atEscapes, std::vector<Piece>& pieces, std::string& text) {
     std::string canonical;
     std::size_t from = 0;
-    for (const std::size_t to : detail::Iso2022JpPieceEnds(line)) {
-        const std::string_view bytes = line.substr(from, to - from);
+    for (const std::size_t to : detail::Iso2022JpPieceEnds(bytes, atEscapes)) {
+        const std::string_view piece = bytes.substr(from, to - from);
         const std::size_t begin = text.size();
-        DecodeText(Encoding::Iso2022Jp, bytes, text);
+        DecodeText(Encoding::Iso2022Jp, piece, text);
         canonical.clear();
         EncodeText(Encoding::Iso2022Jp, std::string_view(text).substr(begin), canonical);
-        const bool kept = canonical != bytes;
-        // Escape sequences that shift to nothing go with the next character, or the last one.
-        if (!pieces.empty() && pieces.back().textBegin == pieces.back().textEnd) {
+        if (!pieces.empty() && pieces.back().textBegin == pieces.back().textEnd)
             pieces.back() = {pieces.back().from, to, begin, text.size(), true};
-        } else {
-            pieces.push_back({from, to, begin, text.size(), kept});
-        }
+        else
+            pieces.push_back({from, to, begin, text.size(), canonical != piece});
         from = to;
     }
-    if (from != line.size() || text != DecodeText(Encoding::Iso2022Jp, line))
-        return WholeLine(DecodeText(Encoding::Iso2022Jp, line).size(), line);
-    if (!pieces.empty() && pieces.back().textBegin == pieces.back().textEnd) {
-        const Piece shifts = pieces.back();
-        pieces.pop_back();
-        if (!pieces.empty()) {
-            pieces.back().to = shifts.to;
-            pieces.back().kept = true;
-        } else if (!lineBreak.empty()) {
-            return {{0, lineBreak.size(), std::string(line) + std::string(lineBreak)}};
-        }
+    return from == bytes.size() && text == DecodeText(Encoding::Iso2022Jp, bytes);
+}
+
+// Escape sequences alone at the end join the piece before them; false when there is none.
+bool JoinLastShifts(std::vector<Piece>& pieces) {
+    if (pieces.empty() || pieces.back().textBegin != pieces.back().textEnd) return true;
+    const std::size_t to = pieces.back().to;
+    pieces.pop_back();
+    if (pieces.empty()) return false;
+    pieces.back().to = to;
+    pieces.back().kept = true;
+    return true;
+}
+
+// ISO-2022-JP: the pieces between two ASCII characters that do not come back from their text, each cut
+// again before every escape sequence, so that an edit beside a character of another set leaves it.
+std::vector<KeptRun> Iso2022JpRuns(std::string_view line, std::string_view lineBreak) {
+    std::vector<Piece> pieces;
+    std::string text;
+    if (!SplitPieces(line, false, pieces, text)) return WholeLine(DecodeText(Encoding::Iso2022Jp, line).size(), line);
+    if (!JoinLastShifts(pieces)) {
+        if (lineBreak.empty()) return {};
+        return {{0, lineBreak.size(), std::string(line) + std::string(lineBreak)}};
     }
     std::vector<KeptRun> runs;
-    for (const Piece& piece : pieces)
-        if (piece.kept)
-            runs.push_back({piece.textBegin, piece.textEnd, std::string(line.substr(piece.from, piece.to - piece.from))});
+    for (const Piece& piece : pieces) {
+        if (!piece.kept) continue;
+        const std::string_view bytes = line.substr(piece.from, piece.to - piece.from);
+        std::vector<Piece> fine;
+        std::string fineText;
+        if (!SplitPieces(bytes, true, fine, fineText) || !JoinLastShifts(fine))
+            fine = {{0, bytes.size(), 0, piece.textEnd - piece.textBegin, true}};
+        for (const Piece& f : fine)
+            runs.push_back({piece.textBegin + f.textBegin, piece.textBegin + f.textEnd,
+                            std::string(bytes.substr(f.from, f.to - f.from))});
+    }
     return runs;
 }
 
@@ -128,20 +147,34 @@ bool EncodeKeeping(Encoding e, std::string_view utf8, const std::vector<KeptSpan
             if (spill && out.size() >= piece) ok = spill(out);
         }
     };
-    for (const KeptSpan& s : spans) {
-        if (s.begin < done || s.end <= s.begin || s.end > utf8.size()) continue;
-        const std::size_t times = KeptRepeats(utf8.substr(s.begin, s.end - s.begin), s.text);
-        if (times == 0) continue;
+    // How many times over each span holds its text, 0 for those written from their text.
+    const auto holds = [&](const KeptSpan& s) -> std::size_t {
+        if (s.begin < done || s.end <= s.begin || s.end > utf8.size()) return 0;
+        return KeptRepeats(utf8.substr(s.begin, s.end - s.begin), s.text);
+    };
+    std::size_t times = spans.empty() ? 0 : holds(spans.front());
+    for (std::size_t i = 0; i < spans.size(); ++i) {
+        const KeptSpan& s = spans[i];
+        if (times == 0) {
+            times = i + 1 < spans.size() ? holds(spans[i + 1]) : 0;
+            continue;
+        }
         encodeUpTo(s.begin);
         if (!ok) return false;
-        // A set the bytes leave in effect would misread what follows on the line.
-        const bool shifted = e == Encoding::Iso2022Jp && detail::Iso2022JpEndsShifted(s.bytes);
-        const bool lineGoesOn = s.end < utf8.size() && utf8[s.end] != '\r' && utf8[s.end] != '\n';
-        for (std::size_t i = 1; i <= times; ++i) {
-            out += s.bytes;
-            if (shifted && (i < times || lineGoesOn)) out += kToAscii;
-        }
         done = s.end;
+        const std::size_t nextTimes = i + 1 < spans.size() ? holds(spans[i + 1]) : 0;
+        // A set the bytes leave in effect would misread what follows on the line, unless it starts by
+        // setting its own.
+        bool lineGoesOn = s.end < utf8.size() && utf8[s.end] != '\r' && utf8[s.end] != '\n';
+        if (nextTimes && spans[i + 1].begin == s.end && detail::Iso2022JpStartsWithEscape(spans[i + 1].bytes))
+            lineGoesOn = false;
+        const bool shifted = e == Encoding::Iso2022Jp && detail::Iso2022JpEndsShifted(s.bytes);
+        const bool selfSet = detail::Iso2022JpStartsWithEscape(s.bytes);
+        for (std::size_t k = 1; k <= times; ++k) {
+            out += s.bytes;
+            if (shifted && (k < times ? !selfSet : lineGoesOn)) out += kToAscii;
+        }
+        times = nextTimes;
     }
     encodeUpTo(utf8.size());
     return ok;

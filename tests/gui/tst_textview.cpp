@@ -488,6 +488,9 @@ private Q_SLOTS:
             "Delete Undo", "A\r\n" + jis0212 + "B\r\n");
         row("ISO-2022-JP: edit elsewhere on the line keeps a JIS X 0212 character", iso, jis0212 + "B\r\n", 0,
             -1, "x", jis0212 + "Bx\r\n");
+        row("ISO-2022-JP: text typed between two kanji keeps a JIS X 0212 character after them", iso,
+            "\x1B$B\x30\x21\x30\x21" + jis0212, 0, 2, "x",
+            "\x1B$B\x30\x21\x1B(Bx\x1B$B\x30\x21\x1B(B" + jis0212);
         row("ISO-2022-JP: ESC $ @ kept beside an edit", iso, "a\x1B$@\x30\x21\x1B(Bb", 0, 0, "x",
             "xa\x1B$@\x30\x21\x1B(Bb");
         row("ISO-2022-JP: text typed after a line left in JIS X 0208", iso, "\x1B$B\x30\x21", 0, -1, "x",
