@@ -57,7 +57,8 @@ void TextView::noteRemovedRuns(long position, long length) {
             removed.runs.push_back({at - position, std::min(end, position + length) - at, value});
         at = end;
     }
-    if (removed.runs.empty()) return;
+    // A change undo cannot bring back (SetSelText) leaves nothing to give back.
+    if (removed.runs.empty() || !SendScintilla(SCI_GETUNDOCOLLECTION)) return;
     if (m_removedRuns.size() >= kRemovedRunsKept)
         m_removedRuns.erase(m_removedRuns.begin(), m_removedRuns.begin() + kRemovedRunsKept / 2);
     m_removedRuns.push_back(std::move(removed));
@@ -92,7 +93,8 @@ std::vector<KeptSpan> TextView::keptSpans(long start, long end) const {
         const long value = SendScintilla(SCI_INDICATORVALUEAT, kKeptIndicator, at);
         if (value > 0 && static_cast<std::size_t>(value) <= codes.size()) {
             const KeptCode& code = codes[static_cast<std::size_t>(value) - 1];
-            spans.push_back({static_cast<std::size_t>(at), static_cast<std::size_t>(runEnd), code.bytes, code.text});
+            spans.push_back(
+                {static_cast<std::size_t>(at), static_cast<std::size_t>(runEnd), code.bytes, code.text});
         }
         at = runEnd;
     }
@@ -107,7 +109,8 @@ std::vector<std::pair<int, std::string>> TextView::HeadingOwnBytes(long first, l
     std::vector<std::pair<int, std::string>> lines;
     if (m_encoding != Encoding::ShiftJis || !m_keptCodes) return lines;
     const long count = SendScintilla(SCI_GETLINECOUNT);
-    const long from = first >= count ? SendScintilla(SCI_GETLENGTH) : SendScintilla(SCI_POSITIONFROMLINE, first);
+    const long from =
+        first >= count ? SendScintilla(SCI_GETLENGTH) : SendScintilla(SCI_POSITIONFROMLINE, first);
     const long to = end >= count ? SendScintilla(SCI_GETLENGTH) : SendScintilla(SCI_POSITIONFROMLINE, end);
     const std::vector<KeptSpan> spans = keptSpans(from, to);
     for (auto it = spans.begin(); it != spans.end();) {
@@ -118,7 +121,7 @@ std::vector<std::pair<int, std::string>> TextView::HeadingOwnBytes(long first, l
         const std::string_view text = rangeUtf8(static_cast<long>(start), static_cast<long>(stop));
         std::vector<KeptSpan> own;
         bool held = false;
-        for (; it != spans.end() && it->begin < stop; ++it) {
+        for (bool first = true; it != spans.end() && (first || it->begin < stop); ++it, first = false) {
             if (it->end > stop) continue;
             own.push_back({it->begin - start, it->end - start, it->bytes, it->text});
             held = held || KeptRepeats(text.substr(own.back().begin, it->end - it->begin), it->text) > 0;
@@ -151,7 +154,8 @@ void TextView::collectOriginals(QFile& file, const std::vector<NonCanonicalLine>
         for (const KeptRun& run : FindKeptRuns(m_encoding, line, after.substr(0, breakLength))) {
             auto [it, added] = values.try_emplace(run.bytes, static_cast<int>(codes->size()) + 1);
             if (added) codes->push_back({run.bytes, DecodeText(m_encoding, run.bytes)});
-            fillKept(start + static_cast<long>(run.begin), static_cast<long>(run.end - run.begin), it->second);
+            fillKept(start + static_cast<long>(run.begin), static_cast<long>(run.end - run.begin),
+                     it->second);
         }
     }
     if (codes->empty()) m_keptCodes.reset();

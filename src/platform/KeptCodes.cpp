@@ -93,7 +93,8 @@ bool JoinLastShifts(std::vector<Piece>& pieces) {
 std::vector<KeptRun> Iso2022JpRuns(std::string_view line, std::string_view lineBreak) {
     std::vector<Piece> pieces;
     std::string text;
-    if (!SplitPieces(line, false, pieces, text)) return WholeLine(DecodeText(Encoding::Iso2022Jp, line).size(), line);
+    if (!SplitPieces(line, false, pieces, text))
+        return WholeLine(DecodeText(Encoding::Iso2022Jp, line).size(), line);
     if (!JoinLastShifts(pieces)) {
         if (lineBreak.empty()) return {};
         return {{0, lineBreak.size(), std::string(line) + std::string(lineBreak)}};

@@ -45,6 +45,7 @@ std::size_t KeptRepeats(std::string_view held, std::string_view text);
 // pieces of whole lines of about `piece` bytes; after each, `spill` (when given) may take what `out`
 // holds. Returns false as soon as spill does.
 bool EncodeKeeping(Encoding e, std::string_view utf8, const std::vector<KeptSpan>& spans, std::string& out,
-                   std::size_t piece = std::string::npos, const std::function<bool(std::string&)>& spill = {});
+                   std::size_t piece = std::string::npos,
+                   const std::function<bool(std::string&)>& spill = {});
 
 }  // namespace oruvan

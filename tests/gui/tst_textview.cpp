@@ -480,8 +480,12 @@ private Q_SLOTS:
             "Backspace Undo Redo Undo", "x" + ed40 + "y");
         row("a character replaced takes the new one's code", sjis, "x" + ed40 + "y", 0, 3, "Backspace z",
             "xzy");
-        row("EUC-JP: edit elsewhere on the line keeps AD F0", Encoding::EucJp, "\xAD\xF0" "A\nB", 0, -1, "x",
-            "\xAD\xF0" "Ax\nB");
+        row("EUC-JP: edit elsewhere on the line keeps AD F0", Encoding::EucJp,
+            "\xAD\xF0"
+            "A\nB",
+            0, -1, "x",
+            "\xAD\xF0"
+            "Ax\nB");
         const Encoding iso = Encoding::Iso2022Jp;
         const std::string jis0212 = "\x1B$(D\x30\x21\x1B(B";  // a character JIS X 0208 lacks
         row("ISO-2022-JP JIS X 0212 line survives Delete+Undo above", iso, "A\r\n" + jis0212 + "B\r\n", 0, -1,
@@ -509,7 +513,8 @@ private Q_SLOTS:
         load(bytes, static_cast<Encoding>(encoding));
         QVERIFY(saved() == bytes);
         if (column < 0)
-            sci(view(), Sci::SCI_GOTOPOS, sci(view(), Sci::SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line)));
+            sci(view(), Sci::SCI_GOTOPOS,
+                sci(view(), Sci::SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line)));
         else
             view().SetSelStart(view().LineIndex(line) + column);
         for (const QString& key : keys.split(QLatin1Char(' '))) {

@@ -1,10 +1,10 @@
-#include "platform/KeptCodes.h"
-
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 #include <vector>
+
+#include "platform/KeptCodes.h"
 
 namespace oruvan {
 namespace {
@@ -27,20 +27,43 @@ TEST_P(KeptRunsTest, FindsTheSmallestRuns) {
 }
 
 const RunsCase kRunsCases[] = {
-    {"Shift_JIS codes apart", Encoding::ShiftJis, "\x87\x90" "A\xED\x40", "\r\n",
+    {"Shift_JIS codes apart",
+     Encoding::ShiftJis,
+     "\x87\x90"
+     "A\xED\x40",
+     "\r\n",
      {{0, 3, "\x87\x90"}, {4, 7, "\xED\x40"}}},
-    {"Shift_JIS canonical codes", Encoding::ShiftJis, "\x81\xE0" "A\xFA\x5C", "\r\n", {}},
+    {"Shift_JIS canonical codes",
+     Encoding::ShiftJis,
+     "\x81\xE0"
+     "A\xFA\x5C",
+     "\r\n",
+     {}},
     {"EUC-JP NEC row", Encoding::EucJp, "\xAD\xF0x", "\n", {{0, 3, "\xAD\xF0"}}},
-    {"JIS X 0212 between ASCII", Encoding::Iso2022Jp, "a" + kEsc + "$(D0!" + kEsc + "(Bb", "\r\n",
+    {"JIS X 0212 between ASCII",
+     Encoding::Iso2022Jp,
+     "a" + kEsc + "$(D0!" + kEsc + "(Bb",
+     "\r\n",
      {{1, 4, kEsc + "$(D0!" + kEsc + "(B"}}},
-    {"JIS X 0212 beside JIS X 0208, cut at the escape", Encoding::Iso2022Jp,
-     kEsc + "$B0!" + kEsc + "$(D0!" + kEsc + "(B", "\r\n",
+    {"JIS X 0212 beside JIS X 0208, cut at the escape",
+     Encoding::Iso2022Jp,
+     kEsc + "$B0!" + kEsc + "$(D0!" + kEsc + "(B",
+     "\r\n",
      {{0, 3, kEsc + "$B0!"}, {3, 6, kEsc + "$(D0!" + kEsc + "(B"}}},
-    {"JIS X 0208 canonical beside ESC $ @", Encoding::Iso2022Jp,
-     kEsc + "$B0!" + kEsc + "(Ba" + kEsc + "$@0!" + kEsc + "(B", "\r\n", {{4, 7, kEsc + "$@0!" + kEsc + "(B"}}},
-    {"escape to ASCII goes with the next character", Encoding::Iso2022Jp, kEsc + "(Bab", "\n",
+    {"JIS X 0208 canonical beside ESC $ @",
+     Encoding::Iso2022Jp,
+     kEsc + "$B0!" + kEsc + "(Ba" + kEsc + "$@0!" + kEsc + "(B",
+     "\r\n",
+     {{4, 7, kEsc + "$@0!" + kEsc + "(B"}}},
+    {"escape to ASCII goes with the next character",
+     Encoding::Iso2022Jp,
+     kEsc + "(Bab",
+     "\n",
      {{0, 1, kEsc + "(Ba"}}},
-    {"escape at the line's end goes with the last character", Encoding::Iso2022Jp, "ab" + kEsc + "$B", "\n",
+    {"escape at the line's end goes with the last character",
+     Encoding::Iso2022Jp,
+     "ab" + kEsc + "$B",
+     "\n",
      {{1, 2, "b" + kEsc + "$B"}}},
     {"escapes alone go with the break", Encoding::Iso2022Jp, kEsc + "(B", "\r\n", {{0, 2, kEsc + "(B\r\n"}}},
     {"escapes alone at the end are lost", Encoding::Iso2022Jp, kEsc + "(B", "", {}},
@@ -55,8 +78,8 @@ TEST(KeptCodes, RunsWriteLinesBackAndEditsReadBack) {
         {Encoding::ShiftJis, {"a", "\x87\x90", "\xED\x40", "\x81\xE0", "\x88\x9F", "\xFA\x5C", "\xB1"}},
         {Encoding::EucJp, {"a", "\xAD\xF0", "\xA2\xE2", "\xB0\xA1", "\x8F\xB0\xA1", "\x8E\xB1"}},
         {Encoding::Iso2022Jp,
-         {"a", kEsc + "$B", kEsc + "$@", kEsc + "(B", kEsc + "(J", kEsc + "(I", kEsc + "$(D", "0!", "$\"", "\\",
-          kEsc + "[1m"}},
+         {"a", kEsc + "$B", kEsc + "$@", kEsc + "(B", kEsc + "(J", kEsc + "(I", kEsc + "$(D", "0!", "$\"",
+          "\\", kEsc + "[1m"}},
     };
     std::mt19937 rng(7);
     for (const auto& [encoding, choices] : pieces) {
@@ -90,7 +113,8 @@ TEST(KeptCodes, RunsWriteLinesBackAndEditsReadBack) {
                     const std::string edited = text.substr(0, at) + typed + text.substr(at);
                     out.clear();
                     EncodeKeeping(encoding, edited, moved, out);
-                    ASSERT_EQ(DecodeText(encoding, out), edited) << EncodingName(encoding) << " " << line << " " << at;
+                    ASSERT_EQ(DecodeText(encoding, out), edited)
+                        << EncodingName(encoding) << " " << line << " " << at;
                 }
             }
         }
