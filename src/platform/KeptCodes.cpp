@@ -18,7 +18,7 @@ std::vector<KeptRun> WholeLine(std::size_t textSize, std::string_view line) {
     return {{0, textSize, std::string(line)}};
 }
 
-// Shift_JIS and EUC-JP: a character at a time, each by the shortest bytes that decode to it.
+// Shift_JIS and EUC-JP: a character at a time, each by the bytes of the file that decode to it.
 std::vector<KeptRun> CharacterRuns(Encoding e, std::string_view line) {
     const std::string text = DecodeText(e, line);
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
