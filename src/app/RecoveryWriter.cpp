@@ -148,7 +148,7 @@ void RecoveryWriter::run() {
         if (bytes.find('?') != std::string::npos &&
             FindUnwritable(job.snapshot.encoding, *job.snapshot.utf8)) {
             job.snapshot.encoding = Encoding::Utf8;
-            job.snapshot.originals.clear();
+            job.snapshot.originals = {};
             job.record.encoding = EncodingName(Encoding::Utf8);
             TextView::SnapshotBytes(job.snapshot, bytes);
         }

@@ -153,6 +153,7 @@ TextView::TextView(QWidget* parent) : QsciScintilla(parent) {
     SendScintilla(SCI_SETIDLESTYLING, SC_IDLESTYLING_NONE);
     applyDocumentSettings();
     removeForeignKeyBindings();
+    SendScintilla(SCI_INDICSETSTYLE, kKeptIndicator, static_cast<long>(INDIC_HIDDEN));
     SetWordWrap(false);
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this, &TextView::onModified);
     m_font = QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9);
@@ -331,17 +332,12 @@ void TextView::SetDocumentEncoding(Encoding e) {
 }
 
 void TextView::SetBreakStyle(LineBreak b) {
-    // Every line keeps its text: the bytes kept as read stay with their lines.
-    settleEdit();
-    std::vector<Original> kept;
-    kept.swap(m_originals);
     m_breakStyle = b;
     m_mixedBreaks = false;
     SendScintilla(SCI_SETEOLMODE, eolMode(b));
     SendScintilla(SCI_BEGINUNDOACTION);
     SendScintilla(SCI_CONVERTEOLS, eolMode(b));
     SendScintilla(SCI_ENDUNDOACTION);
-    m_originals.swap(kept);
 }
 
 void TextView::SetSelText(std::string_view cp932) {

@@ -5,13 +5,14 @@
 // Positions and lengths count cp932 bytes, every break (CR LF, lone LF or lone CR) as the two bytes of
 // CR LF; columns count cp932 widths. Both are computed per line from the UTF-8 text, so a caret query
 // costs the length of its line, never of the document. Lines are the document's lines (never wrapped
-// pieces). Lines whose bytes do not come back from their text (a code that shares its character with
-// another code, ISO-2022-JP not in canonical form) keep their original bytes aside, written back while
-// the line holds the text they decode to.
+// pieces). Characters whose bytes do not come back from their text (a code that shares its character
+// with another code, ISO-2022-JP not in canonical form) keep their bytes aside in runs that move with the
+// text, written back while a run holds the text they decode to.
 #include <Qsci/qsciscintilla.h>
 
 #include <QFile>
 #include <QString>
+#include <array>
 #include <climits>
 #include <memory>
 #include <optional>
@@ -20,6 +21,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/KeptCodes.h"
 #include "platform/TextDecoder.h"
 
 namespace oruvan {
@@ -46,8 +48,8 @@ public:
     // Reads the file in `encoding`, or in the encoding its first bytes show. Throws UserError with the
     // user-facing message on failure; the old text, encoding and breaks then stay.
     void LoadFromFile(const QString& path, std::optional<Encoding> encoding = std::nullopt);
-    // Writes every line as read while it holds the text it was read with, otherwise in the document's
-    // encoding, each followed by its own break.
+    // Writes the text in the document's encoding, each line followed by its own break, and every run of
+    // characters kept as read by its bytes while it holds the text it was read with.
     void SaveToFile(const QString& path) const;
     // The first character SaveToFile would write as '?' (one the encoding has no code for), its line
     // counted in the view's lines.
@@ -123,27 +125,35 @@ public:
     // Makes the first display row of document line n the topmost visible row, as far as the view can.
     void ScrollLineToTop(int line);
 
-    // Lines that hold the text they were read with and whose bytes do not come back from it, and the
-    // bytes they were read with, in the document's encoding (valid until the next change), in line order;
-    // of lines [first, end) alone when given.
-    std::vector<std::pair<int, std::string_view>> OriginalLines(long first = 0, long end = LONG_MAX) const;
-    // The lines the heading test reads on their own cp932 bytes: the original lines of a Shift_JIS
-    // document (other encodings are tested by their characters). Same validity.
-    std::vector<std::pair<int, std::string_view>> HeadingOwnBytes(long first = 0, long end = LONG_MAX) const;
+    // The lines the heading test reads on their own cp932 bytes, as a save writes them: the lines of a
+    // Shift_JIS document that hold codes kept as read (other encodings are tested by their characters),
+    // of lines [first, end) alone when given, in line order.
+    std::vector<std::pair<int, std::string>> HeadingOwnBytes(long first = 0, long end = LONG_MAX) const;
 
+    // A kept code: the bytes as read and the text they decode to.
+    struct KeptCode {
+        std::string bytes;
+        std::string text;
+    };
+    // The runs of text kept with their bytes as read (positions in the UTF-8 text), and the codes they
+    // point into.
+    struct KeptBytes {
+        std::vector<KeptSpan> spans;
+        std::shared_ptr<const std::vector<KeptCode>> codes;
+    };
     // A copy of the text that another thread can turn into the document's bytes (recovery copies):
-    // the UTF-8 text with its breaks, put into `buffer` when one is given, the lines kept with their
+    // the UTF-8 text with its breaks, put into `buffer` when one is given, the runs kept with their
     // original bytes, and the encoding.
     struct Snapshot {
         std::shared_ptr<std::string> utf8;
-        std::vector<std::pair<int, std::string>> originals;
+        KeptBytes originals;
         Encoding encoding = Encoding::ShiftJis;
     };
     Snapshot TakeSnapshot(std::shared_ptr<std::string> buffer = {}) const;
     // Appends the UTF-8 text from start to end (byte positions) to out, without moving the buffer's gap.
     void AppendUtf8(long start, long end, std::string& out) const;
-    // The lines kept with their original bytes, copied.
-    std::vector<std::pair<int, std::string>> OriginalsCopy() const;
+    // The runs kept with their original bytes, as they stand.
+    KeptBytes OriginalsCopy() const;
     // The bytes SaveToFile would write for the snapshot's text; safe on any thread.
     static void SnapshotBytes(const Snapshot& snapshot, std::string& out);
     // The document's encoding by a name that tells a byte order mark apart, as recovery records keep it,
@@ -181,12 +191,6 @@ private:
         long cp932Start = 0;
     };
 
-    // A line read with a code that shares its character with another code, and its bytes as read.
-    struct Original {
-        long line;
-        std::string bytes;
-    };
-
     void onModified(int position, int modificationType, const char* text, int length, int linesAdded,
                     int line, int, int, int, int);
     void applyDocumentSettings();
@@ -206,19 +210,14 @@ private:
     int columnOf(long utf8Pos) const;
     long displayRowStart(long pos) const;
 
-    // The kept original lines (TextViewOriginals.cpp).
+    // The kept original codes (TextViewOriginals.cpp).
     void collectOriginals(QFile& file, const std::vector<NonCanonicalLine>& lines);
     void forgetAllOriginals();
-    // The bytes line was read with, while the line still holds the text they decode to (`body`).
-    const std::string* originalOf(long line, std::string_view body) const;
     void trackEdit(long position, int modificationType, long length);
     void settleEdit() const;
-    long lineCount() const;
-    struct PendingEdit;
-    void settleInsertion(const PendingEdit& e, long added) const;
-    void settleDeletion(const PendingEdit& e, long removed) const;
-    void forgetOriginals(long firstLine, long lastLine) const;
-    void shiftOriginals(long fromLine, long delta) const;
+    void noteRemovedRuns(long position, long length);
+    void fillKept(long position, long length, int value) const;
+    std::vector<KeptSpan> keptSpans(long start, long end) const;
 
     QFont m_font;
     int m_fontSize = 0;
@@ -227,22 +226,24 @@ private:
     Encoding m_encoding = Encoding::ShiftJis;
     LineBreak m_breakStyle = LineBreak::CrLf;
     bool m_mixedBreaks = false;
-    // Sorted by line; kept in step with lines inserted and deleted, dropped for lines that merge into
-    // another. An edit is accounted for when the next edit comes or the lines are read, so both are
-    // mutable.
-    mutable std::vector<Original> m_originals;
-    // An edit and the lines where it starts and ends, as they were before it.
-    struct PendingEdit {
+    // Kept runs are a hidden indicator of the view's document, which moves them with the text; its
+    // value less one is the run's code. None (null) in most documents.
+    static constexpr int kKeptIndicator = 22;
+    std::shared_ptr<const std::vector<KeptCode>> m_keptCodes;
+    // An insertion is accounted for when the next edit comes or the runs are read.
+    struct PendingInsert {
         long position = 0;
         long length = 0;  // 0: none pending
-        bool deletion = false;
-        long linesBefore = 0;
-        long first = 0;
-        bool atFirstStart = false;
-        long last = 0;
-        bool atLastStart = false;
+        bool undo = false;
     };
-    mutable PendingEdit m_pendingEdit;
+    mutable PendingInsert m_pendingInsert;
+    // Runs a deletion took, for its undo to give back: offsets from the deletion, lengths, values.
+    struct RemovedRuns {
+        long position;
+        long length;
+        std::vector<std::array<long, 3>> runs;
+    };
+    mutable std::vector<RemovedRuns> m_removedRuns;
 };
 
 }  // namespace oruvan

@@ -107,8 +107,9 @@ void TextView::LoadFromFile(const QString& path, std::optional<Encoding> encodin
 }
 
 std::optional<Unencodable> TextView::FirstUnwritable() const {
-    // Lines written as read are skipped. Taken first: reading them leaves the buffer's gap where it is.
-    const std::vector<std::pair<int, std::string_view>> kept = OriginalLines();
+    // Runs written by their bytes as read are skipped. Taken first: reading them leaves the buffer's gap
+    // where it is.
+    const KeptBytes kept = OriginalsCopy();
     const std::string_view text = Utf8Buffer();
     std::size_t done = 0;
     auto check = [&](std::size_t stop) {
@@ -119,10 +120,12 @@ std::optional<Unencodable> TextView::FirstUnwritable() const {
         }
         return found;
     };
-    for (const auto& [line, bytes] : kept) {
-        if (auto found = check(static_cast<std::size_t>(SendScintilla(SCI_POSITIONFROMLINE, line))))
-            return found;
-        done = static_cast<std::size_t>(SendScintilla(SCI_GETLINEENDPOSITION, line));
+    for (const KeptSpan& span : kept.spans) {
+        if (span.begin < done || span.end > text.size() ||
+            KeptRepeats(text.substr(span.begin, span.end - span.begin), span.text) == 0)
+            continue;
+        if (auto found = check(span.begin)) return found;
+        done = span.end;
     }
     return check(text.size());
 }
@@ -134,44 +137,16 @@ void TextView::SaveToFile(const QString& path) const {
     if (!file.open()) throw UserError(message);
     std::string out(ByteOrderMark(m_encoding));
     out.reserve(static_cast<std::size_t>(2 * kChunk) + 8192);
-    bool ok = true;
-    auto flush = [&] {
-        ok = ok && file.write(out);
-        out.clear();
-    };
+    const KeptBytes kept = OriginalsCopy();
     // Read before any line: the pointer moves the buffer's gap to its end, where reading lines leaves it.
     const std::string_view text = Utf8Buffer();
-    std::size_t done = 0;
-    // Text up to `stop` (a line start or end), in pieces of whole lines: every encoding, ISO-2022-JP
-    // included, then writes it as it would whole.
-    auto encodeUpTo = [&](std::size_t stop) {
-        while (done < stop && ok) {
-            std::size_t cut = stop;
-            if (stop - done > static_cast<std::size_t>(kChunk)) {
-                cut = textview::lastBreakEnd(text, done, done + static_cast<std::size_t>(kChunk));
-                if (cut == std::string_view::npos) {
-                    std::size_t length = 0;
-                    cut = std::min(stop, textview::nextBreak(text, done + kChunk, length) + length);
-                }
-            }
-            EncodeText(m_encoding, text.substr(done, cut - done), out);
-            done = cut;
-            if (out.size() >= static_cast<std::size_t>(kChunk)) flush();
-        }
-    };
-    const long lines = SendScintilla(SCI_GETLINECOUNT);
-    for (const Original& o : m_originals) {
-        if (o.line >= lines || !ok) break;
-        const auto start = static_cast<std::size_t>(SendScintilla(SCI_POSITIONFROMLINE, o.line));
-        const auto end = static_cast<std::size_t>(SendScintilla(SCI_GETLINEENDPOSITION, o.line));
-        // Lines read with bytes their text does not give back are written as read while they hold that text.
-        if (DecodeText(m_encoding, o.bytes) != text.substr(start, end - start)) continue;
-        encodeUpTo(start);
-        out += o.bytes;
-        done = end;
-    }
-    encodeUpTo(text.size());
-    if (!out.empty()) flush();
+    bool ok = EncodeKeeping(m_encoding, text, kept.spans, out, static_cast<std::size_t>(kChunk),
+                            [&](std::string& piece) {
+                                const bool written = file.write(piece);
+                                piece.clear();
+                                return written;
+                            });
+    if (ok && !out.empty()) ok = file.write(out);
     if (!ok || !file.commit()) throw UserError(message);
 }
 

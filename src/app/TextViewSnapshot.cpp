@@ -2,7 +2,6 @@
 #include <algorithm>
 
 #include "app/TextView.h"
-#include "app/TextViewBytes.h"
 
 namespace oruvan {
 
@@ -26,35 +25,12 @@ void TextView::AppendUtf8(long start, long end, std::string& out) const {
     out.append(after.data(), after.size());
 }
 
-std::vector<std::pair<int, std::string>> TextView::OriginalsCopy() const {
-    std::vector<std::pair<int, std::string>> copy;
-    for (const auto& [line, bytes] : OriginalLines()) copy.emplace_back(line, std::string(bytes));
-    return copy;
-}
-
 void TextView::SnapshotBytes(const Snapshot& snapshot, std::string& out) {
     const std::string_view text = *snapshot.utf8;
     out.assign(ByteOrderMark(snapshot.encoding));
     out.reserve(text.size() + text.size() / 2 + 8);
-    // As SaveToFile writes: kept lines by their bytes, the text between them (breaks as held) encoded in
-    // whole lines.
-    std::size_t done = 0;
-    std::size_t lineStart = 0;
-    int line = 0;
-    for (const auto& [number, bytes] : snapshot.originals) {
-        std::size_t length = 0;
-        while (line < number && lineStart < text.size()) {
-            lineStart = textview::nextBreak(text, lineStart, length);
-            if (length == 0) break;
-            lineStart += length;
-            ++line;
-        }
-        if (line != number) break;
-        EncodeText(snapshot.encoding, text.substr(done, lineStart - done), out);
-        out += bytes;
-        done = textview::nextBreak(text, lineStart, length);
-    }
-    EncodeText(snapshot.encoding, text.substr(done), out);
+    // As SaveToFile writes.
+    EncodeKeeping(snapshot.encoding, text, snapshot.originals.spans, out);
 }
 
 std::string TextView::EncodingName() const {

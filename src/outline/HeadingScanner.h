@@ -24,7 +24,7 @@ std::string_view CutLine(std::string_view line);
 Index ScanHeadingsCp932(std::string_view cp932Text, const HeadingRules& rules);
 
 // Lines given by their own cp932 bytes, as (zero-based line, bytes), in ascending line order.
-using LineBytesList = std::vector<std::pair<int, std::string_view>>;
+using LineBytesList = std::vector<std::pair<int, std::string>>;
 
 // Scans the editor's UTF-8 buffer (as the cp932 converter produced it, raw-byte code points included)
 // with the result ScanHeadingsCp932 gives for the buffer converted to cp932. Only lines whose first

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/TextDecoder.h"
 #include "platform/Utf8.h"
@@ -169,6 +170,14 @@ void DecodeIso2022Jp(std::string_view bytes, std::string& out);
 void DecodeIso2022JpLine(std::string_view line, bool betweenCrAndLf, std::string& out);
 void EncodeIso2022Jp(std::string_view utf8, std::string& out);
 bool IsIso2022JpEncodable(char32_t c);
+// The ends of the pieces of a line that each start and end in ASCII: a byte read in ASCII is a piece of
+// its own, the bytes between two such bytes (escape sequences and what they shift to) another. With
+// `atEscapes`, those are cut further before each escape sequence.
+std::vector<std::size_t> Iso2022JpPieceEnds(std::string_view line, bool atEscapes = false);
+// Whether bytes read from ASCII leave another set in effect.
+bool Iso2022JpEndsShifted(std::string_view bytes);
+// Whether bytes start with an escape sequence, which sets what follows whatever came before.
+bool Iso2022JpStartsWithEscape(std::string_view bytes);
 
 // EUC-JP, and its tables for ISO-2022-JP: a character's code (kUnencodable for none), and the decode
 // entry (as CodeTables.h packs it, zero when unassigned) of a code of two bytes 0xA1A1-0xFEFE or three

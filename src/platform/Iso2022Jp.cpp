@@ -1,6 +1,7 @@
 // ISO-2022-JP over the EUC-JP tables: JIS X 0208 is EUC-JP's two-byte area less 0x80 a byte, so it reads
 // with the same mapping as cp932 and EUC-JP (the Microsoft forms: U+FF5E for the wave dash and so on).
 #include <cstring>
+#include <vector>
 
 #include "platform/CodeTables.h"
 #include "platform/ConvertLoops.h"
@@ -31,7 +32,66 @@ constexpr char kToJis0208[] = "\x1B$B";
 
 inline bool IsJisByte(unsigned char b) { return b >= 0x21 && b <= 0x7E; }
 
+// The escape sequence p starts, if any.
+const Escape* EscapeAt(const unsigned char* p, const unsigned char* end) {
+    const Escape* found = nullptr;
+    if (*p != 0x1B) return found;
+    for (const Escape& e : kEscapes) {
+        const std::size_t length = std::strlen(e.bytes);
+        if (static_cast<std::size_t>(end - p) >= length && std::memcmp(p, e.bytes, length) == 0) found = &e;
+    }
+    return found;
+}
+
 }  // namespace
+
+bool detail::Iso2022JpStartsWithEscape(std::string_view bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    return !bytes.empty() && EscapeAt(p, p + bytes.size());
+}
+
+std::vector<std::size_t> detail::Iso2022JpPieceEnds(std::string_view line, bool atEscapes) {
+    std::vector<std::size_t> ends;
+    const auto* begin = reinterpret_cast<const unsigned char*>(line.data());
+    const auto* end = begin + line.size();
+    Set set = Set::Ascii;
+    bool between = false;
+    for (const unsigned char* p = begin; p < end;) {
+        if (const Escape* e = EscapeAt(p, end)) {
+            if (atEscapes && between && p > begin) ends.push_back(static_cast<std::size_t>(p - begin));
+            set = e->set;
+            p += std::strlen(e->bytes);
+            between = true;
+            continue;
+        }
+        // A 0x1B is never the second byte of a double-byte character, so escapes are found a byte at a
+        // time in every set.
+        if (set == Set::Ascii) {
+            if (between) ends.push_back(static_cast<std::size_t>(p - begin));
+            between = false;
+            ends.push_back(static_cast<std::size_t>(p + 1 - begin));
+        } else {
+            between = true;
+        }
+        ++p;
+    }
+    if (between) ends.push_back(line.size());
+    return ends;
+}
+
+bool detail::Iso2022JpEndsShifted(std::string_view bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    Set set = Set::Ascii;
+    while (p < end) {
+        const Escape* e = EscapeAt(p, end);
+        if (e) set = e->set;
+        // Every break returns to ASCII.
+        if (*p == '\r' || *p == '\n') set = Set::Ascii;
+        p += e ? std::strlen(e->bytes) : 1;
+    }
+    return set != Set::Ascii;
+}
 
 void detail::DecodeIso2022JpLine(std::string_view bytes, bool betweenCrAndLf, std::string& out) {
     const std::size_t start = out.size();
@@ -42,18 +102,10 @@ void detail::DecodeIso2022JpLine(std::string_view bytes, bool betweenCrAndLf, st
     while (p < end) {
         char* o = buffer;
         const unsigned char b = *p;
-        if (b == 0x1B) {
-            const Escape* found = nullptr;
-            for (const Escape& e : kEscapes) {
-                const std::size_t length = std::strlen(e.bytes);
-                if (static_cast<std::size_t>(end - p) >= length && std::memcmp(p, e.bytes, length) == 0)
-                    found = &e;
-            }
-            if (found) {
-                set = found->set;
-                p += std::strlen(found->bytes);
-                continue;
-            }
+        if (const Escape* found = EscapeAt(p, end)) {
+            set = found->set;
+            p += std::strlen(found->bytes);
+            continue;
         }
         const bool doubleByte = set == Set::Jis0208 || set == Set::Jis0212;
         if (b >= 0x80) {

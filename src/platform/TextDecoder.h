@@ -8,11 +8,10 @@
 //     decoder.decode({}, true, utf8);
 //     document encoding = decoder.encoding();  // with or without a byte order mark, as read
 //     break style = decoder.breaks().dominant(), mixed = decoder.breaks().mixed();
-//     for (const NonCanonicalLine& l : decoder.nonCanonical()) keep bytes [l.begin, l.end) of the file
-//         as the original of view line l.line, and write them back instead of EncodeText(line) while
-//         DecodeText(encoding, original) still equals the line's text.
-// Saving then writes ByteOrderMark(encoding), and for each line its kept original or EncodeText of its
-// text, followed by its break encoded with EncodeText.
+//     for (const NonCanonicalLine& l : decoder.nonCanonical()) keep the runs FindKeptRuns (KeptCodes.h)
+//         finds in bytes [l.begin, l.end) of the file, on view line l.line, and move them with the text.
+// Saving then writes ByteOrderMark(encoding) and EncodeKeeping of the text with the runs that still hold
+// what they were read with.
 #include <cstddef>
 #include <cstdint>
 #include <string>

@@ -233,8 +233,8 @@ void IndexTest::headingTestSeesTheLinesOwnBytes_data() {
     row("line in the NEC code, mark in the IBM code", "\xFA\x4A", "\x87\x54X\r\n", {}, {});
     row("index text keeps the line's codes", "--", "body\r\n--\xED\x40\x81\x40\xED\x40\r\n", {},
         {"\xED\x40\x81\x40\xED\x40@1"});
-    row("an edited line is tested as it will be saved", "\xFA\x4A", "\xFA\x4AX\r\n\xFA\x4AZ\r\n",
-        QStringLiteral("Y"), {"Z@1"});
+    row("a mark in a kept code stays a heading after an edit on its line", "\xFA\x4A",
+        "\xFA\x4AX\r\n\xFA\x4AZ\r\n", QStringLiteral("Y"), {"XY@0", "Z@1"});
     row("a line added keeps the others' own bytes", "\xFA\x4A", "\xFA\x4AX\r\n\xFA\x4AZ\r\n",
         QStringLiteral("\n"), {"X@0", "Z@2"});
 }

@@ -265,6 +265,8 @@ private Q_SLOTS:
         QTest::newRow("Shift_JIS, a character it lacks")
             << QByteArray("//@one\r\nbody\r\n") << QByteArray("\xe2\x98\x83") << 0 << "UTF-8"
             << QStringLiteral("\u2603");
+        QTest::newRow("Shift_JIS, a code kept on the line typed on")
+            << QByteArray("\xed\x40x\xfa\x5c\r\n//@one\r\n") << QByteArray("a") << 0 << "Shift_JIS" << QString();
         QTest::newRow("UTF-8, LF") << QByteArray("//@\xe8\xa1\xa8\nbody \xf0\x9f\x98\x80\n")
                                    << QByteArray("a") << 0 << "UTF-8" << QString();
         QTest::newRow("UTF-8 BOM, mixed breaks") << QByteArray("\xef\xbb\xbf//@\xe8\xa1\xa8\r\nb\nc\rd")
@@ -278,6 +280,9 @@ private Q_SLOTS:
                                 << QByteArray("a") << 0 << "EUC-JP" << QString();
         QTest::newRow("ISO-2022-JP") << QByteArray("//@\x1b$BI=\x1b(B\r\nbody\r\n") << QByteArray("a") << 0
                                      << "ISO-2022-JP" << QString();
+        QTest::newRow("ISO-2022-JP, a JIS X 0212 character on the line typed on")
+            << QByteArray("\x1b$(D\x30\x21\x1b(Bx\r\n//@\x1b$BI=\x1b(B\r\n") << QByteArray("a") << 0
+            << "ISO-2022-JP" << QString();
     }
     void copyKeepsTheDocumentsBytes() {
         QFETCH(QByteArray, file);
