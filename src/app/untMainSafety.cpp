@@ -30,9 +30,9 @@ const QString kReadOnlyAsk = QStringLiteral(" は読み取り専用です。上�
 const QString kNoCopy = QStringLiteral("復元用のコピーを %1 に保存できません");
 const QString kNoCopySaid = QStringLiteral(
     "復元用のコピーを %1 に保存できません。\n保存していない変更は、プログラムが異常終了すると失われます。");
-const QString kNoSafetyCopyAsk = QStringLiteral(
-    "復元用のコピーを %1 "
-    "に保存できません。\n保存が途中で止まると文書が失われることがあります。保存しますか?");
+const QString kNoSafetyCopyAsk =
+    QStringLiteral("復元用のコピーを %1 に保存できません。\n") +
+    QStringLiteral("保存が途中で止まると文書が失われることがあります。保存しますか?");
 
 std::string nativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 // Records name files by absolute path, whatever form the document's name was given in.
@@ -96,12 +96,13 @@ void TfrmMain::CheckDisk() {
         case DiskWatch::State::Changed:
             // Once per change: a file that cannot be read is not reported at every activation.
             if (!m_diskWatch->newChange()) break;
-            m_missingOnDisk = false;
-            // Edits stay until the user saves; Save then asks before overwriting.
-            if (textEdited())
+            if (textEdited()) {
+                // Edits stay until the user saves; Save then asks before overwriting.
+                m_missingOnDisk = false;
                 SetStatusText(kChangedOnDisk);
-            else
+            } else {
                 reloadFromDisk();
+            }
             break;
     }
 }
