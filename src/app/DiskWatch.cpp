@@ -27,6 +27,7 @@ DiskWatch::DiskWatch(QWidget* window) : QObject(window) {
 void DiskWatch::track(const QString& path) {
     m_path = path;
     m_stamp = path.isEmpty() ? FileStamp{} : stampOf(path);
+    m_looked = m_stamp;
     if (!m_watcher.files().isEmpty()) m_watcher.removePaths(m_watcher.files());
     if (!m_watcher.directories().isEmpty()) m_watcher.removePaths(m_watcher.directories());
     if (path.isEmpty()) return;
@@ -43,8 +44,15 @@ void DiskWatch::watchAgain() {
 DiskWatch::State DiskWatch::state() const {
     if (m_path.isEmpty()) return State::Same;
     const FileStamp now = stampOf(m_path);
-    if (!now.exists) return State::Missing;
+    if (!now.exists) return m_stamp.exists ? State::Missing : State::Same;
     return now == m_stamp ? State::Same : State::Changed;
+}
+
+bool DiskWatch::newChange() {
+    const FileStamp now = m_path.isEmpty() ? FileStamp{} : stampOf(m_path);
+    if (now == m_looked) return false;
+    m_looked = now;
+    return true;
 }
 
 bool DiskWatch::eventFilter(QObject* watched, QEvent* e) {

@@ -22,8 +22,11 @@ public:
     // Notes the file as it is now (after it was read or written); an empty path watches nothing.
     void track(const QString& path);
     const QString& path() const { return m_path; }
-    // How the file compares with what was noted.
+    // How the file compares with what was noted. A file that was not there when noted is Missing only
+    // once it was seen; one that appears since is Changed.
     State state() const;
+    // Whether the file as it is now was not yet looked at here (a change is said once); notes it.
+    bool newChange();
 
 Q_SIGNALS:
     // The file may have changed: look at state().
@@ -40,6 +43,7 @@ private:
     QTimer m_settle;
     QString m_path;
     FileStamp m_stamp;
+    FileStamp m_looked;
 };
 
 }  // namespace oruvan

@@ -1,6 +1,8 @@
 #include "app/RecoveryWriter.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <new>
 
 namespace oruvan {
 
@@ -23,13 +25,12 @@ void RecoveryWriter::copyInSlices(TextView* view, RecoveryRecord record) {
     m_copy.snapshot.utf8 = spareBuffer();
     if (!m_copy.snapshot.utf8) m_copy.snapshot.utf8 = std::make_shared<std::string>();
     m_copy.snapshot.utf8->clear();
-    // Told at once (the view's own change notice comes later), so no slice is taken from edited text.
-    m_editWatch = QObject::connect(view, &QsciScintillaBase::SCN_MODIFIED, [this](int, int type) {
-        if (type & (QsciScintillaBase::SC_MOD_INSERTTEXT | QsciScintillaBase::SC_MOD_DELETETEXT)) {
-            QObject::disconnect(m_editWatch);
-            m_copy = Copy{};
-            m_slice.stop();
-        }
+    // Told before each edit (the view's own change notice comes later), so no slice is taken from
+    // edited text.
+    m_editWatch = QObject::connect(view, &TextView::aboutToChange, [this](long, long, bool) {
+        QObject::disconnect(m_editWatch);
+        m_copy = Copy{};
+        m_slice.stop();
     });
     copySlice();
 }
@@ -133,27 +134,46 @@ void RecoveryWriter::run() {
         }
         if (job.prepare) {
             auto buffer = spareBuffer();
-            if (!buffer || buffer->capacity() < job.prepare) {
-                buffer = std::make_shared<std::string>();
-                buffer->resize(job.prepare);  // touches every page
-                buffer->clear();
+            try {
+                if (!buffer || buffer->capacity() < job.prepare) {
+                    buffer = std::make_shared<std::string>();
+                    buffer->resize(job.prepare);  // touches every page
+                    buffer->clear();
+                }
+            } catch (const std::bad_alloc&) {
+                buffer.reset();  // the snapshot then makes its own
             }
             std::lock_guard<std::mutex> lock(m_mutex);
             m_spare = std::move(buffer);
             continue;
         }
-        std::string bytes;
-        TextView::SnapshotBytes(job.snapshot, bytes);
-        // A character the encoding has no code for would be lost as '?': such a copy is kept in UTF-8.
-        if (bytes.find('?') != std::string::npos &&
-            FindUnwritable(job.snapshot.encoding, *job.snapshot.utf8)) {
-            job.snapshot.encoding = Encoding::Utf8;
-            job.snapshot.originals = {};
-            job.record.encoding = EncodingName(Encoding::Utf8);
+        int error = 0;
+        try {
+            std::string bytes;
             TextView::SnapshotBytes(job.snapshot, bytes);
+            // A character the encoding has no code for would be lost as '?': such a copy is kept in UTF-8.
+            if (bytes.find('?') != std::string::npos &&
+                FindUnwritable(job.snapshot.encoding, *job.snapshot.utf8)) {
+                job.snapshot.encoding = Encoding::Utf8;
+                job.snapshot.originals = {};
+                job.record.encoding = EncodingName(Encoding::Utf8);
+                TextView::SnapshotBytes(job.snapshot, bytes);
+            }
+            error = m_store.save(job.id, bytes, job.record);
+        } catch (const std::bad_alloc&) {
+            error = ENOMEM;
+        } catch (const std::exception&) {
+            error = EIO;
         }
-        // A copy that cannot be written (a full disk) is tried again after the next edit.
-        m_store.save(job.id, bytes, job.record);
+        // Told on the interface thread; a copy that was not written (a full disk) is tried again.
+        QMetaObject::invokeMethod(
+            &m_pause,
+            [this, error] {
+                m_error = error;
+                if (error) m_pause.start();
+                if (m_onResult) m_onResult(error);
+            },
+            Qt::QueuedConnection);
         std::lock_guard<std::mutex> lock(m_mutex);
         if (!m_spare || m_spare->capacity() < job.snapshot.utf8->capacity())
             m_spare = std::move(job.snapshot.utf8);

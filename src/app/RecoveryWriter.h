@@ -34,6 +34,11 @@ public:
     void setOnPause(std::function<void()> onPause) { m_onPause = std::move(onPause); }
     void noteEdit(std::size_t textSize);
     void setInterval(int ms) { m_pause.setInterval(ms); }
+    // Called on the interface thread after each copy written (0) or not (the errno). A copy that was
+    // not written is tried again after the interval, edits or not.
+    void setOnResult(std::function<void(int error)> onResult) { m_onResult = std::move(onResult); }
+    // The errno of the last copy, 0 when it was written (or none was tried).
+    int error() const { return m_error; }
     int interval() const { return m_pause.interval(); }
 
     // A buffer for the next snapshot: the last one the worker is done with, sized for the text.
@@ -80,6 +85,8 @@ private:
     RecoveryStore m_store;
     QTimer m_pause;
     std::function<void()> m_onPause;
+    std::function<void(int)> m_onResult;
+    int m_error = 0;
     std::string m_id;
 
     std::mutex m_mutex;

@@ -594,6 +594,7 @@ void TfrmMain::closeEvent(QCloseEvent* e) {
         e->accept();
         return;
     }
+    sayCopiesFail();
     const Answer a = Confirm(this, QStringLiteral("文書は変更されています。保存しますか？"));
     if (a == Answer::Cancel) {
         e->ignore();

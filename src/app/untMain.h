@@ -2,8 +2,8 @@
 // The main window: layout, menus and command table, the index views, caret tracking, the settings it
 // holds and the open document.
 #include <QAction>
-#include <QFont>
 #include <QColor>
+#include <QFont>
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
@@ -35,6 +35,7 @@ class TextView;
 class TNvSplitter;
 class DiskWatch;
 class RecoveryWriter;
+struct RecoveryCopy;
 class IndexModel;
 class IndexFollower;
 class FindBar;
@@ -210,11 +211,24 @@ private:
     // The document's safety against other programs and crashes (untMainSafety.cpp).
     void setupSafety();
     bool textEdited() const;
+    // Asks what must be asked before the file is written (changed by another program, read-only).
     bool confirmOverwrite(const QString& real);
-    void saveKeepingLinks(const QString& real);
+    // Writes the document to real, under the name it was given; false when the user stopped it.
+    bool saveKeepingLinks(const QString& real);
+    void followDocumentName(const QString& real);
     void reloadFromDisk();
     void offerRecovery(const QString& real);
+    // Offers the copies left for the file at real, shown as name; with no file, those of unnamed
+    // documents and of files gone since. True when one was restored.
+    bool offerLeftCopies(const QString& name, const QString& real);
+    // Opening a file gone since its edits were kept offers them; false when there are none.
+    bool openLeftCopy(const QString& name, const QString& real);
+    void restoreCopy(const RecoveryCopy& c, const QString& name);
     void writeRecoveryCopy();
+    // Recovery copies that cannot be written: said once in the status bar, and at a save or close.
+    void noteRecoveryResult(int error);
+    void sayCopiesFail();
+    QString recoveryFolder() const;
     // Copies of the whole text (saved, indexed) reuse a buffer nothing holds any more: a fresh
     // allocation of a large text costs several times the copy (new pages, each faulted in).
     std::shared_ptr<const std::string> snapshot(std::string_view text);
@@ -309,6 +323,8 @@ private:
     // The file went away: the text lives only here, so it counts as modified.
     bool m_missingOnDisk = false;
     bool m_checkingDisk = false;
+    bool m_copyFailSaid = false;   // in the status bar
+    bool m_copyFailShown = false;  // in a message
     bool m_selecting = false;
     bool m_followEdits = false;  // a rebuild may follow the edits rather than scan the whole text
     int m_rebuildCount = 0;

@@ -236,7 +236,8 @@ void TfrmMain::OpenDocument(const QString& path, std::optional<Encoding> encodin
     m_saveEnabled = true;
     const QString real = resolvePath(path);
     if (!QFileInfo(real).isFile()) {
-        ShowMessage(this, path + QLatin1Char('\n') + QStringLiteral("ファイルは存在しないか、開けません"));
+        if (!openLeftCopy(path, real))
+            ShowMessage(this, path + QLatin1Char('\n') + QStringLiteral("ファイルは存在しないか、開けません"));
         return;
     }
     if (!askToSave()) return;
@@ -258,7 +259,7 @@ void TfrmMain::SaveDocumentTo(const QString& path) {
     const QString real = resolvePath(path);
     if (!confirmOverwrite(real) || !saveKeepsEveryCharacter()) return;
     SetDocumentFileName(path);
-    saveKeepingLinks(real);
+    if (!saveKeepingLinks(real)) return;
     SetUnmodified();
     ShowDocumentFormat();
     m_diskWatch->track(real);

@@ -25,6 +25,14 @@ const QString kGone = QStringLiteral("ファイルが削除されたか名前が
 const QString kChangedAsk = QStringLiteral(" は他のプログラムで変更されています。上書きしますか?");
 const QString kRecoverAsk = QStringLiteral(" には保存されていない変更が残っています。復元しますか?");
 const QString kUnnamed = QStringLiteral("名前のない文書");
+const QString kChangedOnDisk = QStringLiteral("ファイルが他のプログラムで変更されました");
+const QString kReadOnlyAsk = QStringLiteral(" は読み取り専用です。上書きしますか?");
+const QString kNoCopy = QStringLiteral("復元用のコピーを %1 に保存できません");
+const QString kNoCopySaid = QStringLiteral(
+    "復元用のコピーを %1 に保存できません。\n保存していない変更は、プログラムが異常終了すると失われます。");
+const QString kNoSafetyCopyAsk =
+    QStringLiteral("復元用のコピーを %1 に保存できません。\n") +
+    QStringLiteral("保存が途中で止まると文書が失われることがあります。保存しますか?");
 
 std::string nativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 // Records name files by absolute path, whatever form the document's name was given in.
@@ -38,8 +46,29 @@ void TfrmMain::setupSafety() {
     connect(m_diskWatch, &DiskWatch::check, this, [this] { guarded([this] { CheckDisk(); }); });
     m_recovery = std::make_shared<RecoveryWriter>(nativePath(m_paths.recoveryDir));
     m_recovery->setOnPause([this] { guarded([this] { writeRecoveryCopy(); }); });
+    m_recovery->setOnResult([this](int error) { noteRecoveryResult(error); });
     connect(memo, &TextView::changed, this,
             [this] { m_recovery->noteEdit(static_cast<std::size_t>(memo->Utf8Length())); });
+}
+
+QString TfrmMain::recoveryFolder() const {
+    return QFile::decodeName(QByteArray::fromStdString(m_recovery->store().folder()));
+}
+
+void TfrmMain::noteRecoveryResult(int error) {
+    if (!error) {
+        m_copyFailSaid = m_copyFailShown = false;
+        return;
+    }
+    if (m_copyFailSaid) return;
+    m_copyFailSaid = true;
+    SetStatusText(kNoCopy.arg(recoveryFolder()));
+}
+
+void TfrmMain::sayCopiesFail() {
+    if (!m_recovery->error() || m_copyFailShown) return;
+    m_copyFailShown = true;
+    ShowMessage(this, kNoCopySaid.arg(recoveryFolder()));
 }
 
 void TfrmMain::CheckDisk() {
@@ -50,10 +79,14 @@ void TfrmMain::CheckDisk() {
         bool& flag;
         ~Reset() { flag = false; }
     } reset{m_checkingDisk};
-    switch (m_diskWatch->state()) {
+    DiskWatch::State state = m_diskWatch->state();
+    // A file back where it went away from is the document's file again, whatever its stamp.
+    if (m_missingOnDisk && state == DiskWatch::State::Same) state = DiskWatch::State::Changed;
+    switch (state) {
         case DiskWatch::State::Same:
             break;
         case DiskWatch::State::Missing:
+            m_diskWatch->newChange();
             if (!m_missingOnDisk) {
                 m_missingOnDisk = true;
                 SetStatusText(kGone);
@@ -61,28 +94,38 @@ void TfrmMain::CheckDisk() {
             }
             break;
         case DiskWatch::State::Changed:
-            // Edits stay until the user saves; Save then asks before overwriting.
-            if (!textEdited()) reloadFromDisk();
+            // Once per change: a file that cannot be read is not reported at every activation.
+            if (!m_diskWatch->newChange()) break;
+            if (textEdited()) {
+                // Edits stay until the user saves; Save then asks before overwriting.
+                m_missingOnDisk = false;
+                SetStatusText(kChangedOnDisk);
+            } else {
+                reloadFromDisk();
+            }
             break;
     }
 }
 
 bool TfrmMain::confirmOverwrite(const QString& real) {
     const QString watched = m_diskWatch->path();
-    if (watched.isEmpty() || !(watched == real || SameFilePath(watched, real))) return true;
-    if (m_diskWatch->state() != DiskWatch::State::Changed) return true;
-    if (!textEdited()) {
-        // Nothing of ours to write over their text: take theirs.
-        reloadFromDisk();
-        return true;
+    if (!watched.isEmpty() && (watched == real || SameFilePath(watched, real)) &&
+        m_diskWatch->state() == DiskWatch::State::Changed) {
+        if (!textEdited())
+            reloadFromDisk();  // nothing of ours to write over their text: take theirs
+        else if (AskYesNo(this, DocumentFileName + kChangedAsk, Answer::No) != Answer::Yes)
+            return false;
     }
-    return AskYesNo(this, DocumentFileName + kChangedAsk, Answer::No) == Answer::Yes;
+    // A save would replace it through its folder, which the user may not expect of a read-only file.
+    return !IsReadOnlyFile(nativePath(real)) ||
+           AskYesNo(this, real + kReadOnlyAsk, Answer::No) == Answer::Yes;
 }
 
-void TfrmMain::saveKeepingLinks(const QString& real) {
+bool TfrmMain::saveKeepingLinks(const QString& real) {
     // An in-place rewrite changes the one file every link shares; its old text is kept as a recovery
     // copy until the new one is safely written, in case the program dies part way.
     std::string kept;
+    bool asked = false;
     if (m_recovery->enabled() && WritesInPlace(nativePath(real))) {
         QFile old(real);
         if (old.open(QIODevice::ReadOnly)) {
@@ -90,10 +133,17 @@ void TfrmMain::saveKeepingLinks(const QString& real) {
             kept = RecoveryStore::NewId();
             if (m_recovery->store().save(kept, std::string_view(bytes.constData(), bytes.size()),
                                          RecoveryStore::OwnRecord(recordPath(real), memo->EncodingName())) !=
-                0)
+                0) {
                 kept.clear();
+                asked = m_copyFailShown = true;
+                if (AskYesNo(this, kNoSafetyCopyAsk.arg(recoveryFolder()), Answer::No) != Answer::Yes) {
+                    followDocumentName(real);
+                    return false;
+                }
+            }
         }
     }
+    if (!asked) sayCopiesFail();
     struct Drop {
         const RecoveryStore& store;
         const std::string& id;
@@ -101,7 +151,20 @@ void TfrmMain::saveKeepingLinks(const QString& real) {
             if (!id.empty()) store.remove(id);
         }
     } drop{m_recovery->store(), kept};
-    memo->SaveToFile(real);
+    try {
+        memo->SaveToFile(real);
+    } catch (...) {
+        followDocumentName(real);
+        throw;
+    }
+    return true;
+}
+
+void TfrmMain::followDocumentName(const QString& real) {
+    // The document bears the name even though it was not written there: its watch and recovery copy
+    // go along, so that its edits are offered under that name after a crash.
+    if (m_diskWatch->path() != real) m_diskWatch->track(real);
+    writeRecoveryCopy();
 }
 
 void TfrmMain::reloadFromDisk() {
@@ -124,27 +187,64 @@ void TfrmMain::reloadFromDisk() {
 }
 
 void TfrmMain::offerRecovery(const QString& real) {
-    if (!m_recovery->enabled()) return;
+    offerLeftCopies(real.isEmpty() ? QString() : DocumentFileName, real);
+}
+
+bool TfrmMain::openLeftCopy(const QString& name, const QString& real) {
+    if (!m_recovery->enabled()) return false;
+    const std::vector<RecoveryCopy> left = m_recovery->store().orphans();
+    const std::string path = recordPath(real);
+    if (std::none_of(left.begin(), left.end(),
+                     [&path](const RecoveryCopy& c) { return c.record.path == path; }))
+        return false;
+    return !askToSave() || offerLeftCopies(name, real);
+}
+
+bool TfrmMain::offerLeftCopies(const QString& name, const QString& real) {
+    if (!m_recovery->enabled()) return false;
     const std::string path = recordPath(real);
     for (const RecoveryCopy& c : m_recovery->store().orphans()) {
-        const bool ours = c.record.path == path ||
-                          (!path.empty() && !c.record.path.empty() &&
-                           SameFilePath(QFile::decodeName(QByteArray::fromStdString(c.record.path)), real));
+        const QString file = QFile::decodeName(QByteArray::fromStdString(c.record.path));
+        // Without a file: the copies of unnamed documents, and of files gone since (renamed, deleted).
+        const bool ours = real.isEmpty()
+                              ? file.isEmpty() || !QFileInfo(file).isFile()
+                              : c.record.path == path || (!file.isEmpty() && SameFilePath(file, real));
         if (!ours) continue;
-        const QString shown = real.isEmpty() ? kUnnamed : DocumentFileName;
+        const QString shown = !real.isEmpty() ? name : file.isEmpty() ? kUnnamed : file;
         if (AskYesNo(this, shown + kRecoverAsk, Answer::Yes) == Answer::Yes) {
-            memo->LoadFromFile(QFile::decodeName(QByteArray::fromStdString(c.dataFile)),
-                               TextView::EncodingOfName(c.record.encoding));
-            finder->TextReplaced();
-            ShowDocumentFormat();
-            // The copy becomes this process's own: written again under its name before the old one goes.
-            m_recovery->write(memo->TakeSnapshot(m_recovery->spareBuffer()),
-                              RecoveryStore::OwnRecord(path, memo->EncodingName()));
-            m_recovery->removeLater(c.id);
-            return;
+            restoreCopy(c, real.isEmpty() ? file : name);
+            return true;
         }
         m_recovery->store().remove(c.id);
     }
+    return false;
+}
+
+void TfrmMain::restoreCopy(const RecoveryCopy& c, const QString& name) {
+    const QString real = name.isEmpty() ? QString() : resolvePath(name);
+    const bool opened = !real.isEmpty() && QFileInfo(real).isFile() && DocumentFileName == name;
+    memo->LoadFromFile(QFile::decodeName(QByteArray::fromStdString(c.dataFile)),
+                       TextView::EncodingOfName(c.record.encoding));
+    finder->TextReplaced();
+    if (!opened) {
+        // No file holds any of it: the copy is the document, under the name it had, to be saved again.
+        m_recovery->discard();
+        SetDocumentFileName(name);
+        m_spareText.reset();
+        release(m_savedText);
+        m_savedText = snapshot({});
+        m_savedEncoding = memo->DocumentEncoding();
+        m_savedBreak = memo->BreakStyle();
+        m_diskWatch->track(real);
+        m_missingOnDisk = !real.isEmpty();
+        m_saveEnabled = true;
+        actFileUpDateExecute();
+    }
+    ShowDocumentFormat();
+    // The copy becomes this process's own: written again under its name before the old one goes.
+    m_recovery->write(memo->TakeSnapshot(m_recovery->spareBuffer()),
+                      RecoveryStore::OwnRecord(recordPath(real), memo->EncodingName()));
+    m_recovery->removeLater(c.id);
 }
 
 void TfrmMain::writeRecoveryCopy() {

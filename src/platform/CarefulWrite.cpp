@@ -79,6 +79,14 @@ bool WritesInPlace(const std::string& path) {
     return ::stat(WriteTarget(path).c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink > 1;
 }
 
+bool IsReadOnlyFile(const std::string& path) {
+    const std::string target = WriteTarget(path);
+    struct stat st {};
+    if (::stat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    if (::geteuid() == 0) return (st.st_mode & 0222) == 0;
+    return ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES;
+}
+
 CarefulFile::CarefulFile(std::string path, CarefulWriteOptions options)
     : m_path(std::move(path)), m_options(std::move(options)) {
     if (!m_options.write)

@@ -28,6 +28,11 @@ std::string WriteTarget(const std::string& path);
 // Whether a write to path rewrites the existing file in place (it has more than one hard link).
 bool WritesInPlace(const std::string& path);
 
+// Whether the file a write to path changes exists and its permissions keep the user from writing it.
+// A save would still replace it (through its folder), so the user is asked first. For root, whom the
+// permissions do not stop, a file nobody may write counts.
+bool IsReadOnlyFile(const std::string& path);
+
 class CarefulFile {
 public:
     explicit CarefulFile(std::string path, CarefulWriteOptions options = {});

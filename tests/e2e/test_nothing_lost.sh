@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Nothing lost, with real processes: a file another process rewrote under a modified document (Save
 # asks, No keeps their text), an unmodified document following its file, unsaved edits brought back
-# after kill -9 (and left alone by a second window while their owner runs), a hard-linked file saved,
-# and a save on a full disk.
+# after kill -9 (and left alone by a second window while their owner runs), also for a file renamed away,
+# a hard-linked file saved, and a save on a full disk.
 source "$(dirname "$0")/lib.sh"
 oruvan=$1
 start_display
@@ -124,7 +124,25 @@ wait_content "$docs/e.txt" 'Nlinked\r\n'
 [ "$(stat -c %h "$docs/d.txt")" = 2 ] || fail "the save broke the hard link"
 close_saved
 
-# 5. A full disk: the save reports it and the old file stays whole.
+# 5. Renamed away while open, then kill -9: the next start without a file offers the edits under the
+# old name; Enter restores them and Ctrl+S writes that file again.
+printf 'kept\r\n' > "$docs/g.txt"
+start_on "$docs/g.txt"
+type_at_start K
+mv "$docs/g.txt" "$docs/h.txt"
+sleep 1
+ls "$recovery"/*.info >/dev/null 2>&1 || fail "no recovery copy after the file was renamed away"
+kill -9 "$APP_PID"; wait "$APP_PID" 2>/dev/null || true
+start_on ""
+box=$(other_window "$APP_PID" "$WIN") || fail "the edits of a file renamed away were not offered after kill -9"
+xdotool windowfocus --sync "$box" key Return
+sleep 0.5
+xdotool windowfocus --sync "$WIN" key ctrl+s
+wait_content "$docs/g.txt" 'Kkept\r\n'
+wait_content "$docs/h.txt" 'kept\r\n'
+close_saved
+
+# 6. A full disk: the save reports it and the old file stays whole.
 full="$E2E_TMP/full"; mkdir -p "$full"
 if mount -t tmpfs -o size=64k tmpfs "$full" 2>/dev/null; then
   trap 'umount "$full" 2>/dev/null || true; cleanup' EXIT

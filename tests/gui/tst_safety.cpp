@@ -7,6 +7,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QMenu>
 #include <QTest>
 
 #include "app/RecoveryWriter.h"
@@ -23,6 +25,8 @@ namespace {
 const QString kReloaded = QStringLiteral("ファイルが他のプログラムで変更されたため読み込み直しました");
 const QString kGone = QStringLiteral("ファイルが削除されたか名前が変更されました");
 const QString kPrompt = QStringLiteral("文書は変更されています。保存しますか？");
+const QString kChangedOnDisk = QStringLiteral("ファイルが他のプログラムで変更されました");
+const QString kRecoverAsk = QStringLiteral(" には保存されていない変更が残っています。復元しますか?");
 
 std::string Lines(int first, int count, const char* tag) {
     std::string s;
@@ -66,6 +70,26 @@ struct Fixture {
         return RecoveryStore(QFile::encodeName(box.path("recovery")).toStdString());
     }
     void save() { w->RunCommand(QStringLiteral("actFileSave")); }
+    void saveAs(const QString& target) {
+        w->m_fileChooser = [target](bool) { return target; };
+        for (QAction* a : w->File1->actions())
+            if (a->objectName() == QLatin1String("SaveAs1")) a->trigger();
+    }
+    // The window's copy as a process that ended would have left it (a crash): offered to a new window.
+    void leaveCopyAsCrashed() {
+        w->Recovery().wait();
+        QCOMPARE(store().list().size(), std::size_t(1));
+        const RecoveryCopy c = store().list().front();
+        QFile data(QFile::decodeName(QByteArray::fromStdString(c.dataFile)));
+        QVERIFY(data.open(QIODevice::ReadOnly));
+        RecoveryRecord r = c.record;
+        r.pid = DeadPid();
+        QCOMPARE(store().save("left", data.readAll().toStdString(), r), 0);
+    }
+    void activate() {
+        QEvent e(QEvent::WindowActivate);
+        QCoreApplication::sendEvent(w.get(), &e);
+    }
 };
 
 }  // namespace
@@ -129,6 +153,7 @@ private Q_SLOTS:
         f.rewrite("theirs\r\n");
         f.w->CheckDisk();
         QCOMPARE(f.w->memo->GetText(), std::string("x//@one\r\nbody\r\n"));
+        QCOMPARE(f.w->StatusText(), kChangedOnDisk);  // said at once, not only at the save
         QVERIFY(f.boxes.texts().isEmpty());
         f.boxes.answer(Answer(answer));
         f.save();
@@ -161,6 +186,97 @@ private Q_SLOTS:
         QCOMPARE(f.box.readFile(QStringLiteral("a.txt")), std::string("//@one\r\nbody\r\n"));
         QVERIFY(!f.w->Modified());
         QCOMPARE(f.boxes.texts().size(), 1);  // no overwrite question for a file made again
+    }
+
+    // A file removed and then written again by another program is the document's file again: an unedited
+    // document reads it, an edited one is told it changed (and Save asks before overwriting it).
+    void fileWrittenAgainAfterRemoval_data() {
+        QTest::addColumn<bool>("edited");
+        QTest::addColumn<bool>("sameBytes");  // put back as it was, time stamp included
+        QTest::newRow("unedited, other text") << false << false;
+        QTest::newRow("unedited, the same file back") << false << true;
+        QTest::newRow("edited, other text") << true << false;
+    }
+    void fileWrittenAgainAfterRemoval() {
+        QFETCH(bool, edited);
+        QFETCH(bool, sameBytes);
+        Fixture f;
+        struct stat before {};
+        QCOMPARE(::stat(QFile::encodeName(f.file).constData(), &before), 0);
+        if (edited) f.type(QStringLiteral("x"));
+        QVERIFY(QFile::remove(f.file));
+        f.w->CheckDisk();
+        QCOMPARE(f.w->StatusText(), kGone);
+        const std::string theirs = sameBytes ? "//@one\r\nbody\r\n" : "theirs\r\n";
+        f.rewrite(theirs);
+        if (sameBytes) {
+            const timespec times[2] = {{0, UTIME_OMIT}, before.st_mtim};
+            ::utimensat(AT_FDCWD, QFile::encodeName(f.file).constData(), times, 0);
+        }
+        f.w->CheckDisk();
+        QCOMPARE(f.w->StatusText(), edited ? kChangedOnDisk : kReloaded);
+        QCOMPARE(f.w->memo->GetText(), edited ? std::string("x//@one\r\nbody\r\n") : theirs);
+        QCOMPARE(f.w->Modified(), edited);
+        if (!edited) return;
+        f.boxes.answer(Answer::No);
+        f.save();
+        QCOMPARE(f.boxes.texts().size(), 1);
+        QCOMPARE(f.box.readFile(QStringLiteral("a.txt")), theirs);
+    }
+
+    // A changed file that cannot be read is reported once, not at every activation of the window; the
+    // next change is read again.
+    void unreadableChangeIsReportedOnce() {
+        Fixture f;
+        QVERIFY(QFile::remove(f.file));
+        QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), f.file));  // reading it fails, even as root
+        f.activate();
+        f.activate();
+        QCOMPARE(f.boxes.texts().size(), 1);
+        QVERIFY(f.boxes.texts().front().contains(QStringLiteral("開けません")));
+        QCOMPARE(f.w->memo->GetText(), std::string("//@one\r\nbody\r\n"));
+        QVERIFY(QFile::remove(f.file));
+        f.rewrite("theirs\r\n");
+        f.activate();
+        QCOMPARE(f.boxes.texts().size(), 1);
+        QCOMPARE(f.w->memo->GetText(), std::string("theirs\r\n"));
+    }
+
+    // Save asks before replacing a file whose permissions say nobody writes it; without a yes the file
+    // stays as it was. The permissions are kept.
+    void readOnlyFileAsksBeforeSaving_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("saveAs");
+        QTest::newRow("no keeps the file") << int(Answer::No) << false;
+        QTest::newRow("yes writes it") << int(Answer::Yes) << false;
+        QTest::newRow("save as onto it, no") << int(Answer::No) << true;
+    }
+    void readOnlyFileAsksBeforeSaving() {
+        QFETCH(int, answer);
+        QFETCH(bool, saveAs);
+        Fixture f;
+        QString target = f.file;
+        if (saveAs) target = f.box.writeFile(QStringLiteral("b.txt"), "other\r\n");
+        const QByteArray native = QFile::encodeName(target);
+        QCOMPARE(::chmod(native.constData(), 0444), 0);
+        const std::string old = f.box.readFile(QFileInfo(target).fileName());
+        f.type(QStringLiteral("x"));
+        f.boxes.answer(Answer(answer));
+        if (saveAs)
+            f.saveAs(target);
+        else
+            f.save();
+        QCOMPARE(f.boxes.texts(),
+                 QStringList{target + QStringLiteral(" は読み取り専用です。上書きしますか?")});
+        QCOMPARE(f.boxes.shown()[0].caption, QStringLiteral("確認"));
+        const bool yes = Answer(answer) == Answer::Yes;
+        QCOMPARE(f.box.readFile(QFileInfo(target).fileName()),
+                 yes ? std::string("x//@one\r\nbody\r\n") : old);
+        QCOMPARE(f.w->Modified(), !yes);
+        QCOMPARE(f.w->DocumentFileName, yes ? target : f.file);
+        struct stat st {};
+        QCOMPARE(::stat(native.constData(), &st), 0);
+        QCOMPARE(st.st_mode & 07777, mode_t(0444));
     }
 
     // Edits are copied two seconds (here: shortly) after typing pauses, in the document's bytes; the copy
@@ -320,6 +436,175 @@ private Q_SLOTS:
                      : encoding);
         again->RunCommand(QStringLiteral("actFileSave"));
         QCOMPARE(QByteArray::fromStdString(f.box.readFile(QStringLiteral("a.txt"))), expected);
+    }
+
+    // The copy of a document whose file was renamed or deleted is offered at the next start without a
+    // file, and when its path is opened: restored under its name, modified, and Save writes the file again.
+    void copyOfMissingFileIsOffered_data() {
+        QTest::addColumn<bool>("deleted");
+        QTest::addColumn<bool>("openPath");
+        QTest::newRow("renamed, start-up without a file") << false << false;
+        QTest::newRow("deleted, start-up without a file") << true << false;
+        QTest::newRow("deleted, its path opened") << true << true;
+    }
+    void copyOfMissingFileIsOffered() {
+        QFETCH(bool, deleted);
+        QFETCH(bool, openPath);
+        Fixture f;
+        f.type(QStringLiteral("x"));
+        if (deleted)
+            QVERIFY(QFile::remove(f.file));
+        else
+            QVERIFY(QFile::rename(f.file, f.box.path(QStringLiteral("moved.txt"))));
+        QTRY_COMPARE_WITH_TIMEOUT(f.w->StatusText(), kGone, 3000);
+        f.leaveCopyAsCrashed();
+        auto again = f.box.makeWindow();
+        f.boxes.clear();
+        f.boxes.answer(Answer::Yes);
+        if (openPath)
+            again->OpenDocument(f.file);
+        else
+            again->Startup({});
+        QCOMPARE(f.boxes.texts(), QStringList{f.file + kRecoverAsk});
+        QCOMPARE(again->memo->GetText(), std::string("x//@one\r\nbody\r\n"));
+        QCOMPARE(again->DocumentFileName, f.file);
+        QVERIFY(again->Modified());
+        again->RunCommand(QStringLiteral("actFileSave"));
+        QCOMPARE(f.box.readFile(QStringLiteral("a.txt")), std::string("x//@one\r\nbody\r\n"));
+        QVERIFY(!again->Modified());
+    }
+
+    // After a Save As that failed the document bears the new name: its recovery copy and the watch on
+    // its file go along, so the edits are offered under that name after a crash.
+    void copyAndWatchFollowAFailedSaveAs() {
+        Fixture f;
+        f.w->Recovery().setInterval(30);
+        f.type(QStringLiteral("x"));
+        QTRY_COMPARE(f.store().list().size(), std::size_t(1));
+        const QString target = f.box.path(QStringLiteral("no such folder/b.txt"));
+        f.saveAs(target);
+        QCOMPARE(f.boxes.texts(), QStringList{QStringLiteral("ファイル %1 を作成できません.").arg(target)});
+        QCOMPARE(f.w->DocumentFileName, target);
+        f.w->Recovery().wait();
+        QCOMPARE(QFile::decodeName(QByteArray::fromStdString(f.store().list().front().record.path)), target);
+        // The old file is no longer the document's.
+        QVERIFY(QFile::remove(f.file));
+        f.w->CheckDisk();
+        QVERIFY(f.w->StatusText() != kGone);
+        f.type(QStringLiteral("y"));
+        QTest::qWait(100);
+        f.leaveCopyAsCrashed();
+        auto again = f.box.makeWindow();
+        f.boxes.clear();
+        f.boxes.answer(Answer::Yes);
+        again->Startup({});
+        QCOMPARE(f.boxes.texts(), QStringList{target + kRecoverAsk});
+        QCOMPARE(again->memo->GetText(), std::string("xy//@one\r\nbody\r\n"));
+        QCOMPARE(again->DocumentFileName, target);
+    }
+
+    // A recovery folder that takes no copy is said once in the status bar, and in a message at the next
+    // save or close; the copy is tried again. A hard-linked file is then rewritten only after a yes.
+    void recoveryFolderThatTakesNoCopyIsSaid_data() {
+        QTest::addColumn<QString>("end");
+        QTest::addColumn<int>("answer");
+        QTest::newRow("saved") << "save" << int(Answer::Ok);
+        QTest::newRow("closed") << "close" << int(Answer::No);
+        QTest::newRow("hard-linked, no keeps the file") << "link" << int(Answer::No);
+        QTest::newRow("hard-linked, yes saves") << "link" << int(Answer::Yes);
+    }
+    void recoveryFolderThatTakesNoCopyIsSaid() {
+        QFETCH(QString, end);
+        QFETCH(int, answer);
+        Fixture f;
+        const QString folder = f.box.writeFile(QStringLiteral("recovery"), "in the way");
+        const QString status = QStringLiteral("復元用のコピーを %1 に保存できません").arg(folder);
+        const QString said = QStringLiteral(
+                                 "復元用のコピーを %1 に保存できません。\n"
+                                 "保存していない変更は、プログラムが異常終了すると失われます。")
+                                 .arg(folder);
+        f.w->Recovery().setInterval(30);
+        f.type(QStringLiteral("x"));
+        QTRY_COMPARE(f.w->StatusText(), status);
+        // Once: a later failure leaves the status bar alone; the folder is tried again meanwhile.
+        f.w->SetStatusText(QString());
+        QTest::qWait(150);
+        f.w->Recovery().wait();
+        QCoreApplication::processEvents();
+        QCOMPARE(f.w->StatusText(), QString());
+        QVERIFY(f.boxes.texts().isEmpty());
+        QVERIFY(QFile::remove(folder));
+        QTRY_COMPARE(f.store().list().size(), std::size_t(1));
+        QVERIFY(QDir(folder).removeRecursively());
+        QVERIFY(QFile::copy(f.file, folder));  // in the way again
+        f.type(QStringLiteral("y"));
+        QTRY_COMPARE(f.w->StatusText(), status);  // said again after a copy was written
+        if (end == "save") {
+            f.save();
+            QCOMPARE(f.boxes.texts(), QStringList{said});
+            f.type(QStringLiteral("z"));
+            f.save();
+            QCOMPARE(f.boxes.texts().size(), 1);
+        } else if (end == "close") {
+            f.boxes.answer(Answer::No);
+            QVERIFY(f.w->close());
+            QCOMPARE(f.boxes.texts(), (QStringList{said, kPrompt}));
+        } else {
+            const QString other = f.box.path(QStringLiteral("link.txt"));
+            QCOMPARE(::link(QFile::encodeName(f.file).constData(), QFile::encodeName(other).constData()), 0);
+            f.boxes.answer(Answer(answer));
+            f.save();
+            QCOMPARE(
+                f.boxes.texts(),
+                QStringList{QStringLiteral("復元用のコピーを %1 に保存できません。\n"
+                                           "保存が途中で止まると文書が失われることがあります。保存しますか?")
+                                .arg(folder)});
+            const bool yes = Answer(answer) == Answer::Yes;
+            QCOMPARE(f.box.readFile(QStringLiteral("link.txt")),
+                     yes ? std::string("xy//@one\r\nbody\r\n") : std::string("//@one\r\nbody\r\n"));
+            QCOMPARE(f.w->Modified(), !yes);
+        }
+    }
+
+    // A copy of a large text is taken in slices between events; an edit meanwhile gives it up, so the
+    // copy written is always a text the document held, never old and new text mixed.
+    void slicedCopyIsATextThatExisted_data() {
+        QTest::addColumn<int>("at");  // where the edit lands
+        QTest::newRow("edit in the part copied") << 0;
+        QTest::newRow("edit in the part still to copy") << (8 << 20) + 1000;
+    }
+    void slicedCopyIsATextThatExisted() {
+        QFETCH(int, at);
+        std::string big = "//@one\r\n";
+        while (big.size() < (9u << 20)) big += "body text of a large document\r\n";
+        Fixture f(big);
+        f.w->Recovery().setInterval(60000);
+        TextView* memo = f.w->memo;
+        const RecoveryRecord record =
+            RecoveryStore::OwnRecord(QFile::encodeName(f.file).toStdString(), "Shift_JIS");
+        const auto copyAll = [&] {
+            f.w->Recovery().copyInSlices(memo, record);
+            QVERIFY(f.w->Recovery().copying());  // more than one slice
+            memo->SendScintilla(QsciScintilla::SCI_INSERTTEXT, at, "x");
+            QTRY_VERIFY(!f.w->Recovery().copying());
+            f.w->Recovery().wait();
+        };
+        copyAll();
+        const std::string now = memo->GetText();
+        for (const RecoveryCopy& c : f.store().list()) {
+            QFile data(QFile::decodeName(QByteArray::fromStdString(c.dataFile)));
+            QVERIFY(data.open(QIODevice::ReadOnly));
+            const std::string bytes = data.readAll().toStdString();
+            QVERIFY2(bytes == big || bytes == now, "old and new text mixed");
+        }
+        // The next copy, undisturbed, is the text as it is.
+        f.w->Recovery().copyInSlices(memo, record);
+        QTRY_VERIFY(!f.w->Recovery().copying());
+        f.w->Recovery().wait();
+        QCOMPARE(f.store().list().size(), std::size_t(1));
+        QFile data(QFile::decodeName(QByteArray::fromStdString(f.store().list().front().dataFile)));
+        QVERIFY(data.open(QIODevice::ReadOnly));
+        QVERIFY(data.readAll().toStdString() == now);
     }
 
     // Copies of an unnamed document are offered at start-up when no file is opened.

@@ -61,10 +61,12 @@ TEST_F(CarefulWriteTest, ReplacesTheFileWholeAndLeavesNoTemporaryFile) {
     EXPECT_EQ(read(at("fresh.txt")), "made");
 }
 
-TEST_F(CarefulWriteTest, KeepsPermissionBits) {
+TEST_F(CarefulWriteTest, KeepsPermissionBitsAndTellsAReadOnlyFile) {
+    EXPECT_FALSE(IsReadOnlyFile(at("p.txt")));  // not made yet
     for (const mode_t mode : {0600, 0640, 0755, 0444}) {
         writeFileAt(at("p.txt"), "x");
         ::chmod(at("p.txt").c_str(), mode);
+        EXPECT_EQ(IsReadOnlyFile(at("p.txt")), mode == 0444) << std::oct << mode;
         EXPECT_EQ(WriteFileCarefully(at("p.txt"), "y"), 0) << std::oct << mode;
         struct stat st {};
         ::stat(at("p.txt").c_str(), &st);
