@@ -228,6 +228,9 @@ iconv -f UTF-8 -t UTF-16LE "$TMP/emoji.utf8" >"$TMP/emoji.utf16"
 for f in emoji.utf8 emoji.utf16; do
   expect "characters cp932 lacks, $f" "1${TAB}😀 絵文字 é
 2${TAB}  𠮷野家" "$OUTLINE" "$TMP/$f"
+  expect "filter on characters cp932 lacks, $f" "1${TAB}😀 絵文字 é" "$OUTLINE" '--filter=é 😀' "$TMP/$f"
+  expect "filter on a character cp932 lacks, $f" "2${TAB}  𠮷野家" "$OUTLINE" --filter=𠮷 "$TMP/$f"
+  expect "filter, a question mark, $f" "" "$OUTLINE" '--filter=?' "$TMP/$f"
 done
 
 if [ "$failures" -ne 0 ]; then
