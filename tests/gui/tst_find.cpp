@@ -165,6 +165,10 @@ private Q_SLOTS:
                                                           << "x"
                                                           << "ファイル @0"
                                                           << "";
+        QTest::newRow("regular expression line end before CR LF") << "ab\r\nxb" << 0 << "b$"
+                                                                  << "x"
+                                                                  << "b @1"
+                                                                  << "";
         QTest::newRow("nothing found") << "abc" << 1 << "zzz"
                                        << ""
                                        << "- @1"
@@ -253,6 +257,28 @@ private Q_SLOTS:
         // The message goes once the caret moves on.
         QTest::keyClick(m_w->memo, Qt::Key_Right);
         QCOMPARE(m_w->NoticeText(), QString());
+    }
+
+    // ^, $ and . take CR LF, LF and CR alike for a line's end, counting and stepping back included.
+    void regularExpressionsFollowEveryLineBreak() {
+        m_w->memo->setText(QStringLiteral("x1\r\nx2\rx3\nx4"));
+        m_w->memo->setFocus();
+        QTest::keyClick(m_w->memo, Qt::Key_F, Qt::ControlModifier);
+        SetOptions(*m_w, false, false, true);
+        Enter(Field(*m_w), QStringLiteral("\\d$"));
+        QCOMPARE(Selection(*m_w), QStringLiteral("1 @1"));
+        QCOMPARE(m_w->findBar->CountText(), U("1 / 4 件"));
+        QCOMPARE(m_w->finder->MarkedRanges().size(), std::size_t(4));
+        QStringList back;
+        for (int i = 0; i < 4; ++i) {
+            QTest::keyClick(Field(*m_w), Qt::Key_Return, Qt::ShiftModifier);
+            back << Selection(*m_w);
+        }
+        QCOMPARE(back, (QStringList{"4 @11", "3 @8", "2 @5", "1 @1"}));
+        SetCaret(*m_w, 0);
+        Field(*m_w)->setText(QStringLiteral("x.$"));
+        QCOMPARE(Selection(*m_w), QStringLiteral("x1 @0"));
+        QCOMPARE(m_w->findBar->CountText(), U("1 / 4 件"));
     }
 
     void f3WithNothingToFindOpensTheBar() {
@@ -353,6 +379,10 @@ private Q_SLOTS:
                                      << "^" << true << "> "
                                      << "> a\n> b"
                                      << "2 件置換しました";
+        QTest::newRow("line ends before CR LF, LF and CR") << "a\r\nb\rc\nd"
+                                                          << "$" << true << ";"
+                                                          << "a;\r\nb;\rc;\nd;"
+                                                          << "4 件置換しました";
         QTest::newRow("a character cp932 lacks becomes ?") << "abc"
                                                            << "b" << false << "é€"
                                                            << "a??c"
