@@ -194,13 +194,16 @@ expect "named encoding" "$JDOC" "$OUTLINE" --encoding=euc-jp "$TMP/jdoc.mixed.EU
 expect "standard input, a file" "$JDOC" "$OUTLINE" - <"$TMP/jdoc.mixed.UTF-16LE"
 expect "standard input, a pipe" "$JDOC" sh -c 'cat "$1" | "$2" -' sh "$TMP/jdoc.mixed.ISO-2022-JP" "$OUTLINE"
 expect "menu of a UTF-16 copy" "$("$OUTLINE" --menu "$TMP/jdoc.lf.sjis")" "$OUTLINE" --menu "$TMP/jdoc.lf.UTF-16BE"
-# Read as Shift_JIS, the UTF-8 copy keeps only its ASCII marks; too short to tell, the EUC-JP copy of
-# the first document needs its encoding named.
+# Read as Shift_JIS, the UTF-8 copy keeps only its ASCII marks; short EUC-JP copies, which read as
+# valid Shift_JIS too, are told by their kana and kanji.
 expect "UTF-8 read as Shift_JIS" "3
 4
 9" sh -c '"$1" --encoding=shift_jis "$2" | cut -f1' sh "$OUTLINE" "$TMP/jdoc.lf.UTF-8"
 iconv -f CP932 -t EUC-JP-MS "$TMP/doc.txt" >"$TMP/doc.euc"
 expect "short EUC-JP copy, named" "$("$OUTLINE" "$TMP/doc.txt")" "$OUTLINE" --encoding=EUC-JP "$TMP/doc.euc"
+expect "short EUC-JP copy, detected" "$("$OUTLINE" "$TMP/doc.txt")" "$OUTLINE" "$TMP/doc.euc"
+printf '■本文です\n' | iconv -f UTF-8 -t EUC-JP >"$TMP/heading.euc"
+expect "one EUC-JP heading, detected" "1${TAB}本文です" "$OUTLINE" "$TMP/heading.euc"
 expect_status "unknown encoding" 2 "unknown encoding: latin1" "$OUTLINE" --encoding=latin1 "$TMP/doc.txt"
 expect_status "standard input, a folder" 1 "cannot read -: " sh -c '"$1" - <"$2"' sh "$OUTLINE" "$TMP"
 
