@@ -54,6 +54,11 @@ expect "marks from the command line" "3${TAB} 見出し
 5${TAB}//@ tab  inside
 7${TAB}" "$OUTLINE" --ignore-head-spaces=0 '--marks=■, "	"' "$TMP/doc.txt"
 
+expect "an empty mark is no mark" "1${TAB}Title${TAB}1
+3${TAB} 見出し${TAB}2
+5${TAB} tab  inside${TAB}1
+7${TAB}${TAB}2" "$OUTLINE" '--marks=//@,,■' --levels "$TMP/doc.txt"
+
 # Levels: the position of the mark among "//@", "--", "■".
 expect "level column" "1${TAB}Title${TAB}1
 2${TAB}  second${TAB}2
