@@ -2,8 +2,8 @@
 // The main window: layout, menus and command table, the index views, caret tracking, the settings it
 // holds and the open document.
 #include <QAction>
-#include <QFont>
 #include <QColor>
+#include <QFont>
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
@@ -17,6 +17,7 @@
 #include "outline/IndexEntry.h"
 #include "outline/TitleMarks.h"
 #include "platform/TextEncoding.h"
+#include "settings/SettingsRecord.h"
 
 class QComboBox;
 class QFrame;
@@ -96,6 +97,7 @@ public:
     // Settings held by the window.
     void LoadSettings();
     void SaveSettings();
+    SettingsRecord CurrentSettings() const;
     void SetWordWrap(bool on);
     bool GetListViewVisible() const;
     void SetListViewVisible(bool on);
@@ -318,6 +320,9 @@ private:
     // the user did not change.
     std::vector<std::string> m_filesAsRead;
     std::string m_fontNameAsRead;
+    // The settings as this window last read or wrote them: at close it writes over the file only what
+    // it changed since, so that what another window saved meanwhile stays.
+    SettingsRecord m_settingsAsRead;
 };
 
 }  // namespace oruvan

@@ -5,8 +5,8 @@
 
 #include "outline/NvStrUtils.h"
 #include "platform/Cp932.h"
-#include "platform/Utf8.h"
 #include "platform/TextCompare.h"
+#include "platform/Utf8.h"
 
 namespace oruvan {
 

@@ -110,7 +110,8 @@ bool HasJisEscape(std::string_view s) {
 // kanji. User-defined characters count against too.
 int Likelihood(char32_t c, int halfWidthBytes) {
     if (c >= 0x3041 && c <= 0x30FF) return 8;
-    if ((c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF) || (c >= 0xF900 && c <= 0xFAFF)) return 4;
+    if ((c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF) || (c >= 0xF900 && c <= 0xFAFF))
+        return 4;
     if (c >= 0xFF66 && c <= 0xFF9F) return 3 * halfWidthBytes;
     if (c >= 0xFF61 && c <= 0xFF65) return -3 * halfWidthBytes;
     if (c >= 0xE000 && c <= 0xF8FF) return -4;

@@ -380,9 +380,9 @@ private Q_SLOTS:
                                      << "> a\n> b"
                                      << "2 件置換しました";
         QTest::newRow("line ends before CR LF, LF and CR") << "a\r\nb\rc\nd"
-                                                          << "$" << true << ";"
-                                                          << "a;\r\nb;\rc;\nd;"
-                                                          << "4 件置換しました";
+                                                           << "$" << true << ";"
+                                                           << "a;\r\nb;\rc;\nd;"
+                                                           << "4 件置換しました";
         QTest::newRow("a character cp932 lacks becomes ?") << "abc"
                                                            << "b" << false << "é€"
                                                            << "a??c"

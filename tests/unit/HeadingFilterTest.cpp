@@ -86,24 +86,27 @@ TEST(HeadingFilterUtf8Test, WordsMatchCharactersAsWritten) {
         Ranges ranges;  // byte ranges of the heading as written
     };
     const Case cases[] = {
-        {"\xe8\xa6\x8b\xe5\x87\xba", "\xe8\xa6\x8b\xe5\x87\xba\xe3\x81\x97", true, {{0, 6}}},  // 見出 in 見出し
-        {"\xe2\x85\xa0", "\xe2\x85\xa0", true, {{0, 3}}},                                  // Ⅰ
-        {"\xf0\x9f\x98\x80", "?", false, {}},  // an emoji is no "?"
-        {"\xc2\xa5", "\\", false, {}},         // the yen sign would only be written as a backslash
+        {"\xe8\xa6\x8b\xe5\x87\xba",
+         "\xe8\xa6\x8b\xe5\x87\xba\xe3\x81\x97",
+         true,
+         {{0, 6}}},                                        // 見出 in 見出し
+        {"\xe2\x85\xa0", "\xe2\x85\xa0", true, {{0, 3}}},  // Ⅰ
+        {"\xf0\x9f\x98\x80", "?", false, {}},              // an emoji is no "?"
+        {"\xc2\xa5", "\\", false, {}},  // the yen sign would only be written as a backslash
         {"a \xf0\x9f\x98\x80", "a?", false, {}},
         {"\xe3\x80\x80", "x", true, {}},  // the full-width space alone: no words
         // Characters cp932 lacks, in a heading that keeps them.
         {"\xf0\x9f\x98\x80", "x\xf0\x9f\x98\x80", true, {{1, 5}}},
-        {"?", "\xf0\x9f\x98\x80 caf\xc3\xa9", false, {}},  // no '?' stands for 😀 or é
-        {"?", "\xed\x95\x9c?", true, {{3, 4}}},               // 한? holds a real one
+        {"?", "\xf0\x9f\x98\x80 caf\xc3\xa9", false, {}},              // no '?' stands for 😀 or é
+        {"?", "\xed\x95\x9c?", true, {{3, 4}}},                        // 한? holds a real one
         {"\xed\x95\x9c", "\xed\x95\x9c\xea\xb8\x80", true, {{0, 3}}},  // 한 in 한글
-        {"\xed\x95\x9c", "\xea\xb8\x80", false, {}},                  // 한 is not 글
+        {"\xed\x95\x9c", "\xea\xb8\x80", false, {}},                   // 한 is not 글
         {"\xed\x95\x9c", "?", false, {}},
         {"caf\xc3\xa9 \xf0\xa0\xae\xb7", "\xf0\xa0\xae\xb7 Caf\xc3\xa9", true, {{0, 4}, {5, 10}}},
         {"cafe", "caf\xc3\xa9", false, {}},                    // é is not e
-        {"caf\xc3\x89", "caf\xc3\xa9", false, {}},            // nor is É folded: only the cp932 letters are
+        {"caf\xc3\x89", "caf\xc3\xa9", false, {}},             // nor is É folded: only the cp932 letters are
         {"\xc3\xa9", "\xe2\x80\xa0\xc3\xa9", true, {{3, 5}}},  // after a character cp932 holds
-        {"\xe4\xb8\x80", "\xf0\xa4\xb8\x80", false, {}},  // 一 (U+4E00) is not U+24E00
+        {"\xe4\xb8\x80", "\xf0\xa4\xb8\x80", false, {}},       // 一 (U+4E00) is not U+24E00
         {"\xef\xbc\xa1", "\xf0\x9f\x98\x80\xef\xbd\x81", true, {{4, 7}}},  // Ａ folds to ａ
     };
     for (const Case& c : cases) {

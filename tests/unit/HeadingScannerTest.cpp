@@ -394,8 +394,10 @@ TEST(HeadingScannerTest, LevelIsTheMatchingMarksPosition) {
         {"case folded", {"#", "#h"}, "#H1\n", {1}},
         {"empty mark last is no mark", {"==", ""}, "==a\nb\n\n", {1}},
         {"empty mark first counts no level", {"", "=="}, "==a\n", {1}},
-        {"blank line between marks", {"//@", "", "\x81\xa1"}, "\x81\xa1"
-                                                                 "a\nb\n\n//@c\n",
+        {"blank line between marks",
+         {"//@", "", "\x81\xa1"},
+         "\x81\xa1"
+         "a\nb\n\n//@c\n",
          {2, 1}},
         {"duplicate mark", {"==", "=="}, "==a\n", {1}},
     };
