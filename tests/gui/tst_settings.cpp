@@ -15,8 +15,8 @@
 #include "helpers/TestSupport.h"
 #include "platform/IniFile.h"
 #include "widgets/Cp932Text.h"
-#include "widgets/FindBar.h"
 #include "widgets/ShownFont.h"
+#include "widgets/FindBar.h"
 
 using namespace oruvan;
 using namespace oruvan::test;
