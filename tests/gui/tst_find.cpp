@@ -312,6 +312,33 @@ private Q_SLOTS:
         QTRY_COMPARE(m_w->findBar->CountText(), U("3 件"));
     }
 
+    // A replacement that leaves the text as it was reports no change: the next edit is counted again.
+    void replacingWithNoChangeKeepsCountingEdits() {
+        const auto total = [this] {
+            return m_w->findBar->CountText().section(QLatin1Char('/'), -1).trimmed();
+        };
+        m_w->memo->setText(QStringLiteral("a\nb"));
+        m_w->memo->setFocus();
+        QTest::keyClick(m_w->memo, Qt::Key_R, Qt::ControlModifier);
+        SetOptions(*m_w, false, false, true);
+        Enter(Field(*m_w), QStringLiteral("^"));
+        QCOMPARE(m_w->findBar->CountText(), U("1 / 2 件"));
+        Button(*m_w, "すべて置換(&A)")->click();
+        QCOMPARE(m_w->NoticeText(), U("2 件置換しました"));
+        QCOMPARE(m_w->memo->text(), QStringLiteral("a\nb"));
+        SetCaret(*m_w, 3);
+        m_w->memo->setFocus();
+        QTest::keyClick(m_w->memo, Qt::Key_Return);
+        QTest::keyClick(m_w->memo, 'c');
+        QTRY_COMPARE(total(), U("3 件"));
+        SetCaret(*m_w, 0);
+        Button(*m_w, "置換")->click();
+        QCOMPARE(m_w->memo->text(), QStringLiteral("a\nb\r\nc"));
+        m_w->memo->setFocus();
+        QTest::keyClick(m_w->memo, Qt::Key_Return);
+        QTRY_COMPARE(total(), U("4 件"));
+    }
+
     // Only the lines on screen carry marks, and scrolling moves them along.
     void onlyVisibleMatchesAreMarked() {
         QString text;
