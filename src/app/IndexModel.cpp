@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/Cp932.h"
 #include "widgets/Cp932Text.h"
 
 namespace oruvan {
@@ -132,20 +131,17 @@ QVariant IndexModel::data(const QModelIndex& index, int role) const {
             // Positions in the display text, which the codec may make longer or shorter than the bytes.
             QList<int> runs;
             const int indent = static_cast<int>(LevelIndentBytes(e, m_showLevels) / 2);
-            for (auto [first, last] : m_filter.matchRanges(e.text)) {
-                if (!e.utf8.empty()) {
-                    // The heading as written holds a character where the text holds each '?'.
-                    const std::string_view shown(e.utf8);
-                    first = Utf8OffsetOfCp932(shown, first);
-                    last = Utf8OffsetOfCp932(shown, last);
+            if (!e.utf8.empty()) {
+                const std::string_view shown(e.utf8);
+                for (const auto& [first, last] : m_filter.matchRangesUtf8(shown))
                     runs << indent + static_cast<int>(QString::fromUtf8(shown.substr(0, first)).size())
                          << static_cast<int>(QString::fromUtf8(shown.substr(first, last - first)).size());
-                    continue;
-                }
-                const std::string_view text(e.text);
+                return QVariant::fromValue(runs);
+            }
+            const std::string_view text(e.text);
+            for (const auto& [first, last] : m_filter.matchRanges(text))
                 runs << indent + static_cast<int>(FromCp932(text.substr(0, first)).size())
                      << static_cast<int>(FromCp932(text.substr(first, last - first)).size());
-            }
             return QVariant::fromValue(runs);
         }
         case Qt::SizeHintRole:

@@ -261,7 +261,8 @@ void TextFinder::ReplaceOne() {
         m_view->SendScintilla(Sci::SCI_SETTARGETRANGE, static_cast<unsigned long>(s), static_cast<long>(e));
         m_view->SendScintilla(Sci::SCI_REPLACETARGET, static_cast<unsigned long>(out.size()), out.c_str());
         m_view->SendScintilla(Sci::SCI_SETEMPTYSELECTION, static_cast<unsigned long>(s + out.size()));
-        m_ownEdit = true;
+        // Nothing taken out and nothing put in (^ replaced by nothing) reports no change to wait for.
+        m_ownEdit = e > s || !out.empty();
         restartCount();
     }
     step(true);
@@ -289,14 +290,16 @@ void TextFinder::ReplaceAll() {
     if (m_search.tooComplex()) return tooComplex();
     if (edits.empty()) return notFound();
     m_view->SendScintilla(Sci::SCI_BEGINUNDOACTION);
+    bool changes = false;  // a change report follows
     for (auto it = edits.rbegin(); it != edits.rend(); ++it) {
+        changes = changes || it->end > it->start || it->textLength > 0;
         m_view->SendScintilla(Sci::SCI_SETTARGETRANGE, static_cast<unsigned long>(it->start),
                               static_cast<long>(it->end));
         m_view->SendScintilla(Sci::SCI_REPLACETARGET, static_cast<unsigned long>(it->textLength),
                               replaced.data() + it->textStart);
     }
     m_view->SendScintilla(Sci::SCI_ENDUNDOACTION);
-    m_ownEdit = true;
+    m_ownEdit = changes;
     m_bar->SetNotFound(false);
     setNotice(QStringLiteral("%1 件置換しました").arg(edits.size()));
     restartCount();

@@ -17,6 +17,7 @@
 #include "outline/IndexEntry.h"
 #include "outline/TitleMarks.h"
 #include "platform/TextEncoding.h"
+#include "settings/SettingsRecord.h"
 
 class QComboBox;
 class QFrame;
@@ -97,6 +98,7 @@ public:
     // Settings held by the window.
     void LoadSettings();
     void SaveSettings();
+    SettingsRecord CurrentSettings() const;
     void SetWordWrap(bool on);
     bool GetListViewVisible() const;
     void SetListViewVisible(bool on);
@@ -337,6 +339,9 @@ private:
     // the user did not change.
     std::vector<std::string> m_filesAsRead;
     std::string m_fontNameAsRead;
+    // The settings as this window last read or wrote them: at close it writes over the file only what
+    // it changed since, so that what another window saved meanwhile stays.
+    SettingsRecord m_settingsAsRead;
 };
 
 }  // namespace oruvan

@@ -103,10 +103,12 @@ void TfrmMain::LoadSettings() {
     QStringList history;
     for (const std::string& text : s.searchHistory) history << FromCp932(text);
     findBar->SetHistory(history);
+    // Taken as the window holds them, so that only what the user changes counts as changed.
+    m_settingsAsRead = CurrentSettings();
     ResumeIndexRebuild();
 }
 
-void TfrmMain::SaveSettings() {
+SettingsRecord TfrmMain::CurrentSettings() const {
     SettingsRecord s;
     std::vector<std::string> files;
     for (const QString& f : RegisteredFiles) files.push_back(f.toUtf8().toStdString());
@@ -130,13 +132,21 @@ void TfrmMain::SaveSettings() {
     s.top = pos().y();
     s.width = width() + margins.width();
     s.height = height() + margins.height();
+    return s;
+}
+
+void TfrmMain::SaveSettings() {
+    const SettingsRecord mine = CurrentSettings();
     if (m_paths.perUserSettings) CreateFolderFor(nativePath(m_paths.settingsFile));
     IniFile ini(nativePath(m_paths.settingsFile));
+    // Another window may have saved since this one read the file: what this one did not change stays.
+    const SettingsRecord onDisk = ReadSettings(ini, m_settingsAsRead);
     try {
-        WriteSettings(ini, s);
+        WriteSettings(ini, MergeChangedSettings(m_settingsAsRead, mine, onDisk));
     } catch (const IniWriteError&) {
         throw UserError(QStringLiteral("%1 に書き込めません").arg(m_paths.settingsFile));
     }
+    m_settingsAsRead = mine;
 }
 
 void TfrmMain::SetWordWrap(bool on) {

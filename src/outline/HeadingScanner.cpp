@@ -146,10 +146,7 @@ class MarkStartFilter {
 public:
     explicit MarkStartFilter(const TitleMarkList& marks) {
         for (const std::string& mark : marks) {
-            if (mark.empty()) {
-                m_everyLine = true;
-                continue;
-            }
+            if (mark.empty()) continue;  // matches nothing
             const auto lead = static_cast<unsigned char>(mark[0]);
             if (IsLeadByte(lead) && Cp932CharLength(mark, 0) == 1)
                 m_brokenLeads.set(lead);
@@ -165,8 +162,6 @@ public:
             m_firstBytes[b] = may;
         }
     }
-
-    bool everyLine() const { return m_everyLine; }
 
     // The first character of s[pos...], which must not be empty.
     bool mayStartAt(std::string_view s, std::size_t pos) const {
@@ -203,7 +198,6 @@ public:
     }
 
 private:
-    bool m_everyLine = false;
     std::bitset<256> m_brokenLeads;  // first bytes of marks that begin with a lead byte and no trail byte
     std::vector<unsigned> m_keys;    // the folded first characters of the other marks
     std::array<bool, 256> m_firstBytes{};
@@ -289,12 +283,10 @@ void HeadingScanner::scanCp932(std::string_view piece, Index& index) {
     int level = 1;
     for (; lines.next(line); ++m_lines) {
         const std::string_view cut = CutLine(line);
-        if (!m_filter->everyLine()) {
-            std::size_t i = 0;
-            if (m_rules.ignoreHeadSpaces)
-                while (i < cut.size() && IsBlank(cut[i])) ++i;
-            if (i == cut.size() || !m_filter->mayStartAt(cut, i)) continue;
-        }
+        std::size_t i = 0;
+        if (m_rules.ignoreHeadSpaces)
+            while (i < cut.size() && IsBlank(cut[i])) ++i;
+        if (i == cut.size() || !m_filter->mayStartAt(cut, i)) continue;
         if (IsTitleLine(cut, m_rules, &text, &level)) index.push_back({text, m_lines, level});
     }
 }
@@ -304,7 +296,7 @@ void HeadingScanner::scanUtf8(std::string_view piece, Index& index) {
     std::string_view line;
     HeadingRules narrowed;
     for (; lines.next(line); ++m_lines) {
-        if (!m_filter->everyLine() && !m_filter->mayStartUtf8(line, m_rules.ignoreHeadSpaces)) continue;
+        if (!m_filter->mayStartUtf8(line, m_rules.ignoreHeadSpaces)) continue;
         const std::string_view head = ConvertHead(line, m_cp932);
         const std::string_view cut = CutLine(m_cp932);
         int level = 1;
@@ -351,7 +343,7 @@ Index ScanHeadingsUtf8(std::string_view utf8Buffer, const HeadingRules& rules,
                 index.push_back({text, lineNo, level});
             continue;
         }
-        if (!filter.everyLine() && !filter.mayStartUtf8(line, rules.ignoreHeadSpaces)) continue;
+        if (!filter.mayStartUtf8(line, rules.ignoreHeadSpaces)) continue;
         const std::string_view head = ConvertHead(line, cp932);
         const std::string_view cut = CutLine(cp932);
         const HeadingRules& markable = markableRules(head, cp932, rules, narrowed);

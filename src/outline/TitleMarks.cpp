@@ -39,10 +39,14 @@ std::optional<std::pair<std::size_t, std::size_t>> TitleTextSpan(std::string_vie
         while (end > begin && IsBlank(line[end - 1])) --end;
     }
     const std::string_view trimmed = line.substr(begin, end - begin);
-    for (std::size_t m = 0; m < rules.marks.size(); ++m) {
-        const std::string& mark = rules.marks[m];
+    int position = 0;
+    for (const std::string& mark : rules.marks) {
+        // An empty mark is no mark: it would make every line a heading, blank ones included. It stays
+        // in the list, and so in the stored text, but takes no place among the levels.
+        if (mark.empty()) continue;
+        ++position;
         if (!StartsWithText(mark, trimmed)) continue;
-        if (level) *level = static_cast<int>(m) + 1;
+        if (level) *level = position;
         if (!rules.captionIncludingTitleMark) begin += std::min(mark.size(), trimmed.size());
         return std::make_pair(begin, end);
     }

@@ -23,7 +23,8 @@ struct HeadingRules {
 extern const char* const kDefaultTitleMarksText;
 
 // True when `line` is a heading; then *indexText receives its index text (tabs as two spaces) and
-// *level the position (from 1) of the mark that matched.
+// *level the position (from 1) of the mark that matched among the marks. Empty marks match nothing and
+// are not counted.
 bool IsTitleLine(std::string_view line, const HeadingRules& rules, std::string* indexText,
                  int* level = nullptr);
 

@@ -198,6 +198,11 @@ std::string Utf8ToCp932(std::string_view utf8) {
     return out;
 }
 
+std::uint32_t Cp932CodeOf(char32_t c) {
+    static_assert(kNoCp932Code == kUnencodable);
+    return IsRawByteCodePoint(c) ? c - kRawByteBase : CodeOf(GetTables(), c);
+}
+
 bool IsCanonicalRun(std::string_view cp932) {
     const Tables& t = GetTables();
     const auto* p = reinterpret_cast<const unsigned char*>(cp932.data());

@@ -35,6 +35,11 @@ std::string Cp932ToUtf8(std::string_view cp932);
 void Utf8ToCp932(std::string_view utf8, std::string& out);
 std::string Utf8ToCp932(std::string_view utf8);
 
+// The cp932 code of one character as Utf8ToCp932 writes it: a byte, or lead << 8 | trail; a raw-byte code
+// point gives its byte. kNoCp932Code when cp932 lacks the character (Utf8ToCp932 writes '?').
+constexpr std::uint32_t kNoCp932Code = 0xFFFFFFFFu;
+std::uint32_t Cp932CodeOf(char32_t c);
+
 // True when every double-byte code in the cp932 text converts back to itself (no NEC/IBM duplicate).
 bool IsCanonicalRun(std::string_view cp932);
 

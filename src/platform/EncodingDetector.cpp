@@ -103,20 +103,35 @@ bool HasJisEscape(std::string_view s) {
     return false;
 }
 
-// How one encoding reads the window, a block at a time: the bytes it cannot read, and a score of the
-// kana it finds. A full-width kana counts four, a half-width one, so EUC-JP kana read as pairs of
-// half-width katakana do not outscore the EUC-JP reading.
+// How likely a character of one reading is in real Japanese text, per byte it takes. Full-width kana
+// count most, kanji half as much. Half-width katakana count between, and the half-width signs (｡｢｣､･)
+// against: EUC-JP kana and symbols read as cp932 turn into those signs followed by half-width katakana,
+// and EUC-JP kanji into pairs of half-width katakana; cp932 half-width katakana read as EUC-JP turn into
+// kanji. User-defined characters count against too.
+int Likelihood(char32_t c, int halfWidthBytes) {
+    if (c >= 0x3041 && c <= 0x30FF) return 8;
+    if ((c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF) || (c >= 0xF900 && c <= 0xFAFF))
+        return 4;
+    if (c >= 0xFF66 && c <= 0xFF9F) return 3 * halfWidthBytes;
+    if (c >= 0xFF61 && c <= 0xFF65) return -3 * halfWidthBytes;
+    if (c >= 0xE000 && c <= 0xF8FF) return -4;
+    return 0;
+}
+
+// How one encoding reads the window, a block at a time: the bytes it cannot read, and how much the
+// characters it reads look like Japanese text (Likelihood).
 class Reader {
 public:
-    Reader(DecodeFunction decode, std::string_view s, bool whole)
+    Reader(DecodeFunction decode, int halfWidthBytes, std::string_view s, bool whole)
         : m_decode(decode),
+          m_halfWidthBytes(halfWidthBytes),
           m_p(reinterpret_cast<const unsigned char*>(s.data())),
           m_end(m_p + s.size()),
           m_whole(whole) {}
 
     bool done() const { return m_p == m_end; }
     std::size_t invalid() const { return m_invalid; }
-    std::size_t kana() const { return m_kana; }
+    long likelihood() const { return m_likelihood; }
 
     void readBlock() {
         const unsigned char* stop = m_p + std::min(m_blockSize, static_cast<std::size_t>(m_end - m_p));
@@ -132,27 +147,29 @@ public:
                 u += 8;
                 continue;
             }
-            const unsigned char b = *u;
-            if (b < 0xC0) {
+            if (*u < 0x80) {
                 ++u;
                 continue;
             }
-            // The decoders write only valid UTF-8, so a lead byte has all its continuation bytes.
-            if (b == 0xF4 && u[1] == 0x8F && (u[2] & 0xFC) == 0xB8) ++m_invalid;
-            if (b == 0xE3 && ((u[1] == 0x81 && u[2] >= 0x81) || u[1] == 0x82 || u[1] == 0x83)) m_kana += 4;
-            if (b == 0xEF && ((u[1] == 0xBD && u[2] >= 0xA1) || (u[1] == 0xBE && u[2] <= 0x9F))) m_kana += 1;
-            u += b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2;
+            // The decoders write only valid UTF-8.
+            char32_t c = 0;
+            u += ReadUtf8(u, uEnd, c);
+            if (IsRawByteCodePoint(c))
+                ++m_invalid;
+            else
+                m_likelihood += Likelihood(c, m_halfWidthBytes);
         }
     }
 
 private:
     DecodeFunction m_decode;
+    int m_halfWidthBytes;  // what a half-width katakana takes in this encoding
     std::size_t m_blockSize = kFirstBlock;
     const unsigned char* m_p;
     const unsigned char* m_end;
     bool m_whole;
     std::size_t m_invalid = 0;
-    std::size_t m_kana = 0;
+    long m_likelihood = 0;
     std::string m_block;
     LineState m_ls;
 };
@@ -178,7 +195,7 @@ bool IsValidUtf8(std::string_view s, bool whole) {
 // more bytes than the other that the rest of the window would not turn it round.
 Encoding Cp932OrEucJp(std::string_view s, bool whole) {
     constexpr std::size_t kDecisive = 256;
-    Reader sjis(DecodeCp932, s, whole), euc(DecodeEucJp, s, whole);
+    Reader sjis(DecodeCp932, 1, s, whole), euc(DecodeEucJp, 2, s, whole);
     while (!(sjis.done() && euc.done())) {
         if (!sjis.done()) sjis.readBlock();
         if (!euc.done()) euc.readBlock();
@@ -187,7 +204,7 @@ Encoding Cp932OrEucJp(std::string_view s, bool whole) {
     }
     if (euc.invalid() != sjis.invalid())
         return euc.invalid() < sjis.invalid() ? Encoding::EucJp : Encoding::ShiftJis;
-    return euc.kana() > sjis.kana() ? Encoding::EucJp : Encoding::ShiftJis;
+    return euc.likelihood() > sjis.likelihood() ? Encoding::EucJp : Encoding::ShiftJis;
 }
 
 }  // namespace

@@ -3,8 +3,9 @@
 // NUL bytes in a UTF-16 pattern (the byte order whose code units all make sense as text, with the NUL
 // bytes in the high byte of its ASCII units); ISO-2022-JP escape sequences with no byte of 0x80 or above;
 // valid UTF-8 holding at least one multi-byte character. Otherwise cp932 against EUC-JP: the one with
-// fewer bytes it cannot read wins, and the one reading more kana breaks a tie (EUC-JP text nearly always
-// reads as valid cp932 too, as pairs of half-width katakana). Both are read side by side and stop once
+// fewer bytes it cannot read wins, and a tie goes to the reading whose kana and kanji look more like
+// Japanese text (EUC-JP text nearly always reads as valid cp932 too, as half-width katakana and signs;
+// short cp932 half-width katakana can read as EUC-JP kanji). Both are read side by side and stop once
 // one trails the other by 256 unreadable bytes, which the rest of a text does not turn round. Pure ASCII, an
 // empty file and anything undecided are Shift_JIS. Statistical detectors misread short Shift_JIS text as
 // Windows-1252.

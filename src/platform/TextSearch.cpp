@@ -22,18 +22,31 @@ std::size_t NextCharAt(std::string_view s, std::size_t p) {
     return p;
 }
 
+bool IsBreak(char c) { return c == '\n' || c == '\r'; }
+
+// Lines end at CR LF, LF or CR, as the document's own breaks do: a position between the CR and the LF of
+// one break is no line start.
 std::size_t LineStartBefore(std::string_view s, std::size_t p) {
-    if (p == 0) return 0;
-    const void* nl = memrchr(s.data(), '\n', p);
-    return nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - s.data()) + 1 : 0;
+    while (p > 0) {
+        std::size_t k = p;
+        while (k > 0 && !IsBreak(s[k - 1])) --k;
+        if (k == 0) return 0;
+        if (s[k - 1] == '\r' && k < s.size() && s[k] == '\n' && k == p) {
+            p = k - 1;  // p stands inside CR LF: the line starts before the CR
+            continue;
+        }
+        return k;
+    }
+    return 0;
 }
 
 // The end of the line after the one holding p, break included.
 std::size_t EndOfNextLine(std::string_view s, std::size_t p) {
     for (int line = 0; line < 2 && p < s.size(); ++line) {
-        const std::size_t nl = s.find('\n', p);
-        if (nl == std::string_view::npos) return s.size();
-        p = nl + 1;
+        std::size_t at = p;
+        while (at < s.size() && !IsBreak(s[at])) ++at;
+        if (at == s.size()) return s.size();
+        p = at + (s[at] == '\r' && at + 1 < s.size() && s[at + 1] == '\n' ? 2 : 1);
     }
     return p;
 }
@@ -104,7 +117,8 @@ bool TextSearch::compile(std::u32string_view text, const SearchOptions& options,
     std::uint32_t flags = PCRE2_UTF | PCRE2_MATCH_INVALID_UTF | PCRE2_NEVER_BACKSLASH_C;
     if (options.regex) flags |= PCRE2_MULTILINE | (options.matchCase ? 0 : PCRE2_CASELESS);
     pcre2_compile_context* cc = pcre2_compile_context_create(nullptr);
-    pcre2_set_newline(cc, PCRE2_NEWLINE_LF);
+    // ^, $ and . follow the document's breaks, whichever of CR LF, LF and CR each line has.
+    pcre2_set_newline(cc, PCRE2_NEWLINE_ANYCRLF);
     int code = 0;
     PCRE2_SIZE offset = 0;
     m->code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(), flags, &code,
@@ -140,15 +154,25 @@ std::optional<TextMatch> TextSearch::match(std::string_view subject, std::size_t
     pcre2_code* code = flags & PCRE2_ANCHORED ? m->anchored : m->code;
     if (!code || from > subject.size()) return std::nullopt;
     const auto* text = reinterpret_cast<PCRE2_SPTR>(subject.data() ? subject.data() : "");
-    const int rc =
-        pcre2_match(code, text, subject.size(), from, flags & ~PCRE2_ANCHORED, m->data, m->context);
-    if (rc < 0) {
-        if (rc != PCRE2_ERROR_NOMATCH) m_tooComplex = true;
-        return std::nullopt;
+    for (;;) {
+        const int rc =
+            pcre2_match(code, text, subject.size(), from, flags & ~PCRE2_ANCHORED, m->data, m->context);
+        if (rc < 0) {
+            if (rc != PCRE2_ERROR_NOMATCH) m_tooComplex = true;
+            return std::nullopt;
+        }
+        const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(m->data);
+        // A lookbehind or \K can end a match before it starts; it then counts as empty.
+        const TextMatch found{ov[0], std::max(ov[0], ov[1])};
+        // PCRE2 takes the LF of a CR LF for a break of its own, so ^ and $ also hold between the two: an
+        // empty match there is none, and the search goes on after the break.
+        const bool insideBreak = found.start > 0 && found.start < subject.size() &&
+                                 subject[found.start - 1] == '\r' && subject[found.start] == '\n';
+        if (found.end > found.start || !insideBreak) return found;
+        if (flags & PCRE2_ANCHORED) return std::nullopt;
+        from = found.start + 1;
+        flags &= ~PCRE2_NOTEMPTY_ATSTART;
     }
-    const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(m->data);
-    // A lookbehind or \K can end a match before it starts; it then counts as empty.
-    return TextMatch{ov[0], std::max(ov[0], ov[1])};
 }
 
 std::optional<TextMatch> TextSearch::next(std::string_view subject, std::size_t from, bool emptyAtFrom) {

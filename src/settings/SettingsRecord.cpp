@@ -133,6 +133,37 @@ void WriteSettings(IniFile& ini, const SettingsRecord& s) {
     ini.endBatch();
 }
 
+SettingsRecord MergeChangedSettings(const SettingsRecord& asRead, const SettingsRecord& mine,
+                                    const SettingsRecord& onDisk) {
+    SettingsRecord out = onDisk;
+    const auto changed = [&](auto field) { return mine.*field != asRead.*field; };
+    const auto take = [&](auto field) {
+        if (changed(field)) out.*field = mine.*field;
+    };
+    if (changed(&SettingsRecord::registeredFiles) || changed(&SettingsRecord::startUpIndex)) {
+        out.registeredFiles = mine.registeredFiles;
+        out.startUpIndex = mine.startUpIndex;
+    }
+    take(&SettingsRecord::dropDownCount);
+    take(&SettingsRecord::wordWrap);
+    take(&SettingsRecord::listViewVisible);
+    take(&SettingsRecord::fontName);
+    take(&SettingsRecord::fontSize);
+    take(&SettingsRecord::titleMarks);
+    take(&SettingsRecord::nextPageMenuIsHead);
+    take(&SettingsRecord::ignoreHeadSpaces);
+    take(&SettingsRecord::captionIncludingTitleMark);
+    take(&SettingsRecord::headingLevels);
+    take(&SettingsRecord::backColor);
+    take(&SettingsRecord::textColor);
+    take(&SettingsRecord::searchHistory);
+    out.left = mine.left;
+    out.top = mine.top;
+    out.width = mine.width;
+    out.height = mine.height;
+    return out;
+}
+
 std::vector<std::string> BytesAsRead(const std::vector<std::string>& read,
                                      const std::vector<std::string>& utf8) {
     std::vector<std::string> readAsUtf8;

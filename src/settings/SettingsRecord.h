@@ -56,6 +56,13 @@ bool IsColorText(std::string_view text);
 // else; the rest follow in one disk write at the end. Throws IniWriteError.
 void WriteSettings(IniFile& ini, const SettingsRecord& settings);
 
+// What a window writes back: each value it changed since it read the file (`asRead` against `mine`) is
+// its own; every other value is what the file holds now (`onDisk`, read again just before writing), so
+// what another window saved meanwhile stays. The registered files and the start-up index, which points
+// into them, go together. The window's bounds are always its own.
+SettingsRecord MergeChangedSettings(const SettingsRecord& asRead, const SettingsRecord& mine,
+                                    const SettingsRecord& onDisk);
+
 // The cp932 bytes to write back for texts shown as Unicode (UTF-8), given the bytes read: a text that
 // still reads as the bytes at its own place, or else as other bytes read, gets those bytes back, so a
 // code that shares its character with another code stays as read. Any other text is converted.

@@ -311,8 +311,9 @@ void AppendIndex(const Index& index, const OutlineOptions& options, const Output
     out.reserve(bytes);
     std::string line;
     for (const IndexEntry& entry : index) {
-        // The filter folds cp932 text, as the editor's does.
-        if (!options.filter.empty() && !options.filter.matches(cp932 ? entry.text : Utf8ToCp932(entry.text)))
+        // The filter compares characters, as the editor's does: UTF-8 headings are never made cp932 first.
+        if (!options.filter.empty() &&
+            !(cp932 ? options.filter.matches(entry.text) : options.filter.matchesUtf8(entry.text)))
             continue;
         line.clear();
         AppendNumber(entry.line + 1, line);

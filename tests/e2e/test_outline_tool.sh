@@ -54,6 +54,11 @@ expect "marks from the command line" "3${TAB} 見出し
 5${TAB}//@ tab  inside
 7${TAB}" "$OUTLINE" --ignore-head-spaces=0 '--marks=■, "	"' "$TMP/doc.txt"
 
+expect "an empty mark is no mark" "1${TAB}Title${TAB}1
+3${TAB} 見出し${TAB}2
+5${TAB} tab  inside${TAB}1
+7${TAB}${TAB}2" "$OUTLINE" '--marks=//@,,■' --levels "$TMP/doc.txt"
+
 # Levels: the position of the mark among "//@", "--", "■".
 expect "level column" "1${TAB}Title${TAB}1
 2${TAB}  second${TAB}2
@@ -194,13 +199,16 @@ expect "named encoding" "$JDOC" "$OUTLINE" --encoding=euc-jp "$TMP/jdoc.mixed.EU
 expect "standard input, a file" "$JDOC" "$OUTLINE" - <"$TMP/jdoc.mixed.UTF-16LE"
 expect "standard input, a pipe" "$JDOC" sh -c 'cat "$1" | "$2" -' sh "$TMP/jdoc.mixed.ISO-2022-JP" "$OUTLINE"
 expect "menu of a UTF-16 copy" "$("$OUTLINE" --menu "$TMP/jdoc.lf.sjis")" "$OUTLINE" --menu "$TMP/jdoc.lf.UTF-16BE"
-# Read as Shift_JIS, the UTF-8 copy keeps only its ASCII marks; too short to tell, the EUC-JP copy of
-# the first document needs its encoding named.
+# Read as Shift_JIS, the UTF-8 copy keeps only its ASCII marks; short EUC-JP copies, which read as
+# valid Shift_JIS too, are told by their kana and kanji.
 expect "UTF-8 read as Shift_JIS" "3
 4
 9" sh -c '"$1" --encoding=shift_jis "$2" | cut -f1' sh "$OUTLINE" "$TMP/jdoc.lf.UTF-8"
 iconv -f CP932 -t EUC-JP-MS "$TMP/doc.txt" >"$TMP/doc.euc"
 expect "short EUC-JP copy, named" "$("$OUTLINE" "$TMP/doc.txt")" "$OUTLINE" --encoding=EUC-JP "$TMP/doc.euc"
+expect "short EUC-JP copy, detected" "$("$OUTLINE" "$TMP/doc.txt")" "$OUTLINE" "$TMP/doc.euc"
+printf '■本文です\n' | iconv -f UTF-8 -t EUC-JP >"$TMP/heading.euc"
+expect "one EUC-JP heading, detected" "1${TAB}本文です" "$OUTLINE" "$TMP/heading.euc"
 expect_status "unknown encoding" 2 "unknown encoding: latin1" "$OUTLINE" --encoding=latin1 "$TMP/doc.txt"
 expect_status "standard input, a folder" 1 "cannot read -: " sh -c '"$1" - <"$2"' sh "$OUTLINE" "$TMP"
 
@@ -228,6 +236,9 @@ iconv -f UTF-8 -t UTF-16LE "$TMP/emoji.utf8" >"$TMP/emoji.utf16"
 for f in emoji.utf8 emoji.utf16; do
   expect "characters cp932 lacks, $f" "1${TAB}😀 絵文字 é
 2${TAB}  𠮷野家" "$OUTLINE" "$TMP/$f"
+  expect "filter on characters cp932 lacks, $f" "1${TAB}😀 絵文字 é" "$OUTLINE" '--filter=é 😀' "$TMP/$f"
+  expect "filter on a character cp932 lacks, $f" "2${TAB}  𠮷野家" "$OUTLINE" --filter=𠮷 "$TMP/$f"
+  expect "filter, a question mark, $f" "" "$OUTLINE" '--filter=?' "$TMP/$f"
 done
 
 if [ "$failures" -ne 0 ]; then

@@ -65,7 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     FUZZ_CHECK(first.has_value() == !all.empty());
     if (first) FUZZ_CHECK(*first == all.front());
     // A literal text without a line break is found the same way back and forth.
-    if (!options.regex && needle.find(U'\n') == std::u32string::npos && !all.empty() && all.size() < 1000) {
+    if (!options.regex && needle.find_first_of(U"\r\n") == std::u32string::npos && !all.empty() &&
+        all.size() < 1000) {
         const std::optional<TextMatch> last = search.previous(text, text.size() + 1);
         FUZZ_CHECK(last.has_value());
         FUZZ_CHECK(*last == all.back());

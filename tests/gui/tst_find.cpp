@@ -165,6 +165,10 @@ private Q_SLOTS:
                                                           << "x"
                                                           << "ファイル @0"
                                                           << "";
+        QTest::newRow("regular expression line end before CR LF") << "ab\r\nxb" << 0 << "b$"
+                                                                  << "x"
+                                                                  << "b @1"
+                                                                  << "";
         QTest::newRow("nothing found") << "abc" << 1 << "zzz"
                                        << ""
                                        << "- @1"
@@ -255,6 +259,28 @@ private Q_SLOTS:
         QCOMPARE(m_w->NoticeText(), QString());
     }
 
+    // ^, $ and . take CR LF, LF and CR alike for a line's end, counting and stepping back included.
+    void regularExpressionsFollowEveryLineBreak() {
+        m_w->memo->setText(QStringLiteral("x1\r\nx2\rx3\nx4"));
+        m_w->memo->setFocus();
+        QTest::keyClick(m_w->memo, Qt::Key_F, Qt::ControlModifier);
+        SetOptions(*m_w, false, false, true);
+        Enter(Field(*m_w), QStringLiteral("\\d$"));
+        QCOMPARE(Selection(*m_w), QStringLiteral("1 @1"));
+        QCOMPARE(m_w->findBar->CountText(), U("1 / 4 件"));
+        QCOMPARE(m_w->finder->MarkedRanges().size(), std::size_t(4));
+        QStringList back;
+        for (int i = 0; i < 4; ++i) {
+            QTest::keyClick(Field(*m_w), Qt::Key_Return, Qt::ShiftModifier);
+            back << Selection(*m_w);
+        }
+        QCOMPARE(back, (QStringList{"4 @11", "3 @8", "2 @5", "1 @1"}));
+        SetCaret(*m_w, 0);
+        Field(*m_w)->setText(QStringLiteral("x.$"));
+        QCOMPARE(Selection(*m_w), QStringLiteral("x1 @0"));
+        QCOMPARE(m_w->findBar->CountText(), U("1 / 4 件"));
+    }
+
     void f3WithNothingToFindOpensTheBar() {
         m_w->memo->setText(QStringLiteral("abc"));
         m_w->memo->setFocus();
@@ -284,6 +310,33 @@ private Q_SLOTS:
         QTest::keyClicks(m_w->memo, QStringLiteral(" ab"));
         QTRY_COMPARE(m_w->findBar->CountText(), U("… 件"));
         QTRY_COMPARE(m_w->findBar->CountText(), U("3 件"));
+    }
+
+    // A replacement that leaves the text as it was reports no change: the next edit is counted again.
+    void replacingWithNoChangeKeepsCountingEdits() {
+        const auto total = [this] {
+            return m_w->findBar->CountText().section(QLatin1Char('/'), -1).trimmed();
+        };
+        m_w->memo->setText(QStringLiteral("a\nb"));
+        m_w->memo->setFocus();
+        QTest::keyClick(m_w->memo, Qt::Key_R, Qt::ControlModifier);
+        SetOptions(*m_w, false, false, true);
+        Enter(Field(*m_w), QStringLiteral("^"));
+        QCOMPARE(m_w->findBar->CountText(), U("1 / 2 件"));
+        Button(*m_w, "すべて置換(&A)")->click();
+        QCOMPARE(m_w->NoticeText(), U("2 件置換しました"));
+        QCOMPARE(m_w->memo->text(), QStringLiteral("a\nb"));
+        SetCaret(*m_w, 3);
+        m_w->memo->setFocus();
+        QTest::keyClick(m_w->memo, Qt::Key_Return);
+        QTest::keyClick(m_w->memo, 'c');
+        QTRY_COMPARE(total(), U("3 件"));
+        SetCaret(*m_w, 0);
+        Button(*m_w, "置換")->click();
+        QCOMPARE(m_w->memo->text(), QStringLiteral("a\nb\r\nc"));
+        m_w->memo->setFocus();
+        QTest::keyClick(m_w->memo, Qt::Key_Return);
+        QTRY_COMPARE(total(), U("4 件"));
     }
 
     // Only the lines on screen carry marks, and scrolling moves them along.
@@ -353,6 +406,10 @@ private Q_SLOTS:
                                      << "^" << true << "> "
                                      << "> a\n> b"
                                      << "2 件置換しました";
+        QTest::newRow("line ends before CR LF, LF and CR") << "a\r\nb\rc\nd"
+                                                           << "$" << true << ";"
+                                                           << "a;\r\nb;\rc;\nd;"
+                                                           << "4 件置換しました";
         QTest::newRow("characters cp932 lacks stay as they are") << "abc"
                                                                  << "b" << false << "é€〜"
                                                                  << "aé€〜c"

@@ -199,6 +199,18 @@ void IndexFilterTest::matchedWordsAreHighlighted() {
              (QList<int>{4, 5, 10, 3}));
     QCOMPARE(rowsOf(m_w->cmbMain->model()), (QStringList{U("　🎉 party Café#0"), U("　한국어#1")}));
     QVERIFY(highlighted() > 20);
+    // Characters cp932 lacks match themselves, never the '?' that stands for them in cp932.
+    const auto runsOfRow = [this](int row) {
+        return m_w->ListBox1->model()->index(row, 0).data(IndexModel::MatchRangesRole).value<QList<int>>();
+    };
+    m_w->edtFilter->setText(U("국"));
+    QCOMPARE(rowsOf(m_w->ListBox1->model()), QStringList{U("　한국어#1")});
+    QCOMPARE(runsOfRow(0), (QList<int>{2, 1}));
+    m_w->edtFilter->setText(U("é 🎉"));
+    QCOMPARE(rowsOf(m_w->ListBox1->model()), QStringList{U("　🎉 party Café#0")});
+    QCOMPARE(runsOfRow(0), (QList<int>{1, 2, 13, 1}));
+    m_w->edtFilter->setText(U("?"));
+    QCOMPARE(rowsOf(m_w->ListBox1->model()), QStringList{});
 }
 
 void IndexFilterTest::enterJumpsToTheFirstShownHeading() {

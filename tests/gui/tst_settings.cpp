@@ -13,6 +13,7 @@
 
 #include "app/TextView.h"
 #include "helpers/TestSupport.h"
+#include "platform/IniFile.h"
 #include "widgets/Cp932Text.h"
 #include "widgets/ShownFont.h"
 #include "widgets/FindBar.h"
@@ -221,6 +222,42 @@ private Q_SLOTS:
             QStringLiteral("Size=9"),
         });
         QCOMPARE(FromCp932(box.readFile(kIni)), FromCp932(expected));
+    }
+
+    // Two windows on one settings file: each writes back only what it changed, over what the other saved.
+    void eachWindowWritesBackOnlyWhatItChanged() {
+        Sandbox box;
+        box.writeFile(kIni, IniText({QStringLiteral("[Setting]"), QStringLiteral("TitleMarks=--"),
+                                     QStringLiteral("WordWrap=0")}));
+        const auto marks = [&box] {
+            return IniFile(box.path(kIni).toStdString()).readString("Setting", "TitleMarks", "?");
+        };
+        const auto wrap = [&box] {
+            return IniFile(box.path(kIni).toStdString()).readBool("Setting", "WordWrap", false);
+        };
+        {
+            auto first = box.makeWindow();
+            auto second = box.makeWindow();
+            first->TitleMarkList = {"#"};
+            QVERIFY(first->close());
+            QCOMPARE(marks(), std::string("#"));
+            second->SetWordWrap(true);
+            QVERIFY(second->close());
+            QCOMPARE(marks(), std::string("#"));
+            QVERIFY(wrap());
+        }
+        {
+            // A key both changed: the window closed last has the last word.
+            auto first = box.makeWindow();
+            auto second = box.makeWindow();
+            first->TitleMarkList = {"*"};
+            first->SetWordWrap(false);
+            second->TitleMarkList = {"+"};
+            QVERIFY(first->close());
+            QVERIFY(second->close());
+            QCOMPARE(marks(), std::string("+"));
+            QVERIFY(!wrap());
+        }
     }
 
     // Every value away from its default, read back and written again unchanged, session after session.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "outline/HeadingFilter.h"
+#include "platform/Cp932.h"
 
 namespace oruvan {
 namespace {
@@ -75,22 +76,54 @@ INSTANTIATE_TEST_SUITE_P(Cases, HeadingFilterTest, ::testing::ValuesIn(kFilterCa
                              return name;
                          });
 
-TEST(HeadingFilterUtf8Test, WordsCp932CannotHoldMatchNothing) {
+// Typed words against headings as written in UTF-8: an entry keeps its UTF-8 form where cp932 lacks a
+// character, and the filter compares characters there, never the '?' standing for one.
+TEST(HeadingFilterUtf8Test, WordsMatchCharactersAsWritten) {
     struct Case {
         const char* utf8;
-        std::string heading;
+        std::string heading;  // as written, UTF-8
         bool matches;
+        Ranges ranges;  // byte ranges of the heading as written
     };
     const Case cases[] = {
-        {"\xe8\xa6\x8b\xe5\x87\xba", "\x8C\xA9\x8F\x6F\x82\xB5", true},  // 見出 in 見出し
-        {"\xe2\x85\xa0", "\x87\x54", true},                              // Ⅰ
-        {"\xf0\x9f\x98\x80", "?", false},                                // an emoji is no "?"
-        {"\xc2\xa5", "\\", false},  // the yen sign would only be written as a backslash
-        {"a \xf0\x9f\x98\x80", "a?", false},
-        {"\xe3\x80\x80", "x", true},  // the full-width space alone: no words
+        {"\xe8\xa6\x8b\xe5\x87\xba",
+         "\xe8\xa6\x8b\xe5\x87\xba\xe3\x81\x97",
+         true,
+         {{0, 6}}},                                        // 見出 in 見出し
+        {"\xe2\x85\xa0", "\xe2\x85\xa0", true, {{0, 3}}},  // Ⅰ
+        {"\xf0\x9f\x98\x80", "?", false, {}},              // an emoji is no "?"
+        {"\xc2\xa5", "\\", false, {}},  // the yen sign would only be written as a backslash
+        {"a \xf0\x9f\x98\x80", "a?", false, {}},
+        {"\xe3\x80\x80", "x", true, {}},  // the full-width space alone: no words
+        // Characters cp932 lacks, in a heading that keeps them.
+        {"\xf0\x9f\x98\x80", "x\xf0\x9f\x98\x80", true, {{1, 5}}},
+        {"?", "\xf0\x9f\x98\x80 caf\xc3\xa9", false, {}},              // no '?' stands for 😀 or é
+        {"?", "\xed\x95\x9c?", true, {{3, 4}}},                        // 한? holds a real one
+        {"\xed\x95\x9c", "\xed\x95\x9c\xea\xb8\x80", true, {{0, 3}}},  // 한 in 한글
+        {"\xed\x95\x9c", "\xea\xb8\x80", false, {}},                   // 한 is not 글
+        {"\xed\x95\x9c", "?", false, {}},
+        {"caf\xc3\xa9 \xf0\xa0\xae\xb7", "\xf0\xa0\xae\xb7 Caf\xc3\xa9", true, {{0, 4}, {5, 10}}},
+        {"cafe", "caf\xc3\xa9", false, {}},                    // é is not e
+        {"caf\xc3\x89", "caf\xc3\xa9", false, {}},             // nor is É folded: only the cp932 letters are
+        {"\xc3\xa9", "\xe2\x80\xa0\xc3\xa9", true, {{3, 5}}},  // after a character cp932 holds
+        {"\xe4\xb8\x80", "\xf0\xa4\xb8\x80", false, {}},       // 一 (U+4E00) is not U+24E00
+        {"\xef\xbc\xa1", "\xf0\x9f\x98\x80\xef\xbd\x81", true, {{4, 7}}},  // Ａ folds to ａ
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(HeadingFilterFromUtf8(c.utf8).matches(c.heading), c.matches) << c.utf8;
+    for (const Case& c : cases) {
+        const HeadingFilter filter = HeadingFilterFromUtf8(c.utf8);
+        const std::string cp932 = Utf8ToCp932(c.heading);
+        const IndexEntry entry{cp932, 1, 1, Cp932ToUtf8(cp932) == c.heading ? std::string() : c.heading};
+        EXPECT_EQ(filter.matches(entry), c.matches) << c.utf8 << " in " << c.heading;
+        EXPECT_EQ(filter.matchesUtf8(c.heading), c.matches) << c.utf8 << " in " << c.heading;
+        EXPECT_EQ(filter.matchRangesUtf8(c.heading), c.ranges) << c.utf8 << " in " << c.heading;
+        const Index index{{"?", 0}, entry, {"x", 2}};
+        const std::vector<int> found = FoldedHeadings(index).match(filter);
+        EXPECT_EQ(std::find(found.begin(), found.end(), 1) != found.end(), c.matches) << c.utf8;
+        // A heading cp932 holds whole matches as its cp932 text does.
+        if (entry.utf8.empty()) {
+            EXPECT_EQ(filter.matches(cp932), c.matches) << c.utf8;
+        }
+    }
 }
 
 TEST(FoldedHeadingsTest, EmptyFilterGivesEveryEntry) {

@@ -52,7 +52,7 @@ std::vector<int> Lines(const Index& index) {
 }
 
 TEST(HeadingScannerTest, LineBreaks) {
-    const HeadingRules every{{""}, true, false};
+    const HeadingRules markA{{"a"}, true, false};
     struct Case {
         std::string text;
         const HeadingRules& rules;
@@ -61,10 +61,10 @@ TEST(HeadingScannerTest, LineBreaks) {
     const Case cases[] = {
         {"--a\r\n--b\r--c\n--d", kDefaultRules, {0, 1, 2, 3}},
         {"x\r\r\n--a\n\r--b", kDefaultRules, {2, 4}},
-        {"", every, {}},
-        {"a\n", every, {0}},  // nothing follows the last break: no line there
-        {"\n\n", every, {0, 1}},
-        {"a\r\n\r\nb", every, {0, 1, 2}},
+        {"", markA, {}},
+        {"a\n", markA, {0}},  // nothing follows the last break: no line there
+        {"\n\na", markA, {2}},
+        {"a\r\n\r\na", markA, {0, 2}},
     };
     for (const Case& c : cases) EXPECT_EQ(Lines(ScanHeadingsCp932(c.text, c.rules)), c.lines) << c.text;
 }
@@ -307,7 +307,7 @@ TEST(HeadingScannerTest, EditorEntriesKeepWhatCp932Lacks) {
 // A document read in another encoding: its headings keep every character, cp932 or not.
 TEST(HeadingScannerTest, Utf8PiecesKeepTheirCharacters) {
     const std::string a4094(4094, 'a'), a4095(4095, 'a');
-    const HeadingRules everyLine{{""}, false, false};
+    const HeadingRules markA{{"a"}, false, true};  // the mark kept: the whole line is the text
     const HeadingRules withMark{kDefaultRules.marks, true, true};
     const HeadingRules fullWidthA{{"\x82\x60"}, true, false};  // full-width A
     struct Case {
@@ -332,8 +332,8 @@ TEST(HeadingScannerTest, Utf8PiecesKeepTheirCharacters) {
          {{"\xe2\x96\xa0\xf0\x9f\x98\x80", 0}}},
         {"full-width letter case", "\xef\xbd\x81\xf0\x9f\x98\x80\n", fullWidthA, {{"\xf0\x9f\x98\x80", 0}}},
         {"CR, LF and CR LF", "x\r--a\r\n\r--b\n--c", kDefaultRules, {{"a", 1}, {"b", 3}, {"c", 4}}},
-        {"kanji before the cut", a4094 + "\xe4\xba\x9c", everyLine, {{a4094 + "\xe4\xba\x9c", 0}}},
-        {"kanji across the cut", a4095 + "\xe4\xba\x9c", everyLine, {{a4095, 0}}},
+        {"kanji before the cut", a4094 + "\xe4\xba\x9c", markA, {{a4094 + "\xe4\xba\x9c", 0}}},
+        {"kanji across the cut", a4095 + "\xe4\xba\x9c", markA, {{a4095, 0}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -403,8 +403,14 @@ TEST(HeadingScannerTest, LevelIsTheMatchingMarksPosition) {
         {"the first match decides", {"--", "---"}, "---x\n--y\n", {1, 1}},
         {"longer mark first", {"---", "--"}, "---x\n--y\n", {1, 2}},
         {"case folded", {"#", "#h"}, "#H1\n", {1}},
-        {"empty mark last", {"==", ""}, "==a\nb\n", {1, 2}},
-        {"duplicate mark", {"", "=="}, "==a\n", {1}},
+        {"empty mark last is no mark", {"==", ""}, "==a\nb\n\n", {1}},
+        {"empty mark first counts no level", {"", "=="}, "==a\n", {1}},
+        {"blank line between marks",
+         {"//@", "", "\x81\xa1"},
+         "\x81\xa1"
+         "a\nb\n\n//@c\n",
+         {2, 1}},
+        {"duplicate mark", {"==", "=="}, "==a\n", {1}},
     };
     for (const Case& c : cases) {
         const HeadingRules rules{c.marks, true, false};

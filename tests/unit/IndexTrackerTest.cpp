@@ -10,7 +10,8 @@ namespace oruvan {
 namespace {
 
 const HeadingRules kDefaultRules{TitleMarksFromText(kDefaultTitleMarksText), true, false};
-const HeadingRules kEveryLine{{""}, false, false};
+// An empty mark among others, which marks nothing, and a mark that many lines begin with.
+const HeadingRules kWithEmptyMark{{"--", "", "x"}, false, false};
 
 // A text that reports its edits as the view does, and whose lines end as the view's do.
 class EditedText : public TextAccess {
@@ -94,7 +95,7 @@ TEST(IndexTrackerTest, EditsAgainstAWholeScan) {
          {{true, 3, "\xed\x95\x9c"}, {true, 0, "--\xc3\xa9\n"}}},
         {"the last character cp932 lacks deleted", "--a\xc3\xa9\n--b", {{false, 3, "\xc3\xa9"}}},
     };
-    for (const HeadingRules* rules : {&kDefaultRules, &kEveryLine}) {
+    for (const HeadingRules* rules : {&kDefaultRules, &kWithEmptyMark}) {
         for (const Case& c : cases) {
             EditedText text(c.before);
             Index index = ScanHeadingsUtf8(text.str(), *rules);
@@ -166,7 +167,7 @@ TEST(IndexTrackerTest, RandomEditsMatchAWholeScan) {
         "\n", "\r\n", "--a\n",        "\n--b\r\n", "body text\n", "Caf\xC3\xA9", "\xED\x95\x9C"};
     std::mt19937 rng(20240611);
     auto pick = [&](long n) { return static_cast<long>(rng() % static_cast<unsigned long>(n)); };
-    for (const HeadingRules* rules : {&kDefaultRules, &kEveryLine}) {
+    for (const HeadingRules* rules : {&kDefaultRules, &kWithEmptyMark}) {
         EditedText text("--one\nbody\n--two\r\nmore\r--three\n");
         IndexTracker tracker;
         Index index = ScanHeadingsUtf8(text.str(), *rules);

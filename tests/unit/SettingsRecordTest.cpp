@@ -268,6 +268,40 @@ TEST_F(SettingsRecordTest, UnwritableFileStopsAtFirstKey) {
 
 // Registered files edited in the settings dialog come back as Unicode; what the user left alone is
 // written as the bytes read.
+// Two windows on one file: each writes back what it changed, over what the other saved meanwhile.
+TEST(MergeChangedSettingsTest, TakesOnlyWhatTheWindowChanged) {
+    const SettingsRecord asRead = DefaultSettings();
+    SettingsRecord saved = SampleSettings();  // by another window: every value differs
+    saved.headingLevels = true;
+    SettingsRecord moved = asRead;
+    moved.left = 5;
+    moved.top = 6;
+    moved.width = 700;
+    moved.height = 500;
+    SettingsRecord expected = saved;
+    expected.left = 5;
+    expected.top = 6;
+    expected.width = 700;
+    expected.height = 500;
+    EXPECT_TRUE(MergeChangedSettings(asRead, moved, saved) == expected) << "only moved: the rest as saved";
+    EXPECT_TRUE(MergeChangedSettings(asRead, saved, asRead) == saved) << "every value changed here";
+    SettingsRecord marks = asRead;
+    marks.titleMarks = "#";
+    expected = saved;
+    expected.titleMarks = "#";
+    expected.left = asRead.left;
+    expected.top = asRead.top;
+    expected.width = asRead.width;
+    expected.height = asRead.height;
+    EXPECT_TRUE(MergeChangedSettings(asRead, marks, saved) == expected) << "the marks changed here";
+    // The start-up index points into the files: one changed takes both.
+    SettingsRecord start = asRead;
+    start.startUpIndex = 0;
+    const SettingsRecord merged = MergeChangedSettings(asRead, start, saved);
+    EXPECT_EQ(merged.startUpIndex, 0);
+    EXPECT_EQ(merged.registeredFiles, asRead.registeredFiles);
+}
+
 TEST(BytesAsReadTest, KeepsTheBytesOfUnchangedTexts) {
     const std::string ibm = "\xFA\x4A";  // "Ⅰ", also NEC 0x8754
     const std::string nec = "\x87\x54";

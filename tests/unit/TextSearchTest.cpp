@@ -90,6 +90,12 @@ const FindCase kFindCases[] = {
     {"regex keeps case", "Chapter CHAPTER", U"CHAPTER", kRegexCase, "Chapter [CHAPTER]"},
     {"regex anchors are per line", "ab\nab", U"^a", kRegex, "[a]b\n[a]b"},
     {"regex dot stops at a line break", "a\nb", U"a.b", kRegex, "a\nb"},
+    {"regex line ends before CR LF", "ax\r\nbx\r\ncx", U"x$", kRegex, "a[x]\r\nb[x]\r\nc[x]"},
+    {"regex line ends before CR", "ax\rbx", U"x$", kRegex, "a[x]\rb[x]"},
+    {"regex line starts after CR", "ab\rab", U"^a", kRegex, "[a]b\r[a]b"},
+    {"regex dot stops at CR", "a\rb a\r\nb", U"a.", kRegex, "a\rb a\r\nb"},
+    {"regex mixed breaks", "a1\r\na2\na3\ra4", U"\\d$", kRegex, "a[1]\r\na[2]\na[3]\ra[4]"},
+    {"regex never inside CR LF", "a\r\n\r\nb", U"^$", kRegex, "a\r\n[]\r\nb"},
     {"raw-byte character is one character",
      "a\xF4\x8F\xBA\x80"
      "b",
@@ -145,6 +151,8 @@ const ReplaceCase kReplaceCases[] = {
     {"group the expression lacks", "a", U"a", kRegex, "<\\5>", "<>"},
     {"literal replacement taken as it is", "a", U"a", kPlain, "\\1$0\\n", "\\1$0\\n"},
     {"line starts", "ab\ncd", U"^", kRegex, "> ", "> ab\n> cd"},
+    {"line starts after CR LF and CR", "ab\r\ncd\ref", U"^", kRegex, "> ", "> ab\r\n> cd\r> ef"},
+    {"line ends before CR LF and CR", "ab\r\ncd\ref", U"$", kRegex, ";", "ab;\r\ncd;\ref;"},
     {"between characters", "ab", U"x*", kRegex, "-", "-a-b-"},
     {"double-byte text", "見出し 見出し", U"見出し", kPlain, "章", "章 章"},
     {"width ignored", "ｶﾞｲﾄﾞ ガイド", U"ガイド", kWidth, "案内", "案内 案内"},
@@ -194,6 +202,11 @@ const StepCase kStepCases[] = {
     {"previous across a line break", "ab\ncd", U"b\\nc", kRegex, false, 3, true, 1, 4},
     {"previous starts its scan at a line start", "aaa\naaa", U"aa", kPlain, false, 7, true, 4, 6},
     {"previous of multi-byte text", "見a見a", U"見", kPlain, false, 4, true, 0, 3},
+    {"next line end before CR LF", "ax\r\nbx", U"x$", kRegex, true, 0, true, 1, 2},
+    {"previous line end before CR LF", "ax\r\nbx\r\n", U"x$", kRegex, false, 8, true, 5, 6},
+    {"previous line end before CR", "ax\rbx\rcx", U"x$", kRegex, false, 6, true, 4, 5},
+    {"previous line start after CR", "ab\rab\rab", U"^a", kRegex, false, 6, true, 3, 4},
+    {"previous empty line start, never inside CR LF", "a\r\n\r\nb", U"^$", kRegex, false, 6, true, 3, 3},
 };
 
 INSTANTIATE_TEST_SUITE_P(Table, StepTest, ::testing::ValuesIn(kStepCases));
