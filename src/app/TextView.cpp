@@ -247,6 +247,8 @@ void TextView::keyPressEvent(QKeyEvent* e) {
 }
 
 void TextView::inputMethodEvent(QInputMethodEvent* e) {
+    // Every event replaces the text being composed, an empty one takes it out.
+    m_composing = !e->preeditString().isEmpty();
     const QString safe = enteringText(e->commitString());
     if (safe == e->commitString()) {
         QsciScintilla::inputMethodEvent(e);

@@ -148,6 +148,9 @@ public:
     std::string EncodingName() const;
     static std::optional<Encoding> EncodingOfName(std::string_view name);
 
+    // An input method's text not yet committed stands in the buffer, the caret inside it.
+    bool Composing() const { return m_composing; }
+
     // The view's own UTF-8 buffer, breaks as held; valid until the next change.
     std::string_view Utf8Buffer() const;
     long Utf8Length() const;
@@ -221,6 +224,7 @@ private:
     int m_fontSize = 0;
     bool m_loading = false;
     bool m_changePending = false;
+    bool m_composing = false;
     Encoding m_encoding = Encoding::ShiftJis;
     LineBreak m_breakStyle = LineBreak::CrLf;
     bool m_mixedBreaks = false;
