@@ -55,7 +55,8 @@ public:
     void SetDocumentEncoding(Encoding e);
     // The break a typed or pasted line break takes: the most common one as read, or as chosen.
     LineBreak BreakStyle() const { return m_breakStyle; }
-    // Converts every break to b, as one undo step.
+    // Converts every break to b, as one undo step; undoing it brings back the style before, redoing
+    // it this one (breakStyleChanged then tells).
     void SetBreakStyle(LineBreak b);
     // The document was read with breaks of more than one kind and not converted since.
     bool MixedBreaks() const { return m_mixedBreaks; }
@@ -157,6 +158,8 @@ public:
 
 Q_SIGNALS:
     void changed();
+    // Undo or redo brought back another break style.
+    void breakStyleChanged();
     // Every insertion and deletion, before it happens; loading a file fills a document swapped in first.
     void aboutToChange(long position, long length, bool insertion);
     void keyDown(QKeyEvent* e);
@@ -188,7 +191,9 @@ private:
     };
 
     void onModified(int position, int modificationType, const char* text, int length, int linesAdded,
-                    int line, int, int, int, int);
+                    int line, int, int, int token, int);
+    // The break style of a conversion undone or redone (its index in m_breakChanges).
+    void restoreBreakStyle(long change, bool undone);
     void applyDocumentSettings();
     // The view's end-of-line mode for a break.
     static int eolMode(LineBreak b);
@@ -228,6 +233,12 @@ private:
     Encoding m_encoding = Encoding::ShiftJis;
     LineBreak m_breakStyle = LineBreak::CrLf;
     bool m_mixedBreaks = false;
+    // Each conversion's styles before and after, named in the undo history by their index.
+    struct BreakChange {
+        LineBreak before, after;
+        bool mixedBefore;
+    };
+    std::vector<BreakChange> m_breakChanges;
     // Sorted by line; kept in step with lines inserted and deleted, dropped for lines that merge into
     // another. An edit is accounted for when the next edit comes or the lines are read, so both are
     // mutable.
