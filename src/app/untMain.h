@@ -2,8 +2,8 @@
 // The main window: layout, menus and command table, the index views, caret tracking, the settings it
 // holds and the open document.
 #include <QAction>
-#include <QFont>
 #include <QColor>
+#include <QFont>
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
@@ -185,6 +185,9 @@ private:
                         std::function<void()> handler);
     void bindKey(const QString& key, QAction* action, bool inMenu);
     bool dispatchKey(QKeyEvent* e);
+    // Alt and a letter that reached a control unclaimed: an access key of the find bar or of a menu,
+    // or nothing (untMainKeys.cpp).
+    bool accessKey(QWidget* receiver, QKeyEvent* e);
     void execute(CommandEntry& c);
     // Runs a handler, showing an error it raises in the error box.
     void guarded(const std::function<void()>& handler);
