@@ -2,8 +2,8 @@
 // The main window: layout, menus and command table, the index views, caret tracking, the settings it
 // holds and the open document.
 #include <QAction>
-#include <QColor>
 #include <QFont>
+#include <QColor>
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>

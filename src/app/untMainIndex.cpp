@@ -189,7 +189,7 @@ void TfrmMain::fillIndexPage(QMenu* menu, int page) {
     const Index& entries = m_comboModel->entries();
     const std::vector<IndexMenuItem> items = IndexMenuPage(entries, page, NextPageMenuIsHead);
     std::vector<std::string> texts;
-    std::vector<std::string> indents;      // a level's indentation takes no access key
+    std::vector<std::string> indents;  // a level's indentation takes no access key
     std::vector<bool> utf8(items.size());  // texts of headings cp932 cannot hold are UTF-8
     texts.reserve(items.size());
     indents.resize(items.size());
