@@ -175,8 +175,9 @@ void TextView::applyDocumentSettings() {
     }
     // Insert and delete notifications stay off: QScintilla answers each with an accessibility event
     // whose position it counts from the start of the document, a cost that grows with the file. The
-    // SC_PERFORMED_* bits would let them through again, so the mask holds the "before" kinds alone.
-    SendScintilla(SCI_SETMODEVENTMASK, SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE);
+    // SC_PERFORMED_* bits would let them through again, so the mask holds the "before" kinds alone, and
+    // the undo steps of break conversions.
+    SendScintilla(SCI_SETMODEVENTMASK, SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE | SC_MOD_CONTAINER);
 }
 
 void TextView::removeForeignKeyBindings() {
@@ -194,7 +195,11 @@ void TextView::removeForeignKeyBindings() {
 }
 
 void TextView::onModified(int position, int modificationType, const char*, int length, int, int, int, int,
-                          int, int) {
+                          int token, int) {
+    if (modificationType & SC_MOD_CONTAINER) {
+        restoreBreakStyle(token, modificationType & SC_PERFORMED_UNDO);
+        return;
+    }
     if (modificationType & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE))
         Q_EMIT aboutToChange(position, length, modificationType & SC_MOD_BEFOREINSERT);
     if (m_loading) return;
@@ -249,6 +254,8 @@ void TextView::keyPressEvent(QKeyEvent* e) {
 }
 
 void TextView::inputMethodEvent(QInputMethodEvent* e) {
+    // Every event replaces the text being composed, an empty one takes it out.
+    m_composing = !e->preeditString().isEmpty();
     const QString safe = enteringText(e->commitString());
     if (safe == e->commitString()) {
         QsciScintilla::inputMethodEvent(e);
@@ -332,12 +339,25 @@ void TextView::SetDocumentEncoding(Encoding e) {
 }
 
 void TextView::SetBreakStyle(LineBreak b) {
+    // The style is part of the step: undone, the breaks and the style the next save writes come back
+    // together.
+    m_breakChanges.push_back({m_breakStyle, b, m_mixedBreaks});
     m_breakStyle = b;
     m_mixedBreaks = false;
     SendScintilla(SCI_SETEOLMODE, eolMode(b));
     SendScintilla(SCI_BEGINUNDOACTION);
+    SendScintilla(SCI_ADDUNDOACTION, m_breakChanges.size() - 1, 0L);
     SendScintilla(SCI_CONVERTEOLS, eolMode(b));
     SendScintilla(SCI_ENDUNDOACTION);
+}
+
+void TextView::restoreBreakStyle(long change, bool undone) {
+    if (change < 0 || change >= static_cast<long>(m_breakChanges.size())) return;
+    const BreakChange& c = m_breakChanges[static_cast<std::size_t>(change)];
+    m_breakStyle = undone ? c.before : c.after;
+    m_mixedBreaks = undone && c.mixedBefore;
+    SendScintilla(SCI_SETEOLMODE, eolMode(m_breakStyle));
+    Q_EMIT breakStyleChanged();
 }
 
 void TextView::SetSelText(std::string_view cp932) {

@@ -60,7 +60,8 @@ public:
     void SetDocumentEncoding(Encoding e);
     // The break a typed or pasted line break takes: the most common one as read, or as chosen.
     LineBreak BreakStyle() const { return m_breakStyle; }
-    // Converts every break to b, as one undo step.
+    // Converts every break to b, as one undo step; undoing it brings back the style before, redoing
+    // it this one (breakStyleChanged then tells).
     void SetBreakStyle(LineBreak b);
     // The document was read with breaks of more than one kind and not converted since.
     bool MixedBreaks() const { return m_mixedBreaks; }
@@ -161,12 +162,17 @@ public:
     std::string EncodingName() const;
     static std::optional<Encoding> EncodingOfName(std::string_view name);
 
+    // An input method's text not yet committed stands in the buffer, the caret inside it.
+    bool Composing() const { return m_composing; }
+
     // The view's own UTF-8 buffer, breaks as held; valid until the next change.
     std::string_view Utf8Buffer() const;
     long Utf8Length() const;
 
 Q_SIGNALS:
     void changed();
+    // Undo or redo brought back another break style.
+    void breakStyleChanged();
     // Every insertion and deletion, before it happens; loading a file fills a document swapped in first.
     void aboutToChange(long position, long length, bool insertion);
     void keyDown(QKeyEvent* e);
@@ -192,7 +198,9 @@ private:
     };
 
     void onModified(int position, int modificationType, const char* text, int length, int linesAdded,
-                    int line, int, int, int, int);
+                    int line, int, int, int token, int);
+    // The break style of a conversion undone or redone (its index in m_breakChanges).
+    void restoreBreakStyle(long change, bool undone);
     void applyDocumentSettings();
     // The view's end-of-line mode for a break.
     static int eolMode(LineBreak b);
@@ -223,9 +231,16 @@ private:
     int m_fontSize = 0;
     bool m_loading = false;
     bool m_changePending = false;
+    bool m_composing = false;
     Encoding m_encoding = Encoding::ShiftJis;
     LineBreak m_breakStyle = LineBreak::CrLf;
     bool m_mixedBreaks = false;
+    // Each conversion's styles before and after, named in the undo history by their index.
+    struct BreakChange {
+        LineBreak before, after;
+        bool mixedBefore;
+    };
+    std::vector<BreakChange> m_breakChanges;
     // Kept runs are a hidden indicator of the view's document, which moves them with the text; its
     // value less one is the run's code. None (null) in most documents.
     static constexpr int kKeptIndicator = 22;

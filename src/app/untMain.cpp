@@ -515,6 +515,7 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* e) {
             }
             if (dispatchKey(ke)) return true;
             if (watched == edtFilter && edtFilterKeyPress(ke)) return true;
+            if (accessKey(w, ke)) return true;
             break;
         }
         case QEvent::MouseButtonPress:

@@ -188,6 +188,9 @@ private:
                         std::function<void()> handler);
     void bindKey(const QString& key, QAction* action, bool inMenu);
     bool dispatchKey(QKeyEvent* e);
+    // Alt and a letter that reached a control unclaimed: an access key of the find bar or of a menu,
+    // or nothing (untMainKeys.cpp).
+    bool accessKey(QWidget* receiver, QKeyEvent* e);
     void execute(CommandEntry& c);
     // Runs a handler, showing an error it raises in the error box.
     void guarded(const std::function<void()>& handler);

@@ -90,6 +90,8 @@ void TfrmMain::createFormatMenus(QMenu* settings) {
             ->setCheckable(true);
     for (QMenu* m : {reopenMenu, encodings, breaks})
         connect(m, &QMenu::aboutToShow, this, &TfrmMain::UpdateCommands);
+    // Undo and redo of a conversion change what the next save writes: the panel says so.
+    connect(memo, &TextView::breakStyleChanged, this, &TfrmMain::ShowDocumentFormat);
 }
 
 void TfrmMain::actFileReopenUpdate(QAction* a) { a->setEnabled(!DocumentFileName.isEmpty()); }

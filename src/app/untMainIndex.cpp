@@ -46,6 +46,8 @@ void TfrmMain::RebuildIndex() {
 }
 
 void TfrmMain::FillIndexLists() {
+    // Rows going and coming move the list's current row: no choice of the user's, so no jump.
+    const QScopedValueRollback<bool> quiet(m_selecting, true);
     const HeadingRules rules = headingRules();
     // After edits the index follows them: the touched lines are rescanned, the others moved, with the
     // result a whole scan gives. Other rebuilds start from scratch.
@@ -81,7 +83,7 @@ void TfrmMain::FillIndexLists() {
 int TfrmMain::EntryCount() const { return m_comboModel->rowCount(); }
 
 void TfrmMain::SelectEntry(int n) {
-    m_selecting = true;
+    const QScopedValueRollback<bool> quiet(m_selecting, true);
     if (n < 0 || n >= EntryCount()) {
         cmbMain->setCurrentIndex(-1);
         ListBox1->selectionModel()->clear();
@@ -97,7 +99,6 @@ void TfrmMain::SelectEntry(int n) {
             ListBox1->scrollTo(index);
         }
     }
-    m_selecting = false;
 }
 
 int TfrmMain::CurrentEntry() const { return cmbMain->currentIndex(); }
@@ -316,6 +317,8 @@ void TfrmMain::RichEdit1Change() {
 
 void TfrmMain::Timer1Timer() {
     Timer1->stop();
+    // Text being composed is no text yet; its commit or its cancel is an edit and starts the wait again.
+    if (memo->Composing()) return;
     // The edits since the last index tell whether the text differs; only after a new document was
     // swapped in does the kept copy have to.
     const std::optional<bool> unchanged = m_follower->unchanged();

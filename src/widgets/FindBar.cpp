@@ -1,11 +1,13 @@
 #include "widgets/FindBar.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
@@ -239,6 +241,16 @@ bool FindBar::KeepsKey(QObject* receiver, QKeyEvent* e) const {
                                         QKeySequence::Copy, QKeySequence::Paste, QKeySequence::SelectAll})
         if (e->matches(k)) return true;
     return isCtrlY(e);
+}
+
+bool FindBar::TakeAccessKey(const QKeySequence& key) {
+    if (!isVisible()) return false;
+    for (QAbstractButton* b : findChildren<QAbstractButton*>())
+        if (b->isVisible() && b->isEnabled() && QKeySequence::mnemonic(b->text()) == key) {
+            b->animateClick();
+            return true;
+        }
+    return false;
 }
 
 bool FindBar::eventFilter(QObject* watched, QEvent* e) {

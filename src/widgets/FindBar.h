@@ -9,6 +9,7 @@ class QCheckBox;
 class QComboBox;
 class QGridLayout;
 class QKeyEvent;
+class QKeySequence;
 class QLabel;
 class QLineEdit;
 class QToolButton;
@@ -57,6 +58,9 @@ public:
     // The editing keys (copy, paste, undo, select all...) a field of the bar keeps for itself while it
     // has the focus, though the window binds them to commands.
     bool KeepsKey(QObject* receiver, QKeyEvent* e) const;
+    // Clicks the shown option or button whose access key is `key`, as its own shortcut would; false
+    // when none has it.
+    bool TakeAccessKey(const QKeySequence& key);
 
 Q_SIGNALS:
     void findTextEdited();

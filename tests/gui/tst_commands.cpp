@@ -1,8 +1,10 @@
 // The main window's command table, its menus, and the rules by which keys reach commands or controls.
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QEventLoop>
+#include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
@@ -165,6 +167,8 @@ private Q_SLOTS:
     void disabledCutLeavesText();
     void commandKeysWorkWhateverHasFocus_data();
     void commandKeysWorkWhateverHasFocus();
+    void accessKeysWorkWhateverHasFocus_data();
+    void accessKeysWorkWhateverHasFocus();
     void copyFromListCopiesMemoSelection();
     void updateHandlersRunWhenMenuOpens();
     void updateHandlersRunOnIdle();
@@ -485,6 +489,84 @@ void CommandsTest::commandKeysWorkWhateverHasFocus() {
     const int rebuilds = w->RebuildCount();
     QTest::keyClick(target, Qt::Key_F5);
     QCOMPARE(w->RebuildCount(), rebuilds + 1);
+}
+
+// Rows "handed back" deliver the key press to the window's key routing and the control, offered to no
+// shortcut first, as a key an input method hands back may come.
+void CommandsTest::accessKeysWorkWhateverHasFocus_data() {
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("handedBack");
+    QTest::addColumn<QString>("opens");  // the menu the key opens, or the find bar's box it toggles
+    const auto row = [](const char* name, const char* focus, Qt::Key key, bool handedBack,
+                        const char* opens) {
+        QTest::newRow(name) << QString::fromLatin1(focus) << int(key) << handedBack
+                            << QString::fromUtf8(opens);
+    };
+    row("Alt+F in the text", "memo", Qt::Key_F, false, "File1");
+    row("Alt+S in the text", "memo", Qt::Key_S, false, "S1");
+    row("Alt+F in the filter field", "edtFilter", Qt::Key_F, false, "File1");
+    row("Alt+V in the list", "ListBox1", Qt::Key_V, false, "Show1");
+    row("Alt+H in the drop-down", "cmbMain", Qt::Key_H, false, "Help2");
+    row("Alt+F in the find field", "FindField", Qt::Key_F, false, "File1");
+    row("Alt+X in the find field", "FindField", Qt::Key_X, false, "正規表現(&X)");
+    row("Alt+F handed back in the text", "memo", Qt::Key_F, true, "File1");
+    row("Alt+I handed back in the text", "memo", Qt::Key_I, true, "mnuIndex");
+    row("Alt+S handed back in the filter field", "edtFilter", Qt::Key_S, true, "S1");
+    row("Alt+E handed back in the find field", "FindField", Qt::Key_E, true, "Edit1");
+    row("Alt+X handed back in the find field", "FindField", Qt::Key_X, true, "正規表現(&X)");
+    row("Alt+C handed back in the replace field", "ReplaceField", Qt::Key_C, true,
+        "大文字と小文字を区別する(&C)");
+    row("Alt+X handed back in the text, find bar open", "memo", Qt::Key_X, true, "正規表現(&X)");
+    row("Alt+Q handed back in the find field", "FindField", Qt::Key_Q, true, "");
+    row("Alt+Q in the filter field", "edtFilter", Qt::Key_Q, false, "");
+}
+
+// A menu's access key opens it, a find option's toggles it; no letter is typed anywhere.
+void CommandsTest::accessKeysWorkWhateverHasFocus() {
+    QFETCH(QString, focus);
+    QFETCH(int, key);
+    QFETCH(bool, handedBack);
+    QFETCH(QString, opens);
+    auto w = m_box.makeWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    w->memo->setText(U("■見出し\r\n本文です\r\n"));
+    w->UpdateIndex();
+    QTest::keyClick(w->memo, Qt::Key_R, Qt::ControlModifier);  // the find bar is open in every row
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("ab"));
+    QWidget* target = w->findChild<QWidget*>(focus);
+    QVERIFY(target && target->isVisible());
+    target->setFocus();
+    QWidget* typing = QApplication::focusWidget();
+    const auto fields = [&w] {
+        return w->memo->text() + QLatin1Char('|') + w->edtFilter->text() + QLatin1Char('|') +
+               w->findBar->FindText() + QLatin1Char('|') + w->findBar->ReplaceField()->text();
+    };
+    const QString before = fields();
+    QCheckBox* box = nullptr;
+    for (QCheckBox* b : w->findBar->findChildren<QCheckBox*>())
+        if (b->text() == opens) box = b;
+    const bool checked = box && box->isChecked();
+
+    if (handedBack) {
+        // The window's key routing, then the control, as a key press comes that no shortcut was
+        // offered; QObject's public face reaches both.
+        QKeyEvent press(QEvent::KeyPress, key, Qt::AltModifier, QString(QChar(key)).toLower());
+        QObject* window = w.get();
+        QObject* control = typing;
+        if (!window->eventFilter(typing, &press)) control->event(&press);
+    } else {
+        QTest::keyClick(typing, Qt::Key(key), Qt::AltModifier);
+    }
+    QCoreApplication::processEvents();
+    QCOMPARE(fields(), before);
+    if (box) {
+        QTRY_COMPARE(box->isChecked(), !checked);
+        return;
+    }
+    QWidget* popup = QApplication::activePopupWidget();
+    QCOMPARE(popup ? popup->objectName() : QString(), opens);
+    if (popup) popup->close();
 }
 
 void CommandsTest::copyFromListCopiesMemoSelection() {

@@ -345,11 +345,13 @@ private Q_SLOTS:
         QVERIFY(f.w->Modified());
         f.w->memo->Undo();
         QCOMPARE(f.w->memo->GetText(), std::string("a\r\nb\nc\rd"));
+        QCOMPARE(f.panel(), QStringLiteral("Shift_JIS  混在"));
+        // Undone, Enter types the break most common as read again (one of each: CR LF).
         f.w->memo->SelectAll();
         TypeText(f.w->memo, QStringLiteral("x"));
         QTest::keyClick(f.w->memo, Qt::Key_Return);
         f.save();
-        QCOMPARE(f.box.readFile(path), std::string("x\n"));
+        QCOMPARE(f.box.readFile(path), std::string("x\r\n"));
 
         f.open(QStringLiteral("one.txt"), "one line");
         QCOMPARE(f.panel(), QStringLiteral("Shift_JIS  CRLF"));
@@ -360,6 +362,90 @@ private Q_SLOTS:
         QTest::keyClick(f.w->memo, Qt::Key_End, Qt::ControlModifier);
         QTest::keyClick(f.w->memo, Qt::Key_Return);
         QCOMPARE(f.w->memo->GetText(), std::string("one line\r"));
+    }
+
+    // Undo and redo take the break style back and forth with the breaks: the panel, the menu, the
+    // document's state and the next save agree. Steps: L, C, W choose LF, CR, CR LF; u and r are
+    // Ctrl+Z and Ctrl+Y, U the Edit menu's undo; t types at the end. Then "x" and Enter are typed at the
+    // end and the document saved.
+    void lineBreakStyleFollowsUndo_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("panel");
+        QTest::addColumn<QString>("checked");
+        QTest::addColumn<bool>("modified");
+        QTest::addColumn<QByteArray>("saved");
+        QTest::newRow("LF chosen, then undone") << QByteArray("a\r\nb\r\n") << "Lu"
+                                                << "CRLF"
+                                                << "CR LF" << false << QByteArray("a\r\nb\r\nx\r\n");
+        QTest::newRow("LF chosen, undone from the menu, redone") << QByteArray("a\r\nb\r\n") << "LUr"
+                                                                 << "LF"
+                                                                 << "LF" << true << QByteArray("a\nb\nx\n");
+        QTest::newRow("mixed breaks, LF chosen, then undone") << QByteArray("a\r\nb\nc\n") << "Lu"
+                                                              << "混在"
+                                                              << "" << false << QByteArray("a\r\nb\nc\nx\n");
+        QTest::newRow("mixed breaks, CR chosen, undone, redone")
+            << QByteArray("a\r\nb\nc\n") << "Cur"
+            << "CR"
+            << "CR" << true << QByteArray("a\rb\rc\rx\r");
+        QTest::newRow("LF then CR, one undone") << QByteArray("a\r\nb\r\n") << "LCu"
+                                                << "LF"
+                                                << "LF" << true << QByteArray("a\nb\nx\n");
+        QTest::newRow("LF, typing, both undone") << QByteArray("a\r\nb\r\n") << "Ltuu"
+                                                 << "CRLF"
+                                                 << "CR LF" << false << QByteArray("a\r\nb\r\nx\r\n");
+        QTest::newRow("CR LF chosen back, undone") << QByteArray("a\nb\n") << "LWCu"
+                                                   << "CRLF"
+                                                   << "CR LF" << true << QByteArray("a\r\nb\r\nx\r\n");
+    }
+
+    void lineBreakStyleFollowsUndo() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, steps);
+        QFETCH(QString, panel);
+        QFETCH(QString, checked);
+        QFETCH(bool, modified);
+        QFETCH(QByteArray, saved);
+        Fixture f;
+        const QString path = f.open(QStringLiteral("doc.txt"), file.toStdString());
+        TextView* memo = f.w->memo;
+        for (const QChar step : steps) {
+            switch (step.toLatin1()) {
+                case 'L':
+                    Choice(*f.w, "actOptLineBreak", "LF")->trigger();
+                    break;
+                case 'C':
+                    Choice(*f.w, "actOptLineBreak", "CR")->trigger();
+                    break;
+                case 'W':
+                    Choice(*f.w, "actOptLineBreak", "CR LF")->trigger();
+                    break;
+                case 'u':
+                    QTest::keyClick(memo, Qt::Key_Z, Qt::ControlModifier);
+                    break;
+                case 'r':
+                    QTest::keyClick(memo, Qt::Key_Y, Qt::ControlModifier);
+                    break;
+                case 'U':
+                    QVERIFY(f.w->RunCommand(QStringLiteral("actEditUndo")));
+                    break;
+                case 't':
+                    QTest::keyClick(memo, Qt::Key_End, Qt::ControlModifier);
+                    TypeText(memo, QStringLiteral("y"));
+                    break;
+            }
+        }
+        QCoreApplication::processEvents();
+        QCOMPARE(f.panel(), QStringLiteral("Shift_JIS  ") + panel);
+        f.w->UpdateCommands();
+        for (const char* c : {"CR LF", "LF", "CR"})
+            QCOMPARE(Choice(*f.w, "actOptLineBreak", c)->isChecked(), checked == QLatin1String(c));
+        QCOMPARE(f.w->Modified(), modified);
+        QTest::keyClick(memo, Qt::Key_End, Qt::ControlModifier);
+        TypeText(memo, QStringLiteral("x"));
+        QTest::keyClick(memo, Qt::Key_Return);
+        f.save();
+        QCOMPARE(QByteArray::fromStdString(f.box.readFile(path)), saved);
     }
 
     // The column counts cp932 widths in every encoding: half-width 1, any other character 2.

@@ -814,7 +814,8 @@ void IndexTest::timerFollowingEditsMatchesAWholeRebuild_data() {
 }
 
 // Typing, pasting, deleting across headings, undoing and redoing in the view: the timer's re-index
-// leaves the views, their selection, the list extent and the Index menu as a whole rebuild does.
+// leaves the views, their selection, the list extent and the Index menu as a whole rebuild does, and
+// the caret, the selection, the view's scrolling and the text as they were.
 void IndexTest::timerFollowingEditsMatchesAWholeRebuild() {
     QFETCH(int, encoding);
     QFETCH(QByteArray, marks);
@@ -888,8 +889,19 @@ void IndexTest::timerFollowingEditsMatchesAWholeRebuild() {
         const bool changed = memo->Utf8Buffer() != indexed;
         const int rebuilds = m_w->RebuildCount();
         const QStringList before = views();
+        const std::string text(memo->Utf8Buffer());
+        const auto place = [memo] {
+            using B = QsciScintillaBase;
+            return QList<long>{memo->SendScintilla(B::SCI_GETCURRENTPOS),
+                               memo->SendScintilla(B::SCI_GETANCHOR),
+                               memo->SendScintilla(B::SCI_GETFIRSTVISIBLELINE)};
+        };
+        const QList<long> at = place();
         m_w->Timer1Timer();
         QCOMPARE(m_w->RebuildCount(), rebuilds + (changed ? 1 : 0));
+        // The re-index moves nothing of the user's.
+        QCOMPARE(place(), at);
+        QCOMPARE(std::string(memo->Utf8Buffer()), text);
         const QStringList followed = views();
         if (changed) {
             m_w->UpdateIndex();
