@@ -57,8 +57,8 @@ void CheckHeadingTest(std::string_view line, const HeadingRules& rules) {
     const std::string_view tested = rules.ignoreHeadSpaces ? TrimBlanks(line) : line;
     bool exactPrefix = false;
     for (const std::string& mark : rules.marks)
-        exactPrefix = exactPrefix || tested.substr(0, mark.size()) == mark;
-    // A mark the line starts with byte for byte always makes a heading.
+        exactPrefix = exactPrefix || (!mark.empty() && tested.substr(0, mark.size()) == mark);
+    // A mark the line starts with byte for byte always makes a heading; an empty mark is no mark.
     FUZZ_CHECK(!exactPrefix || heading);
     if (!heading) {
         FUZZ_CHECK(text == "\x01unset");
@@ -70,7 +70,8 @@ void CheckHeadingTest(std::string_view line, const HeadingRules& rules) {
         // The index text is what follows one of the marks, and the line is at least that long.
         bool fits = false;
         for (const std::string& mark : rules.marks)
-            fits = fits || (mark.size() <= tested.size() && text == ExpandTabs(tested.substr(mark.size())));
+            fits = fits || (!mark.empty() && mark.size() <= tested.size() &&
+                            text == ExpandTabs(tested.substr(mark.size())));
         FUZZ_CHECK(fits);
     }
     if (rules.ignoreHeadSpaces) {
