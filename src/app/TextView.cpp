@@ -256,6 +256,9 @@ void TextView::keyPressEvent(QKeyEvent* e) {
 void TextView::inputMethodEvent(QInputMethodEvent* e) {
     // Every event replaces the text being composed, an empty one takes it out.
     m_composing = !e->preeditString().isEmpty();
+    ++m_inputMethodEvents;
+    m_preedit = e->preeditString();
+    m_preeditAttributes = e->attributes();
     const QString safe = enteringText(e->commitString());
     if (safe == e->commitString()) {
         QsciScintilla::inputMethodEvent(e);
@@ -265,6 +268,26 @@ void TextView::inputMethodEvent(QInputMethodEvent* e) {
     filtered.setCommitString(safe, e->replacementStart(), e->replacementLength());
     QsciScintilla::inputMethodEvent(&filtered);
     e->setAccepted(filtered.isAccepted());
+}
+
+// The view holds the text being composed as a tentative edit: an empty event undoes it, and the
+// same event again redoes it, neither leaving a trace in the undo history.
+TextView::ComposingAside::ComposingAside(TextView* view) : m_view(view) {
+    if (!view->m_composing) return;
+    const long length = view->Utf8Length();
+    QInputMethodEvent out;
+    view->QsciScintilla::inputMethodEvent(&out);
+    if (view->Utf8Length() == length) return;  // a read-only view holds none
+    view->m_composing = false;
+    m_events = view->m_inputMethodEvents;
+}
+
+TextView::ComposingAside::~ComposingAside() {
+    // Unless the input method has spoken meanwhile, its text goes back.
+    if (m_events < 0 || m_view->m_inputMethodEvents != m_events) return;
+    QInputMethodEvent back(m_view->m_preedit, m_view->m_preeditAttributes);
+    m_view->QsciScintilla::inputMethodEvent(&back);
+    m_view->m_composing = true;
 }
 
 QByteArray TextView::fromMimeData(const QMimeData* source, bool& rectangular) const {

@@ -11,6 +11,7 @@
 #include <Qsci/qsciscintilla.h>
 
 #include <QFile>
+#include <QInputMethodEvent>
 #include <QString>
 #include <array>
 #include <climits>
@@ -164,6 +165,19 @@ public:
 
     // An input method's text not yet committed stands in the buffer, the caret inside it.
     bool Composing() const { return m_composing; }
+    // Takes that text out of the buffer while it lives and puts it back as it stood, caret and all:
+    // what is saved, copied or indexed meanwhile is the document without it. The undo history stays.
+    class ComposingAside {
+    public:
+        explicit ComposingAside(TextView* view);
+        ~ComposingAside();
+        ComposingAside(const ComposingAside&) = delete;
+        ComposingAside& operator=(const ComposingAside&) = delete;
+
+    private:
+        TextView* m_view;
+        int m_events = -1;  // the input method's events when it was taken out, -1 when it was not
+    };
 
     // The view's own UTF-8 buffer, breaks as held; valid until the next change.
     std::string_view Utf8Buffer() const;
@@ -232,6 +246,10 @@ private:
     bool m_loading = false;
     bool m_changePending = false;
     bool m_composing = false;
+    // The last text composed and its attributes, to put it back; the input method's events so far.
+    QString m_preedit;
+    QList<QInputMethodEvent::Attribute> m_preeditAttributes;
+    int m_inputMethodEvents = 0;
     Encoding m_encoding = Encoding::ShiftJis;
     LineBreak m_breakStyle = LineBreak::CrLf;
     bool m_mixedBreaks = false;

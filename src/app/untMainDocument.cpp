@@ -265,6 +265,8 @@ void TfrmMain::OpenDocument(const QString& path, std::optional<Encoding> encodin
 }
 
 void TfrmMain::SaveDocumentTo(const QString& path) {
+    // Text being composed is not the document's yet: saved without it, the composition goes on.
+    const TextView::ComposingAside aside(memo);
     m_saveEnabled = true;
     const QString real = resolvePath(path);
     if (!confirmOverwrite(real) || !saveKeepsEveryCharacter()) return;

@@ -30,7 +30,10 @@ HeadingRules TfrmMain::headingRules() const {
 
 void TfrmMain::UpdateIndex() {
     update();
-    if (!IndexRebuildSuspended) RebuildIndex();
+    if (IndexRebuildSuspended) return;
+    // Text being composed is no text yet; its commit is an edit, indexed a second later.
+    const TextView::ComposingAside aside(memo);
+    RebuildIndex();
 }
 
 void TfrmMain::ResumeIndexRebuild() {

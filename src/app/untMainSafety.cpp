@@ -248,7 +248,8 @@ void TfrmMain::restoreCopy(const RecoveryCopy& c, const QString& name) {
 }
 
 void TfrmMain::writeRecoveryCopy() {
-    if (!m_recovery->enabled()) return;
+    // Not of text still being composed: its commit or cancel is an edit, and the copy follows it.
+    if (!m_recovery->enabled() || memo->Composing()) return;
     if (!Modified()) {
         m_recovery->discard();
         return;

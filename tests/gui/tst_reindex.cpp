@@ -47,6 +47,8 @@ private Q_SLOTS:
     void reindexLeavesCaretSelectionAndScrolling_data();
     void reindexLeavesCaretSelectionAndScrolling();
     void reindexWaitsForTheInputMethodsCommit();
+    void rebuildLeavesOutTheTextBeingComposed_data();
+    void rebuildLeavesOutTheTextBeingComposed();
 
 private:
     // Eight headings "■Entry i", each followed by six body lines, under a preface line; CR LF, cp932.
@@ -163,6 +165,48 @@ void ReindexTest::reindexWaitsForTheInputMethodsCommit() {
     m_w->Timer1Timer();
     QCOMPARE(m_w->RebuildCount(), rebuilds + 1);
     QCOMPARE(entryTexts(m_w->cmbMain->model()).at(4), U("Entry 4X日本"));
+}
+
+// A whole rebuild asked for during a conversion indexes the text without it, and the conversion goes on
+// where it was; its commit is indexed a second later.
+void ReindexTest::rebuildLeavesOutTheTextBeingComposed_data() {
+    QTest::addColumn<bool>("settings");  // a settings change rather than F5
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("F5") << false << U("Entry 4X");
+    QTest::newRow("settings changed") << true << U("■Entry 4X");
+}
+
+void ReindexTest::rebuildLeavesOutTheTextBeingComposed() {
+    QFETCH(bool, settings);
+    QFETCH(QString, caption);
+    loadHeadings();
+    TextView* memo = m_w->memo;
+    memo->setFocus();
+    const int line = headingLine(4);
+    memo->SendScintilla(QsciScintillaBase::SCI_GOTOPOS,
+                        memo->SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION, line));
+    QTest::keyClicks(memo, QStringLiteral("X"));
+    const QString preedit = U("にほん");
+    QInputMethodEvent composing(preedit, {{QInputMethodEvent::Cursor, 1, 1, {}}});
+    QCoreApplication::sendEvent(memo, &composing);
+    const QList<long> before = placeOf(memo);
+    const std::string shown(memo->Utf8Buffer());
+
+    if (settings)
+        m_w->SetCaptionIncludingTitleMark(true);
+    else
+        QVERIFY(m_w->RunCommand(QStringLiteral("actFileUpDate")));
+    QCOMPARE(entryTexts(m_w->cmbMain->model()).at(4), caption);
+    QCOMPARE(std::string(memo->Utf8Buffer()), shown);
+    QCOMPARE(placeOf(memo), before);
+    QVERIFY(memo->Composing());
+
+    QInputMethodEvent commit;
+    commit.setCommitString(U("日本"));
+    QCoreApplication::sendEvent(memo, &commit);
+    QCOMPARE(lineText(memo, line), U("■Entry 4X日本"));
+    m_w->Timer1Timer();
+    QCOMPARE(entryTexts(m_w->cmbMain->model()).at(4), caption + U("日本"));
 }
 
 QTEST_MAIN(ReindexTest)

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
+#include <QInputMethodEvent>
 #include <QTest>
 
 #include "app/RecoveryWriter.h"
@@ -319,6 +320,57 @@ private Q_SLOTS:
         }
         f.w->Recovery().wait();
         QVERIFY(f.store().list().empty());
+    }
+
+    // Text an input method is still composing is no part of the document yet: a save or a recovery copy
+    // meanwhile holds the text without it, and the composition goes on as it was.
+    void composedTextIsNotWritten_data() {
+        QTest::addColumn<bool>("save");
+        QTest::newRow("saved while composing") << true;
+        QTest::newRow("recovery copy while composing") << false;
+    }
+    void composedTextIsNotWritten() {
+        QFETCH(bool, save);
+        Fixture f(Sjis("//@表\r\nbody\r\n"));
+        f.w->Recovery().setInterval(30);
+        f.type(QStringLiteral("a"));
+        const QString preedit = QString::fromUtf8("にほん");
+        QInputMethodEvent composing(preedit, {{QInputMethodEvent::Cursor, 1, 1, {}}});
+        QCoreApplication::sendEvent(f.w->memo, &composing);
+        const std::string shown(f.w->memo->Utf8Buffer());
+        const long caret = f.w->memo->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS);
+        const std::string want = Sjis("a//@表\r\nbody\r\n");
+        if (save) {
+            f.save();
+            QFile file(f.file);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll().toStdString(), want);
+        } else {
+            // Past the pause: no copy yet, or one without the composed text.
+            QTest::qWait(150);
+            f.w->Recovery().wait();
+            for (const RecoveryCopy& c : f.store().list()) {
+                QFile copy(QFile::decodeName(QByteArray::fromStdString(c.dataFile)));
+                QVERIFY(copy.open(QIODevice::ReadOnly));
+                QCOMPARE(copy.readAll().toStdString(), want);
+            }
+            // Given up, the conversion leaves the typed text to be copied.
+            QInputMethodEvent cancel;
+            QCoreApplication::sendEvent(f.w->memo, &cancel);
+            QTRY_COMPARE(f.store().list().size(), std::size_t(1));
+            f.w->Recovery().wait();
+            QFile copy(QFile::decodeName(QByteArray::fromStdString(f.store().list().front().dataFile)));
+            QVERIFY(copy.open(QIODevice::ReadOnly));
+            QCOMPARE(copy.readAll().toStdString(), want);
+            QCoreApplication::sendEvent(f.w->memo, &composing);
+        }
+        QCOMPARE(std::string(f.w->memo->Utf8Buffer()), shown);
+        QCOMPARE(f.w->memo->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS), caret);
+        QVERIFY(f.w->memo->Composing());
+        // Given up after the save, it leaves the text as saved.
+        QInputMethodEvent cancel;
+        QCoreApplication::sendEvent(f.w->memo, &cancel);
+        QCOMPARE(f.w->Modified(), !save);
     }
 
     // At an open, copies left by a process that ended are offered for their file: Yes (the default)
