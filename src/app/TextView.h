@@ -22,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/CarefulWrite.h"
 #include "platform/KeptCodes.h"
 #include "platform/TextDecoder.h"
 
@@ -52,6 +53,8 @@ public:
     // Writes the text in the document's encoding, each line followed by its own break, and every run of
     // characters kept as read by its bytes while it holds the text it was read with.
     void SaveToFile(const QString& path) const;
+    // How SaveToFile writes (tests: a disk that fails or is looked at part way).
+    CarefulWriteOptions saveOptions;
     // The first character SaveToFile would write as '?' (one the encoding has no code for), its line
     // counted in the view's lines.
     std::optional<Unencodable> FirstUnwritable() const;
@@ -161,6 +164,7 @@ public:
     // The document's encoding by a name that tells a byte order mark apart, as recovery records keep it,
     // and the encoding such a name stands for.
     std::string EncodingName() const;
+    static std::string NameOfEncoding(Encoding e);
     static std::optional<Encoding> EncodingOfName(std::string_view name);
 
     // An input method's text not yet committed stands in the buffer, the caret inside it.

@@ -133,7 +133,7 @@ std::optional<Unencodable> TextView::FirstUnwritable() const {
 void TextView::SaveToFile(const QString& path) const {
     const QString message = QStringLiteral("ファイル %1 を作成できません").arg(path);
     settleEdit();
-    CarefulFile file(QFile::encodeName(path).toStdString());
+    CarefulFile file(QFile::encodeName(path).toStdString(), saveOptions);
     if (!file.open()) throw UserError(message);
     std::string out(ByteOrderMark(m_encoding));
     out.reserve(static_cast<std::size_t>(2 * kChunk) + 8192);

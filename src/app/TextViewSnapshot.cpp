@@ -33,11 +33,13 @@ void TextView::SnapshotBytes(const Snapshot& snapshot, std::string& out) {
     EncodeKeeping(snapshot.encoding, text, snapshot.originals.spans, out);
 }
 
-std::string TextView::EncodingName() const {
-    const bool utf16 = WithByteOrderMark(m_encoding, false) == Encoding::Utf16Le ||
-                       WithByteOrderMark(m_encoding, false) == Encoding::Utf16Be;
-    std::string name = oruvan::EncodingName(m_encoding);
-    if (utf16 && WithByteOrderMark(m_encoding, true) == m_encoding) name += " BOM";
+std::string TextView::EncodingName() const { return NameOfEncoding(m_encoding); }
+
+std::string TextView::NameOfEncoding(Encoding e) {
+    const bool utf16 =
+        WithByteOrderMark(e, false) == Encoding::Utf16Le || WithByteOrderMark(e, false) == Encoding::Utf16Be;
+    std::string name = oruvan::EncodingName(e);
+    if (utf16 && WithByteOrderMark(e, true) == e) name += " BOM";
     return name;
 }
 

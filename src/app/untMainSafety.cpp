@@ -14,6 +14,7 @@
 #include "app/TextView.h"
 #include "app/untMain.h"
 #include "platform/CarefulWrite.h"
+#include "platform/EncodingDetector.h"
 #include "platform/RecoveryStore.h"
 #include "widgets/MessageBoxes.h"
 
@@ -129,11 +130,18 @@ bool TfrmMain::saveKeepingLinks(const QString& real) {
     if (m_recovery->enabled() && WritesInPlace(nativePath(real))) {
         QFile old(real);
         if (old.open(QIODevice::ReadOnly)) {
-            const QByteArray bytes = old.readAll();
+            const QByteArray read = old.readAll();
+            const std::string_view bytes(read.constData(), static_cast<std::size_t>(read.size()));
+            // Named by the encoding its bytes are in, not the one this save writes: the text as read when
+            // the file is still the one read, else what its bytes show.
+            const QString watched = m_diskWatch->path();
+            const bool asRead = !watched.isEmpty() && (watched == real || SameFilePath(watched, real)) &&
+                                m_diskWatch->state() == DiskWatch::State::Same;
+            const Encoding encoding = asRead ? m_savedEncoding : DetectEncoding(bytes, true);
             kept = RecoveryStore::NewId();
-            if (m_recovery->store().save(kept, std::string_view(bytes.constData(), bytes.size()),
-                                         RecoveryStore::OwnRecord(recordPath(real), memo->EncodingName())) !=
-                0) {
+            if (m_recovery->store().save(
+                    kept, bytes,
+                    RecoveryStore::OwnRecord(recordPath(real), TextView::NameOfEncoding(encoding))) != 0) {
                 kept.clear();
                 asked = m_copyFailShown = true;
                 if (AskYesNo(this, kNoSafetyCopyAsk.arg(recoveryFolder()), Answer::No) != Answer::Yes) {

@@ -133,7 +133,8 @@ bool ParseRecord(std::string_view text, RecoveryRecord& record) {
     return true;
 }
 
-RecoveryStore::RecoveryStore(std::string folder) : m_folder(std::move(folder)) {}
+RecoveryStore::RecoveryStore(std::string folder, CarefulWriteOptions options)
+    : m_folder(std::move(folder)), m_options(std::move(options)) {}
 
 RecoveryRecord RecoveryStore::OwnRecord(std::string path, std::string encoding) {
     RecoveryRecord r;
@@ -160,8 +161,24 @@ std::string RecoveryStore::recordFile(const std::string& id) const {
 
 int RecoveryStore::save(const std::string& id, std::string_view bytes, const RecoveryRecord& record) const {
     if (const int e = makeFolder(m_folder)) return e;
-    if (const int e = WriteFileCarefully(dataFile(id), bytes)) return e;
-    return WriteFileCarefully(recordFile(id), FormatRecord(record));
+    // Both are written aside first, and the old record goes before either takes its place: a reader
+    // never pairs new bytes with an old record, and a failed write leaves the old pair whole. Names
+    // starting with a dot are never listed.
+    const std::string data = dataFile(id);
+    const std::string info = recordFile(id);
+    const std::string newData = m_folder + "/." + id + kDataSuffix;
+    const std::string newInfo = m_folder + "/." + id + kRecordSuffix;
+    const auto failed = [&](int error) {
+        ::unlink(newData.c_str());
+        ::unlink(newInfo.c_str());
+        return error;
+    };
+    if (const int e = WriteFileCarefully(newData, bytes, m_options)) return failed(e);
+    if (const int e = WriteFileCarefully(newInfo, FormatRecord(record), m_options)) return failed(e);
+    if (::unlink(info.c_str()) != 0 && errno != ENOENT) return failed(errno);
+    if (::rename(newData.c_str(), data.c_str()) != 0) return failed(errno);
+    if (::rename(newInfo.c_str(), info.c_str()) != 0) return failed(errno);
+    return 0;
 }
 
 void RecoveryStore::remove(const std::string& id) const {

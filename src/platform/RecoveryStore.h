@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/CarefulWrite.h"
+
 namespace oruvan {
 
 struct RecoveryRecord {
@@ -41,7 +43,8 @@ bool ParseRecord(std::string_view text, RecoveryRecord& record);
 
 class RecoveryStore {
 public:
-    explicit RecoveryStore(std::string folder);
+    // options: how the files are written (tests: a full disk).
+    explicit RecoveryStore(std::string folder, CarefulWriteOptions options = {});
     const std::string& folder() const { return m_folder; }
 
     // A record owned by this process, made now.
@@ -50,7 +53,8 @@ public:
     static std::string NewId();
 
     std::string dataFile(const std::string& id) const;
-    // Writes the bytes, then the record (each replacing the last one whole); 0 or the errno.
+    // Replaces the copy's bytes and record together; 0 or the errno. A failure leaves the old copy as
+    // it was, or (when the failure comes as they are put in place) none.
     int save(const std::string& id, std::string_view bytes, const RecoveryRecord& record) const;
     void remove(const std::string& id) const;
     // Every copy with a valid record.
@@ -61,6 +65,7 @@ public:
 private:
     std::string recordFile(const std::string& id) const;
     std::string m_folder;
+    CarefulWriteOptions m_options;
 };
 
 }  // namespace oruvan

@@ -434,7 +434,8 @@ private Q_SLOTS:
             << QByteArray("//@one\r\nbody\r\n") << QByteArray("\xe2\x98\x83") << 0 << "UTF-8"
             << QStringLiteral("\u2603");
         QTest::newRow("Shift_JIS, a code kept on the line typed on")
-            << QByteArray("\xed\x40x\xfa\x5c\r\n//@one\r\n") << QByteArray("a") << 0 << "Shift_JIS" << QString();
+            << QByteArray("\xed\x40x\xfa\x5c\r\n//@one\r\n") << QByteArray("a") << 0 << "Shift_JIS"
+            << QString();
         QTest::newRow("UTF-8, LF") << QByteArray("//@\xe8\xa1\xa8\nbody \xf0\x9f\x98\x80\n")
                                    << QByteArray("a") << 0 << "UTF-8" << QString();
         QTest::newRow("UTF-8 BOM, mixed breaks") << QByteArray("\xef\xbb\xbf//@\xe8\xa1\xa8\r\nb\nc\rd")
@@ -689,6 +690,46 @@ private Q_SLOTS:
         f.w->Recovery().wait();
         QVERIFY(f.store().list().empty());
         QVERIFY(f.boxes.texts().isEmpty());
+    }
+
+    // While a hard-linked file is rewritten, its old text is kept named by the encoding its bytes are
+    // in, not by the one the save writes, so that after a crash it is offered as it was.
+    void hardLinkedFileKeepsItsOldTextInItsOwnEncoding_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("save encoding chosen as UTF-8") << "choose"
+                                                       << "Shift_JIS";
+        QTest::newRow("UTF-8 taken for a character Shift_JIS lacks") << "lacking"
+                                                                     << "Shift_JIS";
+        QTest::newRow("file rewritten in EUC-JP meanwhile") << "rewritten"
+                                                            << "EUC-JP";
+    }
+    void hardLinkedFileKeepsItsOldTextInItsOwnEncoding() {
+        QFETCH(QString, change);
+        QFETCH(QString, kept);
+        Fixture f("//@\x82\xa0\r\nbody\r\n");
+        const QString other = f.box.path(QStringLiteral("link.txt"));
+        QCOMPARE(::link(QFile::encodeName(f.file).constData(), QFile::encodeName(other).constData()), 0);
+        f.boxes.answer(Answer::Yes);
+        if (change == "choose") {
+            QVERIFY(f.w->ChooseSaveEncoding(Encoding::Utf8));
+            f.type(QStringLiteral("x"));
+        } else if (change == "lacking") {
+            QTest::sendKeyEvent(QTest::Click, f.w->memo, Qt::Key_unknown, QStringLiteral("\u2603"),
+                                Qt::NoModifier);
+        } else {
+            f.type(QStringLiteral("x"));
+            f.rewrite("\xa2\xa3\xcb\xdc\xca\xb8\xa4\xc7\xa4\xb9\r\n");
+        }
+        std::vector<RecoveryCopy> during;
+        f.w->memo->saveOptions.write = [&](int fd, const void* data, size_t size) {
+            if (during.empty()) during = f.store().list();
+            return ::write(fd, data, size);
+        };
+        f.save();
+        QVERIFY(!f.w->Modified());
+        QCOMPARE(during.size(), std::size_t(1));
+        QCOMPARE(QString::fromStdString(during.front().record.encoding), kept);
     }
 };
 

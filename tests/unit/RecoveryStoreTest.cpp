@@ -3,7 +3,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include "IniFolderFixture.h"
+#include "platform/CarefulWrite.h"
 #include "platform/RecoveryStore.h"
 
 namespace oruvan {
@@ -101,6 +104,39 @@ TEST_F(RecoveryStoreTest, SavesListsOffersOnlyCopiesOfEndedProcessesAndRemoves) 
     store.remove(mine);
     store.remove("reused");
     EXPECT_TRUE(store.list().empty());
+}
+
+// A disk that fills up after the copy's bytes, before its record: the bytes never go with another record.
+TEST_F(RecoveryStoreTest, CopyWhoseRecordCannotBeWrittenKeepsTheOldPairWhole) {
+    CarefulWriteOptions full;
+    full.write = [](int fd, const void* data, size_t size) -> ssize_t {
+        if (std::string_view(static_cast<const char*>(data), size).substr(0, 5) == "path=") {
+            errno = ENOSPC;
+            return -1;
+        }
+        return ::write(fd, data, size);
+    };
+    const std::string folder = (m_dir / "recovery").string();
+    RecoveryStore store(folder);
+    RecoveryStore fullDisk(folder, full);
+    const auto only = [&store] {
+        const std::vector<RecoveryCopy> copies = store.list();
+        if (copies.size() != 1) return std::to_string(copies.size()) + " copies";
+        std::ifstream in(copies.front().dataFile, std::ios::binary);
+        return copies.front().record.path + ": " +
+               std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+
+    ASSERT_EQ(store.save("a", "old edits", RecoveryStore::OwnRecord("/docs/a.txt", "Shift_JIS")), 0);
+    EXPECT_EQ(fullDisk.save("a", "new edits", RecoveryStore::OwnRecord("/docs/b.txt", "UTF-8")), ENOSPC);
+    EXPECT_EQ(only(), "/docs/a.txt: old edits");
+    store.remove("a");
+    EXPECT_EQ(fullDisk.save("a", "new edits", RecoveryStore::OwnRecord("/docs/b.txt", "UTF-8")), ENOSPC);
+    EXPECT_EQ(only(), "0 copies");
+    // Nothing is left behind but the folder.
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+    ASSERT_EQ(store.save("a", "new edits", RecoveryStore::OwnRecord("/docs/b.txt", "UTF-8")), 0);
+    EXPECT_EQ(only(), "/docs/b.txt: new edits");
 }
 
 }  // namespace
