@@ -22,11 +22,11 @@
 #include <string>
 
 #include "DocumentGenerator.h"
-#include "app/AppSetup.h"
-#include "app/RecoveryWriter.h"
-#include "app/TextFinder.h"
-#include "app/TextView.h"
-#include "app/untMain.h"
+#include "app/ApplicationSetup.h"
+#include "document/RecoveryWriter.h"
+#include "view/TextFinder.h"
+#include "view/TextView.h"
+#include "app/MainWindow.h"
 #include "outline/HeadingScanner.h"
 #include "platform/Cp932.h"
 #include "platform/EncodingDetector.h"
@@ -108,17 +108,17 @@ double openFloor(const QString& path, Encoding encoding = Encoding::ShiftJis) {
     });
 }
 
-void typeKey(TfrmMain& w, int key, const QString& text) {
+void typeKey(MainWindow& w, int key, const QString& text) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
     QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-    QApplication::sendEvent(w.memo, &press);
-    QApplication::sendEvent(w.memo, &release);
+    QApplication::sendEvent(w.textView(), &press);
+    QApplication::sendEvent(w.textView(), &release);
     QCoreApplication::processEvents();  // the change report, and with it caret tracking
 }
 
 // Mean time of a key press from its event to the status text updated; typing and deleting alternate.
-double keystrokeMs(TfrmMain& w, int count, bool atEnd = true) {
-    TextView* memo = w.memo;
+double keystrokeMs(MainWindow& w, int count, bool atEnd = true) {
+    TextView* memo = w.textView();
     memo->setFocus();
     if (atEnd) memo->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
     double total = 0;
@@ -132,12 +132,12 @@ double keystrokeMs(TfrmMain& w, int count, bool atEnd = true) {
     return total / count;
 }
 
-int longestLine(TfrmMain& w) {
+int longestLine(MainWindow& w) {
     int longest = 0;
     long length = -1;
-    for (int i = 0; i < w.memo->LineCount(); ++i) {
+    for (int i = 0; i < w.textView()->LineCount(); ++i) {
         const long n =
-            w.memo->SendScintilla(QsciScintillaBase::SCI_LINELENGTH, static_cast<unsigned long>(i));
+            w.textView()->SendScintilla(QsciScintillaBase::SCI_LINELENGTH, static_cast<unsigned long>(i));
         if (n > length) {
             length = n;
             longest = i;
@@ -146,8 +146,8 @@ int longestLine(TfrmMain& w) {
     return longest;
 }
 
-TfrmMain::Paths windowPaths(const QString& folder) {
-    TfrmMain::Paths paths;
+ProgramPaths windowPaths(const QString& folder) {
+    ProgramPaths paths;
     paths.settingsFile = folder + QStringLiteral("/oruvan.ini");
     paths.programFile = folder + QStringLiteral("/oruvan");
     paths.programDir = folder;
@@ -180,7 +180,7 @@ double outlineVsGrep(const QString& outline, const QString& file, const QString&
 // Child mode: a fresh process opens one file in the main window and reports its peak memory, so the
 // figure holds nothing of the benchmark's own copies and floors.
 int memoryProbe(const QString& path, const QString& folder) {
-    TfrmMain w(windowPaths(folder));
+    MainWindow w(windowPaths(folder));
     w.show();
     QCoreApplication::processEvents();
     w.OpenDocument(path);
@@ -198,10 +198,10 @@ long childPeakMb(const QString& path, const QString& folder) {
 }
 
 // Searching the document: the far end, counting a common word, replacing all of its matches.
-void measureSearch(TfrmMain& w, const std::string& size, std::size_t headings) {
+void measureSearch(MainWindow& w, const std::string& size, std::size_t headings) {
     using Sci = QsciScintillaBase;
-    TextView* memo = w.memo;
-    FindBar* bar = w.findBar;
+    TextView* memo = w.textView();
+    FindBar* bar = w.findBar();
     // The last heading, "Chapter N ", lies at the far end; "chapter" starts every heading.
     const QString last = QStringLiteral("Chapter %1 ").arg(headings);
     bar->SetFindText(last);
@@ -210,7 +210,7 @@ void measureSearch(TfrmMain& w, const std::string& size, std::size_t headings) {
     const double floorFar = best(3, [&] { core.next(memo->Utf8Buffer(), 0); });
     const double far = best(3, [&] {
         memo->SendScintilla(Sci::SCI_SETEMPTYSELECTION, 0UL);
-        w.finder->FindNext();
+        w.finder()->FindNext();
     });
     line("find next, far end", size, far, floorFar, "ms");
 
@@ -231,7 +231,7 @@ void measureSearch(TfrmMain& w, const std::string& size, std::size_t headings) {
     memo->SendScintilla(Sci::SCI_SETEMPTYSELECTION, 0UL);
     bar->SetFindText(QString());
     const double o0 = nowMs();
-    w.finder->Open(false);
+    w.finder()->Open(false);
     QCoreApplication::processEvents();
     line("find bar opened", size, nowMs() - o0, 0, "ms");
     double typing = 0, longest = 0;
@@ -248,7 +248,7 @@ void measureSearch(TfrmMain& w, const std::string& size, std::size_t headings) {
     // The count goes on in slices after the last key, if it has not reached its end or its cap yet.
     const double c0 = nowMs();
     double pause = 0;
-    while (!w.finder->CountDone()) {
+    while (!w.finder()->CountDone()) {
         const double s0 = nowMs();
         QCoreApplication::processEvents();
         pause = std::max(pause, nowMs() - s0);
@@ -264,7 +264,7 @@ void measureSearch(TfrmMain& w, const std::string& size, std::size_t headings) {
     double undo = 0;
     const double replace = bestTimed(3, [&] {
         const double t0 = nowMs();
-        w.finder->ReplaceAll();
+        w.finder()->ReplaceAll();
         const double t = nowMs() - t0;
         const double u0 = nowMs();
         memo->Undo();
@@ -280,17 +280,17 @@ void measureSearch(TfrmMain& w, const std::string& size, std::size_t headings) {
 }
 
 // The re-index timer after a heading typed on a new line in the middle of the document.
-double reindexAfterLineMs(TfrmMain& w) {
-    const int middle = w.memo->LineCount() / 2;
+double reindexAfterLineMs(MainWindow& w) {
+    const int middle = w.textView()->LineCount() / 2;
     return bestTimed(3, [&] {
-        w.memo->SetCaretToLineStart(middle);
+        w.textView()->SetCaretToLineStart(middle);
         for (const QChar c : QStringLiteral("--new heading"))
             typeKey(w, c == QLatin1Char('-') ? Qt::Key_Minus : Qt::Key_A, QString(c));
         typeKey(w, Qt::Key_Return, QStringLiteral("\r"));
         const double t0 = nowMs();
         w.Timer1Timer();
         const double t = nowMs() - t0;
-        while (w.memo->CanUndo()) w.memo->Undo();
+        while (w.textView()->CanUndo()) w.textView()->Undo();
         w.Timer1Timer();
         return t;
     });
@@ -299,7 +299,7 @@ double reindexAfterLineMs(TfrmMain& w) {
 // A recovery copy: what the interface thread does when typing pauses (the modified test, then the text
 // copied in slices into a buffer the worker readied, each slice between two events: the longest is what a
 // keystroke can wait), and what the worker does after it (encode, write, flush).
-void measureRecovery(TfrmMain& w, const std::string& size) {
+void measureRecovery(MainWindow& w, const std::string& size) {
     typeKey(w, Qt::Key_A, QStringLiteral("a"));
     RecoveryWriter& r = w.Recovery();
     w.Timer1Timer();  // one second after the edit, as in use
@@ -310,7 +310,7 @@ void measureRecovery(TfrmMain& w, const std::string& size) {
         double longest = 0;
         const double t0 = nowMs();
         if (!w.Modified()) return 0.0;
-        r.copyInSlices(w.memo, RecoveryStore::OwnRecord("/bench", w.memo->EncodingName()));
+        r.copyInSlices(w.textView(), RecoveryStore::OwnRecord("/bench", w.textView()->EncodingName()));
         longest = nowMs() - t0;
         while (r.copying()) {
             const double t = nowMs();
@@ -329,13 +329,13 @@ void measureRecovery(TfrmMain& w, const std::string& size) {
     line("recovery copy (worker)", size, worker, 0, "ms");
     r.discard();
     r.wait();
-    w.memo->Undo();
+    w.textView()->Undo();
 }
 
 // Open, index and edit measures of one document in a fresh window.
 void measureDocument(const std::string& size, const std::string& doc, const QString& path,
                      const QString& folder, const QString& outline, bool longLine) {
-    TfrmMain w(windowPaths(folder));
+    MainWindow w(windowPaths(folder));
     w.show();
     QCoreApplication::processEvents();
 
@@ -395,8 +395,8 @@ void measureDocument(const std::string& size, const std::string& doc, const QStr
         // Inside the long line: the caret's column costs the length of its line.
         const unsigned long longest = static_cast<unsigned long>(longestLine(w));
         const double t0 = nowMs();
-        w.memo->SendScintilla(QsciScintillaBase::SCI_GOTOPOS,
-                              w.memo->SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION, longest));
+        w.textView()->SendScintilla(QsciScintillaBase::SCI_GOTOPOS,
+                              w.textView()->SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION, longest));
         w.repaint();
         line("long line first shown", size, nowMs() - t0, 0, "ms");
         line("keystroke in the long line", size, keystrokeMs(w, 2, false), 0, "ms");
@@ -409,7 +409,7 @@ void measureDocument(const std::string& size, const std::string& doc, const QStr
                        const double t0 = nowMs();
                        w.Timer1Timer();
                        const double t = nowMs() - t0;
-                       w.memo->Undo();
+                       w.textView()->Undo();
                        w.Timer1Timer();
                        return t;
                    }),
@@ -419,7 +419,7 @@ void measureDocument(const std::string& size, const std::string& doc, const QStr
          bestTimed(3,
                    [&] {
                        typeKey(w, Qt::Key_A, QStringLiteral("a"));
-                       w.memo->Undo();
+                       w.textView()->Undo();
                        const double t0 = nowMs();
                        w.Timer1Timer();
                        return nowMs() - t0;
@@ -447,7 +447,7 @@ void measureEncoding(const std::string& size, const std::string& cp932, Encoding
     const QString path = folder + QStringLiteral("/doc-%1.txt").arg(QString::fromLatin1(EncodingName(e)));
     writeFile(path, doc);
     const std::string name = std::string(" ") + EncodingName(e);
-    TfrmMain w(windowPaths(folder));
+    MainWindow w(windowPaths(folder));
     w.show();
     QCoreApplication::processEvents();
     const double floorOpen = openFloor(path, e);
@@ -455,8 +455,8 @@ void measureEncoding(const std::string& size, const std::string& cp932, Encoding
         w.OpenDocument(path);
         w.repaint();
     });
-    if (w.memo->DocumentEncoding() != e)
-        std::printf("(read as %s)\n", EncodingName(w.memo->DocumentEncoding()));
+    if (w.textView()->DocumentEncoding() != e)
+        std::printf("(read as %s)\n", EncodingName(w.textView()->DocumentEncoding()));
     line(("open and shown" + name).c_str(), size, open, floorOpen, "ms");
     const double fileMb = static_cast<double>(cp932.size()) / (1 << 20);
     const double peak = static_cast<double>(childPeakMb(path, folder));
@@ -475,7 +475,7 @@ void measureKeptCodes(const std::string& size, bench::DocumentParams params, con
     params.keptCodeEvery = 10;
     const QString path = folder + QStringLiteral("/doc-kept.txt");
     writeFile(path, bench::GenerateDocument(params));
-    TfrmMain w(windowPaths(folder));
+    MainWindow w(windowPaths(folder));
     w.show();
     QCoreApplication::processEvents();
     w.OpenDocument(path);
@@ -556,7 +556,7 @@ void measureFilter(const QString& folder, std::size_t headings) {
     params.headings = headings;
     const QString path = folder + QStringLiteral("/filter.txt");
     writeFile(path, bench::GenerateDocument(params));
-    TfrmMain w(windowPaths(folder));
+    MainWindow w(windowPaths(folder));
     w.show();
     w.activateWindow();
     QCoreApplication::processEvents();

@@ -4,8 +4,8 @@
 #include <QFileInfo>
 #include <cstdlib>
 
-#include "app/AppSetup.h"
-#include "app/untMain.h"
+#include "app/ApplicationSetup.h"
+#include "app/MainWindow.h"
 #include "platform/RecoveryStore.h"
 #include "settings/ProgramLayout.h"
 
@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
     oruvan::SetupApplication(app);
 
     const QString program = QCoreApplication::applicationFilePath();
-    oruvan::TfrmMain::Paths paths;
+    oruvan::ProgramPaths paths;
     paths.programFile = program;
     paths.programDir = QFileInfo(program).absolutePath();
     const oruvan::ProgramLayout layout =
@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
     paths.recoveryDir = QFile::decodeName(QByteArray::fromStdString(oruvan::DefaultRecoveryFolder(
         state ? state : "", QDir::homePath().toStdString())));
 
-    oruvan::TfrmMain frmMain(paths);
+    oruvan::MainWindow frmMain(paths);
     frmMain.show();
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();

@@ -10,6 +10,7 @@
 
 #include "settings/SettingDialogMath.h"
 #include "widgets/ImageList.h"
+#include "version/Version.h"
 
 namespace oruvan {
 
@@ -87,15 +88,16 @@ void TfrmAbout::SetNoticeText(const QString& text) {
     Memo1->setPlainText(lines);
 }
 
-QString TfrmAbout::ProductLine() { return QStringLiteral("Oruvan 1.5"); }
+QString TfrmAbout::ProductLine() { return QString::fromLatin1(version::kNameAndNumber); }
 
 QString TfrmAbout::NoticeText() {
     // Full-width characters count two columns, as the fixed-pitch font draws them.
+    const std::string productLine = std::string("【") + version::kNameAndNumber + "】";
     const struct {
         const char* text;
         int columns;
     } lines[] = {
-        {"【Oruvan 1.5】", 25},
+        {productLine.c_str(), 25},
         {"　フリーソフトウェアです", 26},
         {"", 26},
         {"　制作：Oruvan 開発者一同", 26},

@@ -2,6 +2,7 @@
 # The real window: its title, Alt+F4 ends the process with status 0, a file argument does not crash it.
 source "$(dirname "$0")/lib.sh"
 oruvan=$1
+version=$3
 start_display
 dir="$E2E_TMP/prog"; mkdir -p "$dir"
 cp "$oruvan" "$dir/oruvan"
@@ -10,7 +11,7 @@ display_ready
 "$dir/oruvan" & APP_PID=$!
 w=$(wait_window "$APP_PID")
 title=$(xdotool getwindowname "$w")
-[ "$title" = "Oruvan 1.5" ] || fail "title is '$title'"
+[ "$title" = "Oruvan $version" ] || fail "title is '$title'"
 xdotool windowfocus --sync "$w" key alt+F4
 wait_exit "$APP_PID" 30
 [ "$STATUS" = "0" ] || fail "Alt+F4 exit status: $STATUS"

@@ -1,7 +1,7 @@
 #include <QAccessible>
 #include <QTest>
 
-#include "app/TextView.h"
+#include "view/TextView.h"
 #include "helpers/TestSupport.h"
 
 using namespace oruvan;

@@ -12,7 +12,7 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "app/TextView.h"
+#include "view/TextView.h"
 #include "helpers/TestSupport.h"
 #include "widgets/FindBar.h"
 #include "widgets/ImageList.h"
@@ -49,7 +49,7 @@ bool sameIcon(const QIcon& a, const QIcon& b) {
     return a.pixmap(16, 16).toImage() == b.pixmap(16, 16).toImage();
 }
 
-QMenu* menuNamed(TfrmMain& w, const char* name) {
+QMenu* menuNamed(MainWindow& w, const char* name) {
     return w.menuBar()->findChild<QMenu*>(QString::fromLatin1(name));
 }
 
@@ -365,19 +365,19 @@ void CommandsTest::findKeysOpenTheBarWhateverHasFocus() {
     QFETCH(bool, replace);
     auto w = m_box.makeWindow();
     QVERIFY(QTest::qWaitForWindowActive(w.get()));
-    w->memo->setText(QStringLiteral("abc"));
+    w->textView()->setText(QStringLiteral("abc"));
     QWidget* target = w->findChild<QWidget*>(focus);
     QVERIFY(target);
     target->setFocus();
-    QVERIFY(!w->findBar->isVisible());
-    KeyRecorder down(w->memo, &TextView::keyDown);
+    QVERIFY(!w->findBar()->isVisible());
+    KeyRecorder down(w->textView(), &TextView::keyDown);
     QTest::keyClick(target, Qt::Key(key), Qt::ControlModifier);
     QCoreApplication::processEvents();
     QVERIFY(!down.saw(key));
-    QCOMPARE(w->memo->text(), QStringLiteral("abc"));
-    QVERIFY(w->findBar->isVisible());
-    QCOMPARE(w->findBar->ReplaceShown(), replace);
-    QVERIFY(w->findBar->isAncestorOf(QApplication::focusWidget()));
+    QCOMPARE(w->textView()->text(), QStringLiteral("abc"));
+    QVERIFY(w->findBar()->isVisible());
+    QCOMPARE(w->findBar()->ReplaceShown(), replace);
+    QVERIFY(w->findBar()->isAncestorOf(QApplication::focusWidget()));
     QVERIFY(QApplication::activeModalWidget() == nullptr);
 }
 
@@ -394,21 +394,21 @@ void CommandsTest::redoFollowsUndo() {
     auto w = m_box.makeWindow();
     QVERIFY(QTest::qWaitForWindowActive(w.get()));
     QAction* redo = w->Command(QStringLiteral("actEditRedo"));
-    w->memo->setFocus();
-    QTest::keyClicks(w->memo, QStringLiteral("ab"));
+    w->textView()->setFocus();
+    QTest::keyClicks(w->textView(), QStringLiteral("ab"));
     w->UpdateCommands();
     QVERIFY(!redo->isEnabled());
-    QTest::keyClick(w->memo, Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(w->memo->text(), QString());
+    QTest::keyClick(w->textView(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(w->textView()->text(), QString());
     Q_EMIT menuNamed(*w, "Edit1")->aboutToShow();
     QVERIFY(redo->isEnabled());
     QTest::keyClick(w->ListBox1, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(w->memo->text(), QStringLiteral("ab"));
+    QCOMPARE(w->textView()->text(), QStringLiteral("ab"));
     w->UpdateCommands();
     QVERIFY(!redo->isEnabled());
     // Nothing left to redo: the key does nothing more.
-    QTest::keyClick(w->memo, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(w->memo->text(), QStringLiteral("ab"));
+    QTest::keyClick(w->textView(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(w->textView()->text(), QStringLiteral("ab"));
 }
 
 void CommandsTest::unofferedDisabledKeysReachTheControl_data() {
@@ -420,14 +420,14 @@ void CommandsTest::unofferedDisabledKeysReachTheControl() {
     QFETCH(int, key);
     auto w = m_box.makeWindow();
     QVERIFY(QTest::qWaitForWindowActive(w.get()));
-    w->memo->setText(QStringLiteral("abc"));
-    w->memo->setFocus();
-    KeyRecorder down(w->memo, &TextView::keyDown);
-    KeyRecorder up(w->memo, &TextView::keyUp);
-    QTest::keyClick(w->memo, Qt::Key(key));
+    w->textView()->setText(QStringLiteral("abc"));
+    w->textView()->setFocus();
+    KeyRecorder down(w->textView(), &TextView::keyDown);
+    KeyRecorder up(w->textView(), &TextView::keyUp);
+    QTest::keyClick(w->textView(), Qt::Key(key));
     QVERIFY(down.saw(key));
     QVERIFY(up.saw(key));
-    QCOMPARE(w->memo->text(), QStringLiteral("abc"));
+    QCOMPARE(w->textView()->text(), QStringLiteral("abc"));
     QVERIFY(w->isVisible());
 }
 
@@ -435,11 +435,11 @@ void CommandsTest::disabledCopyLeavesClipboard() {
     auto w = m_box.makeWindow();
     QVERIFY(QTest::qWaitForWindowActive(w.get()));
     QApplication::clipboard()->setText(QStringLiteral("before"));
-    w->memo->setText(QStringLiteral("hello"));
-    w->memo->SetSelStart(2);
-    w->memo->setFocus();
-    KeyRecorder down(w->memo, &TextView::keyDown);
-    QTest::keyClick(w->memo, Qt::Key_C, Qt::ControlModifier);
+    w->textView()->setText(QStringLiteral("hello"));
+    w->textView()->SetSelStart(2);
+    w->textView()->setFocus();
+    KeyRecorder down(w->textView(), &TextView::keyDown);
+    QTest::keyClick(w->textView(), Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("before"));
     QVERIFY(!down.saw(Qt::Key_C));
 }
@@ -448,18 +448,18 @@ void CommandsTest::disabledCutLeavesText() {
     auto w = m_box.makeWindow();
     QVERIFY(QTest::qWaitForWindowActive(w.get()));
     QApplication::clipboard()->setText(QStringLiteral("before"));
-    w->memo->setText(QStringLiteral("hello\nworld"));
-    w->memo->SetSelStart(3);
-    w->memo->setFocus();
-    QTest::keyClick(w->memo, Qt::Key_X, Qt::ControlModifier);
+    w->textView()->setText(QStringLiteral("hello\nworld"));
+    w->textView()->SetSelStart(3);
+    w->textView()->setFocus();
+    QTest::keyClick(w->textView(), Qt::Key_X, Qt::ControlModifier);
     QCoreApplication::processEvents();
-    QCOMPARE(w->memo->text(), QStringLiteral("hello\nworld"));
+    QCOMPARE(w->textView()->text(), QStringLiteral("hello\nworld"));
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("before"));
     // With a selection the same key cuts: the key refreshes the command before running it.
-    w->memo->setSelection(0, 0, 0, 5);
+    w->textView()->setSelection(0, 0, 0, 5);
     QVERIFY(!w->Command(QStringLiteral("actEditCut"))->isEnabled());
-    QTest::keyClick(w->memo, Qt::Key_X, Qt::ControlModifier);
-    QCOMPARE(w->memo->text(), QStringLiteral("\nworld"));
+    QTest::keyClick(w->textView(), Qt::Key_X, Qt::ControlModifier);
+    QCOMPARE(w->textView()->text(), QStringLiteral("\nworld"));
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("hello"));
 }
 
@@ -474,16 +474,16 @@ void CommandsTest::commandKeysWorkWhateverHasFocus() {
     QFETCH(QString, focus);
     auto w = m_box.makeWindow();
     QVERIFY(QTest::qWaitForWindowActive(w.get()));
-    w->memo->setText(U("■見出し\r\n本文です\r\n"));
+    w->textView()->setText(U("■見出し\r\n本文です\r\n"));
     w->UpdateIndex();
     QWidget* target = w->findChild<QWidget*>(focus);
     target->setFocus();
     QCOMPARE(QApplication::focusWidget(), target);
 
     QTest::keyClick(target, Qt::Key_A, Qt::ControlModifier);
-    QVERIFY(w->memo->HasSelection());
-    QCOMPARE(w->memo->SelStart(), 0);
-    QCOMPARE(w->memo->SelLength(), static_cast<int>(w->memo->GetText().size()));
+    QVERIFY(w->textView()->HasSelection());
+    QCOMPARE(w->textView()->SelStart(), 0);
+    QCOMPARE(w->textView()->SelLength(), static_cast<int>(w->textView()->GetText().size()));
     QCOMPARE(QApplication::focusWidget(), target);
 
     const int rebuilds = w->RebuildCount();
@@ -530,21 +530,21 @@ void CommandsTest::accessKeysWorkWhateverHasFocus() {
     QFETCH(QString, opens);
     auto w = m_box.makeWindow();
     QVERIFY(QTest::qWaitForWindowActive(w.get()));
-    w->memo->setText(U("■見出し\r\n本文です\r\n"));
+    w->textView()->setText(U("■見出し\r\n本文です\r\n"));
     w->UpdateIndex();
-    QTest::keyClick(w->memo, Qt::Key_R, Qt::ControlModifier);  // the find bar is open in every row
+    QTest::keyClick(w->textView(), Qt::Key_R, Qt::ControlModifier);  // the find bar is open in every row
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("ab"));
     QWidget* target = w->findChild<QWidget*>(focus);
     QVERIFY(target && target->isVisible());
     target->setFocus();
     QWidget* typing = QApplication::focusWidget();
     const auto fields = [&w] {
-        return w->memo->text() + QLatin1Char('|') + w->edtFilter->text() + QLatin1Char('|') +
-               w->findBar->FindText() + QLatin1Char('|') + w->findBar->ReplaceField()->text();
+        return w->textView()->text() + QLatin1Char('|') + w->edtFilter->text() + QLatin1Char('|') +
+               w->findBar()->FindText() + QLatin1Char('|') + w->findBar()->ReplaceField()->text();
     };
     const QString before = fields();
     QCheckBox* box = nullptr;
-    for (QCheckBox* b : w->findBar->findChildren<QCheckBox*>())
+    for (QCheckBox* b : w->findBar()->findChildren<QCheckBox*>())
         if (b->text() == opens) box = b;
     const bool checked = box && box->isChecked();
 
@@ -573,8 +573,8 @@ void CommandsTest::copyFromListCopiesMemoSelection() {
     auto w = m_box.makeWindow();
     QVERIFY(QTest::qWaitForWindowActive(w.get()));
     QApplication::clipboard()->setText(QStringLiteral("before"));
-    w->memo->setText(U("一行目\n二行目\n"));
-    w->memo->setSelection(1, 0, 1, 2);
+    w->textView()->setText(U("一行目\n二行目\n"));
+    w->textView()->setSelection(1, 0, 1, 2);
     w->ListBox1->setFocus();
     QTest::keyClick(w->ListBox1, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QApplication::clipboard()->text(), U("二行"));
@@ -583,14 +583,14 @@ void CommandsTest::copyFromListCopiesMemoSelection() {
 
 void CommandsTest::updateHandlersRunWhenMenuOpens() {
     auto w = m_box.makeWindow();
-    w->memo->setText(QStringLiteral("some text"));
+    w->textView()->setText(QStringLiteral("some text"));
     w->UpdateCommands();
     QMenu* edit = menuNamed(*w, "Edit1");
     QAction* cut = itemNamed(edit, QStringLiteral("actEditCut"));
     QAction* copy = itemNamed(edit, QStringLiteral("actEditCopy"));
     QAction* del = itemNamed(edit, QStringLiteral("actEditDelete"));
     QVERIFY(!cut->isEnabled());
-    w->memo->setSelection(0, 0, 0, 4);
+    w->textView()->setSelection(0, 0, 0, 4);
     QVERIFY(!cut->isEnabled());  // nothing has refreshed it yet
     Q_EMIT edit->aboutToShow();
     QVERIFY(cut->isEnabled());
@@ -609,12 +609,12 @@ void CommandsTest::updateHandlersRunWhenMenuOpens() {
 
 void CommandsTest::updateHandlersRunOnIdle() {
     auto w = m_box.makeWindow();
-    w->memo->setText(QStringLiteral("some text"));
-    w->memo->setSelection(0, 0, 0, 4);
+    w->textView()->setText(QStringLiteral("some text"));
+    w->textView()->setSelection(0, 0, 0, 4);
     runIdle();
     QAction* cut = w->Command(QStringLiteral("actEditCut"));
     QVERIFY(cut->isEnabled());
-    w->memo->SetSelStart(0);
+    w->textView()->SetSelStart(0);
     runIdle();
     QVERIFY(!cut->isEnabled());
     QVERIFY(!w->Command(QStringLiteral("actEditCopy"))->isEnabled());
@@ -627,16 +627,16 @@ void CommandsTest::tabOrderAndInitialFocus() {
     QTest::keyClick(w->cmbMain, Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->ListBox1));
     QTest::keyClick(w->ListBox1, Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->memo));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->textView()));
     // In the text view Tab is typed into the text.
-    QTest::keyClick(w->memo, Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->memo));
-    QCOMPARE(w->memo->text(), QStringLiteral("\t"));
+    QTest::keyClick(w->textView(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->textView()));
+    QCOMPARE(w->textView()->text(), QStringLiteral("\t"));
 }
 
 void CommandsTest::frameSizeAndCaption() {
     auto w = m_box.makeWindow();
-    QCOMPARE(w->windowTitle(), QStringLiteral("Oruvan 1.5"));
+    QCOMPARE(w->windowTitle(), QString::fromLatin1(version::kNameAndNumber));
     QCOMPARE(w->minimumSize(), QSize(300, 200));
     w->resize(100, 50);
     QCOMPARE(w->size(), QSize(300, 200));

@@ -460,7 +460,7 @@ private Q_SLOTS:
         QCOMPARE(dlg.minimumSize(), dlg.maximumSize());
         QCOMPARE(dlg.pos(), QPoint(321, 107));
         QCOMPARE(dlg.windowTitle(), QStringLiteral("バージョン情報"));
-        QCOMPARE(dlg.Label1->text(), QStringLiteral("Oruvan 1.5"));
+        QCOMPARE(dlg.Label1->text(), QString::fromLatin1(version::kNameAndNumber));
         QCOMPARE(dlg.Image1->pixmap().size(), QSize(32, 32));
         QVERIFY(dlg.Memo1->isReadOnly());
         QCOMPARE(dlg.SpeedButton1->focusPolicy(), Qt::NoFocus);

@@ -16,7 +16,7 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "app/TextView.h"
+#include "view/TextView.h"
 #include "helpers/TestSupport.h"
 
 using namespace oruvan;
@@ -40,7 +40,7 @@ void RunIdle() {
 struct Fixture {
     Sandbox box;
     MessageBoxRecorder boxes;
-    std::unique_ptr<TfrmMain> w;
+    std::unique_ptr<MainWindow> w;
     QString openChoice;
     QString saveChoice;
     QStringList asked;
@@ -51,14 +51,14 @@ struct Fixture {
             asked << (save ? QStringLiteral("save") : QStringLiteral("open"));
             return save ? saveChoice : openChoice;
         };
-        w->memo->setFocus();
+        w->textView()->setFocus();
     }
     void type(const QString& text) {
-        QTest::keyClicks(w->memo, text);
+        QTest::keyClicks(w->textView(), text);
         QCoreApplication::processEvents();
     }
     void key(Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
-        QTest::keyClick(w->memo, k, m);
+        QTest::keyClick(w->textView(), k, m);
         QCoreApplication::processEvents();
     }
     void open(const QString& path) {
@@ -72,7 +72,7 @@ struct Fixture {
         QFAIL(name);
     }
     QStringList texts() const { return boxes.texts(); }
-    std::string text() const { return w->memo->GetText(); }
+    std::string text() const { return w->textView()->GetText(); }
     bool saveEnabled() const {
         w->UpdateCommands();
         return w->Command(QStringLiteral("actFileSave"))->isEnabled();
@@ -80,7 +80,7 @@ struct Fixture {
 };
 
 // The File menu as shown: opens it (its items are rebuilt then) and returns its items.
-QList<QAction*> ShowFileMenu(TfrmMain& w) {
+QList<QAction*> ShowFileMenu(MainWindow& w) {
     w.File1->popup(QPoint(10, 10));
     QCoreApplication::processEvents();
     const QList<QAction*> items = w.File1->actions();
@@ -318,7 +318,7 @@ private Q_SLOTS:
         QVERIFY(!f.w->Modified());
 
         QVERIFY(f.w->RunCommand(QStringLiteral("actOptWordWrap")));
-        QVERIFY(f.w->memo->WordWrap());
+        QVERIFY(f.w->textView()->WordWrap());
         QVERIFY(!f.w->Modified());
         f.w->resize(350, 250);
         QCoreApplication::processEvents();
@@ -328,7 +328,7 @@ private Q_SLOTS:
 
         f.key(Qt::Key_End);
         f.type(QStringLiteral("!"));
-        QCOMPARE(f.w->memo->LineAt(0), f.w->memo->LineAt(0).substr(0, 4096));
+        QCOMPARE(f.w->textView()->LineAt(0), f.w->textView()->LineAt(0).substr(0, 4096));
         QVERIFY(f.w->Modified());
         f.key(Qt::Key_Backspace);
         QVERIFY(!f.w->Modified());
@@ -521,10 +521,10 @@ private Q_SLOTS:
         mime.setUrls({QUrl::fromLocalFile(longPath), QUrl::fromLocalFile(other), QUrl::fromLocalFile(other)});
         // A drop goes to the widget that accepted the drag's entry.
         QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(f.w->memo->viewport(), &enter);
+        QApplication::sendEvent(f.w->textView()->viewport(), &enter);
         QVERIFY(enter.isAccepted());
         QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(f.w->memo->viewport(), &drop);
+        QApplication::sendEvent(f.w->textView()->viewport(), &drop);
         QCOMPARE(f.texts(), QStringList{kPrompt});
         QCOMPARE(f.w->DocumentFileName, longPath);
         QCOMPARE(f.text(), std::string("dropped\r\n"));
@@ -670,12 +670,12 @@ private Q_SLOTS:
         // Ctrl+A and Ctrl+C act on the text view from the list box too.
         f.w->ListBox1->setFocus();
         QTest::keyClick(f.w->ListBox1, Qt::Key_A, Qt::ControlModifier);
-        QCOMPARE(f.w->memo->SelLength(), 10);
+        QCOMPARE(f.w->textView()->SelLength(), 10);
         QCOMPARE(states(), QStringLiteral("-EEEEE"));
         QTest::keyClick(f.w->ListBox1, Qt::Key_C, Qt::ControlModifier);
         QVERIFY(QApplication::clipboard()->text().startsWith(QStringLiteral("abc")));
 
-        f.w->memo->setFocus();
+        f.w->textView()->setFocus();
         f.key(Qt::Key_Home, Qt::ControlModifier);
         f.type(QStringLiteral("x"));
         QCOMPARE(states(), QStringLiteral("E---EE"));
@@ -685,7 +685,7 @@ private Q_SLOTS:
 
         // Delete cannot be undone.
         f.key(Qt::Key_End, Qt::ShiftModifier);
-        QCOMPARE(f.w->memo->SelText(), std::string("abc"));
+        QCOMPARE(f.w->textView()->SelText(), std::string("abc"));
         RunIdle();
         f.w->Command(QStringLiteral("actEditDelete"))->trigger();
         QCOMPARE(f.text(), std::string("\r\ndef\r\n"));

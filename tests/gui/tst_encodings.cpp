@@ -8,7 +8,7 @@
 #include <QMenu>
 #include <QTest>
 
-#include "app/TextView.h"
+#include "view/TextView.h"
 #include "helpers/TestSupport.h"
 #include "platform/TextEncoding.h"
 
@@ -39,14 +39,14 @@ std::string FileBytes(Encoding e, const std::string& utf8) {
 }
 
 // What the window's index shows: each heading's text and line.
-QStringList Headings(TfrmMain& w) {
+QStringList Headings(MainWindow& w) {
     QStringList out;
     for (int i = 0; i < w.EntryCount(); ++i)
         out << QStringLiteral("%1:%2").arg(w.EntryLine(i)).arg(w.cmbMain->itemText(i));
     return out;
 }
 
-QAction* Choice(TfrmMain& w, const char* command, const char* caption) {
+QAction* Choice(MainWindow& w, const char* command, const char* caption) {
     for (QAction* a : w.Command(QString::fromLatin1(command))->menu()->actions())
         if (a->text() == QString::fromUtf8(caption)) return a;
     return nullptr;
@@ -59,14 +59,14 @@ void TypeText(QWidget* w, const QString& text) {
 struct Fixture {
     Sandbox box;
     MessageBoxRecorder boxes;
-    std::unique_ptr<TfrmMain> w = box.makeWindow();
+    std::unique_ptr<MainWindow> w = box.makeWindow();
     QString open(const QString& name, const std::string& bytes) {
         const QString path = box.writeFile(name, bytes);
         w->OpenDocument(path);
         return path;
     }
     void save() {
-        QTest::keyClick(w->memo, Qt::Key_S, Qt::ControlModifier);
+        QTest::keyClick(w->textView(), Qt::Key_S, Qt::ControlModifier);
         QCoreApplication::processEvents();
     }
     QString panel() const { return w->findChild<QLabel*>(QStringLiteral("FormatText"))->text(); }
@@ -110,7 +110,7 @@ private Q_SLOTS:
 
         const std::string original = FileBytes(e, text);
         const QString path = f.open(QStringLiteral("doc.txt"), original);
-        QCOMPARE(f.w->memo->DocumentEncoding(), e);
+        QCOMPARE(f.w->textView()->DocumentEncoding(), e);
         QCOMPARE(f.panel(), panel);
         QCOMPARE(Headings(*f.w), cp932Headings);
         QVERIFY(!f.w->Modified());
@@ -120,9 +120,9 @@ private Q_SLOTS:
         const QString typed = IsUnicode(e)               ? QStringLiteral("😀한x")
                               : e == Encoding::Iso2022Jp ? QStringLiteral("x")
                                                          : QStringLiteral("漢x");
-        f.w->memo->SetCaretToLineStart(1);
-        TypeText(f.w->memo, typed);
-        QTest::keyClick(f.w->memo, Qt::Key_Return);
+        f.w->textView()->SetCaretToLineStart(1);
+        TypeText(f.w->textView(), typed);
+        QTest::keyClick(f.w->textView(), Qt::Key_Return);
         QVERIFY(f.w->Modified());
         f.save();
         QVERIFY(!f.w->Modified());
@@ -172,13 +172,13 @@ private Q_SLOTS:
         Fixture f;
         const QString path = f.box.writeFile(QStringLiteral("doc.txt"), "a\r\n");
         f.w->OpenDocument(path, static_cast<Encoding>(encoding));
-        QTest::keyClick(f.w->memo, Qt::Key_End, Qt::ControlModifier);
-        QTest::keyClicks(f.w->memo, QStringLiteral("1"));
+        QTest::keyClick(f.w->textView(), Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClicks(f.w->textView(), QStringLiteral("1"));
         QInputMethodEvent input;
         input.setCommitString(typed);
-        QApplication::sendEvent(f.w->memo, &input);
-        QTest::keyClicks(f.w->memo, QStringLiteral("5"));
-        QCOMPARE(QString::fromStdString(std::string(f.w->memo->Utf8Buffer())), "a\r\n1" + typed + "5");
+        QApplication::sendEvent(f.w->textView(), &input);
+        QTest::keyClicks(f.w->textView(), QStringLiteral("5"));
+        QCOMPARE(QString::fromStdString(std::string(f.w->textView()->Utf8Buffer())), "a\r\n1" + typed + "5");
         f.save();
         QVERIFY(f.boxes.shown().empty());
         QCOMPARE(f.box.readFile(path), "a\r\n1" + written + "5");
@@ -206,10 +206,10 @@ private Q_SLOTS:
         Fixture f;
         const QString path = f.box.writeFile(QStringLiteral("doc.txt"), "a\r\n");
         f.w->OpenDocument(path, e);
-        QTest::keyClick(f.w->memo, Qt::Key_End, Qt::ControlModifier);
-        TypeText(f.w->memo, typed);
+        QTest::keyClick(f.w->textView(), Qt::Key_End, Qt::ControlModifier);
+        TypeText(f.w->textView(), typed);
         const std::string text = "a\r\n" + typed.toStdString();
-        QCOMPARE(std::string(f.w->memo->Utf8Buffer()), text);
+        QCOMPARE(std::string(f.w->textView()->Utf8Buffer()), text);
         if (utf8First) {
             Choice(*f.w, "actOptSaveEncoding", "UTF-8")->trigger();
             QVERIFY(f.boxes.shown().empty());
@@ -221,12 +221,12 @@ private Q_SLOTS:
                                                 "UTF-8 で保存しますか？")
                                      .arg(typed, QString::fromLatin1(EncodingName(e)))});
             QCOMPARE(f.box.readFile(path), std::string("a\r\n"));
-            QCOMPARE(f.w->memo->DocumentEncoding(), e);
+            QCOMPARE(f.w->textView()->DocumentEncoding(), e);
             QVERIFY(f.w->Modified());
             f.boxes.clear();
             f.boxes.answer(Answer::Yes);
         }
-        QCOMPARE(std::string(f.w->memo->Utf8Buffer()), text);
+        QCOMPARE(std::string(f.w->textView()->Utf8Buffer()), text);
         f.save();
         QCOMPARE(f.boxes.shown().size(), std::size_t(utf8First ? 0 : 1));
         QCOMPARE(f.box.readFile(path), text);
@@ -268,20 +268,20 @@ private Q_SLOTS:
         QVERIFY(f.w->Command(QStringLiteral("actFileReopen"))->isEnabled());
 
         Choice(*f.w, "actFileReopen", "Shift_JIS")->trigger();
-        QCOMPARE(f.w->memo->DocumentEncoding(), Encoding::ShiftJis);
+        QCOMPARE(f.w->textView()->DocumentEncoding(), Encoding::ShiftJis);
         QCOMPARE(f.panel(), QStringLiteral("Shift_JIS  LF"));
-        QCOMPARE(std::string(f.w->memo->Utf8Buffer()), DecodeText(Encoding::ShiftJis, utf8));
+        QCOMPARE(std::string(f.w->textView()->Utf8Buffer()), DecodeText(Encoding::ShiftJis, utf8));
         QVERIFY(!f.w->Modified());
 
-        TypeText(f.w->memo, QStringLiteral("x"));
+        TypeText(f.w->textView(), QStringLiteral("x"));
         f.boxes.answer(Answer::Cancel);
         Choice(*f.w, "actFileReopen", "自動判別")->trigger();
         QCOMPARE(f.boxes.texts(), QStringList{QStringLiteral("文書は変更されています。保存しますか？")});
-        QCOMPARE(f.w->memo->DocumentEncoding(), Encoding::ShiftJis);
+        QCOMPARE(f.w->textView()->DocumentEncoding(), Encoding::ShiftJis);
         f.boxes.answer(Answer::No);
         Choice(*f.w, "actFileReopen", "自動判別")->trigger();
-        QCOMPARE(f.w->memo->DocumentEncoding(), Encoding::Utf8);
-        QCOMPARE(std::string(f.w->memo->Utf8Buffer()), utf8);
+        QCOMPARE(f.w->textView()->DocumentEncoding(), Encoding::Utf8);
+        QCOMPARE(std::string(f.w->textView()->Utf8Buffer()), utf8);
         QCOMPARE(Headings(*f.w), QStringList{QStringLiteral("0:見出し")});
 
         f.w->N10Click();
@@ -296,7 +296,7 @@ private Q_SLOTS:
         Fixture f;
         const QString path = f.open(QStringLiteral("doc.txt"),
                                     "one\r\n\xe6\x97\xa5\xe6\x9c\xac\r\nthree \xf0\x9f\x98\x80\r\n");
-        QCOMPARE(f.w->memo->DocumentEncoding(), Encoding::Utf8);
+        QCOMPARE(f.w->textView()->DocumentEncoding(), Encoding::Utf8);
         f.w->UpdateCommands();
         QVERIFY(Choice(*f.w, "actOptSaveEncoding", "UTF-8")->isChecked());
 
@@ -311,7 +311,7 @@ private Q_SLOTS:
         Choice(*f.w, "actOptSaveEncoding", "EUC-JP")->trigger();
         QCOMPARE(f.boxes.shown().size(), std::size_t(1));
         QVERIFY(f.boxes.texts().front().startsWith(QStringLiteral("3 行目の「😀」")));
-        QCOMPARE(f.w->memo->DocumentEncoding(), Encoding::Utf16BeBom);
+        QCOMPARE(f.w->textView()->DocumentEncoding(), Encoding::Utf16BeBom);
         QVERIFY(!f.w->Modified());
         f.w->UpdateCommands();
         QVERIFY(Choice(*f.w, "actOptSaveEncoding", "UTF-16BE")->isChecked());
@@ -320,7 +320,7 @@ private Q_SLOTS:
         // Chosen anyway, the save then asks again, and No keeps the file.
         f.boxes.answer(Answer::Yes);
         Choice(*f.w, "actOptSaveEncoding", "Shift_JIS")->trigger();
-        QCOMPARE(f.w->memo->DocumentEncoding(), Encoding::ShiftJis);
+        QCOMPARE(f.w->textView()->DocumentEncoding(), Encoding::ShiftJis);
         QCOMPARE(f.panel(), QStringLiteral("Shift_JIS  CRLF"));
         f.boxes.answer(Answer::No);
         f.save();
@@ -340,16 +340,16 @@ private Q_SLOTS:
 
         Choice(*f.w, "actOptLineBreak", "LF")->trigger();
         QCOMPARE(f.panel(), QStringLiteral("Shift_JIS  LF"));
-        QCOMPARE(f.w->memo->GetText(), std::string("a\nb\nc\nd"));
-        QCOMPARE(f.w->memo->LineIndex(3), 9);
+        QCOMPARE(f.w->textView()->GetText(), std::string("a\nb\nc\nd"));
+        QCOMPARE(f.w->textView()->LineIndex(3), 9);
         QVERIFY(f.w->Modified());
-        f.w->memo->Undo();
-        QCOMPARE(f.w->memo->GetText(), std::string("a\r\nb\nc\rd"));
+        f.w->textView()->Undo();
+        QCOMPARE(f.w->textView()->GetText(), std::string("a\r\nb\nc\rd"));
         QCOMPARE(f.panel(), QStringLiteral("Shift_JIS  混在"));
         // Undone, Enter types the break most common as read again (one of each: CR LF).
-        f.w->memo->SelectAll();
-        TypeText(f.w->memo, QStringLiteral("x"));
-        QTest::keyClick(f.w->memo, Qt::Key_Return);
+        f.w->textView()->SelectAll();
+        TypeText(f.w->textView(), QStringLiteral("x"));
+        QTest::keyClick(f.w->textView(), Qt::Key_Return);
         f.save();
         QCOMPARE(f.box.readFile(path), std::string("x\r\n"));
 
@@ -359,9 +359,9 @@ private Q_SLOTS:
         QVERIFY(f.w->Modified());
         f.w->UpdateCommands();
         QVERIFY(Choice(*f.w, "actOptLineBreak", "CR")->isChecked());
-        QTest::keyClick(f.w->memo, Qt::Key_End, Qt::ControlModifier);
-        QTest::keyClick(f.w->memo, Qt::Key_Return);
-        QCOMPARE(f.w->memo->GetText(), std::string("one line\r"));
+        QTest::keyClick(f.w->textView(), Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(f.w->textView(), Qt::Key_Return);
+        QCOMPARE(f.w->textView()->GetText(), std::string("one line\r"));
     }
 
     // Undo and redo take the break style back and forth with the breaks: the panel, the menu, the
@@ -408,7 +408,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, saved);
         Fixture f;
         const QString path = f.open(QStringLiteral("doc.txt"), file.toStdString());
-        TextView* memo = f.w->memo;
+        TextView* memo = f.w->textView();
         for (const QChar step : steps) {
             switch (step.toLatin1()) {
                 case 'L':
@@ -452,9 +452,9 @@ private Q_SLOTS:
     void columnsInOtherEncodings() {
         Fixture f;
         f.open(QStringLiteral("doc.txt"), "a\xc3\xa9\xed\x95\x9c\xf0\x9f\x98\x80\xef\xbd\xb6\xe6\xbc\xa2|\n");
-        QTest::keyClick(f.w->memo, Qt::Key_End);
+        QTest::keyClick(f.w->textView(), Qt::Key_End);
         f.w->TrackCaret();
-        QCOMPARE(f.w->memo->CaretColumn(), 1 + 1 + 2 + 2 + 1 + 2 + 1);
+        QCOMPARE(f.w->textView()->CaretColumn(), 1 + 1 + 2 + 2 + 1 + 2 + 1);
         QCOMPARE(f.w->StatusText(), QStringLiteral("1行: 11列"));
     }
 };

@@ -10,8 +10,8 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "app/TextFinder.h"
-#include "app/TextView.h"
+#include "view/TextFinder.h"
+#include "view/TextView.h"
 #include "dialogs/GoToLineDialog.h"
 #include "helpers/TestSupport.h"
 #include "widgets/FindBar.h"
@@ -25,39 +25,39 @@ QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 using Sci = QsciScintillaBase;
 
-long Sel(TfrmMain& w, int message) { return w.memo->SendScintilla(message); }
+long Sel(MainWindow& w, int message) { return w.textView()->SendScintilla(message); }
 
 // The selected text and where it starts (UTF-8 bytes), or "-" with nothing selected.
-QString Selection(TfrmMain& w) {
+QString Selection(MainWindow& w) {
     const long s = Sel(w, Sci::SCI_GETSELECTIONSTART);
     if (s == Sel(w, Sci::SCI_GETSELECTIONEND)) return QStringLiteral("- @%1").arg(s);
-    return w.memo->selectedText() + QStringLiteral(" @%1").arg(s);
+    return w.textView()->selectedText() + QStringLiteral(" @%1").arg(s);
 }
 
-void SetCaret(TfrmMain& w, long pos) { w.memo->SendScintilla(Sci::SCI_SETEMPTYSELECTION, pos); }
+void SetCaret(MainWindow& w, long pos) { w.textView()->SendScintilla(Sci::SCI_SETEMPTYSELECTION, pos); }
 
-QLineEdit* Field(TfrmMain& w) { return w.findBar->FindField()->lineEdit(); }
+QLineEdit* Field(MainWindow& w) { return w.findBar()->FindField()->lineEdit(); }
 
 // Text entered into a field at once, as an input method or a paste enters it.
 void Enter(QLineEdit* field, const QString& text) { field->insert(text); }
 
 // Opens the bar with Ctrl+F from the text view and enters the text into the search field.
-void TypeSearch(TfrmMain& w, const QString& text) {
-    w.memo->setFocus();
-    QTest::keyClick(w.memo, Qt::Key_F, Qt::ControlModifier);
+void TypeSearch(MainWindow& w, const QString& text) {
+    w.textView()->setFocus();
+    QTest::keyClick(w.textView(), Qt::Key_F, Qt::ControlModifier);
     Enter(Field(w), text);
 }
 
-void SetOptions(TfrmMain& w, bool matchCase, bool ignoreWidth, bool regex) {
+void SetOptions(MainWindow& w, bool matchCase, bool ignoreWidth, bool regex) {
     for (auto [name, on] :
          {std::pair{"大文字と小文字を区別する(&C)", matchCase},
           std::pair{"全角と半角を区別しない(&W)", ignoreWidth}, std::pair{"正規表現(&X)", regex}})
-        for (QAbstractButton* b : w.findBar->findChildren<QAbstractButton*>())
+        for (QAbstractButton* b : w.findBar()->findChildren<QAbstractButton*>())
             if (b->text() == U(name)) b->setChecked(on);
 }
 
-QToolButton* Button(TfrmMain& w, const char* text) {
-    for (QToolButton* b : w.findBar->findChildren<QToolButton*>())
+QToolButton* Button(MainWindow& w, const char* text) {
+    for (QToolButton* b : w.findBar()->findChildren<QToolButton*>())
         if (b->text() == U(text)) return b;
     return nullptr;
 }
@@ -105,16 +105,16 @@ private Q_SLOTS:
         QFETCH(int, from);
         QFETCH(int, to);
         QFETCH(QString, field);
-        m_w->findBar->SetFindText(QStringLiteral("before"));
-        m_w->memo->setText(text);
-        m_w->memo->SendScintilla(Sci::SCI_SETSEL, from, static_cast<long>(to));
+        m_w->findBar()->SetFindText(QStringLiteral("before"));
+        m_w->textView()->setText(text);
+        m_w->textView()->SendScintilla(Sci::SCI_SETSEL, from, static_cast<long>(to));
         m_w->ListBox1->setFocus();
         QTest::keyClick(m_w->ListBox1, Qt::Key_F, Qt::ControlModifier);
-        QVERIFY(m_w->findBar->isVisible());
-        QCOMPARE(m_w->findBar->FindText(), field);
+        QVERIFY(m_w->findBar()->isVisible());
+        QCOMPARE(m_w->findBar()->FindText(), field);
         QCOMPARE(Field(*m_w)->selectedText(), field);
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->findBar->FindField()));
-        QVERIFY(!m_w->findBar->ReplaceShown());
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->findBar()->FindField()));
+        QVERIFY(!m_w->findBar()->ReplaceShown());
     }
 
     // Typing selects the first match at or after the caret, wrapping to the start.
@@ -182,48 +182,48 @@ private Q_SLOTS:
         QFETCH(QString, selection);
         QFETCH(QString, notice);
         MessageBoxRecorder boxes;
-        m_w->memo->setText(text);
+        m_w->textView()->setText(text);
         SetCaret(*m_w, caret);
-        m_w->memo->setFocus();
-        QTest::keyClick(m_w->memo, Qt::Key_F, Qt::ControlModifier);
+        m_w->textView()->setFocus();
+        QTest::keyClick(m_w->textView(), Qt::Key_F, Qt::ControlModifier);
         SetOptions(*m_w, options.contains(QLatin1Char('c')), options.contains(QLatin1Char('w')),
                    options.contains(QLatin1Char('x')));
         Enter(Field(*m_w), typed);
         QCOMPARE(Selection(*m_w), selection);
         QCOMPARE(m_w->NoticeText(), notice);
-        QCOMPARE(m_w->findBar->NotFound(), notice == U("見つかりません"));
+        QCOMPARE(m_w->findBar()->NotFound(), notice == U("見つかりません"));
         QVERIFY(boxes.shown().empty());
-        QCOMPARE(m_w->memo->text(), text);
+        QCOMPARE(m_w->textView()->text(), text);
     }
 
     void badRegularExpressionIsShownInTheBar() {
         MessageBoxRecorder boxes;
-        m_w->memo->setText(QStringLiteral("a(b"));
+        m_w->textView()->setText(QStringLiteral("a(b"));
         m_w->RunCommand(QStringLiteral("actEditFind"));
         SetOptions(*m_w, false, false, true);
         QTest::keyClicks(Field(*m_w), QStringLiteral("a("));
-        QVERIFY2(m_w->findBar->Message().startsWith(U("正規表現が正しくありません: ")),
-                 qPrintable(m_w->findBar->Message()));
-        QVERIFY(m_w->findBar->Message().contains(U("（3 文字目）")));
+        QVERIFY2(m_w->findBar()->Message().startsWith(U("正規表現が正しくありません: ")),
+                 qPrintable(m_w->findBar()->Message()));
+        QVERIFY(m_w->findBar()->Message().contains(U("（3 文字目）")));
         QTest::keyClick(Field(*m_w), Qt::Key_Return);
         QTest::keyClick(Field(*m_w), Qt::Key_F3);
         QVERIFY(boxes.shown().empty());
         QCOMPARE(Selection(*m_w), QStringLiteral("a @0"));  // found while the text was "a"
         // Plain text again: the same characters are found as they stand.
         SetOptions(*m_w, false, false, false);
-        QCOMPARE(m_w->findBar->Message(), QString());
+        QCOMPARE(m_w->findBar()->Message(), QString());
         QCOMPARE(Selection(*m_w), QStringLiteral("a( @0"));
     }
 
     // Enter and Shift+Enter in the field, F3 and Shift+F3 anywhere, the bar open or closed.
     void stepsThroughMatchesAndWraps() {
-        m_w->memo->setText(QStringLiteral("x1 x2 x3"));
+        m_w->textView()->setText(QStringLiteral("x1 x2 x3"));
         TypeSearch(*m_w, QStringLiteral("x"));
         QCOMPARE(Selection(*m_w), QStringLiteral("x @0"));
-        QCOMPARE(m_w->findBar->CountText(), U("1 / 3 件"));
+        QCOMPARE(m_w->findBar()->CountText(), U("1 / 3 件"));
         QTest::keyClick(Field(*m_w), Qt::Key_Return);
         QCOMPARE(Selection(*m_w), QStringLiteral("x @3"));
-        QCOMPARE(m_w->findBar->CountText(), U("2 / 3 件"));
+        QCOMPARE(m_w->findBar()->CountText(), U("2 / 3 件"));
         QTest::keyClick(Field(*m_w), Qt::Key_Enter);
         QCOMPARE(Selection(*m_w), QStringLiteral("x @6"));
         QCOMPARE(m_w->NoticeText(), QString());
@@ -239,36 +239,36 @@ private Q_SLOTS:
 
         // Escape closes the bar, gives the focus back and leaves the match selected.
         QTest::keyClick(Field(*m_w), Qt::Key_Escape);
-        QVERIFY(!m_w->findBar->isVisible());
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->memo));
+        QVERIFY(!m_w->findBar()->isVisible());
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->textView()));
         QCOMPARE(Selection(*m_w), QStringLiteral("x @3"));
-        QVERIFY(m_w->finder->MarkedRanges().empty());
+        QVERIFY(m_w->finder()->MarkedRanges().empty());
 
-        QTest::keyClick(m_w->memo, Qt::Key_F3);
+        QTest::keyClick(m_w->textView(), Qt::Key_F3);
         QCOMPARE(Selection(*m_w), QStringLiteral("x @6"));
         QTest::keyClick(m_w->ListBox1, Qt::Key_F3, Qt::ShiftModifier);
         QCOMPARE(Selection(*m_w), QStringLiteral("x @3"));
-        QTest::keyClick(m_w->memo, Qt::Key_F3);
-        QTest::keyClick(m_w->memo, Qt::Key_F3);
+        QTest::keyClick(m_w->textView(), Qt::Key_F3);
+        QTest::keyClick(m_w->textView(), Qt::Key_F3);
         QCOMPARE(Selection(*m_w), QStringLiteral("x @0"));
         QCOMPARE(m_w->NoticeText(), U("先頭から検索しました"));
-        QVERIFY(!m_w->findBar->isVisible());
-        QCOMPARE(m_w->memo->text(), QStringLiteral("x1 x2 x3"));
+        QVERIFY(!m_w->findBar()->isVisible());
+        QCOMPARE(m_w->textView()->text(), QStringLiteral("x1 x2 x3"));
         // The message goes once the caret moves on.
-        QTest::keyClick(m_w->memo, Qt::Key_Right);
+        QTest::keyClick(m_w->textView(), Qt::Key_Right);
         QCOMPARE(m_w->NoticeText(), QString());
     }
 
     // ^, $ and . take CR LF, LF and CR alike for a line's end, counting and stepping back included.
     void regularExpressionsFollowEveryLineBreak() {
-        m_w->memo->setText(QStringLiteral("x1\r\nx2\rx3\nx4"));
-        m_w->memo->setFocus();
-        QTest::keyClick(m_w->memo, Qt::Key_F, Qt::ControlModifier);
+        m_w->textView()->setText(QStringLiteral("x1\r\nx2\rx3\nx4"));
+        m_w->textView()->setFocus();
+        QTest::keyClick(m_w->textView(), Qt::Key_F, Qt::ControlModifier);
         SetOptions(*m_w, false, false, true);
         Enter(Field(*m_w), QStringLiteral("\\d$"));
         QCOMPARE(Selection(*m_w), QStringLiteral("1 @1"));
-        QCOMPARE(m_w->findBar->CountText(), U("1 / 4 件"));
-        QCOMPARE(m_w->finder->MarkedRanges().size(), std::size_t(4));
+        QCOMPARE(m_w->findBar()->CountText(), U("1 / 4 件"));
+        QCOMPARE(m_w->finder()->MarkedRanges().size(), std::size_t(4));
         QStringList back;
         for (int i = 0; i < 4; ++i) {
             QTest::keyClick(Field(*m_w), Qt::Key_Return, Qt::ShiftModifier);
@@ -278,64 +278,64 @@ private Q_SLOTS:
         SetCaret(*m_w, 0);
         Field(*m_w)->setText(QStringLiteral("x.$"));
         QCOMPARE(Selection(*m_w), QStringLiteral("x1 @0"));
-        QCOMPARE(m_w->findBar->CountText(), U("1 / 4 件"));
+        QCOMPARE(m_w->findBar()->CountText(), U("1 / 4 件"));
     }
 
     void f3WithNothingToFindOpensTheBar() {
-        m_w->memo->setText(QStringLiteral("abc"));
-        m_w->memo->setFocus();
-        QTest::keyClick(m_w->memo, Qt::Key_F3);
-        QVERIFY(m_w->findBar->isVisible());
+        m_w->textView()->setText(QStringLiteral("abc"));
+        m_w->textView()->setFocus();
+        QTest::keyClick(m_w->textView(), Qt::Key_F3);
+        QVERIFY(m_w->findBar()->isVisible());
         QCOMPARE(Selection(*m_w), QStringLiteral("- @0"));
     }
 
     void countStopsAtItsCap() {
         QString text;
         for (int i = 0; i < 10050; ++i) text += QStringLiteral("ab\n");
-        m_w->memo->setText(text);
+        m_w->textView()->setText(text);
         TypeSearch(*m_w, QStringLiteral("b"));
-        m_w->finder->FinishCount();
-        QCOMPARE(m_w->findBar->CountText(), U("1 / 10000+ 件"));
+        m_w->finder()->FinishCount();
+        QCOMPARE(m_w->findBar()->CountText(), U("1 / 10000+ 件"));
         SetCaret(*m_w, 3 * 10020);
         QTest::keyClick(Field(*m_w), Qt::Key_Return);
-        QCOMPARE(m_w->findBar->CountText(), U("10000+ 件"));
+        QCOMPARE(m_w->findBar()->CountText(), U("10000+ 件"));
     }
 
     void editsAreCountedOnceTypingPauses() {
-        m_w->memo->setText(QStringLiteral("ab ab"));
+        m_w->textView()->setText(QStringLiteral("ab ab"));
         TypeSearch(*m_w, QStringLiteral("ab"));
-        QCOMPARE(m_w->findBar->CountText(), U("1 / 2 件"));
+        QCOMPARE(m_w->findBar()->CountText(), U("1 / 2 件"));
         SetCaret(*m_w, 5);
-        m_w->memo->setFocus();
-        QTest::keyClicks(m_w->memo, QStringLiteral(" ab"));
-        QTRY_COMPARE(m_w->findBar->CountText(), U("… 件"));
-        QTRY_COMPARE(m_w->findBar->CountText(), U("3 件"));
+        m_w->textView()->setFocus();
+        QTest::keyClicks(m_w->textView(), QStringLiteral(" ab"));
+        QTRY_COMPARE(m_w->findBar()->CountText(), U("… 件"));
+        QTRY_COMPARE(m_w->findBar()->CountText(), U("3 件"));
     }
 
     // A replacement that leaves the text as it was reports no change: the next edit is counted again.
     void replacingWithNoChangeKeepsCountingEdits() {
         const auto total = [this] {
-            return m_w->findBar->CountText().section(QLatin1Char('/'), -1).trimmed();
+            return m_w->findBar()->CountText().section(QLatin1Char('/'), -1).trimmed();
         };
-        m_w->memo->setText(QStringLiteral("a\nb"));
-        m_w->memo->setFocus();
-        QTest::keyClick(m_w->memo, Qt::Key_R, Qt::ControlModifier);
+        m_w->textView()->setText(QStringLiteral("a\nb"));
+        m_w->textView()->setFocus();
+        QTest::keyClick(m_w->textView(), Qt::Key_R, Qt::ControlModifier);
         SetOptions(*m_w, false, false, true);
         Enter(Field(*m_w), QStringLiteral("^"));
-        QCOMPARE(m_w->findBar->CountText(), U("1 / 2 件"));
+        QCOMPARE(m_w->findBar()->CountText(), U("1 / 2 件"));
         Button(*m_w, "すべて置換(&A)")->click();
         QCOMPARE(m_w->NoticeText(), U("2 件置換しました"));
-        QCOMPARE(m_w->memo->text(), QStringLiteral("a\nb"));
+        QCOMPARE(m_w->textView()->text(), QStringLiteral("a\nb"));
         SetCaret(*m_w, 3);
-        m_w->memo->setFocus();
-        QTest::keyClick(m_w->memo, Qt::Key_Return);
-        QTest::keyClick(m_w->memo, 'c');
+        m_w->textView()->setFocus();
+        QTest::keyClick(m_w->textView(), Qt::Key_Return);
+        QTest::keyClick(m_w->textView(), 'c');
         QTRY_COMPARE(total(), U("3 件"));
         SetCaret(*m_w, 0);
         Button(*m_w, "置換")->click();
-        QCOMPARE(m_w->memo->text(), QStringLiteral("a\nb\r\nc"));
-        m_w->memo->setFocus();
-        QTest::keyClick(m_w->memo, Qt::Key_Return);
+        QCOMPARE(m_w->textView()->text(), QStringLiteral("a\nb\r\nc"));
+        m_w->textView()->setFocus();
+        QTest::keyClick(m_w->textView(), Qt::Key_Return);
         QTRY_COMPARE(total(), U("4 件"));
     }
 
@@ -343,48 +343,48 @@ private Q_SLOTS:
     void onlyVisibleMatchesAreMarked() {
         QString text;
         for (int i = 0; i < 3000; ++i) text += QStringLiteral("word %1\n").arg(i);
-        m_w->memo->setText(text);
+        m_w->textView()->setText(text);
         TypeSearch(*m_w, QStringLiteral("word"));
         QCoreApplication::processEvents();
-        std::vector<TextMatch> marked = m_w->finder->MarkedRanges();
+        std::vector<TextMatch> marked = m_w->finder()->MarkedRanges();
         QVERIFY(!marked.empty());
         QVERIFY(marked.size() < 200);
         QCOMPARE(marked.front().start, std::size_t(0));
-        m_w->memo->SendScintilla(Sci::SCI_SETFIRSTVISIBLELINE, 2500);
+        m_w->textView()->SendScintilla(Sci::SCI_SETFIRSTVISIBLELINE, 2500);
         QCoreApplication::processEvents();
-        marked = m_w->finder->MarkedRanges();
+        marked = m_w->finder()->MarkedRanges();
         QVERIFY(!marked.empty());
         QVERIFY(marked.size() < 200);
         const long line =
-            m_w->memo->SendScintilla(Sci::SCI_LINEFROMPOSITION, static_cast<long>(marked.front().start));
+            m_w->textView()->SendScintilla(Sci::SCI_LINEFROMPOSITION, static_cast<long>(marked.front().start));
         QVERIFY2(line >= 2490 && line <= 2500, qPrintable(QString::number(line)));
         QVERIFY(marked.front().end - marked.front().start == 4);
     }
 
     void replaceReplacesTheCurrentMatchAndSelectsTheNext() {
-        m_w->memo->setText(U("見出し、見出し、見出し"));
-        m_w->memo->setFocus();
-        QTest::keyClick(m_w->memo, Qt::Key_R, Qt::ControlModifier);
-        QVERIFY(m_w->findBar->ReplaceShown());
+        m_w->textView()->setText(U("見出し、見出し、見出し"));
+        m_w->textView()->setFocus();
+        QTest::keyClick(m_w->textView(), Qt::Key_R, Qt::ControlModifier);
+        QVERIFY(m_w->findBar()->ReplaceShown());
         Enter(Field(*m_w), U("見出し"));
         QTest::keyClick(Field(*m_w), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->findBar->ReplaceField()));
-        Enter(m_w->findBar->ReplaceField(), U("章"));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->findBar()->ReplaceField()));
+        Enter(m_w->findBar()->ReplaceField(), U("章"));
         // The caret moved off the match: the first press only finds.
         SetCaret(*m_w, 1);
         Button(*m_w, "置換")->click();
         QCOMPARE(Selection(*m_w), U("見出し @12"));
-        QCOMPARE(m_w->memo->text(), U("見出し、見出し、見出し"));
+        QCOMPARE(m_w->textView()->text(), U("見出し、見出し、見出し"));
         Button(*m_w, "置換")->click();
-        QCOMPARE(m_w->memo->text(), U("見出し、章、見出し"));
+        QCOMPARE(m_w->textView()->text(), U("見出し、章、見出し"));
         QCOMPARE(Selection(*m_w), U("見出し @18"));
-        QTest::keyClick(m_w->findBar->ReplaceField(), Qt::Key_Return);
-        QCOMPARE(m_w->memo->text(), U("見出し、章、章"));
+        QTest::keyClick(m_w->findBar()->ReplaceField(), Qt::Key_Return);
+        QCOMPARE(m_w->textView()->text(), U("見出し、章、章"));
         QCOMPARE(Selection(*m_w), U("見出し @0"));
         QCOMPARE(m_w->NoticeText(), U("先頭から検索しました"));
         // Each replacement is one step of undo.
-        m_w->memo->Undo();
-        QCOMPARE(m_w->memo->text(), U("見出し、章、見出し"));
+        m_w->textView()->Undo();
+        QCOMPARE(m_w->textView()->text(), U("見出し、章、見出し"));
     }
 
     void replaceAllIsOneUndoStep_data() {
@@ -427,80 +427,80 @@ private Q_SLOTS:
         QFETCH(QString, replaced);
         QFETCH(QString, notice);
         MessageBoxRecorder boxes;
-        m_w->memo->setText(text);
-        m_w->memo->SendScintilla(Sci::SCI_EMPTYUNDOBUFFER);
-        m_w->memo->setFocus();
-        QTest::keyClick(m_w->memo, Qt::Key_R, Qt::ControlModifier);
+        m_w->textView()->setText(text);
+        m_w->textView()->SendScintilla(Sci::SCI_EMPTYUNDOBUFFER);
+        m_w->textView()->setFocus();
+        QTest::keyClick(m_w->textView(), Qt::Key_R, Qt::ControlModifier);
         SetOptions(*m_w, false, false, regex);
         Enter(Field(*m_w), search);
-        Enter(m_w->findBar->ReplaceField(), replacement);
+        Enter(m_w->findBar()->ReplaceField(), replacement);
         // The button's mnemonic clicks it after a short press animation.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier);
         QTRY_COMPARE(m_w->NoticeText(), notice);
-        QCOMPARE(m_w->memo->text(), replaced);
+        QCOMPARE(m_w->textView()->text(), replaced);
         QCOMPARE(m_w->NoticeText(), notice);
         QVERIFY(boxes.shown().empty());
         if (replaced == text) return;
-        m_w->memo->setFocus();
-        QTest::keyClick(m_w->memo, Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(m_w->memo->text(), text);
-        QVERIFY(!m_w->memo->CanUndo());
-        QTest::keyClick(m_w->memo, Qt::Key_Y, Qt::ControlModifier);
-        QCOMPARE(m_w->memo->text(), replaced);
+        m_w->textView()->setFocus();
+        QTest::keyClick(m_w->textView(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(m_w->textView()->text(), text);
+        QVERIFY(!m_w->textView()->CanUndo());
+        QTest::keyClick(m_w->textView(), Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(m_w->textView()->text(), replaced);
     }
 
     // The fields keep their own editing keys; elsewhere the keys stay the window's commands.
     void fieldsKeepTheirEditingKeys() {
         QApplication::clipboard()->setText(QStringLiteral("pasted"));
-        m_w->memo->setText(QStringLiteral("text"));
+        m_w->textView()->setText(QStringLiteral("text"));
         TypeSearch(*m_w, QStringLiteral("abc"));
         QWidget* field = QApplication::focusWidget();
-        QVERIFY(m_w->findBar->isAncestorOf(field));
+        QVERIFY(m_w->findBar()->isAncestorOf(field));
         QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(Field(*m_w)->selectedText(), QStringLiteral("abc"));
-        QVERIFY(!m_w->memo->HasSelection());
+        QVERIFY(!m_w->textView()->HasSelection());
         QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(m_w->findBar->FindText(), QStringLiteral("pasted"));
+        QCOMPARE(m_w->findBar()->FindText(), QStringLiteral("pasted"));
         QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(m_w->findBar->FindText(), QStringLiteral("abc"));
+        QCOMPARE(m_w->findBar()->FindText(), QStringLiteral("abc"));
         QTest::keyClick(field, Qt::Key_Y, Qt::ControlModifier);
-        QCOMPARE(m_w->findBar->FindText(), QStringLiteral("pasted"));
-        QCOMPARE(m_w->memo->text(), QStringLiteral("text"));
-        QVERIFY(!m_w->memo->CanRedo());
+        QCOMPARE(m_w->findBar()->FindText(), QStringLiteral("pasted"));
+        QCOMPARE(m_w->textView()->text(), QStringLiteral("text"));
+        QVERIFY(!m_w->textView()->CanRedo());
     }
 
     // Another document in the view: its own matches are counted and marked.
     void openingADocumentCountsAfresh() {
-        m_w->memo->setText(QStringLiteral("x x x"));
+        m_w->textView()->setText(QStringLiteral("x x x"));
         m_w->SetUnmodified();
         TypeSearch(*m_w, QStringLiteral("x"));
-        QCOMPARE(m_w->findBar->CountText(), U("1 / 3 件"));
+        QCOMPARE(m_w->findBar()->CountText(), U("1 / 3 件"));
         m_w->OpenDocument(m_box->writeFile(QStringLiteral("b.txt"), "y x\r\nx\r\n"));
-        QCOMPARE(m_w->findBar->CountText(), U("2 件"));
-        QCOMPARE(m_w->finder->MarkedRanges().size(), std::size_t(2));
-        QCOMPARE(m_w->finder->MarkedRanges().front().start, std::size_t(2));
+        QCOMPARE(m_w->findBar()->CountText(), U("2 件"));
+        QCOMPARE(m_w->finder()->MarkedRanges().size(), std::size_t(2));
+        QCOMPARE(m_w->finder()->MarkedRanges().front().start, std::size_t(2));
         m_w->N10Click();
-        QCOMPARE(m_w->findBar->CountText(), U("0 件"));
-        QVERIFY(m_w->finder->MarkedRanges().empty());
+        QCOMPARE(m_w->findBar()->CountText(), U("0 件"));
+        QVERIFY(m_w->finder()->MarkedRanges().empty());
     }
 
     void historyKeepsTenRecentSearches() {
-        m_w->memo->setText(QStringLiteral("a b c"));
+        m_w->textView()->setText(QStringLiteral("a b c"));
         m_w->RunCommand(QStringLiteral("actEditFind"));
         for (int i = 0; i < 12; ++i) {
-            m_w->findBar->SetFindText(QString::number(i % 11));
+            m_w->findBar()->SetFindText(QString::number(i % 11));
             QTest::keyClick(Field(*m_w), Qt::Key_Return);
         }
         const QStringList expected = {"0", "10", "9", "8", "7", "6", "5", "4", "3", "2"};
-        QCOMPARE(m_w->findBar->History(), expected);
-        QCOMPARE(m_w->findBar->FindField()->count(), 10);
-        QCOMPARE(m_w->findBar->FindField()->itemText(1), QStringLiteral("10"));
+        QCOMPARE(m_w->findBar()->History(), expected);
+        QCOMPARE(m_w->findBar()->FindField()->count(), 10);
+        QCOMPARE(m_w->findBar()->FindField()->itemText(1), QStringLiteral("10"));
         // Choosing from the drop-down searches for that text.
-        m_w->findBar->SetFindText(QString());
+        m_w->findBar()->SetFindText(QString());
         SetCaret(*m_w, 0);
-        m_w->findBar->FindField()->setCurrentIndex(-1);
-        m_w->findBar->SetHistory({"c", "b"});
-        m_w->findBar->FindField()->setCurrentIndex(1);
+        m_w->findBar()->FindField()->setCurrentIndex(-1);
+        m_w->findBar()->SetHistory({"c", "b"});
+        m_w->findBar()->FindField()->setCurrentIndex(1);
         QCOMPARE(Selection(*m_w), QStringLiteral("b @2"));
     }
 
@@ -521,7 +521,7 @@ private Q_SLOTS:
         QFETCH(int, line);
         m_w->SetWordWrap(wrap);
         const QString longLine = QStringLiteral("word ").repeated(80);
-        m_w->memo->setText(QStringLiteral("one\n") + longLine + QStringLiteral("\nthree\nfour"));
+        m_w->textView()->setText(QStringLiteral("one\n") + longLine + QStringLiteral("\nthree\nfour"));
         SetCaret(*m_w, 5);
         int preselected = 0;
         WhenModal([&](QWidget* modal) {
@@ -535,10 +535,10 @@ private Q_SLOTS:
         m_w->ListBox1->setFocus();
         QTest::keyClick(m_w->ListBox1, Qt::Key_G, Qt::ControlModifier);
         QCOMPARE(preselected, 2);
-        QCOMPARE(m_w->memo->CaretLine(), line);
+        QCOMPARE(m_w->textView()->CaretLine(), line);
         if (accept) {
-            QCOMPARE(m_w->memo->CaretColumn(), 0);
-            QCOMPARE(m_w->focusWidget(), static_cast<QWidget*>(m_w->memo));
+            QCOMPARE(m_w->textView()->CaretColumn(), 0);
+            QCOMPARE(m_w->focusWidget(), static_cast<QWidget*>(m_w->textView()));
         }
     }
 
@@ -549,29 +549,29 @@ private Q_SLOTS:
             offered = initial;
             return answer;
         };
-        const QColor paper = m_w->memo->BackColor();
+        const QColor paper = m_w->textView()->BackColor();
         QVERIFY(m_w->RunCommand(QStringLiteral("actOptBackColor")));
         QCOMPARE(offered, paper);
-        QCOMPARE(m_w->memo->BackColor(), answer);
+        QCOMPARE(m_w->textView()->BackColor(), answer);
         QCOMPARE(m_w->BackColor, QStringLiteral("#102030"));
         // What is drawn: a spot right of the (empty) text.
-        const QImage shot = m_w->memo->viewport()->grab().toImage();
+        const QImage shot = m_w->textView()->viewport()->grab().toImage();
         QCOMPARE(shot.pixelColor(shot.width() - 5, shot.height() - 5), answer);
 
         answer = QColor();
         QVERIFY(m_w->RunCommand(QStringLiteral("actOptBackColor")));
-        QCOMPARE(m_w->memo->BackColor(), QColor(0x10, 0x20, 0x30));
+        QCOMPARE(m_w->textView()->BackColor(), QColor(0x10, 0x20, 0x30));
         QVERIFY(m_w->RunCommand(QStringLiteral("actOptTextColor")));
         QCOMPARE(m_w->TextColor, QString());
         answer = QColor(0xAB, 0xCD, 0xEF);
         QVERIFY(m_w->RunCommand(QStringLiteral("actOptTextColor")));
-        QCOMPARE(m_w->memo->TextColor(), answer);
+        QCOMPARE(m_w->textView()->TextColor(), answer);
         QCOMPARE(m_w->TextColor, QStringLiteral("#ABCDEF"));
     }
 
 private:
     std::unique_ptr<Sandbox> m_box;
-    std::unique_ptr<TfrmMain> m_w;
+    std::unique_ptr<MainWindow> m_w;
 };
 
 QTEST_MAIN(FindTest)

@@ -11,7 +11,7 @@
 #include <QTest>
 #include <random>
 
-#include "app/TextView.h"
+#include "view/TextView.h"
 #include "helpers/TestSupport.h"
 #include "outline/TitleMarks.h"
 #include "platform/IniFile.h"
@@ -37,7 +37,7 @@ std::string BinaryBytes(std::size_t n, unsigned seed) {
     return s;
 }
 
-QString Marks(const TfrmMain& w) {
+QString Marks(const MainWindow& w) {
     QStringList marks;
     for (const std::string& m : w.TitleMarkList) marks << FromCp932(m);
     return marks.join(QLatin1Char('|'));
@@ -46,7 +46,7 @@ QString Marks(const TfrmMain& w) {
 struct Window {
     Sandbox box;
     MessageBoxRecorder boxes;
-    std::unique_ptr<TfrmMain> w;
+    std::unique_ptr<MainWindow> w;
 
     explicit Window(bool show = true) { w = box.makeWindow(show); }
     void open(const QString& path) {
@@ -104,15 +104,15 @@ private Q_SLOTS:
         const QString file = f.box.writeFile(QStringLiteral("long.txt"), content);
         f.open(file);
         QCOMPARE(f.texts(), QStringList());
-        QCOMPARE(f.w->memo->LineCount(), 3);
+        QCOMPARE(f.w->textView()->LineCount(), 3);
         QCOMPARE(f.w->EntryCount(), 2);
         QCOMPARE(f.w->EntryLine(1), 2);
         // A line is handed out cut to 4,096 bytes, never inside a character.
-        QCOMPARE(f.w->memo->LineAt(1).size(), std::size_t(4095));
-        f.w->memo->SetCaretToLineStart(1);
-        f.w->memo->SendScintilla(QsciScintillaBase::SCI_LINEEND);
-        QCOMPARE(f.w->memo->CaretColumn(), static_cast<int>(line.size()));
-        QTest::keyClicks(f.w->memo, QStringLiteral("!"));
+        QCOMPARE(f.w->textView()->LineAt(1).size(), std::size_t(4095));
+        f.w->textView()->SetCaretToLineStart(1);
+        f.w->textView()->SendScintilla(QsciScintillaBase::SCI_LINEEND);
+        QCOMPARE(f.w->textView()->CaretColumn(), static_cast<int>(line.size()));
+        QTest::keyClicks(f.w->textView(), QStringLiteral("!"));
         f.w->Timer1Timer();
         QCOMPARE(f.w->EntryCount(), 2);
         QVERIFY(f.w->Modified());
@@ -126,7 +126,7 @@ private Q_SLOTS:
         Window f;
         const QString file = f.box.writeFile(QStringLiteral("a.txt"), "mine\r\n");
         f.open(file);
-        QTest::keyClicks(f.w->memo, QStringLiteral("1"));
+        QTest::keyClicks(f.w->textView(), QStringLiteral("1"));
 
         QVERIFY(QFile::remove(file));
         f.save();
@@ -135,7 +135,7 @@ private Q_SLOTS:
         // Another program writes a new file and renames it over ours: Save asks, and Yes puts our text back.
         const QString other = f.box.writeFile(QStringLiteral("other.tmp"), "theirs\r\n");
         QVERIFY(::rename(QFile::encodeName(other).constData(), QFile::encodeName(file).constData()) == 0);
-        QTest::keyClicks(f.w->memo, QStringLiteral("2"));
+        QTest::keyClicks(f.w->textView(), QStringLiteral("2"));
         f.boxes.answer(Answer::Yes);
         f.save();
         QCOMPARE(f.texts(), QStringList{file + QStringLiteral(" は他のプログラムで変更されています。上書きしますか?")});
@@ -143,12 +143,12 @@ private Q_SLOTS:
 
         QVERIFY(QFile::remove(file));
         QVERIFY(QDir(f.box.dir()).mkdir(QStringLiteral("a.txt")));
-        QTest::keyClicks(f.w->memo, QStringLiteral("3"));
+        QTest::keyClicks(f.w->textView(), QStringLiteral("3"));
         f.boxes.clear();
         f.save();
         QCOMPARE(f.texts(), QStringList{QStringLiteral("ファイル %1 を作成できません.").arg(file)});
         QVERIFY(f.w->Modified());
-        QCOMPARE(f.w->memo->GetText(), std::string("123mine\r\n"));
+        QCOMPARE(f.w->textView()->GetText(), std::string("123mine\r\n"));
         QVERIFY(QFileInfo(file).isDir());
         // Nothing half-written is left beside it.
         QCOMPARE(QDir(f.box.dir()).entryList(QDir::Files), QStringList());
@@ -177,13 +177,13 @@ private Q_SLOTS:
             old.close();
             QVERIFY(::chmod(QFile::encodeName(f.box.path(QStringLiteral("locked"))).constData(), 0555) == 0);
         }
-        QTest::keyClicks(f.w->memo, QStringLiteral("text"));
+        QTest::keyClicks(f.w->textView(), QStringLiteral("text"));
         f.w->m_fileChooser = [target](bool) { return target; };
         for (QAction* a : f.w->File1->actions())
             if (a->objectName() == QLatin1String("SaveAs1")) a->trigger();
         QCOMPARE(f.texts(), QStringList{QStringLiteral("ファイル %1 を作成できません.").arg(target)});
         QVERIFY(f.w->Modified());
-        QCOMPARE(f.w->memo->GetText(), std::string("text"));
+        QCOMPARE(f.w->textView()->GetText(), std::string("text"));
         if (!procfs) {
             QCOMPARE(f.box.readFile(QStringLiteral("locked/a.txt")), std::string("old\r\n"));
             QCOMPARE(QDir(f.box.path(QStringLiteral("locked"))).entryList(QDir::Files), QStringList{"a.txt"});
@@ -257,7 +257,7 @@ private Q_SLOTS:
         QCOMPARE(items, 10000);
         QVERIFY(last && last->isEnabled());
         last->trigger();
-        QCOMPARE(w->memo->GetText(), std::string("--last one\r\n"));
+        QCOMPARE(w->textView()->GetText(), std::string("--last one\r\n"));
         QCOMPARE(w->EntryCount(), 1);
         QVERIFY(w->close());
         const std::string written = box.readFile(kIni);
@@ -292,13 +292,13 @@ private Q_SLOTS:
         const QString file = f.box.writeFile(QStringLiteral("many.txt"), doc);
         f.open(file);
         QCOMPARE(f.w->EntryCount(), 100000);
-        QTest::keyClick(f.w->memo, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(f.w->textView(), Qt::Key_End, Qt::ControlModifier);
         QCoreApplication::processEvents();
         QCOMPARE(f.w->CurrentEntry(), 99999);
         f.w->JumpToEntry(50000);
-        QCOMPARE(f.w->memo->CaretLine(), 100000);
-        QTest::keyClicks(f.w->memo, QStringLiteral("//@new"));
-        QTest::keyClick(f.w->memo, Qt::Key_Return);
+        QCOMPARE(f.w->textView()->CaretLine(), 100000);
+        QTest::keyClicks(f.w->textView(), QStringLiteral("//@new"));
+        QTest::keyClick(f.w->textView(), Qt::Key_Return);
         f.w->Timer1Timer();
         QCOMPARE(f.w->EntryCount(), 100001);
         QCOMPARE(f.w->CurrentEntry(), 50001);

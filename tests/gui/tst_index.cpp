@@ -15,8 +15,8 @@
 #include <QtMath>
 #include <random>
 
-#include "app/IndexModel.h"
-#include "app/TextView.h"
+#include "index/IndexModel.h"
+#include "view/TextView.h"
 #include "helpers/TestSupport.h"
 #include "outline/HeadingScanner.h"
 
@@ -38,21 +38,21 @@ QStringList rowsOf(const QAbstractItemModel* model) {
     return out;
 }
 
-int listRow(const TfrmMain& w) {
+int listRow(const MainWindow& w) {
     const QModelIndexList selected = w.ListBox1->selectionModel()->selectedIndexes();
     if (selected.size() != 1) return -1;
     if (w.ListBox1->selectionModel()->currentIndex() != selected.first()) return -2;
     return selected.first().row();
 }
 
-int caretLine(const TfrmMain& w) { return w.memo->LineFromChar(w.memo->SelStart()); }
+int caretLine(const MainWindow& w) { return w.textView()->LineFromChar(w.textView()->SelStart()); }
 
 // The caret stands at the start of document line `line`, nothing selected, and the line is on top.
-void verifyAtLineTop(const TfrmMain& w, int line) {
-    QVERIFY(!w.memo->HasSelection());
-    QCOMPARE(w.memo->SelStart(), w.memo->LineIndex(line));
-    const long top = w.memo->SendScintilla(QsciScintillaBase::SCI_VISIBLEFROMDOCLINE, line);
-    QCOMPARE(static_cast<long>(w.memo->FirstVisibleLine()), top);
+void verifyAtLineTop(const MainWindow& w, int line) {
+    QVERIFY(!w.textView()->HasSelection());
+    QCOMPARE(w.textView()->SelStart(), w.textView()->LineIndex(line));
+    const long top = w.textView()->SendScintilla(QsciScintillaBase::SCI_VISIBLEFROMDOCLINE, line);
+    QCOMPARE(static_cast<long>(w.textView()->FirstVisibleLine()), top);
 }
 
 QString statusFor(int line, int column) { return QStringLiteral("%1行: %2列").arg(line).arg(column); }
@@ -63,9 +63,9 @@ QString statusFor(int line, int column) { return QStringLiteral("%1行: %2列").
 QList<QAction*> pageItems(QMenu* menu) {
     const QList<QAction*> items = menu->actions();
     if (menu->objectName() != QLatin1String("mnuIndex")) return items;
-    const bool head = items.size() >= TfrmMain::kIndexMenuHead &&
+    const bool head = items.size() >= MainWindow::kIndexMenuHead &&
                       items[0]->text() == U("見出しの絞り込み(&J)\tCtrl+J") && items[1]->isSeparator();
-    return head ? items.mid(TfrmMain::kIndexMenuHead) : QList<QAction*>{nullptr};
+    return head ? items.mid(MainWindow::kIndexMenuHead) : QList<QAction*>{nullptr};
 }
 
 QString describeMenu(QMenu* menu) {
@@ -165,7 +165,7 @@ private:
     int headingLine(int entry, int gap) const { return 1 + entry * (gap + 1); }
 
     Sandbox m_box;
-    std::unique_ptr<TfrmMain> m_w;
+    std::unique_ptr<MainWindow> m_w;
 };
 
 void IndexTest::init() {
@@ -176,7 +176,7 @@ void IndexTest::init() {
 void IndexTest::load(const QStringList& lines) {
     std::string bytes;
     for (const QString& line : lines) bytes += Sjis(line.toUtf8().constData()) + "\r\n";
-    m_w->memo->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), bytes));
+    m_w->textView()->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), bytes));
     m_w->UpdateIndex();
 }
 
@@ -207,9 +207,9 @@ void IndexTest::rebuildFillsBothViewsAndMenu() {
 
 void IndexTest::rebuildSelectsFirstEntryWhereverTheCaret() {
     load(headingDocument(4, 3));
-    m_w->memo->setFocus();
-    m_w->memo->SetSelStart(m_w->memo->LineIndex(headingLine(3, 3) + 1));
-    QTest::keyClick(m_w->memo, Qt::Key_Right);
+    m_w->textView()->setFocus();
+    m_w->textView()->SetSelStart(m_w->textView()->LineIndex(headingLine(3, 3) + 1));
+    QTest::keyClick(m_w->textView(), Qt::Key_Right);
     QCOMPARE(m_w->CurrentEntry(), 3);
     m_w->UpdateIndex();
     QCOMPARE(m_w->CurrentEntry(), 0);
@@ -246,15 +246,15 @@ void IndexTest::headingTestSeesTheLinesOwnBytes() {
     QFETCH(QByteArrayList, headings);
     m_w->TitleMarkList = TitleMarksFromText(marks.toStdString());
     m_w->IgnoreHeadSpaces = true;
-    m_w->memo->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), document.toStdString()));
+    m_w->textView()->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), document.toStdString()));
     if (!typed.isEmpty()) {
-        m_w->memo->setFocus();
-        QTest::keyClick(m_w->memo, Qt::Key_End);
+        m_w->textView()->setFocus();
+        QTest::keyClick(m_w->textView(), Qt::Key_End);
         for (const QChar c : typed)
             if (c == QLatin1Char('\n'))
-                QTest::keyClick(m_w->memo, Qt::Key_Return);
+                QTest::keyClick(m_w->textView(), Qt::Key_Return);
             else
-                QTest::keyClicks(m_w->memo, c);
+                QTest::keyClicks(m_w->textView(), c);
     }
     m_w->UpdateIndex();
     const Index& entries = qobject_cast<const IndexModel*>(m_w->cmbMain->model())->entries();
@@ -263,7 +263,7 @@ void IndexTest::headingTestSeesTheLinesOwnBytes() {
         got << QByteArray::fromStdString(e.text) + '@' + QByteArray::number(e.line);
     QCOMPARE(got, headings);
     // oruvan-outline reads the saved file to the same index.
-    m_w->memo->SaveToFile(m_box.dir() + QStringLiteral("/saved.txt"));
+    m_w->textView()->SaveToFile(m_box.dir() + QStringLiteral("/saved.txt"));
     const HeadingRules rules{m_w->TitleMarkList, m_w->IgnoreHeadSpaces, m_w->CaptionIncludingTitleMark};
     QVERIFY(ScanHeadingsCp932(m_box.readFile(QStringLiteral("saved.txt")), rules) == entries);
 }
@@ -334,9 +334,9 @@ void IndexTest::clickingListItemJumpsEvenWhenAlreadySelected() {
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->ListBox1));
 
     // The caret wanders inside that heading's part; clicking the same heading goes back to it.
-    m_w->memo->setFocus();
-    m_w->memo->SetSelStart(m_w->memo->LineIndex(headingLine(2, gap) + 20) + 3);
-    QTest::keyClick(m_w->memo, Qt::Key_Right);
+    m_w->textView()->setFocus();
+    m_w->textView()->SetSelStart(m_w->textView()->LineIndex(headingLine(2, gap) + 20) + 3);
+    QTest::keyClick(m_w->textView(), Qt::Key_Right);
     QCOMPARE(m_w->CurrentEntry(), 2);
     QTest::mouseClick(m_w->ListBox1->viewport(), Qt::LeftButton, {},
                       m_w->ListBox1->visualRect(row2).center());
@@ -384,10 +384,10 @@ void IndexTest::choosingInComboPopup() {
 void IndexTest::selectEntryRunsNoHandler() {
     constexpr int gap = 30;
     load(headingDocument(6, gap));
-    const int caret = m_w->memo->LineIndex(100) + 2;
-    m_w->memo->SetSelStart(caret);
-    m_w->memo->ScrollLines(40);
-    const int top = m_w->memo->FirstVisibleLine();
+    const int caret = m_w->textView()->LineIndex(100) + 2;
+    m_w->textView()->SetSelStart(caret);
+    m_w->textView()->ScrollLines(40);
+    const int top = m_w->textView()->FirstVisibleLine();
     const QString status = m_w->StatusText();
     for (int n : {3, 5, 0, -1, 6, 2}) {
         m_w->SelectEntry(n);
@@ -398,8 +398,8 @@ void IndexTest::selectEntryRunsNoHandler() {
             QCOMPARE(listRow(*m_w), want);
         else
             QVERIFY(m_w->ListBox1->selectionModel()->selectedIndexes().isEmpty());
-        QCOMPARE(m_w->memo->SelStart(), caret);
-        QCOMPARE(m_w->memo->FirstVisibleLine(), top);
+        QCOMPARE(m_w->textView()->SelStart(), caret);
+        QCOMPARE(m_w->textView()->FirstVisibleLine(), top);
         QCOMPARE(m_w->StatusText(), status);
     }
 }
@@ -410,9 +410,9 @@ void IndexTest::headingNearTheEndStaysLowerInView() {
     m_w->ListBox1->setFocus();
     QTest::keyClick(m_w->ListBox1, Qt::Key_End);
     const int line = headingLine(39, gap);
-    QCOMPARE(m_w->memo->SelStart(), m_w->memo->LineIndex(line));
-    const int top = m_w->memo->FirstVisibleLine();
-    const int rows = static_cast<int>(m_w->memo->SendScintilla(QsciScintillaBase::SCI_LINESONSCREEN));
+    QCOMPARE(m_w->textView()->SelStart(), m_w->textView()->LineIndex(line));
+    const int top = m_w->textView()->FirstVisibleLine();
+    const int rows = static_cast<int>(m_w->textView()->SendScintilla(QsciScintillaBase::SCI_LINESONSCREEN));
     QVERIFY2(top < line, qPrintable(QStringLiteral("top %1, heading %2").arg(top).arg(line)));
     QVERIFY(line < top + rows);
 }
@@ -485,7 +485,7 @@ void IndexTest::indexMenuCaptions() {
     QFETCH(bool, utf8);
     if (utf8) {
         const QString doc = U("■before\n■") + text + U("\n■after\n");
-        m_w->memo->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), doc.toStdString()),
+        m_w->textView()->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), doc.toStdString()),
                                 Encoding::Utf8);
         m_w->UpdateIndex();
     } else {
@@ -547,15 +547,15 @@ void IndexTest::rebuildWhileIndexMenuIsOpen() {
     QCOMPARE(describeMenu(m_w->mnuIndex), QStringLiteral("E0 E1"));
     m_w->mnuIndex->hide();
     QCoreApplication::processEvents();
-    QTest::keyClick(m_w->memo, Qt::Key_Down, Qt::AltModifier);
+    QTest::keyClick(m_w->textView(), Qt::Key_Down, Qt::AltModifier);
     QCOMPARE(m_w->CurrentEntry(), 1);
 }
 
 void IndexTest::stepKeysWalkTheHeadings() {
     constexpr int gap = 40;
     load(headingDocument(3, gap));
-    m_w->memo->setFocus();
-    const auto press = [this](Qt::Key key) { QTest::keyClick(m_w->memo, key, Qt::AltModifier); };
+    m_w->textView()->setFocus();
+    const auto press = [this](Qt::Key key) { QTest::keyClick(m_w->textView(), key, Qt::AltModifier); };
 
     press(Qt::Key_Down);
     QCOMPARE(m_w->CurrentEntry(), 1);
@@ -575,9 +575,9 @@ void IndexTest::stepKeysWalkTheHeadings() {
     press(Qt::Key_Down);  // on the last heading: stays there
     QCOMPARE(m_w->CurrentEntry(), 2);
     QCOMPARE(listRow(*m_w), 2);
-    QCOMPARE(m_w->memo->SelStart(), m_w->memo->LineIndex(headingLine(2, gap)));
+    QCOMPARE(m_w->textView()->SelStart(), m_w->textView()->LineIndex(headingLine(2, gap)));
     QCOMPARE(m_w->StatusText(), statusFor(headingLine(2, gap) + 1, 1));
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->memo));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->textView()));
 
     // The keys work from the list too, and leave the focus there.
     m_w->ListBox1->setFocus();
@@ -598,13 +598,13 @@ void IndexTest::stepKeysOnEmptyIndexGoToStart() {
     QStringList lines;
     for (int i = 0; i < 100; ++i) lines << QStringLiteral("line %1").arg(i);
     load(lines);
-    m_w->memo->setFocus();
-    m_w->memo->SetSelStart(m_w->memo->LineIndex(60) + 2);
-    m_w->memo->ScrollLines(50);
-    QVERIFY(m_w->memo->FirstVisibleLine() > 0);
-    QTest::keyClick(m_w->memo, Qt::Key(key), Qt::AltModifier);
+    m_w->textView()->setFocus();
+    m_w->textView()->SetSelStart(m_w->textView()->LineIndex(60) + 2);
+    m_w->textView()->ScrollLines(50);
+    QVERIFY(m_w->textView()->FirstVisibleLine() > 0);
+    QTest::keyClick(m_w->textView(), Qt::Key(key), Qt::AltModifier);
     verifyAtLineTop(*m_w, 0);
-    QCOMPARE(m_w->memo->SelStart(), 0);
+    QCOMPARE(m_w->textView()->SelStart(), 0);
     QCOMPARE(m_w->CurrentEntry(), -1);
     QCOMPARE(m_w->StatusText(), statusFor(1, 1));
 }
@@ -616,13 +616,13 @@ void IndexTest::statusAfterJumpAndKeys() {
     QCOMPARE(m_w->StatusText(), statusFor(4, 1));
     QTest::keyClick(m_w->ListBox1, Qt::Key_Up);
     QCOMPARE(m_w->StatusText(), statusFor(2, 1));
-    m_w->memo->setFocus();
-    QTest::keyClick(m_w->memo, Qt::Key_Right);
-    QTest::keyClick(m_w->memo, Qt::Key_Right);
+    m_w->textView()->setFocus();
+    QTest::keyClick(m_w->textView(), Qt::Key_Right);
+    QTest::keyClick(m_w->textView(), Qt::Key_Right);
     QCOMPARE(m_w->StatusText(), statusFor(2, 5));  // two double-byte characters: four bytes
-    QTest::keyClick(m_w->memo, Qt::Key_Down);
+    QTest::keyClick(m_w->textView(), Qt::Key_Down);
     QCOMPARE(m_w->StatusText(), statusFor(3, 4));  // the shorter line: the caret stops at its end
-    QTest::keyClick(m_w->memo, Qt::Key_Home, Qt::ControlModifier);
+    QTest::keyClick(m_w->textView(), Qt::Key_Home, Qt::ControlModifier);
     QCOMPARE(m_w->StatusText(), statusFor(1, 1));
 }
 
@@ -638,11 +638,11 @@ void IndexTest::statusWithSelection() {
     QFETCH(QString, status);
     load({U("preface"), U("■見出し"), U("abcdef")});
     m_w->SetWordWrap(wrap);
-    m_w->memo->setFocus();
-    m_w->memo->SetSelStart(m_w->memo->LineIndex(1) + 2);
-    QTest::keyClick(m_w->memo, Qt::Key_Down, Qt::ShiftModifier);
-    QTest::keyClick(m_w->memo, Qt::Key_End, Qt::ShiftModifier);
-    QVERIFY(m_w->memo->HasSelection());
+    m_w->textView()->setFocus();
+    m_w->textView()->SetSelStart(m_w->textView()->LineIndex(1) + 2);
+    QTest::keyClick(m_w->textView(), Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(m_w->textView(), Qt::Key_End, Qt::ShiftModifier);
+    QVERIFY(m_w->textView()->HasSelection());
     QCOMPARE(m_w->StatusText(), status);
 }
 
@@ -653,39 +653,39 @@ void IndexTest::wrappedLinesShowDisplayRowsButOwnByDocumentLine() {
     load(lines);
     m_w->SetWordWrap(true);
     QCoreApplication::processEvents();
-    const int rows = static_cast<int>(m_w->memo->SendScintilla(QsciScintillaBase::SCI_WRAPCOUNT, 1));
+    const int rows = static_cast<int>(m_w->textView()->SendScintilla(QsciScintillaBase::SCI_WRAPCOUNT, 1));
     QVERIFY2(rows >= 3, qPrintable(QString::number(rows)));
 
     // Heading B stands on document line 2, display row rows + 1: the status shows the display row.
     m_w->ListBox1->setFocus();
     QTest::keyClick(m_w->ListBox1, Qt::Key_Down);
     QCOMPARE(m_w->CurrentEntry(), 1);
-    QCOMPARE(m_w->memo->FirstVisibleLine(), rows + 1);
+    QCOMPARE(m_w->textView()->FirstVisibleLine(), rows + 1);
     QCOMPARE(m_w->StatusText(), statusFor(rows + 2, 1));
 
     // The caret on row 2 of the long line: column counted from that row's start; heading A owns it.
-    m_w->memo->setFocus();
-    QTest::keyClick(m_w->memo, Qt::Key_Home, Qt::ControlModifier);
-    QTest::keyClick(m_w->memo, Qt::Key_Down);
-    QTest::keyClick(m_w->memo, Qt::Key_Down);
-    QTest::keyClick(m_w->memo, Qt::Key_Home);
-    for (int i = 0; i < 3; ++i) QTest::keyClick(m_w->memo, Qt::Key_Right);
+    m_w->textView()->setFocus();
+    QTest::keyClick(m_w->textView(), Qt::Key_Home, Qt::ControlModifier);
+    QTest::keyClick(m_w->textView(), Qt::Key_Down);
+    QTest::keyClick(m_w->textView(), Qt::Key_Down);
+    QTest::keyClick(m_w->textView(), Qt::Key_Home);
+    for (int i = 0; i < 3; ++i) QTest::keyClick(m_w->textView(), Qt::Key_Right);
     QCOMPARE(m_w->StatusText(), statusFor(3, 4));
     QCOMPARE(m_w->CurrentEntry(), 0);
 
     // On B's line (a display row past C's document line number) B, not C, owns the caret.
-    m_w->memo->SetSelStart(m_w->memo->LineIndex(2) + 2);
-    QTest::keyClick(m_w->memo, Qt::Key_Left);
+    m_w->textView()->SetSelStart(m_w->textView()->LineIndex(2) + 2);
+    QTest::keyClick(m_w->textView(), Qt::Key_Left);
     QCOMPARE(m_w->CurrentEntry(), 1);
     QCOMPARE(m_w->StatusText(), statusFor(rows + 2, 1));
 }
 
 void IndexTest::caretSelectsOwningHeading() {
     load({U("preface"), U("more"), U("■A"), U("a body"), U("■B"), U("b body")});
-    m_w->memo->setFocus();
+    m_w->textView()->setFocus();
     const auto caretTo = [this](int line) {
-        m_w->memo->SetSelStart(m_w->memo->LineIndex(line) + 1);
-        QTest::keyClick(m_w->memo, Qt::Key_Right);
+        m_w->textView()->SetSelStart(m_w->textView()->LineIndex(line) + 1);
+        QTest::keyClick(m_w->textView(), Qt::Key_Right);
     };
     caretTo(5);
     QCOMPARE(m_w->CurrentEntry(), 1);
@@ -703,10 +703,10 @@ void IndexTest::caretSelectsOwningHeading() {
 
 void IndexTest::typedHeadingAppearsAfterOneSecond() {
     load({U("■First"), U("body")});
-    m_w->memo->setFocus();
-    QTest::keyClick(m_w->memo, Qt::Key_End, Qt::ControlModifier);
+    m_w->textView()->setFocus();
+    QTest::keyClick(m_w->textView(), Qt::Key_End, Qt::ControlModifier);
     const int rebuilds = m_w->RebuildCount();
-    QTest::keyClicks(m_w->memo, QStringLiteral("//@Second"));
+    QTest::keyClicks(m_w->textView(), QStringLiteral("//@Second"));
     QElapsedTimer sinceTyping;
     sinceTyping.start();
     // Poll until the rebuild shows; a loaded machine can only make it show later, never earlier.
@@ -731,13 +731,13 @@ void IndexTest::typedHeadingAppearsAfterOneSecond() {
 
 void IndexTest::changeUndoneWithinTheSecondCostsNoRebuild() {
     load({U("■First"), U("body")});
-    m_w->memo->setFocus();
-    QTest::keyClick(m_w->memo, Qt::Key_End, Qt::ControlModifier);
+    m_w->textView()->setFocus();
+    QTest::keyClick(m_w->textView(), Qt::Key_End, Qt::ControlModifier);
     const int rebuilds = m_w->RebuildCount();
-    QTest::keyClick(m_w->memo, Qt::Key_X);
+    QTest::keyClick(m_w->textView(), Qt::Key_X);
     QTest::qWait(100);
     QVERIFY(m_w->Timer1->isActive());
-    QTest::keyClick(m_w->memo, Qt::Key_Backspace);
+    QTest::keyClick(m_w->textView(), Qt::Key_Backspace);
     QTest::qWait(50);
     QVERIFY(m_w->Timer1->isActive());
     QTRY_VERIFY_WITH_TIMEOUT(!m_w->Timer1->isActive(), 2000);
@@ -769,8 +769,8 @@ void IndexTest::suspendedBatchRebuildsOnce() {
 void IndexTest::openDocumentRebuildsOnce() {
     MessageBoxRecorder boxes;
     const QString path = m_box.writeFile(QStringLiteral("open.txt"), Sjis("■One\r\nbody\r\n■Two\r\n"));
-    m_w->memo->setFocus();
-    QTest::keyClicks(m_w->memo, QStringLiteral("typed"));
+    m_w->textView()->setFocus();
+    QTest::keyClicks(m_w->textView(), QStringLiteral("typed"));
     QCoreApplication::processEvents();
     QVERIFY(m_w->Timer1->isActive());
     boxes.answer(Answer::No);
@@ -821,11 +821,11 @@ void IndexTest::timerFollowingEditsMatchesAWholeRebuild() {
     QFETCH(QByteArray, marks);
     QFETCH(QByteArray, document);
     m_w->TitleMarkList = TitleMarksFromText(marks.toStdString());
-    m_w->memo->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), document.toStdString()),
+    m_w->textView()->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), document.toStdString()),
                             static_cast<Encoding>(encoding));
     m_w->UpdateIndex();
     QVERIFY(m_w->EntryCount() >= 100);
-    TextView* memo = m_w->memo;
+    TextView* memo = m_w->textView();
     memo->setFocus();
     // A character the document's encoding has no code for enters as it is; the heading test reads '?'.
     const QStringList typed{QStringLiteral("--"), U("■"),  QStringLiteral("x"), QStringLiteral("\n"),
@@ -949,7 +949,7 @@ void IndexTest::listExtentFollowsWidestHeading() {
     const QString hangul = U("한").repeated(50), ws = QStringLiteral("W").repeated(40);
     QVERIFY(drawn(hangul) > drawn(ws) && drawn(QStringLiteral("?").repeated(50)) < drawn(ws) * 0.8);
     const QString doc = U("■") + ws + U("\n■") + hangul + U("\n");
-    m_w->memo->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), doc.toStdString()), Encoding::Utf8);
+    m_w->textView()->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), doc.toStdString()), Encoding::Utf8);
     m_w->UpdateIndex();
     QCOMPARE(hint(0).width(), drawn(hangul));
     QCOMPARE(extent(), drawn(hangul));

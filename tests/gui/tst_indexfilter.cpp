@@ -11,8 +11,8 @@
 #include <QRegularExpression>
 #include <QTest>
 
-#include "app/IndexModel.h"
-#include "app/TextView.h"
+#include "index/IndexModel.h"
+#include "view/TextView.h"
 #include "helpers/TestSupport.h"
 
 using namespace oruvan;
@@ -59,7 +59,7 @@ void typeText(QWidget* w, const QString& text) {
             QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
 }
 
-int selectedRow(const TfrmMain& w) {
+int selectedRow(const MainWindow& w) {
     const QModelIndexList selected = w.ListBox1->selectionModel()->selectedIndexes();
     return selected.size() == 1 ? selected.first().row() : -1;
 }
@@ -93,7 +93,7 @@ private:
     void verifyAtHeading(int entry);
 
     Sandbox m_box;
-    std::unique_ptr<TfrmMain> m_w;
+    std::unique_ptr<MainWindow> m_w;
 };
 
 void IndexFilterTest::init() {
@@ -108,14 +108,14 @@ void IndexFilterTest::load() {
         bytes += Sjis(heading) + "\r\n";
         for (int j = 0; j < kGap; ++j) bytes += "body\r\n";
     }
-    m_w->memo->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), bytes));
+    m_w->textView()->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), bytes));
     m_w->UpdateIndex();
 }
 
 void IndexFilterTest::verifyAtHeading(int entry) {
     QCOMPARE(m_w->CurrentEntry(), entry);
-    QCOMPARE(m_w->memo->SelStart(), m_w->memo->LineIndex(headingLine(entry)));
-    QCOMPARE(m_w->memo->FirstVisibleLine(), headingLine(entry));
+    QCOMPARE(m_w->textView()->SelStart(), m_w->textView()->LineIndex(headingLine(entry)));
+    QCOMPARE(m_w->textView()->FirstVisibleLine(), headingLine(entry));
 }
 
 void IndexFilterTest::typingFiltersTheList_data() {
@@ -136,7 +136,7 @@ void IndexFilterTest::typingFiltersTheList_data() {
 void IndexFilterTest::typingFiltersTheList() {
     QFETCH(QString, typed);
     QFETCH(QStringList, rows);
-    QTest::keyClick(m_w->memo, Qt::Key_J, Qt::ControlModifier);
+    QTest::keyClick(m_w->textView(), Qt::Key_J, Qt::ControlModifier);
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->edtFilter));
     QCOMPARE(m_w->edtFilter->placeholderText(), U("見出しを絞り込む"));
     typeText(m_w->edtFilter, typed);
@@ -144,7 +144,7 @@ void IndexFilterTest::typingFiltersTheList() {
     QCOMPARE(rowsOf(m_w->ListBox1->model()), rows);
     // The drop-down and the Index menu stay whole.
     QCOMPARE(rowsOf(m_w->cmbMain->model()), allRows());
-    QCOMPARE(m_w->mnuIndex->actions().size(), TfrmMain::kIndexMenuHead + kEntries);
+    QCOMPARE(m_w->mnuIndex->actions().size(), MainWindow::kIndexMenuHead + kEntries);
     // Rows carry their entry's line.
     for (int i = 0; i < m_w->ListBox1->model()->rowCount(); ++i) {
         const QModelIndex index = m_w->ListBox1->model()->index(i, 0);
@@ -191,7 +191,7 @@ void IndexFilterTest::matchedWordsAreHighlighted() {
     // In a UTF-8 document the runs fall on the heading as written: the emoji takes two UTF-16 units
     // where the text cp932 can hold has one '?'.
     const std::string doc = "--\xf0\x9f\x8e\x89 party Caf\xc3\xa9\n--\xed\x95\x9c\xea\xb5\xad\xec\x96\xb4\n";
-    m_w->memo->LoadFromFile(m_box.writeFile(QStringLiteral("utf8.txt"), doc), Encoding::Utf8);
+    m_w->textView()->LoadFromFile(m_box.writeFile(QStringLiteral("utf8.txt"), doc), Encoding::Utf8);
     m_w->UpdateIndex();
     m_w->edtFilter->setText(U("party caf"));
     QCOMPARE(rowsOf(m_w->ListBox1->model()), QStringList{U("　🎉 party Café#0")});
@@ -228,8 +228,8 @@ void IndexFilterTest::enterJumpsToTheFirstShownHeading() {
     QCOMPARE(m_w->cmbMain->currentIndex(), 2);
 
     // The first shown heading is chosen again even when it is the one selected.
-    m_w->memo->setFocus();
-    m_w->memo->SetSelStart(m_w->memo->LineIndex(headingLine(5) + 4));
+    m_w->textView()->setFocus();
+    m_w->textView()->SetSelStart(m_w->textView()->LineIndex(headingLine(5) + 4));
     m_w->edtFilter->setFocus();
     QTest::keyClicks(m_w->edtFilter, U(" del"));
     QCOMPARE(rowsOf(m_w->ListBox1->model()), QStringList{U("Delta alpha#5")});
@@ -254,19 +254,19 @@ void IndexFilterTest::downMovesIntoTheList() {
     QCOMPARE(selectedRow(*m_w), 0);
 
     // A heading shown and selected already stays so, and the caret stays where it is.
-    m_w->memo->setFocus();
-    m_w->memo->SetSelStart(m_w->memo->LineIndex(headingLine(1) + 3));
-    QTest::keyClick(m_w->memo, Qt::Key_Right);
-    const int caret = m_w->memo->SelStart();
+    m_w->textView()->setFocus();
+    m_w->textView()->SetSelStart(m_w->textView()->LineIndex(headingLine(1) + 3));
+    QTest::keyClick(m_w->textView(), Qt::Key_Right);
+    const int caret = m_w->textView()->SelStart();
     m_w->edtFilter->setFocus();
     QTest::keyClick(m_w->edtFilter, Qt::Key_Down);
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->ListBox1));
-    QCOMPARE(m_w->memo->SelStart(), caret);
+    QCOMPARE(m_w->textView()->SelStart(), caret);
     QCOMPARE(selectedRow(*m_w), 0);
 }
 
 void IndexFilterTest::escapeEmptiesTheFieldAndGoesBack() {
-    for (QWidget* from : {static_cast<QWidget*>(m_w->memo), static_cast<QWidget*>(m_w->ListBox1),
+    for (QWidget* from : {static_cast<QWidget*>(m_w->textView()), static_cast<QWidget*>(m_w->ListBox1),
                           static_cast<QWidget*>(m_w->cmbMain)}) {
         from->setFocus();
         QTest::keyClick(from, Qt::Key_J, Qt::ControlModifier);
@@ -281,17 +281,17 @@ void IndexFilterTest::escapeEmptiesTheFieldAndGoesBack() {
     }
     // Ctrl+J on a filled field selects its text, so typing replaces it.
     m_w->edtFilter->setText(U("beta"));
-    QTest::keyClick(m_w->memo, Qt::Key_J, Qt::ControlModifier);
+    QTest::keyClick(m_w->textView(), Qt::Key_J, Qt::ControlModifier);
     QTest::keyClicks(m_w->edtFilter, U("delta"));
     QCOMPARE(m_w->edtFilter->text(), U("delta"));
 }
 
 void IndexFilterTest::caretTrackingSelectsShownHeadingsOnly() {
     m_w->edtFilter->setText(U("alpha"));  // entries 0, 2, 3 (full-width: no), 5
-    m_w->memo->setFocus();
+    m_w->textView()->setFocus();
     const auto caretTo = [this](int line) {
-        m_w->memo->SetSelStart(m_w->memo->LineIndex(line) + 1);
-        QTest::keyClick(m_w->memo, Qt::Key_Right);
+        m_w->textView()->SetSelStart(m_w->textView()->LineIndex(line) + 1);
+        QTest::keyClick(m_w->textView(), Qt::Key_Right);
     };
     caretTo(headingLine(2) + 5);
     QCOMPARE(m_w->CurrentEntry(), 2);
@@ -303,17 +303,17 @@ void IndexFilterTest::caretTrackingSelectsShownHeadingsOnly() {
     caretTo(headingLine(5));
     QCOMPARE(selectedRow(*m_w), 2);
     // The step keys walk the whole index.
-    QTest::keyClick(m_w->memo, Qt::Key_Up, Qt::AltModifier);
+    QTest::keyClick(m_w->textView(), Qt::Key_Up, Qt::AltModifier);
     verifyAtHeading(4);
     QCOMPARE(selectedRow(*m_w), -1);
 }
 
 void IndexFilterTest::rebuildKeepsTheFilter() {
     m_w->edtFilter->setText(U("gamma"));
-    m_w->memo->setFocus();
-    m_w->memo->SetSelStart(0);
-    QTest::keyClicks(m_w->memo, U("--gamma ray"));
-    QTest::keyClick(m_w->memo, Qt::Key_Return);
+    m_w->textView()->setFocus();
+    m_w->textView()->SetSelStart(0);
+    QTest::keyClicks(m_w->textView(), U("--gamma ray"));
+    QTest::keyClick(m_w->textView(), Qt::Key_Return);
     m_w->Timer1Timer();
     QCOMPARE(rowsOf(m_w->ListBox1->model()), (QStringList{U("gamma ray#0"), U("Gamma#5")}));
     QCOMPARE(m_w->cmbMain->model()->rowCount(), kEntries + 1);
@@ -328,8 +328,8 @@ void IndexFilterTest::commandKeyShowsAHiddenList() {
     QCoreApplication::processEvents();
     QVERIFY(!m_w->edtFilter->isVisible());
     QVERIFY(m_w->ListBox1->width() <= 1);
-    m_w->memo->setFocus();
-    QTest::keyClick(m_w->memo, Qt::Key_J, Qt::ControlModifier);
+    m_w->textView()->setFocus();
+    QTest::keyClick(m_w->textView(), Qt::Key_J, Qt::ControlModifier);
     QVERIFY(m_w->GetListViewVisible());
     QVERIFY(m_w->edtFilter->isVisible());
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->edtFilter));
@@ -340,7 +340,7 @@ void IndexFilterTest::commandKeyShowsAHiddenList() {
 
 // Copy, paste and undo in the field work on the field: the text view and its undo stay untouched.
 void IndexFilterTest::fieldKeepsItsEditingKeys() {
-    const QString text = m_w->memo->text();
+    const QString text = m_w->textView()->text();
     QApplication::clipboard()->setText(U("beta"));
     m_w->edtFilter->setFocus();
     QTest::keyClick(m_w->edtFilter, Qt::Key_V, Qt::ControlModifier);
@@ -353,8 +353,8 @@ void IndexFilterTest::fieldKeepsItsEditingKeys() {
     QCOMPARE(m_w->edtFilter->text(), QString());
     QTest::keyClick(m_w->edtFilter, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(m_w->edtFilter->text(), U("beta two"));
-    QCOMPARE(m_w->memo->text(), text);
-    QVERIFY(!m_w->memo->CanUndo());
+    QCOMPARE(m_w->textView()->text(), text);
+    QVERIFY(!m_w->textView()->CanUndo());
     // The window's other keys still work from the field.
     const int rebuilds = m_w->RebuildCount();
     QTest::keyClick(m_w->edtFilter, Qt::Key_F5);
@@ -370,7 +370,7 @@ void IndexFilterTest::levelsIndentTheViews() {
     QCOMPARE(rowsOf(m_w->cmbMain->model()), indented);
     // The Index menu follows; the indentation takes no access key.
     QStringList captions;
-    for (QAction* a : m_w->mnuIndex->actions().mid(TfrmMain::kIndexMenuHead)) captions << a->text();
+    for (QAction* a : m_w->mnuIndex->actions().mid(MainWindow::kIndexMenuHead)) captions << a->text();
     QCOMPARE(captions, (QStringList{U("　　&Alpha one"), U("　&Beta two"), U("a&lpha three"),
                                     U("　　ＡＬＰＨＡ &four"), U("　&Gamma"), U("&Delta alpha")}));
     // The list's scroll range takes the indentation in.

@@ -6,7 +6,7 @@
 #include <QListView>
 #include <QTest>
 
-#include "app/TextView.h"
+#include "view/TextView.h"
 #include "helpers/TestSupport.h"
 
 using namespace oruvan;
@@ -56,7 +56,7 @@ private:
     static int headingLine(int entry) { return 1 + entry * 7; }
 
     Sandbox m_box;
-    std::unique_ptr<TfrmMain> m_w;
+    std::unique_ptr<MainWindow> m_w;
 };
 
 void ReindexTest::init() {
@@ -70,7 +70,7 @@ void ReindexTest::loadHeadings() {
         bytes += Sjis("■Entry ") + std::to_string(i) + "\r\n";
         for (int j = 0; j < 6; ++j) bytes += "body " + std::to_string(i) + "." + std::to_string(j) + "\r\n";
     }
-    m_w->memo->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), bytes));
+    m_w->textView()->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), bytes));
     m_w->UpdateIndex();
 }
 
@@ -96,7 +96,7 @@ void ReindexTest::reindexLeavesCaretSelectionAndScrolling() {
     QFETCH(bool, listShown);
     loadHeadings();
     m_w->SetListViewVisible(listShown);
-    TextView* memo = m_w->memo;
+    TextView* memo = m_w->textView();
     memo->setFocus();
     const int line = headingLine(entry);
     memo->SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, std::max(0, line - 3));
@@ -127,7 +127,7 @@ void ReindexTest::reindexLeavesCaretSelectionAndScrolling() {
 // committed text goes where it was being composed.
 void ReindexTest::reindexWaitsForTheInputMethodsCommit() {
     loadHeadings();
-    TextView* memo = m_w->memo;
+    TextView* memo = m_w->textView();
     memo->setFocus();
     const int line = headingLine(4);
     memo->SendScintilla(QsciScintillaBase::SCI_GOTOPOS,
@@ -180,7 +180,7 @@ void ReindexTest::rebuildLeavesOutTheTextBeingComposed() {
     QFETCH(bool, settings);
     QFETCH(QString, caption);
     loadHeadings();
-    TextView* memo = m_w->memo;
+    TextView* memo = m_w->textView();
     memo->setFocus();
     const int line = headingLine(4);
     memo->SendScintilla(QsciScintillaBase::SCI_GOTOPOS,

@@ -12,8 +12,8 @@
 #include <QInputMethodEvent>
 #include <QTest>
 
-#include "app/RecoveryWriter.h"
-#include "app/TextView.h"
+#include "document/RecoveryWriter.h"
+#include "view/TextView.h"
 #include "helpers/TestSupport.h"
 #include "platform/RecoveryStore.h"
 #include "platform/TextEncoding.h"
@@ -45,16 +45,16 @@ long DeadPid() {
 struct Fixture {
     Sandbox box;
     MessageBoxRecorder boxes;
-    std::unique_ptr<TfrmMain> w = box.makeWindow();
+    std::unique_ptr<MainWindow> w = box.makeWindow();
     QString file;
 
     explicit Fixture(const std::string& text = "//@one\r\nbody\r\n") {
         file = box.writeFile(QStringLiteral("a.txt"), text);
         w->OpenDocument(file);
-        w->memo->setFocus();
+        w->textView()->setFocus();
     }
     void type(const QString& text) {
-        QTest::keyClicks(w->memo, text);
+        QTest::keyClicks(w->textView(), text);
         QCoreApplication::processEvents();
     }
     // Another program writes the file; the time stamp moves on even within one clock tick.
@@ -118,22 +118,22 @@ private Q_SLOTS:
         QFETCH(bool, readAsEucJp);
         Fixture f(Lines(0, 200, "a"));
         if (readAsEucJp) f.w->OpenDocument(f.file, Encoding::EucJp);
-        const Encoding encoding = f.w->memo->DocumentEncoding();
+        const Encoding encoding = f.w->textView()->DocumentEncoding();
         f.w->resize(600, 400);
-        f.w->memo->SetCaretToLineStart(150);
-        f.w->memo->ScrollLineToTop(100);
+        f.w->textView()->SetCaretToLineStart(150);
+        f.w->textView()->ScrollLineToTop(100);
         f.rewrite(Lines(0, newLines, "b"));
         QTRY_COMPARE_WITH_TIMEOUT(f.w->StatusText(), kReloaded, 3000);
-        QCOMPARE(f.w->memo->GetText(), Lines(0, newLines, "b"));
-        QCOMPARE(f.w->memo->CaretLine(), caretLine);
-        QCOMPARE(f.w->memo->FirstVisibleLine(), topLine);
+        QCOMPARE(f.w->textView()->GetText(), Lines(0, newLines, "b"));
+        QCOMPARE(f.w->textView()->CaretLine(), caretLine);
+        QCOMPARE(f.w->textView()->FirstVisibleLine(), topLine);
         QCOMPARE(f.w->EntryCount(), newLines);
         QCOMPARE(f.w->CurrentEntry(), caretLine);
-        QCOMPARE(f.w->memo->DocumentEncoding(), encoding);
+        QCOMPARE(f.w->textView()->DocumentEncoding(), encoding);
         QVERIFY(!f.w->Modified());
         QVERIFY(f.boxes.texts().isEmpty());
         f.rewrite("//@b0\r\n");  // still followed after the file was replaced
-        QTRY_COMPARE_WITH_TIMEOUT(f.w->memo->GetText(), std::string("//@b0\r\n"), 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(f.w->textView()->GetText(), std::string("//@b0\r\n"), 3000);
     }
 
     // A modified document is left alone; Save asks first, No (the default, and Escape) keeps the other
@@ -153,7 +153,7 @@ private Q_SLOTS:
         f.type(QStringLiteral("x"));
         f.rewrite("theirs\r\n");
         f.w->CheckDisk();
-        QCOMPARE(f.w->memo->GetText(), std::string("x//@one\r\nbody\r\n"));
+        QCOMPARE(f.w->textView()->GetText(), std::string("x//@one\r\nbody\r\n"));
         QCOMPARE(f.w->StatusText(), kChangedOnDisk);  // said at once, not only at the save
         QVERIFY(f.boxes.texts().isEmpty());
         f.boxes.answer(Answer(answer));
@@ -216,7 +216,7 @@ private Q_SLOTS:
         }
         f.w->CheckDisk();
         QCOMPARE(f.w->StatusText(), edited ? kChangedOnDisk : kReloaded);
-        QCOMPARE(f.w->memo->GetText(), edited ? std::string("x//@one\r\nbody\r\n") : theirs);
+        QCOMPARE(f.w->textView()->GetText(), edited ? std::string("x//@one\r\nbody\r\n") : theirs);
         QCOMPARE(f.w->Modified(), edited);
         if (!edited) return;
         f.boxes.answer(Answer::No);
@@ -235,12 +235,12 @@ private Q_SLOTS:
         f.activate();
         QCOMPARE(f.boxes.texts().size(), 1);
         QVERIFY(f.boxes.texts().front().contains(QStringLiteral("開けません")));
-        QCOMPARE(f.w->memo->GetText(), std::string("//@one\r\nbody\r\n"));
+        QCOMPARE(f.w->textView()->GetText(), std::string("//@one\r\nbody\r\n"));
         QVERIFY(QFile::remove(f.file));
         f.rewrite("theirs\r\n");
         f.activate();
         QCOMPARE(f.boxes.texts().size(), 1);
-        QCOMPARE(f.w->memo->GetText(), std::string("theirs\r\n"));
+        QCOMPARE(f.w->textView()->GetText(), std::string("theirs\r\n"));
     }
 
     // Save asks before replacing a file whose permissions say nobody writes it; without a yes the file
@@ -315,7 +315,7 @@ private Q_SLOTS:
             f.boxes.answer(Answer::No);
             f.w->N10Click();
         } else {
-            QTest::keyClick(f.w->memo, Qt::Key_Z, Qt::ControlModifier);
+            QTest::keyClick(f.w->textView(), Qt::Key_Z, Qt::ControlModifier);
             QTest::qWait(100);
         }
         f.w->Recovery().wait();
@@ -336,9 +336,9 @@ private Q_SLOTS:
         f.type(QStringLiteral("a"));
         const QString preedit = QString::fromUtf8("にほん");
         QInputMethodEvent composing(preedit, {{QInputMethodEvent::Cursor, 1, 1, {}}});
-        QCoreApplication::sendEvent(f.w->memo, &composing);
-        const std::string shown(f.w->memo->Utf8Buffer());
-        const long caret = f.w->memo->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS);
+        QCoreApplication::sendEvent(f.w->textView(), &composing);
+        const std::string shown(f.w->textView()->Utf8Buffer());
+        const long caret = f.w->textView()->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS);
         const std::string want = Sjis("a//@表\r\nbody\r\n");
         if (save) {
             f.save();
@@ -356,20 +356,20 @@ private Q_SLOTS:
             }
             // Given up, the conversion leaves the typed text to be copied.
             QInputMethodEvent cancel;
-            QCoreApplication::sendEvent(f.w->memo, &cancel);
+            QCoreApplication::sendEvent(f.w->textView(), &cancel);
             QTRY_COMPARE(f.store().list().size(), std::size_t(1));
             f.w->Recovery().wait();
             QFile copy(QFile::decodeName(QByteArray::fromStdString(f.store().list().front().dataFile)));
             QVERIFY(copy.open(QIODevice::ReadOnly));
             QCOMPARE(copy.readAll().toStdString(), want);
-            QCoreApplication::sendEvent(f.w->memo, &composing);
+            QCoreApplication::sendEvent(f.w->textView(), &composing);
         }
-        QCOMPARE(std::string(f.w->memo->Utf8Buffer()), shown);
-        QCOMPARE(f.w->memo->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS), caret);
-        QVERIFY(f.w->memo->Composing());
+        QCOMPARE(std::string(f.w->textView()->Utf8Buffer()), shown);
+        QCOMPARE(f.w->textView()->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS), caret);
+        QVERIFY(f.w->textView()->Composing());
         // Given up after the save, it leaves the text as saved.
         QInputMethodEvent cancel;
-        QCoreApplication::sendEvent(f.w->memo, &cancel);
+        QCoreApplication::sendEvent(f.w->textView(), &cancel);
         QCOMPARE(f.w->Modified(), !save);
     }
 
@@ -403,7 +403,7 @@ private Q_SLOTS:
             f.boxes.texts(),
             QStringList{f.file + QStringLiteral(" には保存されていない変更が残っています。復元しますか?")});
         if (Answer(answer) == Answer::Yes) {
-            QCOMPARE(f.w->memo->GetText(), Sjis("//@残り\r\nedits\r\n"));
+            QCOMPARE(f.w->textView()->GetText(), Sjis("//@残り\r\nedits\r\n"));
             QVERIFY(f.w->Modified());
             QCOMPARE(f.w->DocumentFileName, f.file);
             QCOMPARE(f.w->EntryCount(), 1);
@@ -413,7 +413,7 @@ private Q_SLOTS:
             QVERIFY(now.front().id != "left");
             QCOMPARE(now.front().record.pid, long(::getpid()));
         } else {
-            QCOMPARE(f.w->memo->GetText(), std::string("//@one\r\nbody\r\n"));
+            QCOMPARE(f.w->textView()->GetText(), std::string("//@one\r\nbody\r\n"));
             QVERIFY(!f.w->Modified());
             QVERIFY(store.list().empty());
         }
@@ -461,11 +461,11 @@ private Q_SLOTS:
         QFETCH(QString, typing);
         Fixture f(file.toStdString());
         f.w->Recovery().setInterval(30);
-        f.w->memo->SetCaretToLineStart(0);
+        f.w->textView()->SetCaretToLineStart(0);
         if (typing.isEmpty())
             f.type(QStringLiteral("a"));
         else
-            QTest::sendKeyEvent(QTest::Click, f.w->memo, Qt::Key_unknown, typing, Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Click, f.w->textView(), Qt::Key_unknown, typing, Qt::NoModifier);
         QTRY_COMPARE(f.store().list().size(), std::size_t(1));
         f.w->Recovery().wait();
         const QByteArray expected = file.left(bom) + typed + file.mid(bom);
@@ -483,7 +483,7 @@ private Q_SLOTS:
         f.boxes.answer(Answer::Yes);
         again->OpenDocument(f.file);
         QVERIFY(again->Modified());
-        QCOMPARE(QString::fromLatin1(EncodingName(again->memo->DocumentEncoding())),
+        QCOMPARE(QString::fromLatin1(EncodingName(again->textView()->DocumentEncoding())),
                  encoding.section(QLatin1Char(' '), 0, 0) == QLatin1String("UTF-16LE")
                      ? QStringLiteral("UTF-16LE")
                      : encoding);
@@ -519,7 +519,7 @@ private Q_SLOTS:
         else
             again->Startup({});
         QCOMPARE(f.boxes.texts(), QStringList{f.file + kRecoverAsk});
-        QCOMPARE(again->memo->GetText(), std::string("x//@one\r\nbody\r\n"));
+        QCOMPARE(again->textView()->GetText(), std::string("x//@one\r\nbody\r\n"));
         QCOMPARE(again->DocumentFileName, f.file);
         QVERIFY(again->Modified());
         again->RunCommand(QStringLiteral("actFileSave"));
@@ -552,7 +552,7 @@ private Q_SLOTS:
         f.boxes.answer(Answer::Yes);
         again->Startup({});
         QCOMPARE(f.boxes.texts(), QStringList{target + kRecoverAsk});
-        QCOMPARE(again->memo->GetText(), std::string("xy//@one\r\nbody\r\n"));
+        QCOMPARE(again->textView()->GetText(), std::string("xy//@one\r\nbody\r\n"));
         QCOMPARE(again->DocumentFileName, target);
     }
 
@@ -632,7 +632,7 @@ private Q_SLOTS:
         while (big.size() < (9u << 20)) big += "body text of a large document\r\n";
         Fixture f(big);
         f.w->Recovery().setInterval(60000);
-        TextView* memo = f.w->memo;
+        TextView* memo = f.w->textView();
         const RecoveryRecord record =
             RecoveryStore::OwnRecord(QFile::encodeName(f.file).toStdString(), "Shift_JIS");
         const auto copyAll = [&] {
@@ -673,7 +673,7 @@ private Q_SLOTS:
         w->Startup({});
         QCOMPARE(boxes.texts(), QStringList{QStringLiteral(
                                     "名前のない文書 には保存されていない変更が残っています。復元しますか?")});
-        QCOMPARE(w->memo->GetText(), std::string("typed\r\n"));
+        QCOMPARE(w->textView()->GetText(), std::string("typed\r\n"));
         QVERIFY(w->Modified());
     }
 
@@ -715,14 +715,14 @@ private Q_SLOTS:
             QVERIFY(f.w->ChooseSaveEncoding(Encoding::Utf8));
             f.type(QStringLiteral("x"));
         } else if (change == "lacking") {
-            QTest::sendKeyEvent(QTest::Click, f.w->memo, Qt::Key_unknown, QStringLiteral("\u2603"),
+            QTest::sendKeyEvent(QTest::Click, f.w->textView(), Qt::Key_unknown, QStringLiteral("\u2603"),
                                 Qt::NoModifier);
         } else {
             f.type(QStringLiteral("x"));
             f.rewrite("\xa2\xa3\xcb\xdc\xca\xb8\xa4\xc7\xa4\xb9\r\n");
         }
         std::vector<RecoveryCopy> during;
-        f.w->memo->saveOptions.write = [&](int fd, const void* data, size_t size) {
+        f.w->textView()->saveOptions.write = [&](int fd, const void* data, size_t size) {
             if (during.empty()) during = f.store().list();
             return ::write(fd, data, size);
         };

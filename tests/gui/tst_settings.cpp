@@ -11,7 +11,7 @@
 #include <QTest>
 #include <filesystem>
 
-#include "app/TextView.h"
+#include "view/TextView.h"
 #include "helpers/TestSupport.h"
 #include "platform/IniFile.h"
 #include "widgets/Cp932Text.h"
@@ -49,7 +49,7 @@ QStringList KeyOrder(const std::string& cp932) {
 QString Flag(bool b) { return b ? QStringLiteral("1") : QStringLiteral("0"); }
 
 // One value of the window, as text, by the name of its settings key.
-QString Probe(TfrmMain& w, const QString& what) {
+QString Probe(MainWindow& w, const QString& what) {
     if (what == QLatin1String("TitleMarks")) {
         QStringList marks;
         for (const std::string& m : w.TitleMarkList) marks << FromCp932(m);
@@ -57,8 +57,8 @@ QString Probe(TfrmMain& w, const QString& what) {
     }
     if (what == QLatin1String("Files")) return w.RegisteredFiles.join(QLatin1Char('|'));
     if (what == QLatin1String("WordWrap"))
-        return Flag(w.WordWrap) + Flag(w.memo->WordWrap()) +
-               Flag(w.memo->SendScintilla(QsciScintillaBase::SCI_GETHSCROLLBAR) != 0);
+        return Flag(w.WordWrap) + Flag(w.textView()->WordWrap()) +
+               Flag(w.textView()->SendScintilla(QsciScintillaBase::SCI_GETHSCROLLBAR) != 0);
     if (what == QLatin1String("ListViewVisible"))
         return Flag(w.GetListViewVisible()) + QLatin1Char(' ') + QString::number(w.ListBox1->width());
     if (what == QLatin1String("NextPageMenuIsHead")) return Flag(w.NextPageMenuIsHead);
@@ -69,12 +69,12 @@ QString Probe(TfrmMain& w, const QString& what) {
         return QString::number(w.DropDownCount()) + QLatin1Char(' ') +
                QString::number(w.cmbMain->maxVisibleItems());
     if (what == QLatin1String("Font"))
-        return w.memo->FontName() + QLatin1Char(' ') + QString::number(w.memo->FontSize());
+        return w.textView()->FontName() + QLatin1Char(' ') + QString::number(w.textView()->FontSize());
     if (what == QLatin1String("Colors"))
-        return QStringList{w.BackColor, w.TextColor, w.memo->BackColor().name().toUpper(),
-                           w.memo->TextColor().name().toUpper()}
+        return QStringList{w.BackColor, w.TextColor, w.textView()->BackColor().name().toUpper(),
+                           w.textView()->TextColor().name().toUpper()}
             .join(QLatin1Char(' '));
-    if (what == QLatin1String("SearchHistory")) return w.findBar->History().join(QLatin1Char('|'));
+    if (what == QLatin1String("SearchHistory")) return w.findBar()->History().join(QLatin1Char('|'));
     if (what == QLatin1String("Size")) {
         const QSize s = w.frameGeometry().size();
         return QStringLiteral("%1x%2").arg(s.width()).arg(s.height());
@@ -83,7 +83,7 @@ QString Probe(TfrmMain& w, const QString& what) {
 }
 
 // Drags the splitter handle between the list box and the text view to x (splitter coordinates).
-void DragListBoxEdge(TfrmMain& w, int x) {
+void DragListBoxEdge(MainWindow& w, int x) {
     auto* splitter = w.findChild<QSplitter*>(QStringLiteral("NvSplitter1"));
     QVERIFY(splitter);
     QSplitterHandle* handle = splitter->handle(1);
@@ -114,15 +114,15 @@ private Q_SLOTS:
         QCOMPARE(w->ListBox1->width(), 423 / 3);
         QVERIFY(w->GetListViewVisible());
         QCOMPARE(w->StartUpIndex, -1);
-        QCOMPARE(w->memo->FontName(), QStringLiteral("ＭＳ Ｐゴシック"));
-        QCOMPARE(w->memo->FontSize(), 9);
+        QCOMPARE(w->textView()->FontName(), QStringLiteral("ＭＳ Ｐゴシック"));
+        QCOMPARE(w->textView()->FontSize(), 9);
         QCOMPARE(Probe(*w, QStringLiteral("TitleMarks")), QStringLiteral("//@|--|■"));
         QVERIFY(w->NextPageMenuIsHead);
         QVERIFY(w->IgnoreHeadSpaces);
         QVERIFY(!w->CaptionIncludingTitleMark);
         QVERIFY(w->RegisteredFiles.isEmpty());
         QCOMPARE(Probe(*w, QStringLiteral("DropDownCount")), QStringLiteral("16 16"));
-        QCOMPARE(w->windowTitle(), QStringLiteral("Oruvan 1.5"));
+        QCOMPARE(w->windowTitle(), QString::fromLatin1(version::kNameAndNumber));
         QVERIFY2(!QFile::exists(box.path(kIni)), "reading must not create the file");
     }
 
@@ -369,11 +369,11 @@ private Q_SLOTS:
             QVERIFY(w->RunCommand(QStringLiteral("actOptBackColor")));
             w->m_colorChooser = [](const QColor&) { return QColor(0xFE, 0xDC, 0xBA); };
             QVERIFY(w->RunCommand(QStringLiteral("actOptTextColor")));
-            w->memo->setText(QStringLiteral("one two"));
+            w->textView()->setText(QStringLiteral("one two"));
             w->SetUnmodified();
             QVERIFY(w->RunCommand(QStringLiteral("actEditFind")));
             for (const char* text : {"one", "見出し"}) {
-                w->findBar->SetFindText(QString::fromUtf8(text));
+                w->findBar()->SetFindText(QString::fromUtf8(text));
                 QVERIFY(w->RunCommand(QStringLiteral("actEditFindNext")));
             }
             QVERIFY(w->close());
@@ -423,11 +423,11 @@ private Q_SLOTS:
         box.writeFile(QStringLiteral("Ⅰ.txt"), "one\r\n");
         MessageBoxRecorder boxes;
         auto w = box.makeWindow();
-        QCOMPARE(int(w->memo->SendScintilla(QsciScintillaBase::SCI_STYLEGETSIZE, 0)), shownSize);
+        QCOMPARE(int(w->textView()->SendScintilla(QsciScintillaBase::SCI_STYLEGETSIZE, 0)), shownSize);
         // A registered file still opens by its path.
         for (const QString& path : w->RegisteredFiles) {
             w->OpenDocument(path);
-            QCOMPARE(w->memo->GetText(), std::string("one\r\n"));
+            QCOMPARE(w->textView()->GetText(), std::string("one\r\n"));
         }
         QVERIFY(boxes.shown().empty());
         QVERIFY(w->close());
@@ -456,9 +456,9 @@ private Q_SLOTS:
         if (!stored.isEmpty()) box.writeFile(kIni, IniText({QStringLiteral("[Font]"), "Name=" + stored}));
         auto w = box.makeWindow();
         if (stored.isEmpty()) stored = QStringLiteral("ＭＳ Ｐゴシック");
-        QCOMPARE(w->memo->FontName(), stored);
+        QCOMPARE(w->textView()->FontName(), stored);
         char face[256] = {};
-        w->memo->SendScintilla(QsciScintillaBase::SCI_STYLEGETFONT, 0UL, static_cast<void*>(face));
+        w->textView()->SendScintilla(QsciScintillaBase::SCI_STYLEGETFONT, 0UL, static_cast<void*>(face));
         const QString drawn = QString::fromUtf8(face);
         QCOMPARE(drawn, StandInFamily(stored));
         QVERIFY2(QFontDatabase::hasFamily(drawn), qPrintable(drawn));
@@ -543,8 +543,8 @@ private Q_SLOTS:
         MessageBoxRecorder boxes;
         auto w = box.makeWindow();
         QVERIFY(w->RunCommand(QStringLiteral("actOptWordWrap")));
-        w->memo->setFocus();
-        QTest::keyClicks(w->memo, QStringLiteral("x"));
+        w->textView()->setFocus();
+        QTest::keyClicks(w->textView(), QStringLiteral("x"));
         boxes.answer(Answer::Cancel);
         QVERIFY(!w->close());
         QVERIFY(w->isVisible());
@@ -579,15 +579,15 @@ private Q_SLOTS:
         Sandbox box;
         QVERIFY(QDir(box.dir()).mkdir(QStringLiteral("folder.ini")));
         MessageBoxRecorder boxes;
-        TfrmMain::Paths paths = box.paths();
+        ProgramPaths paths = box.paths();
         paths.settingsFile = box.path(settingsFile);
-        TfrmMain w(paths);
+        MainWindow w(paths);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QVERIFY(boxes.shown().empty());
         if (modified) {
-            w.memo->setFocus();
-            QTest::keyClicks(w.memo, QStringLiteral("x"));
+            w.textView()->setFocus();
+            QTest::keyClicks(w.textView(), QStringLiteral("x"));
         }
         if (answer >= 0) boxes.answer(Answer(answer));
         QCOMPARE(w.close(), closes);
@@ -604,10 +604,10 @@ private Q_SLOTS:
     void perUserSettingsMakeTheirFolder() {
         Sandbox box;
         MessageBoxRecorder boxes;
-        TfrmMain::Paths paths = box.paths();
+        ProgramPaths paths = box.paths();
         paths.settingsFile = box.path(QStringLiteral("home/.config/oruvan/oruvan.ini"));
         paths.perUserSettings = true;
-        TfrmMain w(paths);
+        MainWindow w(paths);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QVERIFY(w.close());
@@ -662,10 +662,10 @@ private Q_SLOTS:
         auto w = box.makeWindow();
         w->Startup(arguments);
         QCOMPARE(w->DocumentFileName, opened);
-        QCOMPARE(w->windowTitle(), opened.isEmpty() ? QStringLiteral("Oruvan 1.5")
+        QCOMPARE(w->windowTitle(), opened.isEmpty() ? QString::fromLatin1(version::kNameAndNumber)
                                                     : "Oruvan 1.5 - " + QFileInfo(opened).fileName());
         if (!opened.isEmpty())
-            QCOMPARE(w->memo->GetText(),
+            QCOMPARE(w->textView()->GetText(),
                      box.readFile(QFileInfo(opened).isAbsolute() ? opened : box.path(opened)));
         QCOMPARE(boxes.texts().join(QLatin1Char('|')), message);
     }
@@ -682,7 +682,7 @@ private Q_SLOTS:
         auto w = box.makeWindow();
         w->Startup({QStringLiteral("doc.txt")});
         QDir::setCurrent(before);
-        QCOMPARE(w->memo->GetText(), std::string("here\r\n"));
+        QCOMPARE(w->textView()->GetText(), std::string("here\r\n"));
         QVERIFY(boxes.shown().empty());
     }
 };

@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "app/TextView.h"
+#include "view/TextView.h"
 #include "helpers/TestSupport.h"
 
 using namespace oruvan;
@@ -14,8 +14,8 @@ private Q_SLOTS:
     void opensWithDefaultCaption() {
         Sandbox box;
         auto w = box.makeWindow();
-        QCOMPARE(w->windowTitle(), QStringLiteral("Oruvan 1.5"));
-        QCOMPARE(w->memo->LineCount(), 0);
+        QCOMPARE(w->windowTitle(), QString::fromLatin1(version::kNameAndNumber));
+        QCOMPARE(w->textView()->LineCount(), 0);
     }
 };
 

@@ -17,8 +17,8 @@
 #include <optional>
 #include <random>
 
-#include "app/TextView.h"
-#include "app/UserError.h"
+#include "view/TextView.h"
+#include "widgets/UserError.h"
 #include "helpers/TestSupport.h"
 #include "platform/Cp932.h"
 #include "platform/TextEncoding.h"

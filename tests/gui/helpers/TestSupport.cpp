@@ -7,7 +7,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/AppSetup.h"
+#include "app/ApplicationSetup.h"
 #include "platform/Cp932.h"
 
 namespace oruvan::test {
@@ -40,8 +40,8 @@ QStringList MessageBoxRecorder::texts() const {
 
 Sandbox::Sandbox() { m_dir.setAutoRemove(true); }
 
-TfrmMain::Paths Sandbox::paths() const {
-    TfrmMain::Paths p;
+ProgramPaths Sandbox::paths() const {
+    ProgramPaths p;
     p.programDir = dir();
     p.programFile = path(QStringLiteral("oruvan"));
     p.settingsFile = path(QStringLiteral("oruvan.ini"));
@@ -64,8 +64,8 @@ std::string Sandbox::readFile(const QString& name) const {
     return std::string(b.constData(), static_cast<std::size_t>(b.size()));
 }
 
-std::unique_ptr<TfrmMain> Sandbox::makeWindow(bool show) const {
-    auto w = std::make_unique<TfrmMain>(paths());
+std::unique_ptr<MainWindow> Sandbox::makeWindow(bool show) const {
+    auto w = std::make_unique<MainWindow>(paths());
     if (show) {
         w->show();
         w->activateWindow();

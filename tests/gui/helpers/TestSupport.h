@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/untMain.h"
+#include "app/MainWindow.h"
+#include "version/Version.h"
 #include "widgets/MessageBoxes.h"
 
 namespace oruvan::test {
@@ -46,12 +47,12 @@ public:
     Sandbox();
     QString dir() const { return m_dir.path(); }
     QString path(const QString& name) const { return m_dir.filePath(name); }
-    TfrmMain::Paths paths() const;
+    ProgramPaths paths() const;
     // Writes raw bytes (cp932 text) to a file in the folder and returns its path.
     QString writeFile(const QString& name, const std::string& bytes) const;
     std::string readFile(const QString& name) const;
     // A main window on this folder, shown and ready for input.
-    std::unique_ptr<TfrmMain> makeWindow(bool show = true) const;
+    std::unique_ptr<MainWindow> makeWindow(bool show = true) const;
 
 private:
     QTemporaryDir m_dir;

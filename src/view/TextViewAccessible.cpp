@@ -1,6 +1,6 @@
-#include "app/TextViewAccessible.h"
+#include "view/TextViewAccessible.h"
 
-#include "app/TextView.h"
+#include "view/TextView.h"
 
 namespace oruvan {
 

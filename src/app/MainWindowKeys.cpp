@@ -6,15 +6,15 @@
 #include <QLineEdit>
 #include <QMenuBar>
 
-#include "app/untMain.h"
+#include "app/MainWindow.h"
 #include "widgets/FindBar.h"
 
 namespace oruvan {
 
-bool TfrmMain::accessKey(QWidget* receiver, QKeyEvent* e) {
+bool MainWindow::accessKey(QWidget* receiver, QKeyEvent* e) {
     if ((e->modifiers() & ~Qt::KeypadModifier) != Qt::AltModifier) return false;
     const QKeySequence key(QKeyCombination(Qt::AltModifier, Qt::Key(e->key())));
-    if (findBar->TakeAccessKey(key)) return true;
+    if (m_findBar->TakeAccessKey(key)) return true;
     for (QAction* a : menuBar()->actions())
         if (a->menu() && a->isVisible() && a->isEnabled() && QKeySequence::mnemonic(a->text()) == key) {
             menuBar()->setActiveAction(a);

@@ -16,13 +16,13 @@
 #include <QUrl>
 #include <QWindow>
 
-#include "app/DiskWatch.h"
-#include "app/NvFileUtils.h"
-#include "app/RecoveryWriter.h"
-#include "app/TextFinder.h"
-#include "app/TextView.h"
-#include "app/UserError.h"
-#include "app/untMain.h"
+#include "document/DiskWatch.h"
+#include "widgets/FilePaths.h"
+#include "document/RecoveryWriter.h"
+#include "view/TextFinder.h"
+#include "view/TextView.h"
+#include "widgets/UserError.h"
+#include "app/MainWindow.h"
 #include "dialogs/untAbout.h"
 #include "dialogs/untSetting.h"
 #include "platform/IniFile.h"
@@ -36,11 +36,12 @@
 #include "widgets/NvSplitter.h"
 #include "widgets/ShownFont.h"
 #include "widgets/TextFileDialog.h"
+#include "version/Version.h"
 
 namespace oruvan {
 
 namespace {
-const QString kCaptionPrefix = QStringLiteral("Oruvan 1.5 - ");
+const QString kCaptionPrefix = QString::fromLatin1(version::kNameAndNumber) + QStringLiteral(" - ");
 const QString kFontSample = QStringLiteral("AaBbYyZz 012 あいアイ亜宇");
 
 // The frame LoadSettings restored the window size against.
@@ -51,7 +52,7 @@ std::string nativePath(const QString& path) { return QFile::encodeName(path).toS
 
 // ---- settings ----
 
-void TfrmMain::LoadSettings() {
+void MainWindow::LoadSettings() {
     SuspendIndexRebuild();
     IniFile ini(nativePath(m_paths.settingsFile));
     // Stored sizes are outer sizes. Where the platform knows the frame only once the window is shown, the
@@ -90,8 +91,8 @@ void TfrmMain::LoadSettings() {
     SetWordWrap(s.wordWrap);
     SetListViewVisible(s.listViewVisible);
     StartUpIndex = s.startUpIndex;
-    memo->SetFontName(FromCp932(s.fontName));
-    memo->SetFontSize(s.fontSize);
+    m_textView->SetFontName(FromCp932(s.fontName));
+    m_textView->SetFontSize(s.fontSize);
     TitleMarksFromText(s.titleMarks, TitleMarkList);
     SetNextPageMenuIsHead(s.nextPageMenuIsHead);
     SetIgnoreHeadSpaces(s.ignoreHeadSpaces);
@@ -102,19 +103,19 @@ void TfrmMain::LoadSettings() {
     applyColors();
     QStringList history;
     for (const std::string& text : s.searchHistory) history << FromCp932(text);
-    findBar->SetHistory(history);
+    m_findBar->SetHistory(history);
     // Taken as the window holds them, so that only what the user changes counts as changed.
     m_settingsAsRead = CurrentSettings();
     ResumeIndexRebuild();
 }
 
-SettingsRecord TfrmMain::CurrentSettings() const {
+SettingsRecord MainWindow::CurrentSettings() const {
     SettingsRecord s;
     std::vector<std::string> files;
     for (const QString& f : RegisteredFiles) files.push_back(f.toUtf8().toStdString());
     s.registeredFiles = BytesAsRead(m_filesAsRead, files);
-    s.fontName = BytesAsRead({m_fontNameAsRead}, {memo->FontName().toUtf8().toStdString()}).front();
-    s.fontSize = memo->FontSize();
+    s.fontName = BytesAsRead({m_fontNameAsRead}, {m_textView->FontName().toUtf8().toStdString()}).front();
+    s.fontSize = m_textView->FontSize();
     s.dropDownCount = m_dropDownCount;
     s.startUpIndex = StartUpIndex;
     s.titleMarks = TitleMarksToText(TitleMarkList);
@@ -126,7 +127,7 @@ SettingsRecord TfrmMain::CurrentSettings() const {
     s.headingLevels = HeadingLevels;
     s.backColor = BackColor.toStdString();
     s.textColor = TextColor.toStdString();
-    for (const QString& text : findBar->History()) s.searchHistory.push_back(ToCp932(text));
+    for (const QString& text : m_findBar->History()) s.searchHistory.push_back(ToCp932(text));
     const QSize margins = property(kFrameAtLoad).toSize();
     s.left = pos().x();
     s.top = pos().y();
@@ -135,7 +136,7 @@ SettingsRecord TfrmMain::CurrentSettings() const {
     return s;
 }
 
-void TfrmMain::SaveSettings() {
+void MainWindow::SaveSettings() {
     const SettingsRecord mine = CurrentSettings();
     if (m_paths.perUserSettings) CreateFolderFor(nativePath(m_paths.settingsFile));
     IniFile ini(nativePath(m_paths.settingsFile));
@@ -149,78 +150,78 @@ void TfrmMain::SaveSettings() {
     m_settingsAsRead = mine;
 }
 
-void TfrmMain::SetWordWrap(bool on) {
+void MainWindow::SetWordWrap(bool on) {
     WordWrap = on;
-    memo->SetWordWrap(on);
+    m_textView->SetWordWrap(on);
 }
 
-bool TfrmMain::GetListViewVisible() const { return m_listWidth > 1; }
+bool MainWindow::GetListViewVisible() const { return m_listWidth > 1; }
 
-void TfrmMain::SetListViewVisible(bool on) {
+void MainWindow::SetListViewVisible(bool on) {
     m_listWidth = on ? frameGeometry().width() / 3 : 1;
     m_bodySplitter->setFirstPaneWidth(m_listWidth);
 }
 
-void TfrmMain::SetNextPageMenuIsHead(bool on) {
+void MainWindow::SetNextPageMenuIsHead(bool on) {
     NextPageMenuIsHead = on;
     UpdateIndex();
 }
 
-void TfrmMain::SetIgnoreHeadSpaces(bool on) {
+void MainWindow::SetIgnoreHeadSpaces(bool on) {
     IgnoreHeadSpaces = on;
     UpdateIndex();
 }
 
-void TfrmMain::SetCaptionIncludingTitleMark(bool on) {
+void MainWindow::SetCaptionIncludingTitleMark(bool on) {
     CaptionIncludingTitleMark = on;
     UpdateIndex();
 }
 
-int TfrmMain::DropDownCount() const { return m_dropDownCount; }
+int MainWindow::DropDownCount() const { return m_dropDownCount; }
 
-void TfrmMain::SetDropDownCount(int n) {
+void MainWindow::SetDropDownCount(int n) {
     m_dropDownCount = n;
     cmbMain->setMaxVisibleItems(std::max(1, n));
 }
 
 // ---- the document ----
 
-QString TfrmMain::resolvePath(const QString& path) const { return ResolveAgainst(m_paths.programDir, path); }
+QString MainWindow::resolvePath(const QString& path) const { return ResolveAgainst(m_paths.programDir, path); }
 
-void TfrmMain::SetDocumentFileName(const QString& path) {
+void MainWindow::SetDocumentFileName(const QString& path) {
     DocumentFileName = path;
     const QString caption = kCaptionPrefix + FileNamePart(path);
     setWindowTitle(caption);
     SetApplicationTitle(caption);
 }
 
-bool TfrmMain::Modified() const { return m_missingOnDisk || textEdited(); }
+bool MainWindow::Modified() const { return m_missingOnDisk || textEdited(); }
 
-bool TfrmMain::textEdited() const {
+bool MainWindow::textEdited() const {
     // The document's own text, not its display lines: wrapping never counts as a change.
-    const std::string_view text = memo->Utf8Buffer();
-    if (memo->DocumentEncoding() != m_savedEncoding || memo->BreakStyle() != m_savedBreak) return true;
+    const std::string_view text = m_textView->Utf8Buffer();
+    if (m_textView->DocumentEncoding() != m_savedEncoding || m_textView->BreakStyle() != m_savedBreak) return true;
     if (!m_savedText) return !text.empty();
     return *m_savedText != text;
 }
 
-void TfrmMain::SetUnmodified() {
-    m_savedEncoding = memo->DocumentEncoding();
-    m_savedBreak = memo->BreakStyle();
+void MainWindow::SetUnmodified() {
+    m_savedEncoding = m_textView->DocumentEncoding();
+    m_savedBreak = m_textView->BreakStyle();
     m_missingOnDisk = false;
-    const std::string_view text = memo->Utf8Buffer();
+    const std::string_view text = m_textView->Utf8Buffer();
     release(m_savedText);
     m_savedText = m_indexedText && *m_indexedText == text ? m_indexedText : snapshot(text);
 }
 
-std::shared_ptr<const std::string> TfrmMain::snapshot(std::string_view text) {
+std::shared_ptr<const std::string> MainWindow::snapshot(std::string_view text) {
     std::shared_ptr<std::string> copy = std::move(m_spareText);
     if (!copy) copy = std::make_shared<std::string>();
     copy->assign(text.data(), text.size());
     return copy;
 }
 
-void TfrmMain::release(std::shared_ptr<const std::string>& copy) {
+void MainWindow::release(std::shared_ptr<const std::string>& copy) {
     // Only a buffer made by snapshot() (never a const one) is handed out again.
     if (copy && copy.use_count() == 1 && (!m_spareText || m_spareText->capacity() < copy->capacity()))
         m_spareText = std::const_pointer_cast<std::string>(copy);
@@ -228,7 +229,7 @@ void TfrmMain::release(std::shared_ptr<const std::string>& copy) {
 }
 
 // Yes saves (through Save As for a document without a name); false means the caller stops.
-bool TfrmMain::askToSave() {
+bool MainWindow::askToSave() {
     if (!Modified()) return true;
     const Answer a = Confirm(this, QStringLiteral("文書は変更されています。保存しますか？"));
     if (a == Answer::Cancel) return false;
@@ -242,7 +243,7 @@ bool TfrmMain::askToSave() {
     return true;
 }
 
-void TfrmMain::OpenDocument(const QString& path, std::optional<Encoding> encoding) {
+void MainWindow::OpenDocument(const QString& path, std::optional<Encoding> encoding) {
     m_saveEnabled = true;
     const QString real = resolvePath(path);
     if (!QFileInfo(real).isFile()) {
@@ -252,8 +253,8 @@ void TfrmMain::OpenDocument(const QString& path, std::optional<Encoding> encodin
     }
     if (!askToSave()) return;
     // Read first: a failed read changes nothing, so no later Save can write the wrong text there.
-    memo->LoadFromFile(real, encoding);
-    finder->TextReplaced();
+    m_textView->LoadFromFile(real, encoding);
+    m_finder->TextReplaced();
     m_recovery->discard();  // the last document's edits were saved or given up
     SetDocumentFileName(path);
     m_spareText.reset();  // sized for the text before; a new document starts without one
@@ -264,9 +265,9 @@ void TfrmMain::OpenDocument(const QString& path, std::optional<Encoding> encodin
     actFileUpDateExecute();
 }
 
-void TfrmMain::SaveDocumentTo(const QString& path) {
+void MainWindow::SaveDocumentTo(const QString& path) {
     // Text being composed is not the document's yet: saved without it, the composition goes on.
-    const TextView::ComposingAside aside(memo);
+    const TextView::ComposingAside aside(m_textView);
     m_saveEnabled = true;
     const QString real = resolvePath(path);
     if (!confirmOverwrite(real) || !saveKeepsEveryCharacter()) return;
@@ -279,38 +280,38 @@ void TfrmMain::SaveDocumentTo(const QString& path) {
     actFileUpDateExecute();
 }
 
-void TfrmMain::N10Click() {
+void MainWindow::N10Click() {
     if (!askToSave()) return;
     m_recovery->discard();
     m_diskWatch->track(QString());
     m_missingOnDisk = false;
     SetDocumentFileName(QString());
-    memo->Clear();
-    finder->TextReplaced();
+    m_textView->Clear();
+    m_finder->TextReplaced();
     m_spareText.reset();
     release(m_savedText);
     m_savedText = snapshot({});
-    m_savedEncoding = memo->DocumentEncoding();
-    m_savedBreak = memo->BreakStyle();
+    m_savedEncoding = m_textView->DocumentEncoding();
+    m_savedBreak = m_textView->BreakStyle();
     ShowDocumentFormat();
     UpdateIndex();
     m_saveEnabled = false;
 }
 
-void TfrmMain::actFileUpDateExecute() { UpdateIndex(); }
+void MainWindow::actFileUpDateExecute() { UpdateIndex(); }
 
-void TfrmMain::actFileSaveUpdate(QAction* a) { a->setEnabled(m_saveEnabled); }
+void MainWindow::actFileSaveUpdate(QAction* a) { a->setEnabled(m_saveEnabled); }
 
-void TfrmMain::actFileSaveExecute() {
+void MainWindow::actFileSaveExecute() {
     if (DocumentFileName.isEmpty())
         SaveAs1Click();
     else
         SaveDocumentTo(DocumentFileName);
 }
 
-void TfrmMain::actFileExitExecute() { close(); }
+void MainWindow::actFileExitExecute() { close(); }
 
-QString TfrmMain::chooseFile(bool save) {
+QString MainWindow::chooseFile(bool save) {
     if (m_fileChooser) return m_fileChooser(save);
     const QString title = save ? QStringLiteral("ファイルを保存する") : QStringLiteral("ファイルを開く");
     TextFileDialog dialog(this, title, save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -322,19 +323,19 @@ QString TfrmMain::chooseFile(bool save) {
     return chosen;
 }
 
-void TfrmMain::actFileOpenExecute() {
+void MainWindow::actFileOpenExecute() {
     const QString path = chooseFile(false);
     if (!path.isEmpty()) OpenDocument(path);
 }
 
-void TfrmMain::SaveAs1Click() {
+void MainWindow::SaveAs1Click() {
     const QString path = chooseFile(true);
     if (!path.isEmpty()) SaveDocumentTo(path);
 }
 
 // ---- the File menu's registered files ----
 
-void TfrmMain::File1Click() {
+void MainWindow::File1Click() {
     for (QAction* a : File1->actions())
         if (qobject_cast<TMenuItem2*>(a)) {
             File1->removeAction(a);
@@ -361,20 +362,20 @@ void TfrmMain::File1Click() {
 
 // ---- edit and view commands ----
 
-void TfrmMain::actEditUndoExecute() { memo->Undo(); }
-void TfrmMain::actEditUndoUpdate(QAction* a) { a->setEnabled(memo->CanUndo()); }
-void TfrmMain::actEditCutExecute() { memo->CutToClipboard(); }
-void TfrmMain::actEditCutUpdate(QAction* a) { a->setEnabled(memo->HasSelection()); }
-void TfrmMain::actEditCopyExecute() { memo->CopyToClipboard(); }
-void TfrmMain::actEditCopyUpdate(QAction* a) { a->setEnabled(memo->HasSelection()); }
-void TfrmMain::actEditPasteExecute() { memo->PasteFromClipboard(); }
-void TfrmMain::actEditDeleteExecute() { memo->SetSelText({}); }
-void TfrmMain::actEditDeleteUpdate(QAction* a) { a->setEnabled(memo->HasSelection()); }
-void TfrmMain::actEditSelectAllExecute() { memo->SelectAll(); }
+void MainWindow::actEditUndoExecute() { m_textView->Undo(); }
+void MainWindow::actEditUndoUpdate(QAction* a) { a->setEnabled(m_textView->CanUndo()); }
+void MainWindow::actEditCutExecute() { m_textView->CutToClipboard(); }
+void MainWindow::actEditCutUpdate(QAction* a) { a->setEnabled(m_textView->HasSelection()); }
+void MainWindow::actEditCopyExecute() { m_textView->CopyToClipboard(); }
+void MainWindow::actEditCopyUpdate(QAction* a) { a->setEnabled(m_textView->HasSelection()); }
+void MainWindow::actEditPasteExecute() { m_textView->PasteFromClipboard(); }
+void MainWindow::actEditDeleteExecute() { m_textView->SetSelText({}); }
+void MainWindow::actEditDeleteUpdate(QAction* a) { a->setEnabled(m_textView->HasSelection()); }
+void MainWindow::actEditSelectAllExecute() { m_textView->SelectAll(); }
 
-void TfrmMain::actOptFontCtrlExecute() {
+void MainWindow::actOptFontCtrlExecute() {
     // A stored face this machine lacks is shown as the face that stands in for it.
-    QFontDialog dialog(ShownFont(memo->Font()), this);
+    QFontDialog dialog(ShownFont(m_textView->Font()), this);
     dialog.setOption(QFontDialog::DontUseNativeDialog);
     // Only face and size matter here: the effects (underline, strike-out) section is not offered. The
     // sample beside it took its height from it, and keeps that height.
@@ -390,41 +391,41 @@ void TfrmMain::actOptFontCtrlExecute() {
             sample->setMinimumHeight(effectsHeight);
             edit->setText(kFontSample);
         }
-    if (dialog.exec() == QDialog::Accepted) memo->SetFont(dialog.selectedFont());
+    if (dialog.exec() == QDialog::Accepted) m_textView->SetFont(dialog.selectedFont());
 }
 
-void TfrmMain::actOptWordWrapExecute() {
+void MainWindow::actOptWordWrapExecute() {
     SetWordWrap(!Command(QStringLiteral("actOptWordWrap"))->isChecked());
 }
-void TfrmMain::actOptWordWrapUpdate(QAction* a) { a->setChecked(WordWrap); }
+void MainWindow::actOptWordWrapUpdate(QAction* a) { a->setChecked(WordWrap); }
 
-void TfrmMain::actShowListViewExecute() {
+void MainWindow::actShowListViewExecute() {
     QAction* a = Command(QStringLiteral("actShowListView"));
     a->setChecked(!a->isChecked());
     SetListViewVisible(a->isChecked());
 }
 
-void TfrmMain::actShowListViewUpdate(QAction* a) { a->setChecked(GetListViewVisible()); }
+void MainWindow::actShowListViewUpdate(QAction* a) { a->setChecked(GetListViewVisible()); }
 
 // The second instance opens readme.txt from the help text's folder: the program's own, or the data
 // folder of an installed copy.
-void TfrmMain::actOptHelpExecute() {
+void MainWindow::actOptHelpExecute() {
     const QString folder =
         m_paths.helpFile.isEmpty() ? m_paths.programDir : QFileInfo(m_paths.helpFile).path();
     QProcess::startDetached(m_paths.programFile, {QStringLiteral("readme.txt")}, folder);
 }
 
-void TfrmMain::actOptOpenFolderExecute() {
+void MainWindow::actOptOpenFolderExecute() {
     const QString folder = DocumentFileName.isEmpty()
                                ? m_paths.programDir
                                : QFileInfo(resolvePath(DocumentFileName)).absolutePath();
     QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }
 
-void TfrmMain::actBtnMinimizeExecute() { showMinimized(); }
+void MainWindow::actBtnMinimizeExecute() { showMinimized(); }
 
 // The dialog lives on the stack, so it is destroyed on every path, an error included.
-void TfrmMain::actOptSettingExecute() {
+void MainWindow::actOptSettingExecute() {
     TfrmSetting dlg(this);
     dlg.SetProgramFile(m_paths.perUserSettings ? QString() : m_paths.programFile);
     dlg.SetRegisteredFiles(RegisteredFiles);
@@ -446,7 +447,7 @@ void TfrmMain::actOptSettingExecute() {
     ResumeIndexRebuild();
 }
 
-void TfrmMain::actAboutExecute() {
+void MainWindow::actAboutExecute() {
     TfrmAbout dlg(this);
     dlg.SetProductLine(TfrmAbout::ProductLine());
     dlg.SetNoticeText(TfrmAbout::NoticeText());

@@ -7,12 +7,12 @@
 #include <QFileInfo>
 #include <algorithm>
 
-#include "app/DiskWatch.h"
-#include "app/NvFileUtils.h"
-#include "app/RecoveryWriter.h"
-#include "app/TextFinder.h"
-#include "app/TextView.h"
-#include "app/untMain.h"
+#include "document/DiskWatch.h"
+#include "widgets/FilePaths.h"
+#include "document/RecoveryWriter.h"
+#include "view/TextFinder.h"
+#include "view/TextView.h"
+#include "app/MainWindow.h"
 #include "platform/CarefulWrite.h"
 #include "platform/EncodingDetector.h"
 #include "platform/RecoveryStore.h"
@@ -42,21 +42,21 @@ std::string recordPath(const QString& real) {
 }
 }  // namespace
 
-void TfrmMain::setupSafety() {
+void MainWindow::setupSafety() {
     m_diskWatch = new DiskWatch(this);
     connect(m_diskWatch, &DiskWatch::check, this, [this] { guarded([this] { CheckDisk(); }); });
     m_recovery = std::make_shared<RecoveryWriter>(nativePath(m_paths.recoveryDir));
     m_recovery->setOnPause([this] { guarded([this] { writeRecoveryCopy(); }); });
     m_recovery->setOnResult([this](int error) { noteRecoveryResult(error); });
-    connect(memo, &TextView::changed, this,
-            [this] { m_recovery->noteEdit(static_cast<std::size_t>(memo->Utf8Length())); });
+    connect(m_textView, &TextView::changed, this,
+            [this] { m_recovery->noteEdit(static_cast<std::size_t>(m_textView->Utf8Length())); });
 }
 
-QString TfrmMain::recoveryFolder() const {
+QString MainWindow::recoveryFolder() const {
     return QFile::decodeName(QByteArray::fromStdString(m_recovery->store().folder()));
 }
 
-void TfrmMain::noteRecoveryResult(int error) {
+void MainWindow::noteRecoveryResult(int error) {
     if (!error) {
         m_copyFailSaid = m_copyFailShown = false;
         return;
@@ -66,13 +66,13 @@ void TfrmMain::noteRecoveryResult(int error) {
     SetStatusText(kNoCopy.arg(recoveryFolder()));
 }
 
-void TfrmMain::sayCopiesFail() {
+void MainWindow::sayCopiesFail() {
     if (!m_recovery->error() || m_copyFailShown) return;
     m_copyFailShown = true;
     ShowMessage(this, kNoCopySaid.arg(recoveryFolder()));
 }
 
-void TfrmMain::CheckDisk() {
+void MainWindow::CheckDisk() {
     // Not while a question is open: its answer may be about to change the document.
     if (m_checkingDisk || QApplication::activeModalWidget()) return;
     m_checkingDisk = true;
@@ -108,7 +108,7 @@ void TfrmMain::CheckDisk() {
     }
 }
 
-bool TfrmMain::confirmOverwrite(const QString& real) {
+bool MainWindow::confirmOverwrite(const QString& real) {
     const QString watched = m_diskWatch->path();
     if (!watched.isEmpty() && (watched == real || SameFilePath(watched, real)) &&
         m_diskWatch->state() == DiskWatch::State::Changed) {
@@ -122,7 +122,7 @@ bool TfrmMain::confirmOverwrite(const QString& real) {
            AskYesNo(this, real + kReadOnlyAsk, Answer::No) == Answer::Yes;
 }
 
-bool TfrmMain::saveKeepingLinks(const QString& real) {
+bool MainWindow::saveKeepingLinks(const QString& real) {
     // An in-place rewrite changes the one file every link shares; its old text is kept as a recovery
     // copy until the new one is safely written, in case the program dies part way.
     std::string kept;
@@ -160,7 +160,7 @@ bool TfrmMain::saveKeepingLinks(const QString& real) {
         }
     } drop{m_recovery->store(), kept};
     try {
-        memo->SaveToFile(real);
+        m_textView->SaveToFile(real);
     } catch (...) {
         followDocumentName(real);
         throw;
@@ -168,23 +168,23 @@ bool TfrmMain::saveKeepingLinks(const QString& real) {
     return true;
 }
 
-void TfrmMain::followDocumentName(const QString& real) {
+void MainWindow::followDocumentName(const QString& real) {
     // The document bears the name even though it was not written there: its watch and recovery copy
     // go along, so that its edits are offered under that name after a crash.
     if (m_diskWatch->path() != real) m_diskWatch->track(real);
     writeRecoveryCopy();
 }
 
-void TfrmMain::reloadFromDisk() {
+void MainWindow::reloadFromDisk() {
     const QString real = m_diskWatch->path();
-    const int line = memo->CaretLine();
+    const int line = m_textView->CaretLine();
     const int top = static_cast<int>(
-        memo->SendScintilla(QsciScintilla::SCI_DOCLINEFROMVISIBLE, memo->FirstVisibleLine()));
-    memo->LoadFromFile(real, memo->DocumentEncoding());
-    finder->TextReplaced();
-    const int last = std::max(0, memo->LineCount() - 1);
-    memo->SetCaretToLineStart(std::min(line, last));
-    memo->ScrollLineToTop(std::min(top, last));
+        m_textView->SendScintilla(QsciScintilla::SCI_DOCLINEFROMVISIBLE, m_textView->FirstVisibleLine()));
+    m_textView->LoadFromFile(real, m_textView->DocumentEncoding());
+    m_finder->TextReplaced();
+    const int last = std::max(0, m_textView->LineCount() - 1);
+    m_textView->SetCaretToLineStart(std::min(line, last));
+    m_textView->ScrollLineToTop(std::min(top, last));
     SetUnmodified();
     ShowDocumentFormat();
     m_diskWatch->track(real);
@@ -194,11 +194,11 @@ void TfrmMain::reloadFromDisk() {
     SetStatusText(kReloaded);
 }
 
-void TfrmMain::offerRecovery(const QString& real) {
+void MainWindow::offerRecovery(const QString& real) {
     offerLeftCopies(real.isEmpty() ? QString() : DocumentFileName, real);
 }
 
-bool TfrmMain::openLeftCopy(const QString& name, const QString& real) {
+bool MainWindow::openLeftCopy(const QString& name, const QString& real) {
     if (!m_recovery->enabled()) return false;
     const std::vector<RecoveryCopy> left = m_recovery->store().orphans();
     const std::string path = recordPath(real);
@@ -208,7 +208,7 @@ bool TfrmMain::openLeftCopy(const QString& name, const QString& real) {
     return !askToSave() || offerLeftCopies(name, real);
 }
 
-bool TfrmMain::offerLeftCopies(const QString& name, const QString& real) {
+bool MainWindow::offerLeftCopies(const QString& name, const QString& real) {
     if (!m_recovery->enabled()) return false;
     const std::string path = recordPath(real);
     for (const RecoveryCopy& c : m_recovery->store().orphans()) {
@@ -228,12 +228,12 @@ bool TfrmMain::offerLeftCopies(const QString& name, const QString& real) {
     return false;
 }
 
-void TfrmMain::restoreCopy(const RecoveryCopy& c, const QString& name) {
+void MainWindow::restoreCopy(const RecoveryCopy& c, const QString& name) {
     const QString real = name.isEmpty() ? QString() : resolvePath(name);
     const bool opened = !real.isEmpty() && QFileInfo(real).isFile() && DocumentFileName == name;
-    memo->LoadFromFile(QFile::decodeName(QByteArray::fromStdString(c.dataFile)),
+    m_textView->LoadFromFile(QFile::decodeName(QByteArray::fromStdString(c.dataFile)),
                        TextView::EncodingOfName(c.record.encoding));
-    finder->TextReplaced();
+    m_finder->TextReplaced();
     if (!opened) {
         // No file holds any of it: the copy is the document, under the name it had, to be saved again.
         m_recovery->discard();
@@ -241,8 +241,8 @@ void TfrmMain::restoreCopy(const RecoveryCopy& c, const QString& name) {
         m_spareText.reset();
         release(m_savedText);
         m_savedText = snapshot({});
-        m_savedEncoding = memo->DocumentEncoding();
-        m_savedBreak = memo->BreakStyle();
+        m_savedEncoding = m_textView->DocumentEncoding();
+        m_savedBreak = m_textView->BreakStyle();
         m_diskWatch->track(real);
         m_missingOnDisk = !real.isEmpty();
         m_saveEnabled = true;
@@ -250,20 +250,20 @@ void TfrmMain::restoreCopy(const RecoveryCopy& c, const QString& name) {
     }
     ShowDocumentFormat();
     // The copy becomes this process's own: written again under its name before the old one goes.
-    m_recovery->write(memo->TakeSnapshot(m_recovery->spareBuffer()),
-                      RecoveryStore::OwnRecord(recordPath(real), memo->EncodingName()));
+    m_recovery->write(m_textView->TakeSnapshot(m_recovery->spareBuffer()),
+                      RecoveryStore::OwnRecord(recordPath(real), m_textView->EncodingName()));
     m_recovery->removeLater(c.id);
 }
 
-void TfrmMain::writeRecoveryCopy() {
+void MainWindow::writeRecoveryCopy() {
     // Not of text still being composed: its commit or cancel is an edit, and the copy follows it.
-    if (!m_recovery->enabled() || memo->Composing()) return;
+    if (!m_recovery->enabled() || m_textView->Composing()) return;
     if (!Modified()) {
         m_recovery->discard();
         return;
     }
     const QString real = DocumentFileName.isEmpty() ? QString() : resolvePath(DocumentFileName);
-    m_recovery->copyInSlices(memo, RecoveryStore::OwnRecord(recordPath(real), memo->EncodingName()));
+    m_recovery->copyInSlices(m_textView, RecoveryStore::OwnRecord(recordPath(real), m_textView->EncodingName()));
 }
 
 }  // namespace oruvan

@@ -11,7 +11,7 @@
 #include <string>
 #include <thread>
 
-#include "app/TextView.h"
+#include "view/TextView.h"
 #include "platform/RecoveryStore.h"
 
 namespace oruvan {

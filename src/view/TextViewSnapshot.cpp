@@ -1,7 +1,7 @@
 // Copies of the text for recovery: taken on the interface thread, turned into bytes on a worker.
 #include <algorithm>
 
-#include "app/TextView.h"
+#include "view/TextView.h"
 
 namespace oruvan {
 

@@ -2,8 +2,8 @@
 // every break counted as CR LF whatever the document holds.
 #include <algorithm>
 
-#include "app/TextView.h"
-#include "app/TextViewBytes.h"
+#include "view/TextView.h"
+#include "view/TextViewBytes.h"
 #include "platform/Cp932.h"
 
 namespace oruvan {

@@ -1,4 +1,4 @@
-#include "app/TextView.h"
+#include "view/TextView.h"
 
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
@@ -16,7 +16,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/TextViewAccessible.h"
+#include "view/TextViewAccessible.h"
 #include "platform/Cp932.h"
 #include "platform/Utf8.h"
 #include "settings/FontStandIn.h"

@@ -1,6 +1,6 @@
-#include "app/IndexFollower.h"
+#include "index/IndexFollower.h"
 
-#include "app/TextView.h"
+#include "view/TextView.h"
 
 namespace oruvan {
 

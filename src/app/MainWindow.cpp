@@ -1,4 +1,4 @@
-#include "app/untMain.h"
+#include "app/MainWindow.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -19,37 +19,38 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "app/IndexFollower.h"
-#include "app/IndexModel.h"
-#include "app/RecoveryWriter.h"
-#include "app/TextFinder.h"
-#include "app/TextView.h"
-#include "app/UserError.h"
+#include "index/IndexFollower.h"
+#include "index/IndexModel.h"
+#include "document/RecoveryWriter.h"
+#include "view/TextFinder.h"
+#include "view/TextView.h"
+#include "widgets/UserError.h"
 #include "widgets/FindBar.h"
 #include "widgets/HighlightDelegate.h"
 #include "widgets/ImageList.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/NvSplitter.h"
+#include "version/Version.h"
 
 namespace oruvan {
 
 namespace {
-const char* const kCaption = "Oruvan 1.5";
+const char* const kCaption = version::kNameAndNumber;
 }
 
 // One command of the command table, with its menu item (or a hidden action) as its face.
-struct TfrmMain::CommandEntry {
+struct MainWindow::CommandEntry {
     QString name;
     QString category;
     QString caption;
     QString key;
     int picture;
-    void (TfrmMain::*executeHandler)();
-    void (TfrmMain::*updateHandler)(QAction*);
+    void (MainWindow::*executeHandler)();
+    void (MainWindow::*updateHandler)(QAction*);
     QAction* action = nullptr;
 };
 
-TfrmMain::TfrmMain(Paths paths, QWidget* parent) : QMainWindow(parent), m_paths(std::move(paths)) {
+MainWindow::MainWindow(ProgramPaths paths, QWidget* parent) : QMainWindow(parent), m_paths(std::move(paths)) {
     setObjectName(QStringLiteral("frmMain"));
     QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
     f.setPixelSize(12);
@@ -70,7 +71,7 @@ TfrmMain::TfrmMain(Paths paths, QWidget* parent) : QMainWindow(parent), m_paths(
 
     // Commands follow the program's state whenever it goes idle.
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
-            &TfrmMain::UpdateCommands);
+            &MainWindow::UpdateCommands);
     qApp->installEventFilter(this);
     setupSafety();
 
@@ -79,20 +80,20 @@ TfrmMain::TfrmMain(Paths paths, QWidget* parent) : QMainWindow(parent), m_paths(
         setWindowTitle(QString::fromLatin1(kCaption));
         TitleMarkList.clear();
         RegisteredFiles.clear();
-        memo->Clear();
+        m_textView->Clear();
         ShowDocumentFormat();
         LoadSettings();
     });
     cmbMain->setFocus();
 }
 
-TfrmMain::~TfrmMain() {
+MainWindow::~MainWindow() {
     qApp->removeEventFilter(this);
     // The controls going with the window move the focus; nothing of the window may answer that.
     disconnect(m_focusWatch);
 }
 
-void TfrmMain::createControls() {
+void MainWindow::createControls() {
     auto* central = new QWidget(this);
     auto* column = new QVBoxLayout(central);
     column->setContentsMargins(0, 0, 0, 0);
@@ -150,16 +151,16 @@ void TfrmMain::createControls() {
     ListBox1->setModel(m_listModel);
     ListBox1->setItemDelegate(new HighlightDelegate(IndexModel::MatchRangesRole, ListBox1));
     listPanel->layout()->addWidget(ListBox1);
-    memo = new TextView(m_bodySplitter);
-    m_follower = new IndexFollower(memo);  // before any edit, so every one is seen
-    memo->setObjectName(QStringLiteral("memo"));
+    m_textView = new TextView(m_bodySplitter);
+    m_follower = new IndexFollower(m_textView);  // before any edit, so every one is seen
+    m_textView->setObjectName(QStringLiteral("memo"));
     m_bodySplitter->addWidget(listPanel);
-    m_bodySplitter->addWidget(memo);
+    m_bodySplitter->addWidget(m_textView);
     m_bodySplitter->setStretchFactor(1, 1);
     m_bodySplitter->setSizes({121, 298});
     column->addWidget(m_bodySplitter, 1);
-    findBar = new FindBar(central);
-    column->addWidget(findBar);
+    m_findBar = new FindBar(central);
+    column->addWidget(m_findBar);
     setCentralWidget(central);
 
     auto* bar = new QStatusBar(this);
@@ -184,13 +185,13 @@ void TfrmMain::createControls() {
     right->addWidget(m_format);
     setStatusBar(bar);
 
-    finder = new TextFinder(memo, findBar, this);
-    connect(finder, &TextFinder::noticeChanged, m_notice, &QLabel::setText);
-    connect(finder, &TextFinder::moved, this, [this] { guarded([this] { TrackCaret(); }); });
+    m_finder = new TextFinder(m_textView, m_findBar, this);
+    connect(m_finder, &TextFinder::noticeChanged, m_notice, &QLabel::setText);
+    connect(m_finder, &TextFinder::moved, this, [this] { guarded([this] { TrackCaret(); }); });
 
     setTabOrder(cmbMain, ListBox1);
-    setTabOrder(ListBox1, memo);
-    setTabOrder(memo, edtFilter);
+    setTabOrder(ListBox1, m_textView);
+    setTabOrder(m_textView, edtFilter);
 
     connect(cmbMain, QOverload<int>::of(&QComboBox::activated), this,
             [this](int) { guarded([this] { cmbMainChange(); }); });
@@ -201,14 +202,14 @@ void TfrmMain::createControls() {
         m_listWidth = m_bodySplitter->firstPaneWidth();
         guarded([this] { UpdateIndex(); });
     });
-    connect(memo, &TextView::changed, this, [this] { guarded([this] { RichEdit1Change(); }); });
-    connect(memo, &TextView::keyDown, this, [this] { guarded([this] { TrackCaret(); }); });
-    connect(memo, &TextView::keyUp, this, [this] { guarded([this] { TrackCaret(); }); });
-    connect(memo, &TextView::mouseDown, this, [this] { guarded([this] { TrackCaret(); }); });
+    connect(m_textView, &TextView::changed, this, [this] { guarded([this] { RichEdit1Change(); }); });
+    connect(m_textView, &TextView::keyDown, this, [this] { guarded([this] { TrackCaret(); }); });
+    connect(m_textView, &TextView::keyUp, this, [this] { guarded([this] { TrackCaret(); }); });
+    connect(m_textView, &TextView::mouseDown, this, [this] { guarded([this] { TrackCaret(); }); });
 }
 
-void TfrmMain::createCommands() {
-    using M = TfrmMain;
+void MainWindow::createCommands() {
+    using M = MainWindow;
     struct Row {
         const char* name;
         const char* category;
@@ -295,20 +296,20 @@ void TfrmMain::createCommands() {
     Command(QStringLiteral("actOptHeadingLevels"))->setCheckable(true);
 }
 
-QAction* TfrmMain::Command(const QString& name) const {
+QAction* MainWindow::Command(const QString& name) const {
     for (const auto& c : m_commands)
         if (c->name == name) return c->action;
     return nullptr;
 }
 
-void TfrmMain::bindKey(const QString& key, QAction* action, bool inMenu) {
+void MainWindow::bindKey(const QString& key, QAction* action, bool inMenu) {
     QKeySequence seq(key, QKeySequence::PortableText);
     if (seq.isEmpty()) return;
     m_keys.push_back({seq[0].toCombined(), action, inMenu});
 }
 
 // A menu item bound to a command shows the command's caption, key and picture unless it has its own.
-QAction* TfrmMain::addItem(QMenu* menu, const QString& commandName, const QString& ownCaption,
+QAction* MainWindow::addItem(QMenu* menu, const QString& commandName, const QString& ownCaption,
                            int ownPicture) {
     CommandEntry* c = nullptr;
     for (auto& e : m_commands)
@@ -325,7 +326,7 @@ QAction* TfrmMain::addItem(QMenu* menu, const QString& commandName, const QStrin
     return a;
 }
 
-QAction* TfrmMain::addOwnItem(QMenu* menu, const QString& caption, const QString& key, int picture,
+QAction* MainWindow::addOwnItem(QMenu* menu, const QString& caption, const QString& key, int picture,
                               std::function<void()> handler) {
     QString text = caption;
     if (!key.isEmpty()) text += QLatin1Char('\t') + QKeySequence(key).toString(QKeySequence::NativeText);
@@ -337,7 +338,7 @@ QAction* TfrmMain::addOwnItem(QMenu* menu, const QString& caption, const QString
     return a;
 }
 
-void TfrmMain::createMenus() {
+void MainWindow::createMenus() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
     auto named = [](QAction* a, const char* name) {
@@ -423,15 +424,15 @@ void TfrmMain::createMenus() {
         if (!inMenu) bindKey(c->key, c->action, false);
     }
     for (QMenu* m : {File1, edit, settings, mnuIndex, show, help})
-        connect(m, &QMenu::aboutToShow, this, &TfrmMain::UpdateCommands);
+        connect(m, &QMenu::aboutToShow, this, &MainWindow::UpdateCommands);
 }
 
-void TfrmMain::UpdateCommands() {
+void MainWindow::UpdateCommands() {
     for (auto& c : m_commands)
         if (c->updateHandler) (this->*(c->updateHandler))(c->action);
 }
 
-void TfrmMain::guarded(const std::function<void()>& handler) {
+void MainWindow::guarded(const std::function<void()>& handler) {
     try {
         handler();
     } catch (const UserError& e) {
@@ -441,13 +442,13 @@ void TfrmMain::guarded(const std::function<void()>& handler) {
     }
 }
 
-void TfrmMain::execute(CommandEntry& c) {
+void MainWindow::execute(CommandEntry& c) {
     if (c.updateHandler) (this->*(c.updateHandler))(c.action);
     if (!c.action->isEnabled() || !c.executeHandler) return;
     guarded([this, &c] { (this->*(c.executeHandler))(); });
 }
 
-bool TfrmMain::RunCommand(const QString& name) {
+bool MainWindow::RunCommand(const QString& name) {
     for (auto& c : m_commands) {
         if (c->name != name) continue;
         if (c->updateHandler) (this->*(c->updateHandler))(c->action);
@@ -460,7 +461,7 @@ bool TfrmMain::RunCommand(const QString& name) {
 
 // Menu keys first (hidden and disabled items included: a match consumes the key), then the keys of
 // commands no menu offers, which a disabled command leaves to the focused control.
-bool TfrmMain::dispatchKey(QKeyEvent* e) {
+bool MainWindow::dispatchKey(QKeyEvent* e) {
     const int combined =
         QKeyCombination(e->modifiers() & ~Qt::KeypadModifier, Qt::Key(e->key())).toCombined();
     for (const bool menuPass : {true, false}) {
@@ -486,7 +487,7 @@ bool TfrmMain::dispatchKey(QKeyEvent* e) {
     return false;
 }
 
-bool TfrmMain::eventFilter(QObject* watched, QEvent* e) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
     auto* w = qobject_cast<QWidget*>(watched);
     const bool ours = w && w->window() == this;
     switch (e->type()) {
@@ -501,7 +502,7 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* e) {
                  ke->matches(QKeySequence::Redo) || ke->matches(QKeySequence::SelectAll)))
                 break;
             // The find bar's fields keep their own editing keys.
-            if (findBar->KeepsKey(watched, ke)) break;
+            if (m_findBar->KeepsKey(watched, ke)) break;
             // One decision per key: the override pass claims it, the press runs it.
             if (e->type() == QEvent::ShortcutOverride) {
                 const int combined =
@@ -561,11 +562,11 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* e) {
     return QMainWindow::eventFilter(watched, e);
 }
 
-void TfrmMain::openFileDropped(const QString& path) {
+void MainWindow::openFileDropped(const QString& path) {
     if (!path.isEmpty()) OpenDocument(path);
 }
 
-void TfrmMain::Startup(const QStringList& arguments) {
+void MainWindow::Startup(const QStringList& arguments) {
     guarded([this, &arguments] {
         if (!arguments.isEmpty()) {
             const QString first = arguments.first();
@@ -583,7 +584,7 @@ void TfrmMain::Startup(const QStringList& arguments) {
     });
 }
 
-void TfrmMain::closeEvent(QCloseEvent* e) {
+void MainWindow::closeEvent(QCloseEvent* e) {
     // The settings are written first and always; a failure is reported and the close goes on.
     try {
         SaveSettings();

@@ -18,6 +18,7 @@
 #include "outline/TitleMarks.h"
 #include "platform/TextEncoding.h"
 #include "settings/SettingsRecord.h"
+#include "app/ProgramPaths.h"
 
 class QComboBox;
 class QFrame;
@@ -51,23 +52,12 @@ public:
     int EntryNumber = 0;
 };
 
-class TfrmMain : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    struct Paths {
-        QString settingsFile;  // the INI file
-        QString programFile;   // the executable, for the help command
-        QString programDir;    // base of relative registered paths
-        QString helpFile;      // the help text; readme.txt in programDir when empty
-        // Settings in the user's configuration folder (an installed copy): the folder is made on the
-        // first write and files are registered by their absolute paths.
-        bool perUserSettings = false;
-        // Recovery copies of unsaved edits; none are kept when empty.
-        QString recoveryDir;
-    };
 
-    explicit TfrmMain(Paths paths, QWidget* parent = nullptr);
-    ~TfrmMain() override;
+    explicit MainWindow(ProgramPaths paths, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // Start-up after the window is shown: the first document, then the hint delay.
     void Startup(const QStringList& arguments);
@@ -121,7 +111,7 @@ public:
     void CheckDisk();
     RecoveryWriter& Recovery() const { return *m_recovery; }
 
-    // The document's encoding and line breaks (untMainFormat.cpp).
+    // The document's encoding and line breaks (MainWindowFormat.cpp).
     // Reads the document's file again, in `encoding` or as detected.
     void ReopenWithEncoding(std::optional<Encoding> encoding);
     // The encoding of the next save. Asks first when it cannot hold every character; false when the
@@ -139,9 +129,10 @@ public:
     // Runs every command's update handler (idle time and menu opening).
     void UpdateCommands();
 
-    TextView* memo = nullptr;
-    FindBar* findBar = nullptr;
-    TextFinder* finder = nullptr;
+    TextView* textView() const { return m_textView; }
+    FindBar* findBar() const { return m_findBar; }
+    TextFinder* finder() const { return m_finder; }
+
     QComboBox* cmbMain = nullptr;
     QListView* ListBox1 = nullptr;
     QLineEdit* edtFilter = nullptr;  // the list box's heading filter
@@ -160,7 +151,7 @@ public:
     bool IndexRebuildSuspended = false;
     int StartUpIndex = -1;
 
-    const Paths& paths() const { return m_paths; }
+    const ProgramPaths& paths() const { return m_paths; }
     // Stands in for the file dialogs (tests): given true for Save As, returns the chosen path or "".
     std::function<QString(bool save)> m_fileChooser;
     // Stands in for the colour dialog (tests): the chosen colour, or an invalid one for Cancel.
@@ -189,7 +180,7 @@ private:
     void bindKey(const QString& key, QAction* action, bool inMenu);
     bool dispatchKey(QKeyEvent* e);
     // Alt and a letter that reached a control unclaimed: an access key of the find bar or of a menu,
-    // or nothing (untMainKeys.cpp).
+    // or nothing (MainWindowKeys.cpp).
     bool accessKey(QWidget* receiver, QKeyEvent* e);
     void execute(CommandEntry& c);
     // Runs a handler, showing an error it raises in the error box.
@@ -210,10 +201,10 @@ private:
     HeadingRules headingRules() const;
 
     bool askToSave();
-    // Before a save (untMainFormat.cpp): when the encoding has no code for some character of the text,
+    // Before a save (MainWindowFormat.cpp): when the encoding has no code for some character of the text,
     // asks whether to save in UTF-8 and makes the document UTF-8 on a yes; false: nothing may be written.
     bool saveKeepsEveryCharacter();
-    // The document's safety against other programs and crashes (untMainSafety.cpp).
+    // The document's safety against other programs and crashes (MainWindowSafety.cpp).
     void setupSafety();
     bool textEdited() const;
     // Asks what must be asked before the file is written (changed by another program, read-only).
@@ -288,7 +279,10 @@ private:
     QColor chooseColor(const QColor& initial, const QString& title);
     void applyColors();
 
-    Paths m_paths;
+    ProgramPaths m_paths;
+    TextView* m_textView = nullptr;
+    FindBar* m_findBar = nullptr;
+    TextFinder* m_finder = nullptr;
     QFrame* Panel1 = nullptr;
     QWidget* m_listPanel = nullptr;
     QPointer<QWidget> m_focusBeforeFilter;

@@ -5,13 +5,13 @@
 #include <QListView>
 #include <QVBoxLayout>
 
-#include "app/IndexModel.h"
-#include "app/TextView.h"
-#include "app/untMain.h"
+#include "index/IndexModel.h"
+#include "view/TextView.h"
+#include "app/MainWindow.h"
 
 namespace oruvan {
 
-QWidget* TfrmMain::createListPanel(QWidget* parent) {
+QWidget* MainWindow::createListPanel(QWidget* parent) {
     m_listPanel = new QWidget(parent);
     m_listPanel->setObjectName(QStringLiteral("ListPanel"));
     auto* column = new QVBoxLayout(m_listPanel);
@@ -35,7 +35,7 @@ QWidget* TfrmMain::createListPanel(QWidget* parent) {
     return m_listPanel;
 }
 
-void TfrmMain::edtFilterChange() {
+void MainWindow::edtFilterChange() {
     const QByteArray words = edtFilter->text().toUtf8();
     // Emptying and refilling the list is no choice of the user's.
     m_selecting = true;
@@ -48,7 +48,7 @@ void TfrmMain::edtFilterChange() {
 
 // Enter chooses the first heading shown and Down moves into the list, each leaving the focus there as a
 // click does; Escape empties the field and goes back.
-bool TfrmMain::edtFilterKeyPress(QKeyEvent* e) {
+bool MainWindow::edtFilterKeyPress(QKeyEvent* e) {
     if (e->modifiers() & ~Qt::KeypadModifier) return false;
     switch (e->key()) {
         case Qt::Key_Return:
@@ -65,7 +65,7 @@ bool TfrmMain::edtFilterKeyPress(QKeyEvent* e) {
         case Qt::Key_Escape: {
             edtFilter->clear();
             QWidget* back = m_focusBeforeFilter;
-            if (!back || !back->isVisible() || !back->isEnabled()) back = memo;
+            if (!back || !back->isVisible() || !back->isEnabled()) back = m_textView;
             back->setFocus(Qt::OtherFocusReason);
             return true;
         }
@@ -74,26 +74,26 @@ bool TfrmMain::edtFilterKeyPress(QKeyEvent* e) {
     }
 }
 
-void TfrmMain::chooseListRow(int row) {
+void MainWindow::chooseListRow(int row) {
     SelectEntry(m_listModel->entryAt(row));
     JumpToEntry(-1);
 }
 
 // From anywhere: the list view is shown when it was off, and the field's text is ready to be replaced.
-void TfrmMain::actIndexFilterExecute() {
+void MainWindow::actIndexFilterExecute() {
     if (!GetListViewVisible()) SetListViewVisible(true);
     edtFilter->show();
     edtFilter->setFocus(Qt::ShortcutFocusReason);
     edtFilter->selectAll();
 }
 
-void TfrmMain::SetHeadingLevels(bool on) {
+void MainWindow::SetHeadingLevels(bool on) {
     HeadingLevels = on;
     UpdateIndex();
 }
 
-void TfrmMain::actOptHeadingLevelsExecute() { SetHeadingLevels(!HeadingLevels); }
+void MainWindow::actOptHeadingLevelsExecute() { SetHeadingLevels(!HeadingLevels); }
 
-void TfrmMain::actOptHeadingLevelsUpdate(QAction* a) { a->setChecked(HeadingLevels); }
+void MainWindow::actOptHeadingLevelsUpdate(QAction* a) { a->setChecked(HeadingLevels); }
 
 }  // namespace oruvan

@@ -1,4 +1,4 @@
-#include "app/RecoveryWriter.h"
+#include "document/RecoveryWriter.h"
 
 #include <algorithm>
 #include <cerrno>

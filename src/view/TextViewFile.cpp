@@ -6,9 +6,9 @@
 #include <QFile>
 #include <algorithm>
 
-#include "app/TextView.h"
-#include "app/TextViewBytes.h"
-#include "app/UserError.h"
+#include "view/TextView.h"
+#include "view/TextViewBytes.h"
+#include "widgets/UserError.h"
 #include "platform/CarefulWrite.h"
 #include "platform/EncodingDetector.h"
 

@@ -9,10 +9,10 @@
 #include <QStyleOptionViewItem>
 #include <algorithm>
 
-#include "app/IndexFollower.h"
-#include "app/IndexModel.h"
-#include "app/TextView.h"
-#include "app/untMain.h"
+#include "index/IndexFollower.h"
+#include "index/IndexModel.h"
+#include "view/TextView.h"
+#include "app/MainWindow.h"
 #include "outline/HeadingScanner.h"
 #include "outline/IndexMenuLayout.h"
 #include "outline/NvStrUtils.h"
@@ -20,7 +20,7 @@
 
 namespace oruvan {
 
-HeadingRules TfrmMain::headingRules() const {
+HeadingRules MainWindow::headingRules() const {
     HeadingRules rules;
     rules.marks = TitleMarkList;
     rules.ignoreHeadSpaces = IgnoreHeadSpaces;
@@ -28,27 +28,27 @@ HeadingRules TfrmMain::headingRules() const {
     return rules;
 }
 
-void TfrmMain::UpdateIndex() {
+void MainWindow::UpdateIndex() {
     update();
     if (IndexRebuildSuspended) return;
     // Text being composed is no text yet; its commit is an edit, indexed a second later.
-    const TextView::ComposingAside aside(memo);
+    const TextView::ComposingAside aside(m_textView);
     RebuildIndex();
 }
 
-void TfrmMain::ResumeIndexRebuild() {
+void MainWindow::ResumeIndexRebuild() {
     IndexRebuildSuspended = false;
     UpdateIndex();
 }
 
-void TfrmMain::RebuildIndex() {
+void MainWindow::RebuildIndex() {
     ++m_rebuildCount;
     FillIndexLists();
     FitListBoxExtent();
     BuildIndexMenu();
 }
 
-void TfrmMain::FillIndexLists() {
+void MainWindow::FillIndexLists() {
     // Rows going and coming move the list's current row: no choice of the user's, so no jump.
     const QScopedValueRollback<bool> quiet(m_selecting, true);
     const HeadingRules rules = headingRules();
@@ -67,8 +67,8 @@ void TfrmMain::FillIndexLists() {
     }
     // Lines kept with their own cp932 bytes are tested on them, as the file holds them. Taken before the
     // buffer: reading a line may move the buffer's gap.
-    const LineBytesList own = memo->HeadingOwnBytes();
-    const std::string_view text = memo->Utf8Buffer();
+    const LineBytesList own = m_textView->HeadingOwnBytes();
+    const std::string_view text = m_textView->Utf8Buffer();
     Index entries = ScanHeadingsUtf8(text, rules, own);
     m_rowWidths.clear();
     m_comboModel->setShowLevels(HeadingLevels);
@@ -83,9 +83,9 @@ void TfrmMain::FillIndexLists() {
     m_follower->indexed(rules);
 }
 
-int TfrmMain::EntryCount() const { return m_comboModel->rowCount(); }
+int MainWindow::EntryCount() const { return m_comboModel->rowCount(); }
 
-void TfrmMain::SelectEntry(int n) {
+void MainWindow::SelectEntry(int n) {
     const QScopedValueRollback<bool> quiet(m_selecting, true);
     if (n < 0 || n >= EntryCount()) {
         cmbMain->setCurrentIndex(-1);
@@ -104,12 +104,12 @@ void TfrmMain::SelectEntry(int n) {
     }
 }
 
-int TfrmMain::CurrentEntry() const { return cmbMain->currentIndex(); }
+int MainWindow::CurrentEntry() const { return cmbMain->currentIndex(); }
 
 // Measuring every heading with text shaping costs milliseconds per thousand; a sum of cached
 // per-character advances finds the few widest candidates, and only those are measured exactly. Both
 // measures of an entry are kept until it changes or the list box's font or style does.
-void TfrmMain::FitListBoxExtent() {
+void MainWindow::FitListBoxExtent() {
     const QFont font = ListBox1->font();
     const Index& entries = m_listModel->entries();
     if (font != m_rowWidthFont || ListBox1->style() != m_rowWidthStyle ||
@@ -171,7 +171,7 @@ void TfrmMain::FitListBoxExtent() {
     m_listModel->setRowSize(QSize(w, 12));
 }
 
-void TfrmMain::BuildIndexMenu() {
+void MainWindow::BuildIndexMenu() {
     mnuIndex->setEnabled(true);
     if (EntryCount() == 0) {
         mnuIndex->setEnabled(false);
@@ -188,7 +188,7 @@ void TfrmMain::BuildIndexMenu() {
 }
 
 // Pages are filled when first opened, so a rebuild costs one page whatever the size of the index.
-void TfrmMain::fillIndexPage(QMenu* menu, int page) {
+void MainWindow::fillIndexPage(QMenu* menu, int page) {
     const Index& entries = m_comboModel->entries();
     const std::vector<IndexMenuItem> items = IndexMenuPage(entries, page, NextPageMenuIsHead);
     std::vector<std::string> texts;
@@ -247,58 +247,58 @@ void TfrmMain::fillIndexPage(QMenu* menu, int page) {
     }
 }
 
-void TfrmMain::IndexMenuItemClick(TMenuItem2* sender) {
+void MainWindow::IndexMenuItemClick(TMenuItem2* sender) {
     cmbMain->setCurrentIndex(sender->EntryNumber);
     cmbMainChange();
 }
 
-void TfrmMain::cmbMainChange() {
+void MainWindow::cmbMainChange() {
     SelectEntry(CurrentEntry());
     JumpToEntry(-1);
 }
 
-void TfrmMain::ListBox1Click() {
+void MainWindow::ListBox1Click() {
     const QModelIndex current = ListBox1->selectionModel()->currentIndex();
     SelectEntry(current.isValid() ? m_listModel->entryAt(current.row()) : -1);
     JumpToEntry(-1);
 }
 
-int TfrmMain::EntryLine(int n) const {
+int MainWindow::EntryLine(int n) const {
     const Index& entries = m_comboModel->entries();
     if (entries.empty()) return 0;
     n = std::clamp(n, 0, static_cast<int>(entries.size()) - 1);
     return entries[static_cast<std::size_t>(n)].line;
 }
 
-void TfrmMain::JumpToEntry(int n) {
+void MainWindow::JumpToEntry(int n) {
     if (n < 0) n = CurrentEntry();
     const int line = EntryLine(n);
-    memo->SetCaretToLineStart(line);
-    memo->ScrollLineToTop(line);
+    m_textView->SetCaretToLineStart(line);
+    m_textView->ScrollLineToTop(line);
     TrackCaret();
 }
 
-void TfrmMain::GoPrevEntry() {
+void MainWindow::GoPrevEntry() {
     cmbMain->setCurrentIndex(CurrentEntry() - 1);
     JumpToEntry(-1);
 }
 
 // On the last heading the view stays there rather than wrapping to the first one.
-void TfrmMain::GoNextEntry() {
+void MainWindow::GoNextEntry() {
     cmbMain->setCurrentIndex(std::min(CurrentEntry() + 1, EntryCount() - 1));
     JumpToEntry(-1);
 }
 
-void TfrmMain::TrackCaret() {
+void MainWindow::TrackCaret() {
     int ln, col, docLine;
     if (WordWrap) {
         // The display row and the column within it, for the selection's start.
-        ln = memo->CaretDisplayLine();
-        col = memo->CaretDisplayColumn();
-        docLine = memo->SelectionStartLine();
+        ln = m_textView->CaretDisplayLine();
+        col = m_textView->CaretDisplayColumn();
+        docLine = m_textView->SelectionStartLine();
     } else {
-        ln = docLine = memo->SelectionEndLine();
-        col = memo->SelectionEndColumn();
+        ln = docLine = m_textView->SelectionEndLine();
+        col = m_textView->SelectionEndColumn();
     }
     SetStatusText(QStringLiteral("%1行: %2列").arg(ln + 1).arg(col + 1));
     const Index& entries = m_comboModel->entries();
@@ -308,27 +308,27 @@ void TfrmMain::TrackCaret() {
     if (b >= 0) SelectEntry(b);
 }
 
-void TfrmMain::SetStatusText(const QString& text) { m_status->setText(text); }
+void MainWindow::SetStatusText(const QString& text) { m_status->setText(text); }
 
-QString TfrmMain::StatusText() const { return m_status->text(); }
+QString MainWindow::StatusText() const { return m_status->text(); }
 
-void TfrmMain::RichEdit1Change() {
+void MainWindow::RichEdit1Change() {
     Timer1->stop();
     Timer1->start();
     TrackCaret();
 }
 
-void TfrmMain::Timer1Timer() {
+void MainWindow::Timer1Timer() {
     Timer1->stop();
     // Text being composed is no text yet; its commit or its cancel is an edit and starts the wait again.
-    if (memo->Composing()) return;
+    if (m_textView->Composing()) return;
     // The edits since the last index tell whether the text differs; only after a new document was
     // swapped in does the kept copy have to.
     const std::optional<bool> unchanged = m_follower->unchanged();
-    if (unchanged ? *unchanged : m_indexedText && *m_indexedText == memo->Utf8Buffer()) return;
+    if (unchanged ? *unchanged : m_indexedText && *m_indexedText == m_textView->Utf8Buffer()) return;
     if (IndexRebuildSuspended) {
         release(m_indexedText);
-        m_indexedText = snapshot(memo->Utf8Buffer());
+        m_indexedText = snapshot(m_textView->Utf8Buffer());
         m_follower->compared();
     }
     {

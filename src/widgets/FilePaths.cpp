@@ -1,4 +1,4 @@
-#include "app/NvFileUtils.h"
+#include "widgets/FilePaths.h"
 
 #include <QDir>
 #include <QFile>

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <unordered_map>
 
-#include "app/TextView.h"
+#include "view/TextView.h"
 #include "platform/LineBreaks.h"
 #include "platform/TextEncoding.h"
 

@@ -1,7 +1,8 @@
-#include "app/AppSetup.h"
+#include "app/ApplicationSetup.h"
 
 #include "widgets/ImageList.h"
 #include "widgets/ShownFont.h"
+#include "version/Version.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -25,13 +26,13 @@ public:
 
 void SetupApplication(QApplication& app) {
     InitResources();
-    QApplication::setApplicationName(QStringLiteral("Oruvan"));
-    QApplication::setApplicationVersion(QStringLiteral("1.5"));
+    QApplication::setApplicationName(QString::fromLatin1(version::kProgramName));
+    QApplication::setApplicationVersion(QString::fromLatin1(version::kNumber));
     // The installed theme icon (sharp at every size) where there is one, else the built-in picture;
     // the desktop file's name lets the task bar match the window to its menu entry.
-    QGuiApplication::setDesktopFileName(QStringLiteral(ORUVAN_APP_ID));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(version::kAppId));
     QApplication::setWindowIcon(
-        QIcon::fromTheme(QStringLiteral(ORUVAN_APP_ID), QIcon(QStringLiteral(":/images/oruvan.xpm"))));
+        QIcon::fromTheme(QString::fromLatin1(version::kAppId), QIcon(QStringLiteral(":/images/oruvan.xpm"))));
 
     const QString translations = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     for (const char* name : {"qtbase_ja", "qscintilla_ja"}) {

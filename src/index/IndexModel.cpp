@@ -1,4 +1,4 @@
-#include "app/IndexModel.h"
+#include "index/IndexModel.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "app/DiskWatch.h"
+#include "document/DiskWatch.h"
 
 #include <QEvent>
 #include <QFile>

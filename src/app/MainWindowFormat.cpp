@@ -4,8 +4,8 @@
 #include <QLabel>
 #include <QMenu>
 
-#include "app/TextView.h"
-#include "app/untMain.h"
+#include "view/TextView.h"
+#include "app/MainWindow.h"
 #include "widgets/MessageBoxes.h"
 
 namespace oruvan {
@@ -54,7 +54,7 @@ bool SameChoice(Encoding item, Encoding current) {
 
 }  // namespace
 
-void TfrmMain::createFormatMenus(QMenu* settings) {
+void MainWindow::createFormatMenus(QMenu* settings) {
     auto submenu = [this](const char* command) {
         auto* menu = new QMenu(this);
         Command(QString::fromLatin1(command))->setMenu(menu);
@@ -89,68 +89,68 @@ void TfrmMain::createFormatMenus(QMenu* settings) {
             ->addAction(choice(breaks, c.caption, int(c.brk), [this, b = c.brk] { ChooseLineBreak(b); }))
             ->setCheckable(true);
     for (QMenu* m : {reopenMenu, encodings, breaks})
-        connect(m, &QMenu::aboutToShow, this, &TfrmMain::UpdateCommands);
+        connect(m, &QMenu::aboutToShow, this, &MainWindow::UpdateCommands);
     // Undo and redo of a conversion change what the next save writes: the panel says so.
-    connect(memo, &TextView::breakStyleChanged, this, &TfrmMain::ShowDocumentFormat);
+    connect(m_textView, &TextView::breakStyleChanged, this, &MainWindow::ShowDocumentFormat);
 }
 
-void TfrmMain::actFileReopenUpdate(QAction* a) { a->setEnabled(!DocumentFileName.isEmpty()); }
+void MainWindow::actFileReopenUpdate(QAction* a) { a->setEnabled(!DocumentFileName.isEmpty()); }
 
-void TfrmMain::actOptSaveEncodingUpdate(QAction* a) {
+void MainWindow::actOptSaveEncodingUpdate(QAction* a) {
     a->setEnabled(true);
     // A choice the user turned down shows the encoding kept.
     for (QAction* item : a->menu()->actions())
-        item->setChecked(SameChoice(static_cast<Encoding>(item->data().toInt()), memo->DocumentEncoding()));
+        item->setChecked(SameChoice(static_cast<Encoding>(item->data().toInt()), m_textView->DocumentEncoding()));
 }
 
-void TfrmMain::actOptLineBreakUpdate(QAction* a) {
+void MainWindow::actOptLineBreakUpdate(QAction* a) {
     a->setEnabled(true);
     for (QAction* item : a->menu()->actions())
-        item->setChecked(!memo->MixedBreaks() &&
-                         static_cast<LineBreak>(item->data().toInt()) == memo->BreakStyle());
+        item->setChecked(!m_textView->MixedBreaks() &&
+                         static_cast<LineBreak>(item->data().toInt()) == m_textView->BreakStyle());
 }
 
-void TfrmMain::ReopenWithEncoding(std::optional<Encoding> encoding) {
+void MainWindow::ReopenWithEncoding(std::optional<Encoding> encoding) {
     if (!DocumentFileName.isEmpty()) OpenDocument(DocumentFileName, encoding);
 }
 
-bool TfrmMain::ChooseSaveEncoding(Encoding e) {
-    if (SameChoice(e, memo->DocumentEncoding())) return true;
-    if (const std::optional<Unencodable> lacking = FindUnencodable(e, memo->Utf8Buffer())) {
+bool MainWindow::ChooseSaveEncoding(Encoding e) {
+    if (SameChoice(e, m_textView->DocumentEncoding())) return true;
+    if (const std::optional<Unencodable> lacking = FindUnencodable(e, m_textView->Utf8Buffer())) {
         // A save asks again about a character the encoding has no code for: none becomes '?' unasked.
         const QString text =
             LackingText(*lacking, e) +
             QStringLiteral("文字コードを %1 に変更しますか？").arg(QString::fromLatin1(EncodingName(e)));
         if (Confirm(this, text) != Answer::Yes) return false;
     }
-    memo->SetDocumentEncoding(e);
+    m_textView->SetDocumentEncoding(e);
     ShowDocumentFormat();
     return true;
 }
 
-bool TfrmMain::saveKeepsEveryCharacter() {
-    const std::optional<Unencodable> lacking = memo->FirstUnwritable();
+bool MainWindow::saveKeepsEveryCharacter() {
+    const std::optional<Unencodable> lacking = m_textView->FirstUnwritable();
     if (!lacking) return true;
     const QString text =
-        LackingText(*lacking, memo->DocumentEncoding()) + QStringLiteral("UTF-8 で保存しますか？");
+        LackingText(*lacking, m_textView->DocumentEncoding()) + QStringLiteral("UTF-8 で保存しますか？");
     if (AskYesNo(this, text, Answer::Yes) != Answer::Yes) return false;
-    memo->SetDocumentEncoding(Encoding::Utf8);
+    m_textView->SetDocumentEncoding(Encoding::Utf8);
     ShowDocumentFormat();
     return true;
 }
 
-void TfrmMain::ChooseLineBreak(LineBreak b) {
-    if (b == memo->BreakStyle() && !memo->MixedBreaks()) return;
-    memo->SetBreakStyle(b);
+void MainWindow::ChooseLineBreak(LineBreak b) {
+    if (b == m_textView->BreakStyle() && !m_textView->MixedBreaks()) return;
+    m_textView->SetBreakStyle(b);
     ShowDocumentFormat();
 }
 
-QString TfrmMain::DocumentFormatText() const { return m_format->text(); }
+QString MainWindow::DocumentFormatText() const { return m_format->text(); }
 
-void TfrmMain::ShowDocumentFormat() {
+void MainWindow::ShowDocumentFormat() {
     const QString breaks =
-        memo->MixedBreaks() ? QStringLiteral("混在") : QString::fromLatin1(LineBreakName(memo->BreakStyle()));
-    m_format->setText(QString::fromLatin1(EncodingName(memo->DocumentEncoding())) + QStringLiteral("  ") +
+        m_textView->MixedBreaks() ? QStringLiteral("混在") : QString::fromLatin1(LineBreakName(m_textView->BreakStyle()));
+    m_format->setText(QString::fromLatin1(EncodingName(m_textView->DocumentEncoding())) + QStringLiteral("  ") +
                       breaks);
 }
 

@@ -1,4 +1,4 @@
-#include "app/TextFinder.h"
+#include "view/TextFinder.h"
 
 #include <QElapsedTimer>
 #include <QKeyEvent>
@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "app/TextView.h"
+#include "view/TextView.h"
 #include "widgets/FindBar.h"
 
 namespace oruvan {
