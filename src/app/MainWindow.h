@@ -19,6 +19,7 @@
 #include "platform/TextEncoding.h"
 #include "settings/SettingsRecord.h"
 #include "app/ProgramPaths.h"
+#include "view/TextCopies.h"
 
 class QComboBox;
 class QFrame;
@@ -225,10 +226,6 @@ private:
     void noteRecoveryResult(int error);
     void sayCopiesFail();
     QString recoveryFolder() const;
-    // Copies of the whole text (saved, indexed) reuse a buffer nothing holds any more: a fresh
-    // allocation of a large text costs several times the copy (new pages, each faulted in).
-    std::shared_ptr<const std::string> snapshot(std::string_view text);
-    void release(std::shared_ptr<const std::string>& copy);
     QString chooseFile(bool save);
     QString resolvePath(const QString& path) const;
     void File1Click();
@@ -310,9 +307,7 @@ private:
     std::vector<RowWidth> m_rowWidths;
     QFont m_rowWidthFont;
     const QStyle* m_rowWidthStyle = nullptr;
-    std::shared_ptr<const std::string> m_indexedText;
-    std::shared_ptr<const std::string> m_savedText;
-    std::shared_ptr<std::string> m_spareText;
+    TextCopies m_copies;
     // The encoding and break style of the text last opened or saved: choosing others modifies it.
     Encoding m_savedEncoding = Encoding::ShiftJis;
     LineBreak m_savedBreak = LineBreak::CrLf;

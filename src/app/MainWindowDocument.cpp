@@ -201,8 +201,8 @@ bool MainWindow::textEdited() const {
     // The document's own text, not its display lines: wrapping never counts as a change.
     const std::string_view text = m_textView->Utf8Buffer();
     if (m_textView->DocumentEncoding() != m_savedEncoding || m_textView->BreakStyle() != m_savedBreak) return true;
-    if (!m_savedText) return !text.empty();
-    return *m_savedText != text;
+    if (!m_copies.saved()) return !text.empty();
+    return *m_copies.saved() != text;
 }
 
 void MainWindow::SetUnmodified() {
@@ -210,22 +210,7 @@ void MainWindow::SetUnmodified() {
     m_savedBreak = m_textView->BreakStyle();
     m_missingOnDisk = false;
     const std::string_view text = m_textView->Utf8Buffer();
-    release(m_savedText);
-    m_savedText = m_indexedText && *m_indexedText == text ? m_indexedText : snapshot(text);
-}
-
-std::shared_ptr<const std::string> MainWindow::snapshot(std::string_view text) {
-    std::shared_ptr<std::string> copy = std::move(m_spareText);
-    if (!copy) copy = std::make_shared<std::string>();
-    copy->assign(text.data(), text.size());
-    return copy;
-}
-
-void MainWindow::release(std::shared_ptr<const std::string>& copy) {
-    // Only a buffer made by snapshot() (never a const one) is handed out again.
-    if (copy && copy.use_count() == 1 && (!m_spareText || m_spareText->capacity() < copy->capacity()))
-        m_spareText = std::const_pointer_cast<std::string>(copy);
-    copy.reset();
+    m_copies.setSaved(text);
 }
 
 // Yes saves (through Save As for a document without a name); false means the caller stops.
@@ -257,7 +242,7 @@ void MainWindow::OpenDocument(const QString& path, std::optional<Encoding> encod
     m_finder->TextReplaced();
     m_recovery->discard();  // the last document's edits were saved or given up
     SetDocumentFileName(path);
-    m_spareText.reset();  // sized for the text before; a new document starts without one
+    m_copies.forgetSpare();
     SetUnmodified();
     ShowDocumentFormat();
     m_diskWatch->track(real);
@@ -288,9 +273,8 @@ void MainWindow::N10Click() {
     SetDocumentFileName(QString());
     m_textView->Clear();
     m_finder->TextReplaced();
-    m_spareText.reset();
-    release(m_savedText);
-    m_savedText = snapshot({});
+    m_copies.forgetSpare();
+    m_copies.setSaved({});
     m_savedEncoding = m_textView->DocumentEncoding();
     m_savedBreak = m_textView->BreakStyle();
     ShowDocumentFormat();

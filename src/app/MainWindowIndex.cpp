@@ -61,7 +61,7 @@ void MainWindow::FillIndexLists() {
         m_listModel->applySplices(*splices);
         m_comboModel->applySplices(*splices);
         SelectEntry(0);
-        release(m_indexedText);
+        m_copies.dropIndexed();
         m_follower->indexed(rules);
         return;
     }
@@ -78,8 +78,7 @@ void MainWindow::FillIndexLists() {
     m_listModel->setEntries(m_comboModel->entries());
     SelectEntry(0);
     // The saved text is usually the same bytes: share one copy rather than hold two.
-    release(m_indexedText);
-    m_indexedText = m_savedText && *m_savedText == text ? m_savedText : snapshot(text);
+    m_copies.setIndexed(text);
     m_follower->indexed(rules);
 }
 
@@ -325,10 +324,9 @@ void MainWindow::Timer1Timer() {
     // The edits since the last index tell whether the text differs; only after a new document was
     // swapped in does the kept copy have to.
     const std::optional<bool> unchanged = m_follower->unchanged();
-    if (unchanged ? *unchanged : m_indexedText && *m_indexedText == m_textView->Utf8Buffer()) return;
+    if (unchanged ? *unchanged : m_copies.indexed() && *m_copies.indexed() == m_textView->Utf8Buffer()) return;
     if (IndexRebuildSuspended) {
-        release(m_indexedText);
-        m_indexedText = snapshot(m_textView->Utf8Buffer());
+        m_copies.setIndexed(m_textView->Utf8Buffer(), false);
         m_follower->compared();
     }
     {

@@ -238,9 +238,8 @@ void MainWindow::restoreCopy(const RecoveryCopy& c, const QString& name) {
         // No file holds any of it: the copy is the document, under the name it had, to be saved again.
         m_recovery->discard();
         SetDocumentFileName(name);
-        m_spareText.reset();
-        release(m_savedText);
-        m_savedText = snapshot({});
+        m_copies.forgetSpare();
+        m_copies.setSaved({});
         m_savedEncoding = m_textView->DocumentEncoding();
         m_savedBreak = m_textView->BreakStyle();
         m_diskWatch->track(real);
