@@ -33,7 +33,7 @@
 #include "widgets/FindBar.h"
 #include "widgets/ImageList.h"
 #include "widgets/MessageBoxes.h"
-#include "widgets/NvSplitter.h"
+#include "widgets/GripSplitter.h"
 #include "widgets/ShownFont.h"
 #include "widgets/TextFileDialog.h"
 #include "version/Version.h"
