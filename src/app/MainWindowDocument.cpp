@@ -26,7 +26,7 @@
 #include "dialogs/untAbout.h"
 #include "dialogs/untSetting.h"
 #include "platform/IniFile.h"
-#include "settings/NvGeomUtils.h"
+#include "settings/WindowGeometry.h"
 #include "settings/ProgramLayout.h"
 #include "settings/SettingsRecord.h"
 #include "widgets/Cp932Text.h"
@@ -72,12 +72,12 @@ void MainWindow::LoadSettings() {
     const SettingsRecord s = ReadSettings(ini, current);
 
     // The stored bounds, as the window's minimum size admits them, then kept on the screen.
-    FormRect r{s.left, s.top, std::max(s.width, minimumWidth() + margins.width()),
-               std::max(s.height, minimumHeight() + margins.height())};
+    WindowRect r{s.left, s.top, std::max(s.width, minimumWidth() + margins.width()),
+                 std::max(s.height, minimumHeight() + margins.height())};
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QSize screenSize = screen ? screen->size() : QSize(1024, 768);
-    KeepFormOnScreen(r, screenSize.width(), screenSize.height());
-    FitFormToScreen(r, screenSize.width(), screenSize.height());
+    KeepWindowOnScreen(r, screenSize.width(), screenSize.height());
+    FitWindowToScreen(r, screenSize.width(), screenSize.height());
     move(r.left, r.top);
     resize(std::max(r.width - margins.width(), minimumWidth()),
            std::max(r.height - margins.height(), minimumHeight()));
