@@ -23,8 +23,8 @@
 #include "view/TextView.h"
 #include "widgets/UserError.h"
 #include "app/MainWindow.h"
-#include "dialogs/untAbout.h"
-#include "dialogs/untSetting.h"
+#include "dialogs/AboutDialog.h"
+#include "dialogs/SettingsDialog.h"
 #include "platform/IniFile.h"
 #include "settings/WindowGeometry.h"
 #include "settings/ProgramLayout.h"
@@ -410,7 +410,7 @@ void MainWindow::actBtnMinimizeExecute() { showMinimized(); }
 
 // The dialog lives on the stack, so it is destroyed on every path, an error included.
 void MainWindow::actOptSettingExecute() {
-    TfrmSetting dlg(this);
+    SettingsDialog dlg(this);
     dlg.SetProgramFile(m_paths.perUserSettings ? QString() : m_paths.programFile);
     dlg.SetRegisteredFiles(RegisteredFiles);
     dlg.SetTitleMarks(TitleMarkList);
@@ -432,9 +432,9 @@ void MainWindow::actOptSettingExecute() {
 }
 
 void MainWindow::actAboutExecute() {
-    TfrmAbout dlg(this);
-    dlg.SetProductLine(TfrmAbout::ProductLine());
-    dlg.SetNoticeText(TfrmAbout::NoticeText());
+    AboutDialog dlg(this);
+    dlg.SetProductLine(AboutDialog::ProductLine());
+    dlg.SetNoticeText(AboutDialog::NoticeText());
     dlg.exec();
 }
 

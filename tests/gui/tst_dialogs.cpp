@@ -15,8 +15,8 @@
 #include <climits>
 #include <set>
 
-#include "dialogs/untAbout.h"
-#include "dialogs/untSetting.h"
+#include "dialogs/AboutDialog.h"
+#include "dialogs/SettingsDialog.h"
 #include "helpers/TestSupport.h"
 #include "platform/Cp932.h"
 #include "settings/SettingDialogMath.h"
@@ -84,33 +84,31 @@ private Q_SLOTS:
 
     // ---- settings dialog ----
 
-    void settingLayout() {
-        TfrmSetting dlg;
-        QCOMPARE(dlg.size(), QSize(412, 421));
+    // Fixed in size, empty until given values, its buttons out of the tab chain; six whole rows of the
+    // file list show, each with its whole check box.
+    void settingsDialogAsOpened() {
+        SettingsDialog dlg;
         QCOMPARE(dlg.minimumSize(), dlg.maximumSize());
         QCOMPARE(dlg.windowTitle(), QStringLiteral("設定"));
-        QCOMPARE(dlg.Label1->geometry(), QRect(176, 48, 12, 12));
-        QVERIFY(dlg.lstFiles->count() == 0 && dlg.MemoKeyWords->toPlainText().isEmpty());
-        for (QToolButton* b : {dlg.SpeedButton1, dlg.SpeedButton2, dlg.SpeedButton3, dlg.SpeedButton4}) {
+        QVERIFY(dlg.registeredFiles->count() == 0 && dlg.titleMarksEdit->toPlainText().isEmpty());
+        for (QToolButton* b : {dlg.okButton, dlg.cancelButton, dlg.addFileButton, dlg.removeFileButton}) {
             QCOMPARE(b->focusPolicy(), Qt::NoFocus);
             QVERIFY(!b->icon().isNull());
         }
-        std::set<QString> hinted;
+        std::set<QWidget*> hinted;
         for (QWidget* w : dlg.findChildren<QWidget*>())
-            if (!w->toolTip().isEmpty()) hinted.insert(w->objectName());
-        QCOMPARE(hinted, (std::set<QString>{"Label1", "SpeedButton3", "SpeedButton4", "lstFiles"}));
+            if (!w->toolTip().isEmpty()) hinted.insert(w);
+        QCOMPARE(hinted, (std::set<QWidget*>{dlg.countMarker, dlg.addFileButton, dlg.removeFileButton,
+                                             dlg.registeredFiles}));
 
-        // Rows 12 high: six whole rows fit the 81-pixel list, each with its whole check box.
-        QCOMPARE(dlg.lstFiles->geometry(), QRect(8, 248, 397, 81));
         dlg.SetRegisteredFiles(kThreeFiles + kThreeFiles + kThreeFiles);
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         int whole = 0;
-        for (int row = 0; row < dlg.lstFiles->count(); ++row) {
-            const QRect r = dlg.lstFiles->visualItemRect(dlg.lstFiles->item(row));
-            QCOMPARE(r.height(), 12);
-            QVERIFY(r.contains(CheckBoxRect(dlg.lstFiles, row)));
-            whole += dlg.lstFiles->viewport()->rect().contains(r);
+        for (int row = 0; row < dlg.registeredFiles->count(); ++row) {
+            const QRect r = dlg.registeredFiles->visualItemRect(dlg.registeredFiles->item(row));
+            QVERIFY(r.contains(CheckBoxRect(dlg.registeredFiles, row)));
+            whole += dlg.registeredFiles->viewport()->rect().contains(r);
         }
         QCOMPARE(whole, 6);
     }
@@ -119,19 +117,20 @@ private Q_SLOTS:
         QWidget owner;
         owner.setGeometry(10, 20, 300, 200);
         owner.show();
-        TfrmSetting dlg(&owner);
+        SettingsDialog dlg(&owner);
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         QCOMPARE(dlg.frameGeometry().center(), owner.screen()->geometry().center());
     }
 
     void settingTabOrder() {
-        TfrmSetting dlg;
+        SettingsDialog dlg;
         dlg.show();
         QVERIFY(QTest::qWaitForWindowActive(&dlg));
-        const QList<QWidget*> order = {dlg.lstFiles,  dlg.MemoKeyWords, dlg.CheckBox1,
-                                       dlg.CheckBox2, dlg.CheckBox3,    dlg.lstFiles};
-        QCOMPARE(QApplication::focusWidget(), dlg.lstFiles);
+        const QList<QWidget*> order = {dlg.registeredFiles,     dlg.titleMarksEdit,
+                                       dlg.ignoreHeadSpacesBox, dlg.captionIncludesMarkBox,
+                                       dlg.nextPageOnTopBox,    dlg.registeredFiles};
+        QCOMPARE(QApplication::focusWidget(), dlg.registeredFiles);
         for (int i = 1; i < order.size(); ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), order[i]);
@@ -139,36 +138,36 @@ private Q_SLOTS:
     }
 
     void checkListKeepsOneCheck() {
-        TfrmSetting dlg;
+        SettingsDialog dlg;
         dlg.SetRegisteredFiles(kThreeFiles);
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         auto space = [&](int row) {
-            dlg.lstFiles->setCurrentRow(row);
-            QTest::keyClick(dlg.lstFiles, Qt::Key_Space);
+            dlg.registeredFiles->setCurrentRow(row);
+            QTest::keyClick(dlg.registeredFiles, Qt::Key_Space);
         };
         space(0);
         QCOMPARE(dlg.StartUpIndex(), 0);
         space(2);
         QCOMPARE(dlg.StartUpIndex(), 2);
-        QCOMPARE(CheckedCount(dlg.lstFiles), 1);
+        QCOMPARE(CheckedCount(dlg.registeredFiles), 1);
         space(2);
         QCOMPARE(dlg.StartUpIndex(), -1);
-        QCOMPARE(CheckedCount(dlg.lstFiles), 0);
+        QCOMPARE(CheckedCount(dlg.registeredFiles), 0);
 
-        ClickCheckBox(dlg.lstFiles, 1);
+        ClickCheckBox(dlg.registeredFiles, 1);
         QCOMPARE(dlg.StartUpIndex(), 1);
-        ClickCheckBox(dlg.lstFiles, 0);
+        ClickCheckBox(dlg.registeredFiles, 0);
         QCOMPARE(dlg.StartUpIndex(), 0);
-        QCOMPARE(CheckedCount(dlg.lstFiles), 1);
-        QCOMPARE(SelectedRow(dlg.lstFiles), 0);
+        QCOMPARE(CheckedCount(dlg.registeredFiles), 1);
+        QCOMPARE(SelectedRow(dlg.registeredFiles), 0);
 
         // Adding a file leaves the start-up file alone.
         dlg.m_fileChooser = [] { return QStringLiteral("/elsewhere/new.txt"); };
-        QTest::mouseClick(dlg.SpeedButton3, Qt::LeftButton);
-        QCOMPARE(dlg.lstFiles->count(), 4);
+        QTest::mouseClick(dlg.addFileButton, Qt::LeftButton);
+        QCOMPARE(dlg.registeredFiles->count(), 4);
         QCOMPARE(dlg.StartUpIndex(), 0);
-        QCOMPARE(dlg.lstFiles->item(3)->checkState(), Qt::Unchecked);
+        QCOMPARE(dlg.registeredFiles->item(3)->checkState(), Qt::Unchecked);
     }
 
     void startUpIndexRoundTrip_data() {
@@ -184,11 +183,11 @@ private Q_SLOTS:
     void startUpIndexRoundTrip() {
         QFETCH(int, written);
         QFETCH(int, read);
-        TfrmSetting dlg;
+        SettingsDialog dlg;
         dlg.SetRegisteredFiles(kThreeFiles);
         dlg.SetStartUpIndex(written);
         QCOMPARE(dlg.StartUpIndex(), read);
-        QCOMPARE(CheckedCount(dlg.lstFiles), read < 0 ? 0 : 1);
+        QCOMPARE(CheckedCount(dlg.registeredFiles), read < 0 ? 0 : 1);
         QCOMPARE(dlg.RegisteredFiles(), kThreeFiles);
         // Writing the files again clears the marks.
         dlg.SetRegisteredFiles(kThreeFiles);
@@ -216,22 +215,22 @@ private Q_SLOTS:
         QFETCH(QStringList, remaining);
         QFETCH(int, selectedAfter);
         QFETCH(int, checkedAfter);
-        TfrmSetting dlg;
+        SettingsDialog dlg;
         dlg.SetRegisteredFiles(files);
         dlg.SetStartUpIndex(checked);
         dlg.show();
         if (selected >= 0)
-            dlg.lstFiles->setCurrentRow(selected);
+            dlg.registeredFiles->setCurrentRow(selected);
         else
-            dlg.lstFiles->clearSelection();
-        QTest::mouseClick(dlg.SpeedButton4, Qt::LeftButton);
+            dlg.registeredFiles->clearSelection();
+        QTest::mouseClick(dlg.removeFileButton, Qt::LeftButton);
         QCOMPARE(dlg.RegisteredFiles(), remaining);
-        QCOMPARE(SelectedRow(dlg.lstFiles), selectedAfter);
+        QCOMPARE(SelectedRow(dlg.registeredFiles), selectedAfter);
         QCOMPARE(dlg.StartUpIndex(), checkedAfter);
     }
 
     void addFileThroughOpenDialog() {
-        TfrmSetting dlg;
+        SettingsDialog dlg;
         dlg.SetProgramFile(QStringLiteral("/opt/oruvan/bin/oruvan"));
         QString answer;
         int asked = 0;
@@ -239,23 +238,23 @@ private Q_SLOTS:
             ++asked;
             return answer;
         };
-        QTest::mouseClick(dlg.SpeedButton3, Qt::LeftButton);
+        QTest::mouseClick(dlg.addFileButton, Qt::LeftButton);
         QCOMPARE(asked, 1);
-        QCOMPARE(dlg.lstFiles->count(), 0);  // cancelled
+        QCOMPARE(dlg.registeredFiles->count(), 0);  // cancelled
 
         answer = QStringLiteral("/opt/oruvan/bin/docs/a.txt");
-        QTest::mouseClick(dlg.SpeedButton3, Qt::LeftButton);
-        QTest::mouseClick(dlg.SpeedButton3, Qt::LeftButton);
+        QTest::mouseClick(dlg.addFileButton, Qt::LeftButton);
+        QTest::mouseClick(dlg.addFileButton, Qt::LeftButton);
         answer = QStringLiteral("/opt/oruvan/bin/../data/表.txt");
-        QTest::mouseClick(dlg.SpeedButton3, Qt::LeftButton);
+        QTest::mouseClick(dlg.addFileButton, Qt::LeftButton);
         QCOMPARE(dlg.RegisteredFiles(),
                  (QStringList{"docs/a.txt", "docs/a.txt", QStringLiteral("../data/表.txt")}));
-        QCOMPARE(CheckedCount(dlg.lstFiles), 0);
+        QCOMPARE(CheckedCount(dlg.registeredFiles), 0);
 
         // An installed copy hands no program file: the path is kept whole.
         dlg.SetProgramFile(QString());
         answer = QStringLiteral("/opt/oruvan/bin/docs/b.txt");
-        QTest::mouseClick(dlg.SpeedButton3, Qt::LeftButton);
+        QTest::mouseClick(dlg.addFileButton, Qt::LeftButton);
         QCOMPARE(dlg.RegisteredFiles().value(3), answer);
     }
 
@@ -273,25 +272,25 @@ private Q_SLOTS:
         QFETCH(QString, registered);
         QTemporaryDir dir;
         QFile(dir.filePath(QStringLiteral("README"))).open(QIODevice::WriteOnly);
-        TfrmSetting dlg;
+        SettingsDialog dlg;
         dlg.SetProgramFile(dir.filePath(QStringLiteral("oruvan")));
         AnswerNextDialog([&](QDialog* files) {
             if (auto* d = qobject_cast<QFileDialog*>(files)) d->setDirectory(dir.path());
             TypeAndEnter(files, typed);
         });
-        QTest::mouseClick(dlg.SpeedButton3, Qt::LeftButton);
+        QTest::mouseClick(dlg.addFileButton, Qt::LeftButton);
         QCOMPARE(dlg.RegisteredFiles(), QStringList{registered});
     }
 
     void droppedFilesAddTheFirstOnly() {
-        TfrmSetting dlg;
+        SettingsDialog dlg;
         dlg.SetProgramFile(QStringLiteral("/opt/oruvan/bin/oruvan"));
         dlg.SetTitleMarks({"//"});
         const QString longName = QStringLiteral("/opt/oruvan/bin/") + QString(300, QLatin1Char('n')) + ".txt";
         QVERIFY(DropFiles(&dlg, {longName, QStringLiteral("/opt/oruvan/bin/second.txt")}));
         QCOMPARE(dlg.RegisteredFiles(), QStringList{QString(300, QLatin1Char('n')) + ".txt"});
         // Dropped on the title-mark editor, a file is registered, not typed in.
-        QVERIFY(DropFiles(dlg.MemoKeyWords->viewport(), {QStringLiteral("/home/u/x.txt")}));
+        QVERIFY(DropFiles(dlg.titleMarksEdit->viewport(), {QStringLiteral("/home/u/x.txt")}));
         QCOMPARE(dlg.RegisteredFiles().value(1), QStringLiteral("../../../home/u/x.txt"));
         QCOMPARE(dlg.TitleMarks(), TitleMarkList{"//"});
     }
@@ -311,8 +310,8 @@ private Q_SLOTS:
         QFETCH(QStringList, marks);
         TitleMarkList expected;
         for (const QString& m : marks) expected.push_back(Utf8ToCp932(m.toStdString()));
-        TfrmSetting dlg;
-        dlg.MemoKeyWords->setPlainText(typed);
+        SettingsDialog dlg;
+        dlg.titleMarksEdit->setPlainText(typed);
         QCOMPARE(dlg.TitleMarks(), expected);
         dlg.SetTitleMarks(expected);
         QCOMPARE(dlg.TitleMarks(), expected);
@@ -331,27 +330,27 @@ private Q_SLOTS:
     void dropDownCountPlacesMarker() {
         QFETCH(int, count);
         QFETCH(int, markerLeft);
-        TfrmSetting dlg;
+        SettingsDialog dlg;
         dlg.SetDropDownCount(count);
-        QCOMPARE(dlg.Label1->x(), markerLeft);
-        QCOMPARE(dlg.Label3->text(), QString::number(count));
-        QCOMPARE(dlg.Label3->x(), CentreLabelLeft(markerLeft, 12, dlg.Label3->width()));
+        QCOMPARE(dlg.countMarker->x(), markerLeft);
+        QCOMPARE(dlg.countValue->text(), QString::number(count));
+        QCOMPARE(dlg.countValue->x(), CentreLabelLeft(markerLeft, 12, dlg.countValue->width()));
         QCOMPARE(dlg.DropDownCount(), count);
         dlg.show();
-        QTest::mouseClick(dlg.SpeedButton1, Qt::LeftButton);
+        QTest::mouseClick(dlg.okButton, Qt::LeftButton);
         QCOMPARE(dlg.DropDownCount(), count);
     }
 
     void draggingTheMarker() {
-        TfrmSetting dlg;
+        SettingsDialog dlg;
         dlg.SetDropDownCount(100);
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        QLabel* marker = dlg.Label1;
+        QLabel* marker = dlg.countMarker;
         auto expectShown = [&](int left, int value) {
             QCOMPARE(marker->x(), left);
             QCOMPARE(dlg.DropDownCount(), value);
-            QCOMPARE(dlg.Label3->x(), CentreLabelLeft(left, 12, dlg.Label3->width()));
+            QCOMPARE(dlg.countValue->x(), CentreLabelLeft(left, 12, dlg.countValue->width()));
         };
         QTest::mousePress(marker, Qt::LeftButton, {}, QPoint(6, 6));
         QTest::mouseMove(marker, QPoint(250 - 748, 6));
@@ -383,22 +382,22 @@ private Q_SLOTS:
     void okStoresCheckBoxes() {
         QFETCH(QString, how);
         QFETCH(bool, accepted);
-        TfrmSetting dlg;
+        SettingsDialog dlg;
         dlg.SetNextPageMenuIsHead(true);
         dlg.SetIgnoreHeadSpaces(false);
         dlg.SetCaptionIncludingTitleMark(false);
-        QVERIFY(dlg.CheckBox3->isChecked() && !dlg.CheckBox1->isChecked());
+        QVERIFY(dlg.nextPageOnTopBox->isChecked() && !dlg.ignoreHeadSpacesBox->isChecked());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        QTest::mouseClick(dlg.CheckBox1, Qt::LeftButton);
-        QTest::mouseClick(dlg.CheckBox2, Qt::LeftButton);
-        QTest::mouseClick(dlg.CheckBox3, Qt::LeftButton);
+        QTest::mouseClick(dlg.ignoreHeadSpacesBox, Qt::LeftButton);
+        QTest::mouseClick(dlg.captionIncludesMarkBox, Qt::LeftButton);
+        QTest::mouseClick(dlg.nextPageOnTopBox, Qt::LeftButton);
         // The boxes alone carry the edits until OK.
         QVERIFY(!dlg.IgnoreHeadSpaces() && dlg.NextPageMenuIsHead());
         if (how == "ok")
-            QTest::mouseClick(dlg.SpeedButton1, Qt::LeftButton);
+            QTest::mouseClick(dlg.okButton, Qt::LeftButton);
         else if (how == "cancel")
-            QTest::mouseClick(dlg.SpeedButton2, Qt::LeftButton);
+            QTest::mouseClick(dlg.cancelButton, Qt::LeftButton);
         else
             dlg.close();
         QVERIFY(!dlg.isVisible());
@@ -409,8 +408,8 @@ private Q_SLOTS:
     }
 
     void enterAndEscapeDoNotClose() {
-        TfrmSetting settings;
-        TfrmAbout about;
+        SettingsDialog settings;
+        AboutDialog about;
         for (QDialog* dlg : {static_cast<QDialog*>(&settings), static_cast<QDialog*>(&about)}) {
             dlg->show();
             QVERIFY(QTest::qWaitForWindowActive(dlg));
@@ -424,35 +423,34 @@ private Q_SLOTS:
             dlg->hide();
         }
         settings.show();
-        QTest::keyClick(settings.CheckBox1, Qt::Key_Escape);
-        QTest::keyClick(settings.lstFiles, Qt::Key_Return);
+        QTest::keyClick(settings.ignoreHeadSpacesBox, Qt::Key_Escape);
+        QTest::keyClick(settings.registeredFiles, Qt::Key_Return);
         QVERIFY(settings.isVisible());
     }
 
     // ---- About dialog ----
 
-    void aboutLayout() {
-        TfrmAbout dlg;
-        dlg.SetProductLine(TfrmAbout::ProductLine());
-        QCOMPARE(dlg.size(), QSize(426, 223));
+    void aboutDialogShowsTheProductAndCloses() {
+        AboutDialog dlg;
+        dlg.SetProductLine(AboutDialog::ProductLine());
         QCOMPARE(dlg.minimumSize(), dlg.maximumSize());
-        QCOMPARE(dlg.pos(), QPoint(321, 107));
         QCOMPARE(dlg.windowTitle(), QStringLiteral("バージョン情報"));
-        QCOMPARE(dlg.Label1->text(), QString::fromLatin1(version::kNameAndNumber));
-        QCOMPARE(dlg.Image1->pixmap().size(), QSize(32, 32));
-        QVERIFY(dlg.Memo1->isReadOnly());
-        QCOMPARE(dlg.SpeedButton1->focusPolicy(), Qt::NoFocus);
+        QCOMPARE(dlg.productLine->text(), QString::fromLatin1(version::kNameAndNumber));
+        QVERIFY(!dlg.icon->pixmap().isNull());
+        QVERIFY(dlg.notice->isReadOnly());
+        QCOMPARE(dlg.okButton->focusPolicy(), Qt::NoFocus);
 
         dlg.show();
-        QTest::mouseClick(dlg.SpeedButton1, Qt::LeftButton);
+        QTest::mouseClick(dlg.okButton, Qt::LeftButton);
         QVERIFY(!dlg.isVisible());
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
         dlg.show();
         dlg.close();
         QVERIFY(!dlg.isVisible());
     }
 
     void aboutNoticeIsPadded() {
-        const QStringList lines = TfrmAbout::NoticeText().split(QStringLiteral("\r\n"));
+        const QStringList lines = AboutDialog::NoticeText().split(QStringLiteral("\r\n"));
         QCOMPARE(lines.size(), 8);
         const int columns[] = {25, 26, 26, 26, 26, 46, 46, 46};
         for (int i = 0; i < 8; ++i) QCOMPARE(int(Cp932Length(lines[i].toStdString())), columns[i]);
@@ -463,9 +461,9 @@ private Q_SLOTS:
         QVERIFY(lines[7].startsWith(QStringLiteral("  　")) &&
                 lines[7].contains(QStringLiteral("example.org")));
 
-        TfrmAbout dlg;
-        dlg.SetNoticeText(TfrmAbout::NoticeText());
-        QCOMPARE(dlg.Memo1->toPlainText().split('\n'), lines);
+        AboutDialog dlg;
+        dlg.SetNoticeText(AboutDialog::NoticeText());
+        QCOMPARE(dlg.notice->toPlainText().split('\n'), lines);
     }
 };
 
