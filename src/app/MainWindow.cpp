@@ -29,7 +29,7 @@
 #include "widgets/HighlightDelegate.h"
 #include "widgets/ImageList.h"
 #include "widgets/MessageBoxes.h"
-#include "widgets/NvSplitter.h"
+#include "widgets/GripSplitter.h"
 #include "version/Version.h"
 
 namespace oruvan {
@@ -138,7 +138,7 @@ void MainWindow::createControls() {
     top->addWidget(m_topSplitter);
     column->addWidget(Panel1);
 
-    m_bodySplitter = new TNvSplitter(Qt::Horizontal, central);
+    m_bodySplitter = new GripSplitter(Qt::Horizontal, central);
     m_bodySplitter->setObjectName(QStringLiteral("NvSplitter1"));
     QWidget* listPanel = createListPanel(m_bodySplitter);
     ListBox1 = new QListView(listPanel);
@@ -198,7 +198,7 @@ void MainWindow::createControls() {
     connect(ListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
         if (!m_selecting) guarded([this] { ListBox1Click(); });
     });
-    connect(m_bodySplitter, &TNvSplitter::resized, this, [this] {
+    connect(m_bodySplitter, &GripSplitter::resized, this, [this] {
         m_listWidth = m_bodySplitter->firstPaneWidth();
         guarded([this] { UpdateIndex(); });
     });

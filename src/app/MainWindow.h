@@ -35,7 +35,7 @@ class QFileDialog;
 namespace oruvan {
 
 class TextView;
-class TNvSplitter;
+class GripSplitter;
 class DiskWatch;
 class RecoveryWriter;
 struct RecoveryCopy;
@@ -285,7 +285,7 @@ private:
     QPointer<QWidget> m_focusBeforeFilter;
     QMetaObject::Connection m_focusWatch;
     QSplitter* m_topSplitter = nullptr;
-    TNvSplitter* m_bodySplitter = nullptr;
+    GripSplitter* m_bodySplitter = nullptr;
     QLabel* m_status = nullptr;
     QLabel* m_notice = nullptr;
     QLabel* m_format = nullptr;

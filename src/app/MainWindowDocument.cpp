@@ -23,17 +23,17 @@
 #include "view/TextView.h"
 #include "widgets/UserError.h"
 #include "app/MainWindow.h"
-#include "dialogs/untAbout.h"
-#include "dialogs/untSetting.h"
+#include "dialogs/AboutDialog.h"
+#include "dialogs/SettingsDialog.h"
 #include "platform/IniFile.h"
-#include "settings/NvGeomUtils.h"
+#include "settings/WindowGeometry.h"
 #include "settings/ProgramLayout.h"
 #include "settings/SettingsRecord.h"
 #include "widgets/Cp932Text.h"
 #include "widgets/FindBar.h"
 #include "widgets/ImageList.h"
 #include "widgets/MessageBoxes.h"
-#include "widgets/NvSplitter.h"
+#include "widgets/GripSplitter.h"
 #include "widgets/ShownFont.h"
 #include "widgets/TextFileDialog.h"
 #include "version/Version.h"
@@ -72,12 +72,12 @@ void MainWindow::LoadSettings() {
     const SettingsRecord s = ReadSettings(ini, current);
 
     // The stored bounds, as the window's minimum size admits them, then kept on the screen.
-    FormRect r{s.left, s.top, std::max(s.width, minimumWidth() + margins.width()),
-               std::max(s.height, minimumHeight() + margins.height())};
+    WindowRect r{s.left, s.top, std::max(s.width, minimumWidth() + margins.width()),
+                 std::max(s.height, minimumHeight() + margins.height())};
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QSize screenSize = screen ? screen->size() : QSize(1024, 768);
-    KeepFormOnScreen(r, screenSize.width(), screenSize.height());
-    FitFormToScreen(r, screenSize.width(), screenSize.height());
+    KeepWindowOnScreen(r, screenSize.width(), screenSize.height());
+    FitWindowToScreen(r, screenSize.width(), screenSize.height());
     move(r.left, r.top);
     resize(std::max(r.width - margins.width(), minimumWidth()),
            std::max(r.height - margins.height(), minimumHeight()));
@@ -410,7 +410,7 @@ void MainWindow::actBtnMinimizeExecute() { showMinimized(); }
 
 // The dialog lives on the stack, so it is destroyed on every path, an error included.
 void MainWindow::actOptSettingExecute() {
-    TfrmSetting dlg(this);
+    SettingsDialog dlg(this);
     dlg.SetProgramFile(m_paths.perUserSettings ? QString() : m_paths.programFile);
     dlg.SetRegisteredFiles(RegisteredFiles);
     dlg.SetTitleMarks(TitleMarkList);
@@ -432,9 +432,9 @@ void MainWindow::actOptSettingExecute() {
 }
 
 void MainWindow::actAboutExecute() {
-    TfrmAbout dlg(this);
-    dlg.SetProductLine(TfrmAbout::ProductLine());
-    dlg.SetNoticeText(TfrmAbout::NoticeText());
+    AboutDialog dlg(this);
+    dlg.SetProductLine(AboutDialog::ProductLine());
+    dlg.SetNoticeText(AboutDialog::NoticeText());
     dlg.exec();
 }
 

@@ -1,16 +1,11 @@
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QLabel>
-#include <QListView>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QRubberBand>
 #include <QScreen>
-#include <QSignalSpy>
-#include <QSplitterHandle>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QTemporaryDir>
@@ -20,12 +15,11 @@
 #include <climits>
 #include <set>
 
-#include "dialogs/untAbout.h"
-#include "dialogs/untSetting.h"
+#include "dialogs/AboutDialog.h"
+#include "dialogs/SettingsDialog.h"
 #include "helpers/TestSupport.h"
 #include "platform/Cp932.h"
 #include "settings/SettingDialogMath.h"
-#include "widgets/NvSplitter.h"
 
 using namespace oruvan;
 using namespace oruvan::test;
@@ -81,22 +75,6 @@ bool DropFiles(QWidget* target, const QStringList& paths) {
     return drop.isAccepted();
 }
 
-// A list and a text pane on a 423 x 250 splitter, as the main window has them.
-struct SplitterFixture {
-    SplitterFixture() {
-        splitter.addWidget(new QListView);
-        splitter.addWidget(new QPlainTextEdit);
-        splitter.setStretchFactor(1, 1);
-        splitter.resize(423, 250);
-        splitter.show();
-        splitter.setFirstPaneWidth(121);
-    }
-    QSplitterHandle* bar() const { return splitter.handle(1); }
-    QRubberBand* band() const { return splitter.findChild<QRubberBand*>(); }
-    bool bandVisible() const { return band() && band()->isVisible(); }
-    TNvSplitter splitter;
-};
-
 }  // namespace
 
 class DialogsTest : public QObject {
@@ -106,33 +84,31 @@ private Q_SLOTS:
 
     // ---- settings dialog ----
 
-    void settingLayout() {
-        TfrmSetting dlg;
-        QCOMPARE(dlg.size(), QSize(412, 421));
+    // Fixed in size, empty until given values, its buttons out of the tab chain; six whole rows of the
+    // file list show, each with its whole check box.
+    void settingsDialogAsOpened() {
+        SettingsDialog dlg;
         QCOMPARE(dlg.minimumSize(), dlg.maximumSize());
         QCOMPARE(dlg.windowTitle(), QStringLiteral("設定"));
-        QCOMPARE(dlg.Label1->geometry(), QRect(176, 48, 12, 12));
-        QVERIFY(dlg.lstFiles->count() == 0 && dlg.MemoKeyWords->toPlainText().isEmpty());
-        for (QToolButton* b : {dlg.SpeedButton1, dlg.SpeedButton2, dlg.SpeedButton3, dlg.SpeedButton4}) {
+        QVERIFY(dlg.registeredFiles->count() == 0 && dlg.titleMarksEdit->toPlainText().isEmpty());
+        for (QToolButton* b : {dlg.okButton, dlg.cancelButton, dlg.addFileButton, dlg.removeFileButton}) {
             QCOMPARE(b->focusPolicy(), Qt::NoFocus);
             QVERIFY(!b->icon().isNull());
         }
-        std::set<QString> hinted;
+        std::set<QWidget*> hinted;
         for (QWidget* w : dlg.findChildren<QWidget*>())
-            if (!w->toolTip().isEmpty()) hinted.insert(w->objectName());
-        QCOMPARE(hinted, (std::set<QString>{"Label1", "SpeedButton3", "SpeedButton4", "lstFiles"}));
+            if (!w->toolTip().isEmpty()) hinted.insert(w);
+        QCOMPARE(hinted, (std::set<QWidget*>{dlg.countMarker, dlg.addFileButton, dlg.removeFileButton,
+                                             dlg.registeredFiles}));
 
-        // Rows 12 high: six whole rows fit the 81-pixel list, each with its whole check box.
-        QCOMPARE(dlg.lstFiles->geometry(), QRect(8, 248, 397, 81));
         dlg.SetRegisteredFiles(kThreeFiles + kThreeFiles + kThreeFiles);
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         int whole = 0;
-        for (int row = 0; row < dlg.lstFiles->count(); ++row) {
-            const QRect r = dlg.lstFiles->visualItemRect(dlg.lstFiles->item(row));
-            QCOMPARE(r.height(), 12);
-            QVERIFY(r.contains(CheckBoxRect(dlg.lstFiles, row)));
-            whole += dlg.lstFiles->viewport()->rect().contains(r);
+        for (int row = 0; row < dlg.registeredFiles->count(); ++row) {
+            const QRect r = dlg.registeredFiles->visualItemRect(dlg.registeredFiles->item(row));
+            QVERIFY(r.contains(CheckBoxRect(dlg.registeredFiles, row)));
+            whole += dlg.registeredFiles->viewport()->rect().contains(r);
         }
         QCOMPARE(whole, 6);
     }
@@ -141,19 +117,20 @@ private Q_SLOTS:
         QWidget owner;
         owner.setGeometry(10, 20, 300, 200);
         owner.show();
-        TfrmSetting dlg(&owner);
+        SettingsDialog dlg(&owner);
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         QCOMPARE(dlg.frameGeometry().center(), owner.screen()->geometry().center());
     }
 
     void settingTabOrder() {
-        TfrmSetting dlg;
+        SettingsDialog dlg;
         dlg.show();
         QVERIFY(QTest::qWaitForWindowActive(&dlg));
-        const QList<QWidget*> order = {dlg.lstFiles,  dlg.MemoKeyWords, dlg.CheckBox1,
-                                       dlg.CheckBox2, dlg.CheckBox3,    dlg.lstFiles};
-        QCOMPARE(QApplication::focusWidget(), dlg.lstFiles);
+        const QList<QWidget*> order = {dlg.registeredFiles,     dlg.titleMarksEdit,
+                                       dlg.ignoreHeadSpacesBox, dlg.captionIncludesMarkBox,
+                                       dlg.nextPageOnTopBox,    dlg.registeredFiles};
+        QCOMPARE(QApplication::focusWidget(), dlg.registeredFiles);
         for (int i = 1; i < order.size(); ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), order[i]);
@@ -161,36 +138,36 @@ private Q_SLOTS:
     }
 
     void checkListKeepsOneCheck() {
-        TfrmSetting dlg;
+        SettingsDialog dlg;
         dlg.SetRegisteredFiles(kThreeFiles);
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         auto space = [&](int row) {
-            dlg.lstFiles->setCurrentRow(row);
-            QTest::keyClick(dlg.lstFiles, Qt::Key_Space);
+            dlg.registeredFiles->setCurrentRow(row);
+            QTest::keyClick(dlg.registeredFiles, Qt::Key_Space);
         };
         space(0);
         QCOMPARE(dlg.StartUpIndex(), 0);
         space(2);
         QCOMPARE(dlg.StartUpIndex(), 2);
-        QCOMPARE(CheckedCount(dlg.lstFiles), 1);
+        QCOMPARE(CheckedCount(dlg.registeredFiles), 1);
         space(2);
         QCOMPARE(dlg.StartUpIndex(), -1);
-        QCOMPARE(CheckedCount(dlg.lstFiles), 0);
+        QCOMPARE(CheckedCount(dlg.registeredFiles), 0);
 
-        ClickCheckBox(dlg.lstFiles, 1);
+        ClickCheckBox(dlg.registeredFiles, 1);
         QCOMPARE(dlg.StartUpIndex(), 1);
-        ClickCheckBox(dlg.lstFiles, 0);
+        ClickCheckBox(dlg.registeredFiles, 0);
         QCOMPARE(dlg.StartUpIndex(), 0);
-        QCOMPARE(CheckedCount(dlg.lstFiles), 1);
-        QCOMPARE(SelectedRow(dlg.lstFiles), 0);
+        QCOMPARE(CheckedCount(dlg.registeredFiles), 1);
+        QCOMPARE(SelectedRow(dlg.registeredFiles), 0);
 
         // Adding a file leaves the start-up file alone.
         dlg.m_fileChooser = [] { return QStringLiteral("/elsewhere/new.txt"); };
-        QTest::mouseClick(dlg.SpeedButton3, Qt::LeftButton);
-        QCOMPARE(dlg.lstFiles->count(), 4);
+        QTest::mouseClick(dlg.addFileButton, Qt::LeftButton);
+        QCOMPARE(dlg.registeredFiles->count(), 4);
         QCOMPARE(dlg.StartUpIndex(), 0);
-        QCOMPARE(dlg.lstFiles->item(3)->checkState(), Qt::Unchecked);
+        QCOMPARE(dlg.registeredFiles->item(3)->checkState(), Qt::Unchecked);
     }
 
     void startUpIndexRoundTrip_data() {
@@ -206,11 +183,11 @@ private Q_SLOTS:
     void startUpIndexRoundTrip() {
         QFETCH(int, written);
         QFETCH(int, read);
-        TfrmSetting dlg;
+        SettingsDialog dlg;
         dlg.SetRegisteredFiles(kThreeFiles);
         dlg.SetStartUpIndex(written);
         QCOMPARE(dlg.StartUpIndex(), read);
-        QCOMPARE(CheckedCount(dlg.lstFiles), read < 0 ? 0 : 1);
+        QCOMPARE(CheckedCount(dlg.registeredFiles), read < 0 ? 0 : 1);
         QCOMPARE(dlg.RegisteredFiles(), kThreeFiles);
         // Writing the files again clears the marks.
         dlg.SetRegisteredFiles(kThreeFiles);
@@ -238,22 +215,22 @@ private Q_SLOTS:
         QFETCH(QStringList, remaining);
         QFETCH(int, selectedAfter);
         QFETCH(int, checkedAfter);
-        TfrmSetting dlg;
+        SettingsDialog dlg;
         dlg.SetRegisteredFiles(files);
         dlg.SetStartUpIndex(checked);
         dlg.show();
         if (selected >= 0)
-            dlg.lstFiles->setCurrentRow(selected);
+            dlg.registeredFiles->setCurrentRow(selected);
         else
-            dlg.lstFiles->clearSelection();
-        QTest::mouseClick(dlg.SpeedButton4, Qt::LeftButton);
+            dlg.registeredFiles->clearSelection();
+        QTest::mouseClick(dlg.removeFileButton, Qt::LeftButton);
         QCOMPARE(dlg.RegisteredFiles(), remaining);
-        QCOMPARE(SelectedRow(dlg.lstFiles), selectedAfter);
+        QCOMPARE(SelectedRow(dlg.registeredFiles), selectedAfter);
         QCOMPARE(dlg.StartUpIndex(), checkedAfter);
     }
 
     void addFileThroughOpenDialog() {
-        TfrmSetting dlg;
+        SettingsDialog dlg;
         dlg.SetProgramFile(QStringLiteral("/opt/oruvan/bin/oruvan"));
         QString answer;
         int asked = 0;
@@ -261,23 +238,23 @@ private Q_SLOTS:
             ++asked;
             return answer;
         };
-        QTest::mouseClick(dlg.SpeedButton3, Qt::LeftButton);
+        QTest::mouseClick(dlg.addFileButton, Qt::LeftButton);
         QCOMPARE(asked, 1);
-        QCOMPARE(dlg.lstFiles->count(), 0);  // cancelled
+        QCOMPARE(dlg.registeredFiles->count(), 0);  // cancelled
 
         answer = QStringLiteral("/opt/oruvan/bin/docs/a.txt");
-        QTest::mouseClick(dlg.SpeedButton3, Qt::LeftButton);
-        QTest::mouseClick(dlg.SpeedButton3, Qt::LeftButton);
+        QTest::mouseClick(dlg.addFileButton, Qt::LeftButton);
+        QTest::mouseClick(dlg.addFileButton, Qt::LeftButton);
         answer = QStringLiteral("/opt/oruvan/bin/../data/表.txt");
-        QTest::mouseClick(dlg.SpeedButton3, Qt::LeftButton);
+        QTest::mouseClick(dlg.addFileButton, Qt::LeftButton);
         QCOMPARE(dlg.RegisteredFiles(),
                  (QStringList{"docs/a.txt", "docs/a.txt", QStringLiteral("../data/表.txt")}));
-        QCOMPARE(CheckedCount(dlg.lstFiles), 0);
+        QCOMPARE(CheckedCount(dlg.registeredFiles), 0);
 
         // An installed copy hands no program file: the path is kept whole.
         dlg.SetProgramFile(QString());
         answer = QStringLiteral("/opt/oruvan/bin/docs/b.txt");
-        QTest::mouseClick(dlg.SpeedButton3, Qt::LeftButton);
+        QTest::mouseClick(dlg.addFileButton, Qt::LeftButton);
         QCOMPARE(dlg.RegisteredFiles().value(3), answer);
     }
 
@@ -295,25 +272,25 @@ private Q_SLOTS:
         QFETCH(QString, registered);
         QTemporaryDir dir;
         QFile(dir.filePath(QStringLiteral("README"))).open(QIODevice::WriteOnly);
-        TfrmSetting dlg;
+        SettingsDialog dlg;
         dlg.SetProgramFile(dir.filePath(QStringLiteral("oruvan")));
         AnswerNextDialog([&](QDialog* files) {
             if (auto* d = qobject_cast<QFileDialog*>(files)) d->setDirectory(dir.path());
             TypeAndEnter(files, typed);
         });
-        QTest::mouseClick(dlg.SpeedButton3, Qt::LeftButton);
+        QTest::mouseClick(dlg.addFileButton, Qt::LeftButton);
         QCOMPARE(dlg.RegisteredFiles(), QStringList{registered});
     }
 
     void droppedFilesAddTheFirstOnly() {
-        TfrmSetting dlg;
+        SettingsDialog dlg;
         dlg.SetProgramFile(QStringLiteral("/opt/oruvan/bin/oruvan"));
         dlg.SetTitleMarks({"//"});
         const QString longName = QStringLiteral("/opt/oruvan/bin/") + QString(300, QLatin1Char('n')) + ".txt";
         QVERIFY(DropFiles(&dlg, {longName, QStringLiteral("/opt/oruvan/bin/second.txt")}));
         QCOMPARE(dlg.RegisteredFiles(), QStringList{QString(300, QLatin1Char('n')) + ".txt"});
         // Dropped on the title-mark editor, a file is registered, not typed in.
-        QVERIFY(DropFiles(dlg.MemoKeyWords->viewport(), {QStringLiteral("/home/u/x.txt")}));
+        QVERIFY(DropFiles(dlg.titleMarksEdit->viewport(), {QStringLiteral("/home/u/x.txt")}));
         QCOMPARE(dlg.RegisteredFiles().value(1), QStringLiteral("../../../home/u/x.txt"));
         QCOMPARE(dlg.TitleMarks(), TitleMarkList{"//"});
     }
@@ -333,8 +310,8 @@ private Q_SLOTS:
         QFETCH(QStringList, marks);
         TitleMarkList expected;
         for (const QString& m : marks) expected.push_back(Utf8ToCp932(m.toStdString()));
-        TfrmSetting dlg;
-        dlg.MemoKeyWords->setPlainText(typed);
+        SettingsDialog dlg;
+        dlg.titleMarksEdit->setPlainText(typed);
         QCOMPARE(dlg.TitleMarks(), expected);
         dlg.SetTitleMarks(expected);
         QCOMPARE(dlg.TitleMarks(), expected);
@@ -353,27 +330,27 @@ private Q_SLOTS:
     void dropDownCountPlacesMarker() {
         QFETCH(int, count);
         QFETCH(int, markerLeft);
-        TfrmSetting dlg;
+        SettingsDialog dlg;
         dlg.SetDropDownCount(count);
-        QCOMPARE(dlg.Label1->x(), markerLeft);
-        QCOMPARE(dlg.Label3->text(), QString::number(count));
-        QCOMPARE(dlg.Label3->x(), CentreLabelLeft(markerLeft, 12, dlg.Label3->width()));
+        QCOMPARE(dlg.countMarker->x(), markerLeft);
+        QCOMPARE(dlg.countValue->text(), QString::number(count));
+        QCOMPARE(dlg.countValue->x(), CentreLabelLeft(markerLeft, 12, dlg.countValue->width()));
         QCOMPARE(dlg.DropDownCount(), count);
         dlg.show();
-        QTest::mouseClick(dlg.SpeedButton1, Qt::LeftButton);
+        QTest::mouseClick(dlg.okButton, Qt::LeftButton);
         QCOMPARE(dlg.DropDownCount(), count);
     }
 
     void draggingTheMarker() {
-        TfrmSetting dlg;
+        SettingsDialog dlg;
         dlg.SetDropDownCount(100);
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        QLabel* marker = dlg.Label1;
+        QLabel* marker = dlg.countMarker;
         auto expectShown = [&](int left, int value) {
             QCOMPARE(marker->x(), left);
             QCOMPARE(dlg.DropDownCount(), value);
-            QCOMPARE(dlg.Label3->x(), CentreLabelLeft(left, 12, dlg.Label3->width()));
+            QCOMPARE(dlg.countValue->x(), CentreLabelLeft(left, 12, dlg.countValue->width()));
         };
         QTest::mousePress(marker, Qt::LeftButton, {}, QPoint(6, 6));
         QTest::mouseMove(marker, QPoint(250 - 748, 6));
@@ -405,22 +382,22 @@ private Q_SLOTS:
     void okStoresCheckBoxes() {
         QFETCH(QString, how);
         QFETCH(bool, accepted);
-        TfrmSetting dlg;
+        SettingsDialog dlg;
         dlg.SetNextPageMenuIsHead(true);
         dlg.SetIgnoreHeadSpaces(false);
         dlg.SetCaptionIncludingTitleMark(false);
-        QVERIFY(dlg.CheckBox3->isChecked() && !dlg.CheckBox1->isChecked());
+        QVERIFY(dlg.nextPageOnTopBox->isChecked() && !dlg.ignoreHeadSpacesBox->isChecked());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        QTest::mouseClick(dlg.CheckBox1, Qt::LeftButton);
-        QTest::mouseClick(dlg.CheckBox2, Qt::LeftButton);
-        QTest::mouseClick(dlg.CheckBox3, Qt::LeftButton);
+        QTest::mouseClick(dlg.ignoreHeadSpacesBox, Qt::LeftButton);
+        QTest::mouseClick(dlg.captionIncludesMarkBox, Qt::LeftButton);
+        QTest::mouseClick(dlg.nextPageOnTopBox, Qt::LeftButton);
         // The boxes alone carry the edits until OK.
         QVERIFY(!dlg.IgnoreHeadSpaces() && dlg.NextPageMenuIsHead());
         if (how == "ok")
-            QTest::mouseClick(dlg.SpeedButton1, Qt::LeftButton);
+            QTest::mouseClick(dlg.okButton, Qt::LeftButton);
         else if (how == "cancel")
-            QTest::mouseClick(dlg.SpeedButton2, Qt::LeftButton);
+            QTest::mouseClick(dlg.cancelButton, Qt::LeftButton);
         else
             dlg.close();
         QVERIFY(!dlg.isVisible());
@@ -431,8 +408,8 @@ private Q_SLOTS:
     }
 
     void enterAndEscapeDoNotClose() {
-        TfrmSetting settings;
-        TfrmAbout about;
+        SettingsDialog settings;
+        AboutDialog about;
         for (QDialog* dlg : {static_cast<QDialog*>(&settings), static_cast<QDialog*>(&about)}) {
             dlg->show();
             QVERIFY(QTest::qWaitForWindowActive(dlg));
@@ -446,35 +423,34 @@ private Q_SLOTS:
             dlg->hide();
         }
         settings.show();
-        QTest::keyClick(settings.CheckBox1, Qt::Key_Escape);
-        QTest::keyClick(settings.lstFiles, Qt::Key_Return);
+        QTest::keyClick(settings.ignoreHeadSpacesBox, Qt::Key_Escape);
+        QTest::keyClick(settings.registeredFiles, Qt::Key_Return);
         QVERIFY(settings.isVisible());
     }
 
     // ---- About dialog ----
 
-    void aboutLayout() {
-        TfrmAbout dlg;
-        dlg.SetProductLine(TfrmAbout::ProductLine());
-        QCOMPARE(dlg.size(), QSize(426, 223));
+    void aboutDialogShowsTheProductAndCloses() {
+        AboutDialog dlg;
+        dlg.SetProductLine(AboutDialog::ProductLine());
         QCOMPARE(dlg.minimumSize(), dlg.maximumSize());
-        QCOMPARE(dlg.pos(), QPoint(321, 107));
         QCOMPARE(dlg.windowTitle(), QStringLiteral("バージョン情報"));
-        QCOMPARE(dlg.Label1->text(), QString::fromLatin1(version::kNameAndNumber));
-        QCOMPARE(dlg.Image1->pixmap().size(), QSize(32, 32));
-        QVERIFY(dlg.Memo1->isReadOnly());
-        QCOMPARE(dlg.SpeedButton1->focusPolicy(), Qt::NoFocus);
+        QCOMPARE(dlg.productLine->text(), QString::fromLatin1(version::kNameAndNumber));
+        QVERIFY(!dlg.icon->pixmap().isNull());
+        QVERIFY(dlg.notice->isReadOnly());
+        QCOMPARE(dlg.okButton->focusPolicy(), Qt::NoFocus);
 
         dlg.show();
-        QTest::mouseClick(dlg.SpeedButton1, Qt::LeftButton);
+        QTest::mouseClick(dlg.okButton, Qt::LeftButton);
         QVERIFY(!dlg.isVisible());
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
         dlg.show();
         dlg.close();
         QVERIFY(!dlg.isVisible());
     }
 
     void aboutNoticeIsPadded() {
-        const QStringList lines = TfrmAbout::NoticeText().split(QStringLiteral("\r\n"));
+        const QStringList lines = AboutDialog::NoticeText().split(QStringLiteral("\r\n"));
         QCOMPARE(lines.size(), 8);
         const int columns[] = {25, 26, 26, 26, 26, 46, 46, 46};
         for (int i = 0; i < 8; ++i) QCOMPARE(int(Cp932Length(lines[i].toStdString())), columns[i]);
@@ -485,164 +461,9 @@ private Q_SLOTS:
         QVERIFY(lines[7].startsWith(QStringLiteral("  　")) &&
                 lines[7].contains(QStringLiteral("example.org")));
 
-        TfrmAbout dlg;
-        dlg.SetNoticeText(TfrmAbout::NoticeText());
-        QCOMPARE(dlg.Memo1->toPlainText().split('\n'), lines);
-    }
-
-    // ---- pattern splitter ----
-
-    void gripOfRenderedHandle() {
-        SplitterFixture f;
-        QPalette pal = f.splitter.palette();
-        pal.setColor(QPalette::Window, QColor(192, 192, 192));
-        f.splitter.setPalette(pal);
-        QSplitterHandle* bar = f.bar();
-        QCOMPARE(bar->size(), QSize(4, 250));
-        QImage image(bar->size(), QImage::Format_RGB32);
-        image.fill(Qt::red);
-        bar->render(&image);
-
-        std::set<int> rows;
-        for (int y = 95; y < 155; y += 3) rows.insert(y);
-        QCOMPARE(int(rows.size()), 20);
-        for (int y = 0; y < 250; ++y)
-            for (int x = 0; x < 4; ++x) {
-                QRgb expected = qRgb(192, 192, 192);
-                if (x == 2 && rows.count(y)) expected = qRgb(255, 255, 255);
-                if ((x == 0 || x == 3) && rows.count(y - 1)) expected = qRgb(0, 0, 0);
-                QVERIFY2(image.pixel(x, y) == expected,
-                         qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
-            }
-    }
-
-    void gripDots_data() {
-        using A = TNvSplitter::GripAlignment;
-        QTest::addColumn<int>("w");
-        QTest::addColumn<int>("h");
-        QTest::addColumn<int>("p");
-        QTest::addColumn<int>("alignment");
-        QTest::addColumn<int>("whites");
-        QTest::addColumn<int>("blacks");
-        QTest::addColumn<int>("firstWhiteX");
-        QTest::addColumn<int>("firstWhiteY");
-        // 4 wide: the first column sits at x = -1, so only its shadows show.
-        QTest::newRow("upright") << 4 << 250 << 60 << int(A::Left) << 20 << 40 << 2 << 95;
-        QTest::newRow("right aligned") << 4 << 250 << 60 << int(A::Right) << 20 << 40 << 2 << 95;
-        QTest::newRow("wide upright") << 9 << 250 << 60 << int(A::Left) << 40 << 40 << 1 << 95;
-        // Rows from -15 to 42: the part above the bar and below it is clipped.
-        QTest::newRow("shorter than pattern") << 4 << 30 << 60 << int(A::Left) << 10 << 20 << 2 << 0;
-        QTest::newRow("lying") << 250 << 4 << 60 << int(A::Top) << 20 << 40 << 95 << 2;
-        QTest::newRow("lying bottom") << 250 << 4 << 60 << int(A::Bottom) << 20 << 40 << 95 << 2;
-        QTest::newRow("no grip") << 4 << 250 << 60 << int(A::None) << 0 << 0 << -1 << -1;
-        QTest::newRow("empty bar") << 0 << 0 << 60 << int(A::Left) << 0 << 0 << -1 << -1;
-        QTest::newRow("huge pattern") << 4 << 250 << INT_MAX << int(A::Left) << 83 << 168 << 2 << 2;
-    }
-    void gripDots() {
-        QFETCH(int, w);
-        QFETCH(int, h);
-        QFETCH(int, p);
-        QFETCH(int, alignment);
-        QFETCH(int, whites);
-        QFETCH(int, blacks);
-        QFETCH(int, firstWhiteX);
-        QFETCH(int, firstWhiteY);
-        const auto dots = TNvSplitter::GripDots(w, h, p, TNvSplitter::GripAlignment(alignment));
-        int white = 0, black = 0;
-        QPoint firstWhite(-1, -1);
-        for (const auto& d : dots) {
-            QVERIFY(d.x >= 0 && d.x < w && d.y >= 0 && d.y < h);
-            if (d.white && white++ == 0) firstWhite = QPoint(d.x, d.y);
-            if (!d.white) ++black;
-        }
-        QCOMPARE(white, whites);
-        QCOMPARE(black, blacks);
-        QCOMPARE(firstWhite, QPoint(firstWhiteX, firstWhiteY));
-    }
-
-    void splitterDrag_data() {
-        QTest::addColumn<int>("dx");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("resizes");
-        QTest::newRow("wider") << 50 << 171 << 1;
-        QTest::newRow("just above MinSize") << -60 << 61 << 1;
-        QTest::newRow("MinSize snaps shut") << -61 << 0 << 1;
-        QTest::newRow("far left snaps shut") << -500 << 0 << 1;
-        QTest::newRow("stops at the largest") << 1000 << 423 - 60 - 4 << 1;
-        QTest::newRow("click only") << 0 << 121 << 0;
-    }
-    void splitterDrag() {
-        QFETCH(int, dx);
-        QFETCH(int, width);
-        QFETCH(int, resizes);
-        SplitterFixture f;
-        QSignalSpy spy(&f.splitter, &TNvSplitter::resized);
-        QSplitterHandle* bar = f.bar();
-        QCOMPARE(bar->x(), 121);
-        const QRect textPane = f.splitter.widget(1)->geometry();
-        QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(2, 100));
-        QVERIFY(f.bandVisible());
-        QTest::mouseMove(bar, QPoint(2 + dx / 2, 100));
-        QTest::mouseMove(bar, QPoint(2 + dx, 100));
-        // Only a line follows the pointer until the release: no pane, no bar changes or appears.
-        QCOMPARE(f.splitter.count(), 2);
-        QCOMPARE(f.splitter.findChildren<QSplitterHandle*>().size(), 2);
-        QCOMPARE(f.splitter.widget(1)->geometry(), textPane);
-        QCOMPARE(f.splitter.firstPaneWidth(), 121);
-        QCOMPARE(f.band()->geometry(), QRect(width, 0, 4, 250));
-        QCOMPARE(spy.count(), 0);
-        QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(2 + dx, 100));
-        QVERIFY(!f.bandVisible());
-        QCOMPARE(f.splitter.firstPaneWidth(), width);
-        QCOMPARE(f.splitter.sizes().value(1), 423 - 4 - width);
-        QCOMPARE(spy.count(), resizes);
-    }
-
-    void splitterEscapeCancels() {
-        SplitterFixture f;
-        // An Escape shortcut in the window must not take the key from the drag.
-        QAction escapeAction;
-        escapeAction.setShortcut(Qt::Key_Escape);
-        escapeAction.setShortcutContext(Qt::ApplicationShortcut);
-        f.splitter.addAction(&escapeAction);
-        QSignalSpy triggered(&escapeAction, &QAction::triggered);
-        QSignalSpy spy(&f.splitter, &TNvSplitter::resized);
-        QVERIFY(QTest::qWaitForWindowActive(&f.splitter));
-        QTest::mousePress(f.bar(), Qt::LeftButton, {}, QPoint(2, 100));
-        QTest::mouseMove(f.bar(), QPoint(80, 100));
-        QTest::keyClick(f.splitter.widget(1), Qt::Key_Escape);
-        QVERIFY(!f.splitter.isDragging());
-        QVERIFY(!f.bandVisible());
-        QTest::mouseMove(f.bar(), QPoint(120, 100));
-        QTest::mouseRelease(f.bar(), Qt::LeftButton, {}, QPoint(120, 100));
-        QCOMPARE(f.splitter.firstPaneWidth(), 121);
-        QCOMPARE(spy.count(), 0);
-        QCOMPARE(triggered.count(), 0);
-        // Not dragging, Escape is the window's again.
-        QTest::keyClick(f.splitter.widget(1), Qt::Key_Escape);
-        QCOMPARE(triggered.count(), 1);
-    }
-
-    void snappedPaneOpensAgain() {
-        SplitterFixture f;
-        f.splitter.setFirstPaneWidth(0);
-        QCOMPARE(f.splitter.firstPaneWidth(), 0);
-        QCOMPARE(f.bar()->x(), 0);
-        QSignalSpy spy(&f.splitter, &TNvSplitter::resized);
-        QTest::mousePress(f.bar(), Qt::LeftButton, {}, QPoint(1, 100));
-        QTest::mouseMove(f.bar(), QPoint(101, 100));
-        QTest::mouseRelease(f.bar(), Qt::LeftButton, {}, QPoint(101, 100));
-        QCOMPARE(f.splitter.firstPaneWidth(), 100);
-        QCOMPARE(spy.count(), 1);
-
-        // Set from outside meanwhile, a drag back to the same width still applies.
-        f.splitter.setFirstPaneWidth(1);
-        QCOMPARE(f.splitter.firstPaneWidth(), 1);
-        QTest::mousePress(f.bar(), Qt::LeftButton, {}, QPoint(1, 100));
-        QTest::mouseMove(f.bar(), QPoint(100, 100));
-        QTest::mouseRelease(f.bar(), Qt::LeftButton, {}, QPoint(100, 100));
-        QCOMPARE(f.splitter.firstPaneWidth(), 100);
-        QCOMPARE(spy.count(), 2);
+        AboutDialog dlg;
+        dlg.SetNoticeText(AboutDialog::NoticeText());
+        QCOMPARE(dlg.notice->toPlainText().split('\n'), lines);
     }
 };
 

@@ -87,7 +87,7 @@ TEST_F(SettingsRecordTest, FileWrittenFromNothingHasSavedOrder) {
 TEST_F(SettingsRecordTest, ExistingFileKeepsOrderUnknownAndStaleKeys) {
     writeFile(
         "; my settings\n[form]\nhegiht=1\nleft=2\nExtra=keep\n\n"
-        "[Files]\nCount=5\n0=a\n1=b\n2=c\n3=d\n4=e\n");
+        "[Files]\nCount=5\n0=a\n1=b\n2=c\n3=d\n4=e\n[Other]\nx=y\n");
     SettingsRecord s = DefaultSettings();
     s.registeredFiles = {"x", "y"};
     {
@@ -96,7 +96,7 @@ TEST_F(SettingsRecordTest, ExistingFileKeepsOrderUnknownAndStaleKeys) {
     }
     EXPECT_EQ(readFile(),
               "; my settings\n[form]\nhegiht=340\r\nleft=272\r\nExtra=keep\nTop=125\r\nWidth=423\r\n\n"
-              "[Files]\nCount=2\r\n0=x\r\n1=y\r\n2=c\n3=d\n4=e\n"
+              "[Files]\nCount=2\r\n0=x\r\n1=y\r\n2=c\n3=d\n4=e\n[Other]\nx=y\n"
               "[Font]\r\nName=\x82\x6c\x82\x72 \x82\x6f\x83\x53\x83\x56\x83\x62\x83\x4e\r\nSize=9\r\n"
               "[Setting]\r\nDropDownCount=16\r\nStartUpIndex=-1\r\nTitleMarks=//@,--,\x81\xa1\r\n"
               "ListViewVisible=1\r\nWordWrap=0\r\nNextPageMenuIsHead=1\r\nIgnoreHeadSpaces=1\r\n"

@@ -10,10 +10,10 @@ class QToolButton;
 
 namespace oruvan {
 
-class TfrmAbout : public QDialog {
+class AboutDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmAbout(QWidget* parent = nullptr);
+    explicit AboutDialog(QWidget* parent = nullptr);
 
     void SetProductLine(const QString& text);
     // Lines separated by CR LF (LF alone is taken too).
@@ -23,17 +23,14 @@ public:
     static QString ProductLine();
     static QString NoticeText();
 
-    QLabel* Image1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QPlainTextEdit* Memo1 = nullptr;
-    QFrame* Panel1 = nullptr;
-    QToolButton* SpeedButton1 = nullptr;
+    QLabel* icon = nullptr;
+    QLabel* productLine = nullptr;
+    QPlainTextEdit* notice = nullptr;
+    QFrame* frame = nullptr;
+    QToolButton* okButton = nullptr;
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
-
-private:
-    void SpeedButton1Click();
 };
 
 }  // namespace oruvan

@@ -4,7 +4,7 @@
 
 namespace oruvan {
 
-struct FormRect {
+struct WindowRect {
     int left = 0;
     int top = 0;
     int width = 0;
@@ -13,9 +13,9 @@ struct FormRect {
 
 // Moves the window back to the screen's left or top edge when at least half of it lies off the screen
 // (to the right, below or to the left), or when its top is above the screen.
-void KeepFormOnScreen(FormRect& form, int screenWidth, int screenHeight);
+void KeepWindowOnScreen(WindowRect& window, int screenWidth, int screenHeight);
 
 // Clamps the size to 0..screen size.
-void FitFormToScreen(FormRect& form, int screenWidth, int screenHeight);
+void FitWindowToScreen(WindowRect& window, int screenWidth, int screenHeight);
 
 }  // namespace oruvan

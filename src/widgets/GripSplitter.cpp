@@ -1,4 +1,4 @@
-#include "widgets/NvSplitter.h"
+#include "widgets/GripSplitter.h"
 
 #include <QApplication>
 #include <QChildEvent>
@@ -13,18 +13,18 @@
 namespace oruvan {
 
 // The bar between two panes: paints the grip and hands the drag to its splitter.
-class NvSplitterHandle : public QSplitterHandle {
+class GripHandle : public QSplitterHandle {
 public:
-    NvSplitterHandle(Qt::Orientation orientation, TNvSplitter* owner)
+    GripHandle(Qt::Orientation orientation, GripSplitter* owner)
         : QSplitterHandle(orientation, owner), m_owner(owner) {}
 
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.fillRect(rect(), palette().color(QPalette::Window));
-        const auto alignment = orientation() == Qt::Horizontal ? TNvSplitter::GripAlignment::Left
-                                                               : TNvSplitter::GripAlignment::Top;
-        for (const auto& px : TNvSplitter::GripDots(width(), height(), m_owner->PatternWidth(), alignment)) {
+        const auto alignment = orientation() == Qt::Horizontal ? GripSplitter::GripAlignment::Left
+                                                               : GripSplitter::GripAlignment::Top;
+        for (const auto& px : GripSplitter::GripDots(width(), height(), m_owner->PatternWidth(), alignment)) {
             painter.setPen(px.white ? Qt::white : Qt::black);
             painter.drawPoint(px.x, px.y);
         }
@@ -47,10 +47,10 @@ private:
         return orientation() == Qt::Horizontal ? p.x() : p.y();
     }
 
-    TNvSplitter* m_owner;
+    GripSplitter* m_owner;
 };
 
-std::vector<TNvSplitter::GripPixel> TNvSplitter::GripDots(int w, int h, int p, GripAlignment alignment) {
+std::vector<GripSplitter::GripPixel> GripSplitter::GripDots(int w, int h, int p, GripAlignment alignment) {
     std::vector<GripPixel> out;
     const bool upright = alignment == GripAlignment::Left || alignment == GripAlignment::Right;
     const bool lying = alignment == GripAlignment::Top || alignment == GripAlignment::Bottom;
@@ -86,29 +86,29 @@ std::vector<TNvSplitter::GripPixel> TNvSplitter::GripDots(int w, int h, int p, G
     return out;
 }
 
-TNvSplitter::TNvSplitter(QWidget* parent) : TNvSplitter(Qt::Horizontal, parent) {}
+GripSplitter::GripSplitter(QWidget* parent) : GripSplitter(Qt::Horizontal, parent) {}
 
-TNvSplitter::TNvSplitter(Qt::Orientation orientation, QWidget* parent) : QSplitter(orientation, parent) {
+GripSplitter::GripSplitter(Qt::Orientation orientation, QWidget* parent) : QSplitter(orientation, parent) {
     setHandleWidth(4);
     setOpaqueResize(false);
     setChildrenCollapsible(true);
 }
 
-QSplitterHandle* TNvSplitter::createHandle() { return new NvSplitterHandle(orientation(), this); }
+QSplitterHandle* GripSplitter::createHandle() { return new GripHandle(orientation(), this); }
 
-int TNvSplitter::firstPaneWidth() const { return count() > 0 ? sizes().value(0) : 0; }
+int GripSplitter::firstPaneWidth() const { return count() > 0 ? sizes().value(0) : 0; }
 
-void TNvSplitter::setFirstPaneWidth(int width) {
+void GripSplitter::setFirstPaneWidth(int width) {
     if (count() > 1) applySize(0, width);
 }
 
-int TNvSplitter::paneStart(int handleIndex) const {
+int GripSplitter::paneStart(int handleIndex) const {
     const QWidget* bar = handle(handleIndex);
     const int barPos = orientation() == Qt::Horizontal ? bar->x() : bar->y();
     return barPos - sizes().value(handleIndex - 1);
 }
 
-void TNvSplitter::beginDrag(int handleIndex, int pos) {
+void GripSplitter::beginDrag(int handleIndex, int pos) {
     if (m_dragging || handleIndex < 1 || handleIndex >= count()) return;
     const QWidget* pane = widget(handleIndex - 1);
     if (pane->isHidden() || !pane->isEnabled()) return;
@@ -131,7 +131,7 @@ void TNvSplitter::beginDrag(int handleIndex, int pos) {
     showDragLine(paneStart(handleIndex) + m_dragSize);
 }
 
-void TNvSplitter::dragTo(int pos) {
+void GripSplitter::dragTo(int pos) {
     if (!m_dragging) return;
     std::int64_t size = std::int64_t{m_dragStartSize} + pos - m_dragStartPos;
     if (size < m_minSize)
@@ -143,7 +143,7 @@ void TNvSplitter::dragTo(int pos) {
     showDragLine(paneStart(m_dragHandle) + m_dragSize);
 }
 
-void TNvSplitter::endDrag() {
+void GripSplitter::endDrag() {
     if (!m_dragging) return;
     const int pane = m_dragHandle - 1;
     const int size = m_dragSize;
@@ -155,16 +155,16 @@ void TNvSplitter::endDrag() {
     emit resized();
 }
 
-void TNvSplitter::cancelDrag() { stopDrag(); }
+void GripSplitter::cancelDrag() { stopDrag(); }
 
-void TNvSplitter::stopDrag() {
+void GripSplitter::stopDrag() {
     m_dragging = false;
     if (m_dragLine) m_dragLine->hide();
     qApp->removeEventFilter(this);
 }
 
 // The line shows where the bar will stand; the panes keep their sizes until the release.
-void TNvSplitter::showDragLine(int pos) {
+void GripSplitter::showDragLine(int pos) {
     if (!m_dragLine) {
         m_addingDragLine = true;
         m_dragLine = new QRubberBand(QRubberBand::Line, this);
@@ -178,7 +178,7 @@ void TNvSplitter::showDragLine(int pos) {
     m_dragLine->raise();
 }
 
-void TNvSplitter::applySize(int paneIndex, int size) {
+void GripSplitter::applySize(int paneIndex, int size) {
     size = std::max(size, 0);
     QList<int> s = sizes();
     const int next = paneIndex + 1;
@@ -195,12 +195,12 @@ void TNvSplitter::applySize(int paneIndex, int size) {
 }
 
 // QSplitter makes every child widget a pane; the drag line lies over the panes and is none of them.
-void TNvSplitter::childEvent(QChildEvent* e) {
+void GripSplitter::childEvent(QChildEvent* e) {
     if (m_addingDragLine || (m_dragLine && e->child() == m_dragLine)) return;
     QSplitter::childEvent(e);
 }
 
-bool TNvSplitter::eventFilter(QObject* watched, QEvent* e) {
+bool GripSplitter::eventFilter(QObject* watched, QEvent* e) {
     if (m_dragging && (e->type() == QEvent::KeyPress || e->type() == QEvent::ShortcutOverride) &&
         static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape) {
         // Claiming the override keeps an Escape shortcut elsewhere from taking the key first.

@@ -10,9 +10,9 @@ class QRubberBand;
 
 namespace oruvan {
 
-class NvSplitterHandle;
+class GripHandle;
 
-class TNvSplitter : public QSplitter {
+class GripSplitter : public QSplitter {
     Q_OBJECT
     Q_PROPERTY(int PatternWidth READ PatternWidth WRITE SetPatternWidth)
     Q_PROPERTY(int MinSize READ MinSize WRITE SetMinSize)
@@ -29,8 +29,8 @@ public:
     // The grip of a w x h bar with a pattern p long, clipped to the bar, in drawing order.
     static std::vector<GripPixel> GripDots(int w, int h, int p, GripAlignment alignment);
 
-    explicit TNvSplitter(QWidget* parent = nullptr);
-    explicit TNvSplitter(Qt::Orientation orientation, QWidget* parent = nullptr);
+    explicit GripSplitter(QWidget* parent = nullptr);
+    explicit GripSplitter(Qt::Orientation orientation, QWidget* parent = nullptr);
 
     // Takes effect at the next repaint.
     int PatternWidth() const { return m_patternWidth; }
@@ -57,7 +57,7 @@ protected:
     void childEvent(QChildEvent* e) override;
 
 private:
-    friend class NvSplitterHandle;
+    friend class GripHandle;
     void beginDrag(int handleIndex, int pos);
     void dragTo(int pos);
     void endDrag();

@@ -18,10 +18,10 @@ class QToolButton;
 
 namespace oruvan {
 
-class TfrmSetting : public QDialog {
+class SettingsDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmSetting(QWidget* parent = nullptr);
+    explicit SettingsDialog(QWidget* parent = nullptr);
 
     // Each write goes straight into the controls; each read comes straight from them.
     QStringList RegisteredFiles() const;
@@ -46,26 +46,28 @@ public:
     // Asks for a file to register; returns "" when cancelled. Tests put a double here.
     std::function<QString()> m_fileChooser;
 
-    QLabel* Label1 = nullptr;  // the marker
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;  // the number
-    QLabel* Label4 = nullptr;
-    QLabel* Label5 = nullptr;
-    QLabel* Label6 = nullptr;
-    QLabel* Label7 = nullptr;
-    QFrame* Shape1 = nullptr;  // the scale
-    QFrame* Bevel1 = nullptr;
-    QFrame* Bevel2 = nullptr;
-    QFrame* Bevel3 = nullptr;
-    QPlainTextEdit* MemoKeyWords = nullptr;
-    QCheckBox* CheckBox1 = nullptr;
-    QCheckBox* CheckBox2 = nullptr;
-    QCheckBox* CheckBox3 = nullptr;
-    QToolButton* SpeedButton1 = nullptr;  // OK
-    QToolButton* SpeedButton2 = nullptr;  // Cancel
-    QToolButton* SpeedButton3 = nullptr;  // add
-    QToolButton* SpeedButton4 = nullptr;  // remove
-    QListWidget* lstFiles = nullptr;
+    // OK: the three boxes become the values read back, then the dialog closes as accepted.
+    void accept() override;
+
+    // The drop-down count: a marker dragged along a scale, the number shown above it.
+    QLabel* countCaption = nullptr;
+    QLabel* countValue = nullptr;
+    QFrame* countScale = nullptr;
+    QLabel* countMarker = nullptr;
+    QLabel* marksCaption = nullptr;
+    QPlainTextEdit* titleMarksEdit = nullptr;
+    QCheckBox* captionIncludesMarkBox = nullptr;
+    QCheckBox* ignoreHeadSpacesBox = nullptr;
+    QCheckBox* nextPageOnTopBox = nullptr;
+    QLabel* filesCaption = nullptr;
+    QToolButton* addFileButton = nullptr;
+    QToolButton* removeFileButton = nullptr;
+    QListWidget* registeredFiles = nullptr;  // the start-up file is the checked one
+    QLabel* startUpHint = nullptr;
+    QLabel* dropHint = nullptr;
+    QFrame* separators[3] = {};  // top to bottom
+    QToolButton* okButton = nullptr;
+    QToolButton* cancelButton = nullptr;
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
@@ -77,17 +79,15 @@ protected:
 
 private:
     void createControls();
-    void SpeedButton1Click();
-    void SpeedButton2Click();
-    void SpeedButton3Click();
-    void SpeedButton4Click();
-    void lstFilesClickCheck(QListWidgetItem* item);
-    void Label1MouseDown(Qt::MouseButton button);
-    void Label1MouseMove(int x);
-    void Label1MouseUp();
-    void FilesDropped(const QStringList& paths);
+    void addFile();
+    void removeFile();
+    void keepOneCheck(QListWidgetItem* item);
+    void markerPressed(Qt::MouseButton button);
+    void markerMoved(int x);
+    void markerReleased();
+    void addDroppedFiles(const QStringList& paths);
 
-    void addFile(const QString& registered);
+    void appendRow(const QString& registered);
     void showNumber(int value, int markerLeft);
     QString chooseFile();
 

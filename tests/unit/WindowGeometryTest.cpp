@@ -2,26 +2,26 @@
 
 #include <climits>
 
-#include "settings/NvGeomUtils.h"
+#include "settings/WindowGeometry.h"
 
 namespace oruvan {
 namespace {
 
 struct GeomCase {
     const char* name;
-    FormRect before;
+    WindowRect before;
     int screenWidth, screenHeight;
-    FormRect after;
+    WindowRect after;
 };
 
-void ExpectRect(const FormRect& actual, const FormRect& expected, const char* name) {
+void ExpectRect(const WindowRect& actual, const WindowRect& expected, const char* name) {
     EXPECT_EQ(actual.left, expected.left) << name;
     EXPECT_EQ(actual.top, expected.top) << name;
     EXPECT_EQ(actual.width, expected.width) << name;
     EXPECT_EQ(actual.height, expected.height) << name;
 }
 
-TEST(NvGeomUtilsTest, KeepFormOnScreen) {
+TEST(WindowGeometryTest, KeepWindowOnScreen) {
     const GeomCase cases[] = {
         {"OnScreen", {272, 125, 423, 340}, 1024, 768, {272, 125, 423, 340}},
         {"HalfBeyondRight", {2000, 100, 423, 340}, 1024, 768, {0, 100, 423, 340}},
@@ -41,13 +41,13 @@ TEST(NvGeomUtilsTest, KeepFormOnScreen) {
         {"ExtremeValues", {INT_MAX, INT_MIN, INT_MIN, INT_MAX}, 1024, 768, {0, 0, INT_MIN, INT_MAX}},
     };
     for (const GeomCase& c : cases) {
-        FormRect r = c.before;
-        KeepFormOnScreen(r, c.screenWidth, c.screenHeight);
+        WindowRect r = c.before;
+        KeepWindowOnScreen(r, c.screenWidth, c.screenHeight);
         ExpectRect(r, c.after, c.name);
     }
 }
 
-TEST(NvGeomUtilsTest, FitFormToScreen) {
+TEST(WindowGeometryTest, FitWindowToScreen) {
     const GeomCase cases[] = {
         {"Fits", {272, 125, 423, 340}, 1024, 768, {272, 125, 423, 340}},
         {"TooWide", {0, 0, 5000, 340}, 1280, 1024, {0, 0, 1280, 340}},
@@ -56,8 +56,8 @@ TEST(NvGeomUtilsTest, FitFormToScreen) {
         {"Negative", {5, 6, -1, -100}, 1280, 1024, {5, 6, 0, 0}},
     };
     for (const GeomCase& c : cases) {
-        FormRect r = c.before;
-        FitFormToScreen(r, c.screenWidth, c.screenHeight);
+        WindowRect r = c.before;
+        FitWindowToScreen(r, c.screenWidth, c.screenHeight);
         ExpectRect(r, c.after, c.name);
     }
 }
