@@ -9,7 +9,7 @@
 #include <QToolButton>
 
 #include "settings/SettingDialogMath.h"
-#include "widgets/ImageList.h"
+#include "widgets/Pictures.h"
 #include "version/Version.h"
 
 namespace oruvan {

@@ -27,7 +27,7 @@
 
 #include "settings/SettingDialogMath.h"
 #include "widgets/Cp932Text.h"
-#include "widgets/ImageList.h"
+#include "widgets/Pictures.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/TextFileDialog.h"
 
