@@ -92,8 +92,8 @@ public:
     // One more key for a command in a menu.
     void bindMenuKey(const QString& key, CommandId id);
 
-    // The shortcut-override pass: claims a key the table routes (and Esc, which belongs to the focused
-    // control rather than to any shortcut), so that the press comes to dispatchKey.
+    // The shortcut-override pass: claims a key the table routes, so that no shortcut of a control takes
+    // it and the press comes to dispatchKey; and Esc, whose press then goes to the focused control.
     void claimKey(QKeyEvent* e) const;
     // Runs the command of a menu key. A disabled or hidden item's key is used up all the same; true when
     // the key belongs to a command.
