@@ -1,6 +1,6 @@
 #include "app/ApplicationSetup.h"
 
-#include "widgets/ImageList.h"
+#include "widgets/Pictures.h"
 #include "widgets/ShownFont.h"
 #include "version/Version.h"
 

@@ -1,6 +1,5 @@
 #include "app/MainWindow.h"
 
-#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -19,6 +18,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/MainMenus.h"
 #include "index/IndexFollower.h"
 #include "index/IndexModel.h"
 #include "document/RecoveryWriter.h"
@@ -27,7 +27,6 @@
 #include "widgets/UserError.h"
 #include "widgets/FindBar.h"
 #include "widgets/HighlightDelegate.h"
-#include "widgets/ImageList.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/GripSplitter.h"
 #include "version/Version.h"
@@ -38,20 +37,8 @@ namespace {
 const char* const kCaption = version::kNameAndNumber;
 }
 
-// One command of the command table, with its menu item (or a hidden action) as its face.
-struct MainWindow::CommandEntry {
-    QString name;
-    QString category;
-    QString caption;
-    QString key;
-    int picture;
-    void (MainWindow::*executeHandler)();
-    void (MainWindow::*updateHandler)(QAction*);
-    QAction* action = nullptr;
-};
-
 MainWindow::MainWindow(ProgramPaths paths, QWidget* parent) : QMainWindow(parent), m_paths(std::move(paths)) {
-    setObjectName(QStringLiteral("frmMain"));
+    setObjectName(QStringLiteral("mainWindow"));
     QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
     f.setPixelSize(12);
     setFont(f);
@@ -69,9 +56,6 @@ MainWindow::MainWindow(ProgramPaths paths, QWidget* parent) : QMainWindow(parent
     Timer1->setInterval(1000);
     connect(Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
 
-    // Commands follow the program's state whenever it goes idle.
-    connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
-            &MainWindow::UpdateCommands);
     qApp->installEventFilter(this);
     setupSafety();
 
@@ -153,7 +137,7 @@ void MainWindow::createControls() {
     listPanel->layout()->addWidget(ListBox1);
     m_textView = new TextView(m_bodySplitter);
     m_follower = new IndexFollower(m_textView);  // before any edit, so every one is seen
-    m_textView->setObjectName(QStringLiteral("memo"));
+    m_textView->setObjectName(QStringLiteral("textView"));
     m_bodySplitter->addWidget(listPanel);
     m_bodySplitter->addWidget(m_textView);
     m_bodySplitter->setStretchFactor(1, 1);
@@ -208,285 +192,6 @@ void MainWindow::createControls() {
     connect(m_textView, &TextView::mouseDown, this, [this] { guarded([this] { TrackCaret(); }); });
 }
 
-void MainWindow::createCommands() {
-    using M = MainWindow;
-    struct Row {
-        const char* name;
-        const char* category;
-        const char* caption;
-        const char* key;
-        int picture;
-        void (M::*execute)();
-        void (M::*update)(QAction*);
-    };
-    // The command table, in its order. A command without an execute handler has no behaviour of its own.
-    static const Row rows[] = {
-        {"actFileUpDate", "ファイル", "更新(&U)", "F5", -1, &M::actFileUpDateExecute, nullptr},
-        {"actFileSave", "ファイル", "上書き保存+更新(&S)", "Ctrl+S", 3, &M::actFileSaveExecute,
-         &M::actFileSaveUpdate},
-        {"actCancel", "", "キャンセル", "Esc", 0, nullptr, nullptr},
-        {"actFileExit", "ファイル", "終了(&X)", "Alt+F4", 1, &M::actFileExitExecute, nullptr},
-        {"actFileOpen", "ファイル", "開く(&O)...", "", 2, &M::actFileOpenExecute, nullptr},
-        {"actOptTextColor", "オプション", "テキスト色の設定(&T)...", "", 6, &M::actOptTextColorExecute,
-         nullptr},
-        {"actOptSetting", "オプション", "設定(&S)...", "", 8, &M::actOptSettingExecute, nullptr},
-        {"actOptFontCtrl", "オプション", "フォントの設定(&F)...", "", 7, &M::actOptFontCtrlExecute, nullptr},
-        {"actOptBackColor", "オプション", "背景色の設定(&B)...", "", 6, &M::actOptBackColorExecute, nullptr},
-        {"actOptWordWrap", "オプション", "右端で折り返す(&W)", "", 9, &M::actOptWordWrapExecute,
-         &M::actOptWordWrapUpdate},
-        {"actOptHelp", "オプション", "ヘルプ(&H)...", "F1", -1, &M::actOptHelpExecute, nullptr},
-        {"actEditCopy", "編集", "コピー(&C)", "Ctrl+C", 10, &M::actEditCopyExecute, &M::actEditCopyUpdate},
-        {"actEditCut", "編集", "切り取り(&X)", "Ctrl+X", 11, &M::actEditCutExecute, &M::actEditCutUpdate},
-        {"actEditPaste", "編集", "貼りつけ(&P)", "Ctrl+V", 13, &M::actEditPasteExecute, nullptr},
-        {"actEditDelete", "編集", "削除(&D)", "", 12, &M::actEditDeleteExecute, &M::actEditDeleteUpdate},
-        {"actEditSelectAll", "編集", "全て選択(&A)", "Ctrl+A", -1, &M::actEditSelectAllExecute, nullptr},
-        {"actEditFind", "編集", "検索(&F)...", "Ctrl+F", -1, &M::actEditFindExecute, nullptr},
-        {"actEditReplace", "編集", "置換(&R)...", "Ctrl+R", -1, &M::actEditReplaceExecute, nullptr},
-        {"actEditUndo", "編集", "元に戻す(&U)", "Ctrl+Z", 15, &M::actEditUndoExecute, &M::actEditUndoUpdate},
-        {"actAbout", "オプション", "バージョン情報(&A)...", "", -1, &M::actAboutExecute, nullptr},
-        {"actEditFindNext", "編集", "次を検索(&N)", "F3", -1, &M::actEditFindNextExecute, nullptr},
-        {"actBtnMinimize", "ボタン", "-", "", -1, &M::actBtnMinimizeExecute, nullptr},
-        {"actBtnMaximized", "ボタン", "□", "", -1, nullptr, nullptr},
-        {"actOptOpenFolder", "オプション", "カレントフォルダを開く(&D)", "", -1, &M::actOptOpenFolderExecute,
-         nullptr},
-        {"actShowListView", "", "リストビューを表示する(&L)", "", -1, &M::actShowListViewExecute,
-         &M::actShowListViewUpdate},
-        {"actIndexFilter", "インデックス", "見出しの絞り込み(&J)", "Ctrl+J", -1, &M::actIndexFilterExecute,
-         nullptr},
-        {"actOptHeadingLevels", "オプション", "タイトル記号の順を見出しのレベルにする(&H)", "", -1,
-         &M::actOptHeadingLevelsExecute, &M::actOptHeadingLevelsUpdate},
-        {"actEditFindPrev", "編集", "前を検索", "Shift+F3", -1, &M::actEditFindPrevExecute, nullptr},
-        {"actEditGoToLine", "編集", "行へ移動(&G)...", "Ctrl+G", -1, &M::actEditGoToLineExecute, nullptr},
-        {"actEditRedo", "編集", "やり直し(&R)", "Ctrl+Y", -1, &M::actEditRedoExecute, &M::actEditRedoUpdate},
-        // Submenus: their items act, the command keeps the submenu's state.
-        {"actFileReopen", "ファイル", "文字コードを指定して開き直す(&E)", "", -1, nullptr,
-         &M::actFileReopenUpdate},
-        {"actOptSaveEncoding", "オプション", "保存する文字コード(&C)", "", -1, nullptr,
-         &M::actOptSaveEncodingUpdate},
-        {"actOptLineBreak", "オプション", "改行コード(&L)", "", -1, nullptr, &M::actOptLineBreakUpdate},
-    };
-    int order = 0;
-    for (const Row& r : rows) {
-        auto c = std::make_unique<CommandEntry>();
-        c->name = QString::fromLatin1(r.name);
-        c->category = QString::fromUtf8(r.category);
-        c->caption = QString::fromUtf8(r.caption);
-        c->key = QString::fromLatin1(r.key);
-        c->picture = r.picture;
-        c->executeHandler = r.execute;
-        c->updateHandler = r.update;
-        c->action = new QAction(c->caption, this);
-        c->action->setObjectName(c->name);
-        // The table's own fields stay readable after a menu item gives the action its own face.
-        c->action->setProperty("order", order++);
-        c->action->setProperty("category", c->category);
-        c->action->setProperty("caption", c->caption);
-        c->action->setProperty("key", c->key);
-        c->action->setProperty("picture", c->picture);
-        if (c->picture >= 0) c->action->setIcon(ImageList1(c->picture));
-        if (!c->executeHandler) c->action->setEnabled(false);
-        CommandEntry* raw = c.get();
-        connect(c->action, &QAction::triggered, this, [this, raw] { execute(*raw); });
-        m_commands.push_back(std::move(c));
-    }
-    Command(QStringLiteral("actBtnMinimize"))->setToolTip(QStringLiteral("最小化"));
-    Command(QStringLiteral("actBtnMaximized"))->setToolTip(QStringLiteral("最大化／元に戻す"));
-    Command(QStringLiteral("actOptWordWrap"))->setCheckable(true);
-    Command(QStringLiteral("actShowListView"))->setCheckable(true);
-    Command(QStringLiteral("actOptHeadingLevels"))->setCheckable(true);
-}
-
-QAction* MainWindow::Command(const QString& name) const {
-    for (const auto& c : m_commands)
-        if (c->name == name) return c->action;
-    return nullptr;
-}
-
-void MainWindow::bindKey(const QString& key, QAction* action, bool inMenu) {
-    QKeySequence seq(key, QKeySequence::PortableText);
-    if (seq.isEmpty()) return;
-    m_keys.push_back({seq[0].toCombined(), action, inMenu});
-}
-
-// A menu item bound to a command shows the command's caption, key and picture unless it has its own.
-QAction* MainWindow::addItem(QMenu* menu, const QString& commandName, const QString& ownCaption,
-                           int ownPicture) {
-    CommandEntry* c = nullptr;
-    for (auto& e : m_commands)
-        if (e->name == commandName) c = e.get();
-    Q_ASSERT(c);
-    QAction* a = c->action;
-    QString caption = ownCaption.isEmpty() ? c->caption : ownCaption;
-    if (!c->key.isEmpty())
-        caption += QLatin1Char('\t') + QKeySequence(c->key).toString(QKeySequence::NativeText);
-    a->setText(caption);
-    if (ownPicture >= 0) a->setIcon(ImageList1(ownPicture));
-    menu->addAction(a);
-    bindKey(c->key, a, true);
-    return a;
-}
-
-QAction* MainWindow::addOwnItem(QMenu* menu, const QString& caption, const QString& key, int picture,
-                              std::function<void()> handler) {
-    QString text = caption;
-    if (!key.isEmpty()) text += QLatin1Char('\t') + QKeySequence(key).toString(QKeySequence::NativeText);
-    auto* a = new QAction(text, this);
-    if (picture >= 0) a->setIcon(ImageList1(picture));
-    connect(a, &QAction::triggered, this, [this, handler] { guarded(handler); });
-    menu->addAction(a);
-    bindKey(key, a, true);
-    return a;
-}
-
-void MainWindow::createMenus() {
-    QMenuBar* bar = menuBar();
-    bar->setObjectName(QStringLiteral("MainMenu1"));
-    auto named = [](QAction* a, const char* name) {
-        a->setObjectName(QString::fromLatin1(name));
-        return a;
-    };
-
-    File1 = bar->addMenu(QStringLiteral("ファイル(&F)"));
-    File1->setObjectName(QStringLiteral("File1"));
-    named(addOwnItem(File1, QStringLiteral("新規作成(&N)"), {}, -1, [this] { N10Click(); }), "N10");
-    named(File1->addSeparator(), "N8");
-    QAction* open1 = addItem(File1, QStringLiteral("actFileOpen"));
-    open1->setText(open1->text() + QLatin1Char('\t') + QKeySequence(QStringLiteral("Ctrl+O")).toString());
-    bindKey(QStringLiteral("Ctrl+O"), open1, true);
-    addItem(File1, QStringLiteral("actFileReopen"));
-    named(File1->addSeparator(), "N1");
-    addItem(File1, QStringLiteral("actFileSave"), QStringLiteral("上書き保存(&S)"));
-    named(addOwnItem(File1, QStringLiteral("名前を付けて保存(&A)"), {}, -1, [this] { SaveAs1Click(); }),
-          "SaveAs1");
-    named(File1->addSeparator(), "N2");
-    addItem(File1, QStringLiteral("actFileExit"));
-    connect(File1, &QMenu::aboutToShow, this, [this] { guarded([this] { File1Click(); }); });
-
-    QMenu* edit = bar->addMenu(QStringLiteral("編集(&E)"));
-    edit->setObjectName(QStringLiteral("Edit1"));
-    addItem(edit, QStringLiteral("actEditUndo"), {}, 8);
-    bindKey(QStringLiteral("Ctrl+Shift+Z"), addItem(edit, QStringLiteral("actEditRedo")), true);
-    named(edit->addSeparator(), "N9");
-    addItem(edit, QStringLiteral("actEditCut"), {}, 9);
-    addItem(edit, QStringLiteral("actEditCopy"), {}, 12);
-    addItem(edit, QStringLiteral("actEditPaste"), {}, 11);
-    addItem(edit, QStringLiteral("actEditDelete"), {}, 10);
-    addItem(edit, QStringLiteral("actEditSelectAll"));
-    named(edit->addSeparator(), "N11");
-    addItem(edit, QStringLiteral("actEditFind"));
-    addItem(edit, QStringLiteral("actEditReplace"));
-    addItem(edit, QStringLiteral("actEditFindNext"));
-    addItem(edit, QStringLiteral("actEditFindPrev"));
-    addItem(edit, QStringLiteral("actEditGoToLine"));
-    named(edit->addSeparator(), "N12");
-    addItem(edit, QStringLiteral("actOptOpenFolder"));
-
-    QMenu* settings = bar->addMenu(QStringLiteral("設定(&S)"));
-    settings->setObjectName(QStringLiteral("S1"));
-    addItem(settings, QStringLiteral("actOptSetting"), {}, 14);
-    named(settings->addSeparator(), "N3");
-    addItem(settings, QStringLiteral("actOptFontCtrl"));
-    addItem(settings, QStringLiteral("actOptBackColor"));
-    addItem(settings, QStringLiteral("actOptTextColor"));
-    named(settings->addSeparator(), "N4");
-    addItem(settings, QStringLiteral("actOptWordWrap"), {}, 8);
-    addItem(settings, QStringLiteral("actOptHeadingLevels"));
-    createFormatMenus(settings);
-
-    mnuIndex = bar->addMenu(QStringLiteral("インデックス(&I)"));
-    mnuIndex->setObjectName(QStringLiteral("mnuIndex"));
-    mnuIndex->setEnabled(false);
-    addItem(mnuIndex, QStringLiteral("actIndexFilter"));
-    named(mnuIndex->addSeparator(), "N14");
-
-    QMenu* show = bar->addMenu(QStringLiteral("表示(&V)"));
-    show->setObjectName(QStringLiteral("Show1"));
-    named(addOwnItem(show, QStringLiteral("前のインデックスへ移動(&P)"), QStringLiteral("Alt+Up"), 16,
-                     [this] { GoPrevEntry(); }),
-          "P2");
-    named(addOwnItem(show, QStringLiteral("次のインデックスへ移動(&N)"), QStringLiteral("Alt+Down"), 15,
-                     [this] { GoNextEntry(); }),
-          "N5");
-    named(show->addSeparator(), "N6");
-    addItem(show, QStringLiteral("actShowListView"));
-    named(show->addSeparator(), "N7");
-    addItem(show, QStringLiteral("actFileUpDate"));
-
-    QMenu* help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
-    help->setObjectName(QStringLiteral("Help2"));
-    addItem(help, QStringLiteral("actAbout"));
-    addItem(help, QStringLiteral("actOptHelp"));
-
-    // Keys of commands that no menu item offers.
-    for (const auto& c : m_commands) {
-        bool inMenu = false;
-        for (const KeyBinding& k : m_keys) inMenu = inMenu || k.action == c->action;
-        if (!inMenu) bindKey(c->key, c->action, false);
-    }
-    for (QMenu* m : {File1, edit, settings, mnuIndex, show, help})
-        connect(m, &QMenu::aboutToShow, this, &MainWindow::UpdateCommands);
-}
-
-void MainWindow::UpdateCommands() {
-    for (auto& c : m_commands)
-        if (c->updateHandler) (this->*(c->updateHandler))(c->action);
-}
-
-void MainWindow::guarded(const std::function<void()>& handler) {
-    try {
-        handler();
-    } catch (const UserError& e) {
-        ShowErrorBox(this, e.message());
-    } catch (const std::exception& e) {
-        ShowErrorBox(this, QString::fromUtf8(e.what()));
-    }
-}
-
-void MainWindow::execute(CommandEntry& c) {
-    if (c.updateHandler) (this->*(c.updateHandler))(c.action);
-    if (!c.action->isEnabled() || !c.executeHandler) return;
-    guarded([this, &c] { (this->*(c.executeHandler))(); });
-}
-
-bool MainWindow::RunCommand(const QString& name) {
-    for (auto& c : m_commands) {
-        if (c->name != name) continue;
-        if (c->updateHandler) (this->*(c->updateHandler))(c->action);
-        if (!c->action->isEnabled() || !c->executeHandler) return false;
-        execute(*c);
-        return true;
-    }
-    return false;
-}
-
-// Menu keys first (hidden and disabled items included: a match consumes the key), then the keys of
-// commands no menu offers, which a disabled command leaves to the focused control.
-bool MainWindow::dispatchKey(QKeyEvent* e) {
-    const int combined =
-        QKeyCombination(e->modifiers() & ~Qt::KeypadModifier, Qt::Key(e->key())).toCombined();
-    for (const bool menuPass : {true, false}) {
-        for (const KeyBinding& k : m_keys) {
-            if (k.inMenu != menuPass || k.key != combined) continue;
-            QAction* a = k.action;
-            CommandEntry* c = nullptr;
-            for (auto& cmd : m_commands)
-                if (cmd->action == a) c = cmd.get();
-            if (c) {
-                if (c->updateHandler) (this->*(c->updateHandler))(a);
-                if (!a->isEnabled() || !c->executeHandler) {
-                    if (menuPass) return true;
-                    continue;
-                }
-                execute(*c);
-                return true;
-            }
-            if (a->isEnabled()) a->trigger();
-            return true;
-        }
-    }
-    return false;
-}
-
 bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
     auto* w = qobject_cast<QWidget*>(watched);
     const bool ours = w && w->window() == this;
@@ -505,18 +210,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
             if (m_findBar->KeepsKey(watched, ke)) break;
             // One decision per key: the override pass claims it, the press runs it.
             if (e->type() == QEvent::ShortcutOverride) {
-                const int combined =
-                    QKeyCombination(ke->modifiers() & ~Qt::KeypadModifier, Qt::Key(ke->key())).toCombined();
-                for (const KeyBinding& k : m_keys)
-                    if (k.key == combined) {
-                        e->accept();
-                        break;
-                    }
+                m_commandTable->claimKey(ke);
                 break;
             }
-            if (dispatchKey(ke)) return true;
+            if (m_commandTable->dispatchKey(ke)) return true;
             if (watched == edtFilter && edtFilterKeyPress(ke)) return true;
-            if (accessKey(w, ke)) return true;
+            if (m_menus->accessKey(w, ke)) return true;
             break;
         }
         case QEvent::MouseButtonPress:
@@ -561,6 +260,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
     }
     return QMainWindow::eventFilter(watched, e);
 }
+
+QString MainWindow::NoticeText() const { return m_notice->text(); }
 
 void MainWindow::openFileDropped(const QString& path) {
     if (!path.isEmpty()) OpenDocument(path);

@@ -18,8 +18,11 @@
 #include "outline/TitleMarks.h"
 #include "platform/TextEncoding.h"
 #include "settings/SettingsRecord.h"
+#include "app/CommandTable.h"
 #include "app/ProgramPaths.h"
+#include "app/WindowCommands.h"
 #include "view/TextCopies.h"
+#include "widgets/MessageBoxes.h"
 
 class QComboBox;
 class QFrame;
@@ -43,13 +46,14 @@ class IndexModel;
 class IndexFollower;
 class FindBar;
 class TextFinder;
+class MainMenus;
+class RegisteredFilesMenu;
 
-// A menu item with the two fields the File menu and the Index menu use.
+// A menu item of the Index menu.
 class TMenuItem2 : public QAction {
     Q_OBJECT
 public:
     using QAction::QAction;
-    QString FilePath;
     int EntryNumber = 0;
 };
 
@@ -124,11 +128,8 @@ public:
     QString DocumentFormatText() const;
     void ShowDocumentFormat();
 
-    // Runs a command as its key or menu item would: refresh, then execute when enabled.
-    bool RunCommand(const QString& name);
-    QAction* Command(const QString& name) const;
-    // Runs every command's update handler (idle time and menu opening).
-    void UpdateCommands();
+    CommandTable& commands() const { return *m_commandTable; }
+    WindowCommands& windowCommands() const { return *m_windowCommands; }
 
     TextView* textView() const { return m_textView; }
     FindBar* findBar() const { return m_findBar; }
@@ -155,8 +156,6 @@ public:
     const ProgramPaths& paths() const { return m_paths; }
     // Stands in for the file dialogs (tests): given true for Save As, returns the chosen path or "".
     std::function<QString(bool save)> m_fileChooser;
-    // Stands in for the colour dialog (tests): the chosen colour, or an invalid one for Cancel.
-    std::function<QColor(const QColor& initial)> m_colorChooser;
     // The search messages of the status bar ("見つかりません", ...).
     QString NoticeText() const;
     // "#RRGGBB" once chosen; empty: the text view's own colours.
@@ -168,24 +167,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
-    struct CommandEntry;
     void createControls();
+    // The command table and the menus (MainCommands.cpp).
     void createCommands();
     void createMenus();
-    // The submenus of the reopen command, and the Settings menu's encoding and break items.
-    void createFormatMenus(QMenu* settings);
-    QAction* addItem(QMenu* menu, const QString& commandName, const QString& ownCaption = {},
-                     int ownPicture = -2);
-    QAction* addOwnItem(QMenu* menu, const QString& caption, const QString& key, int picture,
-                        std::function<void()> handler);
-    void bindKey(const QString& key, QAction* action, bool inMenu);
-    bool dispatchKey(QKeyEvent* e);
-    // Alt and a letter that reached a control unclaimed: an access key of the find bar or of a menu,
-    // or nothing (MainWindowKeys.cpp).
-    bool accessKey(QWidget* receiver, QKeyEvent* e);
-    void execute(CommandEntry& c);
-    // Runs a handler, showing an error it raises in the error box.
-    void guarded(const std::function<void()>& handler);
+    void editSettings();
+    void guarded(const std::function<void()>& handler) { ReportErrors(this, handler); }
 
     void FillIndexLists();
     void FitListBoxExtent();
@@ -228,7 +215,6 @@ private:
     QString recoveryFolder() const;
     QString chooseFile(bool save);
     QString resolvePath(const QString& path) const;
-    void File1Click();
     void openFileDropped(const QString& path);
 
     // Command handlers.
@@ -236,26 +222,6 @@ private:
     void actFileSaveExecute();
     void actFileExitExecute();
     void actFileOpenExecute();
-    void actOptFontCtrlExecute();
-    void actOptSettingExecute();
-    void actAboutExecute();
-    void actOptWordWrapExecute();
-    void actOptWordWrapUpdate(QAction* a);
-    void actOptHelpExecute();
-    void actEditCopyExecute();
-    void actEditCutExecute();
-    void actEditPasteExecute();
-    void actEditDeleteExecute();
-    void actEditSelectAllExecute();
-    void actEditUndoExecute();
-    void actEditCopyUpdate(QAction* a);
-    void actEditCutUpdate(QAction* a);
-    void actEditDeleteUpdate(QAction* a);
-    void actEditUndoUpdate(QAction* a);
-    void actBtnMinimizeExecute();
-    void actOptOpenFolderExecute();
-    void actShowListViewExecute();
-    void actShowListViewUpdate(QAction* a);
     void actIndexFilterExecute();
     void actOptHeadingLevelsExecute();
     void actOptHeadingLevelsUpdate(QAction* a);
@@ -264,16 +230,6 @@ private:
     void actOptSaveEncodingUpdate(QAction* a);
     void actOptLineBreakUpdate(QAction* a);
     void SaveAs1Click();
-    void actEditFindExecute();
-    void actEditReplaceExecute();
-    void actEditFindNextExecute();
-    void actEditFindPrevExecute();
-    void actEditGoToLineExecute();
-    void actEditRedoExecute();
-    void actEditRedoUpdate(QAction* a);
-    void actOptBackColorExecute();
-    void actOptTextColorExecute();
-    QColor chooseColor(const QColor& initial, const QString& title);
     void applyColors();
 
     ProgramPaths m_paths;
@@ -292,13 +248,10 @@ private:
     IndexModel* m_comboModel = nullptr;
     IndexModel* m_listModel = nullptr;
     IndexFollower* m_follower = nullptr;
-    std::vector<std::unique_ptr<CommandEntry>> m_commands;
-    struct KeyBinding {
-        int key;
-        QAction* action;
-        bool inMenu;
-    };
-    std::vector<KeyBinding> m_keys;
+    CommandTable* m_commandTable = nullptr;
+    WindowCommands* m_windowCommands = nullptr;
+    MainMenus* m_menus = nullptr;
+    RegisteredFilesMenu* m_registeredFiles = nullptr;
     // The list box's two measures of each entry (FitListBoxExtent), item for item beside the index.
     struct RowWidth {
         double estimate = -1;

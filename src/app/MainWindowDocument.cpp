@@ -1,19 +1,13 @@
-// The main window's document, the settings it holds, and its edit and view commands.
+// The main window's document and the settings it holds.
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFontDialog>
-#include <QGroupBox>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
-#include <QProcess>
 #include <QScreen>
 #include <QSplitter>
-#include <QUrl>
 #include <QWindow>
 
 #include "document/DiskWatch.h"
@@ -23,18 +17,14 @@
 #include "view/TextView.h"
 #include "widgets/UserError.h"
 #include "app/MainWindow.h"
-#include "dialogs/AboutDialog.h"
-#include "dialogs/SettingsDialog.h"
 #include "platform/IniFile.h"
 #include "settings/WindowGeometry.h"
 #include "settings/ProgramLayout.h"
 #include "settings/SettingsRecord.h"
 #include "widgets/Cp932Text.h"
 #include "widgets/FindBar.h"
-#include "widgets/ImageList.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/GripSplitter.h"
-#include "widgets/ShownFont.h"
 #include "widgets/TextFileDialog.h"
 #include "version/Version.h"
 
@@ -42,7 +32,6 @@ namespace oruvan {
 
 namespace {
 const QString kCaptionPrefix = QString::fromLatin1(version::kNameAndNumber) + QStringLiteral(" - ");
-const QString kFontSample = QStringLiteral("AaBbYyZz 012 あいアイ亜宇");
 
 // The frame LoadSettings restored the window size against.
 const char* const kFrameAtLoad = "frameAtLoad";
@@ -315,127 +304,6 @@ void MainWindow::actFileOpenExecute() {
 void MainWindow::SaveAs1Click() {
     const QString path = chooseFile(true);
     if (!path.isEmpty()) SaveDocumentTo(path);
-}
-
-// ---- the File menu's registered files ----
-
-void MainWindow::File1Click() {
-    for (QAction* a : File1->actions())
-        if (qobject_cast<TMenuItem2*>(a)) {
-            File1->removeAction(a);
-            delete a;
-        }
-    const QString current = resolvePath(DocumentFileName);
-    for (const QString& path : RegisteredFiles) {
-        auto* item = new TMenuItem2(QStringLiteral("  ") + FileNamePart(path), File1);
-        item->FilePath = path;
-        const QString real = resolvePath(path);
-        const bool exists = !path.isEmpty() && QFileInfo(real).isFile();
-        item->setEnabled(exists);
-        if (exists && SameFilePath(real, current)) item->setIcon(ImageList1(5));
-        connect(item, &QAction::triggered, this, [this, item] {
-            const QString p = item->FilePath;
-            guarded([this, p] { OpenDocument(p); });
-        });
-        // After 開く and the reopen submenu that follows it.
-        const QList<QAction*> actions = File1->actions();
-        const qsizetype at = actions.indexOf(Command(QStringLiteral("actFileReopen"))) + 1;
-        File1->insertAction(at > 0 && at < actions.size() ? actions.at(at) : nullptr, item);
-    }
-}
-
-// ---- edit and view commands ----
-
-void MainWindow::actEditUndoExecute() { m_textView->Undo(); }
-void MainWindow::actEditUndoUpdate(QAction* a) { a->setEnabled(m_textView->CanUndo()); }
-void MainWindow::actEditCutExecute() { m_textView->CutToClipboard(); }
-void MainWindow::actEditCutUpdate(QAction* a) { a->setEnabled(m_textView->HasSelection()); }
-void MainWindow::actEditCopyExecute() { m_textView->CopyToClipboard(); }
-void MainWindow::actEditCopyUpdate(QAction* a) { a->setEnabled(m_textView->HasSelection()); }
-void MainWindow::actEditPasteExecute() { m_textView->PasteFromClipboard(); }
-void MainWindow::actEditDeleteExecute() { m_textView->SetSelText({}); }
-void MainWindow::actEditDeleteUpdate(QAction* a) { a->setEnabled(m_textView->HasSelection()); }
-void MainWindow::actEditSelectAllExecute() { m_textView->SelectAll(); }
-
-void MainWindow::actOptFontCtrlExecute() {
-    // A stored face this machine lacks is shown as the face that stands in for it.
-    QFontDialog dialog(ShownFont(m_textView->Font()), this);
-    dialog.setOption(QFontDialog::DontUseNativeDialog);
-    // Only face and size matter here: the effects (underline, strike-out) section is not offered. The
-    // sample beside it took its height from it, and keeps that height.
-    int effectsHeight = 0;
-    for (QCheckBox* box : dialog.findChildren<QCheckBox*>())
-        if (QWidget* group = box->parentWidget(); qobject_cast<QGroupBox*>(group)) {
-            effectsHeight = group->sizeHint().height();
-            group->hide();
-        }
-    // The documents mix Japanese and Latin; so does the sample.
-    for (QLineEdit* edit : dialog.findChildren<QLineEdit*>())
-        if (auto* sample = qobject_cast<QGroupBox*>(edit->parentWidget())) {
-            sample->setMinimumHeight(effectsHeight);
-            edit->setText(kFontSample);
-        }
-    if (dialog.exec() == QDialog::Accepted) m_textView->SetFont(dialog.selectedFont());
-}
-
-void MainWindow::actOptWordWrapExecute() {
-    SetWordWrap(!Command(QStringLiteral("actOptWordWrap"))->isChecked());
-}
-void MainWindow::actOptWordWrapUpdate(QAction* a) { a->setChecked(WordWrap); }
-
-void MainWindow::actShowListViewExecute() {
-    QAction* a = Command(QStringLiteral("actShowListView"));
-    a->setChecked(!a->isChecked());
-    SetListViewVisible(a->isChecked());
-}
-
-void MainWindow::actShowListViewUpdate(QAction* a) { a->setChecked(GetListViewVisible()); }
-
-// The second instance opens readme.txt from the help text's folder: the program's own, or the data
-// folder of an installed copy.
-void MainWindow::actOptHelpExecute() {
-    const QString folder =
-        m_paths.helpFile.isEmpty() ? m_paths.programDir : QFileInfo(m_paths.helpFile).path();
-    QProcess::startDetached(m_paths.programFile, {QStringLiteral("readme.txt")}, folder);
-}
-
-void MainWindow::actOptOpenFolderExecute() {
-    const QString folder = DocumentFileName.isEmpty()
-                               ? m_paths.programDir
-                               : QFileInfo(resolvePath(DocumentFileName)).absolutePath();
-    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
-}
-
-void MainWindow::actBtnMinimizeExecute() { showMinimized(); }
-
-// The dialog lives on the stack, so it is destroyed on every path, an error included.
-void MainWindow::actOptSettingExecute() {
-    SettingsDialog dlg(this);
-    dlg.SetProgramFile(m_paths.perUserSettings ? QString() : m_paths.programFile);
-    dlg.SetRegisteredFiles(RegisteredFiles);
-    dlg.SetTitleMarks(TitleMarkList);
-    dlg.SetStartUpIndex(StartUpIndex);
-    dlg.SetDropDownCount(DropDownCount());
-    dlg.SetNextPageMenuIsHead(NextPageMenuIsHead);
-    dlg.SetIgnoreHeadSpaces(IgnoreHeadSpaces);
-    dlg.SetCaptionIncludingTitleMark(CaptionIncludingTitleMark);
-    if (dlg.exec() != QDialog::Accepted) return;
-    SuspendIndexRebuild();
-    RegisteredFiles = dlg.RegisteredFiles();
-    StartUpIndex = dlg.StartUpIndex();
-    SetDropDownCount(dlg.DropDownCount());
-    TitleMarkList = dlg.TitleMarks();
-    SetNextPageMenuIsHead(dlg.NextPageMenuIsHead());
-    SetIgnoreHeadSpaces(dlg.IgnoreHeadSpaces());
-    SetCaptionIncludingTitleMark(dlg.CaptionIncludingTitleMark());
-    ResumeIndexRebuild();
-}
-
-void MainWindow::actAboutExecute() {
-    AboutDialog dlg(this);
-    dlg.SetProductLine(AboutDialog::ProductLine());
-    dlg.SetNoticeText(AboutDialog::NoticeText());
-    dlg.exec();
 }
 
 }  // namespace oruvan

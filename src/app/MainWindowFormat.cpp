@@ -1,6 +1,5 @@
 // The document's encoding and line breaks in the main window: reopening in another encoding, the
 // encoding and break style of the next save, and the status bar panel that shows them.
-#include <QActionGroup>
 #include <QLabel>
 #include <QMenu>
 
@@ -11,27 +10,6 @@
 namespace oruvan {
 
 namespace {
-
-struct EncodingChoice {
-    const char* caption;
-    Encoding encoding;
-};
-
-// Reading UTF-8 and UTF-16 finds a byte order mark either way; saving UTF-16 writes one.
-const EncodingChoice kReopenChoices[] = {
-    {"Shift_JIS", Encoding::ShiftJis}, {"UTF-8", Encoding::Utf8},       {"EUC-JP", Encoding::EucJp},
-    {"UTF-16LE", Encoding::Utf16Le},   {"UTF-16BE", Encoding::Utf16Be}, {"ISO-2022-JP", Encoding::Iso2022Jp},
-};
-const EncodingChoice kSaveChoices[] = {
-    {"Shift_JIS", Encoding::ShiftJis},    {"UTF-8", Encoding::Utf8},
-    {"UTF-8 BOM", Encoding::Utf8Bom},     {"EUC-JP", Encoding::EucJp},
-    {"UTF-16LE", Encoding::Utf16LeBom},   {"UTF-16BE", Encoding::Utf16BeBom},
-    {"ISO-2022-JP", Encoding::Iso2022Jp},
-};
-const struct {
-    const char* caption;
-    LineBreak brk;
-} kBreakChoices[] = {{"CR LF", LineBreak::CrLf}, {"LF", LineBreak::Lf}, {"CR", LineBreak::Cr}};
 
 // The question's opening words about a character an encoding has no code for.
 QString LackingText(const Unencodable& lacking, Encoding e) {
@@ -53,46 +31,6 @@ bool SameChoice(Encoding item, Encoding current) {
 }
 
 }  // namespace
-
-void MainWindow::createFormatMenus(QMenu* settings) {
-    auto submenu = [this](const char* command) {
-        auto* menu = new QMenu(this);
-        Command(QString::fromLatin1(command))->setMenu(menu);
-        return menu;
-    };
-    auto choice = [this](QMenu* menu, const char* caption, int data, std::function<void()> handler) {
-        QAction* a = menu->addAction(QString::fromUtf8(caption));
-        a->setData(data);
-        connect(a, &QAction::triggered, this, [this, handler] { guarded(handler); });
-        return a;
-    };
-
-    QMenu* reopenMenu = submenu("actFileReopen");
-    choice(reopenMenu, "自動判別", -1, [this] { ReopenWithEncoding(std::nullopt); });
-    for (const EncodingChoice& c : kReopenChoices)
-        choice(reopenMenu, c.caption, int(c.encoding), [this, e = c.encoding] { ReopenWithEncoding(e); });
-
-    settings->addSeparator()->setObjectName(QStringLiteral("N13"));
-    addItem(settings, QStringLiteral("actOptSaveEncoding"));
-    QMenu* encodings = submenu("actOptSaveEncoding");
-    auto* encodingGroup = new QActionGroup(encodings);
-    for (const EncodingChoice& c : kSaveChoices)
-        encodingGroup
-            ->addAction(choice(encodings, c.caption, int(c.encoding),
-                               [this, e = c.encoding] { ChooseSaveEncoding(e); }))
-            ->setCheckable(true);
-    addItem(settings, QStringLiteral("actOptLineBreak"));
-    QMenu* breaks = submenu("actOptLineBreak");
-    auto* breakGroup = new QActionGroup(breaks);
-    for (const auto& c : kBreakChoices)
-        breakGroup
-            ->addAction(choice(breaks, c.caption, int(c.brk), [this, b = c.brk] { ChooseLineBreak(b); }))
-            ->setCheckable(true);
-    for (QMenu* m : {reopenMenu, encodings, breaks})
-        connect(m, &QMenu::aboutToShow, this, &MainWindow::UpdateCommands);
-    // Undo and redo of a conversion change what the next save writes: the panel says so.
-    connect(m_textView, &TextView::breakStyleChanged, this, &MainWindow::ShowDocumentFormat);
-}
 
 void MainWindow::actFileReopenUpdate(QAction* a) { a->setEnabled(!DocumentFileName.isEmpty()); }
 

@@ -9,7 +9,7 @@
 #include "dialogs/DialogKeys.h"
 #include "settings/SettingDialogMath.h"
 #include "version/Version.h"
-#include "widgets/ImageList.h"
+#include "widgets/Pictures.h"
 
 namespace oruvan {
 

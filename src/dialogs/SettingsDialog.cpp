@@ -26,7 +26,7 @@
 #include "dialogs/DialogKeys.h"
 #include "settings/SettingDialogMath.h"
 #include "widgets/Cp932Text.h"
-#include "widgets/ImageList.h"
+#include "widgets/Pictures.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/TextFileDialog.h"
 

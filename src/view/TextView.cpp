@@ -327,20 +327,12 @@ void TextView::wheelEvent(QWheelEvent* e) {
 }
 
 void TextView::contextMenuEvent(QContextMenuEvent* e) {
-    QMenu menu(this);
-    QAction* undo = menu.addAction(QStringLiteral("元に戻す(&U)"), this, [this] { Undo(); });
-    undo->setEnabled(CanUndo());
-    menu.addAction(QStringLiteral("やり直し(&R)"), this, [this] { Redo(); })->setEnabled(CanRedo());
-    menu.addSeparator();
-    const bool sel = HasSelection();
-    menu.addAction(QStringLiteral("切り取り(&T)"), this, [this] { CutToClipboard(); })->setEnabled(sel);
-    menu.addAction(QStringLiteral("コピー(&C)"), this, [this] { CopyToClipboard(); })->setEnabled(sel);
-    menu.addAction(QStringLiteral("貼り付け(&P)"), this, [this] { PasteFromClipboard(); });
-    menu.addAction(QStringLiteral("削除(&D)"), this, [this] { SendScintilla(SCI_CLEAR); })->setEnabled(sel);
-    menu.addSeparator();
-    menu.addAction(QStringLiteral("すべて選択(&A)"), this, [this] { SelectAll(); });
-    menu.exec(e->globalPos());
+    if (m_contextMenu) m_contextMenu->exec(e->globalPos());
 }
+
+void TextView::DeleteSelection() { SendScintilla(SCI_CLEAR); }
+
+void TextView::GoToLine(int line) { SendScintilla(SCI_GOTOLINE, static_cast<unsigned long>(line)); }
 
 void TextView::Clear() {
     m_loading = true;

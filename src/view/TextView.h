@@ -12,6 +12,8 @@
 
 #include <QFile>
 #include <QInputMethodEvent>
+#include <QMenu>
+#include <QPointer>
 #include <QString>
 #include <array>
 #include <climits>
@@ -78,6 +80,8 @@ public:
     std::string SelText() const;
     // Replaces the selection; the change cannot be undone. Breaks become the document's break style.
     void SetSelText(std::string_view cp932);
+    // Deletes the selection as an edit undo can bring back.
+    void DeleteSelection();
 
     int FirstVisibleLine() const;
     // Offset of the first character of line n; -1 means the caret's line.
@@ -93,6 +97,8 @@ public:
     void CopyToClipboard();
     void PasteFromClipboard();
     void SelectAll();
+    // The menu the view's right click opens; the view never owns it. None: no menu.
+    void SetContextMenu(QMenu* menu) { m_contextMenu = menu; }
 
     QString FontName() const { return m_font.family(); }
     // As stored, also a size the view cannot draw (it draws the designed size meanwhile).
@@ -127,6 +133,8 @@ public:
     int SelectionEndColumn() const;
     // Caret at the start of document line n, nothing selected, without scrolling.
     void SetCaretToLineStart(int line);
+    // Caret at the start of document line n (from 0), the line scrolled into view.
+    void GoToLine(int line);
     // Makes the first display row of document line n the topmost visible row, as far as the view can.
     void ScrollLineToTop(int line);
 
@@ -248,6 +256,7 @@ private:
     QFont m_font;
     int m_fontSize = 0;
     bool m_loading = false;
+    QPointer<QMenu> m_contextMenu;
     bool m_changePending = false;
     bool m_composing = false;
     // The last text composed and its attributes, to put it back; the input method's events so far.

@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <exception>
+
+#include "widgets/UserError.h"
 
 namespace oruvan {
 
@@ -82,6 +85,16 @@ Answer AskYesNo(QWidget* parent, const QString& text, Answer defaultAnswer) {
     box.setEscapeButton(no);
     box.exec();
     return box.clickedButton() == yes ? Answer::Yes : Answer::No;
+}
+
+void ReportErrors(QWidget* parent, const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const UserError& e) {
+        ShowErrorBox(parent, e.message());
+    } catch (const std::exception& e) {
+        ShowErrorBox(parent, QString::fromUtf8(e.what()));
+    }
 }
 
 }  // namespace oruvan

@@ -33,4 +33,7 @@ Answer Confirm(QWidget* parent, const QString& text);
 // "確認", question icon, はい/いいえ only; the default is given (Yes or No); Esc answers No.
 Answer AskYesNo(QWidget* parent, const QString& text, Answer defaultAnswer);
 
+// Runs a handler of the user's action, showing an error it raises in the error box.
+void ReportErrors(QWidget* parent, const std::function<void()>& handler);
+
 }  // namespace oruvan

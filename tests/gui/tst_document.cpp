@@ -63,7 +63,7 @@ struct Fixture {
     }
     void open(const QString& path) {
         openChoice = path;
-        w->RunCommand(QStringLiteral("actFileOpen"));
+        w->commands().runCommand(CommandId::Open);
     }
     // Runs a File menu item as a click would.
     void fileItem(const char* name) {
@@ -74,8 +74,8 @@ struct Fixture {
     QStringList texts() const { return boxes.texts(); }
     std::string text() const { return w->textView()->GetText(); }
     bool saveEnabled() const {
-        w->UpdateCommands();
-        return w->Command(QStringLiteral("actFileSave"))->isEnabled();
+        w->commands().updateCommands();
+        return w->commands().action(CommandId::Save)->isEnabled();
     }
 };
 
@@ -148,7 +148,7 @@ private Q_SLOTS:
         f.type(QStringLiteral("x"));
         f.boxes.answer(Answer(answer));
         if (place == QLatin1String("open")) f.open(b);
-        if (place == QLatin1String("new")) f.fileItem("N10");
+        if (place == QLatin1String("new")) f.fileItem("new");
         if (place == QLatin1String("close")) f.w->close();
 
         QVERIFY(!f.boxes.shown().empty());
@@ -221,14 +221,14 @@ private Q_SLOTS:
         QFETCH(bool, goesOn);
         Fixture f;
         const QString b = f.box.writeFile(QStringLiteral("b.txt"), "b\r\n");
-        if (afterNew) f.fileItem("N10");
+        if (afterNew) f.fileItem("new");
         f.type(QStringLiteral("new text"));
         f.saveChoice = saveChoice.isEmpty() ? QString() : f.box.path(saveChoice);
         f.boxes.answer(Answer::Yes);
         if (action == QLatin1String("ctrl+s")) f.key(Qt::Key_S, Qt::ControlModifier);
         if (action == QLatin1String("close")) f.w->close();
         if (action == QLatin1String("open")) f.open(b);
-        if (action == QLatin1String("new")) f.fileItem("N10");
+        if (action == QLatin1String("new")) f.fileItem("new");
 
         QCOMPARE(f.asked, asked);
         QCOMPARE(QFile::exists(f.box.path(QStringLiteral("x.txt"))), written);
@@ -249,12 +249,12 @@ private Q_SLOTS:
         const QString a = f.box.writeFile(QStringLiteral("a.txt"), "a\r\n");
         f.open(a);
         f.saveChoice = QString();
-        f.fileItem("SaveAs1");
+        f.fileItem("saveAs");
         QCOMPARE(f.w->DocumentFileName, a);
         QVERIFY(!QFile::exists(f.box.path(QStringLiteral("c.txt"))));
 
         f.saveChoice = f.box.path(QStringLiteral("c.txt"));
-        f.fileItem("SaveAs1");
+        f.fileItem("saveAs");
         QCOMPARE(f.box.readFile(QStringLiteral("c.txt")), std::string("a\r\n"));
         QCOMPARE(f.w->windowTitle(), kCaption + "c.txt");
         QCOMPARE(ApplicationTitle(), kCaption + "c.txt");
@@ -270,14 +270,14 @@ private Q_SLOTS:
         const QString a = f.box.writeFile(QStringLiteral("a.txt"), "//@one\r\n");
         f.open(a);
         QVERIFY(f.saveEnabled());
-        f.fileItem("N10");
+        f.fileItem("new");
         QCOMPARE(f.w->windowTitle(), kCaption);
         QCOMPARE(f.text(), std::string());
         QCOMPARE(f.w->EntryCount(), 0);
         QVERIFY(!f.saveEnabled());
         for (QAction* item : ShowFileMenu(*f.w))
             if (Caption(item) == QLatin1String("上書き保存(&S)")) QVERIFY(!item->isEnabled());
-        QVERIFY(!f.w->RunCommand(QStringLiteral("actFileSave")));
+        QVERIFY(!f.w->commands().runCommand(CommandId::Save));
         f.type(QStringLiteral("x"));
         f.key(Qt::Key_S, Qt::ControlModifier);
         QVERIFY(f.asked == QStringList{"open"});
@@ -317,13 +317,13 @@ private Q_SLOTS:
         f.key(Qt::Key_Backspace);
         QVERIFY(!f.w->Modified());
 
-        QVERIFY(f.w->RunCommand(QStringLiteral("actOptWordWrap")));
+        QVERIFY(f.w->commands().runCommand(CommandId::WordWrap));
         QVERIFY(f.w->textView()->WordWrap());
         QVERIFY(!f.w->Modified());
         f.w->resize(350, 250);
         QCoreApplication::processEvents();
         QVERIFY(!f.w->Modified());
-        QVERIFY(f.w->RunCommand(QStringLiteral("actOptWordWrap")));
+        QVERIFY(f.w->commands().runCommand(CommandId::WordWrap));
         QVERIFY(!f.w->Modified());
 
         f.key(Qt::Key_End);
@@ -391,7 +391,7 @@ private Q_SLOTS:
             if (auto* files = qobject_cast<QFileDialog*>(dialog)) files->setDirectory(f.box.dir());
             TypeAndEnter(dialog, typed);
         });
-        QVERIFY(f.w->RunCommand(QStringLiteral("actFileOpen")));
+        QVERIFY(f.w->commands().runCommand(CommandId::Open));
         if (opened.isEmpty()) {
             const QString shown = f.box.path(typed.endsWith(".md") ? typed : typed + ".txt");
             QCOMPARE(f.texts(), QStringList{shown + "\n" + kMissing});
@@ -427,30 +427,30 @@ private Q_SLOTS:
                 }
                 TypeAndEnter(dialog, typed);
             });
-            if (QLatin1String(command) == QLatin1String("SaveAs1"))
+            if (QLatin1String(command) == QLatin1String("saveAs"))
                 f.fileItem(command);
             else
-                f.w->RunCommand(QString::fromLatin1(command));
+                f.w->commands().runCommand(CommandId::Open);
             return seen;
         };
-        run("actFileOpen", readme);
+        run("open", readme);
         QCOMPARE(f.w->DocumentFileName, readme);
-        Seen open = run("actFileOpen", QStringLiteral("notes"));
+        Seen open = run("open", QStringLiteral("notes"));
         QCOMPARE(open.folder, f.box.path(QStringLiteral("docs")));
         QCOMPARE(open.name, QStringLiteral("README"));
         QCOMPARE(open.selected, QStringLiteral("README"));
         QCOMPARE(f.w->DocumentFileName, notes);
 
         const QString saved = f.box.path(QStringLiteral("docs/out/copy"));
-        Seen save = run("SaveAs1", saved);
+        Seen save = run("saveAs", saved);
         QVERIFY(save.name.isEmpty());
         QCOMPARE(f.w->DocumentFileName, saved + ".txt");
         QCOMPARE(f.box.readFile(saved + ".txt"), std::string("notes\r\n"));
 
-        open = run("actFileOpen", readme);
+        open = run("open", readme);
         QCOMPARE(open.folder, f.box.path(QStringLiteral("docs")));
         QCOMPARE(open.name, QStringLiteral("notes.txt"));
-        save = run("SaveAs1", saved + "2");
+        save = run("saveAs", saved + "2");
         QCOMPARE(save.folder, f.box.path(QStringLiteral("docs/out")));
         QCOMPARE(save.name, QStringLiteral("copy.txt"));
         QCOMPARE(save.selected, QStringLiteral("copy.txt"));
@@ -544,7 +544,7 @@ private Q_SLOTS:
         f.type(QStringLiteral("x"));
         const QString bad = f.box.path(QStringLiteral("missing/x.txt"));
         f.saveChoice = bad;
-        f.fileItem("SaveAs1");
+        f.fileItem("saveAs");
         QCOMPARE(f.texts(), QStringList{QStringLiteral("ファイル %1 を作成できません.").arg(bad)});
         QCOMPARE(f.w->windowTitle(), kCaption + "x.txt");
         QVERIFY(f.w->Modified());
@@ -618,7 +618,7 @@ private Q_SLOTS:
         QCOMPARE(f.texts(), QStringList{"A.txt\n" + kMissing});
         QCOMPARE(f.w->DocumentFileName, QStringLiteral("C.txt"));
 
-        f.fileItem("N10");
+        f.fileItem("new");
         for (QAction* a : ShowFileMenu(*f.w)) QVERIFY(a->icon().isNull() || !a->text().startsWith("  "));
     }
 
@@ -653,11 +653,11 @@ private Q_SLOTS:
         const QString a = f.box.writeFile(QStringLiteral("a.txt"), "abc\r\ndef\r\n");
         f.open(a);
         auto states = [&f] {
-            f.w->UpdateCommands();
+            f.w->commands().updateCommands();
             QString s;
-            for (const char* c : {"actEditUndo", "actEditCut", "actEditCopy", "actEditDelete", "actEditPaste",
-                                  "actEditSelectAll"})
-                s += f.w->Command(QString::fromLatin1(c))->isEnabled() ? QLatin1Char('E') : QLatin1Char('-');
+            for (CommandId c : {CommandId::Undo, CommandId::Cut, CommandId::Copy, CommandId::Delete, CommandId::Paste,
+                                CommandId::SelectAll})
+                s += f.w->commands().action(c)->isEnabled() ? QLatin1Char('E') : QLatin1Char('-');
             return s;
         };
         QCOMPARE(states(), QStringLiteral("----EE"));
@@ -687,7 +687,7 @@ private Q_SLOTS:
         f.key(Qt::Key_End, Qt::ShiftModifier);
         QCOMPARE(f.w->textView()->SelText(), std::string("abc"));
         RunIdle();
-        f.w->Command(QStringLiteral("actEditDelete"))->trigger();
+        f.w->commands().action(CommandId::Delete)->trigger();
         QCOMPARE(f.text(), std::string("\r\ndef\r\n"));
         QCOMPARE(states(), QStringLiteral("----EE"));
         f.key(Qt::Key_Z, Qt::ControlModifier);

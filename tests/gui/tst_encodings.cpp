@@ -46,8 +46,8 @@ QStringList Headings(MainWindow& w) {
     return out;
 }
 
-QAction* Choice(MainWindow& w, const char* command, const char* caption) {
-    for (QAction* a : w.Command(QString::fromLatin1(command))->menu()->actions())
+QAction* Choice(MainWindow& w, CommandId command, const char* caption) {
+    for (QAction* a : w.commands().action(command)->menu()->actions())
         if (a->text() == QString::fromUtf8(caption)) return a;
     return nullptr;
 }
@@ -211,7 +211,7 @@ private Q_SLOTS:
         const std::string text = "a\r\n" + typed.toStdString();
         QCOMPARE(std::string(f.w->textView()->Utf8Buffer()), text);
         if (utf8First) {
-            Choice(*f.w, "actOptSaveEncoding", "UTF-8")->trigger();
+            Choice(*f.w, CommandId::SaveEncoding, "UTF-8")->trigger();
             QVERIFY(f.boxes.shown().empty());
         } else {
             f.boxes.answer(Answer::No);
@@ -264,10 +264,10 @@ private Q_SLOTS:
         const std::string utf8 = "//@見出し\n本文\n";
         f.open(QStringLiteral("doc.txt"), utf8);
         QCOMPARE(f.panel(), QStringLiteral("UTF-8  LF"));
-        f.w->UpdateCommands();
-        QVERIFY(f.w->Command(QStringLiteral("actFileReopen"))->isEnabled());
+        f.w->commands().updateCommands();
+        QVERIFY(f.w->commands().action(CommandId::Reopen)->isEnabled());
 
-        Choice(*f.w, "actFileReopen", "Shift_JIS")->trigger();
+        Choice(*f.w, CommandId::Reopen, "Shift_JIS")->trigger();
         QCOMPARE(f.w->textView()->DocumentEncoding(), Encoding::ShiftJis);
         QCOMPARE(f.panel(), QStringLiteral("Shift_JIS  LF"));
         QCOMPARE(std::string(f.w->textView()->Utf8Buffer()), DecodeText(Encoding::ShiftJis, utf8));
@@ -275,18 +275,18 @@ private Q_SLOTS:
 
         TypeText(f.w->textView(), QStringLiteral("x"));
         f.boxes.answer(Answer::Cancel);
-        Choice(*f.w, "actFileReopen", "自動判別")->trigger();
+        Choice(*f.w, CommandId::Reopen, "自動判別")->trigger();
         QCOMPARE(f.boxes.texts(), QStringList{QStringLiteral("文書は変更されています。保存しますか？")});
         QCOMPARE(f.w->textView()->DocumentEncoding(), Encoding::ShiftJis);
         f.boxes.answer(Answer::No);
-        Choice(*f.w, "actFileReopen", "自動判別")->trigger();
+        Choice(*f.w, CommandId::Reopen, "自動判別")->trigger();
         QCOMPARE(f.w->textView()->DocumentEncoding(), Encoding::Utf8);
         QCOMPARE(std::string(f.w->textView()->Utf8Buffer()), utf8);
         QCOMPARE(Headings(*f.w), QStringList{QStringLiteral("0:見出し")});
 
         f.w->N10Click();
-        f.w->UpdateCommands();
-        QVERIFY(!f.w->Command(QStringLiteral("actFileReopen"))->isEnabled());
+        f.w->commands().updateCommands();
+        QVERIFY(!f.w->commands().action(CommandId::Reopen)->isEnabled());
         QCOMPARE(f.panel(), QStringLiteral("Shift_JIS  CRLF"));
     }
 
@@ -297,10 +297,10 @@ private Q_SLOTS:
         const QString path = f.open(QStringLiteral("doc.txt"),
                                     "one\r\n\xe6\x97\xa5\xe6\x9c\xac\r\nthree \xf0\x9f\x98\x80\r\n");
         QCOMPARE(f.w->textView()->DocumentEncoding(), Encoding::Utf8);
-        f.w->UpdateCommands();
-        QVERIFY(Choice(*f.w, "actOptSaveEncoding", "UTF-8")->isChecked());
+        f.w->commands().updateCommands();
+        QVERIFY(Choice(*f.w, CommandId::SaveEncoding, "UTF-8")->isChecked());
 
-        Choice(*f.w, "actOptSaveEncoding", "UTF-16BE")->trigger();
+        Choice(*f.w, CommandId::SaveEncoding, "UTF-16BE")->trigger();
         QVERIFY(f.boxes.shown().empty());
         QVERIFY(f.w->Modified());
         QCOMPARE(f.panel(), QStringLiteral("UTF-16BE  CRLF"));
@@ -308,18 +308,18 @@ private Q_SLOTS:
         QCOMPARE(f.box.readFile(path), FileBytes(Encoding::Utf16BeBom, "one\r\n日本\r\nthree 😀\r\n"));
 
         f.boxes.answer(Answer::No);
-        Choice(*f.w, "actOptSaveEncoding", "EUC-JP")->trigger();
+        Choice(*f.w, CommandId::SaveEncoding, "EUC-JP")->trigger();
         QCOMPARE(f.boxes.shown().size(), std::size_t(1));
         QVERIFY(f.boxes.texts().front().startsWith(QStringLiteral("3 行目の「😀」")));
         QCOMPARE(f.w->textView()->DocumentEncoding(), Encoding::Utf16BeBom);
         QVERIFY(!f.w->Modified());
-        f.w->UpdateCommands();
-        QVERIFY(Choice(*f.w, "actOptSaveEncoding", "UTF-16BE")->isChecked());
-        QVERIFY(!Choice(*f.w, "actOptSaveEncoding", "EUC-JP")->isChecked());
+        f.w->commands().updateCommands();
+        QVERIFY(Choice(*f.w, CommandId::SaveEncoding, "UTF-16BE")->isChecked());
+        QVERIFY(!Choice(*f.w, CommandId::SaveEncoding, "EUC-JP")->isChecked());
 
         // Chosen anyway, the save then asks again, and No keeps the file.
         f.boxes.answer(Answer::Yes);
-        Choice(*f.w, "actOptSaveEncoding", "Shift_JIS")->trigger();
+        Choice(*f.w, CommandId::SaveEncoding, "Shift_JIS")->trigger();
         QCOMPARE(f.w->textView()->DocumentEncoding(), Encoding::ShiftJis);
         QCOMPARE(f.panel(), QStringLiteral("Shift_JIS  CRLF"));
         f.boxes.answer(Answer::No);
@@ -335,10 +335,10 @@ private Q_SLOTS:
         Fixture f;
         const QString path = f.open(QStringLiteral("doc.txt"), "a\r\nb\nc\rd");
         QCOMPARE(f.panel(), QStringLiteral("Shift_JIS  混在"));
-        f.w->UpdateCommands();
-        for (const char* c : {"CR LF", "LF", "CR"}) QVERIFY(!Choice(*f.w, "actOptLineBreak", c)->isChecked());
+        f.w->commands().updateCommands();
+        for (const char* c : {"CR LF", "LF", "CR"}) QVERIFY(!Choice(*f.w, CommandId::LineBreak, c)->isChecked());
 
-        Choice(*f.w, "actOptLineBreak", "LF")->trigger();
+        Choice(*f.w, CommandId::LineBreak, "LF")->trigger();
         QCOMPARE(f.panel(), QStringLiteral("Shift_JIS  LF"));
         QCOMPARE(f.w->textView()->GetText(), std::string("a\nb\nc\nd"));
         QCOMPARE(f.w->textView()->LineIndex(3), 9);
@@ -355,10 +355,10 @@ private Q_SLOTS:
 
         f.open(QStringLiteral("one.txt"), "one line");
         QCOMPARE(f.panel(), QStringLiteral("Shift_JIS  CRLF"));
-        Choice(*f.w, "actOptLineBreak", "CR")->trigger();
+        Choice(*f.w, CommandId::LineBreak, "CR")->trigger();
         QVERIFY(f.w->Modified());
-        f.w->UpdateCommands();
-        QVERIFY(Choice(*f.w, "actOptLineBreak", "CR")->isChecked());
+        f.w->commands().updateCommands();
+        QVERIFY(Choice(*f.w, CommandId::LineBreak, "CR")->isChecked());
         QTest::keyClick(f.w->textView(), Qt::Key_End, Qt::ControlModifier);
         QTest::keyClick(f.w->textView(), Qt::Key_Return);
         QCOMPARE(f.w->textView()->GetText(), std::string("one line\r"));
@@ -412,13 +412,13 @@ private Q_SLOTS:
         for (const QChar step : steps) {
             switch (step.toLatin1()) {
                 case 'L':
-                    Choice(*f.w, "actOptLineBreak", "LF")->trigger();
+                    Choice(*f.w, CommandId::LineBreak, "LF")->trigger();
                     break;
                 case 'C':
-                    Choice(*f.w, "actOptLineBreak", "CR")->trigger();
+                    Choice(*f.w, CommandId::LineBreak, "CR")->trigger();
                     break;
                 case 'W':
-                    Choice(*f.w, "actOptLineBreak", "CR LF")->trigger();
+                    Choice(*f.w, CommandId::LineBreak, "CR LF")->trigger();
                     break;
                 case 'u':
                     QTest::keyClick(memo, Qt::Key_Z, Qt::ControlModifier);
@@ -427,7 +427,7 @@ private Q_SLOTS:
                     QTest::keyClick(memo, Qt::Key_Y, Qt::ControlModifier);
                     break;
                 case 'U':
-                    QVERIFY(f.w->RunCommand(QStringLiteral("actEditUndo")));
+                    QVERIFY(f.w->commands().runCommand(CommandId::Undo));
                     break;
                 case 't':
                     QTest::keyClick(memo, Qt::Key_End, Qt::ControlModifier);
@@ -437,9 +437,9 @@ private Q_SLOTS:
         }
         QCoreApplication::processEvents();
         QCOMPARE(f.panel(), QStringLiteral("Shift_JIS  ") + panel);
-        f.w->UpdateCommands();
+        f.w->commands().updateCommands();
         for (const char* c : {"CR LF", "LF", "CR"})
-            QCOMPARE(Choice(*f.w, "actOptLineBreak", c)->isChecked(), checked == QLatin1String(c));
+            QCOMPARE(Choice(*f.w, CommandId::LineBreak, c)->isChecked(), checked == QLatin1String(c));
         QCOMPARE(f.w->Modified(), modified);
         QTest::keyClick(memo, Qt::Key_End, Qt::ControlModifier);
         TypeText(memo, QStringLiteral("x"));

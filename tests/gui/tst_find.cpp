@@ -199,7 +199,7 @@ private Q_SLOTS:
     void badRegularExpressionIsShownInTheBar() {
         MessageBoxRecorder boxes;
         m_w->textView()->setText(QStringLiteral("a(b"));
-        m_w->RunCommand(QStringLiteral("actEditFind"));
+        m_w->commands().runCommand(CommandId::Find);
         SetOptions(*m_w, false, false, true);
         QTest::keyClicks(Field(*m_w), QStringLiteral("a("));
         QVERIFY2(m_w->findBar()->Message().startsWith(U("正規表現が正しくありません: ")),
@@ -486,7 +486,7 @@ private Q_SLOTS:
 
     void historyKeepsTenRecentSearches() {
         m_w->textView()->setText(QStringLiteral("a b c"));
-        m_w->RunCommand(QStringLiteral("actEditFind"));
+        m_w->commands().runCommand(CommandId::Find);
         for (int i = 0; i < 12; ++i) {
             m_w->findBar()->SetFindText(QString::number(i % 11));
             QTest::keyClick(Field(*m_w), Qt::Key_Return);
@@ -545,12 +545,12 @@ private Q_SLOTS:
     void coloursAreChosenAndCancelChangesNothing() {
         QColor offered;
         QColor answer(0x10, 0x20, 0x30);
-        m_w->m_colorChooser = [&](const QColor& initial) {
+        m_w->windowCommands().setColourChooser([&](const QColor& initial) {
             offered = initial;
             return answer;
-        };
+        });
         const QColor paper = m_w->textView()->BackColor();
-        QVERIFY(m_w->RunCommand(QStringLiteral("actOptBackColor")));
+        QVERIFY(m_w->commands().runCommand(CommandId::BackColour));
         QCOMPARE(offered, paper);
         QCOMPARE(m_w->textView()->BackColor(), answer);
         QCOMPARE(m_w->BackColor, QStringLiteral("#102030"));
@@ -559,12 +559,12 @@ private Q_SLOTS:
         QCOMPARE(shot.pixelColor(shot.width() - 5, shot.height() - 5), answer);
 
         answer = QColor();
-        QVERIFY(m_w->RunCommand(QStringLiteral("actOptBackColor")));
+        QVERIFY(m_w->commands().runCommand(CommandId::BackColour));
         QCOMPARE(m_w->textView()->BackColor(), QColor(0x10, 0x20, 0x30));
-        QVERIFY(m_w->RunCommand(QStringLiteral("actOptTextColor")));
+        QVERIFY(m_w->commands().runCommand(CommandId::TextColour));
         QCOMPARE(m_w->TextColor, QString());
         answer = QColor(0xAB, 0xCD, 0xEF);
-        QVERIFY(m_w->RunCommand(QStringLiteral("actOptTextColor")));
+        QVERIFY(m_w->commands().runCommand(CommandId::TextColour));
         QCOMPARE(m_w->textView()->TextColor(), answer);
         QCOMPARE(m_w->TextColor, QStringLiteral("#ABCDEF"));
     }

@@ -51,9 +51,9 @@ struct Window {
     explicit Window(bool show = true) { w = box.makeWindow(show); }
     void open(const QString& path) {
         w->m_fileChooser = [path](bool) { return path; };
-        w->RunCommand(QStringLiteral("actFileOpen"));
+        w->commands().runCommand(CommandId::Open);
     }
-    void save() { QVERIFY(w->RunCommand(QStringLiteral("actFileSave"))); }
+    void save() { QVERIFY(w->commands().runCommand(CommandId::Save)); }
     QStringList texts() const { return boxes.texts(); }
 };
 
@@ -180,7 +180,7 @@ private Q_SLOTS:
         QTest::keyClicks(f.w->textView(), QStringLiteral("text"));
         f.w->m_fileChooser = [target](bool) { return target; };
         for (QAction* a : f.w->File1->actions())
-            if (a->objectName() == QLatin1String("SaveAs1")) a->trigger();
+            if (a->objectName() == QLatin1String("saveAs")) a->trigger();
         QCOMPARE(f.texts(), QStringList{QStringLiteral("ファイル %1 を作成できません.").arg(target)});
         QVERIFY(f.w->Modified());
         QCOMPARE(f.w->textView()->GetText(), std::string("text"));

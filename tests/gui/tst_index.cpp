@@ -62,7 +62,7 @@ QString statusFor(int line, int column) { return QStringLiteral("%1行: %2列").
 // separator), which is checked here.
 QList<QAction*> pageItems(QMenu* menu) {
     const QList<QAction*> items = menu->actions();
-    if (menu->objectName() != QLatin1String("mnuIndex")) return items;
+    if (menu->objectName() != QLatin1String("indexMenu")) return items;
     const bool head = items.size() >= MainWindow::kIndexMenuHead &&
                       items[0]->text() == U("見出しの絞り込み(&J)\tCtrl+J") && items[1]->isSeparator();
     return head ? items.mid(MainWindow::kIndexMenuHead) : QList<QAction*>{nullptr};

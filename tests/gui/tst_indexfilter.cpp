@@ -381,13 +381,13 @@ void IndexFilterTest::levelsIndentTheViews() {
 }
 
 void IndexFilterTest::levelsCommandAndSetting() {
-    QAction* item = m_w->Command(QStringLiteral("actOptHeadingLevels"));
+    QAction* item = m_w->commands().action(CommandId::HeadingLevels);
     MessageBoxRecorder boxes;
     boxes.answer(Answer::No);  // the document loaded is not saved
     QVERIFY(item->isCheckable());
-    QVERIFY(m_w->RunCommand(QStringLiteral("actOptHeadingLevels")));
+    QVERIFY(m_w->commands().runCommand(CommandId::HeadingLevels));
     QVERIFY(m_w->HeadingLevels);
-    m_w->UpdateCommands();
+    m_w->commands().updateCommands();
     QVERIFY(item->isChecked());
     QCOMPARE(m_w->ListBox1->model()->index(1, 0).data().toString(), U("　Beta two"));
     QVERIFY(m_w->close());
@@ -396,7 +396,7 @@ void IndexFilterTest::levelsCommandAndSetting() {
     // Read back at the next start, and written as 0 once switched off again.
     m_w = m_box.makeWindow();
     QVERIFY(m_w->HeadingLevels);
-    QVERIFY(m_w->RunCommand(QStringLiteral("actOptHeadingLevels")));
+    QVERIFY(m_w->commands().runCommand(CommandId::HeadingLevels));
     QVERIFY(m_w->close());
     QVERIFY(m_box.readFile(QStringLiteral("oruvan.ini")).find("HeadingLevels=0\r\n") != std::string::npos);
 }

@@ -195,7 +195,7 @@ void ReindexTest::rebuildLeavesOutTheTextBeingComposed() {
     if (settings)
         m_w->SetCaptionIncludingTitleMark(true);
     else
-        QVERIFY(m_w->RunCommand(QStringLiteral("actFileUpDate")));
+        QVERIFY(m_w->commands().runCommand(CommandId::Refresh));
     QCOMPARE(entryTexts(m_w->cmbMain->model()).at(4), caption);
     QCOMPARE(std::string(memo->Utf8Buffer()), shown);
     QCOMPARE(placeOf(memo), before);

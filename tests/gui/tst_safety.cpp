@@ -70,11 +70,11 @@ struct Fixture {
     RecoveryStore store() const {
         return RecoveryStore(QFile::encodeName(box.path("recovery")).toStdString());
     }
-    void save() { w->RunCommand(QStringLiteral("actFileSave")); }
+    void save() { w->commands().runCommand(CommandId::Save); }
     void saveAs(const QString& target) {
         w->m_fileChooser = [target](bool) { return target; };
         for (QAction* a : w->File1->actions())
-            if (a->objectName() == QLatin1String("SaveAs1")) a->trigger();
+            if (a->objectName() == QLatin1String("saveAs")) a->trigger();
     }
     // The window's copy as a process that ended would have left it (a crash): offered to a new window.
     void leaveCopyAsCrashed() {
@@ -487,7 +487,7 @@ private Q_SLOTS:
                  encoding.section(QLatin1Char(' '), 0, 0) == QLatin1String("UTF-16LE")
                      ? QStringLiteral("UTF-16LE")
                      : encoding);
-        again->RunCommand(QStringLiteral("actFileSave"));
+        again->commands().runCommand(CommandId::Save);
         QCOMPARE(QByteArray::fromStdString(f.box.readFile(QStringLiteral("a.txt"))), expected);
     }
 
@@ -522,7 +522,7 @@ private Q_SLOTS:
         QCOMPARE(again->textView()->GetText(), std::string("x//@one\r\nbody\r\n"));
         QCOMPARE(again->DocumentFileName, f.file);
         QVERIFY(again->Modified());
-        again->RunCommand(QStringLiteral("actFileSave"));
+        again->commands().runCommand(CommandId::Save);
         QCOMPARE(f.box.readFile(QStringLiteral("a.txt")), std::string("x//@one\r\nbody\r\n"));
         QVERIFY(!again->Modified());
     }

@@ -284,16 +284,16 @@ private Q_SLOTS:
         Sandbox box;
         {
             auto w = box.makeWindow();
-            w->m_colorChooser = [](const QColor&) { return QColor(0x12, 0x34, 0x56); };
-            QVERIFY(w->RunCommand(QStringLiteral("actOptBackColor")));
-            w->m_colorChooser = [](const QColor&) { return QColor(0xFE, 0xDC, 0xBA); };
-            QVERIFY(w->RunCommand(QStringLiteral("actOptTextColor")));
+            w->windowCommands().setColourChooser([](const QColor&) { return QColor(0x12, 0x34, 0x56); });
+            QVERIFY(w->commands().runCommand(CommandId::BackColour));
+            w->windowCommands().setColourChooser([](const QColor&) { return QColor(0xFE, 0xDC, 0xBA); });
+            QVERIFY(w->commands().runCommand(CommandId::TextColour));
             w->textView()->setText(QStringLiteral("one two"));
             w->SetUnmodified();
-            QVERIFY(w->RunCommand(QStringLiteral("actEditFind")));
+            QVERIFY(w->commands().runCommand(CommandId::Find));
             for (const char* text : {"one", "見出し"}) {
                 w->findBar()->SetFindText(QString::fromUtf8(text));
-                QVERIFY(w->RunCommand(QStringLiteral("actEditFindNext")));
+                QVERIFY(w->commands().runCommand(CommandId::FindNext));
             }
             QVERIFY(w->close());
         }
@@ -408,7 +408,7 @@ private Q_SLOTS:
             fonts->setCurrentFont(QFont(chosen, 14));
             fonts->accept();
         });
-        QVERIFY(w->RunCommand(QStringLiteral("actOptFontCtrl")));
+        QVERIFY(w->commands().runCommand(CommandId::Font));
         QCOMPARE(family, StandInFamily(QStringLiteral("ＭＳ Ｐゴシック")));
         QVERIFY2(sample.contains(QLatin1Char('A')) && sample.contains(QStringLiteral("あ")),
                  qPrintable(sample));
@@ -443,11 +443,11 @@ private Q_SLOTS:
         for (int i = 0; i < steps.size(); ++i) {
             if (steps[i] == QLatin1String("off")) w->SetListViewVisible(false);
             if (steps[i] == QLatin1String("command"))
-                QVERIFY(w->RunCommand(QStringLiteral("actShowListView")));
+                QVERIFY(w->commands().runCommand(CommandId::ShowList));
             if (steps[i] == QLatin1String("drag")) DragListBoxEdge(*w, steps[++i].toInt());
         }
-        w->UpdateCommands();
-        QCOMPARE(Flag(w->Command(QStringLiteral("actShowListView"))->isChecked()), saved);
+        w->commands().updateCommands();
+        QCOMPARE(Flag(w->commands().action(CommandId::ShowList)->isChecked()), saved);
         if (saved == QLatin1String("0"))
             QVERIFY2(w->ListBox1->width() <= 1, qPrintable(QString::number(w->ListBox1->width())));
         QVERIFY(w->close());
@@ -461,7 +461,7 @@ private Q_SLOTS:
         Sandbox box;
         MessageBoxRecorder boxes;
         auto w = box.makeWindow();
-        QVERIFY(w->RunCommand(QStringLiteral("actOptWordWrap")));
+        QVERIFY(w->commands().runCommand(CommandId::WordWrap));
         w->textView()->setFocus();
         QTest::keyClicks(w->textView(), QStringLiteral("x"));
         boxes.answer(Answer::Cancel);
@@ -470,7 +470,7 @@ private Q_SLOTS:
         QCOMPARE(boxes.shown().size(), std::size_t(1));
         QVERIFY(box.readFile(kIni).find("WordWrap=1\r\n") != std::string::npos);
 
-        QVERIFY(w->RunCommand(QStringLiteral("actOptWordWrap")));
+        QVERIFY(w->commands().runCommand(CommandId::WordWrap));
         boxes.answer(Answer::No);
         QVERIFY(w->close());
         QVERIFY(box.readFile(kIni).find("WordWrap=0\r\n") != std::string::npos);

@@ -1,0 +1,143 @@
+// The main window's commands: each row's caption, key and picture, and what runs and refreshes it; then
+// the menus built from them.
+#include <QAbstractEventDispatcher>
+#include <QMenu>
+
+#include "app/CommandTable.h"
+#include "app/MainMenus.h"
+#include "app/MainWindow.h"
+#include "app/RegisteredFilesMenu.h"
+#include "app/WindowCommands.h"
+#include "view/TextFinder.h"
+#include "view/TextView.h"
+#include "widgets/MessageBoxes.h"
+
+namespace oruvan {
+
+void MainWindow::createCommands() {
+    using C = CommandId;
+    using P = PictureId;
+    m_commandTable = new CommandTable(this);
+    m_windowCommands = new WindowCommands(this, m_textView, m_paths);
+    TextView* v = m_textView;
+    TextFinder* f = m_finder;
+    WindowCommands* w = m_windowCommands;
+    const auto whenSelected = [v](QAction* a) { a->setEnabled(v->HasSelection()); };
+    // A colour chosen is held for the settings and shown; Cancel changes nothing.
+    const auto keep = [this](QString& held, const QString& chosen) {
+        if (chosen.isEmpty()) return;
+        held = chosen;
+        applyColors();
+    };
+    const CommandRow rows[] = {
+        {C::New, "new", "新規作成(&N)", "", {}, [this] { N10Click(); }, {}},
+        {C::Open, "open", "開く(&O)...", "Ctrl+O", P::Open, [this] { actFileOpenExecute(); }, {}},
+        {C::Reopen, "reopen", "文字コードを指定して開き直す(&E)", "", {}, {},
+         [this](QAction* a) { actFileReopenUpdate(a); }},
+        {C::Save, "save", "上書き保存(&S)", "Ctrl+S", P::Save, [this] { actFileSaveExecute(); },
+         [this](QAction* a) { actFileSaveUpdate(a); }},
+        {C::SaveAs, "saveAs", "名前を付けて保存(&A)", "", {}, [this] { SaveAs1Click(); }, {}},
+        {C::Exit, "exit", "終了(&X)", "Alt+F4", P::Exit, [this] { actFileExitExecute(); }, {}},
+
+        {C::Undo, "undo", "元に戻す(&U)", "Ctrl+Z", P::Undo, [v] { v->Undo(); },
+         [v](QAction* a) { a->setEnabled(v->CanUndo()); }},
+        {C::Redo, "redo", "やり直し(&R)", "Ctrl+Y", {}, [v] { v->Redo(); },
+         [v](QAction* a) { a->setEnabled(v->CanRedo()); }},
+        {C::Cut, "cut", "切り取り(&X)", "Ctrl+X", P::Cut, [v] { v->CutToClipboard(); }, whenSelected},
+        {C::Copy, "copy", "コピー(&C)", "Ctrl+C", P::Copy, [v] { v->CopyToClipboard(); }, whenSelected},
+        {C::Paste, "paste", "貼りつけ(&P)", "Ctrl+V", P::Paste, [v] { v->PasteFromClipboard(); }, {}},
+        // A deletion undo cannot bring back: the text view's own menu has the other kind.
+        {C::Delete, "delete", "削除(&D)", "", P::Delete, [v] { v->SetSelText({}); }, whenSelected},
+        {C::SelectAll, "selectAll", "全て選択(&A)", "Ctrl+A", {}, [v] { v->SelectAll(); }, {}},
+        {C::Find, "find", "検索(&F)...", "Ctrl+F", {}, [f] { f->Open(false); }, {}},
+        {C::Replace, "replace", "置換(&R)...", "Ctrl+R", {}, [f] { f->Open(true); }, {}},
+        {C::FindNext, "findNext", "次を検索(&N)", "F3", {}, [f] { f->FindNext(); }, {}},
+        {C::FindPrevious, "findPrevious", "前を検索", "Shift+F3", {}, [f] { f->FindPrevious(); }, {}},
+        {C::GoToLine, "goToLine", "行へ移動(&G)...", "Ctrl+G", {},
+         [this, w] {
+             if (w->goToLine()) TrackCaret();
+         },
+         {}},
+        {C::OpenFolder, "openFolder", "カレントフォルダを開く(&D)", "", {},
+         [this, w] { w->openDocumentFolder(DocumentFileName.isEmpty() ? QString() : resolvePath(DocumentFileName)); },
+         {}},
+
+        {C::Settings, "settings", "設定(&S)...", "", P::Settings, [this] { editSettings(); }, {}},
+        {C::Font, "font", "フォントの設定(&F)...", "", P::Font, [w] { w->chooseFont(); }, {}},
+        {C::BackColour, "backColour", "背景色の設定(&B)...", "", P::Colour,
+         [this, w, keep] { keep(BackColor, w->chooseBackColour()); }, {}},
+        {C::TextColour, "textColour", "テキスト色の設定(&T)...", "", P::Colour,
+         [this, w, keep] { keep(TextColor, w->chooseTextColour()); }, {}},
+        {C::WordWrap, "wordWrap", "右端で折り返す(&W)", "", P::Undo,
+         [this] { SetWordWrap(!m_commandTable->action(CommandId::WordWrap)->isChecked()); },
+         [this](QAction* a) { a->setChecked(WordWrap); }, true},
+        {C::HeadingLevels, "headingLevels", "タイトル記号の順を見出しのレベルにする(&H)", "", {},
+         [this] { actOptHeadingLevelsExecute(); }, [this](QAction* a) { actOptHeadingLevelsUpdate(a); }, true},
+        // Submenus: their items act, the command keeps the submenu's state.
+        {C::SaveEncoding, "saveEncoding", "保存する文字コード(&C)", "", {}, {},
+         [this](QAction* a) { actOptSaveEncodingUpdate(a); }},
+        {C::LineBreak, "lineBreak", "改行コード(&L)", "", {}, {}, [this](QAction* a) { actOptLineBreakUpdate(a); }},
+
+        {C::FilterHeadings, "filterHeadings", "見出しの絞り込み(&J)", "Ctrl+J", {},
+         [this] { actIndexFilterExecute(); }, {}},
+        {C::PreviousHeading, "previousHeading", "前のインデックスへ移動(&P)", "Alt+Up", P::PreviousHeading,
+         [this] { GoPrevEntry(); }, {}},
+        {C::NextHeading, "nextHeading", "次のインデックスへ移動(&N)", "Alt+Down", P::NextHeading,
+         [this] { GoNextEntry(); }, {}},
+        {C::ShowList, "showList", "リストビューを表示する(&L)", "", {},
+         [this] {
+             QAction* a = m_commandTable->action(CommandId::ShowList);
+             a->setChecked(!a->isChecked());
+             SetListViewVisible(a->isChecked());
+         },
+         [this](QAction* a) { a->setChecked(GetListViewVisible()); }, true},
+        {C::Refresh, "refresh", "更新(&U)", "F5", {}, [this] { actFileUpDateExecute(); }, {}},
+        {C::About, "about", "バージョン情報(&A)...", "", {}, [w] { w->showAbout(); }, {}},
+        {C::Help, "help", "ヘルプ(&H)...", "F1", {}, [w] { w->openHelp(); }, {}},
+    };
+    for (const CommandRow& row : rows) m_commandTable->add(row);
+    // Commands follow the program's state whenever it goes idle.
+    connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, m_commandTable,
+            &CommandTable::updateCommands);
+}
+
+void MainWindow::createMenus() {
+    FormatHandlers format{[this](std::optional<Encoding> e) { ReopenWithEncoding(e); },
+                          [this](Encoding e) { ChooseSaveEncoding(e); }, [this](LineBreak b) { ChooseLineBreak(b); }};
+    m_menus = new MainMenus(this, *m_commandTable, m_textView, m_findBar, std::move(format));
+    File1 = m_menus->fileMenu();
+    mnuIndex = m_menus->indexMenu();
+    m_registeredFiles =
+        new RegisteredFilesMenu(File1, m_commandTable->action(CommandId::Reopen), [this](const QString& path) {
+            ReportErrors(this, [this, path] { OpenDocument(path); });
+        });
+    connect(File1, &QMenu::aboutToShow, this, [this] {
+        ReportErrors(this, [this] {
+            m_registeredFiles->refill(RegisteredFiles, resolvePath(DocumentFileName),
+                                      [this](const QString& p) { return resolvePath(p); });
+        });
+    });
+    // Undo and redo of a conversion change what the next save writes: the panel says so.
+    connect(m_textView, &TextView::breakStyleChanged, this, &MainWindow::ShowDocumentFormat);
+}
+
+void MainWindow::editSettings() {
+    const std::optional<SettingsChoices> chosen = m_windowCommands->editSettings(
+        {RegisteredFiles, TitleMarkList, StartUpIndex, DropDownCount(), NextPageMenuIsHead, IgnoreHeadSpaces,
+         CaptionIncludingTitleMark});
+    if (!chosen) return;
+    SuspendIndexRebuild();
+    RegisteredFiles = chosen->registeredFiles;
+    StartUpIndex = chosen->startUpIndex;
+    SetDropDownCount(chosen->dropDownCount);
+    TitleMarkList = chosen->titleMarks;
+    SetNextPageMenuIsHead(chosen->nextPageMenuIsHead);
+    SetIgnoreHeadSpaces(chosen->ignoreHeadSpaces);
+    SetCaptionIncludingTitleMark(chosen->captionIncludingTitleMark);
+    ResumeIndexRebuild();
+}
+
+// A colour never chosen stays the text view's own.
+void MainWindow::applyColors() { m_windowCommands->showColours(BackColor, TextColor); }
+
+}  // namespace oruvan
