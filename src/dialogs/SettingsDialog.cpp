@@ -1,83 +1,26 @@
 #include "dialogs/SettingsDialog.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
-#include <QDir>
 #include <QDropEvent>
-#include <QFile>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QListWidget>
 #include <QMimeData>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QProxyStyle>
 #include <QScreen>
-#include <QStyle>
-#include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QUrl>
-#include <algorithm>
 
 #include "dialogs/DialogKeys.h"
-#include "settings/SettingDialogMath.h"
+#include "dialogs/DropDownCountScale.h"
+#include "dialogs/RegisteredFileList.h"
 #include "widgets/Cp932Text.h"
 #include "widgets/Pictures.h"
-#include "widgets/MessageBoxes.h"
-#include "widgets/TextFileDialog.h"
 
 namespace oruvan {
 
 namespace {
-
-const QString kFileDialogTitle = QStringLiteral("ファイルを登録");
-constexpr int kMarkerTop = 48;
-constexpr int kNumberTop = 28;
-constexpr int kFarOut = 10000;
-constexpr int kFileRowHeight = 12;
-
-// The file list's rows are 12 pixels high, whatever the font, and its check boxes are drawn to fit them.
-class FileRowDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        return {QStyledItemDelegate::sizeHint(option, index).width(), kFileRowHeight};
-    }
-};
-
-class FileListStyle : public QProxyStyle {
-public:
-    using QProxyStyle::QProxyStyle;
-    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
-        const int value = QProxyStyle::pixelMetric(metric, option, widget);
-        if (metric == PM_IndicatorWidth || metric == PM_IndicatorHeight)
-            return std::min(value, kFileRowHeight - 1);
-        return value;
-    }
-};
-
-// The open dialog of the add button: like the system's, it refuses a name in a folder that does not
-// exist, while the file itself need not exist.
-class RegisterFileDialog : public TextFileDialog {
-public:
-    explicit RegisterFileDialog(QWidget* parent) : TextFileDialog(parent, kFileDialogTitle, AcceptOpen) {}
-
-    void accept() override {
-        const QString chosen = selectedFiles().value(0);
-        if (!chosen.isEmpty()) {
-            const QFileInfo info(chosen);
-            if (!info.isDir() && !QFileInfo(info.absolutePath()).isDir()) {
-                ShowMessage(this, QStringLiteral("%1\nフォルダが見つかりません。").arg(info.absolutePath()));
-                return;
-            }
-        }
-        TextFileDialog::accept();
-    }
-};
 
 QStringList LocalFiles(const QMimeData* mime) {
     QStringList files;
@@ -87,10 +30,9 @@ QStringList LocalFiles(const QMimeData* mime) {
     return files;
 }
 
-QFont FontOf(const char* family, bool bold = false) {
+QFont FontOf(const char* family) {
     QFont f(QString::fromUtf8(family));
     f.setPixelSize(12);
-    f.setBold(bold);
     return f;
 }
 
@@ -129,43 +71,22 @@ QToolButton* MakeButton(QWidget* parent, const char* name, const QString& text, 
 
 SettingsDialog::SettingsDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_programFile(QCoreApplication::applicationFilePath()) {
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
     InitResources();
     setObjectName(QStringLiteral("settingsDialog"));
     setWindowTitle(QStringLiteral("設定"));
     setFont(FontOf("ＭＳ Ｐゴシック"));
     setFixedSize(412, 421);
     setAcceptDrops(true);
-    m_fileChooser = [this] { return chooseFile(); };
     createControls();
-
-    // The editors' design texts are not settings.
-    registeredFiles->clear();
-    titleMarksEdit->clear();
 }
 
 void SettingsDialog::createControls() {
     countCaption =
         MakeLabel(this, "countCaption", QStringLiteral("ドロップダウンリストに同時に表示する目次数"), 4, 12);
-    countValue = MakeLabel(this, "countValue", QStringLiteral("16"), 172, kNumberTop);
-    countValue->setFont(FontOf("ＭＳ Ｐゴシック", true));
-    countValue->adjustSize();
-
-    countScale = new QFrame(this);
-    countScale->setObjectName(QStringLiteral("countScale"));
-    countScale->setFrameShape(QFrame::HLine);
-    countScale->setFrameShadow(QFrame::Plain);
-    countScale->setLineWidth(1);
-    countScale->setGeometry(168, kMarkerTop, 237, 1);
-
-    countMarker = new QLabel(QStringLiteral("△"), this);
-    countMarker->setObjectName(QStringLiteral("countMarker"));
-    countMarker->setGeometry(176, kMarkerTop, 12, 12);
-    countMarker->setAlignment(Qt::AlignCenter);
-    countMarker->setCursor(Qt::PointingHandCursor);
-    countMarker->setToolTip(QStringLiteral("左右にドラッグして数値変更"));
-    countMarker->installEventFilter(this);
+    dropDownCount = new DropDownCountScale(this);
+    dropDownCount->setObjectName(QStringLiteral("dropDownCount"));
+    dropDownCount->setGeometry(0, 28, 412, 44);
 
     separators[0] = MakeSeparator(this, 4, 72, 401);
     marksCaption = MakeLabel(this, "marksCaption", QStringLiteral("タイトルとして認識される文字"), 8, 84);
@@ -202,18 +123,9 @@ void SettingsDialog::createControls() {
                                   ":/images/button_remove.xpm", QRect(164, 220, 61, 25));
     removeFileButton->setToolTip(QStringLiteral("選択ファイルをリストから削除する"));
 
-    registeredFiles = new QListWidget(this);
-    registeredFiles->setObjectName(QStringLiteral("registeredFiles"));
+    registeredFiles = new RegisteredFileList(this);
     registeredFiles->setGeometry(8, 248, 397, 81);
     registeredFiles->setFont(FontOf("ＭＳ ゴシック"));
-    registeredFiles->setFrameStyle(QFrame::Box | QFrame::Plain);
-    registeredFiles->setSelectionMode(QAbstractItemView::SingleSelection);
-    registeredFiles->setUniformItemSizes(true);
-    auto* fileListStyle = new FileListStyle;
-    fileListStyle->setParent(registeredFiles);
-    registeredFiles->setStyle(fileListStyle);
-    registeredFiles->setItemDelegate(new FileRowDelegate(registeredFiles));
-    registeredFiles->setToolTip(QStringLiteral("登録済みファイル／チェック付きファイルは、起動時に読み込む"));
 
     startUpHint =
         MakeLabel(this, "startUpHint",
@@ -234,23 +146,15 @@ void SettingsDialog::createControls() {
 
     connect(okButton, &QToolButton::clicked, this, &SettingsDialog::accept);
     connect(cancelButton, &QToolButton::clicked, this, &SettingsDialog::reject);
-    connect(addFileButton, &QToolButton::clicked, this, &SettingsDialog::addFile);
-    connect(removeFileButton, &QToolButton::clicked, this, &SettingsDialog::removeFile);
-    connect(registeredFiles, &QListWidget::itemChanged, this, &SettingsDialog::keepOneCheck);
+    connect(addFileButton, &QToolButton::clicked, registeredFiles, &RegisteredFileList::addChosenFile);
+    connect(removeFileButton, &QToolButton::clicked, registeredFiles, &RegisteredFileList::removeSelected);
 }
 
-// ---- properties ----
+// ---- values in and out ----
 
-QStringList SettingsDialog::RegisteredFiles() const {
-    QStringList files;
-    for (int i = 0; i < registeredFiles->count(); ++i) files.append(registeredFiles->item(i)->text());
-    return files;
-}
+QStringList SettingsDialog::RegisteredFiles() const { return registeredFiles->Files(); }
 
-void SettingsDialog::SetRegisteredFiles(const QStringList& files) {
-    registeredFiles->clear();
-    for (const QString& f : files) appendRow(f);
-}
+void SettingsDialog::SetRegisteredFiles(const QStringList& files) { registeredFiles->SetFiles(files); }
 
 TitleMarkList SettingsDialog::TitleMarks() const {
     TitleMarkList marks;
@@ -269,24 +173,13 @@ void SettingsDialog::SetTitleMarks(const TitleMarkList& marks) {
     titleMarksEdit->setPlainText(text);
 }
 
-int SettingsDialog::StartUpIndex() const {
-    for (int i = 0; i < registeredFiles->count(); ++i)
-        if (registeredFiles->item(i)->checkState() == Qt::Checked) return i;
-    return -1;
-}
+int SettingsDialog::StartUpIndex() const { return registeredFiles->StartUpIndex(); }
 
-void SettingsDialog::SetStartUpIndex(int index) {
-    m_settingChecks = true;
-    for (int i = 0; i < registeredFiles->count(); ++i)
-        registeredFiles->item(i)->setCheckState(i == index ? Qt::Checked : Qt::Unchecked);
-    m_settingChecks = false;
-}
+void SettingsDialog::SetStartUpIndex(int index) { registeredFiles->SetStartUpIndex(index); }
 
-int SettingsDialog::DropDownCount() const { return countValue->text().toInt(); }
+int SettingsDialog::DropDownCount() const { return dropDownCount->Value(); }
 
-void SettingsDialog::SetDropDownCount(int count) {
-    showNumber(count, MarkerLeftFor(count, countScale->x(), countScale->width(), countMarker->width()));
-}
+void SettingsDialog::SetDropDownCount(int count) { dropDownCount->SetValue(count); }
 
 void SettingsDialog::SetCaptionIncludingTitleMark(bool on) {
     m_captionIncludingTitleMark = on;
@@ -303,85 +196,7 @@ void SettingsDialog::SetNextPageMenuIsHead(bool on) {
     nextPageOnTopBox->setChecked(on);
 }
 
-QString SettingsDialog::RegisteredFormOf(const QString& path) const {
-    const std::string program = QFile::encodeName(QDir::cleanPath(m_programFile)).toStdString();
-    const std::string file = QFile::encodeName(QDir::cleanPath(path)).toStdString();
-    return QFile::decodeName(QByteArray::fromStdString(RegisteredForm(program, file, PathStyle::Posix)));
-}
-
-// ---- the marker ----
-
-void SettingsDialog::showNumber(int value, int markerLeft) {
-    // A wild count from the settings file puts the marker far out of sight, but never at coordinates
-    // the window system cannot take.
-    markerLeft = std::clamp(markerLeft, -kFarOut, kFarOut);
-    countMarker->move(markerLeft, countMarker->y());
-    countValue->setText(QString::number(value));
-    countValue->adjustSize();
-    countValue->move(CentreLabelLeft(markerLeft, countMarker->width(), countValue->width()), countValue->y());
-}
-
-void SettingsDialog::markerPressed(Qt::MouseButton button) { m_markerDragging = button == Qt::LeftButton; }
-
-void SettingsDialog::markerReleased() { m_markerDragging = false; }
-
-void SettingsDialog::markerMoved(int x) {
-    if (!m_markerDragging) return;
-    const int scaleLeft = countScale->x();
-    const int scaleWidth = countScale->width();
-    const int left = ClampMarkerLeft(countMarker->x() + x, scaleLeft, scaleWidth, countMarker->width());
-    showNumber(ValueForMarkerLeft(left, scaleLeft, scaleWidth, countMarker->width()), left);
-}
-
-// ---- the file list ----
-
-void SettingsDialog::appendRow(const QString& registered) {
-    auto* item = new QListWidgetItem(registered);
-    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
-    item->setCheckState(Qt::Unchecked);
-    m_settingChecks = true;
-    registeredFiles->addItem(item);
-    m_settingChecks = false;
-}
-
-void SettingsDialog::keepOneCheck(QListWidgetItem* item) {
-    if (m_settingChecks || !item) return;
-    // The view eats a click in a check box; the file clicked is the file meant, so select it.
-    registeredFiles->setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
-    // Only a newly checked file can break the one-check rule; unchecking leaves none checked.
-    if (item->checkState() != Qt::Checked) return;
-    m_settingChecks = true;
-    for (int i = 0; i < registeredFiles->count(); ++i) {
-        QListWidgetItem* other = registeredFiles->item(i);
-        if (other != item && other->checkState() != Qt::Unchecked) other->setCheckState(Qt::Unchecked);
-    }
-    m_settingChecks = false;
-}
-
-QString SettingsDialog::chooseFile() {
-    RegisterFileDialog dialog(this);
-    if (dialog.exec() != QDialog::Accepted) return {};
-    return dialog.chosenFile();
-}
-
-void SettingsDialog::addFile() {
-    const QString path = m_fileChooser ? m_fileChooser() : QString();
-    if (!path.isEmpty()) appendRow(RegisteredFormOf(path));
-}
-
-void SettingsDialog::removeFile() {
-    const QModelIndexList selected = registeredFiles->selectionModel()->selectedRows();
-    if (selected.isEmpty()) return;
-    const int row = selected.first().row();
-    delete registeredFiles->takeItem(row);
-    const int count = registeredFiles->count();
-    if (count == 0) return;
-    registeredFiles->setCurrentRow(row < count ? row : count - 1, QItemSelectionModel::ClearAndSelect);
-}
-
-void SettingsDialog::addDroppedFiles(const QStringList& paths) {
-    if (!paths.isEmpty()) appendRow(RegisteredFormOf(paths.first()));
-}
+void SettingsDialog::SetProgramFile(const QString& path) { registeredFiles->SetProgramFile(path); }
 
 // ---- closing ----
 
@@ -411,24 +226,10 @@ void SettingsDialog::keyPressEvent(QKeyEvent* e) {
     if (!SwallowDialogCloseKey(e)) QDialog::keyPressEvent(e);
 }
 
-// ---- events of the marker, and files dropped anywhere on the dialog ----
+// ---- files dropped anywhere on the dialog ----
 
 bool SettingsDialog::eventFilter(QObject* watched, QEvent* e) {
-    if (watched == countMarker) {
-        switch (e->type()) {
-            case QEvent::MouseButtonPress:
-                markerPressed(static_cast<QMouseEvent*>(e)->button());
-                return true;
-            case QEvent::MouseMove:
-                markerMoved(static_cast<QMouseEvent*>(e)->position().toPoint().x());
-                return true;
-            case QEvent::MouseButtonRelease:
-                markerReleased();
-                return true;
-            default:
-                break;
-        }
-    } else if (watched == titleMarksEdit || watched == titleMarksEdit->viewport()) {
+    if (watched == titleMarksEdit || watched == titleMarksEdit->viewport()) {
         // Files dropped on the title-mark editor are registered like anywhere else; dragged text
         // still goes into the editor.
         switch (e->type()) {
@@ -444,7 +245,7 @@ bool SettingsDialog::eventFilter(QObject* watched, QEvent* e) {
                 const QStringList files = LocalFiles(de->mimeData());
                 if (files.isEmpty()) break;
                 de->acceptProposedAction();
-                addDroppedFiles(files);
+                registeredFiles->addDroppedFiles(files);
                 return true;
             }
             default:
@@ -466,7 +267,7 @@ void SettingsDialog::dropEvent(QDropEvent* e) {
     const QStringList files = LocalFiles(e->mimeData());
     if (files.isEmpty()) return;
     e->acceptProposedAction();
-    addDroppedFiles(files);
+    registeredFiles->addDroppedFiles(files);
 }
 
 }  // namespace oruvan

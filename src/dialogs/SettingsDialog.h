@@ -1,22 +1,22 @@
 #pragma once
 // The settings dialog: the drop-down count on a draggable scale, the title marks, the three index
-// options and the registered files with the start-up file checked. It only edits what it is handed;
-// the main window applies the values after OK.
+// options and the registered files with the start-up file checked. It lays out its parts and only edits
+// what it is handed; the main window applies the values after OK.
 #include <QDialog>
 #include <QStringList>
-#include <functional>
 
 #include "outline/TitleMarks.h"
 
 class QCheckBox;
 class QFrame;
 class QLabel;
-class QListWidget;
-class QListWidgetItem;
 class QPlainTextEdit;
 class QToolButton;
 
 namespace oruvan {
+
+class DropDownCountScale;
+class RegisteredFileList;
 
 class SettingsDialog : public QDialog {
     Q_OBJECT
@@ -40,20 +40,13 @@ public:
     void SetNextPageMenuIsHead(bool on);
 
     // Added files are registered relative to this file's folder (the running program by default).
-    void SetProgramFile(const QString& path) { m_programFile = path; }
-    QString RegisteredFormOf(const QString& path) const;
-
-    // Asks for a file to register; returns "" when cancelled. Tests put a double here.
-    std::function<QString()> m_fileChooser;
+    void SetProgramFile(const QString& path);
 
     // OK: the three boxes become the values read back, then the dialog closes as accepted.
     void accept() override;
 
-    // The drop-down count: a marker dragged along a scale, the number shown above it.
     QLabel* countCaption = nullptr;
-    QLabel* countValue = nullptr;
-    QFrame* countScale = nullptr;
-    QLabel* countMarker = nullptr;
+    DropDownCountScale* dropDownCount = nullptr;  // the number on its scale
     QLabel* marksCaption = nullptr;
     QPlainTextEdit* titleMarksEdit = nullptr;
     QCheckBox* captionIncludesMarkBox = nullptr;
@@ -62,7 +55,7 @@ public:
     QLabel* filesCaption = nullptr;
     QToolButton* addFileButton = nullptr;
     QToolButton* removeFileButton = nullptr;
-    QListWidget* registeredFiles = nullptr;  // the start-up file is the checked one
+    RegisteredFileList* registeredFiles = nullptr;  // the start-up file is the checked one
     QLabel* startUpHint = nullptr;
     QLabel* dropHint = nullptr;
     QFrame* separators[3] = {};  // top to bottom
@@ -79,24 +72,10 @@ protected:
 
 private:
     void createControls();
-    void addFile();
-    void removeFile();
-    void keepOneCheck(QListWidgetItem* item);
-    void markerPressed(Qt::MouseButton button);
-    void markerMoved(int x);
-    void markerReleased();
-    void addDroppedFiles(const QStringList& paths);
 
-    void appendRow(const QString& registered);
-    void showNumber(int value, int markerLeft);
-    QString chooseFile();
-
-    QString m_programFile;
     bool m_captionIncludingTitleMark = false;
     bool m_ignoreHeadSpaces = false;
     bool m_nextPageMenuIsHead = false;
-    bool m_markerDragging = false;
-    bool m_settingChecks = false;
     bool m_placed = false;
 };
 

@@ -16,6 +16,8 @@
 #include <set>
 
 #include "dialogs/AboutDialog.h"
+#include "dialogs/DropDownCountScale.h"
+#include "dialogs/RegisteredFileList.h"
 #include "dialogs/SettingsDialog.h"
 #include "helpers/TestSupport.h"
 #include "platform/Cp932.h"
@@ -98,8 +100,8 @@ private Q_SLOTS:
         std::set<QWidget*> hinted;
         for (QWidget* w : dlg.findChildren<QWidget*>())
             if (!w->toolTip().isEmpty()) hinted.insert(w);
-        QCOMPARE(hinted, (std::set<QWidget*>{dlg.countMarker, dlg.addFileButton, dlg.removeFileButton,
-                                             dlg.registeredFiles}));
+        QCOMPARE(hinted, (std::set<QWidget*>{dlg.dropDownCount->marker, dlg.addFileButton,
+                                             dlg.removeFileButton, dlg.registeredFiles}));
 
         dlg.SetRegisteredFiles(kThreeFiles + kThreeFiles + kThreeFiles);
         dlg.show();
@@ -138,36 +140,36 @@ private Q_SLOTS:
     }
 
     void checkListKeepsOneCheck() {
-        SettingsDialog dlg;
-        dlg.SetRegisteredFiles(kThreeFiles);
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        RegisteredFileList list;
+        list.SetFiles(kThreeFiles);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
         auto space = [&](int row) {
-            dlg.registeredFiles->setCurrentRow(row);
-            QTest::keyClick(dlg.registeredFiles, Qt::Key_Space);
+            list.setCurrentRow(row);
+            QTest::keyClick(&list, Qt::Key_Space);
         };
         space(0);
-        QCOMPARE(dlg.StartUpIndex(), 0);
+        QCOMPARE(list.StartUpIndex(), 0);
         space(2);
-        QCOMPARE(dlg.StartUpIndex(), 2);
-        QCOMPARE(CheckedCount(dlg.registeredFiles), 1);
+        QCOMPARE(list.StartUpIndex(), 2);
+        QCOMPARE(CheckedCount(&list), 1);
         space(2);
-        QCOMPARE(dlg.StartUpIndex(), -1);
-        QCOMPARE(CheckedCount(dlg.registeredFiles), 0);
+        QCOMPARE(list.StartUpIndex(), -1);
+        QCOMPARE(CheckedCount(&list), 0);
 
-        ClickCheckBox(dlg.registeredFiles, 1);
-        QCOMPARE(dlg.StartUpIndex(), 1);
-        ClickCheckBox(dlg.registeredFiles, 0);
-        QCOMPARE(dlg.StartUpIndex(), 0);
-        QCOMPARE(CheckedCount(dlg.registeredFiles), 1);
-        QCOMPARE(SelectedRow(dlg.registeredFiles), 0);
+        ClickCheckBox(&list, 1);
+        QCOMPARE(list.StartUpIndex(), 1);
+        ClickCheckBox(&list, 0);
+        QCOMPARE(list.StartUpIndex(), 0);
+        QCOMPARE(CheckedCount(&list), 1);
+        QCOMPARE(SelectedRow(&list), 0);
 
         // Adding a file leaves the start-up file alone.
-        dlg.m_fileChooser = [] { return QStringLiteral("/elsewhere/new.txt"); };
-        QTest::mouseClick(dlg.addFileButton, Qt::LeftButton);
-        QCOMPARE(dlg.registeredFiles->count(), 4);
-        QCOMPARE(dlg.StartUpIndex(), 0);
-        QCOMPARE(dlg.registeredFiles->item(3)->checkState(), Qt::Unchecked);
+        list.m_fileChooser = [] { return QStringLiteral("/elsewhere/new.txt"); };
+        list.addChosenFile();
+        QCOMPARE(list.count(), 4);
+        QCOMPARE(list.StartUpIndex(), 0);
+        QCOMPARE(list.item(3)->checkState(), Qt::Unchecked);
     }
 
     void startUpIndexRoundTrip_data() {
@@ -183,15 +185,15 @@ private Q_SLOTS:
     void startUpIndexRoundTrip() {
         QFETCH(int, written);
         QFETCH(int, read);
-        SettingsDialog dlg;
-        dlg.SetRegisteredFiles(kThreeFiles);
-        dlg.SetStartUpIndex(written);
-        QCOMPARE(dlg.StartUpIndex(), read);
-        QCOMPARE(CheckedCount(dlg.registeredFiles), read < 0 ? 0 : 1);
-        QCOMPARE(dlg.RegisteredFiles(), kThreeFiles);
+        RegisteredFileList list;
+        list.SetFiles(kThreeFiles);
+        list.SetStartUpIndex(written);
+        QCOMPARE(list.StartUpIndex(), read);
+        QCOMPARE(CheckedCount(&list), read < 0 ? 0 : 1);
+        QCOMPARE(list.Files(), kThreeFiles);
         // Writing the files again clears the marks.
-        dlg.SetRegisteredFiles(kThreeFiles);
-        QCOMPARE(dlg.StartUpIndex(), -1);
+        list.SetFiles(kThreeFiles);
+        QCOMPARE(list.StartUpIndex(), -1);
     }
 
     void removeKeepsSelection_data() {
@@ -234,7 +236,7 @@ private Q_SLOTS:
         dlg.SetProgramFile(QStringLiteral("/opt/oruvan/bin/oruvan"));
         QString answer;
         int asked = 0;
-        dlg.m_fileChooser = [&] {
+        dlg.registeredFiles->m_fileChooser = [&] {
             ++asked;
             return answer;
         };
@@ -330,27 +332,24 @@ private Q_SLOTS:
     void dropDownCountPlacesMarker() {
         QFETCH(int, count);
         QFETCH(int, markerLeft);
-        SettingsDialog dlg;
-        dlg.SetDropDownCount(count);
-        QCOMPARE(dlg.countMarker->x(), markerLeft);
-        QCOMPARE(dlg.countValue->text(), QString::number(count));
-        QCOMPARE(dlg.countValue->x(), CentreLabelLeft(markerLeft, 12, dlg.countValue->width()));
-        QCOMPARE(dlg.DropDownCount(), count);
-        dlg.show();
-        QTest::mouseClick(dlg.okButton, Qt::LeftButton);
-        QCOMPARE(dlg.DropDownCount(), count);
+        DropDownCountScale part;
+        part.SetValue(count);
+        QCOMPARE(part.marker->x(), markerLeft);
+        QCOMPARE(part.number->text(), QString::number(count));
+        QCOMPARE(part.number->x(), CentreLabelLeft(markerLeft, 12, part.number->width()));
+        QCOMPARE(part.Value(), count);
     }
 
     void draggingTheMarker() {
-        SettingsDialog dlg;
-        dlg.SetDropDownCount(100);
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        QLabel* marker = dlg.countMarker;
+        DropDownCountScale part;
+        part.SetValue(100);
+        part.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&part));
+        QLabel* marker = part.marker;
         auto expectShown = [&](int left, int value) {
             QCOMPARE(marker->x(), left);
-            QCOMPARE(dlg.DropDownCount(), value);
-            QCOMPARE(dlg.countValue->x(), CentreLabelLeft(left, 12, dlg.countValue->width()));
+            QCOMPARE(part.Value(), value);
+            QCOMPARE(part.number->x(), CentreLabelLeft(left, 12, part.number->width()));
         };
         QTest::mousePress(marker, Qt::LeftButton, {}, QPoint(6, 6));
         QTest::mouseMove(marker, QPoint(250 - 748, 6));
@@ -386,6 +385,7 @@ private Q_SLOTS:
         dlg.SetNextPageMenuIsHead(true);
         dlg.SetIgnoreHeadSpaces(false);
         dlg.SetCaptionIncludingTitleMark(false);
+        dlg.SetDropDownCount(100);
         QVERIFY(dlg.nextPageOnTopBox->isChecked() && !dlg.ignoreHeadSpacesBox->isChecked());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
@@ -405,6 +405,7 @@ private Q_SLOTS:
         QCOMPARE(dlg.IgnoreHeadSpaces(), accepted);
         QCOMPARE(dlg.CaptionIncludingTitleMark(), accepted);
         QCOMPARE(dlg.NextPageMenuIsHead(), !accepted);
+        QCOMPARE(dlg.DropDownCount(), 100);  // beyond the scale, and kept so by OK
     }
 
     void enterAndEscapeDoNotClose() {
