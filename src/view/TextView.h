@@ -127,6 +127,8 @@ public:
     int SelectionEndColumn() const;
     // Caret at the start of document line n, nothing selected, without scrolling.
     void SetCaretToLineStart(int line);
+    // The document line whose display row is the topmost visible one.
+    int LineAtTop() const;
     // Makes the first display row of document line n the topmost visible row, as far as the view can.
     void ScrollLineToTop(int line);
 

@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <exception>
+
+#include "widgets/UserError.h"
 
 namespace oruvan {
 
@@ -30,6 +33,16 @@ MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
 QString ErrorBoxText(const QString& message) {
     if (!message.isEmpty() && message.back() > QChar(u'.')) return message + QLatin1Char('.');
     return message;
+}
+
+void ReportErrors(QWidget* parent, const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const UserError& e) {
+        ShowErrorBox(parent, e.message());
+    } catch (const std::exception& e) {
+        ShowErrorBox(parent, QString::fromUtf8(e.what()));
+    }
 }
 
 void ShowErrorBox(QWidget* parent, const QString& message) {

@@ -26,6 +26,8 @@ QString ErrorBoxText(const QString& message);
 
 // Stop icon, captioned with the application title.
 void ShowErrorBox(QWidget* parent, const QString& message);
+// Runs work, showing an error it raises in the error box.
+void ReportErrors(QWidget* parent, const std::function<void()>& work);
 // One OK button, captioned with the application title.
 void ShowMessage(QWidget* parent, const QString& text);
 // "確認", question icon, はい/いいえ/キャンセル, Yes default, Esc answers Cancel.
