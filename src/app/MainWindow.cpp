@@ -21,7 +21,8 @@
 
 #include "index/IndexFollower.h"
 #include "index/IndexModel.h"
-#include "document/RecoveryWriter.h"
+#include "document/DocumentController.h"
+#include "document/DocumentGuard.h"
 #include "view/TextFinder.h"
 #include "view/TextView.h"
 #include "widgets/UserError.h"
@@ -73,7 +74,7 @@ MainWindow::MainWindow(ProgramPaths paths, QWidget* parent) : QMainWindow(parent
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
             &MainWindow::UpdateCommands);
     qApp->installEventFilter(this);
-    setupSafety();
+    createDocument();
 
     // FormCreate
     guarded([this] {
@@ -81,7 +82,7 @@ MainWindow::MainWindow(ProgramPaths paths, QWidget* parent) : QMainWindow(parent
         TitleMarkList.clear();
         RegisteredFiles.clear();
         m_textView->Clear();
-        ShowDocumentFormat();
+        m_format->setText(m_document->formatText());
         LoadSettings();
     });
     cmbMain->setFocus();
@@ -348,7 +349,7 @@ void MainWindow::createMenus() {
 
     File1 = bar->addMenu(QStringLiteral("ファイル(&F)"));
     File1->setObjectName(QStringLiteral("File1"));
-    named(addOwnItem(File1, QStringLiteral("新規作成(&N)"), {}, -1, [this] { N10Click(); }), "N10");
+    named(addOwnItem(File1, QStringLiteral("新規作成(&N)"), {}, -1, [this] { m_document->newDocument(); }), "N10");
     named(File1->addSeparator(), "N8");
     QAction* open1 = addItem(File1, QStringLiteral("actFileOpen"));
     open1->setText(open1->text() + QLatin1Char('\t') + QKeySequence(QStringLiteral("Ctrl+O")).toString());
@@ -356,7 +357,7 @@ void MainWindow::createMenus() {
     addItem(File1, QStringLiteral("actFileReopen"));
     named(File1->addSeparator(), "N1");
     addItem(File1, QStringLiteral("actFileSave"), QStringLiteral("上書き保存(&S)"));
-    named(addOwnItem(File1, QStringLiteral("名前を付けて保存(&A)"), {}, -1, [this] { SaveAs1Click(); }),
+    named(addOwnItem(File1, QStringLiteral("名前を付けて保存(&A)"), {}, -1, [this] { m_document->saveAs(); }),
           "SaveAs1");
     named(File1->addSeparator(), "N2");
     addItem(File1, QStringLiteral("actFileExit"));
@@ -432,15 +433,7 @@ void MainWindow::UpdateCommands() {
         if (c->updateHandler) (this->*(c->updateHandler))(c->action);
 }
 
-void MainWindow::guarded(const std::function<void()>& handler) {
-    try {
-        handler();
-    } catch (const UserError& e) {
-        ShowErrorBox(this, e.message());
-    } catch (const std::exception& e) {
-        ShowErrorBox(this, QString::fromUtf8(e.what()));
-    }
-}
+void MainWindow::guarded(const std::function<void()>& handler) { ReportErrors(this, handler); }
 
 void MainWindow::execute(CommandEntry& c) {
     if (c.updateHandler) (this->*(c.updateHandler))(c.action);
@@ -563,7 +556,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void MainWindow::openFileDropped(const QString& path) {
-    if (!path.isEmpty()) OpenDocument(path);
+    if (!path.isEmpty()) m_document->open(path);
 }
 
 void MainWindow::Startup(const QStringList& arguments) {
@@ -572,15 +565,15 @@ void MainWindow::Startup(const QStringList& arguments) {
             const QString first = arguments.first();
             if (!first.isEmpty()) {
                 QFileInfo info(first);
-                if (info.exists() && info.isFile()) OpenDocument(info.absoluteFilePath());
+                if (info.exists() && info.isFile()) m_document->open(info.absoluteFilePath());
                 return;
             }
         }
         if (StartUpIndex >= 0 && StartUpIndex < RegisteredFiles.size())
-            OpenDocument(RegisteredFiles.at(StartUpIndex));
+            m_document->open(RegisteredFiles.at(StartUpIndex));
     });
     guarded([this] {
-        if (DocumentFileName.isEmpty()) offerRecovery(QString());
+        if (m_document->fileName().isEmpty()) m_document->guard().offerRecovery(QString());
     });
 }
 
@@ -591,30 +584,12 @@ void MainWindow::closeEvent(QCloseEvent* e) {
     } catch (const std::exception& ex) {
         ShowErrorBox(this, QString::fromUtf8(ex.what()));
     }
-    if (!Modified()) {
-        m_recovery->discard();
-        e->accept();
-        return;
-    }
-    sayCopiesFail();
-    const Answer a = Confirm(this, QStringLiteral("文書は変更されています。保存しますか？"));
-    if (a == Answer::Cancel) {
+    bool closes = false;
+    guarded([this, &closes] { closes = m_document->askToSave(DocumentController::AskReason::Closing); });
+    if (!closes) {
         e->ignore();
         return;
     }
-    if (a == Answer::Yes) {
-        bool saved = false;
-        guarded([this, &saved] {
-            actFileSaveExecute();
-            saved = !Modified();
-        });
-        if (!saved) {
-            e->ignore();
-            return;
-        }
-        ShowMessage(this, QStringLiteral("ファイルを保存しました。"));
-    }
-    m_recovery->discard();
     e->accept();
 }
 
