@@ -98,6 +98,7 @@ public:
     int DropDownCount() const;
     void SetDropDownCount(int n);
 
+    // The open document: open, save, ask to save, its name and the format of its next save.
     DocumentController* document() const { return m_document.get(); }
 
     // Runs a command as its key or menu item would: refresh, then execute when enabled.

@@ -1,13 +1,12 @@
-// The main window's document, the settings it holds, and its edit and view commands.
+// The main window's wiring of its document, the settings it holds, and its edit and view commands.
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
-#include <QLabel>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
@@ -35,7 +34,6 @@
 #include "widgets/MessageBoxes.h"
 #include "widgets/NvSplitter.h"
 #include "widgets/ShownFont.h"
-#include "widgets/TextFileDialog.h"
 #include "version/Version.h"
 
 namespace oruvan {

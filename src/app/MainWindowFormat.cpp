@@ -65,7 +65,8 @@ void MainWindow::createFormatMenus(QMenu* settings) {
     auto* breakGroup = new QActionGroup(breaks);
     for (const auto& c : kBreakChoices)
         breakGroup
-            ->addAction(choice(breaks, c.caption, int(c.brk), [this, b = c.brk] { m_document->setLineBreak(b); }))
+            ->addAction(
+                choice(breaks, c.caption, int(c.brk), [this, b = c.brk] { m_document->setLineBreak(b); }))
             ->setCheckable(true);
     for (QMenu* m : {reopenMenu, encodings, breaks})
         connect(m, &QMenu::aboutToShow, this, &MainWindow::UpdateCommands);

@@ -45,7 +45,8 @@ DocumentGuard::DocumentGuard(DocumentController& document, TextView* view, const
       m_window(window),
       m_diskWatch(std::make_unique<DiskWatch>(window)),
       m_recovery(std::make_unique<RecoveryWriter>(NativePath(recoveryDir))) {
-    connect(m_diskWatch.get(), &DiskWatch::check, this, [this] { ReportErrors(m_window, [this] { check(); }); });
+    connect(m_diskWatch.get(), &DiskWatch::check, this,
+            [this] { ReportErrors(m_window, [this] { check(); }); });
     m_recovery->setOnPause([this] { ReportErrors(m_window, [this] { writeCopy(); }); });
     m_recovery->setOnResult([this](int error) { noteCopyResult(error); });
     connect(m_view, &TextView::changed, this,
@@ -128,7 +129,8 @@ bool DocumentGuard::confirmOverwrite(const QString& real) {
             return false;
     }
     // A save would replace it through its folder, which the user may not expect of a read-only file.
-    return !IsReadOnlyFile(NativePath(real)) || AskYesNo(m_window, real + kReadOnlyAsk, Answer::No) == Answer::Yes;
+    return !IsReadOnlyFile(NativePath(real)) ||
+           AskYesNo(m_window, real + kReadOnlyAsk, Answer::No) == Answer::Yes;
 }
 
 bool DocumentGuard::saveKeepingLinks(const QString& real) {

@@ -142,7 +142,10 @@ private Q_SLOTS:
             << Sjis("■見出し\r\n本文") + std::string("\0\0mid\0", 6) + "\r\n--tail\r\n";
         QTest::newRow("mixed breaks, no final break") << std::string("a\rb\nc\r\n\n\r\r\nd");
         QTest::newRow("UTF-8, invalid bytes") << std::string("\xe6\x97\xa5\xe6\x9c\xac\n\xff\xe6\x97\r\n");
-        QTest::newRow("UTF-16 odd length") << std::string("\xff\xfe" "a\0\n\0b", 7);
+        QTest::newRow("UTF-16 odd length") << std::string(
+            "\xff\xfe"
+            "a\0\n\0b",
+            7);
     }
 
     void unchangedFileSavesAsRead() {
