@@ -23,6 +23,8 @@
 
 #include "DocumentGenerator.h"
 #include "app/ApplicationSetup.h"
+#include "document/DocumentController.h"
+#include "document/DocumentGuard.h"
 #include "document/RecoveryWriter.h"
 #include "view/TextFinder.h"
 #include "view/TextView.h"
@@ -183,7 +185,7 @@ int memoryProbe(const QString& path, const QString& folder) {
     MainWindow w(windowPaths(folder));
     w.show();
     QCoreApplication::processEvents();
-    w.OpenDocument(path);
+    w.document()->open(path);
     QCoreApplication::processEvents();
     std::printf("%ld\n", peakRssMb());
     return w.EntryCount() > 0 || QFileInfo(path).size() == 0 ? 0 : 1;
@@ -301,7 +303,7 @@ double reindexAfterLineMs(MainWindow& w) {
 // keystroke can wait), and what the worker does after it (encode, write, flush).
 void measureRecovery(MainWindow& w, const std::string& size) {
     typeKey(w, Qt::Key_A, QStringLiteral("a"));
-    RecoveryWriter& r = w.Recovery();
+    RecoveryWriter& r = w.document()->guard().recovery();
     w.Timer1Timer();  // one second after the edit, as in use
     r.wait();         // the buffer readied during the two-second pause
     double worker = 0;
@@ -309,7 +311,7 @@ void measureRecovery(MainWindow& w, const std::string& size) {
     auto copy = [&] {
         double longest = 0;
         const double t0 = nowMs();
-        if (!w.Modified()) return 0.0;
+        if (!w.document()->isModified()) return 0.0;
         r.copyInSlices(w.textView(), RecoveryStore::OwnRecord("/bench", w.textView()->EncodingName()));
         longest = nowMs() - t0;
         while (r.copying()) {
@@ -343,14 +345,14 @@ void measureDocument(const std::string& size, const std::string& doc, const QStr
     // The first open pays the process's warm-up (fonts, glyphs, tables) as a user's first open does.
     const double cpu0 = cpuMs();
     const double t0 = nowMs();
-    w.OpenDocument(path);
+    w.document()->open(path);
     w.repaint();  // shown, not only loaded
     const double first = nowMs() - t0;
     const double firstCpu = cpuMs() - cpu0;
     QCoreApplication::processEvents();
     // Best of three, as the floor is.
     const double open = best(3, [&] {
-        w.OpenDocument(path);
+        w.document()->open(path);
         w.repaint();
     });
     line("open, first (wall)", size, first, 0, "ms");
@@ -436,7 +438,7 @@ void measureDocument(const std::string& size, const std::string& doc, const QStr
         const double ours = outlineVsGrep(outline, path, folder + QStringLiteral("/out.txt"), grep);
         line("oruvan-outline vs grep -n", size, ours, grep, "ms");
     }
-    w.N10Click();
+    w.document()->newDocument();
 }
 
 void writeFile(const QString& path, const std::string& doc);
@@ -452,7 +454,7 @@ void measureEncoding(const std::string& size, const std::string& cp932, Encoding
     QCoreApplication::processEvents();
     const double floorOpen = openFloor(path, e);
     const double open = best(3, [&] {
-        w.OpenDocument(path);
+        w.document()->open(path);
         w.repaint();
     });
     if (w.textView()->DocumentEncoding() != e)
@@ -466,7 +468,7 @@ void measureEncoding(const std::string& size, const std::string& cp932, Encoding
     rules.marks = w.TitleMarkList;
     const double floorScan = best(3, [&] { ScanHeadingsCp932(cp932, rules); });
     line(("rebuild" + name).c_str(), size, best(3, [&] { w.UpdateIndex(); }), floorScan, "ms");
-    w.N10Click();
+    w.document()->newDocument();
 }
 
 // The same document with a code kept as read in every tenth line: the heading test reads those lines'
@@ -478,10 +480,10 @@ void measureKeptCodes(const std::string& size, bench::DocumentParams params, con
     MainWindow w(windowPaths(folder));
     w.show();
     QCoreApplication::processEvents();
-    w.OpenDocument(path);
+    w.document()->open(path);
     line("rebuild, codes kept as read", size, best(3, [&] { w.UpdateIndex(); }), 0, "ms");
     line("timer after line, kept codes", size, reindexAfterLineMs(w), 0, "ms");
-    w.N10Click();
+    w.document()->newDocument();
 }
 
 void writeFile(const QString& path, const std::string& doc) {
@@ -560,7 +562,7 @@ void measureFilter(const QString& folder, std::size_t headings) {
     w.show();
     w.activateWindow();
     QCoreApplication::processEvents();
-    w.OpenDocument(path);
+    w.document()->open(path);
     QCoreApplication::processEvents();
     const double t0 = nowMs();
     w.edtFilter->setFocus();
@@ -602,7 +604,7 @@ void measureFilter(const QString& folder, std::size_t headings) {
     line("filter key, mean", size, total / keys, 0, "ms");
     line("filter key, mean (cpu)", size, cpu / keys, 0, "ms");
     line("filter key, worst", size, worst, 0, "ms");
-    w.N10Click();
+    w.document()->newDocument();
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "app/MainWindow.h"
 #include "app/RegisteredFilesMenu.h"
 #include "app/WindowCommands.h"
+#include "document/DocumentController.h"
 #include "view/TextFinder.h"
 #include "view/TextView.h"
 #include "widgets/MessageBoxes.h"
@@ -30,13 +31,13 @@ void MainWindow::createCommands() {
         applyColors();
     };
     const CommandRow rows[] = {
-        {C::New, "new", "新規作成(&N)", "", {}, [this] { N10Click(); }, {}},
-        {C::Open, "open", "開く(&O)...", "Ctrl+O", P::Open, [this] { actFileOpenExecute(); }, {}},
+        {C::New, "new", "新規作成(&N)", "", {}, [this] { m_document->newDocument(); }, {}},
+        {C::Open, "open", "開く(&O)...", "Ctrl+O", P::Open, [this] { m_document->openChosen(); }, {}},
         {C::Reopen, "reopen", "文字コードを指定して開き直す(&E)", "", {}, {},
          [this](QAction* a) { actFileReopenUpdate(a); }},
-        {C::Save, "save", "上書き保存(&S)", "Ctrl+S", P::Save, [this] { actFileSaveExecute(); },
+        {C::Save, "save", "上書き保存(&S)", "Ctrl+S", P::Save, [this] { m_document->save(); },
          [this](QAction* a) { actFileSaveUpdate(a); }},
-        {C::SaveAs, "saveAs", "名前を付けて保存(&A)", "", {}, [this] { SaveAs1Click(); }, {}},
+        {C::SaveAs, "saveAs", "名前を付けて保存(&A)", "", {}, [this] { m_document->saveAs(); }, {}},
         {C::Exit, "exit", "終了(&X)", "Alt+F4", P::Exit, [this] { actFileExitExecute(); }, {}},
 
         {C::Undo, "undo", "元に戻す(&U)", "Ctrl+Z", P::Undo, [v] { v->Undo(); },
@@ -59,7 +60,7 @@ void MainWindow::createCommands() {
          },
          {}},
         {C::OpenFolder, "openFolder", "カレントフォルダを開く(&D)", "", {},
-         [this, w] { w->openDocumentFolder(DocumentFileName.isEmpty() ? QString() : resolvePath(DocumentFileName)); },
+         [this, w] { w->openDocumentFolder(m_document->fileName().isEmpty() ? QString() : resolvePath(m_document->fileName())); },
          {}},
 
         {C::Settings, "settings", "設定(&S)...", "", P::Settings, [this] { editSettings(); }, {}},
@@ -102,23 +103,22 @@ void MainWindow::createCommands() {
 }
 
 void MainWindow::createMenus() {
-    FormatHandlers format{[this](std::optional<Encoding> e) { ReopenWithEncoding(e); },
-                          [this](Encoding e) { ChooseSaveEncoding(e); }, [this](LineBreak b) { ChooseLineBreak(b); }};
+    FormatHandlers format{[this](std::optional<Encoding> e) { m_document->reopen(e); },
+                          [this](Encoding e) { m_document->setSaveEncoding(e); },
+                          [this](LineBreak b) { m_document->setLineBreak(b); }};
     m_menus = new MainMenus(this, *m_commandTable, m_textView, m_findBar, std::move(format));
     File1 = m_menus->fileMenu();
     mnuIndex = m_menus->indexMenu();
     m_registeredFiles =
         new RegisteredFilesMenu(File1, m_commandTable->action(CommandId::Reopen), [this](const QString& path) {
-            ReportErrors(this, [this, path] { OpenDocument(path); });
+            ReportErrors(this, [this, path] { m_document->open(path); });
         });
     connect(File1, &QMenu::aboutToShow, this, [this] {
         ReportErrors(this, [this] {
-            m_registeredFiles->refill(RegisteredFiles, resolvePath(DocumentFileName),
+            m_registeredFiles->refill(RegisteredFiles, resolvePath(m_document->fileName()),
                                       [this](const QString& p) { return resolvePath(p); });
         });
     });
-    // Undo and redo of a conversion change what the next save writes: the panel says so.
-    connect(m_textView, &TextView::breakStyleChanged, this, &MainWindow::ShowDocumentFormat);
 }
 
 void MainWindow::editSettings() {

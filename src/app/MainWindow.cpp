@@ -21,7 +21,8 @@
 #include "app/MainMenus.h"
 #include "index/IndexFollower.h"
 #include "index/IndexModel.h"
-#include "document/RecoveryWriter.h"
+#include "document/DocumentController.h"
+#include "document/DocumentGuard.h"
 #include "view/TextFinder.h"
 #include "view/TextView.h"
 #include "widgets/UserError.h"
@@ -57,7 +58,7 @@ MainWindow::MainWindow(ProgramPaths paths, QWidget* parent) : QMainWindow(parent
     connect(Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
 
     qApp->installEventFilter(this);
-    setupSafety();
+    createDocument();
 
     // FormCreate
     guarded([this] {
@@ -65,7 +66,7 @@ MainWindow::MainWindow(ProgramPaths paths, QWidget* parent) : QMainWindow(parent
         TitleMarkList.clear();
         RegisteredFiles.clear();
         m_textView->Clear();
-        ShowDocumentFormat();
+        m_format->setText(m_document->formatText());
         LoadSettings();
     });
     cmbMain->setFocus();
@@ -264,7 +265,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
 QString MainWindow::NoticeText() const { return m_notice->text(); }
 
 void MainWindow::openFileDropped(const QString& path) {
-    if (!path.isEmpty()) OpenDocument(path);
+    if (!path.isEmpty()) m_document->open(path);
 }
 
 void MainWindow::Startup(const QStringList& arguments) {
@@ -273,15 +274,15 @@ void MainWindow::Startup(const QStringList& arguments) {
             const QString first = arguments.first();
             if (!first.isEmpty()) {
                 QFileInfo info(first);
-                if (info.exists() && info.isFile()) OpenDocument(info.absoluteFilePath());
+                if (info.exists() && info.isFile()) m_document->open(info.absoluteFilePath());
                 return;
             }
         }
         if (StartUpIndex >= 0 && StartUpIndex < RegisteredFiles.size())
-            OpenDocument(RegisteredFiles.at(StartUpIndex));
+            m_document->open(RegisteredFiles.at(StartUpIndex));
     });
     guarded([this] {
-        if (DocumentFileName.isEmpty()) offerRecovery(QString());
+        if (m_document->fileName().isEmpty()) m_document->guard().offerRecovery(QString());
     });
 }
 
@@ -292,30 +293,12 @@ void MainWindow::closeEvent(QCloseEvent* e) {
     } catch (const std::exception& ex) {
         ShowErrorBox(this, QString::fromUtf8(ex.what()));
     }
-    if (!Modified()) {
-        m_recovery->discard();
-        e->accept();
-        return;
-    }
-    sayCopiesFail();
-    const Answer a = Confirm(this, QStringLiteral("文書は変更されています。保存しますか？"));
-    if (a == Answer::Cancel) {
+    bool closes = false;
+    guarded([this, &closes] { closes = m_document->askToSave(DocumentController::AskReason::Closing); });
+    if (!closes) {
         e->ignore();
         return;
     }
-    if (a == Answer::Yes) {
-        bool saved = false;
-        guarded([this, &saved] {
-            actFileSaveExecute();
-            saved = !Modified();
-        });
-        if (!saved) {
-            e->ignore();
-            return;
-        }
-        ShowMessage(this, QStringLiteral("ファイルを保存しました。"));
-    }
-    m_recovery->discard();
     e->accept();
 }
 

@@ -39,9 +39,7 @@ namespace oruvan {
 
 class TextView;
 class GripSplitter;
-class DiskWatch;
-class RecoveryWriter;
-struct RecoveryCopy;
+class DocumentController;
 class IndexModel;
 class IndexFollower;
 class FindBar;
@@ -104,29 +102,8 @@ public:
     int DropDownCount() const;
     void SetDropDownCount(int n);
 
-    // The document.
-    // Reads the file in `encoding`, or in the one its first bytes show.
-    void OpenDocument(const QString& path, std::optional<Encoding> encoding = std::nullopt);
-    void SaveDocumentTo(const QString& path);
-    void SetDocumentFileName(const QString& path);
-    bool Modified() const;
-    void SetUnmodified();
-    void N10Click();  // New
-    // Looks whether another program changed, removed or replaced the document's file.
-    void CheckDisk();
-    RecoveryWriter& Recovery() const { return *m_recovery; }
-
-    // The document's encoding and line breaks (MainWindowFormat.cpp).
-    // Reads the document's file again, in `encoding` or as detected.
-    void ReopenWithEncoding(std::optional<Encoding> encoding);
-    // The encoding of the next save. Asks first when it cannot hold every character; false when the
-    // user keeps the old one.
-    bool ChooseSaveEncoding(Encoding e);
-    // Converts every break of the document, which later saves keep.
-    void ChooseLineBreak(LineBreak b);
-    // The status bar's right panel: "<encoding>  <break>".
-    QString DocumentFormatText() const;
-    void ShowDocumentFormat();
+    // The open document: open, save, ask to save, its name and the format of its next save.
+    DocumentController* document() const { return m_document.get(); }
 
     CommandTable& commands() const { return *m_commandTable; }
     WindowCommands& windowCommands() const { return *m_windowCommands; }
@@ -144,7 +121,6 @@ public:
 
     oruvan::TitleMarkList TitleMarkList;
     QStringList RegisteredFiles;
-    QString DocumentFileName;
     bool WordWrap = false;
     bool NextPageMenuIsHead = false;
     bool CaptionIncludingTitleMark = false;
@@ -154,8 +130,6 @@ public:
     int StartUpIndex = -1;
 
     const ProgramPaths& paths() const { return m_paths; }
-    // Stands in for the file dialogs (tests): given true for Save As, returns the chosen path or "".
-    std::function<QString(bool save)> m_fileChooser;
     // The search messages of the status bar ("見つかりません", ...).
     QString NoticeText() const;
     // "#RRGGBB" once chosen; empty: the text view's own colours.
@@ -188,32 +162,8 @@ private:
     void chooseListRow(int row);
     HeadingRules headingRules() const;
 
-    bool askToSave();
-    // Before a save (MainWindowFormat.cpp): when the encoding has no code for some character of the text,
-    // asks whether to save in UTF-8 and makes the document UTF-8 on a yes; false: nothing may be written.
-    bool saveKeepsEveryCharacter();
-    // The document's safety against other programs and crashes (MainWindowSafety.cpp).
-    void setupSafety();
-    bool textEdited() const;
-    // Asks what must be asked before the file is written (changed by another program, read-only).
-    bool confirmOverwrite(const QString& real);
-    // Writes the document to real, under the name it was given; false when the user stopped it.
-    bool saveKeepingLinks(const QString& real);
-    void followDocumentName(const QString& real);
-    void reloadFromDisk();
-    void offerRecovery(const QString& real);
-    // Offers the copies left for the file at real, shown as name; with no file, those of unnamed
-    // documents and of files gone since. True when one was restored.
-    bool offerLeftCopies(const QString& name, const QString& real);
-    // Opening a file gone since its edits were kept offers them; false when there are none.
-    bool openLeftCopy(const QString& name, const QString& real);
-    void restoreCopy(const RecoveryCopy& c, const QString& name);
-    void writeRecoveryCopy();
-    // Recovery copies that cannot be written: said once in the status bar, and at a save or close.
-    void noteRecoveryResult(int error);
-    void sayCopiesFail();
-    QString recoveryFolder() const;
-    QString chooseFile(bool save);
+    // The open document and what the window shows of it.
+    void createDocument();
     QString resolvePath(const QString& path) const;
     void openFileDropped(const QString& path);
 
@@ -229,7 +179,6 @@ private:
     void actFileReopenUpdate(QAction* a);
     void actOptSaveEncodingUpdate(QAction* a);
     void actOptLineBreakUpdate(QAction* a);
-    void SaveAs1Click();
     void applyColors();
 
     ProgramPaths m_paths;
@@ -261,25 +210,12 @@ private:
     QFont m_rowWidthFont;
     const QStyle* m_rowWidthStyle = nullptr;
     TextCopies m_copies;
-    // The encoding and break style of the text last opened or saved: choosing others modifies it.
-    Encoding m_savedEncoding = Encoding::ShiftJis;
-    LineBreak m_savedBreak = LineBreak::CrLf;
-    bool m_saveEnabled = true;
-    DiskWatch* m_diskWatch = nullptr;
-    std::shared_ptr<RecoveryWriter> m_recovery;
-    // The file went away: the text lives only here, so it counts as modified.
-    bool m_missingOnDisk = false;
-    bool m_checkingDisk = false;
-    bool m_copyFailSaid = false;   // in the status bar
-    bool m_copyFailShown = false;  // in a message
+    std::unique_ptr<DocumentController> m_document;
     bool m_selecting = false;
     bool m_followEdits = false;  // a rebuild may follow the edits rather than scan the whole text
     int m_rebuildCount = 0;
     int m_dropDownCount = 16;
     int m_listWidth = 121;
-    // Each file dialog reopens on its own last choice.
-    QString m_lastOpenChoice;
-    QString m_lastSaveChoice;
     // The settings file's bytes for the registered files and the face name, written back for what
     // the user did not change.
     std::vector<std::string> m_filesAsRead;

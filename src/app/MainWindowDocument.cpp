@@ -1,8 +1,8 @@
-// The main window's document and the settings it holds.
+// The main window's wiring of its document, and the settings it holds.
 #include <QApplication>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
@@ -10,9 +10,8 @@
 #include <QSplitter>
 #include <QWindow>
 
-#include "document/DiskWatch.h"
+#include "document/DocumentController.h"
 #include "widgets/FilePaths.h"
-#include "document/RecoveryWriter.h"
 #include "view/TextFinder.h"
 #include "view/TextView.h"
 #include "widgets/UserError.h"
@@ -25,7 +24,6 @@
 #include "widgets/FindBar.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/GripSplitter.h"
-#include "widgets/TextFileDialog.h"
 #include "version/Version.h"
 
 namespace oruvan {
@@ -35,15 +33,13 @@ const QString kCaptionPrefix = QString::fromLatin1(version::kNameAndNumber) + QS
 
 // The frame LoadSettings restored the window size against.
 const char* const kFrameAtLoad = "frameAtLoad";
-
-std::string nativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 }  // namespace
 
 // ---- settings ----
 
 void MainWindow::LoadSettings() {
     SuspendIndexRebuild();
-    IniFile ini(nativePath(m_paths.settingsFile));
+    IniFile ini(NativePath(m_paths.settingsFile));
     // Stored sizes are outer sizes. Where the platform knows the frame only once the window is shown, the
     // frame taken here is the one SaveSettings adds back, so that no session grows the window.
     create();
@@ -127,8 +123,8 @@ SettingsRecord MainWindow::CurrentSettings() const {
 
 void MainWindow::SaveSettings() {
     const SettingsRecord mine = CurrentSettings();
-    if (m_paths.perUserSettings) CreateFolderFor(nativePath(m_paths.settingsFile));
-    IniFile ini(nativePath(m_paths.settingsFile));
+    if (m_paths.perUserSettings) CreateFolderFor(NativePath(m_paths.settingsFile));
+    IniFile ini(NativePath(m_paths.settingsFile));
     // Another window may have saved since this one read the file: what this one did not change stays.
     const SettingsRecord onDisk = ReadSettings(ini, m_settingsAsRead);
     try {
@@ -177,133 +173,30 @@ void MainWindow::SetDropDownCount(int n) {
 
 QString MainWindow::resolvePath(const QString& path) const { return ResolveAgainst(m_paths.programDir, path); }
 
-void MainWindow::SetDocumentFileName(const QString& path) {
-    DocumentFileName = path;
-    const QString caption = kCaptionPrefix + FileNamePart(path);
-    setWindowTitle(caption);
-    SetApplicationTitle(caption);
-}
-
-bool MainWindow::Modified() const { return m_missingOnDisk || textEdited(); }
-
-bool MainWindow::textEdited() const {
-    // The document's own text, not its display lines: wrapping never counts as a change.
-    const std::string_view text = m_textView->Utf8Buffer();
-    if (m_textView->DocumentEncoding() != m_savedEncoding || m_textView->BreakStyle() != m_savedBreak) return true;
-    if (!m_copies.saved()) return !text.empty();
-    return *m_copies.saved() != text;
-}
-
-void MainWindow::SetUnmodified() {
-    m_savedEncoding = m_textView->DocumentEncoding();
-    m_savedBreak = m_textView->BreakStyle();
-    m_missingOnDisk = false;
-    const std::string_view text = m_textView->Utf8Buffer();
-    m_copies.setSaved(text);
-}
-
-// Yes saves (through Save As for a document without a name); false means the caller stops.
-bool MainWindow::askToSave() {
-    if (!Modified()) return true;
-    const Answer a = Confirm(this, QStringLiteral("文書は変更されています。保存しますか？"));
-    if (a == Answer::Cancel) return false;
-    if (a == Answer::Yes) {
-        if (DocumentFileName.isEmpty())
-            SaveAs1Click();
-        else if (m_saveEnabled)
-            SaveDocumentTo(DocumentFileName);
-        return !Modified();
-    }
-    return true;
-}
-
-void MainWindow::OpenDocument(const QString& path, std::optional<Encoding> encoding) {
-    m_saveEnabled = true;
-    const QString real = resolvePath(path);
-    if (!QFileInfo(real).isFile()) {
-        if (!openLeftCopy(path, real))
-            ShowMessage(this, path + QLatin1Char('\n') + QStringLiteral("ファイルは存在しないか、開けません"));
-        return;
-    }
-    if (!askToSave()) return;
-    // Read first: a failed read changes nothing, so no later Save can write the wrong text there.
-    m_textView->LoadFromFile(real, encoding);
-    m_finder->TextReplaced();
-    m_recovery->discard();  // the last document's edits were saved or given up
-    SetDocumentFileName(path);
-    m_copies.forgetSpare();
-    SetUnmodified();
-    ShowDocumentFormat();
-    m_diskWatch->track(real);
-    offerRecovery(real);
-    actFileUpDateExecute();
-}
-
-void MainWindow::SaveDocumentTo(const QString& path) {
-    // Text being composed is not the document's yet: saved without it, the composition goes on.
-    const TextView::ComposingAside aside(m_textView);
-    m_saveEnabled = true;
-    const QString real = resolvePath(path);
-    if (!confirmOverwrite(real) || !saveKeepsEveryCharacter()) return;
-    SetDocumentFileName(path);
-    if (!saveKeepingLinks(real)) return;
-    SetUnmodified();
-    ShowDocumentFormat();
-    m_diskWatch->track(real);
-    m_recovery->discard();
-    actFileUpDateExecute();
-}
-
-void MainWindow::N10Click() {
-    if (!askToSave()) return;
-    m_recovery->discard();
-    m_diskWatch->track(QString());
-    m_missingOnDisk = false;
-    SetDocumentFileName(QString());
-    m_textView->Clear();
-    m_finder->TextReplaced();
-    m_copies.forgetSpare();
-    m_copies.setSaved({});
-    m_savedEncoding = m_textView->DocumentEncoding();
-    m_savedBreak = m_textView->BreakStyle();
-    ShowDocumentFormat();
-    UpdateIndex();
-    m_saveEnabled = false;
+void MainWindow::createDocument() {
+    m_document = std::make_unique<DocumentController>(m_textView, &m_copies, m_paths.programDir,
+                                                      m_paths.recoveryDir, this);
+    DocumentController* d = m_document.get();
+    connect(d, &DocumentController::textReplaced, m_finder, &TextFinder::TextReplaced);
+    connect(d, &DocumentController::rebuildIndexWanted, this, &MainWindow::UpdateIndex);
+    connect(d, &DocumentController::caretMoved, this, &MainWindow::TrackCaret);
+    connect(d, &DocumentController::notice, this, &MainWindow::SetStatusText);
+    connect(d, &DocumentController::fileNameChanged, this, [this](const QString& path) {
+        const QString caption = kCaptionPrefix + FileNamePart(path);
+        setWindowTitle(caption);
+        SetApplicationTitle(caption);
+    });
+    connect(d, &DocumentController::formatChanged, m_format, &QLabel::setText);
 }
 
 void MainWindow::actFileUpDateExecute() { UpdateIndex(); }
 
-void MainWindow::actFileSaveUpdate(QAction* a) { a->setEnabled(m_saveEnabled); }
+void MainWindow::actFileSaveUpdate(QAction* a) { a->setEnabled(m_document->canSave()); }
 
-void MainWindow::actFileSaveExecute() {
-    if (DocumentFileName.isEmpty())
-        SaveAs1Click();
-    else
-        SaveDocumentTo(DocumentFileName);
-}
+void MainWindow::actFileSaveExecute() { m_document->save(); }
 
 void MainWindow::actFileExitExecute() { close(); }
 
-QString MainWindow::chooseFile(bool save) {
-    if (m_fileChooser) return m_fileChooser(save);
-    const QString title = save ? QStringLiteral("ファイルを保存する") : QStringLiteral("ファイルを開く");
-    TextFileDialog dialog(this, title, save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    QString& last = save ? m_lastSaveChoice : m_lastOpenChoice;
-    dialog.reopenOn(last);
-    if (dialog.exec() != QDialog::Accepted) return {};
-    const QString chosen = dialog.chosenFile();
-    if (!chosen.isEmpty()) last = chosen;
-    return chosen;
-}
-
-void MainWindow::actFileOpenExecute() {
-    const QString path = chooseFile(false);
-    if (!path.isEmpty()) OpenDocument(path);
-}
-
-void MainWindow::SaveAs1Click() {
-    const QString path = chooseFile(true);
-    if (!path.isEmpty()) SaveDocumentTo(path);
-}
+void MainWindow::actFileOpenExecute() { m_document->openChosen(); }
 
 }  // namespace oruvan

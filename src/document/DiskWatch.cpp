@@ -1,14 +1,15 @@
 #include "document/DiskWatch.h"
 
 #include <QEvent>
-#include <QFile>
 #include <QFileInfo>
 #include <QWidget>
+
+#include "widgets/FilePaths.h"
 
 namespace oruvan {
 
 namespace {
-FileStamp stampOf(const QString& path) { return StampOf(QFile::encodeName(path).toStdString()); }
+FileStamp stampOf(const QString& path) { return StampOf(NativePath(path)); }
 }  // namespace
 
 DiskWatch::DiskWatch(QWidget* window) : QObject(window) {

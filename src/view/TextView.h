@@ -135,6 +135,8 @@ public:
     void SetCaretToLineStart(int line);
     // Caret at the start of document line n (from 0), the line scrolled into view.
     void GoToLine(int line);
+    // The document line whose display row is the topmost visible one.
+    int LineAtTop() const;
     // Makes the first display row of document line n the topmost visible row, as far as the view can.
     void ScrollLineToTop(int line);
 

@@ -217,6 +217,10 @@ void TextView::SetCaretToLineStart(int line) {
     SendScintilla(SCI_SETEMPTYSELECTION, SendScintilla(SCI_POSITIONFROMLINE, std::max(line, 0)));
 }
 
+int TextView::LineAtTop() const {
+    return static_cast<int>(SendScintilla(SCI_DOCLINEFROMVISIBLE, SendScintilla(SCI_GETFIRSTVISIBLELINE)));
+}
+
 void TextView::ScrollLineToTop(int line) {
     SendScintilla(SCI_SETFIRSTVISIBLELINE, SendScintilla(SCI_VISIBLEFROMDOCLINE, std::max(line, 0)));
 }

@@ -35,6 +35,16 @@ QString ErrorBoxText(const QString& message) {
     return message;
 }
 
+void ReportErrors(QWidget* parent, const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const UserError& e) {
+        ShowErrorBox(parent, e.message());
+    } catch (const std::exception& e) {
+        ShowErrorBox(parent, QString::fromUtf8(e.what()));
+    }
+}
+
 void ShowErrorBox(QWidget* parent, const QString& message) {
     const QString text = ErrorBoxText(message);
     if (handlerSlot()) {
@@ -85,16 +95,6 @@ Answer AskYesNo(QWidget* parent, const QString& text, Answer defaultAnswer) {
     box.setEscapeButton(no);
     box.exec();
     return box.clickedButton() == yes ? Answer::Yes : Answer::No;
-}
-
-void ReportErrors(QWidget* parent, const std::function<void()>& handler) {
-    try {
-        handler();
-    } catch (const UserError& e) {
-        ShowErrorBox(parent, e.message());
-    } catch (const std::exception& e) {
-        ShowErrorBox(parent, QString::fromUtf8(e.what()));
-    }
 }
 
 }  // namespace oruvan

@@ -26,6 +26,8 @@ QString ErrorBoxText(const QString& message);
 
 // Stop icon, captioned with the application title.
 void ShowErrorBox(QWidget* parent, const QString& message);
+// Runs work, showing an error it raises in the error box.
+void ReportErrors(QWidget* parent, const std::function<void()>& work);
 // One OK button, captioned with the application title.
 void ShowMessage(QWidget* parent, const QString& text);
 // "確認", question icon, はい/いいえ/キャンセル, Yes default, Esc answers Cancel.
@@ -33,7 +35,5 @@ Answer Confirm(QWidget* parent, const QString& text);
 // "確認", question icon, はい/いいえ only; the default is given (Yes or No); Esc answers No.
 Answer AskYesNo(QWidget* parent, const QString& text, Answer defaultAnswer);
 
-// Runs a handler of the user's action, showing an error it raises in the error box.
-void ReportErrors(QWidget* parent, const std::function<void()>& handler);
 
 }  // namespace oruvan

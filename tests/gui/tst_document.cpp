@@ -47,10 +47,10 @@ struct Fixture {
 
     Fixture() {
         w = box.makeWindow();
-        w->m_fileChooser = [this](bool save) {
+        w->document()->setFileChooser([this](bool save) {
             asked << (save ? QStringLiteral("save") : QStringLiteral("open"));
             return save ? saveChoice : openChoice;
-        };
+        });
         w->textView()->setFocus();
     }
     void type(const QString& text) {
@@ -106,18 +106,18 @@ private Q_SLOTS:
         f.open(a);
         QCOMPARE(f.w->RebuildCount(), rebuilds + 1);
         QCOMPARE(f.asked, QStringList{"open"});
-        QCOMPARE(f.w->DocumentFileName, a);
+        QCOMPARE(f.w->document()->fileName(), a);
         QCOMPARE(f.w->windowTitle(), kCaption + "a.txt");
         QCOMPARE(ApplicationTitle(), kCaption + "a.txt");
         QCOMPARE(f.text(), std::string("//@one\r\nbody\r\n//@two\r\n"));
         QCOMPARE(f.w->EntryCount(), 2);
-        QVERIFY(!f.w->Modified());
+        QVERIFY(!f.w->document()->isModified());
 
         f.type(QStringLiteral("x"));
-        QVERIFY(f.w->Modified());
+        QVERIFY(f.w->document()->isModified());
         f.key(Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(f.box.readFile(a), std::string("x//@one\r\nbody\r\n//@two\r\n"));
-        QVERIFY(!f.w->Modified());
+        QVERIFY(!f.w->document()->isModified());
         QVERIFY(f.boxes.shown().empty());
 
         // The open document's path opened again is read again, without a prompt when unmodified.
@@ -126,6 +126,41 @@ private Q_SLOTS:
         QCOMPARE(f.asked, QStringList({"open", "open"}));
         QCOMPARE(f.text(), std::string("changed\r\n"));
         QVERIFY(f.boxes.shown().empty());
+    }
+
+    // A file opened and saved unedited comes back byte for byte, whatever it holds and whatever its
+    // encoding is taken for, and nothing complains. Removed meanwhile, so that Save must write it all.
+    void unchangedFileSavesAsRead_data() {
+        QTest::addColumn<std::string>("bytes");
+        QTest::newRow("empty") << std::string();
+        QTest::newRow("NUL bytes only") << std::string(4096, '\0');
+        QTest::newRow("binary, 256 KiB") << BinaryBytes(256 << 10, 7);
+        std::string stepped;
+        for (int i = 0; i < 4096; ++i) stepped += static_cast<char>((i * 7919) >> 3);
+        QTest::newRow("binary, breaks of every kind") << stepped;
+        QTest::newRow("text with NUL bytes")
+            << Sjis("■見出し\r\n本文") + std::string("\0\0mid\0", 6) + "\r\n--tail\r\n";
+        QTest::newRow("mixed breaks, no final break") << std::string("a\rb\nc\r\n\n\r\r\nd");
+        QTest::newRow("UTF-8, invalid bytes") << std::string("\xe6\x97\xa5\xe6\x9c\xac\n\xff\xe6\x97\r\n");
+        QTest::newRow("UTF-16 odd length") << std::string(
+            "\xff\xfe"
+            "a\0\n\0b",
+            7);
+    }
+
+    void unchangedFileSavesAsRead() {
+        QFETCH(std::string, bytes);
+        Fixture f;
+        const QString file = f.box.writeFile(QStringLiteral("odd.bin"), bytes);
+        f.open(file);
+        QCOMPARE(f.texts(), QStringList());
+        QCOMPARE(f.w->document()->fileName(), file);
+        QVERIFY(!f.w->document()->isModified());
+        QVERIFY(QFile::remove(file));
+        QVERIFY(f.w->commands().runCommand(CommandId::Save));
+        QCOMPARE(f.texts(), QStringList());
+        QVERIFY(!f.w->document()->isModified());
+        QVERIFY(f.box.readFile(file) == bytes);
     }
 
     void promptAnswers_data() {
@@ -162,16 +197,16 @@ private Q_SLOTS:
         if (savedMessage) QCOMPARE(f.boxes.shown()[1].kind, MessageKind::Information);
         if (!goesOn) {
             QVERIFY(f.w->isVisible());
-            QCOMPARE(f.w->DocumentFileName, a);
+            QCOMPARE(f.w->document()->fileName(), a);
             QCOMPARE(f.w->windowTitle(), kCaption + "a.txt");
             QCOMPARE(f.text(), std::string("xa\r\n"));
-            QVERIFY(f.w->Modified());
+            QVERIFY(f.w->document()->isModified());
         } else if (place == QLatin1String("open")) {
-            QCOMPARE(f.w->DocumentFileName, b);
+            QCOMPARE(f.w->document()->fileName(), b);
             QCOMPARE(f.text(), std::string("b\r\n"));
-            QVERIFY(!f.w->Modified());
+            QVERIFY(!f.w->document()->isModified());
         } else if (place == QLatin1String("new")) {
-            QCOMPARE(f.w->DocumentFileName, QString());
+            QCOMPARE(f.w->document()->fileName(), QString());
             QCOMPARE(f.w->windowTitle(), kCaption);
             QCOMPARE(f.text(), std::string());
             QVERIFY(!f.saveEnabled());
@@ -236,10 +271,10 @@ private Q_SLOTS:
         const bool saidSaved = f.texts().contains(kSaved);
         QCOMPARE(saidSaved, action == QLatin1String("close") && written);
         if (action == QLatin1String("close")) QCOMPARE(f.w->isVisible(), !goesOn);
-        if (action == QLatin1String("open")) QCOMPARE(f.w->DocumentFileName, goesOn ? b : QString());
+        if (action == QLatin1String("open")) QCOMPARE(f.w->document()->fileName(), goesOn ? b : QString());
         if (!goesOn) {
             QCOMPARE(f.text(), std::string("new text"));
-            QVERIFY(f.w->Modified());
+            QVERIFY(f.w->document()->isModified());
         }
         if (written && action == QLatin1String("ctrl+s")) QCOMPARE(f.w->windowTitle(), kCaption + "x.txt");
     }
@@ -250,7 +285,7 @@ private Q_SLOTS:
         f.open(a);
         f.saveChoice = QString();
         f.fileItem("saveAs");
-        QCOMPARE(f.w->DocumentFileName, a);
+        QCOMPARE(f.w->document()->fileName(), a);
         QVERIFY(!QFile::exists(f.box.path(QStringLiteral("c.txt"))));
 
         f.saveChoice = f.box.path(QStringLiteral("c.txt"));
@@ -281,7 +316,7 @@ private Q_SLOTS:
         f.type(QStringLiteral("x"));
         f.key(Qt::Key_S, Qt::ControlModifier);
         QVERIFY(f.asked == QStringList{"open"});
-        QVERIFY(f.w->Modified());
+        QVERIFY(f.w->document()->isModified());
 
         // Any open enables it again, even one that stops at a missing file.
         f.open(f.box.path(QStringLiteral("none.txt")));
@@ -300,7 +335,7 @@ private Q_SLOTS:
         QCOMPARE(f.w->EntryCount(), 1);
         f.key(Qt::Key_F5);
         QCOMPARE(f.w->EntryCount(), 2);
-        QVERIFY(f.w->Modified());
+        QVERIFY(f.w->document()->isModified());
         QCOMPARE(f.box.readFile(a), std::string("//@one\r\n"));
     }
 
@@ -313,25 +348,25 @@ private Q_SLOTS:
         const QString a = f.box.writeFile(QStringLiteral("a.txt"), longLine + "\r\nshort\r\n");
         f.open(a);
         f.type(QStringLiteral("x"));
-        QVERIFY(f.w->Modified());
+        QVERIFY(f.w->document()->isModified());
         f.key(Qt::Key_Backspace);
-        QVERIFY(!f.w->Modified());
+        QVERIFY(!f.w->document()->isModified());
 
         QVERIFY(f.w->commands().runCommand(CommandId::WordWrap));
         QVERIFY(f.w->textView()->WordWrap());
-        QVERIFY(!f.w->Modified());
+        QVERIFY(!f.w->document()->isModified());
         f.w->resize(350, 250);
         QCoreApplication::processEvents();
-        QVERIFY(!f.w->Modified());
+        QVERIFY(!f.w->document()->isModified());
         QVERIFY(f.w->commands().runCommand(CommandId::WordWrap));
-        QVERIFY(!f.w->Modified());
+        QVERIFY(!f.w->document()->isModified());
 
         f.key(Qt::Key_End);
         f.type(QStringLiteral("!"));
         QCOMPARE(f.w->textView()->LineAt(0), f.w->textView()->LineAt(0).substr(0, 4096));
-        QVERIFY(f.w->Modified());
+        QVERIFY(f.w->document()->isModified());
         f.key(Qt::Key_Backspace);
-        QVERIFY(!f.w->Modified());
+        QVERIFY(!f.w->document()->isModified());
         QVERIFY(f.w->close());
         QVERIFY(f.boxes.shown().empty());
     }
@@ -354,10 +389,10 @@ private Q_SLOTS:
         QCOMPARE(f.texts(), QStringList{missing + "\n" + kMissing});
         QCOMPARE(f.boxes.shown()[0].kind, MessageKind::Information);
         QCOMPARE(f.boxes.shown()[0].caption, kCaption + "a.txt");
-        QCOMPARE(f.w->DocumentFileName, a);
+        QCOMPARE(f.w->document()->fileName(), a);
         QCOMPARE(f.w->windowTitle(), kCaption + "a.txt");
         QCOMPARE(f.text(), std::string("xa\r\n"));
-        QVERIFY(f.w->Modified());
+        QVERIFY(f.w->document()->isModified());
     }
 
     // The Open dialog adds "txt" only to a name that does not exist as typed.
@@ -384,7 +419,7 @@ private Q_SLOTS:
         QFETCH(QString, typed);
         QFETCH(QString, opened);
         Fixture f;
-        f.w->m_fileChooser = nullptr;
+        f.w->document()->setFileChooser(nullptr);
         for (const char* name : {"README", "Makefile", "a.txt"}) f.box.writeFile(name, "text\r\n");
         if (typed.startsWith('@')) typed = f.box.path(typed.mid(1));
         AnswerNextDialog([&](QDialog* dialog) {
@@ -395,18 +430,18 @@ private Q_SLOTS:
         if (opened.isEmpty()) {
             const QString shown = f.box.path(typed.endsWith(".md") ? typed : typed + ".txt");
             QCOMPARE(f.texts(), QStringList{shown + "\n" + kMissing});
-            QCOMPARE(f.w->DocumentFileName, QString());
+            QCOMPARE(f.w->document()->fileName(), QString());
             return;
         }
         QCOMPARE(f.texts(), QStringList());
-        QCOMPARE(f.w->DocumentFileName, opened.startsWith('/') ? opened : f.box.path(opened));
+        QCOMPARE(f.w->document()->fileName(), opened.startsWith('/') ? opened : f.box.path(opened));
         QVERIFY(!f.text().empty());
     }
 
     // Open and Save As each reopen on their own last choice, typed or picked: its folder, its name.
     void fileDialogsReopenOnTheirLastChoice() {
         Fixture f;
-        f.w->m_fileChooser = nullptr;
+        f.w->document()->setFileChooser(nullptr);
         QDir(f.box.dir()).mkpath(QStringLiteral("docs/out"));
         const QString readme = f.box.writeFile(QStringLiteral("docs/README"), "readme\r\n");
         const QString notes = f.box.writeFile(QStringLiteral("docs/notes.txt"), "notes\r\n");
@@ -434,17 +469,17 @@ private Q_SLOTS:
             return seen;
         };
         run("open", readme);
-        QCOMPARE(f.w->DocumentFileName, readme);
+        QCOMPARE(f.w->document()->fileName(), readme);
         Seen open = run("open", QStringLiteral("notes"));
         QCOMPARE(open.folder, f.box.path(QStringLiteral("docs")));
         QCOMPARE(open.name, QStringLiteral("README"));
         QCOMPARE(open.selected, QStringLiteral("README"));
-        QCOMPARE(f.w->DocumentFileName, notes);
+        QCOMPARE(f.w->document()->fileName(), notes);
 
         const QString saved = f.box.path(QStringLiteral("docs/out/copy"));
         Seen save = run("saveAs", saved);
         QVERIFY(save.name.isEmpty());
-        QCOMPARE(f.w->DocumentFileName, saved + ".txt");
+        QCOMPARE(f.w->document()->fileName(), saved + ".txt");
         QCOMPARE(f.box.readFile(saved + ".txt"), std::string("notes\r\n"));
 
         open = run("open", readme);
@@ -491,10 +526,10 @@ private Q_SLOTS:
             QCOMPARE(f.boxes.shown().back().kind, MessageKind::Error);
             QCOMPARE(f.boxes.shown().back().text, QStringLiteral("ファイル %1 は開けません.").arg(bad));
         }
-        QCOMPARE(f.w->DocumentFileName, a);
+        QCOMPARE(f.w->document()->fileName(), a);
         QCOMPARE(f.w->windowTitle(), kCaption + "a.txt");
         QCOMPARE(f.text(), std::string("xa\r\n"));
-        QVERIFY(f.w->Modified());
+        QVERIFY(f.w->document()->isModified());
         f.key(Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(f.box.readFile(a), std::string("xa\r\n"));
     }
@@ -526,7 +561,7 @@ private Q_SLOTS:
         QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(f.w->textView()->viewport(), &drop);
         QCOMPARE(f.texts(), QStringList{kPrompt});
-        QCOMPARE(f.w->DocumentFileName, longPath);
+        QCOMPARE(f.w->document()->fileName(), longPath);
         QCOMPARE(f.text(), std::string("dropped\r\n"));
         QCOMPARE(f.w->windowTitle(), kCaption + "dropped.txt");
         f.type(QStringLiteral("y"));
@@ -547,7 +582,7 @@ private Q_SLOTS:
         f.fileItem("saveAs");
         QCOMPARE(f.texts(), QStringList{QStringLiteral("ファイル %1 を作成できません.").arg(bad)});
         QCOMPARE(f.w->windowTitle(), kCaption + "x.txt");
-        QVERIFY(f.w->Modified());
+        QVERIFY(f.w->document()->isModified());
         QCOMPARE(f.box.readFile(a), std::string("a\r\n"));
 
         f.boxes.clear();
@@ -602,7 +637,7 @@ private Q_SLOTS:
 
         // A relative entry is the file in the program's folder, also for saving.
         item("  C.txt")->trigger();
-        QCOMPARE(f.w->DocumentFileName, QStringLiteral("C.txt"));
+        QCOMPARE(f.w->document()->fileName(), QStringLiteral("C.txt"));
         QCOMPARE(f.text(), std::string("C.txt\r\n"));
         f.type(QStringLiteral("x"));
         f.key(Qt::Key_S, Qt::ControlModifier);
@@ -616,7 +651,7 @@ private Q_SLOTS:
         QFile::remove(f.box.path(QStringLiteral("A.txt")));
         item("  A.txt")->trigger();
         QCOMPARE(f.texts(), QStringList{"A.txt\n" + kMissing});
-        QCOMPARE(f.w->DocumentFileName, QStringLiteral("C.txt"));
+        QCOMPARE(f.w->document()->fileName(), QStringLiteral("C.txt"));
 
         f.fileItem("new");
         for (QAction* a : ShowFileMenu(*f.w)) QVERIFY(a->icon().isNull() || !a->text().startsWith("  "));
@@ -681,7 +716,7 @@ private Q_SLOTS:
         QCOMPARE(states(), QStringLiteral("E---EE"));
         f.key(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(f.text(), std::string("abc\r\ndef\r\n"));
-        QVERIFY(!f.w->Modified());
+        QVERIFY(!f.w->document()->isModified());
 
         // Delete cannot be undone.
         f.key(Qt::Key_End, Qt::ShiftModifier);
@@ -692,7 +727,7 @@ private Q_SLOTS:
         QCOMPARE(states(), QStringLiteral("----EE"));
         f.key(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(f.text(), std::string("\r\ndef\r\n"));
-        QVERIFY(f.w->Modified());
+        QVERIFY(f.w->document()->isModified());
     }
 };
 

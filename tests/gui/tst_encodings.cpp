@@ -62,7 +62,7 @@ struct Fixture {
     std::unique_ptr<MainWindow> w = box.makeWindow();
     QString open(const QString& name, const std::string& bytes) {
         const QString path = box.writeFile(name, bytes);
-        w->OpenDocument(path);
+        w->document()->open(path);
         return path;
     }
     void save() {
@@ -113,7 +113,7 @@ private Q_SLOTS:
         QCOMPARE(f.w->textView()->DocumentEncoding(), e);
         QCOMPARE(f.panel(), panel);
         QCOMPARE(Headings(*f.w), cp932Headings);
-        QVERIFY(!f.w->Modified());
+        QVERIFY(!f.w->document()->isModified());
 
         // Characters cp932 lacks where the encoding holds them; ISO-2022-JP gets ASCII, so the escape
         // sequences of the line it goes before stay as they were.
@@ -123,9 +123,9 @@ private Q_SLOTS:
         f.w->textView()->SetCaretToLineStart(1);
         TypeText(f.w->textView(), typed);
         QTest::keyClick(f.w->textView(), Qt::Key_Return);
-        QVERIFY(f.w->Modified());
+        QVERIFY(f.w->document()->isModified());
         f.save();
-        QVERIFY(!f.w->Modified());
+        QVERIFY(!f.w->document()->isModified());
         QVERIFY(f.boxes.shown().empty());
 
         const LineBreak dominant = style == QLatin1String("CRLF") ? LineBreak::CrLf : LineBreak::Lf;
@@ -171,7 +171,7 @@ private Q_SLOTS:
         QFETCH(std::string, written);
         Fixture f;
         const QString path = f.box.writeFile(QStringLiteral("doc.txt"), "a\r\n");
-        f.w->OpenDocument(path, static_cast<Encoding>(encoding));
+        f.w->document()->open(path, static_cast<Encoding>(encoding));
         QTest::keyClick(f.w->textView(), Qt::Key_End, Qt::ControlModifier);
         QTest::keyClicks(f.w->textView(), QStringLiteral("1"));
         QInputMethodEvent input;
@@ -205,7 +205,7 @@ private Q_SLOTS:
         const auto e = static_cast<Encoding>(encoding);
         Fixture f;
         const QString path = f.box.writeFile(QStringLiteral("doc.txt"), "a\r\n");
-        f.w->OpenDocument(path, e);
+        f.w->document()->open(path, e);
         QTest::keyClick(f.w->textView(), Qt::Key_End, Qt::ControlModifier);
         TypeText(f.w->textView(), typed);
         const std::string text = "a\r\n" + typed.toStdString();
@@ -222,7 +222,7 @@ private Q_SLOTS:
                                      .arg(typed, QString::fromLatin1(EncodingName(e)))});
             QCOMPARE(f.box.readFile(path), std::string("a\r\n"));
             QCOMPARE(f.w->textView()->DocumentEncoding(), e);
-            QVERIFY(f.w->Modified());
+            QVERIFY(f.w->document()->isModified());
             f.boxes.clear();
             f.boxes.answer(Answer::Yes);
         }
@@ -231,30 +231,7 @@ private Q_SLOTS:
         QCOMPARE(f.boxes.shown().size(), std::size_t(utf8First ? 0 : 1));
         QCOMPARE(f.box.readFile(path), text);
         QCOMPARE(f.panel(), QStringLiteral("UTF-8  CRLF"));
-        QVERIFY(!f.w->Modified());
-    }
-
-    // Bytes of no character and files of mixed breaks come back as they were, whatever is detected.
-    void unchangedFilesSaveAsRead_data() {
-        QTest::addColumn<std::string>("bytes");
-        std::string binary;
-        for (int i = 0; i < 4096; ++i) binary += static_cast<char>((i * 7919) >> 3);
-        QTest::newRow("binary") << binary;
-        QTest::newRow("mixed breaks, no final break") << std::string("a\rb\nc\r\n\n\r\r\nd");
-        QTest::newRow("UTF-8, invalid bytes") << std::string("\xe6\x97\xa5\xe6\x9c\xac\n\xff\xe6\x97\r\n");
-        QTest::newRow("UTF-16 odd length") << std::string(
-            "\xff\xfe"
-            "a\0\n\0b",
-            7);
-    }
-
-    void unchangedFilesSaveAsRead() {
-        QFETCH(std::string, bytes);
-        Fixture f;
-        const QString path = f.open(QStringLiteral("doc.bin"), bytes);
-        QVERIFY(!f.w->Modified());
-        f.w->SaveDocumentTo(path);
-        QVERIFY(f.box.readFile(path) == bytes);
+        QVERIFY(!f.w->document()->isModified());
     }
 
     // The reopen items read the file again in their encoding, asking first about an edited document;
@@ -271,7 +248,7 @@ private Q_SLOTS:
         QCOMPARE(f.w->textView()->DocumentEncoding(), Encoding::ShiftJis);
         QCOMPARE(f.panel(), QStringLiteral("Shift_JIS  LF"));
         QCOMPARE(std::string(f.w->textView()->Utf8Buffer()), DecodeText(Encoding::ShiftJis, utf8));
-        QVERIFY(!f.w->Modified());
+        QVERIFY(!f.w->document()->isModified());
 
         TypeText(f.w->textView(), QStringLiteral("x"));
         f.boxes.answer(Answer::Cancel);
@@ -284,7 +261,7 @@ private Q_SLOTS:
         QCOMPARE(std::string(f.w->textView()->Utf8Buffer()), utf8);
         QCOMPARE(Headings(*f.w), QStringList{QStringLiteral("0:見出し")});
 
-        f.w->N10Click();
+        f.w->document()->newDocument();
         f.w->commands().updateCommands();
         QVERIFY(!f.w->commands().action(CommandId::Reopen)->isEnabled());
         QCOMPARE(f.panel(), QStringLiteral("Shift_JIS  CRLF"));
@@ -302,7 +279,7 @@ private Q_SLOTS:
 
         Choice(*f.w, CommandId::SaveEncoding, "UTF-16BE")->trigger();
         QVERIFY(f.boxes.shown().empty());
-        QVERIFY(f.w->Modified());
+        QVERIFY(f.w->document()->isModified());
         QCOMPARE(f.panel(), QStringLiteral("UTF-16BE  CRLF"));
         f.save();
         QCOMPARE(f.box.readFile(path), FileBytes(Encoding::Utf16BeBom, "one\r\n日本\r\nthree 😀\r\n"));
@@ -312,7 +289,7 @@ private Q_SLOTS:
         QCOMPARE(f.boxes.shown().size(), std::size_t(1));
         QVERIFY(f.boxes.texts().front().startsWith(QStringLiteral("3 行目の「😀」")));
         QCOMPARE(f.w->textView()->DocumentEncoding(), Encoding::Utf16BeBom);
-        QVERIFY(!f.w->Modified());
+        QVERIFY(!f.w->document()->isModified());
         f.w->commands().updateCommands();
         QVERIFY(Choice(*f.w, CommandId::SaveEncoding, "UTF-16BE")->isChecked());
         QVERIFY(!Choice(*f.w, CommandId::SaveEncoding, "EUC-JP")->isChecked());
@@ -326,7 +303,7 @@ private Q_SLOTS:
         f.save();
         QCOMPARE(f.boxes.shown().size(), std::size_t(3));
         QCOMPARE(f.box.readFile(path), FileBytes(Encoding::Utf16BeBom, "one\r\n日本\r\nthree 😀\r\n"));
-        QVERIFY(f.w->Modified());
+        QVERIFY(f.w->document()->isModified());
     }
 
     // A new break style converts every break in one undo step and modifies the document, also one
@@ -342,7 +319,7 @@ private Q_SLOTS:
         QCOMPARE(f.panel(), QStringLiteral("Shift_JIS  LF"));
         QCOMPARE(f.w->textView()->GetText(), std::string("a\nb\nc\nd"));
         QCOMPARE(f.w->textView()->LineIndex(3), 9);
-        QVERIFY(f.w->Modified());
+        QVERIFY(f.w->document()->isModified());
         f.w->textView()->Undo();
         QCOMPARE(f.w->textView()->GetText(), std::string("a\r\nb\nc\rd"));
         QCOMPARE(f.panel(), QStringLiteral("Shift_JIS  混在"));
@@ -356,7 +333,7 @@ private Q_SLOTS:
         f.open(QStringLiteral("one.txt"), "one line");
         QCOMPARE(f.panel(), QStringLiteral("Shift_JIS  CRLF"));
         Choice(*f.w, CommandId::LineBreak, "CR")->trigger();
-        QVERIFY(f.w->Modified());
+        QVERIFY(f.w->document()->isModified());
         f.w->commands().updateCommands();
         QVERIFY(Choice(*f.w, CommandId::LineBreak, "CR")->isChecked());
         QTest::keyClick(f.w->textView(), Qt::Key_End, Qt::ControlModifier);
@@ -440,7 +417,7 @@ private Q_SLOTS:
         f.w->commands().updateCommands();
         for (const char* c : {"CR LF", "LF", "CR"})
             QCOMPARE(Choice(*f.w, CommandId::LineBreak, c)->isChecked(), checked == QLatin1String(c));
-        QCOMPARE(f.w->Modified(), modified);
+        QCOMPARE(f.w->document()->isModified(), modified);
         QTest::keyClick(memo, Qt::Key_End, Qt::ControlModifier);
         TypeText(memo, QStringLiteral("x"));
         QTest::keyClick(memo, Qt::Key_Return);

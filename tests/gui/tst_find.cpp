@@ -472,14 +472,14 @@ private Q_SLOTS:
     // Another document in the view: its own matches are counted and marked.
     void openingADocumentCountsAfresh() {
         m_w->textView()->setText(QStringLiteral("x x x"));
-        m_w->SetUnmodified();
+        m_w->document()->markSaved();
         TypeSearch(*m_w, QStringLiteral("x"));
         QCOMPARE(m_w->findBar()->CountText(), U("1 / 3 件"));
-        m_w->OpenDocument(m_box->writeFile(QStringLiteral("b.txt"), "y x\r\nx\r\n"));
+        m_w->document()->open(m_box->writeFile(QStringLiteral("b.txt"), "y x\r\nx\r\n"));
         QCOMPARE(m_w->findBar()->CountText(), U("2 件"));
         QCOMPARE(m_w->finder()->MarkedRanges().size(), std::size_t(2));
         QCOMPARE(m_w->finder()->MarkedRanges().front().start, std::size_t(2));
-        m_w->N10Click();
+        m_w->document()->newDocument();
         QCOMPARE(m_w->findBar()->CountText(), U("0 件"));
         QVERIFY(m_w->finder()->MarkedRanges().empty());
     }

@@ -775,7 +775,7 @@ void IndexTest::openDocumentRebuildsOnce() {
     QVERIFY(m_w->Timer1->isActive());
     boxes.answer(Answer::No);
     const int rebuilds = m_w->RebuildCount();
-    m_w->OpenDocument(path);
+    m_w->document()->open(path);
     QCOMPARE(m_w->RebuildCount(), rebuilds + 1);
     QCOMPARE(rowsOf(m_w->cmbMain->model()), (QStringList{U("One@0"), U("Two@2")}));
     QTRY_VERIFY_WITH_TIMEOUT(!m_w->Timer1->isActive(), 3000);

@@ -50,7 +50,7 @@ struct Fixture {
 
     explicit Fixture(const std::string& text = "//@one\r\nbody\r\n") {
         file = box.writeFile(QStringLiteral("a.txt"), text);
-        w->OpenDocument(file);
+        w->document()->open(file);
         w->textView()->setFocus();
     }
     void type(const QString& text) {
@@ -72,13 +72,13 @@ struct Fixture {
     }
     void save() { w->commands().runCommand(CommandId::Save); }
     void saveAs(const QString& target) {
-        w->m_fileChooser = [target](bool) { return target; };
+        w->document()->setFileChooser([target](bool) { return target; });
         for (QAction* a : w->File1->actions())
             if (a->objectName() == QLatin1String("saveAs")) a->trigger();
     }
     // The window's copy as a process that ended would have left it (a crash): offered to a new window.
     void leaveCopyAsCrashed() {
-        w->Recovery().wait();
+        w->document()->guard().recovery().wait();
         QCOMPARE(store().list().size(), std::size_t(1));
         const RecoveryCopy c = store().list().front();
         QFile data(QFile::decodeName(QByteArray::fromStdString(c.dataFile)));
@@ -117,7 +117,7 @@ private Q_SLOTS:
         QFETCH(int, topLine);
         QFETCH(bool, readAsEucJp);
         Fixture f(Lines(0, 200, "a"));
-        if (readAsEucJp) f.w->OpenDocument(f.file, Encoding::EucJp);
+        if (readAsEucJp) f.w->document()->open(f.file, Encoding::EucJp);
         const Encoding encoding = f.w->textView()->DocumentEncoding();
         f.w->resize(600, 400);
         f.w->textView()->SetCaretToLineStart(150);
@@ -130,7 +130,7 @@ private Q_SLOTS:
         QCOMPARE(f.w->EntryCount(), newLines);
         QCOMPARE(f.w->CurrentEntry(), caretLine);
         QCOMPARE(f.w->textView()->DocumentEncoding(), encoding);
-        QVERIFY(!f.w->Modified());
+        QVERIFY(!f.w->document()->isModified());
         QVERIFY(f.boxes.texts().isEmpty());
         f.rewrite("//@b0\r\n");  // still followed after the file was replaced
         QTRY_COMPARE_WITH_TIMEOUT(f.w->textView()->GetText(), std::string("//@b0\r\n"), 3000);
@@ -152,7 +152,7 @@ private Q_SLOTS:
         Fixture f;
         f.type(QStringLiteral("x"));
         f.rewrite("theirs\r\n");
-        f.w->CheckDisk();
+        f.w->document()->guard().check();
         QCOMPARE(f.w->textView()->GetText(), std::string("x//@one\r\nbody\r\n"));
         QCOMPARE(f.w->StatusText(), kChangedOnDisk);  // said at once, not only at the save
         QVERIFY(f.boxes.texts().isEmpty());
@@ -163,7 +163,7 @@ private Q_SLOTS:
             QStringList{f.file + QStringLiteral(" は他のプログラムで変更されています。上書きしますか?")});
         QCOMPARE(f.boxes.shown()[0].caption, QStringLiteral("確認"));
         QCOMPARE(QByteArray::fromStdString(f.box.readFile(QStringLiteral("a.txt"))), onDisk);
-        QCOMPARE(f.w->Modified(), modified);
+        QCOMPARE(f.w->document()->isModified(), modified);
         // Once written over, the next save asks nothing.
         if (!modified) {
             f.boxes.clear();
@@ -179,13 +179,13 @@ private Q_SLOTS:
         Fixture f;
         QVERIFY(QFile::rename(f.file, f.box.path(QStringLiteral("moved.txt"))));
         QTRY_COMPARE_WITH_TIMEOUT(f.w->StatusText(), kGone, 3000);
-        QVERIFY(f.w->Modified());
+        QVERIFY(f.w->document()->isModified());
         f.boxes.answer(Answer::Cancel);
         QVERIFY(!f.w->close());
         QCOMPARE(f.boxes.texts(), QStringList{kPrompt});
         f.save();
         QCOMPARE(f.box.readFile(QStringLiteral("a.txt")), std::string("//@one\r\nbody\r\n"));
-        QVERIFY(!f.w->Modified());
+        QVERIFY(!f.w->document()->isModified());
         QCOMPARE(f.boxes.texts().size(), 1);  // no overwrite question for a file made again
     }
 
@@ -206,7 +206,7 @@ private Q_SLOTS:
         QCOMPARE(::stat(QFile::encodeName(f.file).constData(), &before), 0);
         if (edited) f.type(QStringLiteral("x"));
         QVERIFY(QFile::remove(f.file));
-        f.w->CheckDisk();
+        f.w->document()->guard().check();
         QCOMPARE(f.w->StatusText(), kGone);
         const std::string theirs = sameBytes ? "//@one\r\nbody\r\n" : "theirs\r\n";
         f.rewrite(theirs);
@@ -214,10 +214,10 @@ private Q_SLOTS:
             const timespec times[2] = {{0, UTIME_OMIT}, before.st_mtim};
             ::utimensat(AT_FDCWD, QFile::encodeName(f.file).constData(), times, 0);
         }
-        f.w->CheckDisk();
+        f.w->document()->guard().check();
         QCOMPARE(f.w->StatusText(), edited ? kChangedOnDisk : kReloaded);
         QCOMPARE(f.w->textView()->GetText(), edited ? std::string("x//@one\r\nbody\r\n") : theirs);
-        QCOMPARE(f.w->Modified(), edited);
+        QCOMPARE(f.w->document()->isModified(), edited);
         if (!edited) return;
         f.boxes.answer(Answer::No);
         f.save();
@@ -273,8 +273,8 @@ private Q_SLOTS:
         const bool yes = Answer(answer) == Answer::Yes;
         QCOMPARE(f.box.readFile(QFileInfo(target).fileName()),
                  yes ? std::string("x//@one\r\nbody\r\n") : old);
-        QCOMPARE(f.w->Modified(), !yes);
-        QCOMPARE(f.w->DocumentFileName, yes ? target : f.file);
+        QCOMPARE(f.w->document()->isModified(), !yes);
+        QCOMPARE(f.w->document()->fileName(), yes ? target : f.file);
         struct stat st {};
         QCOMPARE(::stat(native.constData(), &st), 0);
         QCOMPARE(st.st_mode & 07777, mode_t(0444));
@@ -292,11 +292,11 @@ private Q_SLOTS:
     void recoveryCopyFollowsTheEdits() {
         QFETCH(QString, end);
         Fixture f(Sjis("//@表\r\nbody\r\n"));
-        QCOMPARE(f.w->Recovery().interval(), 2000);
-        f.w->Recovery().setInterval(30);
+        QCOMPARE(f.w->document()->guard().recovery().interval(), 2000);
+        f.w->document()->guard().recovery().setInterval(30);
         f.type(QStringLiteral("a"));
         QTRY_COMPARE(f.store().list().size(), std::size_t(1));
-        f.w->Recovery().wait();
+        f.w->document()->guard().recovery().wait();
         const RecoveryCopy c = f.store().list().front();
         QCOMPARE(QFile::decodeName(QByteArray::fromStdString(c.record.path)), f.file);
         QCOMPARE(c.record.encoding, std::string("Shift_JIS"));
@@ -313,12 +313,12 @@ private Q_SLOTS:
             QVERIFY(f.w->close());
         } else if (end == "new-no") {
             f.boxes.answer(Answer::No);
-            f.w->N10Click();
+            f.w->document()->newDocument();
         } else {
             QTest::keyClick(f.w->textView(), Qt::Key_Z, Qt::ControlModifier);
             QTest::qWait(100);
         }
-        f.w->Recovery().wait();
+        f.w->document()->guard().recovery().wait();
         QVERIFY(f.store().list().empty());
     }
 
@@ -332,7 +332,7 @@ private Q_SLOTS:
     void composedTextIsNotWritten() {
         QFETCH(bool, save);
         Fixture f(Sjis("//@表\r\nbody\r\n"));
-        f.w->Recovery().setInterval(30);
+        f.w->document()->guard().recovery().setInterval(30);
         f.type(QStringLiteral("a"));
         const QString preedit = QString::fromUtf8("にほん");
         QInputMethodEvent composing(preedit, {{QInputMethodEvent::Cursor, 1, 1, {}}});
@@ -348,7 +348,7 @@ private Q_SLOTS:
         } else {
             // Past the pause: no copy yet, or one without the composed text.
             QTest::qWait(150);
-            f.w->Recovery().wait();
+            f.w->document()->guard().recovery().wait();
             for (const RecoveryCopy& c : f.store().list()) {
                 QFile copy(QFile::decodeName(QByteArray::fromStdString(c.dataFile)));
                 QVERIFY(copy.open(QIODevice::ReadOnly));
@@ -358,7 +358,7 @@ private Q_SLOTS:
             QInputMethodEvent cancel;
             QCoreApplication::sendEvent(f.w->textView(), &cancel);
             QTRY_COMPARE(f.store().list().size(), std::size_t(1));
-            f.w->Recovery().wait();
+            f.w->document()->guard().recovery().wait();
             QFile copy(QFile::decodeName(QByteArray::fromStdString(f.store().list().front().dataFile)));
             QVERIFY(copy.open(QIODevice::ReadOnly));
             QCOMPARE(copy.readAll().toStdString(), want);
@@ -370,7 +370,7 @@ private Q_SLOTS:
         // Given up after the save, it leaves the text as saved.
         QInputMethodEvent cancel;
         QCoreApplication::sendEvent(f.w->textView(), &cancel);
-        QCOMPARE(f.w->Modified(), !save);
+        QCOMPARE(f.w->document()->isModified(), !save);
     }
 
     // At an open, copies left by a process that ended are offered for their file: Yes (the default)
@@ -392,8 +392,8 @@ private Q_SLOTS:
         if (!ownerRuns) r.pid = DeadPid();
         QCOMPARE(store.save("left", Sjis("//@残り\r\nedits\r\n"), r), 0);
         f.boxes.answer(Answer(answer));
-        f.w->OpenDocument(f.file);
-        f.w->Recovery().wait();
+        f.w->document()->open(f.file);
+        f.w->document()->guard().recovery().wait();
         if (ownerRuns) {
             QVERIFY(f.boxes.texts().isEmpty());
             QCOMPARE(store.list().size(), std::size_t(1));
@@ -404,8 +404,8 @@ private Q_SLOTS:
             QStringList{f.file + QStringLiteral(" には保存されていない変更が残っています。復元しますか?")});
         if (Answer(answer) == Answer::Yes) {
             QCOMPARE(f.w->textView()->GetText(), Sjis("//@残り\r\nedits\r\n"));
-            QVERIFY(f.w->Modified());
-            QCOMPARE(f.w->DocumentFileName, f.file);
+            QVERIFY(f.w->document()->isModified());
+            QCOMPARE(f.w->document()->fileName(), f.file);
             QCOMPARE(f.w->EntryCount(), 1);
             // Taken over: the left copy is gone and this process holds its own.
             const std::vector<RecoveryCopy> now = store.list();
@@ -414,7 +414,7 @@ private Q_SLOTS:
             QCOMPARE(now.front().record.pid, long(::getpid()));
         } else {
             QCOMPARE(f.w->textView()->GetText(), std::string("//@one\r\nbody\r\n"));
-            QVERIFY(!f.w->Modified());
+            QVERIFY(!f.w->document()->isModified());
             QVERIFY(store.list().empty());
         }
     }
@@ -460,14 +460,14 @@ private Q_SLOTS:
         QFETCH(QString, encoding);
         QFETCH(QString, typing);
         Fixture f(file.toStdString());
-        f.w->Recovery().setInterval(30);
+        f.w->document()->guard().recovery().setInterval(30);
         f.w->textView()->SetCaretToLineStart(0);
         if (typing.isEmpty())
             f.type(QStringLiteral("a"));
         else
             QTest::sendKeyEvent(QTest::Click, f.w->textView(), Qt::Key_unknown, typing, Qt::NoModifier);
         QTRY_COMPARE(f.store().list().size(), std::size_t(1));
-        f.w->Recovery().wait();
+        f.w->document()->guard().recovery().wait();
         const QByteArray expected = file.left(bom) + typed + file.mid(bom);
         RecoveryCopy c = f.store().list().front();
         QCOMPARE(QString::fromStdString(c.record.encoding), encoding);
@@ -481,8 +481,8 @@ private Q_SLOTS:
         QCOMPARE(f.store().save("left", bytes.toStdString(), c.record), 0);
         auto again = f.box.makeWindow();
         f.boxes.answer(Answer::Yes);
-        again->OpenDocument(f.file);
-        QVERIFY(again->Modified());
+        again->document()->open(f.file);
+        QVERIFY(again->document()->isModified());
         QCOMPARE(QString::fromLatin1(EncodingName(again->textView()->DocumentEncoding())),
                  encoding.section(QLatin1Char(' '), 0, 0) == QLatin1String("UTF-16LE")
                      ? QStringLiteral("UTF-16LE")
@@ -515,34 +515,34 @@ private Q_SLOTS:
         f.boxes.clear();
         f.boxes.answer(Answer::Yes);
         if (openPath)
-            again->OpenDocument(f.file);
+            again->document()->open(f.file);
         else
             again->Startup({});
         QCOMPARE(f.boxes.texts(), QStringList{f.file + kRecoverAsk});
         QCOMPARE(again->textView()->GetText(), std::string("x//@one\r\nbody\r\n"));
-        QCOMPARE(again->DocumentFileName, f.file);
-        QVERIFY(again->Modified());
+        QCOMPARE(again->document()->fileName(), f.file);
+        QVERIFY(again->document()->isModified());
         again->commands().runCommand(CommandId::Save);
         QCOMPARE(f.box.readFile(QStringLiteral("a.txt")), std::string("x//@one\r\nbody\r\n"));
-        QVERIFY(!again->Modified());
+        QVERIFY(!again->document()->isModified());
     }
 
     // After a Save As that failed the document bears the new name: its recovery copy and the watch on
     // its file go along, so the edits are offered under that name after a crash.
     void copyAndWatchFollowAFailedSaveAs() {
         Fixture f;
-        f.w->Recovery().setInterval(30);
+        f.w->document()->guard().recovery().setInterval(30);
         f.type(QStringLiteral("x"));
         QTRY_COMPARE(f.store().list().size(), std::size_t(1));
         const QString target = f.box.path(QStringLiteral("no such folder/b.txt"));
         f.saveAs(target);
         QCOMPARE(f.boxes.texts(), QStringList{QStringLiteral("ファイル %1 を作成できません.").arg(target)});
-        QCOMPARE(f.w->DocumentFileName, target);
-        f.w->Recovery().wait();
+        QCOMPARE(f.w->document()->fileName(), target);
+        f.w->document()->guard().recovery().wait();
         QCOMPARE(QFile::decodeName(QByteArray::fromStdString(f.store().list().front().record.path)), target);
         // The old file is no longer the document's.
         QVERIFY(QFile::remove(f.file));
-        f.w->CheckDisk();
+        f.w->document()->guard().check();
         QVERIFY(f.w->StatusText() != kGone);
         f.type(QStringLiteral("y"));
         QTest::qWait(100);
@@ -553,7 +553,7 @@ private Q_SLOTS:
         again->Startup({});
         QCOMPARE(f.boxes.texts(), QStringList{target + kRecoverAsk});
         QCOMPARE(again->textView()->GetText(), std::string("xy//@one\r\nbody\r\n"));
-        QCOMPARE(again->DocumentFileName, target);
+        QCOMPARE(again->document()->fileName(), target);
     }
 
     // A recovery folder that takes no copy is said once in the status bar, and in a message at the next
@@ -576,13 +576,13 @@ private Q_SLOTS:
                                  "復元用のコピーを %1 に保存できません。\n"
                                  "保存していない変更は、プログラムが異常終了すると失われます。")
                                  .arg(folder);
-        f.w->Recovery().setInterval(30);
+        f.w->document()->guard().recovery().setInterval(30);
         f.type(QStringLiteral("x"));
         QTRY_COMPARE(f.w->StatusText(), status);
         // Once: a later failure leaves the status bar alone; the folder is tried again meanwhile.
         f.w->SetStatusText(QString());
         QTest::qWait(150);
-        f.w->Recovery().wait();
+        f.w->document()->guard().recovery().wait();
         QCoreApplication::processEvents();
         QCOMPARE(f.w->StatusText(), QString());
         QVERIFY(f.boxes.texts().isEmpty());
@@ -615,7 +615,7 @@ private Q_SLOTS:
             const bool yes = Answer(answer) == Answer::Yes;
             QCOMPARE(f.box.readFile(QStringLiteral("link.txt")),
                      yes ? std::string("xy//@one\r\nbody\r\n") : std::string("//@one\r\nbody\r\n"));
-            QCOMPARE(f.w->Modified(), !yes);
+            QCOMPARE(f.w->document()->isModified(), !yes);
         }
     }
 
@@ -631,16 +631,16 @@ private Q_SLOTS:
         std::string big = "//@one\r\n";
         while (big.size() < (9u << 20)) big += "body text of a large document\r\n";
         Fixture f(big);
-        f.w->Recovery().setInterval(60000);
+        f.w->document()->guard().recovery().setInterval(60000);
         TextView* memo = f.w->textView();
         const RecoveryRecord record =
             RecoveryStore::OwnRecord(QFile::encodeName(f.file).toStdString(), "Shift_JIS");
         const auto copyAll = [&] {
-            f.w->Recovery().copyInSlices(memo, record);
-            QVERIFY(f.w->Recovery().copying());  // more than one slice
+            f.w->document()->guard().recovery().copyInSlices(memo, record);
+            QVERIFY(f.w->document()->guard().recovery().copying());  // more than one slice
             memo->SendScintilla(QsciScintilla::SCI_INSERTTEXT, at, "x");
-            QTRY_VERIFY(!f.w->Recovery().copying());
-            f.w->Recovery().wait();
+            QTRY_VERIFY(!f.w->document()->guard().recovery().copying());
+            f.w->document()->guard().recovery().wait();
         };
         copyAll();
         const std::string now = memo->GetText();
@@ -651,9 +651,9 @@ private Q_SLOTS:
             QVERIFY2(bytes == big || bytes == now, "old and new text mixed");
         }
         // The next copy, undisturbed, is the text as it is.
-        f.w->Recovery().copyInSlices(memo, record);
-        QTRY_VERIFY(!f.w->Recovery().copying());
-        f.w->Recovery().wait();
+        f.w->document()->guard().recovery().copyInSlices(memo, record);
+        QTRY_VERIFY(!f.w->document()->guard().recovery().copying());
+        f.w->document()->guard().recovery().wait();
         QCOMPARE(f.store().list().size(), std::size_t(1));
         QFile data(QFile::decodeName(QByteArray::fromStdString(f.store().list().front().dataFile)));
         QVERIFY(data.open(QIODevice::ReadOnly));
@@ -674,7 +674,7 @@ private Q_SLOTS:
         QCOMPARE(boxes.texts(), QStringList{QStringLiteral(
                                     "名前のない文書 には保存されていない変更が残っています。復元しますか?")});
         QCOMPARE(w->textView()->GetText(), std::string("typed\r\n"));
-        QVERIFY(w->Modified());
+        QVERIFY(w->document()->isModified());
     }
 
     // A hard-linked file is saved in place: every name shows the new text; the old text was kept
@@ -687,7 +687,7 @@ private Q_SLOTS:
         f.save();
         QCOMPARE(f.box.readFile(QStringLiteral("link.txt")), std::string("new //@one\r\nbody\r\n"));
         QCOMPARE(f.box.readFile(QStringLiteral("a.txt")), std::string("new //@one\r\nbody\r\n"));
-        f.w->Recovery().wait();
+        f.w->document()->guard().recovery().wait();
         QVERIFY(f.store().list().empty());
         QVERIFY(f.boxes.texts().isEmpty());
     }
@@ -712,7 +712,7 @@ private Q_SLOTS:
         QCOMPARE(::link(QFile::encodeName(f.file).constData(), QFile::encodeName(other).constData()), 0);
         f.boxes.answer(Answer::Yes);
         if (change == "choose") {
-            QVERIFY(f.w->ChooseSaveEncoding(Encoding::Utf8));
+            QVERIFY(f.w->document()->setSaveEncoding(Encoding::Utf8));
             f.type(QStringLiteral("x"));
         } else if (change == "lacking") {
             QTest::sendKeyEvent(QTest::Click, f.w->textView(), Qt::Key_unknown, QStringLiteral("\u2603"),
@@ -727,7 +727,7 @@ private Q_SLOTS:
             return ::write(fd, data, size);
         };
         f.save();
-        QVERIFY(!f.w->Modified());
+        QVERIFY(!f.w->document()->isModified());
         QCOMPARE(during.size(), std::size_t(1));
         QCOMPARE(QString::fromStdString(during.front().record.encoding), kept);
     }

@@ -213,7 +213,7 @@ private Q_SLOTS:
             QCOMPARE(Probe(*w, QStringLiteral("ListViewVisible")).left(1), QStringLiteral("0"));
             QCOMPARE(Probe(*w, QStringLiteral("TitleMarks")), QStringLiteral("#|■"));
             QCOMPARE(w->frameGeometry(), QRect(100, 50, 500, 400));
-            QCOMPARE(w->DocumentFileName, QString());
+            QCOMPARE(w->document()->fileName(), QString());
             QVERIFY(w->close());
             QCOMPARE(FromCp932(box.readFile(kIni)), FromCp932(ini));
         }
@@ -289,7 +289,7 @@ private Q_SLOTS:
             w->windowCommands().setColourChooser([](const QColor&) { return QColor(0xFE, 0xDC, 0xBA); });
             QVERIFY(w->commands().runCommand(CommandId::TextColour));
             w->textView()->setText(QStringLiteral("one two"));
-            w->SetUnmodified();
+            w->document()->markSaved();
             QVERIFY(w->commands().runCommand(CommandId::Find));
             for (const char* text : {"one", "見出し"}) {
                 w->findBar()->SetFindText(QString::fromUtf8(text));
@@ -345,7 +345,7 @@ private Q_SLOTS:
         QCOMPARE(int(w->textView()->SendScintilla(QsciScintillaBase::SCI_STYLEGETSIZE, 0)), shownSize);
         // A registered file still opens by its path.
         for (const QString& path : w->RegisteredFiles) {
-            w->OpenDocument(path);
+            w->document()->open(path);
             QCOMPARE(w->textView()->GetText(), std::string("one\r\n"));
         }
         QVERIFY(boxes.shown().empty());
@@ -580,7 +580,7 @@ private Q_SLOTS:
         MessageBoxRecorder boxes;
         auto w = box.makeWindow();
         w->Startup(arguments);
-        QCOMPARE(w->DocumentFileName, opened);
+        QCOMPARE(w->document()->fileName(), opened);
         QCOMPARE(w->windowTitle(), opened.isEmpty() ? QString::fromLatin1(version::kNameAndNumber)
                                                     : "Oruvan 1.5 - " + QFileInfo(opened).fileName());
         if (!opened.isEmpty())

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
+#include <random>
 
 #include "app/ApplicationSetup.h"
 #include "platform/Cp932.h"
@@ -75,6 +76,17 @@ std::unique_ptr<MainWindow> Sandbox::makeWindow(bool show) const {
 }
 
 std::string Sjis(const char* utf8) { return Utf8ToCp932(utf8); }
+
+std::string BinaryBytes(std::size_t n, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::string s(n, '\0');
+    for (char& c : s) {
+        unsigned b = rng() & 0xFF;
+        if (b == '\r' || b == '\n') b = 0;
+        c = static_cast<char>(b);
+    }
+    return s;
+}
 
 void TypeAndEnter(QDialog* dialog, const QString& name) {
     auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget());

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "app/MainWindow.h"
+#include "document/DocumentController.h"
+#include "document/DocumentGuard.h"
 #include "version/Version.h"
 #include "widgets/MessageBoxes.h"
 
@@ -60,6 +62,10 @@ private:
 
 // cp932 bytes of a UTF-8 literal, for writing test documents.
 std::string Sjis(const char* utf8);
+
+// Random bytes of every value but CR and LF, so the text has exactly one line break form: the saved
+// text then must equal the file byte for byte.
+std::string BinaryBytes(std::size_t n, unsigned seed);
 
 // Runs `answer` on the next modal dialog once it is active (for dialogs the code under test runs with
 // exec()). The answer must close the dialog; it may record what it saw for the test to check after.

@@ -1,6 +1,4 @@
-// The document's safety: changes made to its file by other programs, recovery copies of unsaved edits,
-// and saves that keep hard links.
-#include <Qsci/qsciscintilla.h>
+#include "document/DocumentGuard.h"
 
 #include <QApplication>
 #include <QFile>
@@ -8,14 +6,13 @@
 #include <algorithm>
 
 #include "document/DiskWatch.h"
-#include "widgets/FilePaths.h"
+#include "document/DocumentController.h"
 #include "document/RecoveryWriter.h"
-#include "view/TextFinder.h"
-#include "view/TextView.h"
-#include "app/MainWindow.h"
 #include "platform/CarefulWrite.h"
 #include "platform/EncodingDetector.h"
 #include "platform/RecoveryStore.h"
+#include "view/TextView.h"
+#include "widgets/FilePaths.h"
 #include "widgets/MessageBoxes.h"
 
 namespace oruvan {
@@ -35,44 +32,58 @@ const QString kNoSafetyCopyAsk =
     QStringLiteral("復元用のコピーを %1 に保存できません。\n") +
     QStringLiteral("保存が途中で止まると文書が失われることがあります。保存しますか?");
 
-std::string nativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 // Records name files by absolute path, whatever form the document's name was given in.
 std::string recordPath(const QString& real) {
-    return real.isEmpty() ? std::string() : nativePath(QFileInfo(real).absoluteFilePath());
+    return real.isEmpty() ? std::string() : NativePath(QFileInfo(real).absoluteFilePath());
 }
 }  // namespace
 
-void MainWindow::setupSafety() {
-    m_diskWatch = new DiskWatch(this);
-    connect(m_diskWatch, &DiskWatch::check, this, [this] { guarded([this] { CheckDisk(); }); });
-    m_recovery = std::make_shared<RecoveryWriter>(nativePath(m_paths.recoveryDir));
-    m_recovery->setOnPause([this] { guarded([this] { writeRecoveryCopy(); }); });
-    m_recovery->setOnResult([this](int error) { noteRecoveryResult(error); });
-    connect(m_textView, &TextView::changed, this,
-            [this] { m_recovery->noteEdit(static_cast<std::size_t>(m_textView->Utf8Length())); });
+DocumentGuard::DocumentGuard(DocumentController& document, TextView* view, const QString& recoveryDir,
+                             QWidget* window)
+    : m_document(document),
+      m_view(view),
+      m_window(window),
+      m_diskWatch(std::make_unique<DiskWatch>(window)),
+      m_recovery(std::make_unique<RecoveryWriter>(NativePath(recoveryDir))) {
+    connect(m_diskWatch.get(), &DiskWatch::check, this,
+            [this] { ReportErrors(m_window, [this] { check(); }); });
+    m_recovery->setOnPause([this] { ReportErrors(m_window, [this] { writeCopy(); }); });
+    m_recovery->setOnResult([this](int error) { noteCopyResult(error); });
+    connect(m_view, &TextView::changed, this,
+            [this] { m_recovery->noteEdit(static_cast<std::size_t>(m_view->Utf8Length())); });
 }
 
-QString MainWindow::recoveryFolder() const {
-    return QFile::decodeName(QByteArray::fromStdString(m_recovery->store().folder()));
-}
+DocumentGuard::~DocumentGuard() = default;
 
-void MainWindow::noteRecoveryResult(int error) {
+QString DocumentGuard::recoveryFolder() const { return PathFromNative(m_recovery->store().folder()); }
+
+void DocumentGuard::noteCopyResult(int error) {
     if (!error) {
         m_copyFailSaid = m_copyFailShown = false;
         return;
     }
     if (m_copyFailSaid) return;
     m_copyFailSaid = true;
-    SetStatusText(kNoCopy.arg(recoveryFolder()));
+    Q_EMIT m_document.notice(kNoCopy.arg(recoveryFolder()));
 }
 
-void MainWindow::sayCopiesFail() {
+void DocumentGuard::sayCopiesFail() {
     if (!m_recovery->error() || m_copyFailShown) return;
     m_copyFailShown = true;
-    ShowMessage(this, kNoCopySaid.arg(recoveryFolder()));
+    ShowMessage(m_window, kNoCopySaid.arg(recoveryFolder()));
 }
 
-void MainWindow::CheckDisk() {
+void DocumentGuard::track(const QString& real) { m_diskWatch->track(real); }
+
+void DocumentGuard::discardCopy() { m_recovery->discard(); }
+
+void DocumentGuard::release() {
+    m_recovery->discard();
+    m_diskWatch->track(QString());
+    m_missingOnDisk = false;
+}
+
+void DocumentGuard::check() {
     // Not while a question is open: its answer may be about to change the document.
     if (m_checkingDisk || QApplication::activeModalWidget()) return;
     m_checkingDisk = true;
@@ -90,44 +101,44 @@ void MainWindow::CheckDisk() {
             m_diskWatch->newChange();
             if (!m_missingOnDisk) {
                 m_missingOnDisk = true;
-                SetStatusText(kGone);
-                writeRecoveryCopy();
+                Q_EMIT m_document.notice(kGone);
+                writeCopy();
             }
             break;
         case DiskWatch::State::Changed:
             // Once per change: a file that cannot be read is not reported at every activation.
             if (!m_diskWatch->newChange()) break;
-            if (textEdited()) {
+            if (m_document.textEdited()) {
                 // Edits stay until the user saves; Save then asks before overwriting.
                 m_missingOnDisk = false;
-                SetStatusText(kChangedOnDisk);
+                Q_EMIT m_document.notice(kChangedOnDisk);
             } else {
-                reloadFromDisk();
+                reload();
             }
             break;
     }
 }
 
-bool MainWindow::confirmOverwrite(const QString& real) {
+bool DocumentGuard::confirmOverwrite(const QString& real) {
     const QString watched = m_diskWatch->path();
     if (!watched.isEmpty() && (watched == real || SameFilePath(watched, real)) &&
         m_diskWatch->state() == DiskWatch::State::Changed) {
-        if (!textEdited())
-            reloadFromDisk();  // nothing of ours to write over their text: take theirs
-        else if (AskYesNo(this, DocumentFileName + kChangedAsk, Answer::No) != Answer::Yes)
+        if (!m_document.textEdited())
+            reload();  // nothing of ours to write over their text: take theirs
+        else if (AskYesNo(m_window, m_document.fileName() + kChangedAsk, Answer::No) != Answer::Yes)
             return false;
     }
     // A save would replace it through its folder, which the user may not expect of a read-only file.
-    return !IsReadOnlyFile(nativePath(real)) ||
-           AskYesNo(this, real + kReadOnlyAsk, Answer::No) == Answer::Yes;
+    return !IsReadOnlyFile(NativePath(real)) ||
+           AskYesNo(m_window, real + kReadOnlyAsk, Answer::No) == Answer::Yes;
 }
 
-bool MainWindow::saveKeepingLinks(const QString& real) {
+bool DocumentGuard::saveKeepingLinks(const QString& real) {
     // An in-place rewrite changes the one file every link shares; its old text is kept as a recovery
     // copy until the new one is safely written, in case the program dies part way.
     std::string kept;
     bool asked = false;
-    if (m_recovery->enabled() && WritesInPlace(nativePath(real))) {
+    if (m_recovery->enabled() && WritesInPlace(NativePath(real))) {
         QFile old(real);
         if (old.open(QIODevice::ReadOnly)) {
             const QByteArray read = old.readAll();
@@ -137,14 +148,14 @@ bool MainWindow::saveKeepingLinks(const QString& real) {
             const QString watched = m_diskWatch->path();
             const bool asRead = !watched.isEmpty() && (watched == real || SameFilePath(watched, real)) &&
                                 m_diskWatch->state() == DiskWatch::State::Same;
-            const Encoding encoding = asRead ? m_savedEncoding : DetectEncoding(bytes, true);
+            const Encoding encoding = asRead ? m_document.savedEncoding() : DetectEncoding(bytes, true);
             kept = RecoveryStore::NewId();
             if (m_recovery->store().save(
                     kept, bytes,
                     RecoveryStore::OwnRecord(recordPath(real), TextView::NameOfEncoding(encoding))) != 0) {
                 kept.clear();
                 asked = m_copyFailShown = true;
-                if (AskYesNo(this, kNoSafetyCopyAsk.arg(recoveryFolder()), Answer::No) != Answer::Yes) {
+                if (AskYesNo(m_window, kNoSafetyCopyAsk.arg(recoveryFolder()), Answer::No) != Answer::Yes) {
                     followDocumentName(real);
                     return false;
                 }
@@ -160,7 +171,7 @@ bool MainWindow::saveKeepingLinks(const QString& real) {
         }
     } drop{m_recovery->store(), kept};
     try {
-        m_textView->SaveToFile(real);
+        m_view->SaveToFile(real);
     } catch (...) {
         followDocumentName(real);
         throw;
@@ -168,58 +179,57 @@ bool MainWindow::saveKeepingLinks(const QString& real) {
     return true;
 }
 
-void MainWindow::followDocumentName(const QString& real) {
+void DocumentGuard::followDocumentName(const QString& real) {
     // The document bears the name even though it was not written there: its watch and recovery copy
     // go along, so that its edits are offered under that name after a crash.
     if (m_diskWatch->path() != real) m_diskWatch->track(real);
-    writeRecoveryCopy();
+    writeCopy();
 }
 
-void MainWindow::reloadFromDisk() {
+void DocumentGuard::reload() {
     const QString real = m_diskWatch->path();
-    const int line = m_textView->CaretLine();
-    const int top = static_cast<int>(
-        m_textView->SendScintilla(QsciScintilla::SCI_DOCLINEFROMVISIBLE, m_textView->FirstVisibleLine()));
-    m_textView->LoadFromFile(real, m_textView->DocumentEncoding());
-    m_finder->TextReplaced();
-    const int last = std::max(0, m_textView->LineCount() - 1);
-    m_textView->SetCaretToLineStart(std::min(line, last));
-    m_textView->ScrollLineToTop(std::min(top, last));
-    SetUnmodified();
-    ShowDocumentFormat();
+    const int line = m_view->CaretLine();
+    const int top = m_view->LineAtTop();
+    m_view->LoadFromFile(real, m_view->DocumentEncoding());
+    Q_EMIT m_document.textReplaced();
+    const int last = std::max(0, m_view->LineCount() - 1);
+    m_view->SetCaretToLineStart(std::min(line, last));
+    m_view->ScrollLineToTop(std::min(top, last));
+    m_document.markSaved();
+    m_document.showFormat();
     m_diskWatch->track(real);
     m_recovery->discard();
-    actFileUpDateExecute();
-    TrackCaret();
-    SetStatusText(kReloaded);
+    Q_EMIT m_document.rebuildIndexWanted();
+    Q_EMIT m_document.caretMoved();
+    Q_EMIT m_document.notice(kReloaded);
 }
 
-void MainWindow::offerRecovery(const QString& real) {
-    offerLeftCopies(real.isEmpty() ? QString() : DocumentFileName, real);
+void DocumentGuard::offerRecovery(const QString& real) {
+    offerLeftCopies(real.isEmpty() ? QString() : m_document.fileName(), real);
 }
 
-bool MainWindow::openLeftCopy(const QString& name, const QString& real) {
+bool DocumentGuard::openLeftCopy(const QString& name, const QString& real) {
     if (!m_recovery->enabled()) return false;
     const std::vector<RecoveryCopy> left = m_recovery->store().orphans();
     const std::string path = recordPath(real);
     if (std::none_of(left.begin(), left.end(),
                      [&path](const RecoveryCopy& c) { return c.record.path == path; }))
         return false;
-    return !askToSave() || offerLeftCopies(name, real);
+    return !m_document.askToSave(DocumentController::AskReason::Replacing) || offerLeftCopies(name, real);
 }
 
-bool MainWindow::offerLeftCopies(const QString& name, const QString& real) {
+bool DocumentGuard::offerLeftCopies(const QString& name, const QString& real) {
     if (!m_recovery->enabled()) return false;
     const std::string path = recordPath(real);
     for (const RecoveryCopy& c : m_recovery->store().orphans()) {
-        const QString file = QFile::decodeName(QByteArray::fromStdString(c.record.path));
+        const QString file = PathFromNative(c.record.path);
         // Without a file: the copies of unnamed documents, and of files gone since (renamed, deleted).
         const bool ours = real.isEmpty()
                               ? file.isEmpty() || !QFileInfo(file).isFile()
                               : c.record.path == path || (!file.isEmpty() && SameFilePath(file, real));
         if (!ours) continue;
         const QString shown = !real.isEmpty() ? name : file.isEmpty() ? kUnnamed : file;
-        if (AskYesNo(this, shown + kRecoverAsk, Answer::Yes) == Answer::Yes) {
+        if (AskYesNo(m_window, shown + kRecoverAsk, Answer::Yes) == Answer::Yes) {
             restoreCopy(c, real.isEmpty() ? file : name);
             return true;
         }
@@ -228,41 +238,36 @@ bool MainWindow::offerLeftCopies(const QString& name, const QString& real) {
     return false;
 }
 
-void MainWindow::restoreCopy(const RecoveryCopy& c, const QString& name) {
-    const QString real = name.isEmpty() ? QString() : resolvePath(name);
-    const bool opened = !real.isEmpty() && QFileInfo(real).isFile() && DocumentFileName == name;
-    m_textView->LoadFromFile(QFile::decodeName(QByteArray::fromStdString(c.dataFile)),
-                       TextView::EncodingOfName(c.record.encoding));
-    m_finder->TextReplaced();
+void DocumentGuard::restoreCopy(const RecoveryCopy& c, const QString& name) {
+    const QString real = name.isEmpty() ? QString() : m_document.resolve(name);
+    const bool opened = !real.isEmpty() && QFileInfo(real).isFile() && m_document.fileName() == name;
+    m_view->LoadFromFile(PathFromNative(c.dataFile), TextView::EncodingOfName(c.record.encoding));
+    Q_EMIT m_document.textReplaced();
     if (!opened) {
         // No file holds any of it: the copy is the document, under the name it had, to be saved again.
         m_recovery->discard();
-        SetDocumentFileName(name);
-        m_copies.forgetSpare();
-        m_copies.setSaved({});
-        m_savedEncoding = m_textView->DocumentEncoding();
-        m_savedBreak = m_textView->BreakStyle();
+        m_document.adoptUnsaved(name);
         m_diskWatch->track(real);
         m_missingOnDisk = !real.isEmpty();
-        m_saveEnabled = true;
-        actFileUpDateExecute();
+        Q_EMIT m_document.rebuildIndexWanted();
     }
-    ShowDocumentFormat();
+    m_document.showFormat();
     // The copy becomes this process's own: written again under its name before the old one goes.
-    m_recovery->write(m_textView->TakeSnapshot(m_recovery->spareBuffer()),
-                      RecoveryStore::OwnRecord(recordPath(real), m_textView->EncodingName()));
+    m_recovery->write(m_view->TakeSnapshot(m_recovery->spareBuffer()),
+                      RecoveryStore::OwnRecord(recordPath(real), m_view->EncodingName()));
     m_recovery->removeLater(c.id);
 }
 
-void MainWindow::writeRecoveryCopy() {
+void DocumentGuard::writeCopy() {
     // Not of text still being composed: its commit or cancel is an edit, and the copy follows it.
-    if (!m_recovery->enabled() || m_textView->Composing()) return;
-    if (!Modified()) {
+    if (!m_recovery->enabled() || m_view->Composing()) return;
+    if (!m_document.isModified()) {
         m_recovery->discard();
         return;
     }
-    const QString real = DocumentFileName.isEmpty() ? QString() : resolvePath(DocumentFileName);
-    m_recovery->copyInSlices(m_textView, RecoveryStore::OwnRecord(recordPath(real), m_textView->EncodingName()));
+    const QString name = m_document.fileName();
+    const QString real = name.isEmpty() ? QString() : m_document.resolve(name);
+    m_recovery->copyInSlices(m_view, RecoveryStore::OwnRecord(recordPath(real), m_view->EncodingName()));
 }
 
 }  // namespace oruvan
