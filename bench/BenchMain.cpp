@@ -30,11 +30,14 @@
 #include "view/TextView.h"
 #include "app/MainWindow.h"
 #include "outline/HeadingScanner.h"
+#include "outline/TitleMarks.h"
 #include "platform/Cp932.h"
 #include "platform/EncodingDetector.h"
+#include "platform/IniFile.h"
 #include "platform/RecoveryStore.h"
 #include "platform/TextDecoder.h"
 #include "platform/TextSearch.h"
+#include "settings/SettingsRecord.h"
 #include "widgets/FindBar.h"
 
 using namespace oruvan;
@@ -550,6 +553,80 @@ void measureCodecs(const std::string& size, const std::string& cp932, const QStr
     }
 }
 
+// The core's loops on the document alone: cp932 to UTF-8 and back in one piece, and the heading scan of the
+// UTF-8 text against the scan of the same text in cp932 (which the UTF-8 scan must agree with).
+void measureCore(const std::string& size, const std::string& cp932) {
+    const double mb = static_cast<double>(cp932.size()) / (1 << 20);
+    std::string utf8, back;
+    const double decode = best(3, [&] {
+        utf8.clear();
+        Cp932ToUtf8(cp932, utf8);
+    });
+    const double encode = best(3, [&] {
+        back.clear();
+        Utf8ToCp932(utf8, back);
+    });
+    std::printf("%-28s %6s %10.3f ms  %6.0f MB/s\n", "cp932 to UTF-8, one piece", size.c_str(), decode,
+                mb / decode * 1e3);
+    std::printf("%-28s %6s %10.3f ms  %6.0f MB/s%s\n", "UTF-8 to cp932, one piece", size.c_str(), encode,
+                mb / encode * 1e3, back == cp932 ? "" : "  (differs)");
+    const HeadingRules rules{TitleMarksFromText(kDefaultTitleMarksText), true, false};
+    std::size_t fromUtf8 = 0, fromCp932 = 0;
+    const double scanUtf8 = best(3, [&] { fromUtf8 = ScanHeadingsUtf8(utf8, rules).size(); });
+    const double scanCp932 = best(3, [&] { fromCp932 = ScanHeadingsCp932(cp932, rules).size(); });
+    std::printf("%-28s %6s %10.3f ms  floor %10.3f ms  ratio %6.2f%s\n", "heading scan of UTF-8 text",
+                size.c_str(), scanUtf8, scanCp932, scanUtf8 / scanCp932,
+                fromUtf8 == fromCp932 ? "" : "  (differs)");
+    std::fflush(stdout);
+}
+
+// The settings file: 10,000 keys written in one batch, read back and one of them changed; and a settings
+// record of 10,000 registered files written, read back, and written again after one changed.
+void measureSettings(const QString& folder) {
+    const std::string keysPath = QFile::encodeName(folder + QStringLiteral("/keys.ini")).toStdString();
+    const std::string recordPath = QFile::encodeName(folder + QStringLiteral("/record.ini")).toStdString();
+    const auto value = [](int i) { return "/home/u/" + std::to_string(i); };
+    bool same = true;
+    const double keys = best(3, [&] {
+        std::remove(keysPath.c_str());
+        {
+            IniFile ini(keysPath);
+            ini.beginBatch();
+            for (int i = 0; i < 10000; ++i) ini.writeString("Files", std::to_string(i), value(i));
+            ini.endBatch();
+        }
+        IniFile ini(keysPath);
+        for (int i = 0; i < 10000; ++i)
+            same = same && ini.readString("Files", std::to_string(i), "") == value(i);
+        ini.writeString("Files", "0", "changed");
+        same = same && ini.readString("Files", "0", "") == "changed";
+    });
+    std::printf("%-28s %6s %10.3f ms%s\n", "settings: 10,000 keys", "", keys, same ? "" : "  (differs)");
+    SettingsRecord s = DefaultSettings();
+    for (int i = 0; i < 10000; ++i)
+        s.registeredFiles.push_back("/home/u/docs/file" + std::to_string(i) + ".txt");
+    SettingsRecord changed = s;
+    changed.registeredFiles[5000] = "changed";
+    same = true;
+    const double record = best(3, [&] {
+        std::remove(recordPath.c_str());
+        {
+            IniFile ini(recordPath);
+            WriteSettings(ini, s);
+        }
+        {
+            IniFile ini(recordPath);
+            same = same && ReadSettings(ini, DefaultSettings()) == s;
+        }
+        IniFile ini(recordPath);
+        WriteSettings(ini, changed);
+    });
+    IniFile ini(recordPath);
+    same = same && ReadSettings(ini, DefaultSettings()) == changed;
+    std::printf("%-28s %6s %10.3f ms%s\n", "settings: 10,000 files", "", record, same ? "" : "  (differs)");
+    std::fflush(stdout);
+}
+
 // Typing into the heading filter of an index of `headings` headings and deleting it again: each key from
 // its event to the list filtered, laid out and drawn. Entering the field folds the headings for searching.
 void measureFilter(const QString& folder, std::size_t headings) {
@@ -651,7 +728,9 @@ int main(int argc, char** argv) {
             measureKeptCodes(s.toStdString(), params, dir.path());
         }
         measureCodecs(s.toStdString(), doc, dir.path(), outline);
+        measureCore(s.toStdString(), doc);
     }
+    measureSettings(dir.path());
     if (longLineMb > 0 && !codecsOnly) {
         // A short document around one very long line.
         bench::DocumentParams params;

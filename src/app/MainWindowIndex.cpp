@@ -15,7 +15,7 @@
 #include "app/MainWindow.h"
 #include "outline/HeadingScanner.h"
 #include "outline/IndexMenuLayout.h"
-#include "outline/NvStrUtils.h"
+#include "outline/Cp932Strings.h"
 #include "widgets/Cp932Text.h"
 
 namespace oruvan {

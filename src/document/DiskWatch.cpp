@@ -46,12 +46,12 @@ DiskWatch::State DiskWatch::state() const {
     if (m_path.isEmpty()) return State::Same;
     const FileStamp now = stampOf(m_path);
     if (!now.exists) return m_stamp.exists ? State::Missing : State::Same;
-    return now == m_stamp ? State::Same : State::Changed;
+    return now.SameContent(m_stamp) ? State::Same : State::Changed;
 }
 
 bool DiskWatch::newChange() {
     const FileStamp now = m_path.isEmpty() ? FileStamp{} : stampOf(m_path);
-    if (now == m_looked) return false;
+    if (now.SameContent(m_looked)) return false;
     m_looked = now;
     return true;
 }

@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <new>
 
+#include "platform/DocumentBytes.h"
+
 namespace oruvan {
 
 RecoveryWriter::RecoveryWriter(const std::string& folder) : m_store(folder) {
@@ -150,14 +152,17 @@ void RecoveryWriter::run() {
         int error = 0;
         try {
             std::string bytes;
-            TextView::SnapshotBytes(job.snapshot, bytes);
+            const std::string_view text = *job.snapshot.utf8;
+            bytes.reserve(text.size() + text.size() / 2 + 8);
+            EncodeDocument(job.snapshot.encoding, text, job.snapshot.originals.spans, bytes);
             // A character the encoding has no code for would be lost as '?': such a copy is kept in UTF-8.
             if (bytes.find('?') != std::string::npos &&
                 FindUnwritable(job.snapshot.encoding, *job.snapshot.utf8)) {
                 job.snapshot.encoding = Encoding::Utf8;
                 job.snapshot.originals = {};
                 job.record.encoding = EncodingName(Encoding::Utf8);
-                TextView::SnapshotBytes(job.snapshot, bytes);
+                bytes.clear();
+                EncodeDocument(Encoding::Utf8, text, {}, bytes);
             }
             error = m_store.save(job.id, bytes, job.record);
         } catch (const std::bad_alloc&) {

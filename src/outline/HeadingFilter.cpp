@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
-#include "outline/NvStrUtils.h"
+#include "outline/Cp932Strings.h"
 #include "platform/Cp932.h"
 #include "platform/TextCompare.h"
 #include "platform/Utf8.h"

@@ -8,14 +8,12 @@
 #include <string>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
-#include "outline/NvStrUtils.h"
+#include "outline/Cp932Strings.h"
 #include "platform/Cp932.h"
 #include "platform/TextCompare.h"
 #include "platform/TextEncoding.h"
+#include "platform/TextLines.h"
+#include "platform/Utf8.h"
 
 namespace oruvan {
 
@@ -23,99 +21,9 @@ namespace {
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
-// One bit for each CR or LF among 64 bytes.
-std::uint64_t BreakMask64(const char* p) {
-#if defined(__SSE2__)
-    const __m128i lf = _mm_set1_epi8('\n');
-    const __m128i cr = _mm_set1_epi8('\r');
-    std::uint64_t mask = 0;
-    for (int i = 0; i < 4; ++i) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
-        const __m128i hit = _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr));
-        mask |= std::uint64_t(static_cast<std::uint16_t>(_mm_movemask_epi8(hit))) << (16 * i);
-    }
-    return mask;
-#else
-    std::uint64_t mask = 0;
-    for (int i = 0; i < 64; ++i) mask |= std::uint64_t(p[i] == '\n' || p[i] == '\r') << i;
-    return mask;
-#endif
-}
-
-// Splits at CR LF, lone CR and lone LF. The breaks of 64 bytes are found at once, so a short line costs
-// a few instructions rather than a library call.
-class LineSplitter {
-public:
-    explicit LineSplitter(std::string_view text) : m_text(text) {
-        if (!text.empty()) m_mask = maskAt(0);
-    }
-
-    bool next(std::string_view& line) {
-        if (m_pos == m_text.size()) return false;
-        const std::size_t lineEnd = nextBreak();
-        line = m_text.substr(m_pos, lineEnd - m_pos);
-        if (lineEnd == m_text.size())
-            m_pos = lineEnd;
-        else if (m_text[lineEnd] == '\r' && lineEnd + 1 < m_text.size() && m_text[lineEnd + 1] == '\n')
-            m_pos = lineEnd + 2;
-        else
-            m_pos = lineEnd + 1;
-        return true;
-    }
-
-private:
-    std::size_t nextBreak() {
-        for (;;) {
-            while (m_mask != 0) {
-                const std::size_t at = m_block + static_cast<std::size_t>(__builtin_ctzll(m_mask));
-                m_mask &= m_mask - 1;
-                if (at >= m_pos) return at;  // the LF of a CR LF already stepped over is not a break
-            }
-            if (m_text.size() - m_block <= 64) return m_text.size();
-            m_block += 64;
-            m_mask = maskAt(m_block);
-        }
-    }
-
-    std::uint64_t maskAt(std::size_t block) const {
-        if (m_text.size() - block >= 64) return BreakMask64(m_text.data() + block);
-        char tail[64] = {};
-        std::memcpy(tail, m_text.data() + block, m_text.size() - block);
-        return BreakMask64(tail);
-    }
-
-    std::string_view m_text;
-    std::size_t m_pos = 0;
-    std::size_t m_block = 0;  // the offset of the 64 bytes m_mask describes
-    std::uint64_t m_mask = 0;
-};
-
 unsigned CharCode(std::string_view s, std::size_t pos) {
     const auto b = static_cast<unsigned char>(s[pos]);
     return Cp932CharLength(s, pos) == 2 ? (unsigned(b) << 8 | static_cast<unsigned char>(s[pos + 1])) : b;
-}
-
-// The length of the strict UTF-8 sequence of at most three bytes at s[pos] and its code point; 0 for
-// anything else, four-byte sequences (raw bytes among them) included.
-std::size_t DecodeUtf8Bmp(std::string_view s, std::size_t pos, char32_t& c) {
-    const auto at = [&](std::size_t i) { return static_cast<unsigned char>(s[pos + i]); };
-    const std::size_t avail = s.size() - pos;
-    const auto cont = [&](std::size_t i) { return i < avail && (at(i) & 0xC0) == 0x80; };
-    const unsigned char b = at(0);
-    if (b < 0x80) {
-        c = b;
-        return 1;
-    }
-    if (b >= 0xC2 && b <= 0xDF && cont(1)) {
-        c = char32_t(b & 0x1F) << 6 | (at(1) & 0x3F);
-        return 2;
-    }
-    if (b >= 0xE0 && b <= 0xEF && cont(1) && cont(2)) {
-        if ((b == 0xE0 && at(1) < 0xA0) || (b == 0xED && at(1) > 0x9F)) return 0;
-        c = char32_t(b & 0x0F) << 12 | char32_t(at(1) & 0x3F) << 6 | (at(2) & 0x3F);
-        return 3;
-    }
-    return 0;
 }
 
 // The rules a line converted to cp932 is tested with. A character cp932 lacks (in a document of another
@@ -181,7 +89,8 @@ public:
             while (i < line.size() && IsBlank(line[i])) ++i;
         if (i == line.size()) return false;
         char32_t c = 0;
-        const std::size_t n = DecodeUtf8Bmp(line, i, c);
+        const auto* at = reinterpret_cast<const unsigned char*>(line.data());
+        const std::size_t n = ReadUtf8Bmp(at + i, at + line.size(), c);
         // Anything else (raw bytes, bytes that are not UTF-8) is rare: the exact test takes it.
         if (n == 0) return true;
         // The answer per BMP code point (0 unknown, 1 no, 2 yes): converting one character costs more

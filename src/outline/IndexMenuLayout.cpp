@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "outline/NvStrUtils.h"
+#include "outline/Cp932Strings.h"
 #include "platform/Cp932.h"
 #include "platform/TextCompare.h"
 #include "platform/Utf8.h"

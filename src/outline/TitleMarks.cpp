@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "outline/NvStrUtils.h"
+#include "outline/Cp932Strings.h"
 
 namespace oruvan {
 

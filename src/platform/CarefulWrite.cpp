@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <utility>
 
+#include "platform/RegularFile.h"
+
 namespace oruvan {
 
 namespace {
@@ -27,26 +29,6 @@ std::string folderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-bool readAll(const std::string& path, std::string& out) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            const int e = errno;
-            ::close(fd);
-            errno = e;
-            return false;
-        }
-        if (got == 0) break;
-        out.append(buffer, static_cast<std::size_t>(got));
-    }
-    ::close(fd);
-    return true;
 }
 
 void syncFolder(const std::string& folder) {
@@ -118,7 +100,9 @@ bool CarefulFile::open() {
         m_mode = st.st_mode & 07777;
         m_uid = st.st_uid;
         m_gid = st.st_gid;
-        m_inPlace = st.st_nlink > 1;
+        m_inPlace = st.st_nlink > 1 && m_options.inPlaceForLinks;
+        // Replacing the file would get round its read-only mark.
+        if (m_options.refuseReadOnly && ::access(m_target.c_str(), W_OK) != 0) return fail(errno);
     } else if (errno != ENOENT) {
         return fail(errno);
     }
@@ -136,7 +120,9 @@ bool CarefulFile::open() {
             return true;
         }
         // A folder we may not write to still holds a file we may: rewrite that one in place.
-        if (!m_exists || (errno != EACCES && errno != EPERM && errno != EROFS)) return fail(errno);
+        if (!m_exists || !m_options.inPlaceInLockedFolder ||
+            (errno != EACCES && errno != EPERM && errno != EROFS))
+            return fail(errno);
         m_inPlace = true;
     }
     m_fd = ::open(m_target.c_str(), O_WRONLY | O_CLOEXEC);
@@ -177,7 +163,7 @@ bool CarefulFile::commit() {
 
 bool CarefulFile::commitInPlace() {
     std::string old;
-    if (!readAll(m_target, old)) return fail(errno);
+    if (!ReadRegularFile(m_target, old)) return fail(errno);
     if (m_options.keepOld && !m_options.keepOld(old)) return fail(ECANCELED);
     // Reserve the room first: a full disk then fails before the first byte changes.
     if (m_pending.size() > old.size()) {

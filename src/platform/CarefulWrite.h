@@ -6,7 +6,8 @@
 // the file, and then the folder itself is flushed. A file with more than one hard link, or one in a folder
 // where no temporary file can be made, is rewritten in place instead, so that every link sees the new
 // bytes: the space is reserved before the first byte changes and the old bytes are put back when the
-// write fails part way. A symbolic link is written through to its target; permission bits are kept.
+// write fails part way (the options can refuse both). A symbolic link is written through to its target,
+// one whose target does not exist yet included; permission bits are kept.
 #include <sys/types.h>
 
 #include <functional>
@@ -20,6 +21,14 @@ struct CarefulWriteOptions {
     std::function<ssize_t(int fd, const void* data, size_t size)> write;
     // Called with the old bytes before an in-place rewrite changes the file; false stops the save.
     std::function<bool(std::string_view oldBytes)> keepOld;
+    // Fail with EACCES, before anything is written, when the user may not write the existing file.
+    bool refuseReadOnly = false;
+    // A file with more than one hard link is rewritten in place; when false it is replaced like any
+    // other, and its other links keep the old bytes.
+    bool inPlaceForLinks = true;
+    // A writable file in a folder where no temporary file can be made is rewritten in place; when false
+    // the write fails.
+    bool inPlaceInLockedFolder = true;
 };
 
 // The file a write to path changes: the target of a symbolic link, else path itself.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/TextDecoder.h"
+#include "platform/TextLines.h"
 #include "platform/Utf8.h"
 
 namespace oruvan::detail {
@@ -38,19 +39,6 @@ inline bool IsAscii8(const unsigned char* p) { return (Load8(p) & kHighs) == 0; 
 inline bool LacksByte(std::uint64_t v, unsigned char value) {
     const std::uint64_t x = v ^ (kOnes * value);
     return ((x - kOnes) & ~x & kHighs) == 0;
-}
-
-// The end of the line break at p (a CR or an LF), setting its kind; null for a CR that ends a non-final
-// input, which must wait for the LF that may follow.
-inline const unsigned char* BreakEnd(const unsigned char* p, const unsigned char* end, bool final,
-                                     LineBreak& kind) {
-    kind = LineBreak::Lf;
-    if (*p == '\n') return p + 1;
-    if (p + 1 == end && !final) return nullptr;
-    kind = LineBreak::Cr;
-    if (p + 1 == end || p[1] != '\n') return p + 1;
-    kind = LineBreak::CrLf;
-    return p + 2;
 }
 
 // Writes a break of `kind` read from p to next (as it is, or as LF) and ends the line.

@@ -15,7 +15,6 @@ namespace {
 
 constexpr int kLeadCount = 60;
 
-inline bool IsTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
 inline int LeadIndex(unsigned char lead) { return lead <= 0x9F ? lead - 0x81 : lead - 0xE0 + 31; }
 
 struct Tables {

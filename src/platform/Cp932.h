@@ -26,6 +26,25 @@ namespace oruvan {
 // Shift-JIS lead bytes: 0x81-0x9F and 0xE0-0xFC.
 inline bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
+// Bytes that can follow a lead byte to make a double-byte character.
+inline bool IsTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
+
+// The length (1 or 2) of the character that starts at pos, split as the converter splits text: a lead
+// byte pairs with the next byte only when that byte can be a trail byte, so a broken sequence never
+// swallows the byte after it.
+inline std::size_t Cp932CharLength(std::string_view s, std::size_t pos) {
+    return IsLeadByte(static_cast<unsigned char>(s[pos])) && pos + 1 < s.size() &&
+                   IsTrailByte(static_cast<unsigned char>(s[pos + 1]))
+               ? 2
+               : 1;
+}
+
+// The length (1 or 2) of the character that starts at pos, read as the index rules read text from its
+// start: a lead byte takes the next byte along whatever that byte is, so "\x81," is one character.
+inline std::size_t LeadByteCharLength(std::string_view s, std::size_t pos) {
+    return IsLeadByte(static_cast<unsigned char>(s[pos])) && pos + 1 < s.size() ? 2 : 1;
+}
+
 // Converts cp932 bytes to UTF-8, appending to out. Line breaks are left as they are.
 void Cp932ToUtf8(std::string_view cp932, std::string& out);
 std::string Cp932ToUtf8(std::string_view cp932);

@@ -14,6 +14,8 @@ FileStamp StampOf(const std::string& path) {
     s.size = st.st_size;
     s.mtimeSeconds = st.st_mtim.tv_sec;
     s.mtimeNanoseconds = st.st_mtim.tv_nsec;
+    s.ctimeSeconds = st.st_ctim.tv_sec;
+    s.ctimeNanoseconds = st.st_ctim.tv_nsec;
     return s;
 }
 

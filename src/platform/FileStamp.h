@@ -1,6 +1,7 @@
 #pragma once
-// What tells that a file was changed by someone else: its identity (device and inode), size and
-// modification time to the nanosecond, as they were when the program last read or wrote it.
+// What tells that a file was changed by someone else: its identity (device and inode), size, and its
+// modification and status-change times to the nanosecond, as they were when the program last read or
+// wrote it.
 #include <sys/types.h>
 
 #include <string>
@@ -14,12 +15,20 @@ struct FileStamp {
     off_t size = 0;
     long long mtimeSeconds = 0;
     long mtimeNanoseconds = 0;
+    long long ctimeSeconds = 0;
+    long ctimeNanoseconds = 0;
 
-    bool operator==(const FileStamp& o) const {
+    // The same file with the same bytes, as far as the stamp can tell: a change of owner or permissions
+    // alone does not count (a document open in the editor is not reloaded for it).
+    bool SameContent(const FileStamp& o) const {
         return exists == o.exists && device == o.device && inode == o.inode && size == o.size &&
                mtimeSeconds == o.mtimeSeconds && mtimeNanoseconds == o.mtimeNanoseconds;
     }
-    bool operator!=(const FileStamp& o) const { return !(*this == o); }
+    // Nothing about the file changed, its status included: also catches a rewrite that put the old
+    // modification time back.
+    bool Unchanged(const FileStamp& o) const {
+        return SameContent(o) && ctimeSeconds == o.ctimeSeconds && ctimeNanoseconds == o.ctimeNanoseconds;
+    }
 };
 
 // The stamp of the file at path (through a symbolic link); exists is false when there is no regular file.

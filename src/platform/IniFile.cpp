@@ -1,40 +1,26 @@
 #include "platform/IniFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
 
+#include "platform/CarefulWrite.h"
 #include "platform/Cp932.h"
+#include "platform/RegularFile.h"
 #include "platform/TextCompare.h"
+#include "platform/TextLines.h"
 
 namespace oruvan {
 
 namespace {
 
-
 bool IsBlank(unsigned char c) { return c == ' ' || (c >= 0x09 && c <= 0x0D); }
-
-bool IsTrailByte(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
-
-// Bytes in the cp932 character starting at i: a lead byte takes its trail along only when the trail is
-// a valid one, so a broken sequence never swallows the syntax after it.
-std::size_t CharLength(std::string_view s, std::size_t i) {
-    if (IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() &&
-        IsTrailByte(static_cast<unsigned char>(s[i + 1])))
-        return 2;
-    return 1;
-}
 
 // Finds an ASCII character that stands on its own, not as the trail byte of a double-byte character.
 std::size_t FindSyntaxChar(std::string_view s, char c, std::size_t from = 0) {
-    for (std::size_t i = from; i < s.size(); i += CharLength(s, i)) {
+    for (std::size_t i = from; i < s.size(); i += Cp932CharLength(s, i)) {
         if (s[i] == c) return i;
     }
     return std::string_view::npos;
@@ -89,7 +75,7 @@ std::string DecodeValue(std::string_view raw) {
     if (v.size() > kMaxIniValueBytes) {
         std::size_t end = 0;
         while (end < v.size()) {
-            std::size_t next = end + CharLength(v, end);
+            std::size_t next = end + Cp932CharLength(v, end);
             if (next > kMaxIniValueBytes) break;
             end = next;
         }
@@ -119,8 +105,8 @@ bool HasOuterBlanks(std::string_view s) { return Trim(s).size() != s.size(); }
 
 void CheckSectionName(std::string_view name) {
     bool endsInLoneLead = false;
-    for (std::size_t i = 0; i < name.size(); i += CharLength(name, i)) {
-        endsInLoneLead = CharLength(name, i) == 1 && IsLeadByte(static_cast<unsigned char>(name[i]));
+    for (std::size_t i = 0; i < name.size(); i += Cp932CharLength(name, i)) {
+        endsInLoneLead = Cp932CharLength(name, i) == 1 && IsLeadByte(static_cast<unsigned char>(name[i]));
     }
     if (HasLineBreak(name) || HasOuterBlanks(name) || FindSyntaxChar(name, ']') != std::string_view::npos ||
         endsInLoneLead)
@@ -138,32 +124,6 @@ const char* EolText(int eol) {
     return kTexts[eol];
 }
 
-// Where a symbolic link points, so that replacing the file keeps the link.
-std::string WriteTarget(const std::string& path) {
-    struct stat st;
-    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* real = realpath(path.c_str(), nullptr)) {
-            std::string target(real);
-            std::free(real);
-            return target;
-        }
-    }
-    return path;
-}
-
-bool WriteAll(int fd, const std::string& data) {
-    std::size_t done = 0;
-    while (done < data.size()) {
-        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 std::string ErrnoText(int err) { return std::strerror(err); }
 
 }  // namespace
@@ -175,55 +135,19 @@ bool IniFile::NameLess::operator()(std::string_view a, std::string_view b) const
     return CompareTextIgnoreCase(a, b) < 0;
 }
 
-bool IniFile::FileStamp::operator==(const FileStamp& o) const {
-    return exists == o.exists && size == o.size && inode == o.inode && device == o.device &&
-           mtimeSec == o.mtimeSec && mtimeNsec == o.mtimeNsec && ctimeSec == o.ctimeSec &&
-           ctimeNsec == o.ctimeNsec;
-}
-
 IniFile::IniFile(std::string path) : m_path(std::move(path)) {}
-
-IniFile::FileStamp IniFile::stampOf(const std::string& path) {
-    FileStamp s;
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0) return s;
-    s.exists = true;
-    s.size = static_cast<std::uint64_t>(st.st_size);
-    s.inode = static_cast<std::uint64_t>(st.st_ino);
-    s.device = static_cast<std::uint64_t>(st.st_dev);
-    s.mtimeSec = st.st_mtim.tv_sec;
-    s.mtimeNsec = st.st_mtim.tv_nsec;
-    s.ctimeSec = st.st_ctim.tv_sec;
-    s.ctimeNsec = st.st_ctim.tv_nsec;
-    return s;
-}
 
 void IniFile::refresh() {
     // Inside a batch the memory holds writes the disk has not seen yet.
     if (m_loaded && m_batchDepth > 0) return;
-    if (m_loaded && stampOf(m_path) == m_stamp) return;
+    if (m_loaded && StampOf(m_path).Unchanged(m_stamp)) return;
     load();
 }
 
 void IniFile::load() {
-    m_stamp = stampOf(m_path);
+    m_stamp = StampOf(m_path);
     std::string content;
-    // Non-blocking, so that a FIFO in the file's place cannot hang the program.
-    int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd >= 0) {
-        struct stat st;
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-            content.reserve(static_cast<std::size_t>(st.st_size));
-            char buffer[65536];
-            for (;;) {
-                ssize_t n = ::read(fd, buffer, sizeof buffer);
-                if (n < 0 && errno == EINTR) continue;
-                if (n <= 0) break;
-                content.append(buffer, static_cast<std::size_t>(n));
-            }
-        }
-        ::close(fd);
-    }
+    if (!ReadRegularFile(m_path, content)) content.clear();
     parse(content);
     m_loaded = true;
 }
@@ -232,25 +156,11 @@ void IniFile::parse(const std::string& content) {
     m_lines.clear();
     m_sections.clear();
     Section* current = nullptr;  // null before the first section and inside a repeated one
-    std::size_t pos = 0;
-    while (pos < content.size()) {
-        std::size_t end = content.find_first_of("\r\n", pos);
-        Eol eol = Eol::None;
-        std::size_t next = content.size();
-        if (end == std::string::npos) {
-            end = content.size();
-        } else if (content[end] == '\n') {
-            eol = Eol::Lf;
-            next = end + 1;
-        } else if (end + 1 < content.size() && content[end + 1] == '\n') {
-            eol = Eol::CrLf;
-            next = end + 2;
-        } else {
-            eol = Eol::Cr;
-            next = end + 1;
-        }
-        m_lines.push_back(Line{content.substr(pos, end - pos), eol});
-        pos = next;
+    LineSplitter lines(content);
+    std::string_view text, brk;
+    while (lines.next(text, brk)) {
+        const Eol eol = brk.empty() ? Eol::None : brk == "\n" ? Eol::Lf : brk == "\r\n" ? Eol::CrLf : Eol::Cr;
+        m_lines.push_back(Line{std::string(text), eol});
 
         LineIt it = std::prev(m_lines.end());
         ParsedLine p = ParseLine(it->text);
@@ -411,7 +321,7 @@ void IniFile::saveNow() {
         invalidate();
         throw;
     }
-    m_stamp = stampOf(m_path);
+    m_stamp = StampOf(m_path);
 }
 
 void IniFile::commit() {
@@ -454,40 +364,13 @@ std::string IniFile::serialize() const {
 }
 
 void IniFile::save() const {
-    const std::string target = WriteTarget(m_path);
-    struct stat old;
-    bool exists = ::stat(target.c_str(), &old) == 0;
-    if (exists && !S_ISREG(old.st_mode)) throw IniWriteError(m_path, "not a regular file");
-    // Replacing the file would get round its read-only mark; refuse as writing in place would.
-    if (exists && ::access(target.c_str(), W_OK) != 0) throw IniWriteError(m_path, ErrnoText(errno));
-
-    static std::atomic<unsigned> counter{0};
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) break;
-    }
-    if (fd < 0) throw IniWriteError(m_path, ErrnoText(errno));
-
-    auto fail = [&](int err) {
-        if (fd >= 0) ::close(fd);
-        ::unlink(temp.c_str());
-        throw IniWriteError(m_path, ErrnoText(err));
-    };
-    if (exists) {
-        if (::fchmod(fd, old.st_mode & 07777) != 0) fail(errno);
-        // Only root can hand the file back to another owner; anyone else keeps it as their own.
-        if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
-            [[maybe_unused]] int chowned = ::fchown(fd, old.st_uid, old.st_gid);
-        }
-    }
-    if (!WriteAll(fd, serialize()) || ::fsync(fd) != 0) fail(errno);
-    int closed = ::close(fd);
-    fd = -1;
-    if (closed != 0) fail(errno);
-    if (::rename(temp.c_str(), target.c_str()) != 0) fail(errno);
+    CarefulWriteOptions options;
+    options.refuseReadOnly = true;
+    options.inPlaceForLinks = false;
+    options.inPlaceInLockedFolder = false;
+    const int error = WriteFileCarefully(m_path, serialize(), options);
+    if (error == EISDIR || error == EINVAL) throw IniWriteError(m_path, "not a regular file");
+    if (error != 0) throw IniWriteError(m_path, ErrnoText(error));
 }
 
 }  // namespace oruvan

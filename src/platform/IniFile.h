@@ -31,9 +31,10 @@
 //   leaves the file alone.
 // - A value that would not read back as written (blanks at either end, or a quote pair around it) is
 //   stored inside double quotes.
-// - The file is replaced through a temporary file in the same folder, keeping its permissions (a
-//   symbolic link stays a link). A read-only file, a refused write, or a value holding a line break
-//   throws IniWriteError; the file is left as it was.
+// - The file is replaced as CarefulFile replaces it, keeping its permissions (a symbolic link stays a
+//   link, and one to no file yet makes the file where it points); never in place, so a hard-linked file
+//   gets a copy of its own. A read-only file, a read-only folder, a refused write, or a value holding a
+//   line break throws IniWriteError; the file is left as it was.
 //
 // The parsed file is kept in memory and parsed again only when the file changed on disk (size, mtime,
 // ctime or inode differ).
@@ -45,6 +46,8 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+
+#include "platform/FileStamp.h"
 
 namespace oruvan {
 
@@ -109,13 +112,6 @@ private:
         LineIt lastKeyLine;  // new keys go right after this one (the header while there are no keys)
         std::map<std::string, LineIt, NameLess> keys;
     };
-    struct FileStamp {
-        bool exists = false;
-        std::uint64_t size = 0, inode = 0, device = 0;
-        std::int64_t mtimeSec = 0, mtimeNsec = 0, ctimeSec = 0, ctimeNsec = 0;
-        bool operator==(const FileStamp& o) const;
-    };
-
     void refresh();
     void load();
     void parse(const std::string& content);
@@ -125,7 +121,6 @@ private:
     void saveNow();
     void save() const;
     std::string serialize() const;
-    static FileStamp stampOf(const std::string& path);
 
     std::string m_path;
     std::list<Line> m_lines;

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/ConvertLoops.h"
-#include "platform/LineBreaks.h"
+#include "platform/TextLines.h"
 #include "platform/Utf8.h"
 
 namespace oruvan {
@@ -137,10 +137,10 @@ bool EncodeKeeping(Encoding e, std::string_view utf8, const std::vector<KeptSpan
         while (done < stop && ok) {
             std::size_t cut = stop;
             if (stop - done > piece) {
-                cut = lastBreakEnd(utf8, done, done + piece);
+                cut = LastBreakEnd(utf8, done, done + piece);
                 if (cut == std::string_view::npos) {
                     std::size_t length = 0;
-                    cut = std::min(stop, nextBreak(utf8, done + piece, length) + length);
+                    cut = std::min(stop, NextBreak(utf8, done + piece, length) + length);
                 }
             }
             EncodeText(e, utf8.substr(done, cut - done), out);

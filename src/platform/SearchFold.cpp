@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/Utf8.h"
+
 namespace oruvan {
 
 namespace {
@@ -110,24 +112,6 @@ std::vector<std::u32string> Alternatives(char32_t unit, bool matchCase, bool ign
 }
 
 }  // namespace
-
-void AppendUtf8(char32_t c, std::string& out) {
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
 
 char32_t FoldLetterCase(char32_t c) {
     for (const CaseRun& r : kCaseRuns)

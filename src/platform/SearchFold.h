@@ -27,7 +27,4 @@ char32_t ComposeHalfWidthKana(char32_t kana, char32_t mark);
 // quoted, so any text gives a valid pattern.
 std::string LiteralPattern(std::u32string_view text, bool matchCase, bool ignoreWidth);
 
-// Appends the UTF-8 form of one code point.
-void AppendUtf8(char32_t c, std::string& out);
-
 }  // namespace oruvan

@@ -6,8 +6,6 @@ namespace oruvan {
 
 namespace {
 
-bool IsTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
-
 // Reads one character at pos and advances pos. A lead byte pairs with the next byte only when that byte
 // can be a trail byte, the same split the converter makes.
 unsigned NextChar(std::string_view s, std::size_t& pos) {

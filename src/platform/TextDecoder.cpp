@@ -40,21 +40,6 @@ struct Utf8Step {
     }
 };
 
-// The length of the character a byte starts where the continuation bytes alone decide its validity:
-// ASCII but CR and LF, and the lead bytes but those whose second byte has a narrower range (E0, ED, F0,
-// F4). Zero sends the byte to the full check.
-constexpr std::array<std::uint8_t, 256> kUtf8Length = [] {
-    std::array<std::uint8_t, 256> t{};
-    for (int b = 0; b < 0x80; ++b) t[b] = b == '\r' || b == '\n' ? 0 : 1;
-    for (int b = 0xC2; b <= 0xDF; ++b) t[b] = 2;
-    for (int b = 0xE1; b <= 0xEF; ++b) t[b] = b == 0xED ? 0 : 3;
-    for (int b = 0xF1; b <= 0xF3; ++b) t[b] = 4;
-    return t;
-}();
-// Over four bytes read little-endian: which bits of the continuation bytes to test, and what they must be.
-constexpr std::uint32_t kContinuationMask[5] = {0, 0, 0xC000, 0xC0C000, 0xC0C0C000};
-constexpr std::uint32_t kContinuationBits[5] = {0, 0, 0x8000, 0x808000, 0x80808000};
-
 // With breaks kept, valid text goes to the output in long runs straight from the input: only checked,
 // and the breaks counted.
 const unsigned char* DecodeUtf8Runs(const unsigned char* p, const unsigned char* stop,
@@ -78,16 +63,9 @@ const unsigned char* DecodeUtf8Runs(const unsigned char* p, const unsigned char*
         // length and a mask over their continuation bytes, without a branch that depends on the text.
         const unsigned char* const pause = stop - p > 32 ? p + 32 : stop;
         while (p < pause) {
+            p = SkipValidUtf8(p, pause, end);
+            if (p >= pause) break;
             const unsigned char b = *p;
-            const std::size_t n = kUtf8Length[b];
-            if (n != 0 && end - p >= 4) {
-                std::uint32_t w;
-                std::memcpy(&w, p, 4);
-                if ((w & kContinuationMask[n]) == kContinuationBits[n]) {
-                    p += n;
-                    continue;
-                }
-            }
             if (b == '\r' || b == '\n') {
                 LineBreak kind;
                 const unsigned char* next = countBreaks ? BreakEnd(p, end, final, kind) : p + 1;

@@ -5,6 +5,7 @@
 #include "platform/ConvertLoops.h"
 #include "platform/Cp932.h"
 #include "platform/EucJp.h"
+#include "platform/TextLines.h"
 
 namespace oruvan {
 
@@ -223,7 +224,8 @@ std::optional<Unencodable> FindFirst(std::string_view utf8, const Lacks& lacks) 
         if (p == end) break;
         if (*p == '\r' || *p == '\n') {
             ++line;
-            p += *p == '\r' && end - p >= 2 && p[1] == '\n' ? 2 : 1;
+            LineBreak kind;
+            p = BreakEnd(p, end, true, kind);
             continue;
         }
         char32_t c;

@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "platform/SearchFold.h"
+#include "platform/TextLines.h"
+#include "platform/Utf8.h"
 
 namespace oruvan {
 
@@ -14,39 +16,26 @@ namespace {
 // The scan for a previous match starts this far back and doubles until it finds one.
 constexpr std::size_t kFirstWindow = 64 * 1024;
 
-bool IsContinuation(char b) { return (static_cast<unsigned char>(b) & 0xC0) == 0x80; }
-
 std::size_t NextCharAt(std::string_view s, std::size_t p) {
     ++p;
-    while (p < s.size() && IsContinuation(s[p])) ++p;
+    while (p < s.size() && IsUtf8Continuation(static_cast<unsigned char>(s[p]))) ++p;
     return p;
 }
-
-bool IsBreak(char c) { return c == '\n' || c == '\r'; }
 
 // Lines end at CR LF, LF or CR, as the document's own breaks do: a position between the CR and the LF of
 // one break is no line start.
 std::size_t LineStartBefore(std::string_view s, std::size_t p) {
-    while (p > 0) {
-        std::size_t k = p;
-        while (k > 0 && !IsBreak(s[k - 1])) --k;
-        if (k == 0) return 0;
-        if (s[k - 1] == '\r' && k < s.size() && s[k] == '\n' && k == p) {
-            p = k - 1;  // p stands inside CR LF: the line starts before the CR
-            continue;
-        }
-        return k;
-    }
-    return 0;
+    std::size_t start = LastBreakEnd(s, 0, p);
+    // p inside CR LF: the line holds the CR.
+    if (start != std::string_view::npos && start > p) start = LastBreakEnd(s, 0, p - 1);
+    return start == std::string_view::npos ? 0 : start;
 }
 
 // The end of the line after the one holding p, break included.
 std::size_t EndOfNextLine(std::string_view s, std::size_t p) {
     for (int line = 0; line < 2 && p < s.size(); ++line) {
-        std::size_t at = p;
-        while (at < s.size() && !IsBreak(s[at])) ++at;
-        if (at == s.size()) return s.size();
-        p = at + (s[at] == '\r' && at + 1 < s.size() && s[at + 1] == '\n' ? 2 : 1);
+        std::size_t length = 0;
+        p = NextBreak(s, p, length) + length;
     }
     return p;
 }
@@ -136,7 +125,7 @@ bool TextSearch::compile(std::u32string_view text, const SearchOptions& options,
             error->message = reinterpret_cast<const char*>(message);
             error->offset = 0;
             for (std::size_t i = 0; i < offset && i < pattern.size(); ++i)
-                if (!IsContinuation(pattern[i])) ++error->offset;
+                if (!IsUtf8Continuation(static_cast<unsigned char>(pattern[i]))) ++error->offset;
         }
         return false;
     }

@@ -4,7 +4,9 @@
 //
 // Every converter in this folder turns a byte it cannot read into the code point kRawByteBase + byte,
 // and turns that code point back into the byte, so any file survives a round trip through the view.
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -45,6 +47,53 @@ inline bool IsRawByteCodePoint(char32_t c) { return c >= kRawByteBase && c <= kR
         return 4;
     }
     return 0;
+}
+
+// Like ReadUtf8, for the characters of the basic plane alone: a four-byte character (a raw byte among
+// them) gives 0 too.
+[[gnu::always_inline]] inline std::size_t ReadUtf8Bmp(const unsigned char* p, const unsigned char* end,
+                                                      char32_t& c) {
+    const std::size_t n = ReadUtf8(p, end, c);
+    return n == 4 ? 0 : n;
+}
+
+inline bool IsUtf8Continuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+
+namespace detail {
+// See Utf8SequenceLength.
+constexpr std::array<std::uint8_t, 256> kUtf8SequenceLength = [] {
+    std::array<std::uint8_t, 256> t{};
+    for (int b = 0; b < 0x80; ++b) t[b] = b == '\r' || b == '\n' ? 0 : 1;
+    for (int b = 0xC2; b <= 0xDF; ++b) t[b] = 2;
+    for (int b = 0xE1; b <= 0xEF; ++b) t[b] = b == 0xED ? 0 : 3;
+    for (int b = 0xF1; b <= 0xF3; ++b) t[b] = 4;
+    return t;
+}();
+// Over four bytes read little-endian: which bits of the continuation bytes to test, and what they must be.
+constexpr std::uint32_t kContinuationMask[5] = {0, 0, 0xC000, 0xC0C000, 0xC0C0C000};
+constexpr std::uint32_t kContinuationBits[5] = {0, 0, 0x8000, 0x808000, 0x80808000};
+}  // namespace detail
+
+// The length of the character b starts when its continuation bytes alone decide whether it is valid:
+// ASCII but CR and LF, and the lead bytes but those whose second byte has a narrower range (E0, ED, F0,
+// F4). 0 sends the byte to a closer look (ReadUtf8, or the break it is).
+inline std::size_t Utf8SequenceLength(unsigned char b) { return detail::kUtf8SequenceLength[b]; }
+
+// Steps from p over the characters Utf8SequenceLength vouches for, with their continuation bytes tested
+// four bytes at a time and no branch that depends on the text, while p < stop and four bytes can be read
+// (end - p >= 4). Returns where it stopped: at stop or past it, or at a byte that needs the closer look.
+[[gnu::always_inline]] inline const unsigned char* SkipValidUtf8(const unsigned char* p,
+                                                                 const unsigned char* stop,
+                                                                 const unsigned char* end) {
+    while (p < stop && end - p >= 4) {
+        const std::size_t n = Utf8SequenceLength(*p);
+        if (n == 0) break;
+        std::uint32_t w;
+        std::memcpy(&w, p, 4);
+        if ((w & detail::kContinuationMask[n]) != detail::kContinuationBits[n]) break;
+        p += n;
+    }
+    return p;
 }
 
 // True when the bytes from p to end (p < end), fewer than a whole character, could still begin one.

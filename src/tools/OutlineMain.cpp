@@ -28,6 +28,7 @@
 #include "platform/Cp932.h"
 #include "platform/EncodingDetector.h"
 #include "platform/TextDecoder.h"
+#include "platform/TextLines.h"
 #include "settings/ProgramLayout.h"
 
 namespace oruvan {
@@ -161,16 +162,12 @@ ParseResult ApplyArguments(int argc, char** argv, OutlineOptions& options, std::
     return ParseResult::Run;
 }
 
-// Where the whole lines of buf[0, size) end: after the last LF, or after the last CR when more bytes
-// follow it (a CR at the very end may be half of a CR LF), or at size once the file has ended.
+// Where the whole lines of buf[0, size) end: after the last break that more bytes cannot change, or at
+// size once the file has ended.
 std::size_t WholeLinesEnd(const char* buf, std::size_t size, bool atEnd) {
     if (atEnd) return size;
-    const void* lf = memrchr(buf, '\n', size);
-    std::size_t end = lf ? static_cast<const char*>(lf) - buf + 1 : 0;
-    const void* cr = memrchr(buf + end, '\r', size - end);
-    if (cr && static_cast<const char*>(cr) - buf + 1 < static_cast<std::ptrdiff_t>(size))
-        end = static_cast<const char*>(cr) - buf + 1;
-    return end;
+    const std::size_t end = LastBreakEnd(std::string_view(buf, size), 0, size, true);
+    return end == std::string_view::npos ? 0 : end;
 }
 
 using Buffer = std::unique_ptr<char, decltype(&std::free)>;

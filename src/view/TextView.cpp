@@ -18,6 +18,7 @@
 
 #include "view/TextViewAccessible.h"
 #include "platform/Cp932.h"
+#include "platform/TextLines.h"
 #include "platform/Utf8.h"
 #include "settings/FontStandIn.h"
 #include "widgets/ShownFont.h"
@@ -76,13 +77,6 @@ const KeyBinding kKeyBindings[] = {
     {QsciCommand::SelectAll, Qt::Key_A | kCtrl, 0},
 };
 
-// The UTF-8 of the code point that stands for a byte that is not valid cp932.
-std::string rawByteUtf8(unsigned char b) {
-    const char32_t c = kRawByteBase + b;
-    return {static_cast<char>(0xF0 | (c >> 18)), static_cast<char>(0x80 | ((c >> 12) & 0x3F)),
-            static_cast<char>(0x80 | ((c >> 6) & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
-}
-
 }  // namespace
 
 int TextView::eolMode(LineBreak b) {
@@ -102,11 +96,11 @@ std::string TextView::enteringText(std::string_view in, bool& altered) const {
     const auto* end = p + in.size();
     while (p < end) {
         if (*p == '\r' || *p == '\n') {
-            const std::size_t n = *p == '\r' && end - p >= 2 && p[1] == '\n' ? 2 : 1;
-            const std::string_view was(reinterpret_cast<const char*>(p), n);
-            altered = altered || was != brk;
+            LineBreak kind;
+            const unsigned char* next = BreakEnd(p, end, true, kind);
+            altered = altered || LineBreakText(kind) != brk;
             out.append(brk);
-            p += n;
+            p = next;
             continue;
         }
         if (*p < 0x80) {
@@ -171,7 +165,9 @@ void TextView::applyDocumentSettings() {
     for (int b = 0; b < 256; ++b) {
         char repr[8];
         std::snprintf(repr, sizeof repr, "x%02X", b);
-        SendScintilla(SCI_SETREPRESENTATION, rawByteUtf8(static_cast<unsigned char>(b)).c_str(), repr);
+        std::string raw;
+        oruvan::AppendUtf8(kRawByteBase + static_cast<unsigned char>(b), raw);
+        SendScintilla(SCI_SETREPRESENTATION, raw.c_str(), repr);
     }
     // Insert and delete notifications stay off: QScintilla answers each with an accessibility event
     // whose position it counts from the start of the document, a cost that grows with the file. The

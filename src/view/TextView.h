@@ -169,8 +169,6 @@ public:
     void AppendUtf8(long start, long end, std::string& out) const;
     // The runs kept with their original bytes, as they stand.
     KeptBytes OriginalsCopy() const;
-    // The bytes SaveToFile would write for the snapshot's text; safe on any thread.
-    static void SnapshotBytes(const Snapshot& snapshot, std::string& out);
     // The document's encoding by a name that tells a byte order mark apart, as recovery records keep it,
     // and the encoding such a name stands for.
     std::string EncodingName() const;

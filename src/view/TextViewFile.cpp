@@ -1,31 +1,32 @@
 // Loading a document into the view and saving it back.
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFile>
 #include <algorithm>
 
 #include "view/TextView.h"
-#include "view/TextViewBytes.h"
 #include "widgets/UserError.h"
 #include "platform/CarefulWrite.h"
+#include "platform/DocumentBytes.h"
 #include "platform/EncodingDetector.h"
+#include "platform/RegularFile.h"
 
 namespace oruvan {
 
-using textview::kChunk;
+namespace {
+
+// Files are read and written in blocks of this size.
+constexpr qint64 kChunk = 4 << 20;
+
+}  // namespace
 
 void TextView::LoadFromFile(const QString& path, std::optional<Encoding> encoding) {
     const QString message = QStringLiteral("ファイル %1 は開けません").arg(path);
-    // Only a regular file: a FIFO or a device would block or never end. Opening does not wait on a FIFO,
-    // and the check is made on what was opened.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    off_t size = 0;
+    const int fd = OpenRegularFile(QFile::encodeName(path).toStdString(), &size);
     if (fd < 0) throw UserError(message);
-    struct stat st {};
     QFile file;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         throw UserError(message);
     }
@@ -48,7 +49,6 @@ void TextView::LoadFromFile(const QString& path, std::optional<Encoding> encodin
     std::optional<TextDecoder> decoder;
     bool ok = true;
     try {
-        const qint64 size = st.st_size;
         // The first block is the whole detection window.
         static_assert(kChunk >= static_cast<qint64>(kDetectionWindow));
         std::string chunk(static_cast<std::size_t>(std::min<qint64>(kChunk, std::max<qint64>(size, 1))),
@@ -135,17 +135,17 @@ void TextView::SaveToFile(const QString& path) const {
     settleEdit();
     CarefulFile file(QFile::encodeName(path).toStdString(), saveOptions);
     if (!file.open()) throw UserError(message);
-    std::string out(ByteOrderMark(m_encoding));
+    std::string out;
     out.reserve(static_cast<std::size_t>(2 * kChunk) + 8192);
     const KeptBytes kept = OriginalsCopy();
     // Read before any line: the pointer moves the buffer's gap to its end, where reading lines leaves it.
     const std::string_view text = Utf8Buffer();
-    bool ok = EncodeKeeping(m_encoding, text, kept.spans, out, static_cast<std::size_t>(kChunk),
-                            [&](std::string& piece) {
-                                const bool written = file.write(piece);
-                                piece.clear();
-                                return written;
-                            });
+    bool ok = EncodeDocument(m_encoding, text, kept.spans, out, static_cast<std::size_t>(kChunk),
+                             [&](std::string& piece) {
+                                 const bool written = file.write(piece);
+                                 piece.clear();
+                                 return written;
+                             });
     if (ok && !out.empty()) ok = file.write(out);
     if (!ok || !file.commit()) throw UserError(message);
 }

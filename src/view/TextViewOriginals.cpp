@@ -8,7 +8,7 @@
 #include <unordered_map>
 
 #include "view/TextView.h"
-#include "platform/LineBreaks.h"
+#include "platform/DocumentBytes.h"
 #include "platform/TextEncoding.h"
 
 namespace oruvan {
@@ -146,12 +146,8 @@ void TextView::collectOriginals(QFile& file, const std::vector<NonCanonicalLine>
         const QByteArray read = file.read(static_cast<qint64>(l.end - l.begin) + 2);
         if (read.size() < static_cast<qsizetype>(l.end - l.begin)) break;
         const std::string_view bytes(read.constData(), static_cast<std::size_t>(read.size()));
-        const std::string_view line = bytes.substr(0, static_cast<std::size_t>(l.end - l.begin));
-        std::size_t breakLength = 0;
-        const std::string_view after = bytes.substr(line.size());
-        if (nextBreak(after, 0, breakLength) != 0) breakLength = 0;
         const long start = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(l.line));
-        for (const KeptRun& run : FindKeptRuns(m_encoding, line, after.substr(0, breakLength))) {
+        for (const KeptRun& run : KeptRunsOfLine(m_encoding, l, bytes)) {
             auto [it, added] = values.try_emplace(run.bytes, static_cast<int>(codes->size()) + 1);
             if (added) codes->push_back({run.bytes, DecodeText(m_encoding, run.bytes)});
             fillKept(start + static_cast<long>(run.begin), static_cast<long>(run.end - run.begin),

@@ -3,13 +3,10 @@
 #include <algorithm>
 
 #include "view/TextView.h"
-#include "view/TextViewBytes.h"
 #include "platform/Cp932.h"
+#include "platform/TextLines.h"
 
 namespace oruvan {
-
-using textview::BreakTally;
-using textview::tallyBreaks;
 
 namespace {
 
@@ -21,7 +18,7 @@ void appendWithCrLf(std::string_view u, std::string& out) {
     std::size_t i = 0;
     while (i < u.size()) {
         std::size_t length = 0;
-        const std::size_t j = textview::nextBreak(u, i, length);
+        const std::size_t j = NextBreak(u, i, length);
         Utf8ToCp932(u.substr(i, j - i), out);
         if (length == 0) break;
         out += "\r\n";
@@ -30,7 +27,7 @@ void appendWithCrLf(std::string_view u, std::string& out) {
 }
 
 // The cp932 length of text with every break counted as CR LF.
-long cp932Span(std::string_view u) { return static_cast<long>(Cp932Length(u)) + tallyBreaks(u).lone; }
+long cp932Span(std::string_view u) { return static_cast<long>(Cp932Length(u)) + TallyBreaks(u).lone; }
 
 }  // namespace
 
@@ -89,11 +86,10 @@ TextView::LineHit TextView::lineOfCp932(long pos) const {
     bool found = false;  // pos lies in the block ahead: walk it line by line
     for (;;) {
         // Skip whole blocks of lines that end before pos.
-        const std::size_t end =
-            found ? std::string_view::npos : textview::lastBreakEnd(text, i, i + kScanBlock);
+        const std::size_t end = found ? std::string_view::npos : LastBreakEnd(text, i, i + kScanBlock);
         if (end != std::string_view::npos) {
             const std::string_view block = text.substr(i, end - i);
-            const BreakTally breaks = tallyBreaks(block);
+            const BreakTally breaks = TallyBreaks(block);
             const long length = static_cast<long>(Cp932Length(block)) + breaks.lone;
             if (pos >= hit.cp932Start + length) {
                 hit.cp932Start += length;
@@ -105,7 +101,7 @@ TextView::LineHit TextView::lineOfCp932(long pos) const {
             found = true;
         }
         std::size_t breakLength = 0;
-        const std::size_t br = textview::nextBreak(text, i, breakLength);
+        const std::size_t br = NextBreak(text, i, breakLength);
         if (breakLength == 0) break;
         const long length = static_cast<long>(Cp932Length(text.substr(i, br - i))) + 2;
         if (pos < hit.cp932Start + length) break;

@@ -25,14 +25,6 @@ void TextView::AppendUtf8(long start, long end, std::string& out) const {
     out.append(after.data(), after.size());
 }
 
-void TextView::SnapshotBytes(const Snapshot& snapshot, std::string& out) {
-    const std::string_view text = *snapshot.utf8;
-    out.assign(ByteOrderMark(snapshot.encoding));
-    out.reserve(text.size() + text.size() / 2 + 8);
-    // As SaveToFile writes.
-    EncodeKeeping(snapshot.encoding, text, snapshot.originals.spans, out);
-}
-
 std::string TextView::EncodingName() const { return NameOfEncoding(m_encoding); }
 
 std::string TextView::NameOfEncoding(Encoding e) {

@@ -17,7 +17,7 @@
 #include "FuzzSupport.h"
 #include "outline/HeadingFilter.h"
 #include "outline/HeadingScanner.h"
-#include "outline/NvStrUtils.h"
+#include "outline/Cp932Strings.h"
 #include "platform/Cp932.h"
 #include "platform/TextEncoding.h"
 

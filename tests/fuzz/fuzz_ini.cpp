@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "outline/NvStrUtils.h"
+#include "outline/Cp932Strings.h"
 #include "platform/IniFile.h"
 #include "platform/TextCompare.h"
 #include "settings/SettingsRecord.h"

@@ -9,7 +9,9 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/DocumentBytes.h"
 #include "platform/TextDecoder.h"
+#include "platform/TextLines.h"
 #include "platform/Utf8.h"
 
 namespace oruvan {
@@ -74,27 +76,58 @@ inline Decoded DecodeInChunks(TextDecoder&& decoder, std::string_view bytes,
     return d;
 }
 
-// Writes a decoded document back as a saving caller does: the byte order mark, then each line as its
-// kept original bytes or encoded, then its break encoded.
-inline std::string WriteBack(std::string_view input, const Decoded& d) {
-    std::string out(ByteOrderMark(d.encoding));
-    auto original = d.nonCanonical.begin();
-    std::size_t line = 0, start = 0;
-    for (;;) {
-        const std::size_t brk = d.text.find_first_of("\r\n", start);
-        const std::size_t bodyEnd = brk == std::string::npos ? d.text.size() : brk;
-        if (original != d.nonCanonical.end() && original->line == line) {
-            out += input.substr(original->begin, original->end - original->begin);
-            ++original;
-        } else {
-            EncodeText(d.encoding, std::string_view(d.text).substr(start, bodyEnd - start), out);
-        }
-        if (brk == std::string::npos) return out;
-        const std::size_t next = d.text.compare(brk, 2, "\r\n") == 0 ? brk + 2 : brk + 1;
-        EncodeText(d.encoding, std::string_view(d.text).substr(brk, next - brk), out);
-        start = next;
-        ++line;
+// What a save writes back of the input: all of it, but for a last line of ISO-2022-JP escape sequences
+// alone with no break after it, which has no text to keep its bytes with and is dropped (a known loss:
+// such bytes would have to go with the break before them).
+inline std::string_view KeptOfInput(std::string_view input, const Decoded& d) {
+    const bool lastLineEmpty = d.text.empty() || d.text.back() == '\r' || d.text.back() == '\n';
+    if (d.encoding == Encoding::Iso2022Jp && lastLineEmpty && !d.nonCanonical.empty() &&
+        d.nonCanonical.back().end == input.size())
+        return input.substr(0, static_cast<std::size_t>(d.nonCanonical.back().begin));
+    return input;
+}
+
+// ISO-2022-JP text holding bytes no set reads: an escape sequence before such bytes may be written back
+// after them (a known fault of the kept runs, which end at ASCII characters alone).
+inline bool MayMoveEscapes(const Decoded& d) {
+    return d.encoding == Encoding::Iso2022Jp && d.text.find("\xF4\x8F") != std::string::npos;
+}
+
+// Writes a decoded document back as a save does: the runs of the lines the decoder reported kept with
+// their bytes from the input, the rest encoded, in pieces of whole lines of about `piece` bytes.
+inline std::string WriteBack(std::string_view input, const Decoded& d,
+                             std::size_t piece = std::string::npos) {
+    std::vector<std::size_t> lineStarts;
+    LineSplitter lines(d.text);
+    std::string_view line, brk;
+    std::size_t at = 0;
+    while (lines.next(line, brk)) {
+        lineStarts.push_back(at);
+        at += line.size() + brk.size();
     }
+    lineStarts.push_back(at);  // the empty line after a last break
+    std::vector<KeptRun> runs;
+    for (const NonCanonicalLine& l : d.nonCanonical) {
+        for (KeptRun r : KeptRunsOfLine(d.encoding, l, input.substr(static_cast<std::size_t>(l.begin)))) {
+            r.begin += lineStarts[l.line];
+            r.end += lineStarts[l.line];
+            runs.push_back(std::move(r));
+        }
+    }
+    std::vector<std::string> texts;
+    texts.reserve(runs.size());
+    std::vector<KeptSpan> spans;
+    for (const KeptRun& r : runs) {
+        texts.push_back(DecodeText(d.encoding, r.bytes));
+        spans.push_back({r.begin, r.end, r.bytes, texts.back()});
+    }
+    std::string written, out;
+    const bool ok = EncodeDocument(d.encoding, d.text, spans, out, piece, [&](std::string& full) {
+        written += full;
+        full.clear();
+        return true;
+    });
+    return ok ? written + out : std::string("(spill refused)");
 }
 
 }  // namespace oruvan

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -320,40 +319,6 @@ TEST(Cp932Decoder, RandomSplitsMatchWholeDecode) {
         ExpectSameLoad(Load(bytes, cuts), ReferenceLoad(bytes), "random " + std::to_string(i));
         if (HasFailure()) return;
     }
-}
-
-TEST(Cp932Codec, Throughput) {
-    std::string sample;
-    while (sample.size() < (8u << 20))
-        sample +=
-            "    int value = compute(42);  // \x82\xA0\x82\xA2\x82\xA4\x95\x5C\x8E\xA6 \xB1\xB2\xB3\r\n"
-            "\x81\x9F\x8F\xCD\x83\x5E\x83\x43\x83\x67\x83\x8B\x81\x40\x93\xFA\x96\x7B\x8C\xEA\r\n";
-    const double mb = double(sample.size()) / (1 << 20);
-    // Second rounds reuse warm buffers, so the figures show the converter rather than page faults.
-    std::string utf8, back, loaded;
-    double decodeRate = 0, encodeRate = 0, loadRate = 0;
-    const auto rate = [mb](auto a, auto b) { return mb / std::chrono::duration<double>(b - a).count(); };
-    for (int round = 0; round < 2; ++round) {
-        utf8.clear();
-        back.clear();
-        loaded.clear();
-        const auto t0 = std::chrono::steady_clock::now();
-        Cp932ToUtf8(sample, utf8);
-        const auto t1 = std::chrono::steady_clock::now();
-        Utf8ToCp932(utf8, back);
-        const auto t2 = std::chrono::steady_clock::now();
-        Cp932Decoder decoder;
-        for (std::size_t at = 0; at < sample.size(); at += 1 << 20)
-            decoder.decode(std::string_view(sample).substr(at, 1 << 20), false, loaded);
-        decoder.decode({}, true, loaded);
-        const auto t3 = std::chrono::steady_clock::now();
-        decodeRate = rate(t0, t1);
-        encodeRate = rate(t1, t2);
-        loadRate = rate(t2, t3);
-    }
-    EXPECT_EQ(back, sample);
-    std::printf("cp932 decode %.0f MB/s, encode %.0f MB/s, chunked load %.0f MB/s\n", decodeRate, encodeRate,
-                loadRate);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <ostream>
 #include <random>
@@ -435,27 +434,5 @@ TEST(HeadingScannerTest, IndentationShowsTheLevel) {
 }
 
 // Reports the time of both scans on a 20 MB document; the figures are for reading, not asserted.
-TEST(HeadingScannerTest, Utf8ScanTiming) {
-    const std::string body =
-        Cp932ToUtf8("\x82\xb1\x82\xea\x82\xcd\x96\x7b\x95\xb6\x82\xc5\x82\xb7\x81\x42 text 123");
-    std::string utf8;
-    for (int i = 0; utf8.size() < 20'000'000; ++i) {
-        if (i % 20 == 0) utf8 += "\xe2\x96\xa0 heading " + std::to_string(i) + "\n";
-        utf8 += body + body + body + "\n";
-    }
-    const std::string cp932 = Utf8ToCp932(utf8);
-    const auto time = [](auto&& scan) {
-        const auto start = std::chrono::steady_clock::now();
-        const std::size_t headings = scan().size();
-        const std::chrono::duration<double, std::milli> ms = std::chrono::steady_clock::now() - start;
-        return std::make_pair(headings, ms.count());
-    };
-    const auto [utf8Headings, utf8Ms] = time([&] { return ScanHeadingsUtf8(utf8, kDefaultRules); });
-    const auto [cp932Headings, cp932Ms] = time([&] { return ScanHeadingsCp932(cp932, kDefaultRules); });
-    std::printf("[ timing   ] %zu MB, %zu headings: UTF-8 scan %.1f ms, cp932 scan %.1f ms\n",
-                utf8.size() >> 20, utf8Headings, utf8Ms, cp932Ms);
-    EXPECT_EQ(utf8Headings, cp932Headings);
-}
-
 }  // namespace
 }  // namespace oruvan

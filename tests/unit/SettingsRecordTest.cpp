@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -220,38 +219,10 @@ TEST_F(SettingsRecordTest, ColorsAndSearchHistoryAsStored) {
 }
 
 TEST_F(SettingsRecordTest, HugeCountIsCapped) {
-    const auto start = std::chrono::steady_clock::now();
     const SettingsRecord s = readFromFile("[Files]\nCount=2147483647\n0=a\n");
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     ASSERT_EQ(s.registeredFiles.size(), static_cast<std::size_t>(kMaxRegisteredFiles));
     EXPECT_EQ(s.registeredFiles[0], "a");
     EXPECT_EQ(s.registeredFiles[1], "");
-    EXPECT_LT(seconds, 5.0);
-}
-
-TEST_F(SettingsRecordTest, TenThousandFilesRoundTripQuickly) {
-    SettingsRecord s = DefaultSettings();
-    for (int i = 0; i < 10000; ++i)
-        s.registeredFiles.push_back("/home/u/docs/file" + std::to_string(i) + ".txt");
-    const auto start = std::chrono::steady_clock::now();
-    {
-        IniFile ini(m_path);
-        WriteSettings(ini, s);
-    }
-    {
-        IniFile ini(m_path);
-        EXPECT_EQ(ReadSettings(ini, DefaultSettings()), s);
-    }
-    s.registeredFiles[5000] = "changed";
-    {
-        IniFile ini(m_path);
-        WriteSettings(ini, s);
-    }
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    IniFile ini(m_path);
-    EXPECT_EQ(ReadSettings(ini, DefaultSettings()), s);
-    // Generous for sanitizer builds; one disk write per key would take far longer.
-    EXPECT_LT(seconds, 5.0);
 }
 
 TEST_F(SettingsRecordTest, UnwritableFileStopsAtFirstKey) {

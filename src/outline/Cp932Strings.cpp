@@ -1,4 +1,4 @@
-#include "outline/NvStrUtils.h"
+#include "outline/Cp932Strings.h"
 
 #include "platform/TextCompare.h"
 

@@ -2,12 +2,12 @@
 
 #include <string>
 
-#include "outline/NvStrUtils.h"
+#include "outline/Cp932Strings.h"
 
 namespace oruvan {
 namespace {
 
-TEST(NvStrUtilsTest, StartsWithText) {
+TEST(Cp932StringsTest, StartsWithText) {
     struct Case {
         std::string prefix, text;
         bool expected;
@@ -28,7 +28,7 @@ TEST(NvStrUtilsTest, StartsWithText) {
         EXPECT_EQ(StartsWithText(c.prefix, c.text), c.expected) << c.prefix << "|" << c.text;
 }
 
-TEST(NvStrUtilsTest, ReplaceAllText) {
+TEST(Cp932StringsTest, ReplaceAllText) {
     struct Case {
         std::string text, pattern, replacement, expected;
     };
@@ -48,7 +48,7 @@ TEST(NvStrUtilsTest, ReplaceAllText) {
         EXPECT_EQ(ReplaceAllText(c.text, c.pattern, c.replacement), c.expected) << c.text;
 }
 
-TEST(NvStrUtilsTest, ExtractFileName) {
+TEST(Cp932StringsTest, ExtractFileName) {
     struct Case {
         std::string path, separators, expected;
     };
