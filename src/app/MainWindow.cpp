@@ -13,20 +13,20 @@
 #include <QListView>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QMouseEvent>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "index/IndexFollower.h"
-#include "index/IndexModel.h"
+#include "index/HeadingFilterField.h"
+#include "index/HeadingList.h"
+#include "index/IndexController.h"
+#include "index/IndexMenu.h"
 #include "document/RecoveryWriter.h"
 #include "view/TextFinder.h"
 #include "view/TextView.h"
 #include "widgets/UserError.h"
 #include "widgets/FindBar.h"
-#include "widgets/HighlightDelegate.h"
 #include "widgets/ImageList.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/NvSplitter.h"
@@ -63,12 +63,6 @@ MainWindow::MainWindow(ProgramPaths paths, QWidget* parent) : QMainWindow(parent
     createCommands();
     createMenus();
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setSingleShot(true);
-    Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
-
     // Commands follow the program's state whenever it goes idle.
     connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
             &MainWindow::UpdateCommands);
@@ -78,20 +72,15 @@ MainWindow::MainWindow(ProgramPaths paths, QWidget* parent) : QMainWindow(parent
     // FormCreate
     guarded([this] {
         setWindowTitle(QString::fromLatin1(kCaption));
-        TitleMarkList.clear();
         RegisteredFiles.clear();
         m_textView->Clear();
         ShowDocumentFormat();
         LoadSettings();
     });
-    cmbMain->setFocus();
+    m_index->headingCombo()->setFocus();
 }
 
-MainWindow::~MainWindow() {
-    qApp->removeEventFilter(this);
-    // The controls going with the window move the focus; nothing of the window may answer that.
-    disconnect(m_focusWatch);
-}
+MainWindow::~MainWindow() { qApp->removeEventFilter(this); }
 
 void MainWindow::createControls() {
     auto* central = new QWidget(this);
@@ -118,15 +107,6 @@ void MainWindow::createControls() {
     panel3->setMinimumWidth(60);
     auto* p3 = new QHBoxLayout(panel3);
     p3->setContentsMargins(0, 0, 0, 0);
-    cmbMain = new QComboBox(panel3);
-    cmbMain->setObjectName(QStringLiteral("cmbMain"));
-    cmbMain->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    cmbMain->setMinimumContentsLength(1);
-    cmbMain->setMaxVisibleItems(16);
-    m_comboModel = new IndexModel(cmbMain);
-    cmbMain->setModel(m_comboModel);
-    if (auto* popup = qobject_cast<QListView*>(cmbMain->view())) popup->setUniformItemSizes(true);
-    p3->addWidget(cmbMain);
     auto* panel4 = new QWidget(m_topSplitter);
     panel4->setObjectName(QStringLiteral("Panel4"));
     panel4->setMinimumWidth(10);
@@ -140,21 +120,11 @@ void MainWindow::createControls() {
 
     m_bodySplitter = new TNvSplitter(Qt::Horizontal, central);
     m_bodySplitter->setObjectName(QStringLiteral("NvSplitter1"));
-    QWidget* listPanel = createListPanel(m_bodySplitter);
-    ListBox1 = new QListView(listPanel);
-    ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    ListBox1->setUniformItemSizes(true);
-    ListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    ListBox1->setMinimumWidth(0);
-    m_listModel = new IndexModel(ListBox1);
-    ListBox1->setModel(m_listModel);
-    ListBox1->setItemDelegate(new HighlightDelegate(IndexModel::MatchRangesRole, ListBox1));
-    listPanel->layout()->addWidget(ListBox1);
     m_textView = new TextView(m_bodySplitter);
-    m_follower = new IndexFollower(m_textView);  // before any edit, so every one is seen
+    m_index = new IndexController(m_textView, &m_copies, this);
+    p3->addWidget(m_index->headingCombo());
     m_textView->setObjectName(QStringLiteral("memo"));
-    m_bodySplitter->addWidget(listPanel);
+    m_bodySplitter->addWidget(m_index->listPanel());
     m_bodySplitter->addWidget(m_textView);
     m_bodySplitter->setStretchFactor(1, 1);
     m_bodySplitter->setSizes({121, 298});
@@ -189,24 +159,39 @@ void MainWindow::createControls() {
     connect(m_finder, &TextFinder::noticeChanged, m_notice, &QLabel::setText);
     connect(m_finder, &TextFinder::moved, this, [this] { guarded([this] { TrackCaret(); }); });
 
-    setTabOrder(cmbMain, ListBox1);
-    setTabOrder(ListBox1, m_textView);
-    setTabOrder(m_textView, edtFilter);
+    setTabOrder(m_index->headingCombo(), m_index->headingList());
+    setTabOrder(m_index->headingList(), m_textView);
+    setTabOrder(m_textView, m_index->filterField());
 
-    connect(cmbMain, QOverload<int>::of(&QComboBox::activated), this,
-            [this](int) { guarded([this] { cmbMainChange(); }); });
-    connect(ListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
-        if (!m_selecting) guarded([this] { ListBox1Click(); });
-    });
+    connect(m_index, &IndexController::jumped, this, &MainWindow::TrackCaret);
     connect(m_bodySplitter, &TNvSplitter::resized, this, [this] {
         m_listWidth = m_bodySplitter->firstPaneWidth();
-        guarded([this] { UpdateIndex(); });
+        guarded([this] { m_index->rebuild(); });
     });
-    connect(m_textView, &TextView::changed, this, [this] { guarded([this] { RichEdit1Change(); }); });
+    connect(m_textView, &TextView::changed, this, [this] { guarded([this] { TrackCaret(); }); });
     connect(m_textView, &TextView::keyDown, this, [this] { guarded([this] { TrackCaret(); }); });
     connect(m_textView, &TextView::keyUp, this, [this] { guarded([this] { TrackCaret(); }); });
     connect(m_textView, &TextView::mouseDown, this, [this] { guarded([this] { TrackCaret(); }); });
 }
+
+void MainWindow::TrackCaret() {
+    int ln, col, docLine;
+    if (WordWrap) {
+        // The display row and the column within it, for the selection's start.
+        ln = m_textView->CaretDisplayLine();
+        col = m_textView->CaretDisplayColumn();
+        docLine = m_textView->SelectionStartLine();
+    } else {
+        ln = docLine = m_textView->SelectionEndLine();
+        col = m_textView->SelectionEndColumn();
+    }
+    SetStatusText(QStringLiteral("%1行: %2列").arg(ln + 1).arg(col + 1));
+    m_index->followCaret(docLine);
+}
+
+void MainWindow::SetStatusText(const QString& text) { m_status->setText(text); }
+
+QString MainWindow::StatusText() const { return m_status->text(); }
 
 void MainWindow::createCommands() {
     using M = MainWindow;
@@ -393,19 +378,20 @@ void MainWindow::createMenus() {
     addItem(settings, QStringLiteral("actOptHeadingLevels"));
     createFormatMenus(settings);
 
-    mnuIndex = bar->addMenu(QStringLiteral("インデックス(&I)"));
-    mnuIndex->setObjectName(QStringLiteral("mnuIndex"));
-    mnuIndex->setEnabled(false);
-    addItem(mnuIndex, QStringLiteral("actIndexFilter"));
-    named(mnuIndex->addSeparator(), "N14");
+    // The bar holds it as it holds the menus it makes.
+    QMenu* indexMenu = m_index->indexMenu();
+    indexMenu->setParent(bar, indexMenu->windowFlags());
+    bar->addMenu(indexMenu);
+    addItem(indexMenu, QStringLiteral("actIndexFilter"));
+    named(indexMenu->addSeparator(), "N14");
 
     QMenu* show = bar->addMenu(QStringLiteral("表示(&V)"));
     show->setObjectName(QStringLiteral("Show1"));
     named(addOwnItem(show, QStringLiteral("前のインデックスへ移動(&P)"), QStringLiteral("Alt+Up"), 16,
-                     [this] { GoPrevEntry(); }),
+                     [this] { m_index->stepPrevious(); }),
           "P2");
     named(addOwnItem(show, QStringLiteral("次のインデックスへ移動(&N)"), QStringLiteral("Alt+Down"), 15,
-                     [this] { GoNextEntry(); }),
+                     [this] { m_index->stepNext(); }),
           "N5");
     named(show->addSeparator(), "N6");
     addItem(show, QStringLiteral("actShowListView"));
@@ -423,7 +409,7 @@ void MainWindow::createMenus() {
         for (const KeyBinding& k : m_keys) inMenu = inMenu || k.action == c->action;
         if (!inMenu) bindKey(c->key, c->action, false);
     }
-    for (QMenu* m : {File1, edit, settings, mnuIndex, show, help})
+    for (QMenu* m : {File1, edit, settings, indexMenu, show, help})
         connect(m, &QMenu::aboutToShow, this, &MainWindow::UpdateCommands);
 }
 
@@ -432,15 +418,7 @@ void MainWindow::UpdateCommands() {
         if (c->updateHandler) (this->*(c->updateHandler))(c->action);
 }
 
-void MainWindow::guarded(const std::function<void()>& handler) {
-    try {
-        handler();
-    } catch (const UserError& e) {
-        ShowErrorBox(this, e.message());
-    } catch (const std::exception& e) {
-        ShowErrorBox(this, QString::fromUtf8(e.what()));
-    }
-}
+void MainWindow::guarded(const std::function<void()>& handler) { ReportErrors(this, handler); }
 
 void MainWindow::execute(CommandEntry& c) {
     if (c.updateHandler) (this->*(c.updateHandler))(c.action);
@@ -515,25 +493,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
                 break;
             }
             if (dispatchKey(ke)) return true;
-            if (watched == edtFilter && edtFilterKeyPress(ke)) return true;
             if (accessKey(w, ke)) return true;
             break;
         }
-        case QEvent::MouseButtonPress:
-            // A click on the item already selected changes nothing in the view, yet it is a choice:
-            // it goes back to that heading.
-            if (watched == ListBox1->viewport()) {
-                auto* me = static_cast<QMouseEvent*>(e);
-                const QModelIndex index = ListBox1->indexAt(me->position().toPoint());
-                if (me->button() == Qt::LeftButton && index.isValid() &&
-                    index == ListBox1->selectionModel()->currentIndex())
-                    guarded([this] { ListBox1Click(); });
-            }
-            break;
-        case QEvent::Resize:
-            // The filter field shows with the list and hides with it.
-            if (watched == m_listPanel) edtFilter->setVisible(m_listPanel->width() > 1);
-            break;
         case QEvent::DragEnter:
         case QEvent::DragMove:
             if (w && w->window() == this) {

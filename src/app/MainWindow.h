@@ -39,18 +39,16 @@ class TNvSplitter;
 class DiskWatch;
 class RecoveryWriter;
 struct RecoveryCopy;
-class IndexModel;
-class IndexFollower;
+class IndexController;
 class FindBar;
 class TextFinder;
 
-// A menu item with the two fields the File menu and the Index menu use.
+// A File menu item with the registered file it opens.
 class TMenuItem2 : public QAction {
     Q_OBJECT
 public:
     using QAction::QAction;
     QString FilePath;
-    int EntryNumber = 0;
 };
 
 class MainWindow : public QMainWindow {
@@ -63,26 +61,11 @@ public:
     // Start-up after the window is shown: the first document, then the hint delay.
     void Startup(const QStringList& arguments);
 
-    // Index building and views.
-    void UpdateIndex();
-    void RebuildIndex();
-    void SelectEntry(int n);
-    int CurrentEntry() const;
-    int EntryCount() const;
-    void SuspendIndexRebuild() { IndexRebuildSuspended = true; }
-    void ResumeIndexRebuild();
-    int RebuildCount() const { return m_rebuildCount; }
-    void BuildIndexMenu();
-    // The Index menu's own items above the entries: the filter command and a separator.
-    static constexpr int kIndexMenuHead = 2;
+    // The index of headings and its views.
+    IndexController* index() const { return m_index; }
 
-    // Navigation and caret tracking.
-    int EntryLine(int n) const;
-    void JumpToEntry(int n);
-    void GoPrevEntry();
-    void GoNextEntry();
+    // The caret status, then the heading the caret is under.
     void TrackCaret();
-    void Timer1Timer();
     void SetStatusText(const QString& text);
     QString StatusText() const;
 
@@ -93,12 +76,6 @@ public:
     void SetWordWrap(bool on);
     bool GetListViewVisible() const;
     void SetListViewVisible(bool on);
-    void SetNextPageMenuIsHead(bool on);
-    void SetIgnoreHeadSpaces(bool on);
-    void SetCaptionIncludingTitleMark(bool on);
-    void SetHeadingLevels(bool on);
-    int DropDownCount() const;
-    void SetDropDownCount(int n);
 
     // The document.
     // Reads the file in `encoding`, or in the one its first bytes show.
@@ -134,22 +111,11 @@ public:
     FindBar* findBar() const { return m_findBar; }
     TextFinder* finder() const { return m_finder; }
 
-    QComboBox* cmbMain = nullptr;
-    QListView* ListBox1 = nullptr;
-    QLineEdit* edtFilter = nullptr;  // the list box's heading filter
-    QMenu* mnuIndex = nullptr;
     QMenu* File1 = nullptr;
-    QTimer* Timer1 = nullptr;
 
-    oruvan::TitleMarkList TitleMarkList;
     QStringList RegisteredFiles;
     QString DocumentFileName;
     bool WordWrap = false;
-    bool NextPageMenuIsHead = false;
-    bool CaptionIncludingTitleMark = false;
-    bool IgnoreHeadSpaces = false;
-    bool HeadingLevels = false;
-    bool IndexRebuildSuspended = false;
     int StartUpIndex = -1;
 
     const ProgramPaths& paths() const { return m_paths; }
@@ -186,20 +152,6 @@ private:
     void execute(CommandEntry& c);
     // Runs a handler, showing an error it raises in the error box.
     void guarded(const std::function<void()>& handler);
-
-    void FillIndexLists();
-    void FitListBoxExtent();
-    void fillIndexPage(QMenu* menu, int page);
-    void cmbMainChange();
-    void ListBox1Click();
-    void IndexMenuItemClick(TMenuItem2* sender);
-    void RichEdit1Change();
-    // The heading filter above the list box.
-    QWidget* createListPanel(QWidget* parent);
-    void edtFilterChange();
-    bool edtFilterKeyPress(QKeyEvent* e);
-    void chooseListRow(int row);
-    HeadingRules headingRules() const;
 
     bool askToSave();
     // Before a save (MainWindowFormat.cpp): when the encoding has no code for some character of the text,
@@ -281,17 +233,12 @@ private:
     FindBar* m_findBar = nullptr;
     TextFinder* m_finder = nullptr;
     QFrame* Panel1 = nullptr;
-    QWidget* m_listPanel = nullptr;
-    QPointer<QWidget> m_focusBeforeFilter;
-    QMetaObject::Connection m_focusWatch;
     QSplitter* m_topSplitter = nullptr;
     TNvSplitter* m_bodySplitter = nullptr;
     QLabel* m_status = nullptr;
     QLabel* m_notice = nullptr;
     QLabel* m_format = nullptr;
-    IndexModel* m_comboModel = nullptr;
-    IndexModel* m_listModel = nullptr;
-    IndexFollower* m_follower = nullptr;
+    IndexController* m_index = nullptr;
     std::vector<std::unique_ptr<CommandEntry>> m_commands;
     struct KeyBinding {
         int key;
@@ -299,14 +246,6 @@ private:
         bool inMenu;
     };
     std::vector<KeyBinding> m_keys;
-    // The list box's two measures of each entry (FitListBoxExtent), item for item beside the index.
-    struct RowWidth {
-        double estimate = -1;
-        int exact = -1;
-    };
-    std::vector<RowWidth> m_rowWidths;
-    QFont m_rowWidthFont;
-    const QStyle* m_rowWidthStyle = nullptr;
     TextCopies m_copies;
     // The encoding and break style of the text last opened or saved: choosing others modifies it.
     Encoding m_savedEncoding = Encoding::ShiftJis;
@@ -319,10 +258,6 @@ private:
     bool m_checkingDisk = false;
     bool m_copyFailSaid = false;   // in the status bar
     bool m_copyFailShown = false;  // in a message
-    bool m_selecting = false;
-    bool m_followEdits = false;  // a rebuild may follow the edits rather than scan the whole text
-    int m_rebuildCount = 0;
-    int m_dropDownCount = 16;
     int m_listWidth = 121;
     // Each file dialog reopens on its own last choice.
     QString m_lastOpenChoice;

@@ -17,6 +17,8 @@
 #include <QWindow>
 
 #include "document/DiskWatch.h"
+#include "index/HeadingFilterField.h"
+#include "index/IndexController.h"
 #include "widgets/FilePaths.h"
 #include "document/RecoveryWriter.h"
 #include "view/TextFinder.h"
@@ -53,7 +55,6 @@ std::string nativePath(const QString& path) { return QFile::encodeName(path).toS
 // ---- settings ----
 
 void MainWindow::LoadSettings() {
-    SuspendIndexRebuild();
     IniFile ini(nativePath(m_paths.settingsFile));
     // Stored sizes are outer sizes. Where the platform knows the frame only once the window is shown, the
     // frame taken here is the one SaveSettings adds back, so that no session grows the window.
@@ -68,7 +69,7 @@ void MainWindow::LoadSettings() {
     // The designed size was given before any frame was known: it is the outer size.
     current.width = width();
     current.height = height();
-    current.dropDownCount = cmbMain->maxVisibleItems();
+    current.dropDownCount = m_index->headingCombo()->maxVisibleItems();
     const SettingsRecord s = ReadSettings(ini, current);
 
     // The stored bounds, as the window's minimum size admits them, then kept on the screen.
@@ -86,27 +87,21 @@ void MainWindow::LoadSettings() {
     for (const std::string& f : s.registeredFiles) RegisteredFiles.append(FromCp932(f));
     m_filesAsRead = s.registeredFiles;
     m_fontNameAsRead = s.fontName;
-    cmbMain->setMaxVisibleItems(std::max(1, s.dropDownCount));
-    m_dropDownCount = s.dropDownCount;
     SetWordWrap(s.wordWrap);
     SetListViewVisible(s.listViewVisible);
     StartUpIndex = s.startUpIndex;
     m_textView->SetFontName(FromCp932(s.fontName));
     m_textView->SetFontSize(s.fontSize);
-    TitleMarksFromText(s.titleMarks, TitleMarkList);
-    SetNextPageMenuIsHead(s.nextPageMenuIsHead);
-    SetIgnoreHeadSpaces(s.ignoreHeadSpaces);
-    SetCaptionIncludingTitleMark(s.captionIncludingTitleMark);
-    SetHeadingLevels(s.headingLevels);
     BackColor = QString::fromLatin1(s.backColor.c_str()).toUpper();
     TextColor = QString::fromLatin1(s.textColor.c_str()).toUpper();
     applyColors();
     QStringList history;
     for (const std::string& text : s.searchHistory) history << FromCp932(text);
     m_findBar->SetHistory(history);
+    m_index->setOptions({TitleMarksFromText(s.titleMarks), s.ignoreHeadSpaces, s.captionIncludingTitleMark,
+                         s.nextPageMenuIsHead, s.headingLevels, s.dropDownCount});
     // Taken as the window holds them, so that only what the user changes counts as changed.
     m_settingsAsRead = CurrentSettings();
-    ResumeIndexRebuild();
 }
 
 SettingsRecord MainWindow::CurrentSettings() const {
@@ -116,15 +111,16 @@ SettingsRecord MainWindow::CurrentSettings() const {
     s.registeredFiles = BytesAsRead(m_filesAsRead, files);
     s.fontName = BytesAsRead({m_fontNameAsRead}, {m_textView->FontName().toUtf8().toStdString()}).front();
     s.fontSize = m_textView->FontSize();
-    s.dropDownCount = m_dropDownCount;
+    const IndexOptions& index = m_index->options();
+    s.dropDownCount = index.dropDownCount;
     s.startUpIndex = StartUpIndex;
-    s.titleMarks = TitleMarksToText(TitleMarkList);
+    s.titleMarks = TitleMarksToText(index.titleMarks);
     s.listViewVisible = GetListViewVisible();
     s.wordWrap = WordWrap;
-    s.nextPageMenuIsHead = NextPageMenuIsHead;
-    s.ignoreHeadSpaces = IgnoreHeadSpaces;
-    s.captionIncludingTitleMark = CaptionIncludingTitleMark;
-    s.headingLevels = HeadingLevels;
+    s.nextPageMenuIsHead = index.nextPageOnTop;
+    s.ignoreHeadSpaces = index.ignoreHeadSpaces;
+    s.captionIncludingTitleMark = index.captionIncludesMark;
+    s.headingLevels = index.headingLevels;
     s.backColor = BackColor.toStdString();
     s.textColor = TextColor.toStdString();
     for (const QString& text : m_findBar->History()) s.searchHistory.push_back(ToCp932(text));
@@ -160,28 +156,6 @@ bool MainWindow::GetListViewVisible() const { return m_listWidth > 1; }
 void MainWindow::SetListViewVisible(bool on) {
     m_listWidth = on ? frameGeometry().width() / 3 : 1;
     m_bodySplitter->setFirstPaneWidth(m_listWidth);
-}
-
-void MainWindow::SetNextPageMenuIsHead(bool on) {
-    NextPageMenuIsHead = on;
-    UpdateIndex();
-}
-
-void MainWindow::SetIgnoreHeadSpaces(bool on) {
-    IgnoreHeadSpaces = on;
-    UpdateIndex();
-}
-
-void MainWindow::SetCaptionIncludingTitleMark(bool on) {
-    CaptionIncludingTitleMark = on;
-    UpdateIndex();
-}
-
-int MainWindow::DropDownCount() const { return m_dropDownCount; }
-
-void MainWindow::SetDropDownCount(int n) {
-    m_dropDownCount = n;
-    cmbMain->setMaxVisibleItems(std::max(1, n));
 }
 
 // ---- the document ----
@@ -278,11 +252,11 @@ void MainWindow::N10Click() {
     m_savedEncoding = m_textView->DocumentEncoding();
     m_savedBreak = m_textView->BreakStyle();
     ShowDocumentFormat();
-    UpdateIndex();
+    m_index->rebuild();
     m_saveEnabled = false;
 }
 
-void MainWindow::actFileUpDateExecute() { UpdateIndex(); }
+void MainWindow::actFileUpDateExecute() { m_index->rebuild(); }
 
 void MainWindow::actFileSaveUpdate(QAction* a) { a->setEnabled(m_saveEnabled); }
 
@@ -391,6 +365,20 @@ void MainWindow::actShowListViewExecute() {
 
 void MainWindow::actShowListViewUpdate(QAction* a) { a->setChecked(GetListViewVisible()); }
 
+// From anywhere: the list view is shown when it was off, and the field's text is ready to be replaced.
+void MainWindow::actIndexFilterExecute() {
+    if (!GetListViewVisible()) SetListViewVisible(true);
+    m_index->filterField()->startTyping();
+}
+
+void MainWindow::actOptHeadingLevelsExecute() {
+    IndexOptions options = m_index->options();
+    options.headingLevels = !options.headingLevels;
+    m_index->setOptions(options);
+}
+
+void MainWindow::actOptHeadingLevelsUpdate(QAction* a) { a->setChecked(m_index->options().headingLevels); }
+
 // The second instance opens readme.txt from the help text's folder: the program's own, or the data
 // folder of an installed copy.
 void MainWindow::actOptHelpExecute() {
@@ -413,22 +401,22 @@ void MainWindow::actOptSettingExecute() {
     TfrmSetting dlg(this);
     dlg.SetProgramFile(m_paths.perUserSettings ? QString() : m_paths.programFile);
     dlg.SetRegisteredFiles(RegisteredFiles);
-    dlg.SetTitleMarks(TitleMarkList);
+    IndexOptions options = m_index->options();
+    dlg.SetTitleMarks(options.titleMarks);
     dlg.SetStartUpIndex(StartUpIndex);
-    dlg.SetDropDownCount(DropDownCount());
-    dlg.SetNextPageMenuIsHead(NextPageMenuIsHead);
-    dlg.SetIgnoreHeadSpaces(IgnoreHeadSpaces);
-    dlg.SetCaptionIncludingTitleMark(CaptionIncludingTitleMark);
+    dlg.SetDropDownCount(options.dropDownCount);
+    dlg.SetNextPageMenuIsHead(options.nextPageOnTop);
+    dlg.SetIgnoreHeadSpaces(options.ignoreHeadSpaces);
+    dlg.SetCaptionIncludingTitleMark(options.captionIncludesMark);
     if (dlg.exec() != QDialog::Accepted) return;
-    SuspendIndexRebuild();
     RegisteredFiles = dlg.RegisteredFiles();
     StartUpIndex = dlg.StartUpIndex();
-    SetDropDownCount(dlg.DropDownCount());
-    TitleMarkList = dlg.TitleMarks();
-    SetNextPageMenuIsHead(dlg.NextPageMenuIsHead());
-    SetIgnoreHeadSpaces(dlg.IgnoreHeadSpaces());
-    SetCaptionIncludingTitleMark(dlg.CaptionIncludingTitleMark());
-    ResumeIndexRebuild();
+    options.dropDownCount = dlg.DropDownCount();
+    options.titleMarks = dlg.TitleMarks();
+    options.nextPageOnTop = dlg.NextPageMenuIsHead();
+    options.ignoreHeadSpaces = dlg.IgnoreHeadSpaces();
+    options.captionIncludesMark = dlg.CaptionIncludingTitleMark();
+    m_index->setOptions(options);
 }
 
 void MainWindow::actAboutExecute() {

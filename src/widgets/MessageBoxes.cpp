@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "widgets/UserError.h"
+
 namespace oruvan {
 
 namespace {
@@ -30,6 +32,16 @@ MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
 QString ErrorBoxText(const QString& message) {
     if (!message.isEmpty() && message.back() > QChar(u'.')) return message + QLatin1Char('.');
     return message;
+}
+
+void ReportErrors(QWidget* parent, const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const UserError& e) {
+        ShowErrorBox(parent, e.message());
+    } catch (const std::exception& e) {
+        ShowErrorBox(parent, QString::fromUtf8(e.what()));
+    }
 }
 
 void ShowErrorBox(QWidget* parent, const QString& message) {

@@ -26,6 +26,8 @@ QString ErrorBoxText(const QString& message);
 
 // Stop icon, captioned with the application title.
 void ShowErrorBox(QWidget* parent, const QString& message);
+// Runs a handler, showing an error it raises in the error box: the one place a handler's error is caught.
+void ReportErrors(QWidget* parent, const std::function<void()>& handler);
 // One OK button, captioned with the application title.
 void ShowMessage(QWidget* parent, const QString& text);
 // "確認", question icon, はい/いいえ/キャンセル, Yes default, Esc answers Cancel.

@@ -71,7 +71,7 @@ void ReindexTest::loadHeadings() {
         for (int j = 0; j < 6; ++j) bytes += "body " + std::to_string(i) + "." + std::to_string(j) + "\r\n";
     }
     m_w->textView()->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), bytes));
-    m_w->UpdateIndex();
+    m_w->index()->rebuild();
 }
 
 // The caret is put on a line, a letter typed there, the view scrolled a little and part of the line
@@ -110,9 +110,9 @@ void ReindexTest::reindexLeavesCaretSelectionAndScrolling() {
     const QList<long> before = placeOf(memo);
     const std::string text(memo->Utf8Buffer());
 
-    m_w->Timer1Timer();
-    QCOMPARE(entryTexts(m_w->cmbMain->model()).at(entry).count(QLatin1Char('X')), 1);
-    QCOMPARE(m_w->CurrentEntry(), entry);
+    m_w->index()->reindexAfterEdits();
+    QCOMPARE(entryTexts(m_w->index()->headingCombo()->model()).at(entry).count(QLatin1Char('X')), 1);
+    QCOMPARE(m_w->index()->currentEntry(), entry);
     QCOMPARE(placeOf(memo), before);
     QCOMPARE(std::string(memo->Utf8Buffer()), text);
 
@@ -133,27 +133,27 @@ void ReindexTest::reindexWaitsForTheInputMethodsCommit() {
     memo->SendScintilla(QsciScintillaBase::SCI_GOTOPOS,
                         memo->SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION, line));
     QTest::keyClicks(memo, QStringLiteral("X"));
-    m_w->Timer1Timer();
-    const QStringList indexed = entryTexts(m_w->cmbMain->model());
-    const int rebuilds = m_w->RebuildCount();
+    m_w->index()->reindexAfterEdits();
+    const QStringList indexed = entryTexts(m_w->index()->headingCombo()->model());
+    const int rebuilds = m_w->index()->rebuildCount();
 
     const QString preedit = U("にほん");
     QInputMethodEvent composing(preedit, {{QInputMethodEvent::Cursor, int(preedit.size()), 1, {}}});
     QCoreApplication::sendEvent(memo, &composing);
     QCoreApplication::processEvents();
-    QVERIFY(m_w->Timer1->isActive());
-    m_w->Timer1Timer();
-    QCOMPARE(m_w->RebuildCount(), rebuilds);
-    QCOMPARE(entryTexts(m_w->cmbMain->model()), indexed);
+    QVERIFY(m_w->index()->reindexTimer()->isActive());
+    m_w->index()->reindexAfterEdits();
+    QCOMPARE(m_w->index()->rebuildCount(), rebuilds);
+    QCOMPARE(entryTexts(m_w->index()->headingCombo()->model()), indexed);
     // Given up, it leaves the text as it was.
     QInputMethodEvent cancel;
     QCoreApplication::sendEvent(memo, &cancel);
     QCOMPARE(lineText(memo, line), U("■Entry 4X"));
-    m_w->Timer1Timer();
-    QCOMPARE(m_w->RebuildCount(), rebuilds);
+    m_w->index()->reindexAfterEdits();
+    QCOMPARE(m_w->index()->rebuildCount(), rebuilds);
 
     QCoreApplication::sendEvent(memo, &composing);
-    m_w->Timer1Timer();
+    m_w->index()->reindexAfterEdits();
     QInputMethodEvent commit;
     commit.setCommitString(U("日本"));
     QCoreApplication::sendEvent(memo, &commit);
@@ -161,10 +161,10 @@ void ReindexTest::reindexWaitsForTheInputMethodsCommit() {
     QCOMPARE(lineText(memo, line), U("■Entry 4X日本"));
     QCOMPARE(memo->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS),
              memo->SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION, line));
-    QVERIFY(m_w->Timer1->isActive());
-    m_w->Timer1Timer();
-    QCOMPARE(m_w->RebuildCount(), rebuilds + 1);
-    QCOMPARE(entryTexts(m_w->cmbMain->model()).at(4), U("Entry 4X日本"));
+    QVERIFY(m_w->index()->reindexTimer()->isActive());
+    m_w->index()->reindexAfterEdits();
+    QCOMPARE(m_w->index()->rebuildCount(), rebuilds + 1);
+    QCOMPARE(entryTexts(m_w->index()->headingCombo()->model()).at(4), U("Entry 4X日本"));
 }
 
 // A whole rebuild asked for during a conversion indexes the text without it, and the conversion goes on
@@ -193,10 +193,10 @@ void ReindexTest::rebuildLeavesOutTheTextBeingComposed() {
     const std::string shown(memo->Utf8Buffer());
 
     if (settings)
-        m_w->SetCaptionIncludingTitleMark(true);
+        ChangeIndexOptions(*m_w, [](IndexOptions& o) { o.captionIncludesMark = true; });
     else
         QVERIFY(m_w->RunCommand(QStringLiteral("actFileUpDate")));
-    QCOMPARE(entryTexts(m_w->cmbMain->model()).at(4), caption);
+    QCOMPARE(entryTexts(m_w->index()->headingCombo()->model()).at(4), caption);
     QCOMPARE(std::string(memo->Utf8Buffer()), shown);
     QCOMPARE(placeOf(memo), before);
     QVERIFY(memo->Composing());
@@ -205,8 +205,8 @@ void ReindexTest::rebuildLeavesOutTheTextBeingComposed() {
     commit.setCommitString(U("日本"));
     QCoreApplication::sendEvent(memo, &commit);
     QCOMPARE(lineText(memo, line), U("■Entry 4X日本"));
-    m_w->Timer1Timer();
-    QCOMPARE(entryTexts(m_w->cmbMain->model()).at(4), caption + U("日本"));
+    m_w->index()->reindexAfterEdits();
+    QCOMPARE(entryTexts(m_w->index()->headingCombo()->model()).at(4), caption + U("日本"));
 }
 
 QTEST_MAIN(ReindexTest)

@@ -11,6 +11,10 @@
 #include <vector>
 
 #include "app/MainWindow.h"
+#include "index/HeadingFilterField.h"
+#include "index/HeadingList.h"
+#include "index/IndexController.h"
+#include "index/IndexMenu.h"
 #include "version/Version.h"
 #include "widgets/MessageBoxes.h"
 
@@ -57,6 +61,9 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// Changes the window's index options as the settings dialog does: all at once, one rebuild.
+void ChangeIndexOptions(MainWindow& w, const std::function<void(IndexOptions&)>& change);
 
 // cp932 bytes of a UTF-8 literal, for writing test documents.
 std::string Sjis(const char* utf8);
