@@ -4,10 +4,12 @@
 #include <QComboBox>
 #include <QInputMethodEvent>
 #include <QListView>
+#include <QSignalSpy>
 #include <QTest>
 
-#include "view/TextView.h"
 #include "helpers/TestSupport.h"
+#include "view/TextCopies.h"
+#include "view/TextView.h"
 
 using namespace oruvan;
 using namespace oruvan::test;
@@ -49,6 +51,7 @@ private Q_SLOTS:
     void reindexWaitsForTheInputMethodsCommit();
     void rebuildLeavesOutTheTextBeingComposed_data();
     void rebuildLeavesOutTheTextBeingComposed();
+    void indexNeedsNoWindow();
 
 private:
     // Eight headings "■Entry i", each followed by six body lines, under a preface line; CR LF, cp932.
@@ -207,6 +210,42 @@ void ReindexTest::rebuildLeavesOutTheTextBeingComposed() {
     QCOMPARE(lineText(memo, line), U("■Entry 4X日本"));
     m_w->index()->reindexAfterEdits();
     QCOMPARE(entryTexts(m_w->index()->headingCombo()->model()).at(4), caption + U("日本"));
+}
+
+// The index over a bare view: built once per batch of options, followed a second after edits, and jumping
+// to its headings, all without a main window.
+void ReindexTest::indexNeedsNoWindow() {
+    QWidget window;
+    auto* view = new TextView(&window);
+    TextCopies copies;
+    auto* index = new IndexController(view, &copies, &window);
+    // The window puts the menu's own head above the entries.
+    index->indexMenu()->addAction(QStringLiteral("head"));
+    index->indexMenu()->addSeparator();
+    index->setOptions({{Sjis("■")}, true, false, false, false, 5});
+    QCOMPARE(index->rebuildCount(), 1);
+    QCOMPARE(index->headingCombo()->maxVisibleItems(), 5);
+    view->SetSelText(Sjis("■One\r\nbody\r\n  ■Two\r\nbody\r\n"));
+    QTRY_VERIFY(index->reindexTimer()->isActive());
+    index->reindexAfterEdits();
+    QCOMPARE(index->rebuildCount(), 2);
+    QCOMPARE(entryTexts(index->headingCombo()->model()), (QStringList{U("One"), U("Two")}));
+    QCOMPARE(index->indexMenu()->actions().size(), IndexMenu::kHead + 2);
+    // The window answers a jump with the caret status and the heading the caret is under.
+    QObject::connect(index, &IndexController::jumped,
+                     [index, view] { index->followCaret(view->CaretLine()); });
+    QSignalSpy jumped(index, &IndexController::jumped);
+    index->jumpTo(1);
+    QCOMPARE(jumped.count(), 1);
+    QCOMPARE(view->CaretLine(), 2);
+    QCOMPARE(index->currentEntry(), 1);
+    index->stepPrevious();
+    QCOMPARE(view->CaretLine(), 0);
+    QCOMPARE(index->headingList()->currentIndex().row(), 0);
+    index->followCaret(3);
+    QCOMPARE(index->currentEntry(), 1);
+    index->reindexAfterEdits();
+    QCOMPARE(index->rebuildCount(), 2);
 }
 
 QTEST_MAIN(ReindexTest)
