@@ -1,35 +1,27 @@
 #pragma once
-// The main window: layout, menus and command table, the index views, caret tracking, the settings it
-// holds and the open document.
+// The main window: layout, menus and command table, caret tracking, the settings it holds and the open
+// document; the index and its views are IndexController's.
 #include <QAction>
 #include <QColor>
 #include <QFont>
 #include <QMainWindow>
-#include <QPointer>
 #include <QStringList>
-#include <QTimer>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "outline/IndexEntry.h"
-#include "outline/TitleMarks.h"
 #include "platform/TextEncoding.h"
 #include "settings/SettingsRecord.h"
 #include "app/ProgramPaths.h"
 #include "view/TextCopies.h"
 
-class QComboBox;
 class QFrame;
 class QLabel;
-class QLineEdit;
-class QListView;
 class QMenu;
 class QSplitter;
 class QStatusBar;
-class QStyle;
 class QFileDialog;
 
 namespace oruvan {
