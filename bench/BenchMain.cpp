@@ -29,6 +29,10 @@
 #include "view/TextFinder.h"
 #include "view/TextView.h"
 #include "app/MainWindow.h"
+#include "index/HeadingFilterField.h"
+#include "index/HeadingList.h"
+#include "index/IndexController.h"
+#include "index/IndexMenu.h"
 #include "outline/HeadingScanner.h"
 #include "outline/TitleMarks.h"
 #include "platform/Cp932.h"
@@ -133,7 +137,7 @@ double keystrokeMs(MainWindow& w, int count, bool atEnd = true) {
         typeKey(w, del ? Qt::Key_Backspace : Qt::Key_A, del ? QString() : QStringLiteral("a"));
         total += nowMs() - t0;
     }
-    w.Timer1->stop();
+    w.index()->reindexTimer()->stop();
     return total / count;
 }
 
@@ -191,7 +195,7 @@ int memoryProbe(const QString& path, const QString& folder) {
     w.document()->open(path);
     QCoreApplication::processEvents();
     std::printf("%ld\n", peakRssMb());
-    return w.EntryCount() > 0 || QFileInfo(path).size() == 0 ? 0 : 1;
+    return w.index()->entryCount() > 0 || QFileInfo(path).size() == 0 ? 0 : 1;
 }
 
 long childPeakMb(const QString& path, const QString& folder) {
@@ -281,7 +285,7 @@ void measureSearch(MainWindow& w, const std::string& size, std::size_t headings)
                 undo, matches);
     std::fflush(stdout);
     bar->Close();
-    w.Timer1->stop();
+    w.index()->reindexTimer()->stop();
 }
 
 // The re-index timer after a heading typed on a new line in the middle of the document.
@@ -293,10 +297,10 @@ double reindexAfterLineMs(MainWindow& w) {
             typeKey(w, c == QLatin1Char('-') ? Qt::Key_Minus : Qt::Key_A, QString(c));
         typeKey(w, Qt::Key_Return, QStringLiteral("\r"));
         const double t0 = nowMs();
-        w.Timer1Timer();
+        w.index()->reindexAfterEdits();
         const double t = nowMs() - t0;
         while (w.textView()->CanUndo()) w.textView()->Undo();
-        w.Timer1Timer();
+        w.index()->reindexAfterEdits();
         return t;
     });
 }
@@ -307,7 +311,7 @@ double reindexAfterLineMs(MainWindow& w) {
 void measureRecovery(MainWindow& w, const std::string& size) {
     typeKey(w, Qt::Key_A, QStringLiteral("a"));
     RecoveryWriter& r = w.document()->guard().recovery();
-    w.Timer1Timer();  // one second after the edit, as in use
+    w.index()->reindexAfterEdits();  // one second after the edit, as in use
     r.wait();         // the buffer readied during the two-second pause
     double worker = 0;
     double total = 0;
@@ -365,21 +369,24 @@ void measureDocument(const std::string& size, const std::string& doc, const QStr
     const double peak = static_cast<double>(childPeakMb(path, folder));
     std::printf("%-28s %6s %10.0f MB  target %7.0f MB  ratio %6.2f\n", "peak memory (own process)",
                 size.c_str(), peak, 5 * fileMb + 80, peak / (5 * fileMb + 80));
-    std::printf("%-28s %6s %10d\n", "headings", size.c_str(), w.EntryCount());
+    std::printf("%-28s %6s %10d\n", "headings", size.c_str(), w.index()->entryCount());
 
     HeadingRules rules;
-    rules.marks = w.TitleMarkList;
+    rules.marks = w.index()->options().titleMarks;
     const double floorScan = best(3, [&] { ScanHeadingsCp932(doc, rules); });
-    const double rebuild = best(3, [&] { w.UpdateIndex(); });
+    const double rebuild = best(3, [&] { w.index()->rebuild(); });
     line("rebuild (UpdateIndex)", size, rebuild, floorScan, "ms");
     if (!longLine) {
-        line("index menu (build)", size, best(3, [&] { w.BuildIndexMenu(); }), 0, "ms");
+        const IndexOptions& options = w.index()->options();
+        line("index menu (build)", size,
+             best(3, [&] { w.index()->indexMenu()->rebuild(options.nextPageOnTop, options.headingLevels); }),
+             0, "ms");
         // A user reaches the last page through every page before it; each opens as the pointer reaches it.
         int pages = 0;
         double lastPage = 0;
         const double chain = best(1, [&] {
             pages = 0;
-            QMenu* m = w.mnuIndex;
+            QMenu* m = w.index()->indexMenu();
             while (m) {
                 const double t0 = nowMs();
                 Q_EMIT m->aboutToShow();
@@ -406,16 +413,16 @@ void measureDocument(const std::string& size, const std::string& doc, const QStr
         line("long line first shown", size, nowMs() - t0, 0, "ms");
         line("keystroke in the long line", size, keystrokeMs(w, 2, false), 0, "ms");
     }
-    line("timer check, unchanged", size, best(3, [&] { w.Timer1Timer(); }), 0, "ms");
+    line("timer check, unchanged", size, best(3, [&] { w.index()->reindexAfterEdits(); }), 0, "ms");
     line("timer re-index after edit", size,
          bestTimed(3,
                    [&] {
                        typeKey(w, Qt::Key_A, QStringLiteral("a"));
                        const double t0 = nowMs();
-                       w.Timer1Timer();
+                       w.index()->reindexAfterEdits();
                        const double t = nowMs() - t0;
                        w.textView()->Undo();
-                       w.Timer1Timer();
+                       w.index()->reindexAfterEdits();
                        return t;
                    }),
          0, "ms");
@@ -426,11 +433,11 @@ void measureDocument(const std::string& size, const std::string& doc, const QStr
                        typeKey(w, Qt::Key_A, QStringLiteral("a"));
                        w.textView()->Undo();
                        const double t0 = nowMs();
-                       w.Timer1Timer();
+                       w.index()->reindexAfterEdits();
                        return nowMs() - t0;
                    }),
          0, "ms");
-    if (!longLine) measureSearch(w, size, static_cast<std::size_t>(w.EntryCount()));
+    if (!longLine) measureSearch(w, size, static_cast<std::size_t>(w.index()->entryCount()));
     measureRecovery(w, size);
     w.SetWordWrap(true);
     QCoreApplication::processEvents();
@@ -468,9 +475,9 @@ void measureEncoding(const std::string& size, const std::string& cp932, Encoding
     std::printf("%-28s %6s %10.0f MB  target %7.0f MB  ratio %6.2f\n", ("peak memory" + name).c_str(),
                 size.c_str(), peak, 5 * fileMb + 80, peak / (5 * fileMb + 80));
     HeadingRules rules;
-    rules.marks = w.TitleMarkList;
+    rules.marks = w.index()->options().titleMarks;
     const double floorScan = best(3, [&] { ScanHeadingsCp932(cp932, rules); });
-    line(("rebuild" + name).c_str(), size, best(3, [&] { w.UpdateIndex(); }), floorScan, "ms");
+    line(("rebuild" + name).c_str(), size, best(3, [&] { w.index()->rebuild(); }), floorScan, "ms");
     w.document()->newDocument();
 }
 
@@ -484,7 +491,7 @@ void measureKeptCodes(const std::string& size, bench::DocumentParams params, con
     w.show();
     QCoreApplication::processEvents();
     w.document()->open(path);
-    line("rebuild, codes kept as read", size, best(3, [&] { w.UpdateIndex(); }), 0, "ms");
+    line("rebuild, codes kept as read", size, best(3, [&] { w.index()->rebuild(); }), 0, "ms");
     line("timer after line, kept codes", size, reindexAfterLineMs(w), 0, "ms");
     w.document()->newDocument();
 }
@@ -642,20 +649,21 @@ void measureFilter(const QString& folder, std::size_t headings) {
     w.document()->open(path);
     QCoreApplication::processEvents();
     const double t0 = nowMs();
-    w.edtFilter->setFocus();
+    w.index()->filterField()->setFocus();
     QCoreApplication::processEvents();
     const double enter = nowMs() - t0;
-    if (QApplication::focusWidget() != w.edtFilter) std::printf("the filter field did not take the focus\n");
+    if (QApplication::focusWidget() != w.index()->filterField())
+        std::printf("the filter field did not take the focus\n");
     double cpu = 0;  // of all the keys
     const auto key = [&](int code, const QString& text) {
         const double c0 = cpuMs();
         const double t0 = nowMs();
         QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, text);
         QKeyEvent release(QEvent::KeyRelease, code, Qt::NoModifier, text);
-        QApplication::sendEvent(w.edtFilter, &press);
-        QApplication::sendEvent(w.edtFilter, &release);
+        QApplication::sendEvent(w.index()->filterField(), &press);
+        QApplication::sendEvent(w.index()->filterField(), &release);
         QCoreApplication::processEvents();
-        w.ListBox1->viewport()->repaint();
+        w.index()->headingList()->viewport()->repaint();
         cpu += cpuMs() - c0;
         return nowMs() - t0;
     };
@@ -676,7 +684,7 @@ void measureFilter(const QString& folder, std::size_t headings) {
             ++keys;
         }
     }
-    const std::string size = std::to_string(w.EntryCount()) + "h";
+    const std::string size = std::to_string(w.index()->entryCount()) + "h";
     line("filter field entered (folds)", size, enter, 0, "ms");
     line("filter key, mean", size, total / keys, 0, "ms");
     line("filter key, mean (cpu)", size, cpu / keys, 0, "ms");

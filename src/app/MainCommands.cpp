@@ -9,6 +9,7 @@
 #include "app/RegisteredFilesMenu.h"
 #include "app/WindowCommands.h"
 #include "document/DocumentController.h"
+#include "index/IndexController.h"
 #include "view/TextFinder.h"
 #include "view/TextView.h"
 #include "widgets/MessageBoxes.h"
@@ -82,9 +83,9 @@ void MainWindow::createCommands() {
         {C::FilterHeadings, "filterHeadings", "見出しの絞り込み(&J)", "Ctrl+J", {},
          [this] { actIndexFilterExecute(); }, {}},
         {C::PreviousHeading, "previousHeading", "前のインデックスへ移動(&P)", "Alt+Up", P::PreviousHeading,
-         [this] { GoPrevEntry(); }, {}},
+         [this] { m_index->stepPrevious(); }, {}},
         {C::NextHeading, "nextHeading", "次のインデックスへ移動(&N)", "Alt+Down", P::NextHeading,
-         [this] { GoNextEntry(); }, {}},
+         [this] { m_index->stepNext(); }, {}},
         {C::ShowList, "showList", "リストビューを表示する(&L)", "", {},
          [this] {
              QAction* a = m_commandTable->action(CommandId::ShowList);
@@ -106,9 +107,8 @@ void MainWindow::createMenus() {
     FormatHandlers format{[this](std::optional<Encoding> e) { m_document->reopen(e); },
                           [this](Encoding e) { m_document->setSaveEncoding(e); },
                           [this](LineBreak b) { m_document->setLineBreak(b); }};
-    m_menus = new MainMenus(this, *m_commandTable, m_textView, m_findBar, std::move(format));
+    m_menus = new MainMenus(this, *m_commandTable, m_textView, m_findBar, m_index->indexMenu(), std::move(format));
     File1 = m_menus->fileMenu();
-    mnuIndex = m_menus->indexMenu();
     m_registeredFiles =
         new RegisteredFilesMenu(File1, m_commandTable->action(CommandId::Reopen), [this](const QString& path) {
             ReportErrors(this, [this, path] { m_document->open(path); });
@@ -122,19 +122,19 @@ void MainWindow::createMenus() {
 }
 
 void MainWindow::editSettings() {
+    IndexOptions options = m_index->options();
     const std::optional<SettingsChoices> chosen = m_windowCommands->editSettings(
-        {RegisteredFiles, TitleMarkList, StartUpIndex, DropDownCount(), NextPageMenuIsHead, IgnoreHeadSpaces,
-         CaptionIncludingTitleMark});
+        {RegisteredFiles, options.titleMarks, StartUpIndex, options.dropDownCount, options.nextPageOnTop,
+         options.ignoreHeadSpaces, options.captionIncludesMark});
     if (!chosen) return;
-    SuspendIndexRebuild();
     RegisteredFiles = chosen->registeredFiles;
     StartUpIndex = chosen->startUpIndex;
-    SetDropDownCount(chosen->dropDownCount);
-    TitleMarkList = chosen->titleMarks;
-    SetNextPageMenuIsHead(chosen->nextPageMenuIsHead);
-    SetIgnoreHeadSpaces(chosen->ignoreHeadSpaces);
-    SetCaptionIncludingTitleMark(chosen->captionIncludingTitleMark);
-    ResumeIndexRebuild();
+    options.dropDownCount = chosen->dropDownCount;
+    options.titleMarks = chosen->titleMarks;
+    options.nextPageOnTop = chosen->nextPageMenuIsHead;
+    options.ignoreHeadSpaces = chosen->ignoreHeadSpaces;
+    options.captionIncludesMark = chosen->captionIncludingTitleMark;
+    m_index->setOptions(options);
 }
 
 // A colour never chosen stays the text view's own.

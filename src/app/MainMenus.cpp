@@ -48,14 +48,14 @@ QMenu* AddMenu(QMenuBar* bar, const char* title, const char* name) {
 }  // namespace
 
 MainMenus::MainMenus(QMainWindow* window, CommandTable& commands, TextView* view, FindBar* findBar,
-                     FormatHandlers format)
+                     QMenu* indexMenu, FormatHandlers format)
     : QObject(window), m_window(window), m_commands(commands), m_view(view), m_findBar(findBar) {
-    buildMenuBar();
+    buildMenuBar(indexMenu);
     buildFormatMenus(format);
     buildTextViewMenu();
 }
 
-void MainMenus::buildMenuBar() {
+void MainMenus::buildMenuBar(QMenu* indexMenu) {
     using C = CommandId;
     QMenuBar* bar = m_window->menuBar();
     bar->setObjectName(QStringLiteral("menuBar"));
@@ -78,8 +78,9 @@ void MainMenus::buildMenuBar() {
     QMenu* settings = AddMenu(bar, "設定(&S)", "settingsMenu");
     add(settings, {C::Settings, line, C::Font, C::BackColour, C::TextColour, line, C::WordWrap,
                    C::HeadingLevels, line, C::SaveEncoding, C::LineBreak});
-    m_index = AddMenu(bar, "インデックス(&I)", "indexMenu");
-    m_index->setEnabled(false);
+    m_index = indexMenu;
+    m_index->setParent(bar, m_index->windowFlags());
+    bar->addMenu(m_index);
     add(m_index, {C::FilterHeadings, line});
     QMenu* show = AddMenu(bar, "表示(&V)", "viewMenu");
     add(show, {C::PreviousHeading, C::NextHeading, line, C::ShowList, line, C::Refresh});

@@ -28,7 +28,8 @@ struct FormatHandlers {
 class MainMenus : public QObject {
     Q_OBJECT
 public:
-    MainMenus(QMainWindow* window, CommandTable& commands, TextView* view, FindBar* findBar,
+    // The Index menu is the index's own; it is placed in the menu bar under its filter command.
+    MainMenus(QMainWindow* window, CommandTable& commands, TextView* view, FindBar* findBar, QMenu* indexMenu,
               FormatHandlers format);
 
     QMenu* fileMenu() const { return m_file; }
@@ -41,7 +42,7 @@ public:
     bool accessKey(QWidget* receiver, QKeyEvent* e);
 
 private:
-    void buildMenuBar();
+    void buildMenuBar(QMenu* indexMenu);
     void buildFormatMenus(const FormatHandlers& format);
     void buildTextViewMenu();
 

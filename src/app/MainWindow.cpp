@@ -12,22 +12,22 @@
 #include <QListView>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QMouseEvent>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QUrl>
 #include <QVBoxLayout>
 
 #include "app/MainMenus.h"
-#include "index/IndexFollower.h"
-#include "index/IndexModel.h"
 #include "document/DocumentController.h"
 #include "document/DocumentGuard.h"
+#include "index/HeadingFilterField.h"
+#include "index/HeadingList.h"
+#include "index/IndexController.h"
+#include "index/IndexMenu.h"
 #include "view/TextFinder.h"
 #include "view/TextView.h"
 #include "widgets/UserError.h"
 #include "widgets/FindBar.h"
-#include "widgets/HighlightDelegate.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/GripSplitter.h"
 #include "version/Version.h"
@@ -51,32 +51,21 @@ MainWindow::MainWindow(ProgramPaths paths, QWidget* parent) : QMainWindow(parent
     createCommands();
     createMenus();
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setSingleShot(true);
-    Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
-
     qApp->installEventFilter(this);
     createDocument();
 
     // FormCreate
     guarded([this] {
         setWindowTitle(QString::fromLatin1(kCaption));
-        TitleMarkList.clear();
         RegisteredFiles.clear();
         m_textView->Clear();
         m_format->setText(m_document->formatText());
         LoadSettings();
     });
-    cmbMain->setFocus();
+    m_index->headingCombo()->setFocus();
 }
 
-MainWindow::~MainWindow() {
-    qApp->removeEventFilter(this);
-    // The controls going with the window move the focus; nothing of the window may answer that.
-    disconnect(m_focusWatch);
-}
+MainWindow::~MainWindow() { qApp->removeEventFilter(this); }
 
 void MainWindow::createControls() {
     auto* central = new QWidget(this);
@@ -103,15 +92,6 @@ void MainWindow::createControls() {
     panel3->setMinimumWidth(60);
     auto* p3 = new QHBoxLayout(panel3);
     p3->setContentsMargins(0, 0, 0, 0);
-    cmbMain = new QComboBox(panel3);
-    cmbMain->setObjectName(QStringLiteral("cmbMain"));
-    cmbMain->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    cmbMain->setMinimumContentsLength(1);
-    cmbMain->setMaxVisibleItems(16);
-    m_comboModel = new IndexModel(cmbMain);
-    cmbMain->setModel(m_comboModel);
-    if (auto* popup = qobject_cast<QListView*>(cmbMain->view())) popup->setUniformItemSizes(true);
-    p3->addWidget(cmbMain);
     auto* panel4 = new QWidget(m_topSplitter);
     panel4->setObjectName(QStringLiteral("Panel4"));
     panel4->setMinimumWidth(10);
@@ -125,21 +105,11 @@ void MainWindow::createControls() {
 
     m_bodySplitter = new GripSplitter(Qt::Horizontal, central);
     m_bodySplitter->setObjectName(QStringLiteral("NvSplitter1"));
-    QWidget* listPanel = createListPanel(m_bodySplitter);
-    ListBox1 = new QListView(listPanel);
-    ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    ListBox1->setUniformItemSizes(true);
-    ListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    ListBox1->setMinimumWidth(0);
-    m_listModel = new IndexModel(ListBox1);
-    ListBox1->setModel(m_listModel);
-    ListBox1->setItemDelegate(new HighlightDelegate(IndexModel::MatchRangesRole, ListBox1));
-    listPanel->layout()->addWidget(ListBox1);
     m_textView = new TextView(m_bodySplitter);
-    m_follower = new IndexFollower(m_textView);  // before any edit, so every one is seen
+    m_index = new IndexController(m_textView, &m_copies, this);
+    p3->addWidget(m_index->headingCombo());
     m_textView->setObjectName(QStringLiteral("textView"));
-    m_bodySplitter->addWidget(listPanel);
+    m_bodySplitter->addWidget(m_index->listPanel());
     m_bodySplitter->addWidget(m_textView);
     m_bodySplitter->setStretchFactor(1, 1);
     m_bodySplitter->setSizes({121, 298});
@@ -174,24 +144,39 @@ void MainWindow::createControls() {
     connect(m_finder, &TextFinder::noticeChanged, m_notice, &QLabel::setText);
     connect(m_finder, &TextFinder::moved, this, [this] { guarded([this] { TrackCaret(); }); });
 
-    setTabOrder(cmbMain, ListBox1);
-    setTabOrder(ListBox1, m_textView);
-    setTabOrder(m_textView, edtFilter);
+    setTabOrder(m_index->headingCombo(), m_index->headingList());
+    setTabOrder(m_index->headingList(), m_textView);
+    setTabOrder(m_textView, m_index->filterField());
 
-    connect(cmbMain, QOverload<int>::of(&QComboBox::activated), this,
-            [this](int) { guarded([this] { cmbMainChange(); }); });
-    connect(ListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
-        if (!m_selecting) guarded([this] { ListBox1Click(); });
-    });
+    connect(m_index, &IndexController::jumped, this, &MainWindow::TrackCaret);
     connect(m_bodySplitter, &GripSplitter::resized, this, [this] {
         m_listWidth = m_bodySplitter->firstPaneWidth();
-        guarded([this] { UpdateIndex(); });
+        guarded([this] { m_index->rebuild(); });
     });
-    connect(m_textView, &TextView::changed, this, [this] { guarded([this] { RichEdit1Change(); }); });
+    connect(m_textView, &TextView::changed, this, [this] { guarded([this] { TrackCaret(); }); });
     connect(m_textView, &TextView::keyDown, this, [this] { guarded([this] { TrackCaret(); }); });
     connect(m_textView, &TextView::keyUp, this, [this] { guarded([this] { TrackCaret(); }); });
     connect(m_textView, &TextView::mouseDown, this, [this] { guarded([this] { TrackCaret(); }); });
 }
+
+void MainWindow::TrackCaret() {
+    int ln, col, docLine;
+    if (WordWrap) {
+        // The display row and the column within it, for the selection's start.
+        ln = m_textView->CaretDisplayLine();
+        col = m_textView->CaretDisplayColumn();
+        docLine = m_textView->SelectionStartLine();
+    } else {
+        ln = docLine = m_textView->SelectionEndLine();
+        col = m_textView->SelectionEndColumn();
+    }
+    SetStatusText(QStringLiteral("%1行: %2列").arg(ln + 1).arg(col + 1));
+    m_index->followCaret(docLine);
+}
+
+void MainWindow::SetStatusText(const QString& text) { m_status->setText(text); }
+
+QString MainWindow::StatusText() const { return m_status->text(); }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
     auto* w = qobject_cast<QWidget*>(watched);
@@ -215,25 +200,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
                 break;
             }
             if (m_commandTable->dispatchKey(ke)) return true;
-            if (watched == edtFilter && edtFilterKeyPress(ke)) return true;
             if (m_menus->accessKey(w, ke)) return true;
             break;
         }
-        case QEvent::MouseButtonPress:
-            // A click on the item already selected changes nothing in the view, yet it is a choice:
-            // it goes back to that heading.
-            if (watched == ListBox1->viewport()) {
-                auto* me = static_cast<QMouseEvent*>(e);
-                const QModelIndex index = ListBox1->indexAt(me->position().toPoint());
-                if (me->button() == Qt::LeftButton && index.isValid() &&
-                    index == ListBox1->selectionModel()->currentIndex())
-                    guarded([this] { ListBox1Click(); });
-            }
-            break;
-        case QEvent::Resize:
-            // The filter field shows with the list and hides with it.
-            if (watched == m_listPanel) edtFilter->setVisible(m_listPanel->width() > 1);
-            break;
         case QEvent::DragEnter:
         case QEvent::DragMove:
             if (w && w->window() == this) {

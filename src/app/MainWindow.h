@@ -1,21 +1,17 @@
 #pragma once
-// The main window: layout, menus and command table, the index views, caret tracking, the settings it
-// holds and the open document.
+// The main window: layout, menus and command table, caret tracking, the settings it holds and the open
+// document; the index and its views are IndexController's.
 #include <QAction>
 #include <QColor>
 #include <QFont>
 #include <QMainWindow>
-#include <QPointer>
 #include <QStringList>
-#include <QTimer>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "outline/IndexEntry.h"
-#include "outline/TitleMarks.h"
 #include "platform/TextEncoding.h"
 #include "settings/SettingsRecord.h"
 #include "app/CommandTable.h"
@@ -24,15 +20,11 @@
 #include "view/TextCopies.h"
 #include "widgets/MessageBoxes.h"
 
-class QComboBox;
 class QFrame;
 class QLabel;
-class QLineEdit;
-class QListView;
 class QMenu;
 class QSplitter;
 class QStatusBar;
-class QStyle;
 class QFileDialog;
 
 namespace oruvan {
@@ -40,19 +32,16 @@ namespace oruvan {
 class TextView;
 class GripSplitter;
 class DocumentController;
-class IndexModel;
-class IndexFollower;
+class IndexController;
 class FindBar;
 class TextFinder;
 class MainMenus;
 class RegisteredFilesMenu;
 
-// A menu item of the Index menu.
 class TMenuItem2 : public QAction {
     Q_OBJECT
 public:
     using QAction::QAction;
-    int EntryNumber = 0;
 };
 
 class MainWindow : public QMainWindow {
@@ -65,26 +54,11 @@ public:
     // Start-up after the window is shown: the first document, then the hint delay.
     void Startup(const QStringList& arguments);
 
-    // Index building and views.
-    void UpdateIndex();
-    void RebuildIndex();
-    void SelectEntry(int n);
-    int CurrentEntry() const;
-    int EntryCount() const;
-    void SuspendIndexRebuild() { IndexRebuildSuspended = true; }
-    void ResumeIndexRebuild();
-    int RebuildCount() const { return m_rebuildCount; }
-    void BuildIndexMenu();
-    // The Index menu's own items above the entries: the filter command and a separator.
-    static constexpr int kIndexMenuHead = 2;
+    // The index of headings and its views.
+    IndexController* index() const { return m_index; }
 
-    // Navigation and caret tracking.
-    int EntryLine(int n) const;
-    void JumpToEntry(int n);
-    void GoPrevEntry();
-    void GoNextEntry();
+    // The caret status, then the heading the caret is under.
     void TrackCaret();
-    void Timer1Timer();
     void SetStatusText(const QString& text);
     QString StatusText() const;
 
@@ -95,12 +69,6 @@ public:
     void SetWordWrap(bool on);
     bool GetListViewVisible() const;
     void SetListViewVisible(bool on);
-    void SetNextPageMenuIsHead(bool on);
-    void SetIgnoreHeadSpaces(bool on);
-    void SetCaptionIncludingTitleMark(bool on);
-    void SetHeadingLevels(bool on);
-    int DropDownCount() const;
-    void SetDropDownCount(int n);
 
     // The open document: open, save, ask to save, its name and the format of its next save.
     DocumentController* document() const { return m_document.get(); }
@@ -112,21 +80,10 @@ public:
     FindBar* findBar() const { return m_findBar; }
     TextFinder* finder() const { return m_finder; }
 
-    QComboBox* cmbMain = nullptr;
-    QListView* ListBox1 = nullptr;
-    QLineEdit* edtFilter = nullptr;  // the list box's heading filter
-    QMenu* mnuIndex = nullptr;
     QMenu* File1 = nullptr;
-    QTimer* Timer1 = nullptr;
 
-    oruvan::TitleMarkList TitleMarkList;
     QStringList RegisteredFiles;
     bool WordWrap = false;
-    bool NextPageMenuIsHead = false;
-    bool CaptionIncludingTitleMark = false;
-    bool IgnoreHeadSpaces = false;
-    bool HeadingLevels = false;
-    bool IndexRebuildSuspended = false;
     int StartUpIndex = -1;
 
     const ProgramPaths& paths() const { return m_paths; }
@@ -147,20 +104,6 @@ private:
     void createMenus();
     void editSettings();
     void guarded(const std::function<void()>& handler) { ReportErrors(this, handler); }
-
-    void FillIndexLists();
-    void FitListBoxExtent();
-    void fillIndexPage(QMenu* menu, int page);
-    void cmbMainChange();
-    void ListBox1Click();
-    void IndexMenuItemClick(TMenuItem2* sender);
-    void RichEdit1Change();
-    // The heading filter above the list box.
-    QWidget* createListPanel(QWidget* parent);
-    void edtFilterChange();
-    bool edtFilterKeyPress(QKeyEvent* e);
-    void chooseListRow(int row);
-    HeadingRules headingRules() const;
 
     // The open document and what the window shows of it.
     void createDocument();
@@ -186,35 +129,18 @@ private:
     FindBar* m_findBar = nullptr;
     TextFinder* m_finder = nullptr;
     QFrame* Panel1 = nullptr;
-    QWidget* m_listPanel = nullptr;
-    QPointer<QWidget> m_focusBeforeFilter;
-    QMetaObject::Connection m_focusWatch;
     QSplitter* m_topSplitter = nullptr;
     GripSplitter* m_bodySplitter = nullptr;
     QLabel* m_status = nullptr;
     QLabel* m_notice = nullptr;
     QLabel* m_format = nullptr;
-    IndexModel* m_comboModel = nullptr;
-    IndexModel* m_listModel = nullptr;
-    IndexFollower* m_follower = nullptr;
+    IndexController* m_index = nullptr;
     CommandTable* m_commandTable = nullptr;
     WindowCommands* m_windowCommands = nullptr;
     MainMenus* m_menus = nullptr;
     RegisteredFilesMenu* m_registeredFiles = nullptr;
-    // The list box's two measures of each entry (FitListBoxExtent), item for item beside the index.
-    struct RowWidth {
-        double estimate = -1;
-        int exact = -1;
-    };
-    std::vector<RowWidth> m_rowWidths;
-    QFont m_rowWidthFont;
-    const QStyle* m_rowWidthStyle = nullptr;
     TextCopies m_copies;
     std::unique_ptr<DocumentController> m_document;
-    bool m_selecting = false;
-    bool m_followEdits = false;  // a rebuild may follow the edits rather than scan the whole text
-    int m_rebuildCount = 0;
-    int m_dropDownCount = 16;
     int m_listWidth = 121;
     // The settings file's bytes for the registered files and the face name, written back for what
     // the user did not change.

@@ -11,6 +11,8 @@
 #include <QWindow>
 
 #include "document/DocumentController.h"
+#include "index/HeadingFilterField.h"
+#include "index/IndexController.h"
 #include "widgets/FilePaths.h"
 #include "view/TextFinder.h"
 #include "view/TextView.h"
@@ -38,7 +40,6 @@ const char* const kFrameAtLoad = "frameAtLoad";
 // ---- settings ----
 
 void MainWindow::LoadSettings() {
-    SuspendIndexRebuild();
     IniFile ini(NativePath(m_paths.settingsFile));
     // Stored sizes are outer sizes. Where the platform knows the frame only once the window is shown, the
     // frame taken here is the one SaveSettings adds back, so that no session grows the window.
@@ -53,7 +54,7 @@ void MainWindow::LoadSettings() {
     // The designed size was given before any frame was known: it is the outer size.
     current.width = width();
     current.height = height();
-    current.dropDownCount = cmbMain->maxVisibleItems();
+    current.dropDownCount = m_index->headingCombo()->maxVisibleItems();
     const SettingsRecord s = ReadSettings(ini, current);
 
     // The stored bounds, as the window's minimum size admits them, then kept on the screen.
@@ -71,27 +72,21 @@ void MainWindow::LoadSettings() {
     for (const std::string& f : s.registeredFiles) RegisteredFiles.append(FromCp932(f));
     m_filesAsRead = s.registeredFiles;
     m_fontNameAsRead = s.fontName;
-    cmbMain->setMaxVisibleItems(std::max(1, s.dropDownCount));
-    m_dropDownCount = s.dropDownCount;
     SetWordWrap(s.wordWrap);
     SetListViewVisible(s.listViewVisible);
     StartUpIndex = s.startUpIndex;
     m_textView->SetFontName(FromCp932(s.fontName));
     m_textView->SetFontSize(s.fontSize);
-    TitleMarksFromText(s.titleMarks, TitleMarkList);
-    SetNextPageMenuIsHead(s.nextPageMenuIsHead);
-    SetIgnoreHeadSpaces(s.ignoreHeadSpaces);
-    SetCaptionIncludingTitleMark(s.captionIncludingTitleMark);
-    SetHeadingLevels(s.headingLevels);
     BackColor = QString::fromLatin1(s.backColor.c_str()).toUpper();
     TextColor = QString::fromLatin1(s.textColor.c_str()).toUpper();
     applyColors();
     QStringList history;
     for (const std::string& text : s.searchHistory) history << FromCp932(text);
     m_findBar->SetHistory(history);
+    m_index->setOptions({TitleMarksFromText(s.titleMarks), s.ignoreHeadSpaces, s.captionIncludingTitleMark,
+                         s.nextPageMenuIsHead, s.headingLevels, s.dropDownCount});
     // Taken as the window holds them, so that only what the user changes counts as changed.
     m_settingsAsRead = CurrentSettings();
-    ResumeIndexRebuild();
 }
 
 SettingsRecord MainWindow::CurrentSettings() const {
@@ -101,15 +96,16 @@ SettingsRecord MainWindow::CurrentSettings() const {
     s.registeredFiles = BytesAsRead(m_filesAsRead, files);
     s.fontName = BytesAsRead({m_fontNameAsRead}, {m_textView->FontName().toUtf8().toStdString()}).front();
     s.fontSize = m_textView->FontSize();
-    s.dropDownCount = m_dropDownCount;
+    const IndexOptions& index = m_index->options();
+    s.dropDownCount = index.dropDownCount;
     s.startUpIndex = StartUpIndex;
-    s.titleMarks = TitleMarksToText(TitleMarkList);
+    s.titleMarks = TitleMarksToText(index.titleMarks);
     s.listViewVisible = GetListViewVisible();
     s.wordWrap = WordWrap;
-    s.nextPageMenuIsHead = NextPageMenuIsHead;
-    s.ignoreHeadSpaces = IgnoreHeadSpaces;
-    s.captionIncludingTitleMark = CaptionIncludingTitleMark;
-    s.headingLevels = HeadingLevels;
+    s.nextPageMenuIsHead = index.nextPageOnTop;
+    s.ignoreHeadSpaces = index.ignoreHeadSpaces;
+    s.captionIncludingTitleMark = index.captionIncludesMark;
+    s.headingLevels = index.headingLevels;
     s.backColor = BackColor.toStdString();
     s.textColor = TextColor.toStdString();
     for (const QString& text : m_findBar->History()) s.searchHistory.push_back(ToCp932(text));
@@ -147,28 +143,6 @@ void MainWindow::SetListViewVisible(bool on) {
     m_bodySplitter->setFirstPaneWidth(m_listWidth);
 }
 
-void MainWindow::SetNextPageMenuIsHead(bool on) {
-    NextPageMenuIsHead = on;
-    UpdateIndex();
-}
-
-void MainWindow::SetIgnoreHeadSpaces(bool on) {
-    IgnoreHeadSpaces = on;
-    UpdateIndex();
-}
-
-void MainWindow::SetCaptionIncludingTitleMark(bool on) {
-    CaptionIncludingTitleMark = on;
-    UpdateIndex();
-}
-
-int MainWindow::DropDownCount() const { return m_dropDownCount; }
-
-void MainWindow::SetDropDownCount(int n) {
-    m_dropDownCount = n;
-    cmbMain->setMaxVisibleItems(std::max(1, n));
-}
-
 // ---- the document ----
 
 QString MainWindow::resolvePath(const QString& path) const { return ResolveAgainst(m_paths.programDir, path); }
@@ -178,7 +152,7 @@ void MainWindow::createDocument() {
                                                       m_paths.recoveryDir, this);
     DocumentController* d = m_document.get();
     connect(d, &DocumentController::textReplaced, m_finder, &TextFinder::TextReplaced);
-    connect(d, &DocumentController::rebuildIndexWanted, this, &MainWindow::UpdateIndex);
+    connect(d, &DocumentController::rebuildIndexWanted, m_index, &IndexController::rebuild);
     connect(d, &DocumentController::caretMoved, this, &MainWindow::TrackCaret);
     connect(d, &DocumentController::notice, this, &MainWindow::SetStatusText);
     connect(d, &DocumentController::fileNameChanged, this, [this](const QString& path) {
@@ -189,7 +163,7 @@ void MainWindow::createDocument() {
     connect(d, &DocumentController::formatChanged, m_format, &QLabel::setText);
 }
 
-void MainWindow::actFileUpDateExecute() { UpdateIndex(); }
+void MainWindow::actFileUpDateExecute() { m_index->rebuild(); }
 
 void MainWindow::actFileSaveUpdate(QAction* a) { a->setEnabled(m_document->canSave()); }
 
@@ -198,5 +172,20 @@ void MainWindow::actFileSaveExecute() { m_document->save(); }
 void MainWindow::actFileExitExecute() { close(); }
 
 void MainWindow::actFileOpenExecute() { m_document->openChosen(); }
+
+// From anywhere: the list view is shown when it was off, and the field's text is ready to be replaced.
+void MainWindow::actIndexFilterExecute() {
+    if (!GetListViewVisible()) SetListViewVisible(true);
+    m_index->filterField()->startTyping();
+}
+
+void MainWindow::actOptHeadingLevelsExecute() {
+    IndexOptions options = m_index->options();
+    options.headingLevels = !options.headingLevels;
+    m_index->setOptions(options);
+}
+
+void MainWindow::actOptHeadingLevelsUpdate(QAction* a) { a->setChecked(m_index->options().headingLevels); }
+
 
 }  // namespace oruvan

@@ -8,24 +8,11 @@ class IndexFollower::ViewText : public TextAccess {
 public:
     explicit ViewText(TextView* view) : m_view(view) {}
 
-    long length() const override { return m_view->SendScintilla(QsciScintillaBase::SCI_GETLENGTH); }
-    std::string_view range(long start, long end) const override {
-        if (end <= start) return {};
-        // Moves the buffer's gap only when the range straddles it.
-        const auto* p = reinterpret_cast<const char*>(m_view->SendScintilla(
-            QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(start), end - start));
-        return p ? std::string_view(p, static_cast<std::size_t>(end - start)) : std::string_view();
-    }
-    long lineCount() const override { return m_view->SendScintilla(QsciScintillaBase::SCI_GETLINECOUNT); }
-    long lineFromPosition(long pos) const override {
-        return m_view->SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION,
-                                     static_cast<unsigned long>(pos));
-    }
-    long positionFromLine(long line) const override {
-        if (line >= lineCount()) return length();
-        return m_view->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE,
-                                     static_cast<unsigned long>(line));
-    }
+    long length() const override { return m_view->Utf8Length(); }
+    std::string_view range(long start, long end) const override { return m_view->Utf8Range(start, end); }
+    long lineCount() const override { return m_view->Utf8LineCount(); }
+    long lineFromPosition(long pos) const override { return m_view->Utf8LineOf(pos); }
+    long positionFromLine(long line) const override { return m_view->Utf8LineStart(line); }
 
 private:
     TextView* m_view;
@@ -47,11 +34,11 @@ IndexFollower::~IndexFollower() = default;
 
 // Loading a file swaps in a new document, whose filling says nothing about the old text.
 void IndexFollower::checkDocument() {
-    if (m_view->SendScintilla(QsciScintillaBase::SCI_GETDOCPOINTER) != m_document) m_tracker.lost();
+    if (m_view->DocumentId() != m_document) m_tracker.lost();
 }
 
 void IndexFollower::indexed(const HeadingRules& rules) {
-    m_document = m_view->SendScintilla(QsciScintillaBase::SCI_GETDOCPOINTER);
+    m_document = m_view->DocumentId();
     m_rules = rules;
     m_tracker.indexed();
 }
@@ -59,7 +46,7 @@ void IndexFollower::indexed(const HeadingRules& rules) {
 void IndexFollower::compared() {
     checkDocument();
     m_tracker.compared();
-    m_document = m_view->SendScintilla(QsciScintillaBase::SCI_GETDOCPOINTER);
+    m_document = m_view->DocumentId();
 }
 
 std::optional<bool> IndexFollower::unchanged() {

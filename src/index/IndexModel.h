@@ -1,6 +1,6 @@
 #pragma once
 // The index as a list model: one row per heading, the text shown through the cp932 codec and the line
-// number under Qt::UserRole. cmbMain's model is the master copy; ListBox1's model holds a copy.
+// number under Qt::UserRole. The drop-down list's model is the master copy; the heading list's is a copy.
 //
 // A filter makes the model show only the headings it matches; rows then map to entry numbers through
 // entryAt() and rowOf(), the one mapping between the list's rows and the index.

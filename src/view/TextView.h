@@ -194,6 +194,15 @@ public:
     // The view's own UTF-8 buffer, breaks as held; valid until the next change.
     std::string_view Utf8Buffer() const;
     long Utf8Length() const;
+    // Bytes [start, end) of that buffer, moving its gap only when the range straddles it.
+    std::string_view Utf8Range(long start, long end) const;
+    // Lines as the view counts them (a last empty one included) and their starts in that buffer; a line
+    // past the last starts at the end.
+    long Utf8LineCount() const;
+    long Utf8LineOf(long position) const;
+    long Utf8LineStart(long line) const;
+    // Which document the view holds: loading a file swaps in another.
+    long DocumentId() const;
 
 Q_SIGNALS:
     void changed();
@@ -236,7 +245,6 @@ private:
     QString enteringText(const QString& text) const;
 
     // The byte and position bridge (TextViewPositions.cpp).
-    std::string_view rangeUtf8(long start, long end) const;
     std::string_view lineUtf8(long line) const;
     long cp932OffsetOf(long utf8Pos) const;
     LineHit lineOfCp932(long pos) const;

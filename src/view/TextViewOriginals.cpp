@@ -118,7 +118,7 @@ std::vector<std::pair<int, std::string>> TextView::HeadingOwnBytes(long first, l
         const long line = SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(it->begin));
         const auto start = static_cast<std::size_t>(SendScintilla(SCI_POSITIONFROMLINE, line));
         const auto stop = static_cast<std::size_t>(SendScintilla(SCI_GETLINEENDPOSITION, line));
-        const std::string_view text = rangeUtf8(static_cast<long>(start), static_cast<long>(stop));
+        const std::string_view text = Utf8Range(static_cast<long>(start), static_cast<long>(stop));
         std::vector<KeptSpan> own;
         bool held = false;
         for (bool first = true; it != spans.end() && (first || it->begin < stop); ++it, first = false) {

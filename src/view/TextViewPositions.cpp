@@ -38,7 +38,7 @@ std::string_view TextView::Utf8Buffer() const {
 
 long TextView::Utf8Length() const { return SendScintilla(SCI_GETLENGTH); }
 
-std::string_view TextView::rangeUtf8(long start, long end) const {
+std::string_view TextView::Utf8Range(long start, long end) const {
     if (start < 0 || end <= start) return {};
     // Moves the buffer's gap only when the range straddles it.
     const auto* p = reinterpret_cast<const char*>(
@@ -46,8 +46,21 @@ std::string_view TextView::rangeUtf8(long start, long end) const {
     return p ? std::string_view(p, static_cast<std::size_t>(end - start)) : std::string_view();
 }
 
+long TextView::Utf8LineCount() const { return SendScintilla(SCI_GETLINECOUNT); }
+
+long TextView::Utf8LineOf(long position) const {
+    return SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
+}
+
+long TextView::Utf8LineStart(long line) const {
+    if (line >= Utf8LineCount()) return Utf8Length();
+    return SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+}
+
+long TextView::DocumentId() const { return SendScintilla(SCI_GETDOCPOINTER); }
+
 std::string_view TextView::lineUtf8(long line) const {
-    return rangeUtf8(SendScintilla(SCI_POSITIONFROMLINE, line), SendScintilla(SCI_GETLINEENDPOSITION, line));
+    return Utf8Range(SendScintilla(SCI_POSITIONFROMLINE, line), SendScintilla(SCI_GETLINEENDPOSITION, line));
 }
 
 int TextView::LineCount() const {
@@ -77,7 +90,7 @@ std::string TextView::GetLinesText() const {
 
 std::string TextView::GetText() const { return Utf8ToCp932(Utf8Buffer()); }
 
-long TextView::cp932OffsetOf(long utf8Pos) const { return cp932Span(rangeUtf8(0, utf8Pos)); }
+long TextView::cp932OffsetOf(long utf8Pos) const { return cp932Span(Utf8Range(0, utf8Pos)); }
 
 TextView::LineHit TextView::lineOfCp932(long pos) const {
     LineHit hit;
@@ -122,7 +135,7 @@ long TextView::utf8PosOfCp932(long pos) const {
 
 int TextView::columnOf(long utf8Pos) const {
     const long line = SendScintilla(SCI_LINEFROMPOSITION, utf8Pos);
-    return static_cast<int>(Cp932Columns(rangeUtf8(SendScintilla(SCI_POSITIONFROMLINE, line), utf8Pos)));
+    return static_cast<int>(Cp932Columns(Utf8Range(SendScintilla(SCI_POSITIONFROMLINE, line), utf8Pos)));
 }
 
 int TextView::LineIndex(int n) const {
@@ -145,12 +158,12 @@ bool TextView::HasSelection() const { return !SendScintilla(SCI_GETSELECTIONEMPT
 
 int TextView::SelLength() const {
     return static_cast<int>(
-        cp932Span(rangeUtf8(SendScintilla(SCI_GETSELECTIONSTART), SendScintilla(SCI_GETSELECTIONEND))));
+        cp932Span(Utf8Range(SendScintilla(SCI_GETSELECTIONSTART), SendScintilla(SCI_GETSELECTIONEND))));
 }
 
 std::string TextView::SelText() const {
     std::string out;
-    appendWithCrLf(rangeUtf8(SendScintilla(SCI_GETSELECTIONSTART), SendScintilla(SCI_GETSELECTIONEND)), out);
+    appendWithCrLf(Utf8Range(SendScintilla(SCI_GETSELECTIONSTART), SendScintilla(SCI_GETSELECTIONEND)), out);
     return out;
 }
 
@@ -206,7 +219,7 @@ int TextView::CaretDisplayLine() const {
 
 int TextView::CaretDisplayColumn() const {
     const long pos = SendScintilla(SCI_GETSELECTIONSTART);
-    return static_cast<int>(Cp932Columns(rangeUtf8(displayRowStart(pos), pos)));
+    return static_cast<int>(Cp932Columns(Utf8Range(displayRowStart(pos), pos)));
 }
 
 void TextView::SetCaretToLineStart(int line) {

@@ -19,8 +19,8 @@ void TextView::AppendUtf8(long start, long end, std::string& out) const {
     // The two sides of the buffer's gap, copied as they lie: asking for a range across it would first
     // move the gap (a second pass over the text).
     const long gap = std::clamp(static_cast<long>(SendScintilla(SCI_GETGAPPOSITION)), start, end);
-    const std::string_view before = rangeUtf8(start, gap);
-    const std::string_view after = rangeUtf8(gap, end);
+    const std::string_view before = Utf8Range(start, gap);
+    const std::string_view after = Utf8Range(gap, end);
     out.append(before.data(), before.size());
     out.append(after.data(), after.size());
 }

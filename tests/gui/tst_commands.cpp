@@ -347,7 +347,7 @@ void CommandsTest::redoFollowsUndo() {
     QCOMPARE(w->textView()->text(), QString());
     Q_EMIT menuNamed(*w, "editMenu")->aboutToShow();
     QVERIFY(redo->isEnabled());
-    QTest::keyClick(w->ListBox1, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QTest::keyClick(w->index()->headingList(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QCOMPARE(w->textView()->text(), QStringLiteral("ab"));
     w->commands().updateCommands();
     QVERIFY(!redo->isEnabled());
@@ -420,7 +420,7 @@ void CommandsTest::commandKeysWorkWhateverHasFocus() {
     auto w = m_box.makeWindow();
     QVERIFY(QTest::qWaitForWindowActive(w.get()));
     w->textView()->setText(U("■見出し\r\n本文です\r\n"));
-    w->UpdateIndex();
+    w->index()->rebuild();
     QWidget* target = w->findChild<QWidget*>(focus);
     target->setFocus();
     QCOMPARE(QApplication::focusWidget(), target);
@@ -431,9 +431,9 @@ void CommandsTest::commandKeysWorkWhateverHasFocus() {
     QCOMPARE(w->textView()->SelLength(), static_cast<int>(w->textView()->GetText().size()));
     QCOMPARE(QApplication::focusWidget(), target);
 
-    const int rebuilds = w->RebuildCount();
+    const int rebuilds = w->index()->rebuildCount();
     QTest::keyClick(target, Qt::Key_F5);
-    QCOMPARE(w->RebuildCount(), rebuilds + 1);
+    QCOMPARE(w->index()->rebuildCount(), rebuilds + 1);
 }
 
 // Rows "handed back" deliver the key press to the window's key routing and the control, offered to no
@@ -476,7 +476,7 @@ void CommandsTest::accessKeysWorkWhateverHasFocus() {
     auto w = m_box.makeWindow();
     QVERIFY(QTest::qWaitForWindowActive(w.get()));
     w->textView()->setText(U("■見出し\r\n本文です\r\n"));
-    w->UpdateIndex();
+    w->index()->rebuild();
     QTest::keyClick(w->textView(), Qt::Key_R, Qt::ControlModifier);  // the find bar is open in every row
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("ab"));
     QWidget* target = w->findChild<QWidget*>(focus);
@@ -484,8 +484,9 @@ void CommandsTest::accessKeysWorkWhateverHasFocus() {
     target->setFocus();
     QWidget* typing = QApplication::focusWidget();
     const auto fields = [&w] {
-        return w->textView()->text() + QLatin1Char('|') + w->edtFilter->text() + QLatin1Char('|') +
-               w->findBar()->FindText() + QLatin1Char('|') + w->findBar()->ReplaceField()->text();
+        return w->textView()->text() + QLatin1Char('|') + w->index()->filterField()->text() +
+               QLatin1Char('|') + w->findBar()->FindText() + QLatin1Char('|') +
+               w->findBar()->ReplaceField()->text();
     };
     const QString before = fields();
     QCheckBox* box = nullptr;
@@ -520,10 +521,10 @@ void CommandsTest::copyFromListCopiesMemoSelection() {
     QApplication::clipboard()->setText(QStringLiteral("before"));
     w->textView()->setText(U("一行目\n二行目\n"));
     w->textView()->setSelection(1, 0, 1, 2);
-    w->ListBox1->setFocus();
-    QTest::keyClick(w->ListBox1, Qt::Key_C, Qt::ControlModifier);
+    w->index()->headingList()->setFocus();
+    QTest::keyClick(w->index()->headingList(), Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QApplication::clipboard()->text(), U("二行"));
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->ListBox1));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->index()->headingList()));
 }
 
 void CommandsTest::updateHandlersRunWhenMenuOpens() {
@@ -568,10 +569,10 @@ void CommandsTest::updateHandlersRunOnIdle() {
 void CommandsTest::tabOrderAndInitialFocus() {
     auto w = m_box.makeWindow();
     QVERIFY(QTest::qWaitForWindowActive(w.get()));
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->cmbMain));
-    QTest::keyClick(w->cmbMain, Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->ListBox1));
-    QTest::keyClick(w->ListBox1, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->index()->headingCombo()));
+    QTest::keyClick(w->index()->headingCombo(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->index()->headingList()));
+    QTest::keyClick(w->index()->headingList(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->textView()));
     // In the text view Tab is typed into the text.
     QTest::keyClick(w->textView(), Qt::Key_Tab);

@@ -102,15 +102,15 @@ private Q_SLOTS:
     void openEditSave() {
         Fixture f;
         const QString a = f.box.writeFile(QStringLiteral("a.txt"), "//@one\r\nbody\r\n//@two\r\n");
-        const int rebuilds = f.w->RebuildCount();
+        const int rebuilds = f.w->index()->rebuildCount();
         f.open(a);
-        QCOMPARE(f.w->RebuildCount(), rebuilds + 1);
+        QCOMPARE(f.w->index()->rebuildCount(), rebuilds + 1);
         QCOMPARE(f.asked, QStringList{"open"});
         QCOMPARE(f.w->document()->fileName(), a);
         QCOMPARE(f.w->windowTitle(), kCaption + "a.txt");
         QCOMPARE(ApplicationTitle(), kCaption + "a.txt");
         QCOMPARE(f.text(), std::string("//@one\r\nbody\r\n//@two\r\n"));
-        QCOMPARE(f.w->EntryCount(), 2);
+        QCOMPARE(f.w->index()->entryCount(), 2);
         QVERIFY(!f.w->document()->isModified());
 
         f.type(QStringLiteral("x"));
@@ -308,7 +308,7 @@ private Q_SLOTS:
         f.fileItem("new");
         QCOMPARE(f.w->windowTitle(), kCaption);
         QCOMPARE(f.text(), std::string());
-        QCOMPARE(f.w->EntryCount(), 0);
+        QCOMPARE(f.w->index()->entryCount(), 0);
         QVERIFY(!f.saveEnabled());
         for (QAction* item : ShowFileMenu(*f.w))
             if (Caption(item) == QLatin1String("上書き保存(&S)")) QVERIFY(!item->isEnabled());
@@ -332,9 +332,9 @@ private Q_SLOTS:
         f.open(a);
         f.type(QStringLiteral("//@zero"));
         f.key(Qt::Key_Return);
-        QCOMPARE(f.w->EntryCount(), 1);
+        QCOMPARE(f.w->index()->entryCount(), 1);
         f.key(Qt::Key_F5);
-        QCOMPARE(f.w->EntryCount(), 2);
+        QCOMPARE(f.w->index()->entryCount(), 2);
         QVERIFY(f.w->document()->isModified());
         QCOMPARE(f.box.readFile(a), std::string("//@one\r\n"));
     }
@@ -703,11 +703,11 @@ private Q_SLOTS:
         QCOMPARE(f.text(), std::string("abc\r\ndef\r\n"));
 
         // Ctrl+A and Ctrl+C act on the text view from the list box too.
-        f.w->ListBox1->setFocus();
-        QTest::keyClick(f.w->ListBox1, Qt::Key_A, Qt::ControlModifier);
+        f.w->index()->headingList()->setFocus();
+        QTest::keyClick(f.w->index()->headingList(), Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(f.w->textView()->SelLength(), 10);
         QCOMPARE(states(), QStringLiteral("-EEEEE"));
-        QTest::keyClick(f.w->ListBox1, Qt::Key_C, Qt::ControlModifier);
+        QTest::keyClick(f.w->index()->headingList(), Qt::Key_C, Qt::ControlModifier);
         QVERIFY(QApplication::clipboard()->text().startsWith(QStringLiteral("abc")));
 
         f.w->textView()->setFocus();

@@ -41,8 +41,10 @@ std::string FileBytes(Encoding e, const std::string& utf8) {
 // What the window's index shows: each heading's text and line.
 QStringList Headings(MainWindow& w) {
     QStringList out;
-    for (int i = 0; i < w.EntryCount(); ++i)
-        out << QStringLiteral("%1:%2").arg(w.EntryLine(i)).arg(w.cmbMain->itemText(i));
+    for (int i = 0; i < w.index()->entryCount(); ++i)
+        out << QStringLiteral("%1:%2")
+                   .arg(w.index()->entryLine(i))
+                   .arg(w.index()->headingCombo()->itemText(i));
     return out;
 }
 

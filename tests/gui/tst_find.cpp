@@ -108,8 +108,8 @@ private Q_SLOTS:
         m_w->findBar()->SetFindText(QStringLiteral("before"));
         m_w->textView()->setText(text);
         m_w->textView()->SendScintilla(Sci::SCI_SETSEL, from, static_cast<long>(to));
-        m_w->ListBox1->setFocus();
-        QTest::keyClick(m_w->ListBox1, Qt::Key_F, Qt::ControlModifier);
+        m_w->index()->headingList()->setFocus();
+        QTest::keyClick(m_w->index()->headingList(), Qt::Key_F, Qt::ControlModifier);
         QVERIFY(m_w->findBar()->isVisible());
         QCOMPARE(m_w->findBar()->FindText(), field);
         QCOMPARE(Field(*m_w)->selectedText(), field);
@@ -246,7 +246,7 @@ private Q_SLOTS:
 
         QTest::keyClick(m_w->textView(), Qt::Key_F3);
         QCOMPARE(Selection(*m_w), QStringLiteral("x @6"));
-        QTest::keyClick(m_w->ListBox1, Qt::Key_F3, Qt::ShiftModifier);
+        QTest::keyClick(m_w->index()->headingList(), Qt::Key_F3, Qt::ShiftModifier);
         QCOMPARE(Selection(*m_w), QStringLiteral("x @3"));
         QTest::keyClick(m_w->textView(), Qt::Key_F3);
         QTest::keyClick(m_w->textView(), Qt::Key_F3);
@@ -532,8 +532,8 @@ private Q_SLOTS:
             QTest::keyClicks(dialog->LineField(), typed);
             QTest::keyClick(dialog->LineField(), accept ? Qt::Key_Return : Qt::Key_Escape);
         });
-        m_w->ListBox1->setFocus();
-        QTest::keyClick(m_w->ListBox1, Qt::Key_G, Qt::ControlModifier);
+        m_w->index()->headingList()->setFocus();
+        QTest::keyClick(m_w->index()->headingList(), Qt::Key_G, Qt::ControlModifier);
         QCOMPARE(preselected, 2);
         QCOMPARE(m_w->textView()->CaretLine(), line);
         if (accept) {

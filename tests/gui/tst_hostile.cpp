@@ -25,7 +25,7 @@ const QString kIni = QStringLiteral("oruvan.ini");
 
 QString Marks(const MainWindow& w) {
     QStringList marks;
-    for (const std::string& m : w.TitleMarkList) marks << FromCp932(m);
+    for (const std::string& m : w.index()->options().titleMarks) marks << FromCp932(m);
     return marks.join(QLatin1Char('|'));
 }
 
@@ -63,16 +63,16 @@ private Q_SLOTS:
         f.open(file);
         QCOMPARE(f.texts(), QStringList());
         QCOMPARE(f.w->textView()->LineCount(), 3);
-        QCOMPARE(f.w->EntryCount(), 2);
-        QCOMPARE(f.w->EntryLine(1), 2);
+        QCOMPARE(f.w->index()->entryCount(), 2);
+        QCOMPARE(f.w->index()->entryLine(1), 2);
         // A line is handed out cut to 4,096 bytes, never inside a character.
         QCOMPARE(f.w->textView()->LineAt(1).size(), std::size_t(4095));
         f.w->textView()->SetCaretToLineStart(1);
         f.w->textView()->SendScintilla(QsciScintillaBase::SCI_LINEEND);
         QCOMPARE(f.w->textView()->CaretColumn(), static_cast<int>(line.size()));
         QTest::keyClicks(f.w->textView(), QStringLiteral("!"));
-        f.w->Timer1Timer();
-        QCOMPARE(f.w->EntryCount(), 2);
+        f.w->index()->reindexAfterEdits();
+        QCOMPARE(f.w->index()->entryCount(), 2);
         QVERIFY(f.w->document()->isModified());
         f.save();
         QVERIFY(f.box.readFile(QStringLiteral("long.txt")) == "//@first\r\n" + line + "!\r\n--last\r\n");
@@ -181,7 +181,7 @@ private Q_SLOTS:
         QVERIFY(boxes.shown().empty());
         const QString doc = box.writeFile(QStringLiteral("d.txt"), "#one\r\n");
         w->document()->open(doc);
-        QVERIFY(w->EntryCount() >= 0);
+        QVERIFY(w->index()->entryCount() >= 0);
         QVERIFY(w->close());
         w.reset();
         auto again = box.makeWindow();
@@ -216,7 +216,7 @@ private Q_SLOTS:
         QVERIFY(last && last->isEnabled());
         last->trigger();
         QCOMPARE(w->textView()->GetText(), std::string("--last one\r\n"));
-        QCOMPARE(w->EntryCount(), 1);
+        QCOMPARE(w->index()->entryCount(), 1);
         QVERIFY(w->close());
         const std::string written = box.readFile(kIni);
         QVERIFY(written.find("\r\n9999=f9999.txt\r\n") != std::string::npos);
@@ -230,13 +230,13 @@ private Q_SLOTS:
         for (int i = 0; i < 1000; ++i) marks.push_back("m" + std::to_string(i) + ":");
         box.writeFile(kIni, "[Setting]\r\nTitleMarks=" + TitleMarksToText(marks) + "\r\n");
         auto w = box.makeWindow();
-        QCOMPARE(w->TitleMarkList.size(), std::size_t(1000));
+        QCOMPARE(w->index()->options().titleMarks.size(), std::size_t(1000));
         std::string doc;
         for (int i = 0; i < 1000; i += 37) doc += "m" + std::to_string(i) + ":heading " + std::to_string(i) + "\r\nbody\r\n";
         doc += "m1000:not a mark\r\n";
         w->document()->open(box.writeFile(QStringLiteral("d.txt"), doc));
-        QCOMPARE(w->EntryCount(), 28);
-        QCOMPARE(w->EntryLine(27), 54);
+        QCOMPARE(w->index()->entryCount(), 28);
+        QCOMPARE(w->index()->entryLine(27), 54);
     }
 
     // 100,000 headings under word wrap: the index is whole, follows the caret to the end and back, and
@@ -249,17 +249,17 @@ private Q_SLOTS:
         for (int i = 0; i < 100000; ++i) doc += "//@" + std::to_string(i) + "\r\n" + Sjis("本文の行です") + "\r\n";
         const QString file = f.box.writeFile(QStringLiteral("many.txt"), doc);
         f.open(file);
-        QCOMPARE(f.w->EntryCount(), 100000);
+        QCOMPARE(f.w->index()->entryCount(), 100000);
         QTest::keyClick(f.w->textView(), Qt::Key_End, Qt::ControlModifier);
         QCoreApplication::processEvents();
-        QCOMPARE(f.w->CurrentEntry(), 99999);
-        f.w->JumpToEntry(50000);
+        QCOMPARE(f.w->index()->currentEntry(), 99999);
+        f.w->index()->jumpTo(50000);
         QCOMPARE(f.w->textView()->CaretLine(), 100000);
         QTest::keyClicks(f.w->textView(), QStringLiteral("//@new"));
         QTest::keyClick(f.w->textView(), Qt::Key_Return);
-        f.w->Timer1Timer();
-        QCOMPARE(f.w->EntryCount(), 100001);
-        QCOMPARE(f.w->CurrentEntry(), 50001);
+        f.w->index()->reindexAfterEdits();
+        QCOMPARE(f.w->index()->entryCount(), 100001);
+        QCOMPARE(f.w->index()->currentEntry(), 50001);
         f.save();
         QCOMPARE(f.box.readFile(QStringLiteral("many.txt")).size(), doc.size() + 8);
     }

@@ -39,9 +39,9 @@ QStringList rowsOf(const QAbstractItemModel* model) {
 }
 
 int listRow(const MainWindow& w) {
-    const QModelIndexList selected = w.ListBox1->selectionModel()->selectedIndexes();
+    const QModelIndexList selected = w.index()->headingList()->selectionModel()->selectedIndexes();
     if (selected.size() != 1) return -1;
-    if (w.ListBox1->selectionModel()->currentIndex() != selected.first()) return -2;
+    if (w.index()->headingList()->selectionModel()->currentIndex() != selected.first()) return -2;
     return selected.first().row();
 }
 
@@ -63,16 +63,17 @@ QString statusFor(int line, int column) { return QStringLiteral("%1行: %2列").
 QList<QAction*> pageItems(QMenu* menu) {
     const QList<QAction*> items = menu->actions();
     if (menu->objectName() != QLatin1String("indexMenu")) return items;
-    const bool head = items.size() >= MainWindow::kIndexMenuHead &&
+    const bool head = items.size() >= IndexMenu::kHead &&
                       items[0]->text() == U("見出しの絞り込み(&J)\tCtrl+J") && items[1]->isSeparator();
-    return head ? items.mid(MainWindow::kIndexMenuHead) : QList<QAction*>{nullptr};
+    return head ? items.mid(IndexMenu::kHead) : QList<QAction*>{nullptr};
 }
 
 QString describeMenu(QMenu* menu) {
     QStringList parts;
     for (QAction* a : pageItems(menu)) {
         if (!a) return QStringLiteral("bad head");
-        auto* item = qobject_cast<TMenuItem2*>(a);
+        // The menu's own items carry the entry they stand for (-1: none) as their data.
+        const bool item = a->data().isValid();
         if (a->menu()) {
             if (!item || a->text() != U("次のページ (&>)")) return QStringLiteral("bad page item");
             Q_EMIT a->menu()->aboutToShow();
@@ -80,7 +81,7 @@ QString describeMenu(QMenu* menu) {
         } else if (a->isSeparator()) {
             parts << QStringLiteral("S");
         } else if (item) {
-            parts << QStringLiteral("E%1").arg(item->EntryNumber);
+            parts << QStringLiteral("E%1").arg(a->data().toInt());
         } else {
             parts << QStringLiteral("?");
         }
@@ -94,14 +95,13 @@ QString entryTokens(int first, int last) {
     return parts.join(QLatin1Char(' '));
 }
 
-TMenuItem2* findEntryItem(QMenu* menu, int entry) {
+QAction* findEntryItem(QMenu* menu, int entry) {
     for (QAction* a : menu->actions()) {
         if (a->menu()) {
             Q_EMIT a->menu()->aboutToShow();
-            if (TMenuItem2* found = findEntryItem(a->menu(), entry)) return found;
-        } else if (auto* item = qobject_cast<TMenuItem2*>(a);
-                   item && !a->isSeparator() && item->EntryNumber == entry) {
-            return item;
+            if (QAction* found = findEntryItem(a->menu(), entry)) return found;
+        } else if (a->data().isValid() && !a->isSeparator() && a->data().toInt() == entry) {
+            return a;
         }
     }
     return nullptr;
@@ -177,7 +177,7 @@ void IndexTest::load(const QStringList& lines) {
     std::string bytes;
     for (const QString& line : lines) bytes += Sjis(line.toUtf8().constData()) + "\r\n";
     m_w->textView()->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), bytes));
-    m_w->UpdateIndex();
+    m_w->index()->rebuild();
 }
 
 QStringList IndexTest::headingDocument(int n, int gap) const {
@@ -192,16 +192,16 @@ QStringList IndexTest::headingDocument(int n, int gap) const {
 void IndexTest::rebuildFillsBothViewsAndMenu() {
     load({U("preface"), U("■First"), U("body"), U("//@Second"), U("--Third"), U("■First"), U("--")});
     const QStringList want{U("First@1"), U("Second@3"), U("Third@4"), U("First@5"), U("@6")};
-    QCOMPARE(rowsOf(m_w->cmbMain->model()), want);
-    QCOMPARE(rowsOf(m_w->ListBox1->model()), want);
-    QCOMPARE(m_w->EntryCount(), 5);
-    QCOMPARE(m_w->cmbMain->currentIndex(), 0);
+    QCOMPARE(rowsOf(m_w->index()->headingCombo()->model()), want);
+    QCOMPARE(rowsOf(m_w->index()->headingList()->model()), want);
+    QCOMPARE(m_w->index()->entryCount(), 5);
+    QCOMPARE(m_w->index()->headingCombo()->currentIndex(), 0);
     QCOMPARE(listRow(*m_w), 0);
-    QVERIFY(m_w->mnuIndex->isEnabled());
-    QVERIFY(m_w->mnuIndex->menuAction()->isEnabled());
-    QCOMPARE(describeMenu(m_w->mnuIndex), entryTokens(0, 4));
+    QVERIFY(m_w->index()->indexMenu()->isEnabled());
+    QVERIFY(m_w->index()->indexMenu()->menuAction()->isEnabled());
+    QCOMPARE(describeMenu(m_w->index()->indexMenu()), entryTokens(0, 4));
     QStringList captions;
-    for (QAction* a : pageItems(m_w->mnuIndex)) captions << a->text();
+    for (QAction* a : pageItems(m_w->index()->indexMenu())) captions << a->text();
     QCOMPARE(captions, (QStringList{U("&First"), U("&Second"), U("&Third"), U("F&irst"), QString()}));
 }
 
@@ -210,9 +210,9 @@ void IndexTest::rebuildSelectsFirstEntryWhereverTheCaret() {
     m_w->textView()->setFocus();
     m_w->textView()->SetSelStart(m_w->textView()->LineIndex(headingLine(3, 3) + 1));
     QTest::keyClick(m_w->textView(), Qt::Key_Right);
-    QCOMPARE(m_w->CurrentEntry(), 3);
-    m_w->UpdateIndex();
-    QCOMPARE(m_w->CurrentEntry(), 0);
+    QCOMPARE(m_w->index()->currentEntry(), 3);
+    m_w->index()->rebuild();
+    QCOMPARE(m_w->index()->currentEntry(), 0);
     QCOMPARE(listRow(*m_w), 0);
 }
 
@@ -244,8 +244,10 @@ void IndexTest::headingTestSeesTheLinesOwnBytes() {
     QFETCH(QByteArray, document);
     QFETCH(QString, typed);
     QFETCH(QByteArrayList, headings);
-    m_w->TitleMarkList = TitleMarksFromText(marks.toStdString());
-    m_w->IgnoreHeadSpaces = true;
+    ChangeIndexOptions(*m_w, [&](IndexOptions& o) {
+        o.titleMarks = TitleMarksFromText(marks.toStdString());
+        o.ignoreHeadSpaces = true;
+    });
     m_w->textView()->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), document.toStdString()));
     if (!typed.isEmpty()) {
         m_w->textView()->setFocus();
@@ -256,15 +258,15 @@ void IndexTest::headingTestSeesTheLinesOwnBytes() {
             else
                 QTest::keyClicks(m_w->textView(), c);
     }
-    m_w->UpdateIndex();
-    const Index& entries = qobject_cast<const IndexModel*>(m_w->cmbMain->model())->entries();
+    m_w->index()->rebuild();
+    const Index& entries = qobject_cast<const IndexModel*>(m_w->index()->headingCombo()->model())->entries();
     QByteArrayList got;
     for (const IndexEntry& e : entries)
         got << QByteArray::fromStdString(e.text) + '@' + QByteArray::number(e.line);
     QCOMPARE(got, headings);
     // oruvan-outline reads the saved file to the same index.
     m_w->textView()->SaveToFile(m_box.dir() + QStringLiteral("/saved.txt"));
-    const HeadingRules rules{m_w->TitleMarkList, m_w->IgnoreHeadSpaces, m_w->CaptionIncludingTitleMark};
+    const HeadingRules rules = m_w->index()->options().rules();
     QVERIFY(ScanHeadingsCp932(m_box.readFile(QStringLiteral("saved.txt")), rules) == entries);
 }
 
@@ -278,90 +280,91 @@ void IndexTest::documentWithoutHeadingsEmptiesIndex_data() {
 void IndexTest::documentWithoutHeadingsEmptiesIndex() {
     QFETCH(QStringList, lines);
     load(headingDocument(3, 1));
-    QVERIFY(m_w->mnuIndex->menuAction()->isEnabled());
+    QVERIFY(m_w->index()->indexMenu()->menuAction()->isEnabled());
     load(lines);
-    QCOMPARE(m_w->cmbMain->model()->rowCount(), 0);
-    QCOMPARE(m_w->ListBox1->model()->rowCount(), 0);
-    QCOMPARE(m_w->cmbMain->currentIndex(), -1);
-    QVERIFY(m_w->ListBox1->selectionModel()->selectedIndexes().isEmpty());
-    QCOMPARE(m_w->CurrentEntry(), -1);
-    QVERIFY(!m_w->mnuIndex->isEnabled());
-    QVERIFY(!m_w->mnuIndex->menuAction()->isEnabled());
+    QCOMPARE(m_w->index()->headingCombo()->model()->rowCount(), 0);
+    QCOMPARE(m_w->index()->headingList()->model()->rowCount(), 0);
+    QCOMPARE(m_w->index()->headingCombo()->currentIndex(), -1);
+    QVERIFY(m_w->index()->headingList()->selectionModel()->selectedIndexes().isEmpty());
+    QCOMPARE(m_w->index()->currentEntry(), -1);
+    QVERIFY(!m_w->index()->indexMenu()->isEnabled());
+    QVERIFY(!m_w->index()->indexMenu()->menuAction()->isEnabled());
 }
 
 void IndexTest::choosingInListByKeyboard() {
     constexpr int gap = 30;
     load(headingDocument(6, gap));
-    m_w->ListBox1->setFocus();
-    QTest::keyClick(m_w->ListBox1, Qt::Key_Down);
-    QCOMPARE(m_w->cmbMain->currentIndex(), 1);
+    m_w->index()->headingList()->setFocus();
+    QTest::keyClick(m_w->index()->headingList(), Qt::Key_Down);
+    QCOMPARE(m_w->index()->headingCombo()->currentIndex(), 1);
     QCOMPARE(listRow(*m_w), 1);
     verifyAtLineTop(*m_w, headingLine(1, gap));
     QCOMPARE(m_w->StatusText(), statusFor(headingLine(1, gap) + 1, 1));
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->ListBox1));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->index()->headingList()));
 
-    QTest::keyClick(m_w->ListBox1, Qt::Key_Down);
-    QTest::keyClick(m_w->ListBox1, Qt::Key_Down);
-    QCOMPARE(m_w->cmbMain->currentIndex(), 3);
+    QTest::keyClick(m_w->index()->headingList(), Qt::Key_Down);
+    QTest::keyClick(m_w->index()->headingList(), Qt::Key_Down);
+    QCOMPARE(m_w->index()->headingCombo()->currentIndex(), 3);
     verifyAtLineTop(*m_w, headingLine(3, gap));
 
     // Back to the heading on line 1: the view scrolls back to the top.
-    QTest::keyClick(m_w->ListBox1, Qt::Key_Home);
-    QCOMPARE(m_w->cmbMain->currentIndex(), 0);
+    QTest::keyClick(m_w->index()->headingList(), Qt::Key_Home);
+    QCOMPARE(m_w->index()->headingCombo()->currentIndex(), 0);
     verifyAtLineTop(*m_w, 1);
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->ListBox1));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->index()->headingList()));
 }
 
 void IndexTest::choosingInListThroughItsSelection() {
     constexpr int gap = 30;
     load(headingDocument(6, gap));
-    m_w->ListBox1->setFocus();
-    m_w->ListBox1->selectionModel()->setCurrentIndex(m_w->ListBox1->model()->index(4, 0),
-                                                     QItemSelectionModel::ClearAndSelect);
-    QCOMPARE(m_w->cmbMain->currentIndex(), 4);
+    m_w->index()->headingList()->setFocus();
+    m_w->index()->headingList()->selectionModel()->setCurrentIndex(
+        m_w->index()->headingList()->model()->index(4, 0), QItemSelectionModel::ClearAndSelect);
+    QCOMPARE(m_w->index()->headingCombo()->currentIndex(), 4);
     verifyAtLineTop(*m_w, headingLine(4, gap));
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->ListBox1));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->index()->headingList()));
 }
 
 void IndexTest::clickingListItemJumpsEvenWhenAlreadySelected() {
     constexpr int gap = 30;
     load(headingDocument(6, gap));
-    const QModelIndex row2 = m_w->ListBox1->model()->index(2, 0);
-    QTest::mouseClick(m_w->ListBox1->viewport(), Qt::LeftButton, {},
-                      m_w->ListBox1->visualRect(row2).center());
-    QCOMPARE(m_w->cmbMain->currentIndex(), 2);
+    const QModelIndex row2 = m_w->index()->headingList()->model()->index(2, 0);
+    QTest::mouseClick(m_w->index()->headingList()->viewport(), Qt::LeftButton, {},
+                      m_w->index()->headingList()->visualRect(row2).center());
+    QCOMPARE(m_w->index()->headingCombo()->currentIndex(), 2);
     verifyAtLineTop(*m_w, headingLine(2, gap));
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->ListBox1));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->index()->headingList()));
 
     // The caret wanders inside that heading's part; clicking the same heading goes back to it.
     m_w->textView()->setFocus();
     m_w->textView()->SetSelStart(m_w->textView()->LineIndex(headingLine(2, gap) + 20) + 3);
     QTest::keyClick(m_w->textView(), Qt::Key_Right);
-    QCOMPARE(m_w->CurrentEntry(), 2);
-    QTest::mouseClick(m_w->ListBox1->viewport(), Qt::LeftButton, {},
-                      m_w->ListBox1->visualRect(row2).center());
-    QCOMPARE(m_w->cmbMain->currentIndex(), 2);
+    QCOMPARE(m_w->index()->currentEntry(), 2);
+    QTest::mouseClick(m_w->index()->headingList()->viewport(), Qt::LeftButton, {},
+                      m_w->index()->headingList()->visualRect(row2).center());
+    QCOMPARE(m_w->index()->headingCombo()->currentIndex(), 2);
     verifyAtLineTop(*m_w, headingLine(2, gap));
 
     // The whole row is the item, not only its text.
-    const QRect row4 = m_w->ListBox1->visualRect(m_w->ListBox1->model()->index(4, 0));
-    QTest::mouseClick(m_w->ListBox1->viewport(), Qt::LeftButton, {},
-                      QPoint(m_w->ListBox1->viewport()->width() - 3, row4.center().y()));
-    QCOMPARE(m_w->cmbMain->currentIndex(), 4);
+    const QRect row4 =
+        m_w->index()->headingList()->visualRect(m_w->index()->headingList()->model()->index(4, 0));
+    QTest::mouseClick(m_w->index()->headingList()->viewport(), Qt::LeftButton, {},
+                      QPoint(m_w->index()->headingList()->viewport()->width() - 3, row4.center().y()));
+    QCOMPARE(m_w->index()->headingCombo()->currentIndex(), 4);
     verifyAtLineTop(*m_w, headingLine(4, gap));
 }
 
 void IndexTest::choosingInComboByKeyboard() {
     constexpr int gap = 30;
     load(headingDocument(6, gap));
-    m_w->cmbMain->setFocus();
-    QTest::keyClick(m_w->cmbMain, Qt::Key_Down);
-    QCOMPARE(m_w->cmbMain->currentIndex(), 1);
+    m_w->index()->headingCombo()->setFocus();
+    QTest::keyClick(m_w->index()->headingCombo(), Qt::Key_Down);
+    QCOMPARE(m_w->index()->headingCombo()->currentIndex(), 1);
     QCOMPARE(listRow(*m_w), 1);
     verifyAtLineTop(*m_w, headingLine(1, gap));
     QCOMPARE(m_w->StatusText(), statusFor(headingLine(1, gap) + 1, 1));
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->cmbMain));
-    QTest::keyClick(m_w->cmbMain, Qt::Key_End);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->index()->headingCombo()));
+    QTest::keyClick(m_w->index()->headingCombo(), Qt::Key_End);
     QCOMPARE(listRow(*m_w), 5);
     QCOMPARE(caretLine(*m_w), headingLine(5, gap));
 }
@@ -369,14 +372,14 @@ void IndexTest::choosingInComboByKeyboard() {
 void IndexTest::choosingInComboPopup() {
     constexpr int gap = 30;
     load(headingDocument(6, gap));
-    m_w->cmbMain->setFocus();
-    m_w->cmbMain->showPopup();
-    QAbstractItemView* popup = m_w->cmbMain->view();
+    m_w->index()->headingCombo()->setFocus();
+    m_w->index()->headingCombo()->showPopup();
+    QAbstractItemView* popup = m_w->index()->headingCombo()->view();
     QTRY_VERIFY(popup->isVisible());
     popup->setCurrentIndex(popup->model()->index(3, 0));
     QTest::keyClick(popup, Qt::Key_Return);
     QTRY_VERIFY(!popup->isVisible());
-    QCOMPARE(m_w->cmbMain->currentIndex(), 3);
+    QCOMPARE(m_w->index()->headingCombo()->currentIndex(), 3);
     QCOMPARE(listRow(*m_w), 3);
     verifyAtLineTop(*m_w, headingLine(3, gap));
 }
@@ -390,14 +393,14 @@ void IndexTest::selectEntryRunsNoHandler() {
     const int top = m_w->textView()->FirstVisibleLine();
     const QString status = m_w->StatusText();
     for (int n : {3, 5, 0, -1, 6, 2}) {
-        m_w->SelectEntry(n);
+        m_w->index()->selectEntry(n);
         const int want = n >= 0 && n < 6 ? n : -1;
-        QCOMPARE(m_w->cmbMain->currentIndex(), want);
-        QCOMPARE(m_w->CurrentEntry(), want);
+        QCOMPARE(m_w->index()->headingCombo()->currentIndex(), want);
+        QCOMPARE(m_w->index()->currentEntry(), want);
         if (want >= 0)
             QCOMPARE(listRow(*m_w), want);
         else
-            QVERIFY(m_w->ListBox1->selectionModel()->selectedIndexes().isEmpty());
+            QVERIFY(m_w->index()->headingList()->selectionModel()->selectedIndexes().isEmpty());
         QCOMPARE(m_w->textView()->SelStart(), caret);
         QCOMPARE(m_w->textView()->FirstVisibleLine(), top);
         QCOMPARE(m_w->StatusText(), status);
@@ -407,8 +410,8 @@ void IndexTest::selectEntryRunsNoHandler() {
 void IndexTest::headingNearTheEndStaysLowerInView() {
     constexpr int gap = 2;
     load(headingDocument(40, gap));
-    m_w->ListBox1->setFocus();
-    QTest::keyClick(m_w->ListBox1, Qt::Key_End);
+    m_w->index()->headingList()->setFocus();
+    QTest::keyClick(m_w->index()->headingList(), Qt::Key_End);
     const int line = headingLine(39, gap);
     QCOMPARE(m_w->textView()->SelStart(), m_w->textView()->LineIndex(line));
     const int top = m_w->textView()->FirstVisibleLine();
@@ -440,13 +443,14 @@ void IndexTest::indexMenuPages() {
     QFETCH(bool, head);
     QFETCH(QString, menu);
     load(headingDocument(entries, 0));
-    m_w->SetNextPageMenuIsHead(head);
-    QVERIFY(m_w->mnuIndex->menuAction()->isEnabled());
-    QCOMPARE(describeMenu(m_w->mnuIndex), menu);
+    ChangeIndexOptions(*m_w, [&](IndexOptions& o) { o.nextPageOnTop = head; });
+    QVERIFY(m_w->index()->indexMenu()->menuAction()->isEnabled());
+    QCOMPARE(describeMenu(m_w->index()->indexMenu()), menu);
     // A second rebuild replaces the items rather than adding to them.
-    m_w->UpdateIndex();
-    QCOMPARE(describeMenu(m_w->mnuIndex), menu);
-    QCOMPARE(m_w->mnuIndex->findChildren<QMenu*>().size(), static_cast<int>(menu.count(QLatin1Char('P'))));
+    m_w->index()->rebuild();
+    QCOMPARE(describeMenu(m_w->index()->indexMenu()), menu);
+    QCOMPARE(m_w->index()->indexMenu()->findChildren<QMenu*>().size(),
+             static_cast<int>(menu.count(QLatin1Char('P'))));
 }
 
 void IndexTest::indexMenuCaptions_data() {
@@ -487,17 +491,16 @@ void IndexTest::indexMenuCaptions() {
         const QString doc = U("■before\n■") + text + U("\n■after\n");
         m_w->textView()->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), doc.toStdString()),
                                 Encoding::Utf8);
-        m_w->UpdateIndex();
+        m_w->index()->rebuild();
     } else {
         load({U("■before"), U("■") + text, U("■after")});
     }
-    QCOMPARE(rowsOf(m_w->ListBox1->model()).value(1), text + QStringLiteral("@1"));
-    QCOMPARE(m_w->cmbMain->itemText(1), text);
-    const QList<QAction*> items = pageItems(m_w->mnuIndex);
+    QCOMPARE(rowsOf(m_w->index()->headingList()->model()).value(1), text + QStringLiteral("@1"));
+    QCOMPARE(m_w->index()->headingCombo()->itemText(1), text);
+    const QList<QAction*> items = pageItems(m_w->index()->indexMenu());
     QCOMPARE(items.size(), 3);
-    auto* item = qobject_cast<TMenuItem2*>(items[1]);
-    QVERIFY(item);
-    QCOMPARE(item->EntryNumber, 1);
+    QAction* item = items[1];
+    QCOMPARE(item->data(), QVariant(1));
     if (caption.isEmpty()) {
         // A plain line: a separator with a text is drawn as a titled section.
         QVERIFY(item->isSeparator());
@@ -518,13 +521,13 @@ void IndexTest::choosingTwentiethEntryFromMenu() {
     QFETCH(bool, head);
     constexpr int gap = 5;
     load(headingDocument(33, gap));
-    m_w->SetNextPageMenuIsHead(head);
-    TMenuItem2* item = findEntryItem(m_w->mnuIndex, 19);
+    ChangeIndexOptions(*m_w, [&](IndexOptions& o) { o.nextPageOnTop = head; });
+    QAction* item = findEntryItem(m_w->index()->indexMenu(), 19);
     QVERIFY(item);
-    QVERIFY(item->parent() != m_w->mnuIndex);
+    QVERIFY(item->parent() != m_w->index()->indexMenu());
     QCOMPARE(item->text(), QStringLiteral("Ent&ry 19"));  // E, n and t went to entries 16 to 18
     item->trigger();
-    QCOMPARE(m_w->cmbMain->currentIndex(), 19);
+    QCOMPARE(m_w->index()->headingCombo()->currentIndex(), 19);
     QCOMPARE(listRow(*m_w), 19);
     verifyAtLineTop(*m_w, headingLine(19, gap));
     QCOMPARE(m_w->StatusText(), statusFor(headingLine(19, gap) + 1, 1));
@@ -532,11 +535,11 @@ void IndexTest::choosingTwentiethEntryFromMenu() {
 
 void IndexTest::rebuildWhileIndexMenuIsOpen() {
     load(headingDocument(20, 1));
-    m_w->mnuIndex->popup(m_w->mapToGlobal(QPoint(10, 10)));
-    QTRY_VERIFY(m_w->mnuIndex->isVisible());
-    QAction* page = pageItems(m_w->mnuIndex).first();
+    m_w->index()->indexMenu()->popup(m_w->mapToGlobal(QPoint(10, 10)));
+    QTRY_VERIFY(m_w->index()->indexMenu()->isVisible());
+    QAction* page = pageItems(m_w->index()->indexMenu()).first();
     QVERIFY(page->menu());
-    m_w->mnuIndex->setActiveAction(page);
+    m_w->index()->indexMenu()->setActiveAction(page);
     Q_EMIT page->menu()->aboutToShow();
     page->menu()->popup(m_w->mapToGlobal(QPoint(60, 10)));
     QTRY_VERIFY(page->menu()->isVisible());
@@ -544,11 +547,11 @@ void IndexTest::rebuildWhileIndexMenuIsOpen() {
     // The re-index timer may fire while the menu is open.
     load(headingDocument(2, 1));
     QCoreApplication::processEvents();
-    QCOMPARE(describeMenu(m_w->mnuIndex), QStringLiteral("E0 E1"));
-    m_w->mnuIndex->hide();
+    QCOMPARE(describeMenu(m_w->index()->indexMenu()), QStringLiteral("E0 E1"));
+    m_w->index()->indexMenu()->hide();
     QCoreApplication::processEvents();
     QTest::keyClick(m_w->textView(), Qt::Key_Down, Qt::AltModifier);
-    QCOMPARE(m_w->CurrentEntry(), 1);
+    QCOMPARE(m_w->index()->currentEntry(), 1);
 }
 
 void IndexTest::stepKeysWalkTheHeadings() {
@@ -558,33 +561,33 @@ void IndexTest::stepKeysWalkTheHeadings() {
     const auto press = [this](Qt::Key key) { QTest::keyClick(m_w->textView(), key, Qt::AltModifier); };
 
     press(Qt::Key_Down);
-    QCOMPARE(m_w->CurrentEntry(), 1);
+    QCOMPARE(m_w->index()->currentEntry(), 1);
     QCOMPARE(listRow(*m_w), 1);
     verifyAtLineTop(*m_w, headingLine(1, gap));
     press(Qt::Key_Up);
-    QCOMPARE(m_w->CurrentEntry(), 0);
+    QCOMPARE(m_w->index()->currentEntry(), 0);
     verifyAtLineTop(*m_w, headingLine(0, gap));
     press(Qt::Key_Up);  // on the first heading: stays there
-    QCOMPARE(m_w->CurrentEntry(), 0);
+    QCOMPARE(m_w->index()->currentEntry(), 0);
     QCOMPARE(listRow(*m_w), 0);
     verifyAtLineTop(*m_w, headingLine(0, gap));
 
     press(Qt::Key_Down);
     press(Qt::Key_Down);
-    QCOMPARE(m_w->CurrentEntry(), 2);
+    QCOMPARE(m_w->index()->currentEntry(), 2);
     press(Qt::Key_Down);  // on the last heading: stays there
-    QCOMPARE(m_w->CurrentEntry(), 2);
+    QCOMPARE(m_w->index()->currentEntry(), 2);
     QCOMPARE(listRow(*m_w), 2);
     QCOMPARE(m_w->textView()->SelStart(), m_w->textView()->LineIndex(headingLine(2, gap)));
     QCOMPARE(m_w->StatusText(), statusFor(headingLine(2, gap) + 1, 1));
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->textView()));
 
     // The keys work from the list too, and leave the focus there.
-    m_w->ListBox1->setFocus();
-    QTest::keyClick(m_w->ListBox1, Qt::Key_Up, Qt::AltModifier);
-    QCOMPARE(m_w->CurrentEntry(), 1);
+    m_w->index()->headingList()->setFocus();
+    QTest::keyClick(m_w->index()->headingList(), Qt::Key_Up, Qt::AltModifier);
+    QCOMPARE(m_w->index()->currentEntry(), 1);
     verifyAtLineTop(*m_w, headingLine(1, gap));
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->ListBox1));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->index()->headingList()));
 }
 
 void IndexTest::stepKeysOnEmptyIndexGoToStart_data() {
@@ -605,16 +608,16 @@ void IndexTest::stepKeysOnEmptyIndexGoToStart() {
     QTest::keyClick(m_w->textView(), Qt::Key(key), Qt::AltModifier);
     verifyAtLineTop(*m_w, 0);
     QCOMPARE(m_w->textView()->SelStart(), 0);
-    QCOMPARE(m_w->CurrentEntry(), -1);
+    QCOMPARE(m_w->index()->currentEntry(), -1);
     QCOMPARE(m_w->StatusText(), statusFor(1, 1));
 }
 
 void IndexTest::statusAfterJumpAndKeys() {
     load({U("preface"), U("■あいう"), U("abc"), U("■Two")});
-    m_w->ListBox1->setFocus();
-    QTest::keyClick(m_w->ListBox1, Qt::Key_Down);
+    m_w->index()->headingList()->setFocus();
+    QTest::keyClick(m_w->index()->headingList(), Qt::Key_Down);
     QCOMPARE(m_w->StatusText(), statusFor(4, 1));
-    QTest::keyClick(m_w->ListBox1, Qt::Key_Up);
+    QTest::keyClick(m_w->index()->headingList(), Qt::Key_Up);
     QCOMPARE(m_w->StatusText(), statusFor(2, 1));
     m_w->textView()->setFocus();
     QTest::keyClick(m_w->textView(), Qt::Key_Right);
@@ -657,9 +660,9 @@ void IndexTest::wrappedLinesShowDisplayRowsButOwnByDocumentLine() {
     QVERIFY2(rows >= 3, qPrintable(QString::number(rows)));
 
     // Heading B stands on document line 2, display row rows + 1: the status shows the display row.
-    m_w->ListBox1->setFocus();
-    QTest::keyClick(m_w->ListBox1, Qt::Key_Down);
-    QCOMPARE(m_w->CurrentEntry(), 1);
+    m_w->index()->headingList()->setFocus();
+    QTest::keyClick(m_w->index()->headingList(), Qt::Key_Down);
+    QCOMPARE(m_w->index()->currentEntry(), 1);
     QCOMPARE(m_w->textView()->FirstVisibleLine(), rows + 1);
     QCOMPARE(m_w->StatusText(), statusFor(rows + 2, 1));
 
@@ -671,12 +674,12 @@ void IndexTest::wrappedLinesShowDisplayRowsButOwnByDocumentLine() {
     QTest::keyClick(m_w->textView(), Qt::Key_Home);
     for (int i = 0; i < 3; ++i) QTest::keyClick(m_w->textView(), Qt::Key_Right);
     QCOMPARE(m_w->StatusText(), statusFor(3, 4));
-    QCOMPARE(m_w->CurrentEntry(), 0);
+    QCOMPARE(m_w->index()->currentEntry(), 0);
 
     // On B's line (a display row past C's document line number) B, not C, owns the caret.
     m_w->textView()->SetSelStart(m_w->textView()->LineIndex(2) + 2);
     QTest::keyClick(m_w->textView(), Qt::Key_Left);
-    QCOMPARE(m_w->CurrentEntry(), 1);
+    QCOMPARE(m_w->index()->currentEntry(), 1);
     QCOMPARE(m_w->StatusText(), statusFor(rows + 2, 1));
 }
 
@@ -688,15 +691,15 @@ void IndexTest::caretSelectsOwningHeading() {
         QTest::keyClick(m_w->textView(), Qt::Key_Right);
     };
     caretTo(5);
-    QCOMPARE(m_w->CurrentEntry(), 1);
+    QCOMPARE(m_w->index()->currentEntry(), 1);
     caretTo(4);
-    QCOMPARE(m_w->CurrentEntry(), 1);
+    QCOMPARE(m_w->index()->currentEntry(), 1);
     caretTo(3);
-    QCOMPARE(m_w->CurrentEntry(), 0);
+    QCOMPARE(m_w->index()->currentEntry(), 0);
     QCOMPARE(listRow(*m_w), 0);
     caretTo(5);
     caretTo(1);  // above the first heading: the selection stays
-    QCOMPARE(m_w->CurrentEntry(), 1);
+    QCOMPARE(m_w->index()->currentEntry(), 1);
     QCOMPARE(listRow(*m_w), 1);
     QCOMPARE(m_w->StatusText(), statusFor(2, 3));
 }
@@ -705,7 +708,7 @@ void IndexTest::typedHeadingAppearsAfterOneSecond() {
     load({U("■First"), U("body")});
     m_w->textView()->setFocus();
     QTest::keyClick(m_w->textView(), Qt::Key_End, Qt::ControlModifier);
-    const int rebuilds = m_w->RebuildCount();
+    const int rebuilds = m_w->index()->rebuildCount();
     QTest::keyClicks(m_w->textView(), QStringLiteral("//@Second"));
     QElapsedTimer sinceTyping;
     sinceTyping.start();
@@ -713,57 +716,54 @@ void IndexTest::typedHeadingAppearsAfterOneSecond() {
     qint64 seenAt = -1;
     while (seenAt < 0 && sinceTyping.elapsed() < 5000) {
         QTest::qWait(20);
-        if (m_w->RebuildCount() != rebuilds)
+        if (m_w->index()->rebuildCount() != rebuilds)
             seenAt = sinceTyping.elapsed();
         else
-            QCOMPARE(m_w->EntryCount(), 1);
+            QCOMPARE(m_w->index()->entryCount(), 1);
     }
-    QCOMPARE(m_w->RebuildCount(), rebuilds + 1);
+    QCOMPARE(m_w->index()->rebuildCount(), rebuilds + 1);
     QVERIFY2(seenAt >= 950, qPrintable(QString::number(seenAt)));  // a coarse timer may fire 5% early
-    QCOMPARE(rowsOf(m_w->ListBox1->model()), (QStringList{U("First@0"), U("Second@2")}));
+    QCOMPARE(rowsOf(m_w->index()->headingList()->model()), (QStringList{U("First@0"), U("Second@2")}));
     // Caret tracking after the rebuild selects the heading the caret stands on.
-    QCOMPARE(m_w->CurrentEntry(), 1);
+    QCOMPARE(m_w->index()->currentEntry(), 1);
     QCOMPARE(listRow(*m_w), 1);
-    QVERIFY(!m_w->Timer1->isActive());
+    QVERIFY(!m_w->index()->reindexTimer()->isActive());
     QTest::qWait(1100);
-    QCOMPARE(m_w->RebuildCount(), rebuilds + 1);
+    QCOMPARE(m_w->index()->rebuildCount(), rebuilds + 1);
 }
 
 void IndexTest::changeUndoneWithinTheSecondCostsNoRebuild() {
     load({U("■First"), U("body")});
     m_w->textView()->setFocus();
     QTest::keyClick(m_w->textView(), Qt::Key_End, Qt::ControlModifier);
-    const int rebuilds = m_w->RebuildCount();
+    const int rebuilds = m_w->index()->rebuildCount();
     QTest::keyClick(m_w->textView(), Qt::Key_X);
     QTest::qWait(100);
-    QVERIFY(m_w->Timer1->isActive());
+    QVERIFY(m_w->index()->reindexTimer()->isActive());
     QTest::keyClick(m_w->textView(), Qt::Key_Backspace);
     QTest::qWait(50);
-    QVERIFY(m_w->Timer1->isActive());
-    QTRY_VERIFY_WITH_TIMEOUT(!m_w->Timer1->isActive(), 2000);
+    QVERIFY(m_w->index()->reindexTimer()->isActive());
+    QTRY_VERIFY_WITH_TIMEOUT(!m_w->index()->reindexTimer()->isActive(), 2000);
     QTest::qWait(50);
-    QCOMPARE(m_w->RebuildCount(), rebuilds);
-    QCOMPARE(m_w->EntryCount(), 1);
+    QCOMPARE(m_w->index()->rebuildCount(), rebuilds);
+    QCOMPARE(m_w->index()->entryCount(), 1);
 }
 
 void IndexTest::suspendedBatchRebuildsOnce() {
     load({U("  ■Indented"), U("■Plain")});
-    QCOMPARE(rowsOf(m_w->cmbMain->model()), (QStringList{U("Indented@0"), U("Plain@1")}));
-    const int rebuilds = m_w->RebuildCount();
-    m_w->SuspendIndexRebuild();
-    m_w->SetNextPageMenuIsHead(false);
-    m_w->SetIgnoreHeadSpaces(false);
-    m_w->SetCaptionIncludingTitleMark(true);
-    m_w->UpdateIndex();
-    QCOMPARE(m_w->RebuildCount(), rebuilds);
-    QCOMPARE(rowsOf(m_w->cmbMain->model()), (QStringList{U("Indented@0"), U("Plain@1")}));
-    m_w->ResumeIndexRebuild();
-    QCOMPARE(m_w->RebuildCount(), rebuilds + 1);
-    QCOMPARE(rowsOf(m_w->cmbMain->model()), (QStringList{U("■Plain@1")}));
-    QCOMPARE(rowsOf(m_w->ListBox1->model()), (QStringList{U("■Plain@1")}));
-    // Outside a batch each setter rebuilds.
-    m_w->SetIgnoreHeadSpaces(true);
-    QCOMPARE(m_w->RebuildCount(), rebuilds + 2);
+    QCOMPARE(rowsOf(m_w->index()->headingCombo()->model()), (QStringList{U("Indented@0"), U("Plain@1")}));
+    const int rebuilds = m_w->index()->rebuildCount();
+    IndexOptions batch = m_w->index()->options();
+    batch.nextPageOnTop = false;
+    batch.ignoreHeadSpaces = false;
+    batch.captionIncludesMark = true;
+    m_w->index()->setOptions(batch);
+    QCOMPARE(m_w->index()->rebuildCount(), rebuilds + 1);
+    QCOMPARE(rowsOf(m_w->index()->headingCombo()->model()), (QStringList{U("■Plain@1")}));
+    QCOMPARE(rowsOf(m_w->index()->headingList()->model()), (QStringList{U("■Plain@1")}));
+    // One change alone rebuilds once too.
+    ChangeIndexOptions(*m_w, [](IndexOptions& o) { o.ignoreHeadSpaces = true; });
+    QCOMPARE(m_w->index()->rebuildCount(), rebuilds + 2);
 }
 
 void IndexTest::openDocumentRebuildsOnce() {
@@ -772,15 +772,15 @@ void IndexTest::openDocumentRebuildsOnce() {
     m_w->textView()->setFocus();
     QTest::keyClicks(m_w->textView(), QStringLiteral("typed"));
     QCoreApplication::processEvents();
-    QVERIFY(m_w->Timer1->isActive());
+    QVERIFY(m_w->index()->reindexTimer()->isActive());
     boxes.answer(Answer::No);
-    const int rebuilds = m_w->RebuildCount();
+    const int rebuilds = m_w->index()->rebuildCount();
     m_w->document()->open(path);
-    QCOMPARE(m_w->RebuildCount(), rebuilds + 1);
-    QCOMPARE(rowsOf(m_w->cmbMain->model()), (QStringList{U("One@0"), U("Two@2")}));
-    QTRY_VERIFY_WITH_TIMEOUT(!m_w->Timer1->isActive(), 3000);
+    QCOMPARE(m_w->index()->rebuildCount(), rebuilds + 1);
+    QCOMPARE(rowsOf(m_w->index()->headingCombo()->model()), (QStringList{U("One@0"), U("Two@2")}));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_w->index()->reindexTimer()->isActive(), 3000);
     QTest::qWait(20);
-    QCOMPARE(m_w->RebuildCount(), rebuilds + 1);
+    QCOMPARE(m_w->index()->rebuildCount(), rebuilds + 1);
 }
 
 // Documents of 300 lines: every third one starts with `first` (the file's own bytes), the next with "--",
@@ -820,11 +820,12 @@ void IndexTest::timerFollowingEditsMatchesAWholeRebuild() {
     QFETCH(int, encoding);
     QFETCH(QByteArray, marks);
     QFETCH(QByteArray, document);
-    m_w->TitleMarkList = TitleMarksFromText(marks.toStdString());
+    ChangeIndexOptions(*m_w,
+                       [&](IndexOptions& o) { o.titleMarks = TitleMarksFromText(marks.toStdString()); });
     m_w->textView()->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), document.toStdString()),
                             static_cast<Encoding>(encoding));
-    m_w->UpdateIndex();
-    QVERIFY(m_w->EntryCount() >= 100);
+    m_w->index()->rebuild();
+    QVERIFY(m_w->index()->entryCount() >= 100);
     TextView* memo = m_w->textView();
     memo->setFocus();
     // A character the document's encoding has no code for enters as it is; the heading test reads '?'.
@@ -842,12 +843,12 @@ void IndexTest::timerFollowingEditsMatchesAWholeRebuild() {
             static_cast<unsigned long>(line));
     };
     const auto views = [&] {
-        QAbstractItemModel* list = m_w->ListBox1->model();
+        QAbstractItemModel* list = m_w->index()->headingList()->model();
         const int width =
             list->rowCount() ? list->data(list->index(0, 0), Qt::SizeHintRole).toSize().width() : 0;
-        return rowsOf(m_w->cmbMain->model()) + rowsOf(list) +
-               QStringList{QString::number(m_w->CurrentEntry()), QString::number(listRow(*m_w)),
-                           QString::number(width), describeMenu(m_w->mnuIndex)};
+        return rowsOf(m_w->index()->headingCombo()->model()) + rowsOf(list) +
+               QStringList{QString::number(m_w->index()->currentEntry()), QString::number(listRow(*m_w)),
+                           QString::number(width), describeMenu(m_w->index()->indexMenu())};
     };
     std::string indexed(memo->Utf8Buffer());
     for (int round = 0; round < 120; ++round) {
@@ -887,7 +888,7 @@ void IndexTest::timerFollowingEditsMatchesAWholeRebuild() {
             }
         }
         const bool changed = memo->Utf8Buffer() != indexed;
-        const int rebuilds = m_w->RebuildCount();
+        const int rebuilds = m_w->index()->rebuildCount();
         const QStringList before = views();
         const std::string text(memo->Utf8Buffer());
         const auto place = [memo] {
@@ -897,14 +898,14 @@ void IndexTest::timerFollowingEditsMatchesAWholeRebuild() {
                                memo->SendScintilla(B::SCI_GETFIRSTVISIBLELINE)};
         };
         const QList<long> at = place();
-        m_w->Timer1Timer();
-        QCOMPARE(m_w->RebuildCount(), rebuilds + (changed ? 1 : 0));
+        m_w->index()->reindexAfterEdits();
+        QCOMPARE(m_w->index()->rebuildCount(), rebuilds + (changed ? 1 : 0));
         // The re-index moves nothing of the user's.
         QCOMPARE(place(), at);
         QCOMPARE(std::string(memo->Utf8Buffer()), text);
         const QStringList followed = views();
         if (changed) {
-            m_w->UpdateIndex();
+            m_w->index()->rebuild();
             m_w->TrackCaret();
             QCOMPARE(followed, views());
         } else {
@@ -912,12 +913,12 @@ void IndexTest::timerFollowingEditsMatchesAWholeRebuild() {
         }
         indexed = memo->Utf8Buffer();
     }
-    m_w->Timer1->stop();
+    m_w->index()->reindexTimer()->stop();
 }
 
 void IndexTest::listExtentFollowsWidestHeading() {
     const QString wide = QStringLiteral("W").repeated(60) + U("見出し");
-    QListView* list = m_w->ListBox1;
+    QListView* list = m_w->index()->headingList();
     // Item views draw the text with a margin on either side: the focus frame's and one pixel more.
     const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
     const auto drawn = [&](const QString& text) {
@@ -950,7 +951,7 @@ void IndexTest::listExtentFollowsWidestHeading() {
     QVERIFY(drawn(hangul) > drawn(ws) && drawn(QStringLiteral("?").repeated(50)) < drawn(ws) * 0.8);
     const QString doc = U("■") + ws + U("\n■") + hangul + U("\n");
     m_w->textView()->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), doc.toStdString()), Encoding::Utf8);
-    m_w->UpdateIndex();
+    m_w->index()->rebuild();
     QCOMPARE(hint(0).width(), drawn(hangul));
     QCOMPARE(extent(), drawn(hangul));
 }

@@ -42,6 +42,11 @@ QStringList rowsOf(const QAbstractItemModel* model) {
     return out;
 }
 
+// Start and length of each run of row `row` that the filter matched.
+QList<int> runsOf(const QAbstractItemModel* model, int row) {
+    return model->index(row, 0).data(IndexModel::MatchRangesRole).value<QList<int>>();
+}
+
 QStringList allRows() {
     QStringList out;
     for (int i = 0; i < kEntries; ++i)
@@ -60,7 +65,7 @@ void typeText(QWidget* w, const QString& text) {
 }
 
 int selectedRow(const MainWindow& w) {
-    const QModelIndexList selected = w.ListBox1->selectionModel()->selectedIndexes();
+    const QModelIndexList selected = w.index()->headingList()->selectionModel()->selectedIndexes();
     return selected.size() == 1 ? selected.first().row() : -1;
 }
 
@@ -109,11 +114,11 @@ void IndexFilterTest::load() {
         for (int j = 0; j < kGap; ++j) bytes += "body\r\n";
     }
     m_w->textView()->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), bytes));
-    m_w->UpdateIndex();
+    m_w->index()->rebuild();
 }
 
 void IndexFilterTest::verifyAtHeading(int entry) {
-    QCOMPARE(m_w->CurrentEntry(), entry);
+    QCOMPARE(m_w->index()->currentEntry(), entry);
     QCOMPARE(m_w->textView()->SelStart(), m_w->textView()->LineIndex(headingLine(entry)));
     QCOMPARE(m_w->textView()->FirstVisibleLine(), headingLine(entry));
 }
@@ -137,119 +142,116 @@ void IndexFilterTest::typingFiltersTheList() {
     QFETCH(QString, typed);
     QFETCH(QStringList, rows);
     QTest::keyClick(m_w->textView(), Qt::Key_J, Qt::ControlModifier);
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->edtFilter));
-    QCOMPARE(m_w->edtFilter->placeholderText(), U("見出しを絞り込む"));
-    typeText(m_w->edtFilter, typed);
-    QCOMPARE(m_w->edtFilter->text(), typed);
-    QCOMPARE(rowsOf(m_w->ListBox1->model()), rows);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->index()->filterField()));
+    QCOMPARE(m_w->index()->filterField()->placeholderText(), U("見出しを絞り込む"));
+    typeText(m_w->index()->filterField(), typed);
+    QCOMPARE(m_w->index()->filterField()->text(), typed);
+    QCOMPARE(rowsOf(m_w->index()->headingList()->model()), rows);
     // The drop-down and the Index menu stay whole.
-    QCOMPARE(rowsOf(m_w->cmbMain->model()), allRows());
-    QCOMPARE(m_w->mnuIndex->actions().size(), MainWindow::kIndexMenuHead + kEntries);
+    QCOMPARE(rowsOf(m_w->index()->headingCombo()->model()), allRows());
+    QCOMPARE(m_w->index()->indexMenu()->actions().size(), IndexMenu::kHead + kEntries);
     // Rows carry their entry's line.
-    for (int i = 0; i < m_w->ListBox1->model()->rowCount(); ++i) {
-        const QModelIndex index = m_w->ListBox1->model()->index(i, 0);
+    for (int i = 0; i < m_w->index()->headingList()->model()->rowCount(); ++i) {
+        const QModelIndex index = m_w->index()->headingList()->model()->index(i, 0);
         QCOMPARE(index.data(Qt::UserRole).toInt(),
                  headingLine(index.data(IndexModel::EntryNumberRole).toInt()));
     }
     // Emptied, the list is whole again with the drop-down's selection.
-    m_w->edtFilter->clear();
-    QCOMPARE(rowsOf(m_w->ListBox1->model()), allRows());
-    QCOMPARE(selectedRow(*m_w), m_w->CurrentEntry());
+    m_w->index()->filterField()->clear();
+    QCOMPARE(rowsOf(m_w->index()->headingList()->model()), allRows());
+    QCOMPARE(selectedRow(*m_w), m_w->index()->currentEntry());
 }
 
 void IndexFilterTest::matchedWordsAreHighlighted() {
-    m_w->SetHeadingLevels(true);
-    QTest::keyClicks(m_w->edtFilter, U("ha del"));
-    QCOMPARE(rowsOf(m_w->ListBox1->model()), QStringList{U("Delta alpha#5")});
-    const QModelIndex row = m_w->ListBox1->model()->index(0, 0);
+    ChangeIndexOptions(*m_w, [](IndexOptions& o) { o.headingLevels = true; });
+    QTest::keyClicks(m_w->index()->filterField(), U("ha del"));
+    QCOMPARE(rowsOf(m_w->index()->headingList()->model()), QStringList{U("Delta alpha#5")});
+    const QModelIndex row = m_w->index()->headingList()->model()->index(0, 0);
     // Plain text for assistive technology; the runs are "Del" and "ha" of "alpha", at level 1.
     QCOMPARE(row.data(Qt::AccessibleTextRole).toString(), U("Delta alpha"));
-    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(m_w->ListBox1);
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(m_w->index()->headingList());
     QVERIFY(list && list->childCount() == 1);
     QCOMPARE(list->child(0)->text(QAccessible::Name), U("Delta alpha"));
-    QCOMPARE(QAccessible::queryAccessibleInterface(m_w->edtFilter)->text(QAccessible::Name),
+    QCOMPARE(QAccessible::queryAccessibleInterface(m_w->index()->filterField())->text(QAccessible::Name),
              U("見出しを絞り込む"));
     QCOMPARE(row.data(IndexModel::MatchRangesRole).value<QList<int>>(), (QList<int>{0, 3, 9, 2}));
-    m_w->edtFilter->setText(U("one"));
+    m_w->index()->filterField()->setText(U("one"));
     // "Alpha one" stands at level 3: two full-width spaces before it.
-    QCOMPARE(rowsOf(m_w->ListBox1->model()), QStringList{U("　　Alpha one#0")});
-    QCOMPARE(m_w->ListBox1->model()->index(0, 0).data(IndexModel::MatchRangesRole).value<QList<int>>(),
-             (QList<int>{8, 3}));
+    QCOMPARE(rowsOf(m_w->index()->headingList()->model()), QStringList{U("　　Alpha one#0")});
+    QCOMPARE(runsOf(m_w->index()->headingList()->model(), 0), (QList<int>{8, 3}));
     // The run is drawn in the highlight colour; without a filter nothing is.
     const auto highlighted = [this] {
         QCoreApplication::processEvents();
-        const QImage image = m_w->ListBox1->viewport()->grab().toImage();
+        const QImage image = m_w->index()->headingList()->viewport()->grab().toImage();
         int count = 0;
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x) count += image.pixelColor(x, y) == QColor(255, 214, 10);
         return count;
     };
     QVERIFY(highlighted() > 20);
-    m_w->edtFilter->clear();
+    m_w->index()->filterField()->clear();
     QCOMPARE(highlighted(), 0);
 
     // In a UTF-8 document the runs fall on the heading as written: the emoji takes two UTF-16 units
     // where the text cp932 can hold has one '?'.
     const std::string doc = "--\xf0\x9f\x8e\x89 party Caf\xc3\xa9\n--\xed\x95\x9c\xea\xb5\xad\xec\x96\xb4\n";
     m_w->textView()->LoadFromFile(m_box.writeFile(QStringLiteral("utf8.txt"), doc), Encoding::Utf8);
-    m_w->UpdateIndex();
-    m_w->edtFilter->setText(U("party caf"));
-    QCOMPARE(rowsOf(m_w->ListBox1->model()), QStringList{U("　🎉 party Café#0")});
-    QCOMPARE(m_w->ListBox1->model()->index(0, 0).data(IndexModel::MatchRangesRole).value<QList<int>>(),
-             (QList<int>{4, 5, 10, 3}));
-    QCOMPARE(rowsOf(m_w->cmbMain->model()), (QStringList{U("　🎉 party Café#0"), U("　한국어#1")}));
+    m_w->index()->rebuild();
+    m_w->index()->filterField()->setText(U("party caf"));
+    QCOMPARE(rowsOf(m_w->index()->headingList()->model()), QStringList{U("　🎉 party Café#0")});
+    QCOMPARE(runsOf(m_w->index()->headingList()->model(), 0), (QList<int>{4, 5, 10, 3}));
+    QCOMPARE(rowsOf(m_w->index()->headingCombo()->model()),
+             (QStringList{U("　🎉 party Café#0"), U("　한국어#1")}));
     QVERIFY(highlighted() > 20);
     // Characters cp932 lacks match themselves, never the '?' that stands for them in cp932.
-    const auto runsOfRow = [this](int row) {
-        return m_w->ListBox1->model()->index(row, 0).data(IndexModel::MatchRangesRole).value<QList<int>>();
-    };
-    m_w->edtFilter->setText(U("국"));
-    QCOMPARE(rowsOf(m_w->ListBox1->model()), QStringList{U("　한국어#1")});
+    const auto runsOfRow = [this](int row) { return runsOf(m_w->index()->headingList()->model(), row); };
+    m_w->index()->filterField()->setText(U("국"));
+    QCOMPARE(rowsOf(m_w->index()->headingList()->model()), QStringList{U("　한국어#1")});
     QCOMPARE(runsOfRow(0), (QList<int>{2, 1}));
-    m_w->edtFilter->setText(U("é 🎉"));
-    QCOMPARE(rowsOf(m_w->ListBox1->model()), QStringList{U("　🎉 party Café#0")});
+    m_w->index()->filterField()->setText(U("é 🎉"));
+    QCOMPARE(rowsOf(m_w->index()->headingList()->model()), QStringList{U("　🎉 party Café#0")});
     QCOMPARE(runsOfRow(0), (QList<int>{1, 2, 13, 1}));
-    m_w->edtFilter->setText(U("?"));
-    QCOMPARE(rowsOf(m_w->ListBox1->model()), QStringList{});
+    m_w->index()->filterField()->setText(U("?"));
+    QCOMPARE(rowsOf(m_w->index()->headingList()->model()), QStringList{});
 }
 
 void IndexFilterTest::enterJumpsToTheFirstShownHeading() {
-    m_w->edtFilter->setFocus();
-    QTest::keyClicks(m_w->edtFilter, U("alpha"));
-    QTest::keyClick(m_w->edtFilter, Qt::Key_Return);
+    m_w->index()->filterField()->setFocus();
+    QTest::keyClicks(m_w->index()->filterField(), U("alpha"));
+    QTest::keyClick(m_w->index()->filterField(), Qt::Key_Return);
     verifyAtHeading(0);
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->ListBox1));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->index()->headingList()));
     QCOMPARE(selectedRow(*m_w), 0);
     QCOMPARE(m_w->StatusText(), QStringLiteral("%1行: 1列").arg(headingLine(0) + 1));
     // Down in the list: the next heading shown, not the next in the document.
-    QTest::keyClick(m_w->ListBox1, Qt::Key_Down);
+    QTest::keyClick(m_w->index()->headingList(), Qt::Key_Down);
     verifyAtHeading(2);
     QCOMPARE(selectedRow(*m_w), 1);
-    QCOMPARE(m_w->cmbMain->currentIndex(), 2);
+    QCOMPARE(m_w->index()->headingCombo()->currentIndex(), 2);
 
     // The first shown heading is chosen again even when it is the one selected.
     m_w->textView()->setFocus();
     m_w->textView()->SetSelStart(m_w->textView()->LineIndex(headingLine(5) + 4));
-    m_w->edtFilter->setFocus();
-    QTest::keyClicks(m_w->edtFilter, U(" del"));
-    QCOMPARE(rowsOf(m_w->ListBox1->model()), QStringList{U("Delta alpha#5")});
-    QTest::keyClick(m_w->edtFilter, Qt::Key_Enter, Qt::KeypadModifier);
+    m_w->index()->filterField()->setFocus();
+    QTest::keyClicks(m_w->index()->filterField(), U(" del"));
+    QCOMPARE(rowsOf(m_w->index()->headingList()->model()), QStringList{U("Delta alpha#5")});
+    QTest::keyClick(m_w->index()->filterField(), Qt::Key_Enter, Qt::KeypadModifier);
     verifyAtHeading(5);
 
     // With nothing shown Enter does nothing.
-    m_w->edtFilter->setFocus();
-    QTest::keyClicks(m_w->edtFilter, U("zzz"));
-    QTest::keyClick(m_w->edtFilter, Qt::Key_Return);
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->edtFilter));
+    m_w->index()->filterField()->setFocus();
+    QTest::keyClicks(m_w->index()->filterField(), U("zzz"));
+    QTest::keyClick(m_w->index()->filterField(), Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->index()->filterField()));
     verifyAtHeading(5);
 }
 
 void IndexFilterTest::downMovesIntoTheList() {
-    m_w->edtFilter->setFocus();
-    QTest::keyClicks(m_w->edtFilter, U("two"));  // the first heading, selected, is not shown
+    m_w->index()->filterField()->setFocus();
+    QTest::keyClicks(m_w->index()->filterField(), U("two"));  // the first heading, selected, is not shown
     QCOMPARE(selectedRow(*m_w), -1);
-    QTest::keyClick(m_w->edtFilter, Qt::Key_Down);
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->ListBox1));
+    QTest::keyClick(m_w->index()->filterField(), Qt::Key_Down);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->index()->headingList()));
     verifyAtHeading(1);
     QCOMPARE(selectedRow(*m_w), 0);
 
@@ -258,47 +260,48 @@ void IndexFilterTest::downMovesIntoTheList() {
     m_w->textView()->SetSelStart(m_w->textView()->LineIndex(headingLine(1) + 3));
     QTest::keyClick(m_w->textView(), Qt::Key_Right);
     const int caret = m_w->textView()->SelStart();
-    m_w->edtFilter->setFocus();
-    QTest::keyClick(m_w->edtFilter, Qt::Key_Down);
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->ListBox1));
+    m_w->index()->filterField()->setFocus();
+    QTest::keyClick(m_w->index()->filterField(), Qt::Key_Down);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->index()->headingList()));
     QCOMPARE(m_w->textView()->SelStart(), caret);
     QCOMPARE(selectedRow(*m_w), 0);
 }
 
 void IndexFilterTest::escapeEmptiesTheFieldAndGoesBack() {
-    for (QWidget* from : {static_cast<QWidget*>(m_w->textView()), static_cast<QWidget*>(m_w->ListBox1),
-                          static_cast<QWidget*>(m_w->cmbMain)}) {
+    for (QWidget* from :
+         {static_cast<QWidget*>(m_w->textView()), static_cast<QWidget*>(m_w->index()->headingList()),
+          static_cast<QWidget*>(m_w->index()->headingCombo())}) {
         from->setFocus();
         QTest::keyClick(from, Qt::Key_J, Qt::ControlModifier);
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->edtFilter));
-        QTest::keyClicks(m_w->edtFilter, U("gamma"));
-        QCOMPARE(m_w->ListBox1->model()->rowCount(), 1);
-        QTest::keyClick(m_w->edtFilter, Qt::Key_Escape);
-        QCOMPARE(m_w->edtFilter->text(), QString());
-        QCOMPARE(rowsOf(m_w->ListBox1->model()), allRows());
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->index()->filterField()));
+        QTest::keyClicks(m_w->index()->filterField(), U("gamma"));
+        QCOMPARE(m_w->index()->headingList()->model()->rowCount(), 1);
+        QTest::keyClick(m_w->index()->filterField(), Qt::Key_Escape);
+        QCOMPARE(m_w->index()->filterField()->text(), QString());
+        QCOMPARE(rowsOf(m_w->index()->headingList()->model()), allRows());
         QCOMPARE(QApplication::focusWidget(), from);
-        QCOMPARE(selectedRow(*m_w), m_w->CurrentEntry());
+        QCOMPARE(selectedRow(*m_w), m_w->index()->currentEntry());
     }
     // Ctrl+J on a filled field selects its text, so typing replaces it.
-    m_w->edtFilter->setText(U("beta"));
+    m_w->index()->filterField()->setText(U("beta"));
     QTest::keyClick(m_w->textView(), Qt::Key_J, Qt::ControlModifier);
-    QTest::keyClicks(m_w->edtFilter, U("delta"));
-    QCOMPARE(m_w->edtFilter->text(), U("delta"));
+    QTest::keyClicks(m_w->index()->filterField(), U("delta"));
+    QCOMPARE(m_w->index()->filterField()->text(), U("delta"));
 }
 
 void IndexFilterTest::caretTrackingSelectsShownHeadingsOnly() {
-    m_w->edtFilter->setText(U("alpha"));  // entries 0, 2, 3 (full-width: no), 5
+    m_w->index()->filterField()->setText(U("alpha"));  // entries 0, 2, 3 (full-width: no), 5
     m_w->textView()->setFocus();
     const auto caretTo = [this](int line) {
         m_w->textView()->SetSelStart(m_w->textView()->LineIndex(line) + 1);
         QTest::keyClick(m_w->textView(), Qt::Key_Right);
     };
     caretTo(headingLine(2) + 5);
-    QCOMPARE(m_w->CurrentEntry(), 2);
+    QCOMPARE(m_w->index()->currentEntry(), 2);
     QCOMPARE(selectedRow(*m_w), 1);
     caretTo(headingLine(1) + 5);  // Beta: not shown
-    QCOMPARE(m_w->CurrentEntry(), 1);
-    QCOMPARE(m_w->cmbMain->currentIndex(), 1);
+    QCOMPARE(m_w->index()->currentEntry(), 1);
+    QCOMPARE(m_w->index()->headingCombo()->currentIndex(), 1);
     QCOMPARE(selectedRow(*m_w), -1);
     caretTo(headingLine(5));
     QCOMPARE(selectedRow(*m_w), 2);
@@ -309,75 +312,78 @@ void IndexFilterTest::caretTrackingSelectsShownHeadingsOnly() {
 }
 
 void IndexFilterTest::rebuildKeepsTheFilter() {
-    m_w->edtFilter->setText(U("gamma"));
+    m_w->index()->filterField()->setText(U("gamma"));
     m_w->textView()->setFocus();
     m_w->textView()->SetSelStart(0);
     QTest::keyClicks(m_w->textView(), U("--gamma ray"));
     QTest::keyClick(m_w->textView(), Qt::Key_Return);
-    m_w->Timer1Timer();
-    QCOMPARE(rowsOf(m_w->ListBox1->model()), (QStringList{U("gamma ray#0"), U("Gamma#5")}));
-    QCOMPARE(m_w->cmbMain->model()->rowCount(), kEntries + 1);
-    QCOMPARE(m_w->ListBox1->model()->index(1, 0).data(Qt::UserRole).toInt(), headingLine(4) + 1);
+    m_w->index()->reindexAfterEdits();
+    QCOMPARE(rowsOf(m_w->index()->headingList()->model()), (QStringList{U("gamma ray#0"), U("Gamma#5")}));
+    QCOMPARE(m_w->index()->headingCombo()->model()->rowCount(), kEntries + 1);
+    QCOMPARE(m_w->index()->headingList()->model()->index(1, 0).data(Qt::UserRole).toInt(),
+             headingLine(4) + 1);
     // Caret tracking after the rebuild: the new heading owns the caret and is shown.
-    QCOMPARE(m_w->CurrentEntry(), 0);
+    QCOMPARE(m_w->index()->currentEntry(), 0);
     QCOMPARE(selectedRow(*m_w), 0);
 }
 
 void IndexFilterTest::commandKeyShowsAHiddenList() {
     m_w->SetListViewVisible(false);
     QCoreApplication::processEvents();
-    QVERIFY(!m_w->edtFilter->isVisible());
-    QVERIFY(m_w->ListBox1->width() <= 1);
+    QVERIFY(!m_w->index()->filterField()->isVisible());
+    QVERIFY(m_w->index()->headingList()->width() <= 1);
     m_w->textView()->setFocus();
     QTest::keyClick(m_w->textView(), Qt::Key_J, Qt::ControlModifier);
     QVERIFY(m_w->GetListViewVisible());
-    QVERIFY(m_w->edtFilter->isVisible());
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->edtFilter));
+    QVERIFY(m_w->index()->filterField()->isVisible());
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_w->index()->filterField()));
     // The field sits above the list, as wide as it.
-    QCOMPARE(m_w->edtFilter->width(), m_w->ListBox1->width());
-    QVERIFY(m_w->edtFilter->geometry().bottom() < m_w->ListBox1->geometry().top());
+    QCOMPARE(m_w->index()->filterField()->width(), m_w->index()->headingList()->width());
+    QVERIFY(m_w->index()->filterField()->geometry().bottom() < m_w->index()->headingList()->geometry().top());
 }
 
 // Copy, paste and undo in the field work on the field: the text view and its undo stay untouched.
 void IndexFilterTest::fieldKeepsItsEditingKeys() {
     const QString text = m_w->textView()->text();
     QApplication::clipboard()->setText(U("beta"));
-    m_w->edtFilter->setFocus();
-    QTest::keyClick(m_w->edtFilter, Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(m_w->edtFilter->text(), U("beta"));
-    QTest::keyClicks(m_w->edtFilter, U(" two"));
-    QTest::keyClick(m_w->edtFilter, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(m_w->edtFilter, Qt::Key_C, Qt::ControlModifier);
+    m_w->index()->filterField()->setFocus();
+    QTest::keyClick(m_w->index()->filterField(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(m_w->index()->filterField()->text(), U("beta"));
+    QTest::keyClicks(m_w->index()->filterField(), U(" two"));
+    QTest::keyClick(m_w->index()->filterField(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(m_w->index()->filterField(), Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QApplication::clipboard()->text(), U("beta two"));
-    QTest::keyClick(m_w->edtFilter, Qt::Key_X, Qt::ControlModifier);
-    QCOMPARE(m_w->edtFilter->text(), QString());
-    QTest::keyClick(m_w->edtFilter, Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(m_w->edtFilter->text(), U("beta two"));
+    QTest::keyClick(m_w->index()->filterField(), Qt::Key_X, Qt::ControlModifier);
+    QCOMPARE(m_w->index()->filterField()->text(), QString());
+    QTest::keyClick(m_w->index()->filterField(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(m_w->index()->filterField()->text(), U("beta two"));
     QCOMPARE(m_w->textView()->text(), text);
     QVERIFY(!m_w->textView()->CanUndo());
     // The window's other keys still work from the field.
-    const int rebuilds = m_w->RebuildCount();
-    QTest::keyClick(m_w->edtFilter, Qt::Key_F5);
-    QCOMPARE(m_w->RebuildCount(), rebuilds + 1);
+    const int rebuilds = m_w->index()->rebuildCount();
+    QTest::keyClick(m_w->index()->filterField(), Qt::Key_F5);
+    QCOMPARE(m_w->index()->rebuildCount(), rebuilds + 1);
 }
 
 void IndexFilterTest::levelsIndentTheViews() {
-    QCOMPARE(rowsOf(m_w->ListBox1->model()), allRows());  // off: as the marks left them
-    m_w->SetHeadingLevels(true);
+    QCOMPARE(rowsOf(m_w->index()->headingList()->model()), allRows());  // off: as the marks left them
+    ChangeIndexOptions(*m_w, [](IndexOptions& o) { o.headingLevels = true; });
     const QStringList indented{U("　　Alpha one#0"),       U("　Beta two#1"), U("alpha three#2"),
                                U("　　ＡＬＰＨＡ four#3"), U("　Gamma#4"),    U("Delta alpha#5")};
-    QCOMPARE(rowsOf(m_w->ListBox1->model()), indented);
-    QCOMPARE(rowsOf(m_w->cmbMain->model()), indented);
+    QCOMPARE(rowsOf(m_w->index()->headingList()->model()), indented);
+    QCOMPARE(rowsOf(m_w->index()->headingCombo()->model()), indented);
     // The Index menu follows; the indentation takes no access key.
     QStringList captions;
-    for (QAction* a : m_w->mnuIndex->actions().mid(MainWindow::kIndexMenuHead)) captions << a->text();
+    for (QAction* a : m_w->index()->indexMenu()->actions().mid(IndexMenu::kHead)) captions << a->text();
     QCOMPARE(captions, (QStringList{U("　　&Alpha one"), U("　&Beta two"), U("a&lpha three"),
                                     U("　　ＡＬＰＨＡ &four"), U("　&Gamma"), U("&Delta alpha")}));
     // The list's scroll range takes the indentation in.
-    const int indentedWidth = m_w->ListBox1->model()->index(0, 0).data(Qt::SizeHintRole).toSize().width();
-    m_w->SetHeadingLevels(false);
-    QCOMPARE(rowsOf(m_w->cmbMain->model()), allRows());
-    QVERIFY(m_w->ListBox1->model()->index(0, 0).data(Qt::SizeHintRole).toSize().width() < indentedWidth);
+    const int indentedWidth =
+        m_w->index()->headingList()->model()->index(0, 0).data(Qt::SizeHintRole).toSize().width();
+    ChangeIndexOptions(*m_w, [](IndexOptions& o) { o.headingLevels = false; });
+    QCOMPARE(rowsOf(m_w->index()->headingCombo()->model()), allRows());
+    QVERIFY(m_w->index()->headingList()->model()->index(0, 0).data(Qt::SizeHintRole).toSize().width() <
+            indentedWidth);
 }
 
 void IndexFilterTest::levelsCommandAndSetting() {
@@ -386,16 +392,16 @@ void IndexFilterTest::levelsCommandAndSetting() {
     boxes.answer(Answer::No);  // the document loaded is not saved
     QVERIFY(item->isCheckable());
     QVERIFY(m_w->commands().runCommand(CommandId::HeadingLevels));
-    QVERIFY(m_w->HeadingLevels);
+    QVERIFY(m_w->index()->options().headingLevels);
     m_w->commands().updateCommands();
     QVERIFY(item->isChecked());
-    QCOMPARE(m_w->ListBox1->model()->index(1, 0).data().toString(), U("　Beta two"));
+    QCOMPARE(m_w->index()->headingList()->model()->index(1, 0).data().toString(), U("　Beta two"));
     QVERIFY(m_w->close());
     QVERIFY(m_box.readFile(QStringLiteral("oruvan.ini"))
                 .find("CaptionIncludingTitleMark=0\r\nHeadingLevels=1\r\n") != std::string::npos);
     // Read back at the next start, and written as 0 once switched off again.
     m_w = m_box.makeWindow();
-    QVERIFY(m_w->HeadingLevels);
+    QVERIFY(m_w->index()->options().headingLevels);
     QVERIFY(m_w->commands().runCommand(CommandId::HeadingLevels));
     QVERIFY(m_w->close());
     QVERIFY(m_box.readFile(QStringLiteral("oruvan.ini")).find("HeadingLevels=0\r\n") != std::string::npos);

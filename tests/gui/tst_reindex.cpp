@@ -4,10 +4,12 @@
 #include <QComboBox>
 #include <QInputMethodEvent>
 #include <QListView>
+#include <QSignalSpy>
 #include <QTest>
 
-#include "view/TextView.h"
 #include "helpers/TestSupport.h"
+#include "view/TextCopies.h"
+#include "view/TextView.h"
 
 using namespace oruvan;
 using namespace oruvan::test;
@@ -49,6 +51,7 @@ private Q_SLOTS:
     void reindexWaitsForTheInputMethodsCommit();
     void rebuildLeavesOutTheTextBeingComposed_data();
     void rebuildLeavesOutTheTextBeingComposed();
+    void indexNeedsNoWindow();
 
 private:
     // Eight headings "■Entry i", each followed by six body lines, under a preface line; CR LF, cp932.
@@ -71,7 +74,7 @@ void ReindexTest::loadHeadings() {
         for (int j = 0; j < 6; ++j) bytes += "body " + std::to_string(i) + "." + std::to_string(j) + "\r\n";
     }
     m_w->textView()->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), bytes));
-    m_w->UpdateIndex();
+    m_w->index()->rebuild();
 }
 
 // The caret is put on a line, a letter typed there, the view scrolled a little and part of the line
@@ -110,9 +113,9 @@ void ReindexTest::reindexLeavesCaretSelectionAndScrolling() {
     const QList<long> before = placeOf(memo);
     const std::string text(memo->Utf8Buffer());
 
-    m_w->Timer1Timer();
-    QCOMPARE(entryTexts(m_w->cmbMain->model()).at(entry).count(QLatin1Char('X')), 1);
-    QCOMPARE(m_w->CurrentEntry(), entry);
+    m_w->index()->reindexAfterEdits();
+    QCOMPARE(entryTexts(m_w->index()->headingCombo()->model()).at(entry).count(QLatin1Char('X')), 1);
+    QCOMPARE(m_w->index()->currentEntry(), entry);
     QCOMPARE(placeOf(memo), before);
     QCOMPARE(std::string(memo->Utf8Buffer()), text);
 
@@ -133,27 +136,27 @@ void ReindexTest::reindexWaitsForTheInputMethodsCommit() {
     memo->SendScintilla(QsciScintillaBase::SCI_GOTOPOS,
                         memo->SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION, line));
     QTest::keyClicks(memo, QStringLiteral("X"));
-    m_w->Timer1Timer();
-    const QStringList indexed = entryTexts(m_w->cmbMain->model());
-    const int rebuilds = m_w->RebuildCount();
+    m_w->index()->reindexAfterEdits();
+    const QStringList indexed = entryTexts(m_w->index()->headingCombo()->model());
+    const int rebuilds = m_w->index()->rebuildCount();
 
     const QString preedit = U("にほん");
     QInputMethodEvent composing(preedit, {{QInputMethodEvent::Cursor, int(preedit.size()), 1, {}}});
     QCoreApplication::sendEvent(memo, &composing);
     QCoreApplication::processEvents();
-    QVERIFY(m_w->Timer1->isActive());
-    m_w->Timer1Timer();
-    QCOMPARE(m_w->RebuildCount(), rebuilds);
-    QCOMPARE(entryTexts(m_w->cmbMain->model()), indexed);
+    QVERIFY(m_w->index()->reindexTimer()->isActive());
+    m_w->index()->reindexAfterEdits();
+    QCOMPARE(m_w->index()->rebuildCount(), rebuilds);
+    QCOMPARE(entryTexts(m_w->index()->headingCombo()->model()), indexed);
     // Given up, it leaves the text as it was.
     QInputMethodEvent cancel;
     QCoreApplication::sendEvent(memo, &cancel);
     QCOMPARE(lineText(memo, line), U("■Entry 4X"));
-    m_w->Timer1Timer();
-    QCOMPARE(m_w->RebuildCount(), rebuilds);
+    m_w->index()->reindexAfterEdits();
+    QCOMPARE(m_w->index()->rebuildCount(), rebuilds);
 
     QCoreApplication::sendEvent(memo, &composing);
-    m_w->Timer1Timer();
+    m_w->index()->reindexAfterEdits();
     QInputMethodEvent commit;
     commit.setCommitString(U("日本"));
     QCoreApplication::sendEvent(memo, &commit);
@@ -161,10 +164,10 @@ void ReindexTest::reindexWaitsForTheInputMethodsCommit() {
     QCOMPARE(lineText(memo, line), U("■Entry 4X日本"));
     QCOMPARE(memo->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS),
              memo->SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION, line));
-    QVERIFY(m_w->Timer1->isActive());
-    m_w->Timer1Timer();
-    QCOMPARE(m_w->RebuildCount(), rebuilds + 1);
-    QCOMPARE(entryTexts(m_w->cmbMain->model()).at(4), U("Entry 4X日本"));
+    QVERIFY(m_w->index()->reindexTimer()->isActive());
+    m_w->index()->reindexAfterEdits();
+    QCOMPARE(m_w->index()->rebuildCount(), rebuilds + 1);
+    QCOMPARE(entryTexts(m_w->index()->headingCombo()->model()).at(4), U("Entry 4X日本"));
 }
 
 // A whole rebuild asked for during a conversion indexes the text without it, and the conversion goes on
@@ -193,10 +196,10 @@ void ReindexTest::rebuildLeavesOutTheTextBeingComposed() {
     const std::string shown(memo->Utf8Buffer());
 
     if (settings)
-        m_w->SetCaptionIncludingTitleMark(true);
+        ChangeIndexOptions(*m_w, [](IndexOptions& o) { o.captionIncludesMark = true; });
     else
         QVERIFY(m_w->commands().runCommand(CommandId::Refresh));
-    QCOMPARE(entryTexts(m_w->cmbMain->model()).at(4), caption);
+    QCOMPARE(entryTexts(m_w->index()->headingCombo()->model()).at(4), caption);
     QCOMPARE(std::string(memo->Utf8Buffer()), shown);
     QCOMPARE(placeOf(memo), before);
     QVERIFY(memo->Composing());
@@ -205,8 +208,44 @@ void ReindexTest::rebuildLeavesOutTheTextBeingComposed() {
     commit.setCommitString(U("日本"));
     QCoreApplication::sendEvent(memo, &commit);
     QCOMPARE(lineText(memo, line), U("■Entry 4X日本"));
-    m_w->Timer1Timer();
-    QCOMPARE(entryTexts(m_w->cmbMain->model()).at(4), caption + U("日本"));
+    m_w->index()->reindexAfterEdits();
+    QCOMPARE(entryTexts(m_w->index()->headingCombo()->model()).at(4), caption + U("日本"));
+}
+
+// The index over a bare view: built once per batch of options, followed a second after edits, and jumping
+// to its headings, all without a main window.
+void ReindexTest::indexNeedsNoWindow() {
+    QWidget window;
+    auto* view = new TextView(&window);
+    TextCopies copies;
+    auto* index = new IndexController(view, &copies, &window);
+    // The window puts the menu's own head above the entries.
+    index->indexMenu()->addAction(QStringLiteral("head"));
+    index->indexMenu()->addSeparator();
+    index->setOptions({{Sjis("■")}, true, false, false, false, 5});
+    QCOMPARE(index->rebuildCount(), 1);
+    QCOMPARE(index->headingCombo()->maxVisibleItems(), 5);
+    view->SetSelText(Sjis("■One\r\nbody\r\n  ■Two\r\nbody\r\n"));
+    QTRY_VERIFY(index->reindexTimer()->isActive());
+    index->reindexAfterEdits();
+    QCOMPARE(index->rebuildCount(), 2);
+    QCOMPARE(entryTexts(index->headingCombo()->model()), (QStringList{U("One"), U("Two")}));
+    QCOMPARE(index->indexMenu()->actions().size(), IndexMenu::kHead + 2);
+    // The window answers a jump with the caret status and the heading the caret is under.
+    QObject::connect(index, &IndexController::jumped,
+                     [index, view] { index->followCaret(view->CaretLine()); });
+    QSignalSpy jumped(index, &IndexController::jumped);
+    index->jumpTo(1);
+    QCOMPARE(jumped.count(), 1);
+    QCOMPARE(view->CaretLine(), 2);
+    QCOMPARE(index->currentEntry(), 1);
+    index->stepPrevious();
+    QCOMPARE(view->CaretLine(), 0);
+    QCOMPARE(index->headingList()->currentIndex().row(), 0);
+    index->followCaret(3);
+    QCOMPARE(index->currentEntry(), 1);
+    index->reindexAfterEdits();
+    QCOMPARE(index->rebuildCount(), 2);
 }
 
 QTEST_MAIN(ReindexTest)

@@ -127,8 +127,8 @@ private Q_SLOTS:
         QCOMPARE(f.w->textView()->GetText(), Lines(0, newLines, "b"));
         QCOMPARE(f.w->textView()->CaretLine(), caretLine);
         QCOMPARE(f.w->textView()->FirstVisibleLine(), topLine);
-        QCOMPARE(f.w->EntryCount(), newLines);
-        QCOMPARE(f.w->CurrentEntry(), caretLine);
+        QCOMPARE(f.w->index()->entryCount(), newLines);
+        QCOMPARE(f.w->index()->currentEntry(), caretLine);
         QCOMPARE(f.w->textView()->DocumentEncoding(), encoding);
         QVERIFY(!f.w->document()->isModified());
         QVERIFY(f.boxes.texts().isEmpty());
@@ -406,7 +406,7 @@ private Q_SLOTS:
             QCOMPARE(f.w->textView()->GetText(), Sjis("//@残り\r\nedits\r\n"));
             QVERIFY(f.w->document()->isModified());
             QCOMPARE(f.w->document()->fileName(), f.file);
-            QCOMPARE(f.w->EntryCount(), 1);
+            QCOMPARE(f.w->index()->entryCount(), 1);
             // Taken over: the left copy is gone and this process holds its own.
             const std::vector<RecoveryCopy> now = store.list();
             QCOMPARE(now.size(), std::size_t(1));

@@ -53,7 +53,7 @@ QString Flag(bool b) { return b ? QStringLiteral("1") : QStringLiteral("0"); }
 QString Probe(MainWindow& w, const QString& what) {
     if (what == QLatin1String("TitleMarks")) {
         QStringList marks;
-        for (const std::string& m : w.TitleMarkList) marks << FromCp932(m);
+        for (const std::string& m : w.index()->options().titleMarks) marks << FromCp932(m);
         return marks.join(QLatin1Char('|'));
     }
     if (what == QLatin1String("Files")) return w.RegisteredFiles.join(QLatin1Char('|'));
@@ -61,14 +61,16 @@ QString Probe(MainWindow& w, const QString& what) {
         return Flag(w.WordWrap) + Flag(w.textView()->WordWrap()) +
                Flag(w.textView()->SendScintilla(QsciScintillaBase::SCI_GETHSCROLLBAR) != 0);
     if (what == QLatin1String("ListViewVisible"))
-        return Flag(w.GetListViewVisible()) + QLatin1Char(' ') + QString::number(w.ListBox1->width());
-    if (what == QLatin1String("NextPageMenuIsHead")) return Flag(w.NextPageMenuIsHead);
-    if (what == QLatin1String("IgnoreHeadSpaces")) return Flag(w.IgnoreHeadSpaces);
-    if (what == QLatin1String("CaptionIncludingTitleMark")) return Flag(w.CaptionIncludingTitleMark);
+        return Flag(w.GetListViewVisible()) + QLatin1Char(' ') +
+               QString::number(w.index()->headingList()->width());
+    if (what == QLatin1String("NextPageMenuIsHead")) return Flag(w.index()->options().nextPageOnTop);
+    if (what == QLatin1String("IgnoreHeadSpaces")) return Flag(w.index()->options().ignoreHeadSpaces);
+    if (what == QLatin1String("CaptionIncludingTitleMark"))
+        return Flag(w.index()->options().captionIncludesMark);
     if (what == QLatin1String("StartUpIndex")) return QString::number(w.StartUpIndex);
     if (what == QLatin1String("DropDownCount"))
-        return QString::number(w.DropDownCount()) + QLatin1Char(' ') +
-               QString::number(w.cmbMain->maxVisibleItems());
+        return QString::number(w.index()->options().dropDownCount) + QLatin1Char(' ') +
+               QString::number(w.index()->headingCombo()->maxVisibleItems());
     if (what == QLatin1String("Font"))
         return w.textView()->FontName() + QLatin1Char(' ') + QString::number(w.textView()->FontSize());
     if (what == QLatin1String("Colors"))
@@ -112,15 +114,15 @@ private Q_SLOTS:
         auto w = box.makeWindow();
         QCOMPARE(w->frameGeometry(), QRect(272, 125, 423, 340));
         QCOMPARE(Probe(*w, QStringLiteral("WordWrap")), QStringLiteral("001"));
-        QCOMPARE(w->ListBox1->width(), 423 / 3);
+        QCOMPARE(w->index()->headingList()->width(), 423 / 3);
         QVERIFY(w->GetListViewVisible());
         QCOMPARE(w->StartUpIndex, -1);
         QCOMPARE(w->textView()->FontName(), QStringLiteral("ＭＳ Ｐゴシック"));
         QCOMPARE(w->textView()->FontSize(), 9);
         QCOMPARE(Probe(*w, QStringLiteral("TitleMarks")), QStringLiteral("//@|--|■"));
-        QVERIFY(w->NextPageMenuIsHead);
-        QVERIFY(w->IgnoreHeadSpaces);
-        QVERIFY(!w->CaptionIncludingTitleMark);
+        QVERIFY(w->index()->options().nextPageOnTop);
+        QVERIFY(w->index()->options().ignoreHeadSpaces);
+        QVERIFY(!w->index()->options().captionIncludesMark);
         QVERIFY(w->RegisteredFiles.isEmpty());
         QCOMPARE(Probe(*w, QStringLiteral("DropDownCount")), QStringLiteral("16 16"));
         QCOMPARE(w->windowTitle(), QString::fromLatin1(version::kNameAndNumber));
@@ -157,7 +159,7 @@ private Q_SLOTS:
         {
             auto first = box.makeWindow();
             auto second = box.makeWindow();
-            first->TitleMarkList = {"#"};
+            ChangeIndexOptions(*first, [](IndexOptions& o) { o.titleMarks = {"#"}; });
             QVERIFY(first->close());
             QCOMPARE(marks(), std::string("#"));
             second->SetWordWrap(true);
@@ -169,9 +171,9 @@ private Q_SLOTS:
             // A key both changed: the window closed last has the last word.
             auto first = box.makeWindow();
             auto second = box.makeWindow();
-            first->TitleMarkList = {"*"};
+            ChangeIndexOptions(*first, [](IndexOptions& o) { o.titleMarks = {"*"}; });
             first->SetWordWrap(false);
-            second->TitleMarkList = {"+"};
+            ChangeIndexOptions(*second, [](IndexOptions& o) { o.titleMarks = {"+"}; });
             QVERIFY(first->close());
             QVERIFY(second->close());
             QCOMPARE(marks(), std::string("+"));
@@ -449,7 +451,8 @@ private Q_SLOTS:
         w->commands().updateCommands();
         QCOMPARE(Flag(w->commands().action(CommandId::ShowList)->isChecked()), saved);
         if (saved == QLatin1String("0"))
-            QVERIFY2(w->ListBox1->width() <= 1, qPrintable(QString::number(w->ListBox1->width())));
+            QVERIFY2(w->index()->headingList()->width() <= 1,
+                     qPrintable(QString::number(w->index()->headingList()->width())));
         QVERIFY(w->close());
         QVERIFY(box.readFile(kIni).find("ListViewVisible=" + saved.toStdString() + "\r\n") !=
                 std::string::npos);

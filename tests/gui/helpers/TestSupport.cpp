@@ -75,6 +75,12 @@ std::unique_ptr<MainWindow> Sandbox::makeWindow(bool show) const {
     return w;
 }
 
+void ChangeIndexOptions(MainWindow& w, const std::function<void(IndexOptions&)>& change) {
+    IndexOptions options = w.index()->options();
+    change(options);
+    w.index()->setOptions(options);
+}
+
 std::string Sjis(const char* utf8) { return Utf8ToCp932(utf8); }
 
 std::string BinaryBytes(std::size_t n, unsigned seed) {

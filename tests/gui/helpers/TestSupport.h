@@ -13,6 +13,10 @@
 #include "app/MainWindow.h"
 #include "document/DocumentController.h"
 #include "document/DocumentGuard.h"
+#include "index/HeadingFilterField.h"
+#include "index/HeadingList.h"
+#include "index/IndexController.h"
+#include "index/IndexMenu.h"
 #include "version/Version.h"
 #include "widgets/MessageBoxes.h"
 
@@ -59,6 +63,9 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// Changes the window's index options as the settings dialog does: all at once, one rebuild.
+void ChangeIndexOptions(MainWindow& w, const std::function<void(IndexOptions&)>& change);
 
 // cp932 bytes of a UTF-8 literal, for writing test documents.
 std::string Sjis(const char* utf8);

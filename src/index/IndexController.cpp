@@ -1,0 +1,199 @@
+#include "index/IndexController.h"
+
+#include <QComboBox>
+#include <QListView>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "index/HeadingFilterField.h"
+#include "index/HeadingList.h"
+#include "index/IndexFollower.h"
+#include "index/IndexMenu.h"
+#include "index/IndexModel.h"
+#include "outline/HeadingScanner.h"
+#include "view/TextCopies.h"
+#include "view/TextView.h"
+#include "widgets/MessageBoxes.h"
+
+namespace oruvan {
+
+IndexController::IndexController(TextView* view, TextCopies* copies, QWidget* window)
+    : QObject(window), m_view(view), m_copies(copies), m_window(window) {
+    m_follower = new IndexFollower(view);  // before any edit, so every one is seen
+
+    m_combo = new QComboBox(window);
+    m_combo->setObjectName(QStringLiteral("cmbMain"));
+    m_combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_combo->setMinimumContentsLength(1);
+    m_combo->setMaxVisibleItems(16);
+    m_comboModel = new IndexModel(m_combo);
+    m_combo->setModel(m_comboModel);
+    if (auto* popup = qobject_cast<QListView*>(m_combo->view())) popup->setUniformItemSizes(true);
+
+    m_listPanel = new QWidget(window);
+    m_listPanel->setObjectName(QStringLiteral("ListPanel"));
+    auto* column = new QVBoxLayout(m_listPanel);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    // The bar alone limits the pane: with the list view off it is one pixel wide, field or not.
+    column->setSizeConstraint(QLayout::SetNoConstraint);
+    m_list = new HeadingList(m_listPanel);
+    m_filter = new HeadingFilterField(m_list, view, m_listPanel);
+    column->addWidget(m_filter);
+    column->addWidget(m_list);
+
+    m_menu = new IndexMenu(m_comboModel, window);
+
+    m_reindexTimer = new QTimer(this);
+    m_reindexTimer->setObjectName(QStringLiteral("Timer1"));
+    m_reindexTimer->setSingleShot(true);
+    m_reindexTimer->setInterval(1000);
+
+    connect(m_reindexTimer, &QTimer::timeout, this, [this] { report([this] { reindexAfterEdits(); }); });
+    connect(m_combo, QOverload<int>::of(&QComboBox::activated), this,
+            [this](int) { report([this] { chooseFromCombo(); }); });
+    connect(m_list, &HeadingList::chosen, this, [this] { report([this] { chooseFromList(); }); });
+    connect(m_filter, &HeadingFilterField::filtered, this, [this] { selectEntry(currentEntry()); });
+    connect(m_filter, &HeadingFilterField::rowChosen, this, &IndexController::chooseRow);
+    connect(m_menu, &IndexMenu::entryChosen, this, &IndexController::chooseFromMenu);
+    connect(view, &TextView::changed, this, [this] { report([this] { onTextChanged(); }); });
+}
+
+void IndexController::report(const std::function<void()>& handler) const { ReportErrors(m_window, handler); }
+
+void IndexController::setOptions(IndexOptions options) {
+    m_options = std::move(options);
+    m_combo->setMaxVisibleItems(std::max(1, m_options.dropDownCount));
+    rebuild();
+}
+
+void IndexController::rebuild() {
+    // Text being composed is no text yet; its commit is an edit, indexed a second later.
+    const TextView::ComposingAside aside(m_view);
+    rebuildNow();
+}
+
+void IndexController::rebuildNow() {
+    ++m_rebuildCount;
+    fillViews();
+    m_list->fitWidth(m_options.headingLevels);
+    m_menu->rebuild(m_options.nextPageOnTop, m_options.headingLevels);
+}
+
+void IndexController::fillViews() {
+    // Rows going and coming move the list's current row: no choice of the user's, so no jump.
+    const auto quiet = m_list->quietly();
+    const HeadingRules rules = m_options.rules();
+    // After edits the index follows them: the touched lines are rescanned, the others moved, with the
+    // result a whole scan gives. Other rebuilds start from scratch.
+    std::optional<std::vector<IndexSplice>> splices;
+    if (m_followEdits) splices = m_follower->update(m_comboModel->entries(), rules);
+    if (splices) {
+        m_list->applySplices(*splices);
+        m_comboModel->applySplices(*splices);
+        selectEntry(0);
+        m_copies->dropIndexed();
+        m_follower->indexed(rules);
+        return;
+    }
+    // Lines kept with their own cp932 bytes are tested on them, as the file holds them. Taken before the
+    // buffer: reading a line may move the buffer's gap.
+    const LineBytesList own = m_view->HeadingOwnBytes();
+    const std::string_view text = m_view->Utf8Buffer();
+    Index entries = ScanHeadingsUtf8(text, rules, own);
+    m_comboModel->setShowLevels(m_options.headingLevels);
+    m_list->headings()->setShowLevels(m_options.headingLevels);
+    m_list->setEntries({});
+    m_comboModel->setEntries(std::move(entries));
+    m_list->setEntries(m_comboModel->entries());
+    selectEntry(0);
+    // The saved text is usually the same bytes: share one copy rather than hold two.
+    m_copies->setIndexed(text);
+    m_follower->indexed(rules);
+}
+
+int IndexController::entryCount() const { return m_comboModel->rowCount(); }
+
+int IndexController::currentEntry() const { return m_combo->currentIndex(); }
+
+void IndexController::selectEntry(int n) {
+    m_combo->setCurrentIndex(n < 0 || n >= entryCount() ? -1 : n);
+    m_list->showEntry(n);
+}
+
+int IndexController::entryLine(int n) const {
+    const Index& entries = m_comboModel->entries();
+    if (entries.empty()) return 0;
+    n = std::clamp(n, 0, static_cast<int>(entries.size()) - 1);
+    return entries[static_cast<std::size_t>(n)].line;
+}
+
+void IndexController::jumpTo(int n) {
+    if (n < 0) n = currentEntry();
+    const int line = entryLine(n);
+    m_view->SetCaretToLineStart(line);
+    m_view->ScrollLineToTop(line);
+    emit jumped();
+}
+
+void IndexController::stepPrevious() {
+    m_combo->setCurrentIndex(currentEntry() - 1);
+    jumpTo();
+}
+
+void IndexController::stepNext() {
+    m_combo->setCurrentIndex(std::min(currentEntry() + 1, entryCount() - 1));
+    jumpTo();
+}
+
+void IndexController::followCaret(int line) {
+    const Index& entries = m_comboModel->entries();
+    auto after = std::upper_bound(entries.begin(), entries.end(), line,
+                                  [](int l, const IndexEntry& e) { return l < e.line; });
+    const int b = static_cast<int>(after - entries.begin()) - 1;
+    if (b >= 0) selectEntry(b);
+}
+
+void IndexController::chooseFromCombo() {
+    selectEntry(currentEntry());
+    jumpTo();
+}
+
+void IndexController::chooseFromList() {
+    const QModelIndex current = m_list->selectionModel()->currentIndex();
+    selectEntry(current.isValid() ? m_list->headings()->entryAt(current.row()) : -1);
+    jumpTo();
+}
+
+void IndexController::chooseFromMenu(int entry) {
+    m_combo->setCurrentIndex(entry);
+    chooseFromCombo();
+}
+
+void IndexController::chooseRow(int row) {
+    selectEntry(m_list->headings()->entryAt(row));
+    jumpTo();
+}
+
+void IndexController::onTextChanged() {
+    m_reindexTimer->stop();
+    m_reindexTimer->start();
+}
+
+void IndexController::reindexAfterEdits() {
+    m_reindexTimer->stop();
+    // Text being composed is no text yet; its commit or its cancel is an edit and starts the wait again.
+    if (m_view->Composing()) return;
+    // The edits since the last index tell whether the text differs; only after a new document was
+    // swapped in does the kept copy have to.
+    const std::optional<bool> unchanged = m_follower->unchanged();
+    if (unchanged ? *unchanged : m_copies->indexed() && *m_copies->indexed() == m_view->Utf8Buffer()) return;
+    {
+        const QScopedValueRollback<bool> follow(m_followEdits, true);
+        rebuild();
+    }
+    emit jumped();
+}
+
+}  // namespace oruvan

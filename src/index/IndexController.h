@@ -1,0 +1,98 @@
+#pragma once
+// The index of the text's headings and its views: the drop-down list, the list beside the text with its
+// filter field, and the Index menu. Builds it whole or, a second after edits, follows them; moves the
+// caret to a heading and shows which heading the caret is under.
+#include <QObject>
+#include <functional>
+
+#include "index/IndexOptions.h"
+
+class QComboBox;
+class QTimer;
+class QWidget;
+
+namespace oruvan {
+
+class HeadingFilterField;
+class HeadingList;
+class IndexFollower;
+class IndexMenu;
+class IndexModel;
+class TextCopies;
+class TextView;
+
+class IndexController : public QObject {
+    Q_OBJECT
+public:
+    // The views are made as children of `window`, which places them. `copies` holds the indexed copy of
+    // the text beside the saved one, to share their buffer.
+    IndexController(TextView* view, TextCopies* copies, QWidget* window);
+
+    QComboBox* headingCombo() const { return m_combo; }
+    HeadingList* headingList() const { return m_list; }
+    HeadingFilterField* filterField() const { return m_filter; }
+    // The filter field above the list, as one pane.
+    QWidget* listPanel() const { return m_listPanel; }
+    IndexMenu* indexMenu() const { return m_menu; }
+    // Runs a second after the last edit (reindexAfterEdits).
+    QTimer* reindexTimer() const { return m_reindexTimer; }
+
+    const IndexOptions& options() const { return m_options; }
+    // Takes every option at once and rebuilds once.
+    void setOptions(IndexOptions options);
+
+    // Builds the index from the text as it is, leaving out text being composed.
+    void rebuild();
+    void rebuildNow();
+    int rebuildCount() const { return m_rebuildCount; }
+    // What the re-index timer does: when the text differs from the one indexed, the index follows the
+    // edits.
+    void reindexAfterEdits();
+
+    int entryCount() const;
+    int currentEntry() const;
+    // Shows entry n as current in both lists; none when there is no such entry.
+    void selectEntry(int n);
+    // The line of entry n, n kept within the index; 0 for an empty index.
+    int entryLine(int n) const;
+    // Puts the caret at the start of entry n's line (-1: the current entry) and that line at the top.
+    void jumpTo(int n = -1);
+    void stepPrevious();
+    // On the last heading the view stays there rather than wrapping to the first one.
+    void stepNext();
+    // Shows as current the heading whose section holds document line `line`.
+    void followCaret(int line);
+
+    void chooseFromCombo();
+    void chooseFromList();
+    void chooseFromMenu(int entry);
+    void chooseRow(int row);
+
+Q_SIGNALS:
+    // The caret went to a heading, or the index under it was rebuilt: the caret status and the heading
+    // the caret is under want showing again.
+    void jumped();
+
+private:
+    void onTextChanged();
+    void fillViews();
+    // Runs a handler for a signal of the user's, showing an error it raises in the error box.
+    void report(const std::function<void()>& handler) const;
+
+    TextView* m_view;
+    TextCopies* m_copies;
+    QWidget* m_window;
+    QComboBox* m_combo = nullptr;
+    IndexModel* m_comboModel = nullptr;
+    QWidget* m_listPanel = nullptr;
+    HeadingList* m_list = nullptr;
+    HeadingFilterField* m_filter = nullptr;
+    IndexMenu* m_menu = nullptr;
+    IndexFollower* m_follower = nullptr;
+    QTimer* m_reindexTimer = nullptr;
+    IndexOptions m_options;
+    bool m_followEdits = false;  // a rebuild may follow the edits rather than scan the whole text
+    int m_rebuildCount = 0;
+};
+
+}  // namespace oruvan
