@@ -10,6 +10,7 @@
 #include "app/WindowCommands.h"
 #include "document/DocumentController.h"
 #include "index/IndexController.h"
+#include "index/IndexMenu.h"
 #include "view/TextFinder.h"
 #include "view/TextView.h"
 #include "widgets/MessageBoxes.h"

@@ -11,7 +11,7 @@ namespace oruvan {
 
 HeadingFilterField::HeadingFilterField(HeadingList* list, QWidget* home, QWidget* panel)
     : QLineEdit(panel), m_list(list), m_home(home) {
-    setObjectName(QStringLiteral("edtFilter"));
+    setObjectName(QStringLiteral("filterField"));
     setPlaceholderText(QStringLiteral("見出しを絞り込む"));
     setAccessibleName(QStringLiteral("見出しを絞り込む"));
     setClearButtonEnabled(true);

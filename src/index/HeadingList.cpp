@@ -14,7 +14,7 @@
 namespace oruvan {
 
 HeadingList::HeadingList(QWidget* parent) : QListView(parent) {
-    setObjectName(QStringLiteral("ListBox1"));
+    setObjectName(QStringLiteral("headingList"));
     setUniformItemSizes(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);

@@ -23,7 +23,7 @@ IndexController::IndexController(TextView* view, TextCopies* copies, QWidget* wi
     m_follower = new IndexFollower(view);  // before any edit, so every one is seen
 
     m_combo = new QComboBox(window);
-    m_combo->setObjectName(QStringLiteral("cmbMain"));
+    m_combo->setObjectName(QStringLiteral("headingCombo"));
     m_combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_combo->setMinimumContentsLength(1);
     m_combo->setMaxVisibleItems(16);
@@ -46,7 +46,7 @@ IndexController::IndexController(TextView* view, TextCopies* copies, QWidget* wi
     m_menu = new IndexMenu(m_comboModel, window);
 
     m_reindexTimer = new QTimer(this);
-    m_reindexTimer->setObjectName(QStringLiteral("Timer1"));
+    m_reindexTimer->setObjectName(QStringLiteral("reindexTimer"));
     m_reindexTimer->setSingleShot(true);
     m_reindexTimer->setInterval(1000);
 

@@ -299,8 +299,8 @@ void CommandsTest::findKeysOpenTheBarWhateverHasFocus_data() {
     QTest::addColumn<bool>("replace");
     QTest::newRow("Ctrl+F in memo") << int(Qt::Key_F) << QStringLiteral("textView") << false;
     QTest::newRow("Ctrl+R in memo") << int(Qt::Key_R) << QStringLiteral("textView") << true;
-    QTest::newRow("Ctrl+F in list") << int(Qt::Key_F) << QStringLiteral("ListBox1") << false;
-    QTest::newRow("Ctrl+R in combo") << int(Qt::Key_R) << QStringLiteral("cmbMain") << true;
+    QTest::newRow("Ctrl+F in list") << int(Qt::Key_F) << QStringLiteral("headingList") << false;
+    QTest::newRow("Ctrl+R in combo") << int(Qt::Key_R) << QStringLiteral("headingCombo") << true;
 }
 
 // The key opens the bar, with the replacement row for Ctrl+R, and never reaches the text view.
@@ -410,8 +410,8 @@ void CommandsTest::disabledCutLeavesText() {
 
 void CommandsTest::commandKeysWorkWhateverHasFocus_data() {
     QTest::addColumn<QString>("focus");
-    QTest::newRow("list") << QStringLiteral("ListBox1");
-    QTest::newRow("combo") << QStringLiteral("cmbMain");
+    QTest::newRow("list") << QStringLiteral("headingList");
+    QTest::newRow("combo") << QStringLiteral("headingCombo");
     QTest::newRow("memo") << QStringLiteral("textView");
 }
 
@@ -450,21 +450,21 @@ void CommandsTest::accessKeysWorkWhateverHasFocus_data() {
     };
     row("Alt+F in the text", "textView", Qt::Key_F, false, "fileMenu");
     row("Alt+S in the text", "textView", Qt::Key_S, false, "settingsMenu");
-    row("Alt+F in the filter field", "edtFilter", Qt::Key_F, false, "fileMenu");
-    row("Alt+V in the list", "ListBox1", Qt::Key_V, false, "viewMenu");
-    row("Alt+H in the drop-down", "cmbMain", Qt::Key_H, false, "helpMenu");
+    row("Alt+F in the filter field", "filterField", Qt::Key_F, false, "fileMenu");
+    row("Alt+V in the list", "headingList", Qt::Key_V, false, "viewMenu");
+    row("Alt+H in the drop-down", "headingCombo", Qt::Key_H, false, "helpMenu");
     row("Alt+F in the find field", "FindField", Qt::Key_F, false, "fileMenu");
     row("Alt+X in the find field", "FindField", Qt::Key_X, false, "正規表現(&X)");
     row("Alt+F handed back in the text", "textView", Qt::Key_F, true, "fileMenu");
     row("Alt+I handed back in the text", "textView", Qt::Key_I, true, "indexMenu");
-    row("Alt+S handed back in the filter field", "edtFilter", Qt::Key_S, true, "settingsMenu");
+    row("Alt+S handed back in the filter field", "filterField", Qt::Key_S, true, "settingsMenu");
     row("Alt+E handed back in the find field", "FindField", Qt::Key_E, true, "editMenu");
     row("Alt+X handed back in the find field", "FindField", Qt::Key_X, true, "正規表現(&X)");
     row("Alt+C handed back in the replace field", "ReplaceField", Qt::Key_C, true,
         "大文字と小文字を区別する(&C)");
     row("Alt+X handed back in the text, find bar open", "textView", Qt::Key_X, true, "正規表現(&X)");
     row("Alt+Q handed back in the find field", "FindField", Qt::Key_Q, true, "");
-    row("Alt+Q in the filter field", "edtFilter", Qt::Key_Q, false, "");
+    row("Alt+Q in the filter field", "filterField", Qt::Key_Q, false, "");
 }
 
 // A menu's access key opens it, a find option's toggles it; no letter is typed anywhere.
