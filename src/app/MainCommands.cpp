@@ -9,6 +9,7 @@
 #include "app/RegisteredFilesMenu.h"
 #include "app/WindowCommands.h"
 #include "document/DocumentController.h"
+#include "index/HeadingFilterField.h"
 #include "index/IndexController.h"
 #include "index/IndexMenu.h"
 #include "view/TextFinder.h"
@@ -36,11 +37,11 @@ void MainWindow::createCommands() {
         {C::New, "new", "新規作成(&N)", "", {}, [this] { m_document->newDocument(); }, {}},
         {C::Open, "open", "開く(&O)...", "Ctrl+O", P::Open, [this] { m_document->openChosen(); }, {}},
         {C::Reopen, "reopen", "文字コードを指定して開き直す(&E)", "", {}, {},
-         [this](QAction* a) { actFileReopenUpdate(a); }},
+         [this](QAction* a) { a->setEnabled(!m_document->fileName().isEmpty()); }},
         {C::Save, "save", "上書き保存(&S)", "Ctrl+S", P::Save, [this] { m_document->save(); },
-         [this](QAction* a) { actFileSaveUpdate(a); }},
+         [this](QAction* a) { a->setEnabled(m_document->canSave()); }},
         {C::SaveAs, "saveAs", "名前を付けて保存(&A)", "", {}, [this] { m_document->saveAs(); }, {}},
-        {C::Exit, "exit", "終了(&X)", "Alt+F4", P::Exit, [this] { actFileExitExecute(); }, {}},
+        {C::Exit, "exit", "終了(&X)", "Alt+F4", P::Exit, [this] { close(); }, {}},
 
         {C::Undo, "undo", "元に戻す(&U)", "Ctrl+Z", P::Undo, [v] { v->Undo(); },
          [v](QAction* a) { a->setEnabled(v->CanUndo()); }},
@@ -75,14 +76,34 @@ void MainWindow::createCommands() {
          [this] { SetWordWrap(!m_commandTable->action(CommandId::WordWrap)->isChecked()); },
          [this](QAction* a) { a->setChecked(WordWrap); }, true},
         {C::HeadingLevels, "headingLevels", "タイトル記号の順を見出しのレベルにする(&H)", "", {},
-         [this] { actOptHeadingLevelsExecute(); }, [this](QAction* a) { actOptHeadingLevelsUpdate(a); }, true},
+         [this] {
+             IndexOptions options = m_index->options();
+             options.headingLevels = !options.headingLevels;
+             m_index->setOptions(options);
+         },
+         [this](QAction* a) { a->setChecked(m_index->options().headingLevels); }, true},
         // Submenus: their items act, the command keeps the submenu's state.
         {C::SaveEncoding, "saveEncoding", "保存する文字コード(&C)", "", {}, {},
-         [this](QAction* a) { actOptSaveEncodingUpdate(a); }},
-        {C::LineBreak, "lineBreak", "改行コード(&L)", "", {}, {}, [this](QAction* a) { actOptLineBreakUpdate(a); }},
+         [this](QAction* a) {
+             a->setEnabled(true);
+             // A choice the user turned down shows the encoding kept.
+             for (QAction* item : a->menu()->actions())
+                 item->setChecked(m_document->isSaveEncoding(static_cast<Encoding>(item->data().toInt())));
+         }},
+        {C::LineBreak, "lineBreak", "改行コード(&L)", "", {}, {}, 
+         [this](QAction* a) {
+             a->setEnabled(true);
+             for (QAction* item : a->menu()->actions())
+                 item->setChecked(m_document->isLineBreak(static_cast<LineBreak>(item->data().toInt())));
+         }},
 
         {C::FilterHeadings, "filterHeadings", "見出しの絞り込み(&J)", "Ctrl+J", {},
-         [this] { actIndexFilterExecute(); }, {}},
+         [this] {
+             // From anywhere: the list is shown when it was off, the field's text ready to be replaced.
+             if (!GetListViewVisible()) SetListViewVisible(true);
+             m_index->filterField()->startTyping();
+         },
+         {}},
         {C::PreviousHeading, "previousHeading", "前のインデックスへ移動(&P)", "Alt+Up", P::PreviousHeading,
          [this] { m_index->stepPrevious(); }, {}},
         {C::NextHeading, "nextHeading", "次のインデックスへ移動(&N)", "Alt+Down", P::NextHeading,
@@ -94,7 +115,7 @@ void MainWindow::createCommands() {
              SetListViewVisible(a->isChecked());
          },
          [this](QAction* a) { a->setChecked(GetListViewVisible()); }, true},
-        {C::Refresh, "refresh", "更新(&U)", "F5", {}, [this] { actFileUpDateExecute(); }, {}},
+        {C::Refresh, "refresh", "更新(&U)", "F5", {}, [this] { m_index->rebuild(); }, {}},
         {C::About, "about", "バージョン情報(&A)...", "", {}, [w] { w->showAbout(); }, {}},
         {C::Help, "help", "ヘルプ(&H)...", "F1", {}, [w] { w->openHelp(); }, {}},
     };
@@ -109,18 +130,19 @@ void MainWindow::createMenus() {
                           [this](Encoding e) { m_document->setSaveEncoding(e); },
                           [this](LineBreak b) { m_document->setLineBreak(b); }};
     m_menus = new MainMenus(this, *m_commandTable, m_textView, m_findBar, m_index->indexMenu(), std::move(format));
-    File1 = m_menus->fileMenu();
     m_registeredFiles =
-        new RegisteredFilesMenu(File1, m_commandTable->action(CommandId::Reopen), [this](const QString& path) {
+        new RegisteredFilesMenu(m_menus->fileMenu(), m_commandTable->action(CommandId::Reopen), [this](const QString& path) {
             ReportErrors(this, [this, path] { m_document->open(path); });
         });
-    connect(File1, &QMenu::aboutToShow, this, [this] {
+    connect(m_menus->fileMenu(), &QMenu::aboutToShow, this, [this] {
         ReportErrors(this, [this] {
             m_registeredFiles->refill(RegisteredFiles, resolvePath(m_document->fileName()),
                                       [this](const QString& p) { return resolvePath(p); });
         });
     });
 }
+
+QMenu* MainWindow::fileMenu() const { return m_menus->fileMenu(); }
 
 void MainWindow::editSettings() {
     IndexOptions options = m_index->options();

@@ -27,6 +27,7 @@
 #include "view/TextFinder.h"
 #include "view/TextView.h"
 #include "widgets/UserError.h"
+#include "widgets/FilePaths.h"
 #include "widgets/FindBar.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/GripSplitter.h"
@@ -36,9 +37,11 @@ namespace oruvan {
 
 namespace {
 const char* const kCaption = version::kNameAndNumber;
-}
+const QString kCaptionPrefix = QString::fromLatin1(version::kNameAndNumber) + QStringLiteral(" - ");
+}  // namespace
 
-MainWindow::MainWindow(ProgramPaths paths, QWidget* parent) : QMainWindow(parent), m_paths(std::move(paths)) {
+MainWindow::MainWindow(ProgramPaths paths, QWidget* parent)
+    : QMainWindow(parent), m_paths(std::move(paths)), m_settings(this) {
     setObjectName(QStringLiteral("mainWindow"));
     QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
     f.setPixelSize(12);
@@ -60,12 +63,42 @@ MainWindow::MainWindow(ProgramPaths paths, QWidget* parent) : QMainWindow(parent
         RegisteredFiles.clear();
         m_textView->Clear();
         m_format->setText(m_document->formatText());
-        LoadSettings();
+        m_settings.load();
     });
     m_index->headingCombo()->setFocus();
 }
 
 MainWindow::~MainWindow() { qApp->removeEventFilter(this); }
+
+void MainWindow::SetWordWrap(bool on) {
+    WordWrap = on;
+    m_textView->SetWordWrap(on);
+}
+
+bool MainWindow::GetListViewVisible() const { return m_listWidth > 1; }
+
+void MainWindow::SetListViewVisible(bool on) {
+    m_listWidth = on ? frameGeometry().width() / 3 : 1;
+    m_bodySplitter->setFirstPaneWidth(m_listWidth);
+}
+
+QString MainWindow::resolvePath(const QString& path) const { return ResolveAgainst(m_paths.programDir, path); }
+
+void MainWindow::createDocument() {
+    m_document = std::make_unique<DocumentController>(m_textView, &m_copies, m_paths.programDir,
+                                                      m_paths.recoveryDir, this);
+    DocumentController* d = m_document.get();
+    connect(d, &DocumentController::textReplaced, m_finder, &TextFinder::TextReplaced);
+    connect(d, &DocumentController::rebuildIndexWanted, m_index, &IndexController::rebuild);
+    connect(d, &DocumentController::caretMoved, this, &MainWindow::TrackCaret);
+    connect(d, &DocumentController::notice, this, &MainWindow::SetStatusText);
+    connect(d, &DocumentController::fileNameChanged, this, [this](const QString& path) {
+        const QString caption = kCaptionPrefix + FileNamePart(path);
+        setWindowTitle(caption);
+        SetApplicationTitle(caption);
+    });
+    connect(d, &DocumentController::formatChanged, m_format, &QLabel::setText);
+}
 
 void MainWindow::createControls() {
     auto* central = new QWidget(this);
@@ -73,41 +106,41 @@ void MainWindow::createControls() {
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
-    Panel1 = new QFrame(central);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Panel1->setFixedHeight(25);
-    auto* top = new QHBoxLayout(Panel1);
+    m_headingBar = new QFrame(central);
+    m_headingBar->setObjectName(QStringLiteral("headingBar"));
+    m_headingBar->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    m_headingBar->setFixedHeight(25);
+    auto* top = new QHBoxLayout(m_headingBar);
     top->setContentsMargins(1, 1, 1, 1);
     top->setSpacing(0);
-    m_topSplitter = new QSplitter(Qt::Horizontal, Panel1);
-    m_topSplitter->setObjectName(QStringLiteral("Splitter1"));
+    m_topSplitter = new QSplitter(Qt::Horizontal, m_headingBar);
+    m_topSplitter->setObjectName(QStringLiteral("headingSplitter"));
     m_topSplitter->setHandleWidth(9);
     m_topSplitter->setChildrenCollapsible(false);
-    auto* panel2 = new QWidget(m_topSplitter);
-    panel2->setObjectName(QStringLiteral("Panel2"));
-    panel2->setMinimumWidth(10);
-    auto* panel3 = new QWidget(m_topSplitter);
-    panel3->setObjectName(QStringLiteral("Panel3"));
-    panel3->setMinimumWidth(60);
-    auto* p3 = new QHBoxLayout(panel3);
-    p3->setContentsMargins(0, 0, 0, 0);
-    auto* panel4 = new QWidget(m_topSplitter);
-    panel4->setObjectName(QStringLiteral("Panel4"));
-    panel4->setMinimumWidth(10);
-    m_topSplitter->addWidget(panel2);
-    m_topSplitter->addWidget(panel3);
-    m_topSplitter->addWidget(panel4);
+    auto* leftMargin = new QWidget(m_topSplitter);
+    leftMargin->setObjectName(QStringLiteral("headingLeftMargin"));
+    leftMargin->setMinimumWidth(10);
+    auto* comboPane = new QWidget(m_topSplitter);
+    comboPane->setObjectName(QStringLiteral("headingComboPane"));
+    comboPane->setMinimumWidth(60);
+    auto* comboLayout = new QHBoxLayout(comboPane);
+    comboLayout->setContentsMargins(0, 0, 0, 0);
+    auto* rightMargin = new QWidget(m_topSplitter);
+    rightMargin->setObjectName(QStringLiteral("headingRightMargin"));
+    rightMargin->setMinimumWidth(10);
+    m_topSplitter->addWidget(leftMargin);
+    m_topSplitter->addWidget(comboPane);
+    m_topSplitter->addWidget(rightMargin);
     m_topSplitter->setStretchFactor(1, 1);
     m_topSplitter->setSizes({19, 300, 10});
     top->addWidget(m_topSplitter);
-    column->addWidget(Panel1);
+    column->addWidget(m_headingBar);
 
     m_bodySplitter = new GripSplitter(Qt::Horizontal, central);
-    m_bodySplitter->setObjectName(QStringLiteral("NvSplitter1"));
+    m_bodySplitter->setObjectName(QStringLiteral("bodySplitter"));
     m_textView = new TextView(m_bodySplitter);
     m_index = new IndexController(m_textView, &m_copies, this);
-    p3->addWidget(m_index->headingCombo());
+    comboLayout->addWidget(m_index->headingCombo());
     m_textView->setObjectName(QStringLiteral("textView"));
     m_bodySplitter->addWidget(m_index->listPanel());
     m_bodySplitter->addWidget(m_textView);
@@ -119,18 +152,18 @@ void MainWindow::createControls() {
     setCentralWidget(central);
 
     auto* bar = new QStatusBar(this);
-    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setObjectName(QStringLiteral("statusBar"));
     bar->setFixedHeight(19);
     m_status = new QLabel(bar);
-    m_status->setObjectName(QStringLiteral("StatusText"));
+    m_status->setObjectName(QStringLiteral("caretStatus"));
     bar->addWidget(m_status, 1);
     m_notice = new QLabel(bar);
-    m_notice->setObjectName(QStringLiteral("NoticeText"));
+    m_notice->setObjectName(QStringLiteral("searchNotice"));
     bar->addWidget(m_notice);
     // The encoding panel sits at the right inside the status label: as a second widget of the bar it
     // would have every caret move lay the bar out again.
     m_format = new QLabel(m_status);
-    m_format->setObjectName(QStringLiteral("FormatText"));
+    m_format->setObjectName(QStringLiteral("documentFormat"));
     // Drawn over a long message rather than through it, with a gap before it.
     m_format->setAutoFillBackground(true);
     m_format->setContentsMargins(8, 0, 0, 0);
@@ -258,7 +291,7 @@ void MainWindow::Startup(const QStringList& arguments) {
 void MainWindow::closeEvent(QCloseEvent* e) {
     // The settings are written first and always; a failure is reported and the close goes on.
     try {
-        SaveSettings();
+        m_settings.save();
     } catch (const std::exception& ex) {
         ShowErrorBox(this, QString::fromUtf8(ex.what()));
     }

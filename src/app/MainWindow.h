@@ -17,6 +17,7 @@
 #include "app/CommandTable.h"
 #include "app/ProgramPaths.h"
 #include "app/WindowCommands.h"
+#include "app/WindowSettings.h"
 #include "view/TextCopies.h"
 #include "widgets/MessageBoxes.h"
 
@@ -38,12 +39,6 @@ class TextFinder;
 class MainMenus;
 class RegisteredFilesMenu;
 
-class TMenuItem2 : public QAction {
-    Q_OBJECT
-public:
-    using QAction::QAction;
-};
-
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -62,10 +57,7 @@ public:
     void SetStatusText(const QString& text);
     QString StatusText() const;
 
-    // Settings held by the window.
-    void LoadSettings();
-    void SaveSettings();
-    SettingsRecord CurrentSettings() const;
+    // Settings held by the window; the settings file is WindowSettings'.
     void SetWordWrap(bool on);
     bool GetListViewVisible() const;
     void SetListViewVisible(bool on);
@@ -80,7 +72,7 @@ public:
     FindBar* findBar() const { return m_findBar; }
     TextFinder* finder() const { return m_finder; }
 
-    QMenu* File1 = nullptr;
+    QMenu* fileMenu() const;
 
     QStringList RegisteredFiles;
     bool WordWrap = false;
@@ -98,6 +90,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    friend class WindowSettings;  // reads the parts into the settings file and back
     void createControls();
     // The command table and the menus (MainCommands.cpp).
     void createCommands();
@@ -110,25 +103,13 @@ private:
     QString resolvePath(const QString& path) const;
     void openFileDropped(const QString& path);
 
-    // Command handlers.
-    void actFileUpDateExecute();
-    void actFileSaveExecute();
-    void actFileExitExecute();
-    void actFileOpenExecute();
-    void actIndexFilterExecute();
-    void actOptHeadingLevelsExecute();
-    void actOptHeadingLevelsUpdate(QAction* a);
-    void actFileSaveUpdate(QAction* a);
-    void actFileReopenUpdate(QAction* a);
-    void actOptSaveEncodingUpdate(QAction* a);
-    void actOptLineBreakUpdate(QAction* a);
     void applyColors();
 
     ProgramPaths m_paths;
     TextView* m_textView = nullptr;
     FindBar* m_findBar = nullptr;
     TextFinder* m_finder = nullptr;
-    QFrame* Panel1 = nullptr;
+    QFrame* m_headingBar = nullptr;
     QSplitter* m_topSplitter = nullptr;
     GripSplitter* m_bodySplitter = nullptr;
     QLabel* m_status = nullptr;
@@ -142,13 +123,7 @@ private:
     TextCopies m_copies;
     std::unique_ptr<DocumentController> m_document;
     int m_listWidth = 121;
-    // The settings file's bytes for the registered files and the face name, written back for what
-    // the user did not change.
-    std::vector<std::string> m_filesAsRead;
-    std::string m_fontNameAsRead;
-    // The settings as this window last read or wrote them: at close it writes over the file only what
-    // it changed since, so that what another window saved meanwhile stays.
-    SettingsRecord m_settingsAsRead;
+    WindowSettings m_settings;
 };
 
 }  // namespace oruvan

@@ -32,7 +32,7 @@ IndexController::IndexController(TextView* view, TextCopies* copies, QWidget* wi
     if (auto* popup = qobject_cast<QListView*>(m_combo->view())) popup->setUniformItemSizes(true);
 
     m_listPanel = new QWidget(window);
-    m_listPanel->setObjectName(QStringLiteral("ListPanel"));
+    m_listPanel->setObjectName(QStringLiteral("listPanel"));
     auto* column = new QVBoxLayout(m_listPanel);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);

@@ -67,7 +67,7 @@ struct Fixture {
     }
     // Runs a File menu item as a click would.
     void fileItem(const char* name) {
-        for (QAction* a : w->File1->actions())
+        for (QAction* a : w->fileMenu()->actions())
             if (a->objectName() == QLatin1String(name)) return a->trigger();
         QFAIL(name);
     }
@@ -81,10 +81,10 @@ struct Fixture {
 
 // The File menu as shown: opens it (its items are rebuilt then) and returns its items.
 QList<QAction*> ShowFileMenu(MainWindow& w) {
-    w.File1->popup(QPoint(10, 10));
+    w.fileMenu()->popup(QPoint(10, 10));
     QCoreApplication::processEvents();
-    const QList<QAction*> items = w.File1->actions();
-    w.File1->hide();
+    const QList<QAction*> items = w.fileMenu()->actions();
+    w.fileMenu()->hide();
     return items;
 }
 

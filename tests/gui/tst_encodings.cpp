@@ -71,7 +71,7 @@ struct Fixture {
         QTest::keyClick(w->textView(), Qt::Key_S, Qt::ControlModifier);
         QCoreApplication::processEvents();
     }
-    QString panel() const { return w->findChild<QLabel*>(QStringLiteral("FormatText"))->text(); }
+    QString panel() const { return w->findChild<QLabel*>(QStringLiteral("documentFormat"))->text(); }
 };
 
 }  // namespace

@@ -137,7 +137,7 @@ private Q_SLOTS:
         }
         QTest::keyClicks(f.w->textView(), QStringLiteral("text"));
         f.w->document()->setFileChooser([target](bool) { return target; });
-        for (QAction* a : f.w->File1->actions())
+        for (QAction* a : f.w->fileMenu()->actions())
             if (a->objectName() == QLatin1String("saveAs")) a->trigger();
         QCOMPARE(f.texts(), QStringList{QStringLiteral("ファイル %1 を作成できません.").arg(target)});
         QVERIFY(f.w->document()->isModified());
@@ -201,17 +201,17 @@ private Q_SLOTS:
         QCOMPARE(w->RegisteredFiles.size(), qsizetype(10000));
         QElapsedTimer t;
         t.start();
-        w->File1->popup(QPoint(10, 10));
+        w->fileMenu()->popup(QPoint(10, 10));
         QCoreApplication::processEvents();
         qInfo("File menu with 10,000 registered files: %lld ms", static_cast<long long>(t.elapsed()));
         QAction* last = nullptr;
         int items = 0;
-        for (QAction* a : w->File1->actions()) {
+        for (QAction* a : w->fileMenu()->actions()) {
             if (!a->text().contains(QLatin1String(".txt"))) continue;
             ++items;
             if (a->text().contains(QLatin1String("f9999.txt"))) last = a;
         }
-        w->File1->hide();
+        w->fileMenu()->hide();
         QCOMPARE(items, 10000);
         QVERIFY(last && last->isEnabled());
         last->trigger();

@@ -73,7 +73,7 @@ struct Fixture {
     void save() { w->commands().runCommand(CommandId::Save); }
     void saveAs(const QString& target) {
         w->document()->setFileChooser([target](bool) { return target; });
-        for (QAction* a : w->File1->actions())
+        for (QAction* a : w->fileMenu()->actions())
             if (a->objectName() == QLatin1String("saveAs")) a->trigger();
     }
     // The window's copy as a process that ended would have left it (a crash): offered to a new window.

@@ -87,7 +87,7 @@ QString Probe(MainWindow& w, const QString& what) {
 
 // Drags the splitter handle between the list box and the text view to x (splitter coordinates).
 void DragListBoxEdge(MainWindow& w, int x) {
-    auto* splitter = w.findChild<QSplitter*>(QStringLiteral("NvSplitter1"));
+    auto* splitter = w.findChild<QSplitter*>(QStringLiteral("bodySplitter"));
     QVERIFY(splitter);
     QSplitterHandle* handle = splitter->handle(1);
     const QPoint from = handle->rect().center();
