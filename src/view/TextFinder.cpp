@@ -1,11 +1,9 @@
 #include "view/TextFinder.h"
 
-#include <QElapsedTimer>
-#include <QKeyEvent>
-#include <QMouseEvent>
-#include <QTimer>
 #include <algorithm>
 
+#include "view/MatchCounter.h"
+#include "view/MatchMarks.h"
 #include "view/TextView.h"
 #include "widgets/FindBar.h"
 
@@ -15,26 +13,8 @@ namespace {
 
 using Sci = QsciScintillaBase;
 
-constexpr int kMatchIndicator = 20;
-constexpr int kCurrentIndicator = 21;
-// A count slice gives the event loop back after this long; a recount waits for typing to pause.
-constexpr int kSliceMs = 15;
-constexpr int kRecountDelayMs = 300;
-// No screen shows more matches than this; a very long line is marked only around what is on screen.
-constexpr int kMarkLimit = 2000;
-constexpr long kLongRange = 1 << 20;
-constexpr long kLongLineMargin = 4096;
 // A longer selection (a whole long line, say) is no search text; the field keeps its own.
 constexpr long kLongestSelectionTaken = 4096;
-
-const QString kCounting = QStringLiteral("… 件");
-
-std::u32string Ucs4(const QString& s) {
-    const QList<uint> v = s.toUcs4();
-    return std::u32string(v.begin(), v.end());
-}
-
-long Bgr(int r, int g, int b) { return r | g << 8 | b << 16; }
 
 }  // namespace
 
@@ -42,27 +22,9 @@ TextFinder::TextFinder(TextView* view, FindBar* bar, QObject* parent)
     : QObject(parent),
       m_view(view),
       m_bar(bar),
-      m_countTimer(new QTimer(this)),
-      m_recountTimer(new QTimer(this)) {
-    const struct {
-        int indicator;
-        long colour;
-        int alpha;
-    } looks[] = {{kMatchIndicator, Bgr(255, 214, 0), 90}, {kCurrentIndicator, Bgr(255, 120, 0), 150}};
-    for (const auto& l : looks) {
-        m_view->SendScintilla(Sci::SCI_INDICSETSTYLE, l.indicator, static_cast<long>(Sci::INDIC_ROUNDBOX));
-        m_view->SendScintilla(Sci::SCI_INDICSETFORE, l.indicator, l.colour);
-        m_view->SendScintilla(Sci::SCI_INDICSETALPHA, l.indicator, static_cast<long>(l.alpha));
-        m_view->SendScintilla(Sci::SCI_INDICSETOUTLINEALPHA, l.indicator, 220L);
-        m_view->SendScintilla(Sci::SCI_INDICSETUNDER, l.indicator, 1L);
-    }
-    m_countTimer->setSingleShot(true);
-    m_countTimer->setInterval(0);
-    connect(m_countTimer, &QTimer::timeout, this, &TextFinder::countSlice);
-    m_recountTimer->setSingleShot(true);
-    m_recountTimer->setInterval(kRecountDelayMs);
-    connect(m_recountTimer, &QTimer::timeout, this, &TextFinder::restartCount);
-
+      m_query(bar),
+      m_counter(new MatchCounter(view, bar, &m_query, this)),
+      m_marks(new MatchMarks(view, &m_query, this)) {
     connect(m_bar, &FindBar::findTextEdited, this, &TextFinder::searchAsTyped);
     connect(m_bar, &FindBar::optionsChanged, this, &TextFinder::searchAsTyped);
     connect(m_bar, &FindBar::findNext, this, &TextFinder::FindNext);
@@ -70,46 +32,22 @@ TextFinder::TextFinder(TextView* view, FindBar* bar, QObject* parent)
     connect(m_bar, &FindBar::replaceOne, this, &TextFinder::ReplaceOne);
     connect(m_bar, &FindBar::replaceAll, this, &TextFinder::ReplaceAll);
     connect(m_bar, &FindBar::closed, this, [this] {
-        if (m_ready) m_bar->Remember(m_bar->FindText());
-        m_countTimer->stop();
-        m_recountTimer->stop();
-        clearMarks();
+        if (m_query.Ready()) m_bar->Remember(m_bar->FindText());
+        m_counter->Stop();
+        m_marks->Clear();
         m_view->setFocus(Qt::OtherFocusReason);
-    });
-    connect(m_view, &Sci::SCN_UPDATEUI, this, [this](int updated) {
-        if (updated & (Sci::SC_UPDATE_V_SCROLL | Sci::SC_UPDATE_H_SCROLL | Sci::SC_UPDATE_CONTENT))
-            markVisible();
     });
     connect(m_view, &TextView::changed, this, &TextFinder::textChanged);
     connect(m_view, &TextView::keyUp, this, &TextFinder::dropStaleNotice);
     connect(m_view, &TextView::mouseDown, this, &TextFinder::dropStaleNotice);
-    m_view->viewport()->installEventFilter(this);
-}
-
-bool TextFinder::eventFilter(QObject* watched, QEvent* e) {
-    if (e->type() == QEvent::Resize) markVisible();
-    return QObject::eventFilter(watched, e);
 }
 
 // Compiles the bar's search when it changed; false when there is nothing valid to search for.
 bool TextFinder::prepare() {
-    const std::u32string text = Ucs4(m_bar->FindText());
-    const SearchOptions options{m_bar->MatchCase(), m_bar->IgnoreWidth(), m_bar->Regex()};
-    if (m_ready && text == m_compiledText && options == m_compiledOptions) return true;
-    m_compiledText = text;
-    m_compiledOptions = options;
-    m_ready = false;
-    m_bar->SetMessage({});
-    if (!text.empty()) {
-        SearchError error;
-        m_ready = m_search.compile(text, options, &error);
-        if (!m_ready)
-            m_bar->SetMessage(QStringLiteral("正規表現が正しくありません: %1（%2 文字目）")
-                                  .arg(QString::fromUtf8(error.message.c_str()))
-                                  .arg(error.offset + 1));
-    }
-    restartCount();
-    return m_ready;
+    if (m_query.UpToDate()) return true;
+    m_query.Compile();
+    m_counter->Restart();
+    return m_query.Ready();
 }
 
 void TextFinder::Open(bool withReplace) {
@@ -120,7 +58,7 @@ void TextFinder::Open(bool withReplace) {
             m_view->SendScintilla(Sci::SCI_LINEFROMPOSITION, e)) {
         // The current match stays as it is searched for (a regular expression is no plain text).
         const bool isMatch =
-            prepare() && m_search.at(m_view->Utf8Buffer(), static_cast<std::size_t>(s)) ==
+            prepare() && m_query.Search().at(m_view->Utf8Buffer(), static_cast<std::size_t>(s)) ==
                              TextMatch{static_cast<std::size_t>(s), static_cast<std::size_t>(e)};
         if (!isMatch) {
             const auto* p = reinterpret_cast<const char*>(
@@ -131,34 +69,35 @@ void TextFinder::Open(bool withReplace) {
     m_bar->Open(withReplace);
     m_bar->SetNotFound(false);
     prepare();
-    restartCount();
-    markVisible(true);
+    m_counter->Restart();
+    m_marks->MarkVisible(true);
 }
 
 void TextFinder::searchAsTyped() {
     m_bar->SetNotFound(false);
     if (!prepare()) {
-        clearMarks();
+        m_marks->Clear();
         setNotice({});
         return;
     }
+    TextSearch& search = m_query.Search();
     const std::string_view text = m_view->Utf8Buffer();
     const auto from = static_cast<std::size_t>(m_view->SendScintilla(Sci::SCI_GETSELECTIONSTART));
-    std::optional<TextMatch> m = m_search.next(text, from);
+    std::optional<TextMatch> m = search.next(text, from);
     bool wrapped = false;
-    if (!m && !m_search.tooComplex()) {
-        m = m_search.next(text, 0);
+    if (!m && !search.tooComplex()) {
+        m = search.next(text, 0);
         wrapped = m.has_value();
     }
-    if (m_search.tooComplex()) return tooComplex();
+    if (search.tooComplex()) return tooComplex();
     if (!m) {
         notFound();
     } else {
         select(*m);
         setNotice(wrapped ? QStringLiteral("先頭から検索しました") : QString());
     }
-    showCount();
-    markVisible(true);
+    m_counter->Show();
+    m_marks->MarkVisible(true);
 }
 
 void TextFinder::FindNext() { step(true); }
@@ -176,24 +115,25 @@ void TextFinder::step(bool forward) {
         return;
     }
     m_bar->Remember(what);
+    TextSearch& search = m_query.Search();
     const std::string_view text = m_view->Utf8Buffer();
     const auto s = static_cast<std::size_t>(m_view->SendScintilla(Sci::SCI_GETSELECTIONSTART));
     const auto e = static_cast<std::size_t>(m_view->SendScintilla(Sci::SCI_GETSELECTIONEND));
     // An empty selection may be the empty match found last: the next one lies beyond it.
-    std::optional<TextMatch> m = forward ? m_search.next(text, e, s != e) : m_search.previous(text, s);
+    std::optional<TextMatch> m = forward ? search.next(text, e, s != e) : search.previous(text, s);
     bool wrapped = false;
-    if (!m && !m_search.tooComplex()) {
-        m = forward ? m_search.next(text, 0) : m_search.previous(text, text.size() + 1);
+    if (!m && !search.tooComplex()) {
+        m = forward ? search.next(text, 0) : search.previous(text, text.size() + 1);
         wrapped = m.has_value();
     }
-    if (m_search.tooComplex()) return tooComplex();
+    if (search.tooComplex()) return tooComplex();
     if (!m) return notFound();
     m_bar->SetNotFound(false);
     select(*m);
     setNotice(!wrapped  ? QString()
               : forward ? QStringLiteral("先頭から検索しました")
                         : QStringLiteral("末尾から検索しました"));
-    showCount();
+    m_counter->Show();
 }
 
 void TextFinder::select(const TextMatch& m) {
@@ -209,10 +149,7 @@ void TextFinder::select(const TextMatch& m) {
         v->SendScintilla(Sci::SCI_SETFIRSTVISIBLELINE, std::max(0L, row - rows / 3));
     v->SendScintilla(Sci::SCI_SETSEL, start, end);
     v->SendScintilla(Sci::SCI_SCROLLRANGE, static_cast<unsigned long>(end), static_cast<long>(start));
-    m_view->SendScintilla(Sci::SCI_SETINDICATORCURRENT, kCurrentIndicator);
-    m_view->SendScintilla(Sci::SCI_INDICATORCLEARRANGE, 0UL, m_view->Utf8Length());
-    if (m_bar->isVisible() && m.end > m.start)
-        m_view->SendScintilla(Sci::SCI_INDICATORFILLRANGE, start, static_cast<long>(m.end - m.start));
+    m_marks->MarkCurrent(m);
     Q_EMIT moved();
 }
 
@@ -232,8 +169,7 @@ void TextFinder::dropStaleNotice() {
 
 void TextFinder::notFound() {
     m_bar->SetNotFound(true);
-    m_view->SendScintilla(Sci::SCI_SETINDICATORCURRENT, kCurrentIndicator);
-    m_view->SendScintilla(Sci::SCI_INDICATORCLEARRANGE, 0UL, m_view->Utf8Length());
+    m_marks->MarkCurrent(std::nullopt);
     setNotice(QStringLiteral("見つかりません"));
 }
 
@@ -250,20 +186,21 @@ std::string TextFinder::insertableReplacement() const {
 
 void TextFinder::ReplaceOne() {
     if (m_bar->FindText().isEmpty() || !prepare()) return step(true);
+    TextSearch& search = m_query.Search();
     const std::string_view text = m_view->Utf8Buffer();
     const auto s = static_cast<std::size_t>(m_view->SendScintilla(Sci::SCI_GETSELECTIONSTART));
     const auto e = static_cast<std::size_t>(m_view->SendScintilla(Sci::SCI_GETSELECTIONEND));
     // Only a selection that is a match is replaced; otherwise the next match is found first.
-    if (m_search.at(text, s) == TextMatch{s, e}) {
+    if (search.at(text, s) == TextMatch{s, e}) {
         const Replacement r(insertableReplacement(), m_bar->Regex());
         std::string out;
-        m_search.appendReplacement(text, r, out);
+        search.appendReplacement(text, r, out);
         m_view->SendScintilla(Sci::SCI_SETTARGETRANGE, static_cast<unsigned long>(s), static_cast<long>(e));
         m_view->SendScintilla(Sci::SCI_REPLACETARGET, static_cast<unsigned long>(out.size()), out.c_str());
         m_view->SendScintilla(Sci::SCI_SETEMPTYSELECTION, static_cast<unsigned long>(s + out.size()));
         // Nothing taken out and nothing put in (^ replaced by nothing) reports no change to wait for.
         m_ownEdit = e > s || !out.empty();
-        restartCount();
+        m_counter->Restart();
     }
     step(true);
 }
@@ -272,6 +209,7 @@ void TextFinder::ReplaceAll() {
     const QString what = m_bar->FindText();
     if (what.isEmpty() || !prepare()) return;
     m_bar->Remember(what);
+    TextSearch& search = m_query.Search();
     const std::string_view text = m_view->Utf8Buffer();
     const Replacement r(insertableReplacement(), m_bar->Regex());
     // Every replacement is made before the text changes, then applied from the end, so no position
@@ -281,13 +219,13 @@ void TextFinder::ReplaceAll() {
     };
     std::vector<Edit> edits;
     std::string replaced;
-    m_search.forEach(text, 0, text.size() + 1, [&](const TextMatch& m) {
+    search.forEach(text, 0, text.size() + 1, [&](const TextMatch& m) {
         const std::size_t before = replaced.size();
-        m_search.appendReplacement(text, r, replaced);
+        search.appendReplacement(text, r, replaced);
         edits.push_back({m.start, m.end, before, replaced.size() - before});
         return true;
     });
-    if (m_search.tooComplex()) return tooComplex();
+    if (search.tooComplex()) return tooComplex();
     if (edits.empty()) return notFound();
     m_view->SendScintilla(Sci::SCI_BEGINUNDOACTION);
     bool changes = false;  // a change report follows
@@ -302,161 +240,32 @@ void TextFinder::ReplaceAll() {
     m_ownEdit = changes;
     m_bar->SetNotFound(false);
     setNotice(QStringLiteral("%1 件置換しました").arg(edits.size()));
-    restartCount();
-    markVisible(true);
+    m_counter->Restart();
+    m_marks->MarkVisible(true);
 }
 
 void TextFinder::TextReplaced() {
     m_ownEdit = false;
-    m_markedStart = m_markedEnd = -1;
-    restartCount();
-    markVisible(true);
+    m_counter->Restart();
+    m_marks->MarkVisible(true);
 }
 
-void TextFinder::restartCount() {
-    m_countTimer->stop();
-    m_recountTimer->stop();
-    m_countPos = 0;
-    m_countTotal = 0;
-    m_countStarts.clear();
-    m_countDone = false;
-    if (!m_ready || !m_bar->isVisible()) {
-        m_bar->SetCountText({});
-        return;
-    }
-    countSlice();
-}
+bool TextFinder::CountDone() const { return m_counter->Done(); }
 
-void TextFinder::countSlice() {
-    const std::string_view text = m_view->Utf8Buffer();
-    if (m_countPos > text.size()) {
-        m_countPos = 0;
-        m_countTotal = 0;
-        m_countStarts.clear();
-    }
-    QElapsedTimer clock;
-    clock.start();
-    bool paused = false;
-    m_countPos = m_search.forEach(text, m_countPos, text.size() + 1, [&](const TextMatch& m) {
-        ++m_countTotal;
-        if (m_countStarts.size() < kCountCap) m_countStarts.push_back(m.start);
-        if (m_countTotal > kCountCap) return false;
-        paused = (m_countTotal & 63) == 0 && clock.elapsed() >= kSliceMs;
-        return !paused;
-    });
-    if (paused) {
-        m_bar->SetCountText(kCounting);
-        m_countTimer->start();
-        return;
-    }
-    m_countDone = true;
-    showCount();
-}
+void TextFinder::FinishCount() { m_counter->Finish(); }
 
-void TextFinder::FinishCount() {
-    while (m_countTimer->isActive() || m_recountTimer->isActive()) {
-        const bool fresh = m_recountTimer->isActive();
-        m_countTimer->stop();
-        if (fresh)
-            restartCount();
-        else
-            countSlice();
-    }
-}
-
-void TextFinder::showCount() {
-    if (!m_ready || !m_bar->isVisible()) return;
-    if (!m_countDone) {
-        m_bar->SetCountText(kCounting);
-        return;
-    }
-    const QString total =
-        m_countTotal > kCountCap ? QStringLiteral("%1+").arg(kCountCap) : QString::number(m_countTotal);
-    const auto s = static_cast<std::size_t>(m_view->SendScintilla(Sci::SCI_GETSELECTIONSTART));
-    const auto e = static_cast<std::size_t>(m_view->SendScintilla(Sci::SCI_GETSELECTIONEND));
-    const auto it = std::lower_bound(m_countStarts.begin(), m_countStarts.end(), s);
-    if (it != m_countStarts.end() && *it == s && m_search.at(m_view->Utf8Buffer(), s) == TextMatch{s, e})
-        m_bar->SetCountText(QStringLiteral("%1 / %2 件").arg(it - m_countStarts.begin() + 1).arg(total));
-    else
-        m_bar->SetCountText(QStringLiteral("%1 件").arg(total));
-}
+std::vector<TextMatch> TextFinder::MarkedRanges() const { return m_marks->Ranges(); }
 
 void TextFinder::textChanged() {
     dropStaleNotice();
-    if (!m_bar->isVisible() || !m_ready) return;
+    if (!m_query.Shown()) return;
     if (m_ownEdit) {
         m_ownEdit = false;
         return;
     }
     // The count waits until typing pauses; the marks on screen follow at once.
-    m_countTimer->stop();
-    m_countDone = false;
-    m_bar->SetCountText(kCounting);
-    m_recountTimer->start();
-    markVisible(true);
-}
-
-void TextFinder::markVisible(bool force) {
-    if (!m_bar->isVisible() || !m_ready) {
-        clearMarks();
-        return;
-    }
-    TextView* v = m_view;
-    const long top = v->SendScintilla(Sci::SCI_GETFIRSTVISIBLELINE);
-    const long first = v->SendScintilla(Sci::SCI_DOCLINEFROMVISIBLE, top);
-    const long last =
-        v->SendScintilla(Sci::SCI_DOCLINEFROMVISIBLE, top + v->SendScintilla(Sci::SCI_LINESONSCREEN) + 1);
-    long start = v->SendScintilla(Sci::SCI_POSITIONFROMLINE, first);
-    long end = v->SendScintilla(Sci::SCI_GETLINEENDPOSITION, last);
-    if (end - start > kLongRange) {
-        const QSize size = v->viewport()->size();
-        const long a = v->SendScintilla(Sci::SCI_POSITIONFROMPOINT, 0UL, 0L) - kLongLineMargin;
-        const long b = v->SendScintilla(Sci::SCI_POSITIONFROMPOINT, static_cast<unsigned long>(size.width()),
-                                        static_cast<long>(size.height())) +
-                       kLongLineMargin;
-        start = v->SendScintilla(Sci::SCI_POSITIONBEFORE, std::max(start, a) + 1);
-        end = v->SendScintilla(Sci::SCI_POSITIONAFTER, std::min(end, b) - 1);
-    }
-    if (!force && start == m_markedStart && end == m_markedEnd) return;
-    m_markedStart = start;
-    m_markedEnd = end;
-    v->SendScintilla(Sci::SCI_SETINDICATORCURRENT, kMatchIndicator);
-    v->SendScintilla(Sci::SCI_INDICATORCLEARRANGE, 0UL, v->Utf8Length());
-    if (end <= start) return;
-    const auto* p = reinterpret_cast<const char*>(
-        v->SendScintilla(Sci::SCI_GETRANGEPOINTER, static_cast<unsigned long>(start), end - start));
-    if (!p) return;
-    const std::string_view range(p, static_cast<std::size_t>(end - start));
-    int marked = 0;
-    m_search.forEach(range, 0, range.size() + 1, [&](const TextMatch& m) {
-        if (m.end > m.start)
-            v->SendScintilla(Sci::SCI_INDICATORFILLRANGE,
-                             static_cast<unsigned long>(start + static_cast<long>(m.start)),
-                             static_cast<long>(m.end - m.start));
-        return ++marked < kMarkLimit;
-    });
-}
-
-void TextFinder::clearMarks() {
-    m_markedStart = m_markedEnd = -1;
-    for (int indicator : {kMatchIndicator, kCurrentIndicator}) {
-        m_view->SendScintilla(Sci::SCI_SETINDICATORCURRENT, indicator);
-        m_view->SendScintilla(Sci::SCI_INDICATORCLEARRANGE, 0UL, m_view->Utf8Length());
-    }
-}
-
-std::vector<TextMatch> TextFinder::MarkedRanges() const {
-    std::vector<TextMatch> ranges;
-    const long length = m_view->Utf8Length();
-    long pos = 0;
-    while (pos < length) {
-        const long end = m_view->SendScintilla(Sci::SCI_INDICATOREND, kMatchIndicator, pos);
-        if (m_view->SendScintilla(Sci::SCI_INDICATORVALUEAT, kMatchIndicator, pos) != 0)
-            ranges.push_back({static_cast<std::size_t>(pos), static_cast<std::size_t>(end)});
-        if (end <= pos) break;
-        pos = end;
-    }
-    return ranges;
+    m_counter->RestartLater();
+    m_marks->MarkVisible(true);
 }
 
 }  // namespace oruvan

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QSet>
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
@@ -301,6 +302,7 @@ private Q_SLOTS:
         QCOMPARE(m_w->findBar()->CountText(), U("10000+ 件"));
     }
 
+    // An edit marks its matches at once; the count goes stale and starts again once typing pauses.
     void editsAreCountedOnceTypingPauses() {
         m_w->textView()->setText(QStringLiteral("ab ab"));
         TypeSearch(*m_w, QStringLiteral("ab"));
@@ -308,8 +310,16 @@ private Q_SLOTS:
         SetCaret(*m_w, 5);
         m_w->textView()->setFocus();
         QTest::keyClicks(m_w->textView(), QStringLiteral(" ab"));
-        QTRY_COMPARE(m_w->findBar()->CountText(), U("… 件"));
+        QCoreApplication::processEvents();  // the view reports its edits once they are complete
+        QCOMPARE(m_w->findBar()->CountText(), U("… 件"));
+        QCOMPARE(m_w->finder()->MarkedRanges().size(), std::size_t(3));
         QTRY_COMPARE(m_w->findBar()->CountText(), U("3 件"));
+        // Finishing the count at once starts it again first.
+        QTest::keyClicks(m_w->textView(), QStringLiteral(" ab"));
+        QCoreApplication::processEvents();
+        QCOMPARE(m_w->findBar()->CountText(), U("… 件"));
+        m_w->finder()->FinishCount();
+        QCOMPARE(m_w->findBar()->CountText(), U("4 件"));
     }
 
     // A replacement that leaves the text as it was reports no change: the next edit is counted again.
@@ -339,26 +349,55 @@ private Q_SLOTS:
         QTRY_COMPARE(total(), U("4 件"));
     }
 
-    // Only the lines on screen carry marks, and scrolling moves them along.
-    void onlyVisibleMatchesAreMarked() {
-        QString text;
-        for (int i = 0; i < 3000; ++i) text += QStringLiteral("word %1\n").arg(i);
-        m_w->textView()->setText(text);
+    // Every match on screen is marked and none far from it: scrolled, with the window made taller, and
+    // on a line too long to search whole.
+    void matchesOnScreenAreMarked_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("then");
+        QString lines;
+        for (int i = 0; i < 3000; ++i) lines += QStringLiteral("word %1\n").arg(i);
+        QTest::newRow("the first screen") << lines << "";
+        QTest::newRow("scrolled far down") << lines << "scroll";
+        QTest::newRow("the window made taller") << lines << "taller";
+        QTest::newRow("a wrapped line too long to search whole")
+            << (QStringLiteral("word") + QString(96, QLatin1Char(' '))).repeated(20000) << "wrap";
+    }
+    void matchesOnScreenAreMarked() {
+        QFETCH(QString, text);
+        QFETCH(QString, then);
+        TextView* v = m_w->textView();
+        m_w->SetWordWrap(then == QLatin1String("wrap"));
+        v->setText(text);
         TypeSearch(*m_w, QStringLiteral("word"));
         QCoreApplication::processEvents();
-        std::vector<TextMatch> marked = m_w->finder()->MarkedRanges();
-        QVERIFY(!marked.empty());
-        QVERIFY(marked.size() < 200);
-        QCOMPARE(marked.front().start, std::size_t(0));
-        m_w->textView()->SendScintilla(Sci::SCI_SETFIRSTVISIBLELINE, 2500);
+        const long rows = v->SendScintilla(Sci::SCI_LINESONSCREEN);
+        if (then == QLatin1String("scroll")) v->SendScintilla(Sci::SCI_SETFIRSTVISIBLELINE, 2500);
+        if (then == QLatin1String("taller")) {
+            m_w->resize(m_w->width(), m_w->height() + 200);
+            QTRY_VERIFY(v->SendScintilla(Sci::SCI_LINESONSCREEN) > rows + 5);
+        }
         QCoreApplication::processEvents();
-        marked = m_w->finder()->MarkedRanges();
-        QVERIFY(!marked.empty());
-        QVERIFY(marked.size() < 200);
-        const long line =
-            m_w->textView()->SendScintilla(Sci::SCI_LINEFROMPOSITION, static_cast<long>(marked.front().start));
-        QVERIFY2(line >= 2490 && line <= 2500, qPrintable(QString::number(line)));
-        QVERIFY(marked.front().end - marked.front().start == 4);
+        // On screen: from the top left corner to the bottom right one.
+        const QSize size = v->viewport()->size();
+        const long first = v->SendScintilla(Sci::SCI_POSITIONFROMPOINT, 0UL, 0L);
+        const long last =
+            v->SendScintilla(Sci::SCI_POSITIONFROMPOINT, static_cast<unsigned long>(size.width()),
+                             static_cast<long>(size.height()));
+        const auto lineOf = [v](long pos) { return v->SendScintilla(Sci::SCI_LINEFROMPOSITION, pos); };
+        QSet<long> marked;
+        for (const TextMatch& m : m_w->finder()->MarkedRanges()) {
+            const long at = static_cast<long>(m.start);
+            QCOMPARE(m.end - m.start, std::size_t(4));
+            QVERIFY2(lineOf(at) >= lineOf(first) && lineOf(at) <= lineOf(last) + 2 && at >= first - 65536 &&
+                         at <= last + 65536,
+                     qPrintable(QStringLiteral("%1 off screen %2-%3").arg(at).arg(first).arg(last)));
+            marked.insert(at);
+        }
+        int shown = 0;
+        for (long at = text.indexOf(QLatin1String("word"), first); at >= 0 && at + 4 <= last;
+             at = text.indexOf(QLatin1String("word"), at + 1), ++shown)
+            QVERIFY2(marked.contains(at), qPrintable(QString::number(at)));
+        QVERIFY(shown > 0);
     }
 
     void replaceReplacesTheCurrentMatchAndSelectsTheNext() {
