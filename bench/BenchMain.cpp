@@ -375,7 +375,7 @@ void measureDocument(const std::string& size, const std::string& doc, const QStr
     rules.marks = w.index()->options().titleMarks;
     const double floorScan = best(3, [&] { ScanHeadingsCp932(doc, rules); });
     const double rebuild = best(3, [&] { w.index()->rebuild(); });
-    line("rebuild (UpdateIndex)", size, rebuild, floorScan, "ms");
+    line("rebuild (whole index)", size, rebuild, floorScan, "ms");
     if (!longLine) {
         const IndexOptions& options = w.index()->options();
         line("index menu (build)", size,

@@ -17,41 +17,16 @@ class QWidget;
 
 namespace oruvan {
 
+// By menu, in menu order.
 enum class CommandId {
-    New,
-    Open,
-    Reopen,
-    Save,
-    SaveAs,
-    Exit,
-    Undo,
-    Redo,
-    Cut,
-    Copy,
-    Paste,
-    Delete,
-    SelectAll,
-    Find,
-    Replace,
-    FindNext,
-    FindPrevious,
-    GoToLine,
-    OpenFolder,
-    Settings,
-    Font,
-    BackColour,
-    TextColour,
-    WordWrap,
-    HeadingLevels,
-    SaveEncoding,
-    LineBreak,
-    FilterHeadings,
-    PreviousHeading,
-    NextHeading,
-    ShowList,
-    Refresh,
-    About,
-    Help,
+    New, Open, Reopen, Save, SaveAs, Exit,                                           // File
+    Undo, Redo, Cut, Copy, Paste, Delete, SelectAll, Find, Replace, FindNext,        // Edit
+    FindPrevious, GoToLine, OpenFolder,                                              //
+    Settings, Font, BackColour, TextColour, WordWrap, HeadingLevels, SaveEncoding,   // Settings
+    LineBreak,                                                                       //
+    FilterHeadings,                                                                  // Index
+    PreviousHeading, NextHeading, ShowList, Refresh,                                 // View
+    About, Help,                                                                     // Help
 };
 
 struct CommandRow {
