@@ -158,9 +158,9 @@ void DecodeIso2022Jp(std::string_view bytes, std::string& out);
 void DecodeIso2022JpLine(std::string_view line, bool betweenCrAndLf, std::string& out);
 void EncodeIso2022Jp(std::string_view utf8, std::string& out);
 bool IsIso2022JpEncodable(char32_t c);
-// The ends of the pieces of a line that each start and end in ASCII: a byte read in ASCII is a piece of
-// its own, the bytes between two such bytes (escape sequences and what they shift to) another. With
-// `atEscapes`, those are cut further before each escape sequence.
+// The ends of the pieces of a line that each start and end in ASCII: an ASCII character read in ASCII is
+// a piece of its own, the bytes between two such bytes (escape sequences and what they shift to, bytes no
+// set reads) another. With `atEscapes`, those are cut further before each escape sequence.
 std::vector<std::size_t> Iso2022JpPieceEnds(std::string_view line, bool atEscapes = false);
 // Whether bytes read from ASCII leave another set in effect.
 bool Iso2022JpEndsShifted(std::string_view bytes);

@@ -66,7 +66,8 @@ std::vector<std::size_t> detail::Iso2022JpPieceEnds(std::string_view line, bool 
         }
         // A 0x1B is never the second byte of a double-byte character, so escapes are found a byte at a
         // time in every set.
-        if (set == Set::Ascii) {
+        // A byte no set reads is written in whatever set is in effect, so it does not end a piece.
+        if (set == Set::Ascii && *p < 0x80) {
             if (between) ends.push_back(static_cast<std::size_t>(p - begin));
             between = false;
             ends.push_back(static_cast<std::size_t>(p + 1 - begin));

@@ -87,12 +87,6 @@ inline std::string_view KeptOfInput(std::string_view input, const Decoded& d) {
     return input;
 }
 
-// ISO-2022-JP text holding bytes no set reads: an escape sequence before such bytes may be written back
-// after them (a known fault of the kept runs, which end at ASCII characters alone).
-inline bool MayMoveEscapes(const Decoded& d) {
-    return d.encoding == Encoding::Iso2022Jp && d.text.find("\xF4\x8F") != std::string::npos;
-}
-
 // Writes a decoded document back as a save does: the runs of the lines the decoder reported kept with
 // their bytes from the input, the rest encoded, in pieces of whole lines of about `piece` bytes.
 inline std::string WriteBack(std::string_view input, const Decoded& d,

@@ -65,6 +65,11 @@ const RunsCase kRunsCases[] = {
      "ab" + kEsc + "$B",
      "\n",
      {{1, 2, "b" + kEsc + "$B"}}},
+    {"escape to ASCII goes with the byte no set reads after it",
+     Encoding::Iso2022Jp,
+     kEsc + "$B0!" + kEsc + "(B\x80",
+     "\n",
+     {{0, 3, kEsc + "$B0!"}, {3, 7, kEsc + "(B\x80"}}},
     {"escapes alone go with the break", Encoding::Iso2022Jp, kEsc + "(B", "\r\n", {{0, 2, kEsc + "(B\r\n"}}},
     {"escapes alone at the end are lost", Encoding::Iso2022Jp, kEsc + "(B", "", {}},
 };
