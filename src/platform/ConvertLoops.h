@@ -153,9 +153,11 @@ const unsigned char* DecodeUtf16Be(const unsigned char* p, const unsigned char* 
 
 // ISO-2022-JP, which TextDecoder reads a line at a time: every CR and LF returns to ASCII. A line of
 // escape sequences alone between a lone CR and an LF shows its bytes, so that the view never sees the
-// CR and the LF as one CR LF.
+// CR and the LF as one CR LF; so does such a last line with no break after it where no break before can
+// keep them (the input's only line, or the line before shows its bytes).
 void DecodeIso2022Jp(std::string_view bytes, std::string& out);
-void DecodeIso2022JpLine(std::string_view line, bool betweenCrAndLf, std::string& out);
+// One line; with `asBytes`, escape sequences alone show their bytes. True when it holds those alone.
+bool DecodeIso2022JpLine(std::string_view line, bool asBytes, std::string& out);
 void EncodeIso2022Jp(std::string_view utf8, std::string& out);
 bool IsIso2022JpEncodable(char32_t c);
 // The ends of the pieces of a line that each start and end in ASCII: an ASCII character read in ASCII is

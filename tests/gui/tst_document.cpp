@@ -147,6 +147,8 @@ private Q_SLOTS:
         QTest::newRow("UTF-8, invalid bytes")
             << std::string("\xe6\x97\xa5\xe6\x9c\xac\n\xff\xe6\x97\r\n") << -1;
         QTest::newRow("UTF-16 odd length") << std::string("\xff\xfe\x61\0\n\0b", 7) << -1;
+        QTest::newRow("ISO-2022-JP, escape sequences alone after the last break")
+            << std::string("\x1B$B0!\x1B(B\r\n\x1B(I") << -1;
         QTest::newRow("ISO-2022-JP, an escape sequence before bytes no set reads")
             << std::string("\x1B$B0!\x1B(B\x80\x81\r\nok") << int(Encoding::Iso2022Jp);
     }
