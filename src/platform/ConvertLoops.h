@@ -153,14 +153,16 @@ const unsigned char* DecodeUtf16Be(const unsigned char* p, const unsigned char* 
 
 // ISO-2022-JP, which TextDecoder reads a line at a time: every CR and LF returns to ASCII. A line of
 // escape sequences alone between a lone CR and an LF shows its bytes, so that the view never sees the
-// CR and the LF as one CR LF.
+// CR and the LF as one CR LF; so does such a last line with no break after it where no break before can
+// keep them (the input's only line, or the line before shows its bytes).
 void DecodeIso2022Jp(std::string_view bytes, std::string& out);
-void DecodeIso2022JpLine(std::string_view line, bool betweenCrAndLf, std::string& out);
+// One line; with `asBytes`, escape sequences alone show their bytes. True when it holds those alone.
+bool DecodeIso2022JpLine(std::string_view line, bool asBytes, std::string& out);
 void EncodeIso2022Jp(std::string_view utf8, std::string& out);
 bool IsIso2022JpEncodable(char32_t c);
-// The ends of the pieces of a line that each start and end in ASCII: a byte read in ASCII is a piece of
-// its own, the bytes between two such bytes (escape sequences and what they shift to) another. With
-// `atEscapes`, those are cut further before each escape sequence.
+// The ends of the pieces of a line that each start and end in ASCII: an ASCII character read in ASCII is
+// a piece of its own, the bytes between two such bytes (escape sequences and what they shift to, bytes no
+// set reads) another. With `atEscapes`, those are cut further before each escape sequence.
 std::vector<std::size_t> Iso2022JpPieceEnds(std::string_view line, bool atEscapes = false);
 // Whether bytes read from ASCII leave another set in effect.
 bool Iso2022JpEndsShifted(std::string_view bytes);

@@ -15,7 +15,8 @@ namespace oruvan {
 
 // The runs to keep of a line the decoder reported (TextDecoder::nonCanonical), by their places in the
 // line's text. `from` holds the file's bytes from the line's start on: the line, and its break when two
-// more bytes are there to tell it.
+// more bytes are there to tell it (and past it a last line of ISO-2022-JP escape sequences alone, when
+// the decoder reports the line up to those).
 std::vector<KeptRun> KeptRunsOfLine(Encoding e, const NonCanonicalLine& line, std::string_view from);
 
 // Appends the encoding's byte order mark, then the text as EncodeKeeping writes it, in pieces of whole

@@ -66,7 +66,8 @@ std::vector<std::size_t> detail::Iso2022JpPieceEnds(std::string_view line, bool 
         }
         // A 0x1B is never the second byte of a double-byte character, so escapes are found a byte at a
         // time in every set.
-        if (set == Set::Ascii) {
+        // A byte no set reads is written in whatever set is in effect, so it does not end a piece.
+        if (set == Set::Ascii && *p < 0x80) {
             if (between) ends.push_back(static_cast<std::size_t>(p - begin));
             between = false;
             ends.push_back(static_cast<std::size_t>(p + 1 - begin));
@@ -93,7 +94,7 @@ bool detail::Iso2022JpEndsShifted(std::string_view bytes) {
     return set != Set::Ascii;
 }
 
-void detail::DecodeIso2022JpLine(std::string_view bytes, bool betweenCrAndLf, std::string& out) {
+bool detail::DecodeIso2022JpLine(std::string_view bytes, bool asBytes, std::string& out) {
     const std::size_t start = out.size();
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* end = p + bytes.size();
@@ -139,9 +140,8 @@ void detail::DecodeIso2022JpLine(std::string_view bytes, bool betweenCrAndLf, st
         }
         out.append(buffer, static_cast<std::size_t>(o - buffer));
     }
-    if (betweenCrAndLf && out.size() == start) {
-        // Escape sequences alone: shown as their bytes, or the view would take the CR and LF around
-        // them for one CR LF and join two lines.
+    const bool escapesAlone = out.size() == start && !bytes.empty();
+    if (asBytes && escapesAlone) {
         for (const char b : bytes) {
             if (b == 0x1B)
                 AppendUtf8(kRawByteBase + 0x1B, out);
@@ -149,16 +149,20 @@ void detail::DecodeIso2022JpLine(std::string_view bytes, bool betweenCrAndLf, st
                 out += b;
         }
     }
+    return escapesAlone;
 }
 
 void detail::DecodeIso2022Jp(std::string_view bytes, std::string& out) {
     bool afterCr = false;
+    bool beforeAsBytes = false;
     for (std::size_t start = 0;;) {
         const std::size_t brk = bytes.find_first_of("\r\n", start);
         const std::size_t end = brk == std::string_view::npos ? bytes.size() : brk;
-        DecodeIso2022JpLine(bytes.substr(start, end - start),
-                            afterCr && end < bytes.size() && bytes[end] == '\n', out);
-        if (end == bytes.size()) return;
+        const bool last = end == bytes.size();
+        const bool asBytes =
+            (afterCr && !last && bytes[end] == '\n') || (last && (start == 0 || beforeAsBytes));
+        beforeAsBytes = DecodeIso2022JpLine(bytes.substr(start, end - start), asBytes, out) && asBytes;
+        if (last) return;
         out += bytes[end];
         afterCr = bytes[end] == '\r';
         start = end + 1;

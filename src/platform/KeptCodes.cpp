@@ -49,6 +49,13 @@ std::vector<KeptRun> CharacterRuns(Encoding e, std::string_view line) {
     return runs;
 }
 
+// An ISO-2022-JP line's text (escape sequences alone read as nothing).
+std::string LineText(std::string_view line) {
+    std::string text;
+    detail::DecodeIso2022JpLine(line, false, text);
+    return text;
+}
+
 // A piece of an ISO-2022-JP line and its text.
 struct Piece {
     std::size_t from, to;            // in the line
@@ -65,7 +72,7 @@ bool SplitPieces(std::string_view bytes, bool atEscapes, std::vector<Piece>& pie
     for (const std::size_t to : detail::Iso2022JpPieceEnds(bytes, atEscapes)) {
         const std::string_view piece = bytes.substr(from, to - from);
         const std::size_t begin = text.size();
-        DecodeText(Encoding::Iso2022Jp, piece, text);
+        detail::DecodeIso2022JpLine(piece, false, text);
         canonical.clear();
         EncodeText(Encoding::Iso2022Jp, std::string_view(text).substr(begin), canonical);
         if (!pieces.empty() && pieces.back().textBegin == pieces.back().textEnd)
@@ -74,7 +81,7 @@ bool SplitPieces(std::string_view bytes, bool atEscapes, std::vector<Piece>& pie
             pieces.push_back({from, to, begin, text.size(), canonical != piece});
         from = to;
     }
-    return from == bytes.size() && text == DecodeText(Encoding::Iso2022Jp, bytes);
+    return from == bytes.size() && text == LineText(bytes);
 }
 
 // Escape sequences alone at the end join the piece before them; false when there is none.
@@ -91,15 +98,20 @@ bool JoinLastShifts(std::vector<Piece>& pieces) {
 // ISO-2022-JP: the pieces between two ASCII characters that do not come back from their text, each cut
 // again before every escape sequence, so that an edit beside a character of another set leaves it.
 std::vector<KeptRun> Iso2022JpRuns(std::string_view line, std::string_view lineBreak) {
+    // What lineBreak holds past the break is a last line of escape sequences alone, which goes with it.
+    std::size_t breakLength = 0;
+    NextBreak(lineBreak, 0, breakLength);
     std::vector<Piece> pieces;
     std::string text;
-    if (!SplitPieces(line, false, pieces, text))
-        return WholeLine(DecodeText(Encoding::Iso2022Jp, line).size(), line);
-    if (!JoinLastShifts(pieces)) {
-        if (lineBreak.empty()) return {};
-        return {{0, lineBreak.size(), std::string(line) + std::string(lineBreak)}};
-    }
     std::vector<KeptRun> runs;
+    if (!SplitPieces(line, false, pieces, text)) {
+        pieces.clear();
+        text = LineText(line);
+        runs = WholeLine(text.size(), line);
+    } else if (!JoinLastShifts(pieces)) {
+        if (lineBreak.empty()) return {};
+        return {{0, breakLength, std::string(line) + std::string(lineBreak)}};
+    }
     for (const Piece& piece : pieces) {
         if (!piece.kept) continue;
         const std::string_view bytes = line.substr(piece.from, piece.to - piece.from);
@@ -111,6 +123,8 @@ std::vector<KeptRun> Iso2022JpRuns(std::string_view line, std::string_view lineB
             runs.push_back({piece.textBegin + f.textBegin, piece.textBegin + f.textEnd,
                             std::string(bytes.substr(f.from, f.to - f.from))});
     }
+    if (lineBreak.size() > breakLength)
+        runs.push_back({text.size(), text.size() + breakLength, std::string(lineBreak)});
     return runs;
 }
 

@@ -26,6 +26,7 @@ struct KeptRun {
 // in ISO-2022-JP, what lies between two ASCII characters. Escape sequences that shift to nothing go with
 // the character after them, or before them at the line's end; on a line of them alone they go with its
 // break, `lineBreak` (the run then covers the break, past the line's text; none when there is none).
+// `lineBreak` may go on past the break with a last line of escape sequences alone: they go with it too.
 std::vector<KeptRun> FindKeptRuns(Encoding e, std::string_view line, std::string_view lineBreak);
 
 // A run of a document's text kept with bytes, and `text`, what the bytes decode to. The run may hold that

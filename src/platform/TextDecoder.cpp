@@ -245,7 +245,7 @@ void TextDecoder::decode(std::string_view in, bool last, std::string& out) {
         m_pending.assign(reinterpret_cast<const char*>(q), static_cast<std::size_t>(end - q));
     }
     if (last) {
-        if (!m_isoLine.empty()) finishIsoLine(false, out);
+        if (!m_isoLine.empty()) finishIsoLine(false, true, out);
         m_state.endInput(m_received);
     }
 }
@@ -283,7 +283,8 @@ const unsigned char* TextDecoder::decodeIsoLines(const unsigned char* p, const u
         LineBreak kind;
         const unsigned char* next = BreakEnd(q, end, final, kind);
         if (!next) return q;
-        finishIsoLine(*q == '\n', out);
+        finishIsoLine(*q == '\n', false, out);
+        m_isoLineBefore = m_state.lineStart;
         char buffer[2];
         char* o = buffer;
         if (m_breaks == BreakMode::Keep)
@@ -297,13 +298,24 @@ const unsigned char* TextDecoder::decodeIsoLines(const unsigned char* p, const u
     return p;
 }
 
-void TextDecoder::finishIsoLine(bool beforeLf, std::string& out) {
+void TextDecoder::finishIsoLine(bool beforeLf, bool last, std::string& out) {
     // A line is canonical when writing its text gives its bytes back.
     const std::size_t start = out.size();
-    DecodeIso2022JpLine(m_isoLine, m_isoAfterCr && beforeLf, out);
+    const bool asBytes = (m_isoAfterCr && beforeLf) || (last && (m_state.line == 0 || m_isoBeforeAsBytes));
+    const bool escapesAlone = DecodeIso2022JpLine(m_isoLine, asBytes, out);
+    m_isoBeforeAsBytes = asBytes && escapesAlone;
     std::string back;
     EncodeIso2022Jp(std::string_view(out).substr(start), back);
-    if (back != m_isoLine) m_state.noteNonCanonical();
+    if (back != m_isoLine && last && out.size() == start) {
+        // Escape sequences alone at the end, with no text to keep them: they go with the break before,
+        // the line before reported up to the end of the input.
+        std::vector<NonCanonicalLine>& lines = *m_state.spans;
+        if (lines.empty() || lines.back().line + 1 != m_state.line)
+            lines.push_back({m_state.line - 1, m_isoLineBefore, m_isoLineBefore});
+        m_state.spanOpen = true;
+    } else if (back != m_isoLine) {
+        m_state.noteNonCanonical();
+    }
     m_isoLine.clear();
 }
 

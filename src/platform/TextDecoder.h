@@ -31,7 +31,8 @@ enum class BreakMode : std::uint8_t { Keep, ToLf };
 struct NonCanonicalLine {
     std::size_t line;     // zero-based, as the view counts lines: CR LF, LF and CR each end one
     std::uint64_t begin;  // byte offsets of the line in the whole input (a byte order mark counts),
-    std::uint64_t end;    // its break excluded
+    std::uint64_t end;    // its break excluded (but for an ISO-2022-JP line before a last line of escape
+                          // sequences alone with no break after it: up to the end, those included)
     bool operator==(const NonCanonicalLine& o) const {
         return line == o.line && begin == o.begin && end == o.end;
     }
@@ -102,7 +103,7 @@ private:
                                     const unsigned char* end, bool final, std::string& out);
     const unsigned char* decodeIsoLines(const unsigned char* p, const unsigned char* stop,
                                         const unsigned char* end, bool final, std::string& out);
-    void finishIsoLine(bool beforeLf, std::string& out);
+    void finishIsoLine(bool beforeLf, bool last, std::string& out);
 
     Encoding m_encoding;
     BreakMode m_breaks;
@@ -112,8 +113,10 @@ private:
     std::string m_pending;         // bytes held back from the end of the last chunk
     detail::LineState m_state;
     std::vector<NonCanonicalLine> m_nonCanonical;
-    std::string m_isoLine;      // ISO-2022-JP: the bytes of the line being read
-    bool m_isoAfterCr = false;  // and whether a lone CR ended the line before
+    std::string m_isoLine;              // ISO-2022-JP: the bytes of the line being read
+    bool m_isoAfterCr = false;          // and whether a lone CR ended the line before
+    bool m_isoBeforeAsBytes = false;    // whether the line before was escape sequences shown as bytes
+    std::uint64_t m_isoLineBefore = 0;  // where the line before starts in the input
 };
 
 }  // namespace oruvan

@@ -129,30 +129,39 @@ private Q_SLOTS:
     }
 
     // A file opened and saved unedited comes back byte for byte, whatever it holds and whatever its
-    // encoding is taken for, and nothing complains. Removed meanwhile, so that Save must write it all.
+    // encoding is taken for (or is opened in), and nothing complains. Removed meanwhile, so that Save must
+    // write it all.
     void unchangedFileSavesAsRead_data() {
         QTest::addColumn<std::string>("bytes");
-        QTest::newRow("empty") << std::string();
-        QTest::newRow("NUL bytes only") << std::string(4096, '\0');
-        QTest::newRow("binary, 256 KiB") << BinaryBytes(256 << 10, 7);
+        QTest::addColumn<int>("encoding");  // -1: as detected
+        QTest::newRow("empty") << std::string() << -1;
+        QTest::newRow("NUL bytes only") << std::string(4096, '\0') << -1;
+        QTest::newRow("binary, 256 KiB") << BinaryBytes(256 << 10, 7) << -1;
         std::string stepped;
         for (int i = 0; i < 4096; ++i) stepped += static_cast<char>((i * 7919) >> 3);
-        QTest::newRow("binary, breaks of every kind") << stepped;
+        QTest::newRow("binary, breaks of every kind") << stepped << -1;
         QTest::newRow("text with NUL bytes")
-            << Sjis("■見出し\r\n本文") + std::string("\0\0mid\0", 6) + "\r\n--tail\r\n";
-        QTest::newRow("mixed breaks, no final break") << std::string("a\rb\nc\r\n\n\r\r\nd");
-        QTest::newRow("UTF-8, invalid bytes") << std::string("\xe6\x97\xa5\xe6\x9c\xac\n\xff\xe6\x97\r\n");
-        QTest::newRow("UTF-16 odd length") << std::string(
-            "\xff\xfe"
-            "a\0\n\0b",
-            7);
+            << Sjis("■見出し\r\n本文") + std::string("\0\0mid\0", 6) + "\r\n--tail\r\n"
+            << -1;
+        QTest::newRow("mixed breaks, no final break") << std::string("a\rb\nc\r\n\n\r\r\nd") << -1;
+        QTest::newRow("UTF-8, invalid bytes")
+            << std::string("\xe6\x97\xa5\xe6\x9c\xac\n\xff\xe6\x97\r\n") << -1;
+        QTest::newRow("UTF-16 odd length") << std::string("\xff\xfe\x61\0\n\0b", 7) << -1;
+        QTest::newRow("ISO-2022-JP, escape sequences alone after the last break")
+            << std::string("\x1B$B0!\x1B(B\r\n\x1B(I") << -1;
+        QTest::newRow("ISO-2022-JP, an escape sequence before bytes no set reads")
+            << std::string("\x1B$B0!\x1B(B\x80\x81\r\nok") << int(Encoding::Iso2022Jp);
     }
 
     void unchangedFileSavesAsRead() {
         QFETCH(std::string, bytes);
+        QFETCH(int, encoding);
         Fixture f;
         const QString file = f.box.writeFile(QStringLiteral("odd.bin"), bytes);
-        f.open(file);
+        if (encoding < 0)
+            f.open(file);
+        else
+            f.w->document()->open(file, static_cast<Encoding>(encoding));
         QCOMPARE(f.texts(), QStringList());
         QCOMPARE(f.w->document()->fileName(), file);
         QVERIFY(!f.w->document()->isModified());

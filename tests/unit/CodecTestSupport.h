@@ -76,23 +76,6 @@ inline Decoded DecodeInChunks(TextDecoder&& decoder, std::string_view bytes,
     return d;
 }
 
-// What a save writes back of the input: all of it, but for a last line of ISO-2022-JP escape sequences
-// alone with no break after it, which has no text to keep its bytes with and is dropped (a known loss:
-// such bytes would have to go with the break before them).
-inline std::string_view KeptOfInput(std::string_view input, const Decoded& d) {
-    const bool lastLineEmpty = d.text.empty() || d.text.back() == '\r' || d.text.back() == '\n';
-    if (d.encoding == Encoding::Iso2022Jp && lastLineEmpty && !d.nonCanonical.empty() &&
-        d.nonCanonical.back().end == input.size())
-        return input.substr(0, static_cast<std::size_t>(d.nonCanonical.back().begin));
-    return input;
-}
-
-// ISO-2022-JP text holding bytes no set reads: an escape sequence before such bytes may be written back
-// after them (a known fault of the kept runs, which end at ASCII characters alone).
-inline bool MayMoveEscapes(const Decoded& d) {
-    return d.encoding == Encoding::Iso2022Jp && d.text.find("\xF4\x8F") != std::string::npos;
-}
-
 // Writes a decoded document back as a save does: the runs of the lines the decoder reported kept with
 // their bytes from the input, the rest encoded, in pieces of whole lines of about `piece` bytes.
 inline std::string WriteBack(std::string_view input, const Decoded& d,

@@ -65,8 +65,22 @@ const RunsCase kRunsCases[] = {
      "ab" + kEsc + "$B",
      "\n",
      {{1, 2, "b" + kEsc + "$B"}}},
+    {"escape to ASCII goes with the byte no set reads after it",
+     Encoding::Iso2022Jp,
+     kEsc + "$B0!" + kEsc + "(B\x80",
+     "\n",
+     {{0, 3, kEsc + "$B0!"}, {3, 7, kEsc + "(B\x80"}}},
     {"escapes alone go with the break", Encoding::Iso2022Jp, kEsc + "(B", "\r\n", {{0, 2, kEsc + "(B\r\n"}}},
-    {"escapes alone at the end are lost", Encoding::Iso2022Jp, kEsc + "(B", "", {}},
+    {"escapes alone after the last break go with it",
+     Encoding::Iso2022Jp,
+     kEsc + "$B0!",
+     "\n" + kEsc + "(I",
+     {{0, 3, kEsc + "$B0!"}, {3, 4, "\n" + kEsc + "(I"}}},
+    {"escapes alone before and after the last break",
+     Encoding::Iso2022Jp,
+     kEsc + "(B",
+     "\r\n" + kEsc + "(I",
+     {{0, 2, kEsc + "(B\r\n" + kEsc + "(I"}}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Table, KeptRunsTest, ::testing::ValuesIn(kRunsCases));
@@ -86,7 +100,7 @@ TEST(KeptCodes, RunsWriteLinesBackAndEditsReadBack) {
         for (int round = 0; round < 400; ++round) {
             std::string line;
             for (unsigned n = 1 + rng() % 8; n > 0; --n) line += choices[rng() % choices.size()];
-            const std::string text = DecodeText(encoding, line) + "\r\n";
+            const std::string text = DecodeText(encoding, line + "\r\n");
             std::vector<std::string> texts;
             std::vector<KeptSpan> spans;
             const std::vector<KeptRun> runs = FindKeptRuns(encoding, line, "\r\n");
