@@ -1,6 +1,5 @@
 #include "view/TextView.h"
 
-#include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
 
 #include <QAccessible>
@@ -16,108 +15,23 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "view/TextViewAccessible.h"
 #include "platform/Cp932.h"
 #include "platform/TextLines.h"
 #include "platform/Utf8.h"
 #include "settings/FontStandIn.h"
+#include "view/EnteringText.h"
+#include "view/PlainEditKeys.h"
+#include "view/TextViewAccessible.h"
 #include "widgets/ShownFont.h"
 
 namespace oruvan {
-
-namespace {
-
-constexpr int kShift = Qt::SHIFT;
-constexpr int kCtrl = Qt::CTRL;
-constexpr int kAlt = Qt::ALT;
-
-// The edit-control keys a plain text box has; QScintilla's other bindings are dropped.
-struct KeyBinding {
-    QsciCommand::Command command;
-    int key;
-    int alternate;
-};
-const KeyBinding kKeyBindings[] = {
-    {QsciCommand::LineDown, Qt::Key_Down, 0},
-    {QsciCommand::LineDownExtend, Qt::Key_Down | kShift, 0},
-    {QsciCommand::LineUp, Qt::Key_Up, 0},
-    {QsciCommand::LineUpExtend, Qt::Key_Up | kShift, 0},
-    {QsciCommand::CharLeft, Qt::Key_Left, 0},
-    {QsciCommand::CharLeftExtend, Qt::Key_Left | kShift, 0},
-    {QsciCommand::CharRight, Qt::Key_Right, 0},
-    {QsciCommand::CharRightExtend, Qt::Key_Right | kShift, 0},
-    {QsciCommand::WordLeft, Qt::Key_Left | kCtrl, 0},
-    {QsciCommand::WordLeftExtend, Qt::Key_Left | kCtrl | kShift, 0},
-    {QsciCommand::WordRight, Qt::Key_Right | kCtrl, 0},
-    {QsciCommand::WordRightExtend, Qt::Key_Right | kCtrl | kShift, 0},
-    {QsciCommand::HomeDisplay, Qt::Key_Home, 0},
-    {QsciCommand::HomeDisplayExtend, Qt::Key_Home | kShift, 0},
-    {QsciCommand::LineEndDisplay, Qt::Key_End, 0},
-    {QsciCommand::LineEndDisplayExtend, Qt::Key_End | kShift, 0},
-    {QsciCommand::DocumentStart, Qt::Key_Home | kCtrl, 0},
-    {QsciCommand::DocumentStartExtend, Qt::Key_Home | kCtrl | kShift, 0},
-    {QsciCommand::DocumentEnd, Qt::Key_End | kCtrl, 0},
-    {QsciCommand::DocumentEndExtend, Qt::Key_End | kCtrl | kShift, 0},
-    {QsciCommand::PageUp, Qt::Key_PageUp, 0},
-    {QsciCommand::PageUpExtend, Qt::Key_PageUp | kShift, 0},
-    {QsciCommand::PageDown, Qt::Key_PageDown, 0},
-    {QsciCommand::PageDownExtend, Qt::Key_PageDown | kShift, 0},
-    {QsciCommand::Delete, Qt::Key_Delete, 0},
-    {QsciCommand::DeleteBack, Qt::Key_Backspace, Qt::Key_Backspace | kShift},
-    {QsciCommand::DeleteWordLeft, Qt::Key_Backspace | kCtrl, 0},
-    {QsciCommand::DeleteWordRight, Qt::Key_Delete | kCtrl, 0},
-    {QsciCommand::Newline, Qt::Key_Return, Qt::Key_Enter},
-    {QsciCommand::Tab, Qt::Key_Tab, 0},
-    {QsciCommand::Cancel, Qt::Key_Escape, 0},
-    {QsciCommand::EditToggleOvertype, Qt::Key_Insert, 0},
-    {QsciCommand::SelectionCut, Qt::Key_X | kCtrl, Qt::Key_Delete | kShift},
-    {QsciCommand::SelectionCopy, Qt::Key_C | kCtrl, Qt::Key_Insert | kCtrl},
-    {QsciCommand::Paste, Qt::Key_V | kCtrl, Qt::Key_Insert | kShift},
-    {QsciCommand::Undo, Qt::Key_Z | kCtrl, Qt::Key_Backspace | kAlt},
-    {QsciCommand::SelectAll, Qt::Key_A | kCtrl, 0},
-};
-
-}  // namespace
 
 int TextView::eolMode(LineBreak b) {
     return b == LineBreak::Lf ? SC_EOL_LF : b == LineBreak::Cr ? SC_EOL_CR : SC_EOL_CRLF;
 }
 
-// Text about to enter the view: every character stays as it is (Save asks about those the encoding has
-// no code for), but a raw-byte code point the document cannot hold becomes '?', as no encoding would
-// write it back as the byte it shows; every break becomes the document's own. Sets `altered` when
-// anything changed.
 std::string TextView::enteringText(std::string_view in, bool& altered) const {
-    const std::string_view brk = LineBreakText(m_breakStyle);
-    std::string out;
-    out.reserve(in.size());
-    altered = false;
-    const auto* p = reinterpret_cast<const unsigned char*>(in.data());
-    const auto* end = p + in.size();
-    while (p < end) {
-        if (*p == '\r' || *p == '\n') {
-            LineBreak kind;
-            const unsigned char* next = BreakEnd(p, end, true, kind);
-            altered = altered || LineBreakText(kind) != brk;
-            out.append(brk);
-            p = next;
-            continue;
-        }
-        if (*p < 0x80) {
-            out.push_back(static_cast<char>(*p++));
-            continue;
-        }
-        char32_t c = 0;
-        const std::size_t n = ReadUtf8(p, end, c);
-        if (n != 0 && (!IsRawByteCodePoint(c) || IsEncodable(m_encoding, c))) {
-            out.append(reinterpret_cast<const char*>(p), n);
-        } else {
-            out.push_back('?');
-            altered = true;
-        }
-        p += n ? n : 1;
-    }
-    return out;
+    return EnteringText(in, m_encoding, m_breakStyle, altered);
 }
 
 QString TextView::enteringText(const QString& text) const {
@@ -146,8 +60,8 @@ TextView::TextView(QWidget* parent) : QsciScintilla(parent) {
     SendScintilla(SCI_SETLAYOUTCACHE, SC_CACHE_PAGE);
     SendScintilla(SCI_SETIDLESTYLING, SC_IDLESTYLING_NONE);
     applyDocumentSettings();
-    removeForeignKeyBindings();
-    SendScintilla(SCI_INDICSETSTYLE, kKeptIndicator, static_cast<long>(INDIC_HIDDEN));
+    KeepPlainEditKeys(*standardCommands());
+    SendScintilla(SCI_INDICSETSTYLE, KeptCodeMarks::kIndicator, static_cast<long>(INDIC_HIDDEN));
     SetWordWrap(false);
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this, &TextView::onModified);
     m_font = QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9);
@@ -176,20 +90,6 @@ void TextView::applyDocumentSettings() {
     SendScintilla(SCI_SETMODEVENTMASK, SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE | SC_MOD_CONTAINER);
 }
 
-void TextView::removeForeignKeyBindings() {
-    QsciCommandSet* set = standardCommands();
-    for (QsciCommand* c : set->commands()) {
-        c->setKey(0);
-        c->setAlternateKey(0);
-    }
-    for (const KeyBinding& b : kKeyBindings) {
-        if (QsciCommand* c = set->find(b.command)) {
-            c->setKey(b.key);
-            if (b.alternate) c->setAlternateKey(b.alternate);
-        }
-    }
-}
-
 void TextView::onModified(int position, int modificationType, const char*, int length, int, int, int, int,
                           int token, int) {
     if (modificationType & SC_MOD_CONTAINER) {
@@ -199,7 +99,7 @@ void TextView::onModified(int position, int modificationType, const char*, int l
     if (modificationType & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE))
         Q_EMIT aboutToChange(position, length, modificationType & SC_MOD_BEFOREINSERT);
     if (m_loading) return;
-    trackEdit(position, modificationType, length);
+    m_kept.trackEdit(position, modificationType, length);
     // Reported once the edit is complete, so listeners see the caret where it ends up.
     if (!m_changePending) {
         m_changePending = true;
@@ -336,7 +236,7 @@ void TextView::Clear() {
     SendScintilla(SCI_EMPTYUNDOBUFFER);
     SendScintilla(SCI_SETSCROLLWIDTH, 1);
     m_loading = false;
-    forgetAllOriginals();
+    m_kept.forgetAll();
     m_encoding = Encoding::ShiftJis;
     m_mixedBreaks = false;
     m_breakStyle = LineBreak::CrLf;
@@ -345,7 +245,7 @@ void TextView::Clear() {
 
 void TextView::SetDocumentEncoding(Encoding e) {
     // Bytes kept as read are in the old encoding; a byte order mark alone changes none of them.
-    if (WithByteOrderMark(e, false) != WithByteOrderMark(m_encoding, false)) forgetAllOriginals();
+    if (WithByteOrderMark(e, false) != WithByteOrderMark(m_encoding, false)) m_kept.forgetAll();
     m_encoding = e;
 }
 

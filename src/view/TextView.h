@@ -27,6 +27,8 @@
 #include "platform/CarefulWrite.h"
 #include "platform/KeptCodes.h"
 #include "platform/TextDecoder.h"
+#include "view/Cp932Positions.h"
+#include "view/KeptCodeMarks.h"
 
 namespace oruvan {
 
@@ -145,17 +147,10 @@ public:
     // of lines [first, end) alone when given, in line order.
     std::vector<std::pair<int, std::string>> HeadingOwnBytes(long first = 0, long end = LONG_MAX) const;
 
-    // A kept code: the bytes as read and the text they decode to.
-    struct KeptCode {
-        std::string bytes;
-        std::string text;
-    };
-    // The runs of text kept with their bytes as read (positions in the UTF-8 text), and the codes they
-    // point into.
-    struct KeptBytes {
-        std::vector<KeptSpan> spans;
-        std::shared_ptr<const std::vector<KeptCode>> codes;
-    };
+    // A kept code: the bytes as read and the text they decode to; the runs of text kept with their bytes
+    // as read (positions in the UTF-8 text), and the codes they point into.
+    using KeptCode = KeptCodeMarks::Code;
+    using KeptBytes = KeptCodeMarks::Bytes;
     // A copy of the text that another thread can turn into the document's bytes (recovery copies):
     // the UTF-8 text with its breaks, put into `buffer` when one is given, the runs kept with their
     // original bytes, and the encoding.
@@ -225,12 +220,6 @@ protected:
 
 private:
     void announceCaret();
-    // A document line found by a cp932 offset: its number and where it starts in both encodings.
-    struct LineHit {
-        int line = 0;
-        long utf8Start = 0;
-        long cp932Start = 0;
-    };
 
     void onModified(int position, int modificationType, const char* text, int length, int linesAdded,
                     int line, int, int, int token, int);
@@ -239,28 +228,13 @@ private:
     void applyDocumentSettings();
     // The view's end-of-line mode for a break.
     static int eolMode(LineBreak b);
-    void removeForeignKeyBindings();
     // Text about to enter the view, as the document can hold it (TextView.cpp).
     std::string enteringText(std::string_view utf8, bool& altered) const;
     QString enteringText(const QString& text) const;
 
-    // The byte and position bridge (TextViewPositions.cpp).
-    std::string_view lineUtf8(long line) const;
-    long cp932OffsetOf(long utf8Pos) const;
-    LineHit lineOfCp932(long pos) const;
-    long utf8PosOfCp932(long pos) const;
-    int columnOf(long utf8Pos) const;
-    long displayRowStart(long pos) const;
-
-    // The kept original codes (TextViewOriginals.cpp).
-    void collectOriginals(QFile& file, const std::vector<NonCanonicalLine>& lines);
-    void forgetAllOriginals();
-    void trackEdit(long position, int modificationType, long length);
-    void settleEdit() const;
-    void noteRemovedRuns(long position, long length);
-    void fillKept(long position, long length, int value) const;
-    std::vector<KeptSpan> keptSpans(long start, long end) const;
-
+    // The position arithmetic and the kept original codes.
+    Cp932Positions m_positions{this};
+    KeptCodeMarks m_kept{this};
     QFont m_font;
     int m_fontSize = 0;
     bool m_loading = false;
@@ -280,24 +254,6 @@ private:
         bool mixedBefore;
     };
     std::vector<BreakChange> m_breakChanges;
-    // Kept runs are a hidden indicator of the view's document, which moves them with the text; its
-    // value less one is the run's code. None (null) in most documents.
-    static constexpr int kKeptIndicator = 22;
-    std::shared_ptr<const std::vector<KeptCode>> m_keptCodes;
-    // An insertion is accounted for when the next edit comes or the runs are read.
-    struct PendingInsert {
-        long position = 0;
-        long length = 0;  // 0: none pending
-        bool undo = false;
-    };
-    mutable PendingInsert m_pendingInsert;
-    // Runs a deletion took, for its undo to give back: offsets from the deletion, lengths, values.
-    struct RemovedRuns {
-        long position;
-        long length;
-        std::vector<std::array<long, 3>> runs;
-    };
-    mutable std::vector<RemovedRuns> m_removedRuns;
 };
 
 }  // namespace oruvan

@@ -4,19 +4,19 @@
 #include <QFile>
 #include <algorithm>
 
-#include "view/TextView.h"
-#include "widgets/UserError.h"
 #include "platform/CarefulWrite.h"
 #include "platform/DocumentBytes.h"
-#include "platform/EncodingDetector.h"
 #include "platform/RegularFile.h"
+#include "view/FileText.h"
+#include "view/TextView.h"
+#include "widgets/UserError.h"
 
 namespace oruvan {
 
 namespace {
 
-// Files are read and written in blocks of this size.
-constexpr qint64 kChunk = 4 << 20;
+// Files are written in blocks of this size.
+constexpr std::size_t kChunk = 4 << 20;
 
 }  // namespace
 
@@ -46,39 +46,8 @@ void TextView::LoadFromFile(const QString& path, std::optional<Encoding> encodin
     applyDocumentSettings();
     SendScintilla(SCI_SETUNDOCOLLECTION, 0);
 
-    std::optional<TextDecoder> decoder;
-    bool ok = true;
-    try {
-        // The first block is the whole detection window.
-        static_assert(kChunk >= static_cast<qint64>(kDetectionWindow));
-        std::string chunk(static_cast<std::size_t>(std::min<qint64>(kChunk, std::max<qint64>(size, 1))),
-                          '\0');
-        std::string utf8;
-        for (;;) {
-            const qint64 got = file.read(chunk.data(), static_cast<qint64>(chunk.size()));
-            if (got < 0) {
-                ok = false;
-                break;
-            }
-            const std::string_view piece(chunk.data(), static_cast<std::size_t>(got));
-            if (!decoder) {
-                decoder.emplace(encoding ? *encoding : DetectEncoding(piece, file.atEnd()));
-                // UTF-8 comes in as it is; two bytes of another encoding may give three.
-                const bool utf8 = WithByteOrderMark(decoder->encoding(), false) == Encoding::Utf8;
-                if (size > 0)
-                    SendScintilla(SCI_ALLOCATE,
-                                  static_cast<unsigned long>(size + (utf8 ? 0 : size / 2) + 16));
-            }
-            utf8.clear();
-            decoder->decode(piece, got == 0, utf8);
-            if (!utf8.empty())
-                SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(utf8.size()), utf8.data());
-            if (got == 0) break;
-        }
-    } catch (const std::exception&) {
-        ok = false;
-    }
-    if (!ok) {
+    const std::optional<TextDecoder> decoder = AppendFileText(*this, file, size, encoding);
+    if (!decoder) {
         SendScintilla(SCI_SETDOCPOINTER, 0, oldDoc);
         SendScintilla(SCI_RELEASEDOCUMENT, 0, oldDoc);
         applyDocumentSettings();
@@ -95,11 +64,11 @@ void TextView::LoadFromFile(const QString& path, std::optional<Encoding> encodin
     m_breakStyle = decoder->breaks().dominant();
     m_mixedBreaks = decoder->breaks().mixed();
     SendScintilla(SCI_SETEOLMODE, eolMode(m_breakStyle));
-    forgetAllOriginals();
+    m_kept.forgetAll();
     try {
-        if (!decoder->nonCanonical().empty()) collectOriginals(file, decoder->nonCanonical());
+        if (!decoder->nonCanonical().empty()) m_kept.collect(file, m_encoding, decoder->nonCanonical());
     } catch (const std::exception&) {
-        forgetAllOriginals();  // the text is loaded; such lines are then written canonically
+        m_kept.forgetAll();  // the text is loaded; such lines are then written canonically
     }
     m_loading = false;
     SendScintilla(SCI_SETSCROLLWIDTH, 1);
@@ -109,7 +78,7 @@ void TextView::LoadFromFile(const QString& path, std::optional<Encoding> encodin
 std::optional<Unencodable> TextView::FirstUnwritable() const {
     // Runs written by their bytes as read are skipped. Taken first: reading them leaves the buffer's gap
     // where it is.
-    const KeptBytes kept = OriginalsCopy();
+    const KeptBytes kept = m_kept.copy();
     const std::string_view text = Utf8Buffer();
     std::size_t done = 0;
     auto check = [&](std::size_t stop) {
@@ -132,20 +101,19 @@ std::optional<Unencodable> TextView::FirstUnwritable() const {
 
 void TextView::SaveToFile(const QString& path) const {
     const QString message = QStringLiteral("ファイル %1 を作成できません").arg(path);
-    settleEdit();
+    m_kept.settleEdit();
     CarefulFile file(QFile::encodeName(path).toStdString(), saveOptions);
     if (!file.open()) throw UserError(message);
     std::string out;
-    out.reserve(static_cast<std::size_t>(2 * kChunk) + 8192);
-    const KeptBytes kept = OriginalsCopy();
+    out.reserve(2 * kChunk + 8192);
+    const KeptBytes kept = m_kept.copy();
     // Read before any line: the pointer moves the buffer's gap to its end, where reading lines leaves it.
     const std::string_view text = Utf8Buffer();
-    bool ok = EncodeDocument(m_encoding, text, kept.spans, out, static_cast<std::size_t>(kChunk),
-                             [&](std::string& piece) {
-                                 const bool written = file.write(piece);
-                                 piece.clear();
-                                 return written;
-                             });
+    bool ok = EncodeDocument(m_encoding, text, kept.spans, out, kChunk, [&](std::string& piece) {
+        const bool written = file.write(piece);
+        piece.clear();
+        return written;
+    });
     if (ok && !out.empty()) ok = file.write(out);
     if (!ok || !file.commit()) throw UserError(message);
 }

@@ -10,7 +10,7 @@ TextView::Snapshot TextView::TakeSnapshot(std::shared_ptr<std::string> buffer) c
     s.utf8 = buffer ? std::move(buffer) : std::make_shared<std::string>();
     s.utf8->clear();
     AppendUtf8(0, Utf8Length(), *s.utf8);
-    s.originals = OriginalsCopy();
+    s.originals = m_kept.copy();
     s.encoding = m_encoding;
     return s;
 }
