@@ -109,15 +109,22 @@ inline std::size_t NextBreak(std::string_view u, std::size_t from, std::size_t& 
 // takes its LF along; a CR that ends u is no break yet when moreMayFollow (its LF may be still to come).
 inline std::size_t LastBreakEnd(std::string_view u, std::size_t from, std::size_t limit,
                                 bool moreMayFollow = false) {
-    for (std::size_t j = std::min(limit, u.size()); j > from; --j) {
-        const char c = u[j - 1];
-        if (c == '\n') return j;
-        if (c == '\r') {
-            if (j < u.size()) return u[j] == '\n' ? j + 1 : j;
-            if (!moreMayFollow) return j;
-        }
+    limit = std::min(limit, u.size());
+    if (limit <= from) return std::string_view::npos;
+    // memrchr, not a byte loop: a reader looking for the end of whole lines in a long line without
+    // breaks asks again at every read.
+    const char* const base = u.data();
+    const void* lf = memrchr(base + from, '\n', limit - from);
+    const std::size_t afterLf = lf ? static_cast<const char*>(lf) - base + 1 : from;
+    for (std::size_t end = limit; end > afterLf;) {
+        const void* cr = memrchr(base + afterLf, '\r', end - afterLf);
+        if (!cr) break;
+        const std::size_t j = static_cast<const char*>(cr) - base + 1;
+        if (j < u.size()) return u[j] == '\n' ? j + 1 : j;
+        if (!moreMayFollow) return j;
+        end = j - 1;
     }
-    return std::string_view::npos;
+    return lf ? afterLf : std::string_view::npos;
 }
 
 // The breaks in a piece of text. The text view counts every break as the two bytes CR LF in positions,
