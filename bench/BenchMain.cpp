@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -15,6 +16,7 @@
 #include <QMenu>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -341,6 +343,113 @@ void measureRecovery(MainWindow& w, const std::string& size) {
     w.textView()->Undo();
 }
 
+void pressKey(MainWindow& w, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers);
+    QApplication::sendEvent(w.textView(), &press);
+    QApplication::sendEvent(w.textView(), &release);
+    QCoreApplication::processEvents();
+}
+
+// Mean and slowest of `count` keys typed and deleted in turn at the caret, each to the window repainted.
+std::pair<double, double> keysAtCaret(MainWindow& w, int count) {
+    double total = 0, worst = 0;
+    for (int i = 0; i < count; ++i) {
+        const bool del = i % 2 == 1;
+        const double t0 = nowMs();
+        typeKey(w, del ? Qt::Key_Backspace : Qt::Key_A, del ? QString() : QStringLiteral("a"));
+        w.repaint();
+        const double t = nowMs() - t0;
+        if (qEnvironmentVariableIsSet("ORUVAN_BENCH_EACH")) std::printf("  key %d: %.1f ms\n", i, t);
+        total += t;
+        worst = std::max(worst, t);
+    }
+    w.index()->reindexTimer()->stop();
+    return {total / count, worst};
+}
+
+void lineMeanWorst(const char* measure, const std::string& size, std::pair<double, double> t) {
+    std::printf("%-28s %6s %10.3f ms  (slowest %.3f ms)\n", measure, size.c_str(), t.first, t.second);
+    std::fflush(stdout);
+}
+
+// The one very long line: shown, typed into in its middle, crossed by keys and by a search, wrapped,
+// and left idle with the caret in it.
+void measureLongLine(MainWindow& w, const std::string& size) {
+    using Sci = QsciScintillaBase;
+    TextView* view = w.textView();
+    view->setFocus();
+    const unsigned long longest = static_cast<unsigned long>(longestLine(w));
+    const long start = view->SendScintilla(Sci::SCI_POSITIONFROMLINE, longest);
+    const long end = view->SendScintilla(Sci::SCI_GETLINEENDPOSITION, longest);
+    double t0 = nowMs();
+    view->SendScintilla(Sci::SCI_GOTOPOS, end);  // End of the line: the whole of it laid out
+    w.repaint();
+    line("long line first shown", size, nowMs() - t0, 0, "ms");
+
+    const long middle =
+        view->SendScintilla(Sci::SCI_POSITIONBEFORE, view->SendScintilla(Sci::SCI_POSITIONAFTER, (start + end) / 2));
+    view->SendScintilla(Sci::SCI_GOTOPOS, middle);
+    w.repaint();
+    lineMeanWorst("long line: key in its middle", size, keysAtCaret(w, 20));
+
+    // Best of three: the caret put back in the middle, the key pressed and the window repainted.
+    const auto keyMs = [&](int key, Qt::KeyboardModifiers modifiers) {
+        return bestTimed(3, [&] {
+            view->SendScintilla(Sci::SCI_GOTOPOS, middle);
+            w.repaint();
+            const double t = nowMs();
+            pressKey(w, key, modifiers);
+            w.repaint();
+            return nowMs() - t;
+        });
+    };
+    line("long line: End", size, keyMs(Qt::Key_End, Qt::NoModifier), 0, "ms");
+    line("long line: Home", size, keyMs(Qt::Key_Home, Qt::NoModifier), 0, "ms");
+    line("long line: Ctrl+End", size, keyMs(Qt::Key_End, Qt::ControlModifier), 0, "ms");
+
+    // Idle with the caret in the long line: what the process spends over three seconds, as a share of a core.
+    view->SendScintilla(Sci::SCI_GOTOPOS, middle);
+    w.repaint();
+    QCoreApplication::processEvents();
+    const double c0 = cpuMs();
+    t0 = nowMs();
+    QEventLoop idle;
+    QTimer::singleShot(3000, &idle, &QEventLoop::quit);
+    idle.exec();
+    std::printf("%-28s %6s %10.1f %% of a core\n", "long line: idle, caret in it", size.c_str(),
+                100 * (cpuMs() - c0) / (nowMs() - t0));
+
+    // Find next from the line's start to the first heading after it.
+    int after = -1;
+    for (int i = 0; i < w.index()->entryCount() && after < 0; ++i)
+        if (w.index()->entryLine(i) > static_cast<int>(longest)) after = w.index()->entryLine(i);
+    if (after >= 0) {
+        const std::string target = view->LineAt(after).substr(0, 12);
+        w.findBar()->SetFindText(QString::fromStdString(Cp932ToUtf8(target)).trimmed());
+        line("long line: find next across", size, bestTimed(3, [&] {
+                 view->SendScintilla(Sci::SCI_GOTOPOS, start);
+                 w.repaint();
+                 const double t = nowMs();
+                 w.finder()->FindNext();
+                 w.repaint();
+                 return nowMs() - t;
+             }), 0, "ms");
+        w.findBar()->SetFindText(QString());
+    }
+
+    view->SendScintilla(Sci::SCI_GOTOPOS, middle);
+    w.repaint();
+    t0 = nowMs();
+    w.SetWordWrap(true);
+    w.repaint();
+    QCoreApplication::processEvents();
+    line("long line: wrap switched on", size, nowMs() - t0, 0, "ms");
+    lineMeanWorst("long line: key, wrap on", size, keysAtCaret(w, 20));
+    w.SetWordWrap(false);
+    QCoreApplication::processEvents();
+}
+
 // Open, index and edit measures of one document in a fresh window.
 void measureDocument(const std::string& size, const std::string& doc, const QString& path,
                      const QString& folder, const QString& outline, bool longLine) {
@@ -403,16 +512,7 @@ void measureDocument(const std::string& size, const std::string& doc, const QStr
                     pages);
     }
     line("keystroke, wrap off", size, keystrokeMs(w, 200), 0, "ms");
-    if (longLine) {
-        // Inside the long line: the caret's column costs the length of its line.
-        const unsigned long longest = static_cast<unsigned long>(longestLine(w));
-        const double t0 = nowMs();
-        w.textView()->SendScintilla(QsciScintillaBase::SCI_GOTOPOS,
-                              w.textView()->SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION, longest));
-        w.repaint();
-        line("long line first shown", size, nowMs() - t0, 0, "ms");
-        line("keystroke in the long line", size, keystrokeMs(w, 2, false), 0, "ms");
-    }
+    if (longLine) measureLongLine(w, size);
     line("timer check, unchanged", size, best(3, [&] { w.index()->reindexAfterEdits(); }), 0, "ms");
     line("timer re-index after edit", size,
          bestTimed(3,

@@ -125,8 +125,50 @@ long Cp932Positions::utf8PosOfCp932(long pos) const {
 
 int Cp932Positions::columnOf(long utf8Pos) const {
     const long line = m_view->SendScintilla(Sci::SCI_LINEFROMPOSITION, utf8Pos);
-    return static_cast<int>(
-        Cp932Columns(utf8Range(m_view->SendScintilla(Sci::SCI_POSITIONFROMLINE, line), utf8Pos)));
+    const long lineStart = m_view->SendScintilla(Sci::SCI_POSITIONFROMLINE, line);
+    ColumnMemo& m = m_column;
+    const long fromStart = utf8Pos - lineStart;
+    long column;
+    if (m.lineStart == lineStart && m.pos <= utf8Pos && utf8Pos - m.pos < fromStart)
+        column = m.column + static_cast<long>(Cp932Columns(utf8Range(m.pos, utf8Pos)));
+    else if (m.lineStart == lineStart && m.pos > utf8Pos && m.pos - utf8Pos < fromStart)
+        column = m.column - static_cast<long>(Cp932Columns(utf8Range(utf8Pos, m.pos)));
+    else
+        column = static_cast<long>(Cp932Columns(utf8Range(lineStart, utf8Pos)));
+    m = {lineStart, utf8Pos, column};
+    return static_cast<int>(column);
+}
+
+void Cp932Positions::textAboutToChange(long position, long length, bool insert, const char* text) {
+    ColumnMemo& m = m_column;
+    if (m.lineStart < 0 || position >= m.pos || length <= 0) return;
+    const auto hasBreak = [](std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; };
+    if (insert) {
+        const std::string_view added = text ? std::string_view(text, static_cast<std::size_t>(length)) : "";
+        if (position < m.lineStart) {
+            m.lineStart += length;
+        } else if (!text || hasBreak(added)) {
+            m.lineStart = -1;
+            return;
+        } else {
+            m.column += static_cast<long>(Cp932Columns(added));
+        }
+        m.pos += length;
+        return;
+    }
+    // A break deleted before the line joins it to the one above; one inside it splits nothing kept.
+    if (position + length < m.lineStart) {
+        m.lineStart -= length;
+        m.pos -= length;
+        return;
+    }
+    const std::string_view gone = utf8Range(position, position + length);
+    if (position < m.lineStart || position + length > m.pos || hasBreak(gone)) {
+        m.lineStart = -1;
+        return;
+    }
+    m.column -= static_cast<long>(Cp932Columns(gone));
+    m.pos -= length;
 }
 
 long Cp932Positions::lineIndex(long n) const {

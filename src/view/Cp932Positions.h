@@ -37,8 +37,13 @@ public:
     long cp932OffsetOf(long utf8Pos) const;
     LineHit lineOfCp932(long pos) const;
     long utf8PosOfCp932(long pos) const;
-    // cp932 widths from the start of the line to utf8Pos.
+    // cp932 widths from the start of the line to utf8Pos. The last answer is kept and moved with each
+    // edit (textAboutToChange), so the caret's column costs its move, not its line's length.
     int columnOf(long utf8Pos) const;
+    // Told of every edit before it happens, with the text an insertion brings.
+    void textAboutToChange(long position, long length, bool insert, const char* text);
+    // Another document in the view: nothing kept holds.
+    void forgetColumn() { m_column.lineStart = -1; }
     // cp932 offset of the start of line n (a line past the last: the end).
     long lineIndex(long n) const;
 
@@ -54,6 +59,12 @@ private:
     long displayRowStart(long pos, bool wrap) const;
 
     const QsciScintillaBase* m_view;
+    struct ColumnMemo {
+        long lineStart = -1;  // -1: nothing kept
+        long pos = 0;
+        long column = 0;
+    };
+    mutable ColumnMemo m_column;
 };
 
 }  // namespace oruvan

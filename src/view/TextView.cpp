@@ -54,6 +54,8 @@ TextView::TextView(QWidget* parent) : QsciScintilla(parent) {
     setBraceMatching(QsciScintilla::NoBraceMatch);
     setAutoCompletionSource(QsciScintilla::AcsNone);
     setCaretLineVisible(false);
+    // No annotations are shown; while they may be, every edit re-wraps its whole line to measure them.
+    setAnnotationDisplay(QsciScintilla::AnnotationHidden);
     SendScintilla(SCI_SETSCROLLWIDTH, 1);
     SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1);
     SendScintilla(SCI_SETPASTECONVERTENDINGS, 1);
@@ -70,6 +72,7 @@ TextView::TextView(QWidget* parent) : QsciScintilla(parent) {
 
 void TextView::applyDocumentSettings() {
     // Code page, line end mode and tabs belong to the document, so a swapped-in document needs them.
+    m_positions.forgetColumn();
     SendScintilla(SCI_SETCODEPAGE, SC_CP_UTF8);
     SendScintilla(SCI_SETEOLMODE, eolMode(m_breakStyle));
     SendScintilla(SCI_SETTABWIDTH, 8);
@@ -90,14 +93,16 @@ void TextView::applyDocumentSettings() {
     SendScintilla(SCI_SETMODEVENTMASK, SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE | SC_MOD_CONTAINER);
 }
 
-void TextView::onModified(int position, int modificationType, const char*, int length, int, int, int, int,
+void TextView::onModified(int position, int modificationType, const char* text, int length, int, int, int, int,
                           int token, int) {
     if (modificationType & SC_MOD_CONTAINER) {
         restoreBreakStyle(token, modificationType & SC_PERFORMED_UNDO);
         return;
     }
-    if (modificationType & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE))
+    if (modificationType & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)) {
+        m_positions.textAboutToChange(position, length, modificationType & SC_MOD_BEFOREINSERT, text);
         Q_EMIT aboutToChange(position, length, modificationType & SC_MOD_BEFOREINSERT);
+    }
     if (m_loading) return;
     m_kept.trackEdit(position, modificationType, length);
     // Reported once the edit is complete, so listeners see the caret where it ends up.
