@@ -454,6 +454,8 @@ void measureLongLine(MainWindow& w, const std::string& size) {
 void measureDocument(const std::string& size, const std::string& doc, const QString& path,
                      const QString& folder, const QString& outline, bool longLine) {
     MainWindow w(windowPaths(folder));
+    // The long line wraps at a laptop's width, not at the offscreen platform's default.
+    if (longLine) w.resize(1280, 800);
     w.show();
     QCoreApplication::processEvents();
 
