@@ -450,6 +450,37 @@ void measureLongLine(MainWindow& w, const std::string& size) {
     QCoreApplication::processEvents();
 }
 
+void writeFile(const QString& path, const std::string& doc);
+
+// A document of very long lines in a fresh window: opened and shown, and its peak memory. While it opens,
+// a timer notes the longest time the window answered no event.
+void measureWideDocument(const char* name, const std::string& doc, const QString& folder) {
+    const QString path = folder + QStringLiteral("/wide.txt");
+    writeFile(path, doc);
+    const std::string size = std::to_string(doc.size() >> 20);
+    MainWindow w(windowPaths(folder));
+    w.resize(1280, 800);
+    w.show();
+    QCoreApplication::processEvents();
+    double last = nowMs(), frozen = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        frozen = std::max(frozen, nowMs() - last);
+        last = nowMs();
+    });
+    tick.start(10);
+    const double t0 = nowMs();
+    last = t0;
+    w.document()->open(path);
+    w.repaint();
+    const double shown = nowMs() - t0;
+    QCoreApplication::processEvents();
+    frozen = std::max(frozen, nowMs() - last);
+    std::printf("%-28s %6s %10.3f ms  (longest without events %.0f ms)\n", name, size.c_str(), shown, frozen);
+    std::printf("%-28s %6s %10ld MB\n", "  peak memory (own process)", size.c_str(), childPeakMb(path, folder));
+    std::fflush(stdout);
+}
+
 // Open, index and edit measures of one document in a fresh window.
 void measureDocument(const std::string& size, const std::string& doc, const QString& path,
                      const QString& folder, const QString& outline, bool longLine) {
@@ -804,6 +835,7 @@ int main(int argc, char** argv) {
     int headingsPerMb = 1000;
     int longLineMb = 10;
     int filterHeadings = 100000;
+    int wideLinesMb = 0;  // documents of very long lines this size (0: none)
     QString outline, probe, folder;
     bool codecsOnly = false;
     for (const QString& a : app.arguments().mid(1)) {
@@ -811,6 +843,7 @@ int main(int argc, char** argv) {
         if (a.startsWith(QLatin1String("--headings-per-mb="))) headingsPerMb = a.mid(18).toInt();
         if (a.startsWith(QLatin1String("--long-line-mb="))) longLineMb = a.mid(15).toInt();
         if (a.startsWith(QLatin1String("--filter-headings="))) filterHeadings = a.mid(18).toInt();
+        if (a.startsWith(QLatin1String("--wide-lines-mb="))) wideLinesMb = a.mid(16).toInt();
         if (a.startsWith(QLatin1String("--outline="))) outline = a.mid(10);
         if (a.startsWith(QLatin1String("--memory-probe="))) probe = a.mid(15);
         if (a.startsWith(QLatin1String("--folder="))) folder = a.mid(9);
@@ -851,6 +884,15 @@ int main(int argc, char** argv) {
         const QString path = dir.filePath(QStringLiteral("longline.txt"));
         writeFile(path, doc);
         measureDocument(std::to_string(longLineMb) + "L", doc, path, dir.path(), outline, true);
+    }
+    if (wideLinesMb > 0) {
+        // Lines of about 1 MB each, and one line of the whole size.
+        bench::DocumentParams params;
+        params.bytes = static_cast<std::size_t>(wideLinesMb) << 20;
+        params.headings = static_cast<std::size_t>(wideLinesMb);
+        params.lineLength = 1 << 20;
+        measureWideDocument("open and shown, 1 MB lines", bench::GenerateDocument(params), dir.path());
+        measureWideDocument("open and shown, one line", bench::GenerateLine(params.bytes), dir.path());
     }
     if (filterHeadings > 0) measureFilter(dir.path(), static_cast<std::size_t>(filterHeadings));
     return 0;

@@ -77,6 +77,14 @@ std::string GenerateDocument(const DocumentParams& params) {
     return out;
 }
 
+std::string GenerateLine(std::size_t bytes, std::uint64_t seed) {
+    Rng r{seed * 0x9E3779B97F4A7C15ULL + 1};
+    std::string out;
+    out.reserve(bytes + 4);
+    appendBody(r, DocumentParams{}, bytes, out);
+    return out;
+}
+
 std::string DocumentIn(const std::string& cp932, Encoding encoding) {
     return encoding == Encoding::ShiftJis ? cp932 : EncodeText(encoding, Cp932ToUtf8(cp932));
 }

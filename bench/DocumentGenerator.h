@@ -23,6 +23,8 @@ struct DocumentParams {
 
 // The document's bytes, lines ending in CR LF. Headings cycle through the marks "//@", "--" and "■".
 std::string GenerateDocument(const DocumentParams& params);
+// One line of body text, `bytes` long, without a break.
+std::string GenerateLine(std::size_t bytes, std::uint64_t seed = 1);
 
 // A generated document in another encoding (no byte order mark), its breaks as they are.
 std::string DocumentIn(const std::string& cp932, Encoding encoding);
