@@ -933,6 +933,110 @@ private Q_SLOTS:
         QCOMPARE(view().CaretDisplayColumn(), 0);
     }
 
+    // The caret's column is kept between queries and moved by each edit: it equals one counted afresh,
+    // whatever the edit did before, at or after the caret, on its line or another.
+    void caretColumnFollowsEdits() {
+        load(Sjis("一行目\r\n二行目は長い行です abc def\r\n三行目\r\n"));
+        const auto fresh = [&] {
+            const long pos = sci(view(), Sci::SCI_GETCURRENTPOS);
+            const long line = sci(view(), Sci::SCI_LINEFROMPOSITION, static_cast<unsigned long>(pos));
+            return static_cast<int>(Cp932Columns(
+                view().Utf8Range(sci(view(), Sci::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line)), pos)));
+        };
+        const std::string wide = Cp932ToUtf8(Sjis("漢"));
+        struct Edit {
+            const char* what;
+            int line;  // the edit's place: a line and a byte in it
+            long at;
+            long remove;
+            std::string insert;
+        };
+        const Edit edits[] = {
+            {"wide before the caret", 1, 3, 0, wide},
+            {"deleted before the caret", 1, 0, 3, ""},
+            {"at the caret", 1, 12, 0, "xy"},
+            {"after the caret", 1, 20, 0, wide},
+            {"on the line above", 0, 0, 0, wide + wide},
+            {"break before the caret", 1, 4, 0, "\n"},
+            {"break before the line deleted", 1, -1, 1, ""},
+            {"line above shortened", 0, 0, 3, ""},
+        };
+        sci(view(), Sci::SCI_GOTOPOS, static_cast<unsigned long>(sci(view(), Sci::SCI_POSITIONFROMLINE, 1) + 12));
+        QCOMPARE(view().CaretColumn(), fresh());
+        for (const Edit& e : edits) {
+            const long at = sci(view(), Sci::SCI_POSITIONFROMLINE, static_cast<unsigned long>(e.line)) + e.at;
+            if (e.remove) sci(view(), Sci::SCI_DELETERANGE, static_cast<unsigned long>(at), e.remove);
+            if (!e.insert.empty())
+                sci(view(), Sci::SCI_INSERTTEXT, static_cast<unsigned long>(at), reinterpret_cast<long>(e.insert.c_str()));
+            QVERIFY2(view().CaretColumn() == fresh(), e.what);
+            sci(view(), Sci::SCI_CHARLEFT);
+            QVERIFY2(view().CaretColumn() == fresh(), e.what);
+        }
+        sci(view(), Sci::SCI_UNDO);
+        QCOMPARE(view().CaretColumn(), fresh());
+    }
+
+    // A long line is laid out again only around each edit, its rows found again only near it: after
+    // every edit, each sampled position stands where a layout of the whole line puts it.
+    void longLineEditsLaidOutAsWhole_data() {
+        QTest::addColumn<bool>("wrap");
+        QTest::addColumn<bool>("tab");
+        QTest::newRow("wrap off") << false << false;
+        QTest::newRow("wrap on") << true << false;
+        QTest::newRow("wrap on, a tab after the edits") << true << true;
+    }
+    void longLineEditsLaidOutAsWhole() {
+        QFETCH(bool, wrap);
+        QFETCH(bool, tab);
+        view().SetWordWrap(wrap);
+        std::string line;
+        for (int i = 0; line.size() < 60000; ++i)
+            line += i % 7 == 0 ? Sjis("見出しのない長い行、") : "words and words " + std::to_string(i) + " ";
+        if (tab) line += "\tafter a tab";
+        load("first\r\n" + line + "\r\nlast\r\n");
+        settle();
+        const long start = sci(view(), Sci::SCI_POSITIONFROMLINE, 1);
+        // x and y of every 997th position of the line, and of its end.
+        const auto sample = [&] {
+            std::vector<long> points;
+            const long end = sci(view(), Sci::SCI_GETLINEENDPOSITION, 1);
+            for (long q = start;; q = std::min(end, q + 997)) {
+                q = sci(view(), Sci::SCI_POSITIONBEFORE, sci(view(), Sci::SCI_POSITIONAFTER, q));
+                points.push_back(sci(view(), Sci::SCI_POINTXFROMPOSITION, 0, q));
+                points.push_back(sci(view(), Sci::SCI_POINTYFROMPOSITION, 0, q));
+                if (q >= end) break;
+            }
+            points.push_back(sci(view(), Sci::SCI_WRAPCOUNT, 1));
+            return points;
+        };
+        const auto relaidWhole = [&] {
+            sci(view(), Sci::SCI_SETLAYOUTCACHE, Sci::SC_CACHE_NONE);
+            sci(view(), Sci::SCI_SETLAYOUTCACHE, Sci::SC_CACHE_PAGE);
+            return sample();
+        };
+        const std::string wide = Cp932ToUtf8(Sjis("漢字"));
+        struct Edit {
+            long at;  // from the line's start
+            long remove;
+            std::string insert;
+        };
+        const Edit edits[] = {
+            {30000, 0, "a"},       {30001, 1, ""},   {100, 0, wide},       {59000, 0, "x y z "},
+            {20, 500, ""},         {40000, 3, wide}, {0, 0, "lead "},      {12345, 0, std::string(300, 'q')},
+        };
+        sci(view(), Sci::SCI_GOTOPOS, static_cast<unsigned long>(start + 30000));
+        for (const Edit& e : edits) {
+            const long at = sci(view(), Sci::SCI_POSITIONBEFORE, sci(view(), Sci::SCI_POSITIONAFTER, start + e.at));
+            sci(view(), Sci::SCI_DELETERANGE, static_cast<unsigned long>(at), e.remove);
+            sci(view(), Sci::SCI_INSERTTEXT, static_cast<unsigned long>(at), reinterpret_cast<long>(e.insert.c_str()));
+            const std::vector<long> edited = sample();
+            QCOMPARE(edited, relaidWhole());
+        }
+        sci(view(), Sci::SCI_UNDO);
+        const std::vector<long> undone = sample();
+        QCOMPARE(undone, relaidWhole());
+    }
+
     void largeDocument() {
         const std::string doc = generateDocument(20u << 20);
         const QString file = write(QStringLiteral("large.txt"), doc);
