@@ -139,31 +139,20 @@ int Cp932Positions::columnOf(long utf8Pos) const {
     return static_cast<int>(column);
 }
 
-void Cp932Positions::textAboutToChange(long position, long length, bool insert, const char* text) {
+void Cp932Positions::textAboutToChange(long position, long length, bool insert) {
     ColumnMemo& m = m_column;
     if (m.lineStart < 0 || position >= m.pos || length <= 0) return;
-    const auto hasBreak = [](std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; };
-    if (insert) {
-        const std::string_view added = text ? std::string_view(text, static_cast<std::size_t>(length)) : "";
-        if (position < m.lineStart) {
-            m.lineStart += length;
-        } else if (!text || hasBreak(added)) {
-            m.lineStart = -1;
-            return;
-        } else {
-            m.column += static_cast<long>(Cp932Columns(added));
-        }
-        m.pos += length;
+    // Before the line (a break deleted there joins it to the one above), the line and what is kept move;
+    // inside it, the kept column moves by what a deletion takes, and an insertion is counted anew.
+    if ((insert && position < m.lineStart) || (!insert && position + length < m.lineStart)) {
+        const long shift = insert ? length : -length;
+        m.lineStart += shift;
+        m.pos += shift;
         return;
     }
-    // A break deleted before the line joins it to the one above; one inside it splits nothing kept.
-    if (position + length < m.lineStart) {
-        m.lineStart -= length;
-        m.pos -= length;
-        return;
-    }
-    const std::string_view gone = utf8Range(position, position + length);
-    if (position < m.lineStart || position + length > m.pos || hasBreak(gone)) {
+    const std::string_view gone = insert ? std::string_view() : utf8Range(position, position + length);
+    if (insert || position < m.lineStart || position + length > m.pos ||
+        gone.find_first_of("\r\n") != std::string_view::npos) {
         m.lineStart = -1;
         return;
     }

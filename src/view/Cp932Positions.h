@@ -40,8 +40,8 @@ public:
     // cp932 widths from the start of the line to utf8Pos. The last answer is kept and moved with each
     // edit (textAboutToChange), so the caret's column costs its move, not its line's length.
     int columnOf(long utf8Pos) const;
-    // Told of every edit before it happens, with the text an insertion brings.
-    void textAboutToChange(long position, long length, bool insert, const char* text);
+    // Told of every edit before it happens.
+    void textAboutToChange(long position, long length, bool insert);
     // Another document in the view: nothing kept holds.
     void forgetColumn() { m_column.lineStart = -1; }
     // cp932 offset of the start of line n (a line past the last: the end).

@@ -93,14 +93,14 @@ void TextView::applyDocumentSettings() {
     SendScintilla(SCI_SETMODEVENTMASK, SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE | SC_MOD_CONTAINER);
 }
 
-void TextView::onModified(int position, int modificationType, const char* text, int length, int, int, int, int,
+void TextView::onModified(int position, int modificationType, const char*, int length, int, int, int, int,
                           int token, int) {
     if (modificationType & SC_MOD_CONTAINER) {
         restoreBreakStyle(token, modificationType & SC_PERFORMED_UNDO);
         return;
     }
     if (modificationType & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)) {
-        m_positions.textAboutToChange(position, length, modificationType & SC_MOD_BEFOREINSERT, text);
+        m_positions.textAboutToChange(position, length, modificationType & SC_MOD_BEFOREINSERT);
         Q_EMIT aboutToChange(position, length, modificationType & SC_MOD_BEFOREINSERT);
     }
     if (m_loading) return;

@@ -946,25 +946,27 @@ private Q_SLOTS:
         const std::string wide = Cp932ToUtf8(Sjis("漢"));
         struct Edit {
             const char* what;
-            int line;  // the edit's place: a line and a byte in it
+            int line;  // the edit's place: a line from the caret's and a byte from that line's start
             long at;
             long remove;
             std::string insert;
         };
         const Edit edits[] = {
-            {"wide before the caret", 1, 3, 0, wide},
-            {"deleted before the caret", 1, 0, 3, ""},
-            {"at the caret", 1, 12, 0, "xy"},
-            {"after the caret", 1, 20, 0, wide},
-            {"on the line above", 0, 0, 0, wide + wide},
-            {"break before the caret", 1, 4, 0, "\n"},
-            {"break before the line deleted", 1, -1, 1, ""},
-            {"line above shortened", 0, 0, 3, ""},
+            {"wide before the caret", 0, 3, 0, wide},
+            {"deleted before the caret", 0, 0, 3, ""},
+            {"at the caret", 0, 9, 0, "xy"},
+            {"after the caret", 0, 20, 0, wide},
+            {"on the line above", -1, 0, 0, wide + wide},
+            {"line above shortened", -1, 0, 3, ""},
+            {"break before the caret", 0, 4, 0, "\n"},
+            {"break before the line deleted", 0, -1, 1, ""},
+            {"wide deleted before the caret", 0, 0, 3, ""},
         };
         sci(view(), Sci::SCI_GOTOPOS, static_cast<unsigned long>(sci(view(), Sci::SCI_POSITIONFROMLINE, 1) + 12));
         QCOMPARE(view().CaretColumn(), fresh());
         for (const Edit& e : edits) {
-            const long at = sci(view(), Sci::SCI_POSITIONFROMLINE, static_cast<unsigned long>(e.line)) + e.at;
+            const long caretLine = sci(view(), Sci::SCI_LINEFROMPOSITION, sci(view(), Sci::SCI_GETCURRENTPOS));
+            const long at = sci(view(), Sci::SCI_POSITIONFROMLINE, static_cast<unsigned long>(caretLine + e.line)) + e.at;
             if (e.remove) sci(view(), Sci::SCI_DELETERANGE, static_cast<unsigned long>(at), e.remove);
             if (!e.insert.empty())
                 sci(view(), Sci::SCI_INSERTTEXT, static_cast<unsigned long>(at), reinterpret_cast<long>(e.insert.c_str()));
