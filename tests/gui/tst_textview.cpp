@@ -692,6 +692,42 @@ private Q_SLOTS:
         QCOMPARE(view().SelStart(), static_cast<int>(Cp932Length(want)));
     }
 
+    // In the middle of a long line an input method composes in place, is told a few hundred characters
+    // around the caret with the caret's place counted in characters, and commits where it composed.
+    void composingInLongLine() {
+        std::string line;
+        for (int i = 0; line.size() < 60000; ++i) line += Sjis("長い行の文字 ") + std::to_string(i) + " ";
+        load("first\r\n" + line + "\r\nlast\r\n");
+        const long start = sci(view(), Sci::SCI_POSITIONFROMLINE, 1);
+        const long middle = sci(view(), Sci::SCI_POSITIONBEFORE, sci(view(), Sci::SCI_POSITIONAFTER, start + 30000));
+        sci(view(), Sci::SCI_GOTOPOS, static_cast<unsigned long>(middle));
+        const QString before = QString::fromUtf8(view().Utf8Range(middle - 30, middle)).right(5);
+
+        QInputMethodEvent compose(QStringLiteral("にほん"), {{QInputMethodEvent::Cursor, 3, 1, QVariant()}});
+        QApplication::sendEvent(&view(), &compose);
+        // Composed in place, the input method's caret at its end.
+        const std::string composing = QStringLiteral("にほん").toStdString();
+        QCOMPARE(std::string(view().Utf8Range(middle, middle + long(composing.size()))), composing);
+        const long end = middle + long(composing.size());
+        QCOMPARE(sci(view(), Sci::SCI_GETCURRENTPOS), end);
+        const QRect caret = static_cast<QWidget&>(view()).inputMethodQuery(Qt::ImCursorRectangle).toRect();
+        QCOMPARE(caret.x(), int(sci(view(), Sci::SCI_POINTXFROMPOSITION, 0, end)));
+        QVERIFY(caret.x() > int(sci(view(), Sci::SCI_POINTXFROMPOSITION, 0, middle)));
+        const QString around = static_cast<QWidget&>(view()).inputMethodQuery(Qt::ImSurroundingText).toString();
+        const int at = static_cast<QWidget&>(view()).inputMethodQuery(Qt::ImCursorPosition).toInt();
+        QVERIFY2(around.size() < 2000, qPrintable(QString::number(around.size())));
+        QVERIFY(at > 0 && at <= around.size());
+        QVERIFY2(around.left(at).endsWith(before + QStringLiteral("にほん")), qPrintable(around.left(at).right(12)));
+
+        QInputMethodEvent commit;
+        commit.setCommitString(QStringLiteral("日本"));
+        QApplication::sendEvent(&view(), &commit);
+        std::string expected = "first\r\n" + line + "\r\nlast\r\n";
+        expected.insert(5 + 2 + Cp932Length(view().Utf8Range(start, middle)), Sjis("日本"));
+        QCOMPARE(saved(), expected);
+        QCOMPARE(view().CaretColumn(), int(Cp932Length(view().Utf8Range(start, middle))) + 4);
+    }
+
     // Pasted and typed breaks take the document's break style.
     void enteringBreaks() {
         for (const LineBreak b : {LineBreak::CrLf, LineBreak::Lf, LineBreak::Cr}) {
