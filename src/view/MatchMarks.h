@@ -4,6 +4,7 @@
 // marking costs the same in any size of document.
 #include <QObject>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform/TextSearch.h"
@@ -33,8 +34,10 @@ protected:
 private:
     TextView* m_view;
     FindQuery* m_query;
-    long m_markedStart = -1;
-    long m_markedEnd = -1;
+    // The stretches of text marked last, one per line shown (a long line's only around what is shown).
+    std::vector<std::pair<long, long>> m_marked;
+
+    std::vector<std::pair<long, long>> shownStretches() const;
 };
 
 }  // namespace oruvan

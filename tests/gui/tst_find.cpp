@@ -400,6 +400,32 @@ private Q_SLOTS:
         QVERIFY(shown > 0);
     }
 
+    // A long line scrolled sideways below a short one: the matches shown on it are marked, not those
+    // at its start.
+    void matchesOnALongLineScrolledSideways() {
+        TextView* v = m_w->textView();
+        m_w->SetWordWrap(false);
+        const QString text = QStringLiteral("short\n") +
+                             (QStringLiteral("word") + QString(16, QLatin1Char(' '))).repeated(100000) +
+                             QStringLiteral("\nshort\n");
+        v->setText(text);
+        TypeSearch(*m_w, QStringLiteral("word"));
+        v->SendScintilla(Sci::SCI_SETXOFFSET, 3000000);
+        QCoreApplication::processEvents();
+        const long y = v->SendScintilla(Sci::SCI_POINTYFROMPOSITION, 0UL, v->SendScintilla(Sci::SCI_POSITIONFROMLINE, 1));
+        const long first = v->SendScintilla(Sci::SCI_POSITIONFROMPOINT, 0UL, y);
+        const long last =
+            v->SendScintilla(Sci::SCI_POSITIONFROMPOINT, static_cast<unsigned long>(v->viewport()->width()), y);
+        QVERIFY(first > 300000);  // past the first 2,000 matches
+        QSet<long> marked;
+        for (const TextMatch& m : m_w->finder()->MarkedRanges()) marked.insert(static_cast<long>(m.start));
+        int shown = 0;
+        for (long at = text.indexOf(QLatin1String("word"), first); at >= 0 && at + 4 <= last;
+             at = text.indexOf(QLatin1String("word"), at + 1), ++shown)
+            QVERIFY2(marked.contains(at), qPrintable(QString::number(at)));
+        QVERIFY(shown > 0);
+    }
+
     void replaceReplacesTheCurrentMatchAndSelectsTheNext() {
         m_w->textView()->setText(U("見出し、見出し、見出し"));
         m_w->textView()->setFocus();
