@@ -1,5 +1,6 @@
 #include "document/DocumentController.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 
@@ -16,6 +17,8 @@ namespace {
 const QString kSaveAsk = QStringLiteral("文書は変更されています。保存しますか？");
 const QString kSaved = QStringLiteral("ファイルを保存しました。");
 const QString kCannotOpen = QStringLiteral("ファイルは存在しないか、開けません");
+// From this size an open shows the busy pointer.
+constexpr qint64 kBusyOpenBytes = 16 << 20;
 
 // The question's opening words about a character an encoding has no code for.
 QString LackingText(const Unencodable& lacking, Encoding e) {
@@ -109,6 +112,16 @@ void DocumentController::open(const QString& path, std::optional<Encoding> encod
         return;
     }
     if (!askToSave(AskReason::Replacing)) return;
+    // A large file, or one very long line in it, takes seconds to read and lay out: the pointer says so.
+    struct BusyPointer {
+        explicit BusyPointer(bool on) : on(on) {
+            if (on) QApplication::setOverrideCursor(Qt::WaitCursor);
+        }
+        ~BusyPointer() {
+            if (on) QApplication::restoreOverrideCursor();
+        }
+        const bool on;
+    } busy(QFileInfo(real).size() >= kBusyOpenBytes);
     // Read first: a failed read changes nothing, so no later Save can write the wrong text there.
     m_view->LoadFromFile(real, encoding);
     Q_EMIT textReplaced();
