@@ -203,15 +203,44 @@ void HeadingScanner::scanCp932(std::string_view piece, Index& index) {
 void HeadingScanner::scanUtf8(std::string_view piece, Index& index) {
     LineSplitter lines(piece);
     std::string_view line;
+    for (; lines.next(line); ++m_lines) scanUtf8Line(line, index);
+}
+
+void HeadingScanner::scanUtf8Line(std::string_view line, Index& index) {
+    if (!m_filter->mayStartUtf8(line, m_rules.ignoreHeadSpaces)) return;
+    const std::string_view head = ConvertHead(line, m_cp932);
+    const std::string_view cut = CutLine(m_cp932);
+    int level = 1;
     HeadingRules narrowed;
+    const auto span = TitleTextSpan(cut, markableRules(head, m_cp932, m_rules, narrowed), &level);
+    if (span) index.push_back({Utf8TitleText(head, m_cp932, cut, *span), m_lines, level});
+}
+
+void HeadingScanner::scanEucJpBytes(std::string_view piece, Index& index) {
+    // EUC-JP bytes past ASCII are never CR, LF or a blank, and a break ends any code it cuts: each line
+    // decodes alone as it does within the whole text.
+    if (m_eucJpStarts.empty()) m_eucJpStarts.assign(0x10000, 0);
+    LineSplitter lines(piece);
+    std::string_view line;
     for (; lines.next(line); ++m_lines) {
-        if (!m_filter->mayStartUtf8(line, m_rules.ignoreHeadSpaces)) continue;
-        const std::string_view head = ConvertHead(line, m_cp932);
-        const std::string_view cut = CutLine(m_cp932);
-        int level = 1;
-        const auto span = TitleTextSpan(cut, markableRules(head, m_cp932, m_rules, narrowed), &level);
-        if (!span) continue;
-        index.push_back({Utf8TitleText(head, m_cp932, cut, *span), m_lines, level});
+        std::size_t i = 0;
+        if (m_rules.ignoreHeadSpaces)
+            while (i < line.size() && IsBlank(line[i])) ++i;
+        if (i == line.size()) continue;
+        const auto b = static_cast<unsigned char>(line[i]);
+        const std::size_t length = std::min<std::size_t>(b < 0x80 ? 1 : b == 0x8F ? 3 : 2, line.size() - i);
+        const std::string_view first = line.substr(i, length);
+        std::uint8_t state = 0;
+        std::uint8_t* known = nullptr;
+        if (length < 3) {
+            known = &m_eucJpStarts[length == 1 ? b : unsigned(b) << 8 | static_cast<unsigned char>(first[1])];
+            state = *known;
+        }
+        if (state == 0) {
+            state = m_filter->mayStartUtf8(DecodeText(Encoding::EucJp, first), false) ? 2 : 1;
+            if (known) *known = state;
+        }
+        if (state == 2) scanUtf8Line(DecodeText(Encoding::EucJp, line), index);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Finds the headings of a whole text: every line that IsTitleLine accepts, in document order.
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -56,13 +57,20 @@ public:
     // The same for the bytes of a UTF-8 document as they stand (its byte order mark removed): the
     // headings scanUtf8 finds in what TextDecoder makes of them, without decoding all the text.
     void scanUtf8Bytes(std::string_view piece, Index& index);
+    // The same for the bytes of an EUC-JP document: only the lines whose first character may begin a
+    // mark are decoded.
+    void scanEucJpBytes(std::string_view piece, Index& index);
     int linesRead() const { return m_lines; }
 
 private:
+    // One line of UTF-8 text, numbered m_lines, as scanUtf8 tests it.
+    void scanUtf8Line(std::string_view line, Index& index);
+
     HeadingRules m_rules;
     std::unique_ptr<MarkStartFilter> m_filter;
     int m_lines = 0;
     std::string m_cp932;
+    std::vector<std::uint8_t> m_eucJpStarts;  // by a first character's EUC-JP code: 0 unknown, 1 no, 2 may
 };
 
 }  // namespace oruvan

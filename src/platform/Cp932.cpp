@@ -65,6 +65,27 @@ const Tables& GetTables() { return kGeneratedTables; }
 const Tables& GetTables() { return TablesBuiltNow(BuildTables); }
 #endif
 
+// The common units for the decoding loops: ASCII but the breaks, the double-byte codes and the
+// single-byte katakana that read as one character of their own.
+const UnitTable* Units(const Tables& t) {
+    static const std::vector<std::uint32_t> entries = [&t] {
+        std::vector<std::uint32_t> u(0x10000, 0);
+        for (unsigned b = 0; b < 0x100; ++b) {
+            const auto lead = static_cast<unsigned char>(b);
+            for (unsigned trail = 0; trail < 0x100; ++trail) {
+                if (b == '\r' || b == '\n') continue;
+                if (!IsLeadByte(lead))
+                    u[b << 8 | trail] = UnitEntry(t.single[b], 1);
+                else if (IsTrailByte(static_cast<unsigned char>(trail)))
+                    u[b << 8 | trail] = UnitEntry(t.pair[LeadIndex(lead) * 256 + trail], 2);
+            }
+        }
+        return u;
+    }();
+    static const UnitTable units{entries.data(), {0x81, 0x9F, 0xE0, 0xFC}, {0x40, 0x7E, 0x80, 0xFC}};
+    return &units;
+}
+
 // One unit that is not ASCII: a double-byte code, a single-byte code or a raw byte.
 struct Cp932Step {
     const Tables* t;
@@ -169,7 +190,7 @@ const unsigned char* detail::DecodeCp932(const unsigned char* p, const unsigned 
                                          const unsigned char* end, bool final, Breaks breaks,
                                          std::string& out, LineState& ls) {
     const Tables& t = GetTables();
-    return DecodeWith(Cp932Step{&t}, t.asciiIsIdentity, breaks, p, stop, end, final, out, ls);
+    return DecodeWith(Cp932Step{&t}, t.asciiIsIdentity, Units(t), breaks, p, stop, end, final, out, ls);
 }
 
 void Cp932ToUtf8(std::string_view cp932, std::string& out) {
@@ -188,7 +209,7 @@ std::string Cp932ToUtf8(std::string_view cp932) {
 
 void Utf8ToCp932(std::string_view utf8, std::string& out) {
     const Tables& t = GetTables();
-    EncodeWith<false>(utf8, t.asciiIsIdentity, out, [&t](char32_t c) { return CodeOf(t, c); });
+    EncodeWith<false>(utf8, t.asciiIsIdentity, t.encode, out, [&t](char32_t c) { return CodeOf(t, c); });
 }
 
 std::string Utf8ToCp932(std::string_view utf8) {

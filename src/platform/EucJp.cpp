@@ -92,6 +92,25 @@ inline void PutEntry(char*& o, std::uint32_t e, LineState& ls) {
     if (e & kNonCanonical) ls.noteNonCanonical();
 }
 
+// The common units for the decoding loops: ASCII but the breaks, and the codes of two bytes (three-byte
+// codes take the step).
+const UnitTable* Units(const Tables& t) {
+    static const std::vector<std::uint32_t> entries = [&t] {
+        std::vector<std::uint32_t> u(0x10000, 0);
+        for (unsigned b = 0; b < 0x80; ++b)
+            for (unsigned next = 0; next < 0x100 && b != '\r' && b != '\n'; ++next)
+                u[b << 8 | next] = UnitEntry(t.single[b], 1);
+        for (unsigned lead = 0xA1; lead <= 0xFE; ++lead)
+            for (unsigned trail = 0xA1; trail <= 0xFE; ++trail)
+                u[lead << 8 | trail] = UnitEntry(
+                    t.pair[CellIndex(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail))], 2);
+        for (unsigned trail = 0xA1; trail <= 0xDF; ++trail) u[kSs2 << 8 | trail] = UnitEntry(t.kana[trail - 0xA0], 2);
+        return u;
+    }();
+    static const UnitTable units{entries.data(), {0xA1, 0xFE, kSs2, kSs2}, {0xA1, 0xFE, 0xA1, 0xFE}};
+    return &units;
+}
+
 // One unit that is not ASCII: a code of two or three bytes, or a raw byte.
 struct EucJpStep {
     const Tables* t;
@@ -145,12 +164,12 @@ const unsigned char* detail::DecodeEucJp(const unsigned char* p, const unsigned 
                                          const unsigned char* end, bool final, Breaks breaks,
                                          std::string& out, LineState& ls) {
     const Tables& t = GetTables();
-    return DecodeWith(EucJpStep{&t}, t.asciiIsIdentity, breaks, p, stop, end, final, out, ls);
+    return DecodeWith(EucJpStep{&t}, t.asciiIsIdentity, Units(t), breaks, p, stop, end, final, out, ls);
 }
 
 void detail::EncodeEucJp(std::string_view utf8, std::string& out) {
     const Tables& t = GetTables();
-    EncodeWith<true>(utf8, t.asciiIsIdentity, out, [&t](char32_t c) { return CodeOf(t, c); });
+    EncodeWith<true>(utf8, t.asciiIsIdentity, t.encode, out, [&t](char32_t c) { return CodeOf(t, c); });
 }
 
 std::uint32_t detail::EucJpCode(char32_t c) { return CodeOf(GetTables(), c); }

@@ -40,6 +40,11 @@ struct Utf8Step {
     }
 };
 
+}  // namespace
+
+
+namespace {
+
 // With breaks kept, valid text goes to the output in long runs straight from the input: only checked,
 // and the breaks counted.
 const unsigned char* DecodeUtf8Runs(const unsigned char* p, const unsigned char* stop,
@@ -51,17 +56,41 @@ const unsigned char* DecodeUtf8Runs(const unsigned char* p, const unsigned char*
         copied = to;
         return to;
     };
+    const bool blocks = HasUtf8BlockCheck();
     while (p < stop) {
-        if (stop - p >= 8) {
+        const unsigned char* pause = stop;
+        // p starts a character here: whole blocks are checked at once, then the breaks in them counted.
+        if (blocks && stop - p >= 64) {
+            std::uint64_t breaks = 0;
+            std::size_t cut = 0;
+            if (CheckUtf8Block(p, breaks, cut)) {
+                const unsigned char* next = p + 64 - cut;
+                for (; countBreaks && breaks != 0; breaks &= breaks - 1) {
+                    const unsigned char* at = p + __builtin_ctzll(breaks);
+                    LineBreak kind;
+                    const unsigned char* after = BreakEnd(at, end, final, kind);
+                    if (!after) return flush(at);
+                    ls.endLine(at, after, kind);
+                    // The LF of a CR LF is no break of its own: within the 64 its bit goes too, past them
+                    // the next block starts after it.
+                    if (kind == LineBreak::CrLf && at + 1 < p + 64) breaks &= breaks - 1;
+                    next = std::max(next, after);
+                }
+                p = next;
+                continue;
+            }
+            pause = p + 64;  // the bytes that fail go a character at a time
+        }
+        if (!blocks && stop - p >= 8) {
             const std::uint64_t v = Load8(p);
             if ((v & kHighs) == 0 && (!countBreaks || (LacksByte(v, '\n') && LacksByte(v, '\r')))) {
                 p += 8;
                 continue;
             }
         }
-        // Then a character at a time until the next clean run of ASCII: most by their lead byte's
-        // length and a mask over their continuation bytes, without a branch that depends on the text.
-        const unsigned char* const pause = stop - p > 32 ? p + 32 : stop;
+        // Then a character at a time until the next clean run of ASCII or block: most by their lead
+        // byte's length and a mask over their continuation bytes, without a branch that depends on the text.
+        if (!blocks) pause = stop - p > 32 ? p + 32 : stop;
         while (p < pause) {
             p = SkipValidUtf8(p, pause, end);
             if (p >= pause) break;
@@ -167,7 +196,7 @@ const unsigned char* DecodeUtf16(const unsigned char* p, const unsigned char* st
 const unsigned char* detail::DecodeUtf8(const unsigned char* p, const unsigned char* stop,
                                         const unsigned char* end, bool final, Breaks breaks, std::string& out,
                                         LineState& ls) {
-    if (breaks == Breaks::ToLf) return DecodeWith(Utf8Step{}, true, breaks, p, stop, end, final, out, ls);
+    if (breaks == Breaks::ToLf) return DecodeWith(Utf8Step{}, true, nullptr, breaks, p, stop, end, final, out, ls);
     return DecodeUtf8Runs(p, stop, end, final, breaks == Breaks::Keep, out, ls);
 }
 

@@ -184,9 +184,10 @@ Buffer NewBuffer(std::size_t size) {
 
 // Scans FILE ("-": standard input) a few whole lines at a time through one buffer, which stays in the
 // cache and does not grow with the file. Unless --encoding names it, the encoding is detected on the head
-// of the input as the editor detects it; `encoding` receives it before the first flush. Shift_JIS and
-// UTF-8 are scanned as they are, any other encoding decoded to UTF-8 a block at a time; the headings'
-// texts are cp932 for Shift_JIS, otherwise UTF-8 as the editor decodes them. With `flush`, the headings
+// of the input as the editor detects it; `encoding` receives it before the first flush. Shift_JIS, UTF-8
+// and EUC-JP are scanned as they are (the last two decoding the lines that may be headings), any other
+// encoding decoded to UTF-8 a block at a time; the headings' texts are cp932 for Shift_JIS, otherwise
+// UTF-8 as the editor decodes them. With `flush`, the headings
 // of each piece are handed to it and dropped, so the index never has to be held whole. False with
 // errno's text in `error`.
 bool ScanFile(const OutlineOptions& options, Index& index, Encoding& encoding, std::string& error,
@@ -234,7 +235,8 @@ bool ScanFile(const OutlineOptions& options, Index& index, Encoding& encoding, s
     }
     HeadingScanner scanner(options.rules);
     std::optional<TextDecoder> decoder;
-    if (encoding != Encoding::ShiftJis && !utf8Bytes) decoder.emplace(encoding, BreakMode::Keep);
+    const bool eucJpBytes = encoding == Encoding::EucJp;
+    if (encoding != Encoding::ShiftJis && !utf8Bytes && !eucJpBytes) decoder.emplace(encoding, BreakMode::Keep);
     std::string utf8;
     while (ok) {
         if (decoder) {
@@ -247,6 +249,8 @@ bool ScanFile(const OutlineOptions& options, Index& index, Encoding& encoding, s
             const std::size_t end = WholeLinesEnd(buf.get(), used, atEnd);
             if (utf8Bytes)
                 scanner.scanUtf8Bytes(std::string_view(buf.get(), end), index);
+            else if (eucJpBytes)
+                scanner.scanEucJpBytes(std::string_view(buf.get(), end), index);
             else
                 scanner.scanCp932(std::string_view(buf.get(), end), index);
             std::memmove(buf.get(), buf.get() + end, used - end);

@@ -1,5 +1,5 @@
 // The heading scan of a whole text: cp932, the editor's UTF-8 buffer, a file read in pieces, and the
-// same bytes read as a UTF-8 file.
+// same bytes read as a UTF-8 file and as an EUC-JP file.
 //
 // Input: one flag byte (bit 0 ignore head spaces, bit 1 caption including the mark), one byte choosing
 // the line break where the text is split in two, one byte asking for a long first line (0: none; else
@@ -176,5 +176,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Index editor = ScanHeadingsUtf8(decoded, rules);
     FUZZ_CHECK(std::equal(editor.begin(), editor.end(), fromDecoded.begin(), fromDecoded.end(),
                           [](const IndexEntry& a, const IndexEntry& b) { return a.line == b.line; }));
+
+    // And as an EUC-JP file: the lines decoded alone give what the whole decoded text gives.
+    HeadingScanner asEucJp(rules);
+    Index fromEucJp;
+    asEucJp.scanEucJpBytes(text.substr(0, split), fromEucJp);
+    asEucJp.scanEucJpBytes(text.substr(split), fromEucJp);
+    Index fromEucJpDecoded;
+    HeadingScanner(rules).scanUtf8(DecodeText(Encoding::EucJp, text), fromEucJpDecoded);
+    FUZZ_CHECK(fromEucJp == fromEucJpDecoded);
     return 0;
 }

@@ -213,6 +213,14 @@ void ExpectUndecodedUtf8Agrees(const std::string& bytes, const HeadingRules& rul
     ASSERT_EQ(undecoded, decoded);
 }
 
+// The same for an EUC-JP file, whose lines that may be headings are decoded one by one.
+void ExpectUndecodedEucJpAgrees(const std::string& bytes, const HeadingRules& rules) {
+    Index undecoded, decoded;
+    HeadingScanner(rules).scanEucJpBytes(bytes, undecoded);
+    HeadingScanner(rules).scanUtf8(DecodeText(Encoding::EucJp, bytes), decoded);
+    ASSERT_EQ(undecoded, decoded);
+}
+
 TEST(HeadingScannerTest, Utf8ScanAgreesOnCraftedLines) {
     const std::string raw81 = "\xf4\x8f\xba\x81";  // the raw-byte code point of a stray 0x81
     const std::string lines[] = {
@@ -378,6 +386,8 @@ TEST(HeadingScannerTest, Utf8ScanAgreesOnRandomText) {
         ExpectUtf8PiecesAgree(utf8, rules, rng() % (utf8.size() + 1));
         ExpectUndecodedUtf8Agrees(utf8, rules);
         ExpectUndecodedUtf8Agrees(EncodeText(Encoding::Utf8, utf8), rules);  // raw bytes as bytes
+        ExpectUndecodedEucJpAgrees(EncodeText(Encoding::EucJp, utf8), rules);
+        ExpectUndecodedEucJpAgrees(cp932, rules);  // broken and three-byte codes, stray 0x8E and 0x8F
         // Given the lines it keeps by their own bytes, the editor finds what the file's own scan finds.
         if (round % 4 != 0) {
             ASSERT_EQ(ScanHeadingsUtf8(utf8, rules, OwnLines(cp932)), PlainScan(cp932, rules));

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <string>
 
 #include "CodecTestSupport.h"
@@ -161,6 +162,51 @@ TEST(TextDecoder, ReportsTheBytesOfEachLineToKeep) {
     const Decoded s = DecodeInChunks(TextDecoder(Encoding::ShiftJis), sjis, {});
     EXPECT_EQ(s.nonCanonical, (std::vector<NonCanonicalLine>{{1, 5, 7}}));
     EXPECT_EQ(DecodeInChunks(TextDecoder(Encoding::ShiftJis), sjis, {}).encoding, Encoding::ShiftJis);
+}
+
+// Long text goes through the decoders' block loops, which find where units start 64 bytes at a time; a
+// byte at a time it goes through the step alone. Pieces that break a unit, keep a code's bytes, end a
+// line or run on for many bytes, strung at random across the blocks' edges, read alike both ways.
+TEST(TextDecoder, BlockLoopsReadAsTheStepAlone) {
+    const std::vector<std::string> shared = {"\r", "\n", "\r\n", "a", " ", "~", std::string(1, '\0'),
+                                             std::string(17, 'x'), std::string(70, 'y')};
+    const std::vector<std::string> cp932 = {
+        "\x82\xA0", "\x88\x9F", "\x81\x40", "\x83\x80", "\xB1", "\xDF", "\x87\x90", "\xED\x40",
+        "\xFA\x4A", "\x85\x40", "\x81",     "\x81\x0A", "\x80",     "\xA0",     "\xFD",     "\x82\x82\x82",
+        "\x84\x40", "\x81\x7F"};
+    const std::vector<std::string> eucJp = {
+        "\xA4\xA2", "\xB0\xA1", "\x8E\xB1", "\x8E\xE0", "\x8F\xF3\xFD", "\x8F\xB0\xA1", "\xAD\xF0",
+        "\xA9\xA1", "\xA1",     "\x8E",     "\x8F\xA1", "\xFE\xFE", "\x80",     "\xA4\xA4\xA4", "\xA6\xA1"};
+    const std::vector<std::string> utf8 = {
+        "\xE3\x81\x82", "\xC3\xA9", "\xF0\x9F\x98\x80", "\xF4\x8F\xB8\x80", "\xF4\x8F\xBF\xBF",
+        "\xED\xA0\x80", "\xE0\x80\x80", "\xC0\xAF",     "\xE3\x81",         "\xBF",
+        "\xFF",         "\xF8\x88\x80\x80\x80"};
+    std::mt19937 rng(2026);
+    for (const auto& [encoding, own] : {std::pair{Encoding::ShiftJis, cp932}, {Encoding::EucJp, eucJp},
+                                        {Encoding::Utf8, utf8}}) {
+        for (int round = 0; round < 60; ++round) {
+            std::string bytes;
+            while (bytes.size() < 600) {
+                const auto& pool = rng() % 3 == 0 ? shared : own;
+                // Runs of one piece bring a unit's bytes to every place in a block.
+                for (unsigned n = rng() % 4 == 0 ? rng() % 40 : 1; n > 0; --n) bytes += pool[rng() % pool.size()];
+            }
+            SCOPED_TRACE(EncodingName(encoding) + std::string(" round ") + std::to_string(round));
+            const Decoded whole = DecodeInChunks(TextDecoder(encoding), bytes, {});
+            std::vector<std::size_t> bytewise;
+            for (std::size_t cut = 1; cut < bytes.size(); ++cut) bytewise.push_back(cut);
+            ASSERT_TRUE(DecodeInChunks(TextDecoder(encoding), bytes, bytewise) == whole);
+            const std::size_t cut = rng() % bytes.size();
+            ASSERT_TRUE(DecodeInChunks(TextDecoder(encoding), bytes, {cut}) == whole);
+            ASSERT_EQ(WriteBack(bytes, whole), bytes);
+            // The one-shot conversion and the view of old read the text alike.
+            const Decoded lf = DecodeInChunks(TextDecoder(encoding, BreakMode::ToLf), bytes, {});
+            ASSERT_EQ(lf.nonCanonical, whole.nonCanonical);
+            if (encoding == Encoding::ShiftJis) {
+                ASSERT_EQ(Cp932ToUtf8(bytes), whole.text);
+            }
+        }
+    }
 }
 
 }  // namespace
