@@ -10,6 +10,7 @@
 
 #include "view/TextView.h"
 #include "helpers/TestSupport.h"
+#include "platform/Cp932.h"
 #include "platform/TextEncoding.h"
 
 using namespace oruvan;
@@ -135,6 +136,48 @@ private Q_SLOTS:
         const std::string inserted =
             EncodeText(e, typed.toStdString() + std::string(LineBreakText(dominant)));
         QCOMPARE(f.box.readFile(path), original.substr(0, at) + inserted + original.substr(at));
+    }
+
+    void longLineKeepsCaretAndBytes_data() {
+        QTest::addColumn<int>("encoding");
+        for (const Encoding e : {Encoding::ShiftJis, Encoding::Utf8, Encoding::Utf8Bom, Encoding::EucJp,
+                                 Encoding::Utf16LeBom, Encoding::Utf16Be, Encoding::Iso2022Jp})
+            QTest::addRow("%s", EncodingName(e)) << int(e);
+    }
+
+    // A line of a megabyte: the caret goes where the keys send it, a letter typed in its middle lands at
+    // the caret, and the save differs from the file by that letter alone.
+    void longLineKeepsCaretAndBytes() {
+        QFETCH(int, encoding);
+        const auto e = static_cast<Encoding>(encoding);
+        std::string line;
+        for (int i = 0; line.size() < (std::size_t(1) << 20); ++i) line += "長い行の文字 abc " + std::to_string(i) + " ";
+        const std::string text = "//@見出し\r\n" + line + "\r\nlast\r\n";
+        Fixture f;
+        const std::string original = FileBytes(e, text);
+        const QString path = f.open(QStringLiteral("long.txt"), original);
+        TextView& v = *f.w->textView();
+        const auto caret = [&v] { return v.SendScintilla(TextView::SCI_GETCURRENTPOS); };
+        const long start = v.SendScintilla(TextView::SCI_POSITIONFROMLINE, 1);
+        std::size_t mid = line.size() / 2;
+        while ((static_cast<unsigned char>(line[mid]) & 0xC0) == 0x80) --mid;
+        v.SendScintilla(TextView::SCI_GOTOPOS, static_cast<unsigned long>(start) + mid);
+        QCOMPARE(v.CaretColumn(), static_cast<int>(Cp932Columns(line.substr(0, mid))));
+        const std::string typed = e == Encoding::Iso2022Jp ? "x" : "漢x";
+        TypeText(&v, QString::fromStdString(typed));
+        QCOMPARE(caret(), start + static_cast<long>(mid + typed.size()));
+        QCOMPARE(v.CaretColumn(), static_cast<int>(Cp932Columns(line.substr(0, mid) + typed)));
+        QTest::keyClick(&v, Qt::Key_End);
+        QCOMPARE(caret(), start + static_cast<long>(line.size() + typed.size()));
+        QTest::keyClick(&v, Qt::Key_Home);
+        QCOMPARE(caret(), start);
+        QTest::keyClick(&v, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(caret(), static_cast<long>(text.size() + typed.size()));
+        QCOMPARE(Headings(*f.w), QStringList{QStringLiteral("0:見出し")});
+        f.save();
+        QVERIFY(f.boxes.shown().empty());
+        const std::size_t at = text.find(line) + mid;
+        QCOMPARE(f.box.readFile(path), FileBytes(e, text.substr(0, at) + typed + text.substr(at)));
     }
 
     // What input methods type for 〜 − ‖ — ¢ £ ¬ stays in the view and is saved in the codes Japanese files

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QInputMethodEvent>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -194,6 +195,62 @@ private Q_SLOTS:
     void cleanup() {
         m_view.reset();
         m_dir.reset();
+    }
+
+    // Ordinary text is drawn pixel for pixel as Debian's own QScintilla drew it: the sample document, and
+    // lines of Japanese, Latin, emoji sequences and combining marks, wrapped and not. The pictures in
+    // tests/gui/drawn were drawn with that library; ORUVAN_DRAWN_OUT=FOLDER writes today's there.
+    void drawnAsDebiansLibraryDrew_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("wrap");
+        QTest::newRow("sample") << QStringLiteral("sample") << false;
+        QTest::newRow("mixed") << QStringLiteral("mixed") << false;
+        QTest::newRow("mixed wrapped") << QStringLiteral("mixed-wrapped") << true;
+    }
+
+    void drawnAsDebiansLibraryDrew() {
+        QFETCH(QString, name);
+        QFETCH(bool, wrap);
+        const QString source = QStringLiteral(ORUVAN_SOURCE_DIR);
+        if (name == QLatin1String("sample")) {
+            QFile f(source + QStringLiteral("/resources/sample.txt"));
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            load(f.readAll().toStdString());
+        } else {
+            load("日本語とLatin、漢字かな交じり文 mixed with words. 全角ＡＢＣ 半角ｶﾀｶﾅ\r\n"
+                 "emoji 😀 👍🏽 👨‍👩‍👧 🇯🇵 ☺️ #️⃣ and text after them\r\n"
+                 "combining: e\xcc\x81 a\xcc\x88\xcc\x81 か\xe3\x82\x99 葛\xf3\xa0\x84\x80 ﬁ ligature, Ω≈√∞\r\n"
+                 "\ttab\tstops\tand  two  spaces, then a long line that wraps when wrapping is on: "
+                 "いろはにほへと ちりぬるを わかよたれそ つねならむ うゐのおくやま けふこえて\r\n",
+                 Encoding::Utf8);
+        }
+        view().SetWordWrap(wrap);
+        view().resize(480, 300);
+        sci(view(), Sci::SCI_SETCARETSTYLE, 0);  // invisible: no blink in the picture
+        sci(view(), Sci::SCI_GOTOPOS, 0);
+        QTest::qWait(50);
+        const QImage drawn = view().grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QByteArray out = qgetenv("ORUVAN_DRAWN_OUT");
+        if (!out.isEmpty()) drawn.save(QString::fromLocal8Bit(out) + QLatin1Char('/') + name + QStringLiteral(".png"));
+        const QString folder = source + QStringLiteral("/tests/gui/drawn/");
+        // Other fonts draw other pixels: the pictures hold only where they were drawn with these.
+        const QString families = QFontDatabase::families().join(QLatin1Char('\n')) + QLatin1Char('\n');
+        if (!out.isEmpty()) {
+            QFile list(QString::fromLocal8Bit(out) + QStringLiteral("/fonts.txt"));
+            QVERIFY(list.open(QIODevice::WriteOnly) && list.write(families.toUtf8()) > 0);
+        }
+        QFile fonts(folder + QStringLiteral("fonts.txt"));
+        QVERIFY(fonts.open(QIODevice::ReadOnly));
+        if (QString::fromUtf8(fonts.readAll()) != families)
+            QSKIP("the pictures were drawn with other fonts than this machine has (tests/gui/drawn/fonts.txt)");
+        const QImage before =
+            QImage(folder + name + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
+        QVERIFY(!before.isNull());
+        QCOMPARE(drawn.size(), before.size());
+        int differ = 0;
+        for (int y = 0; y < drawn.height(); ++y)
+            for (int x = 0; x < drawn.width(); ++x) differ += drawn.pixel(x, y) != before.pixel(x, y);
+        QCOMPARE(differ, 0);
     }
 
     void offsets_data() {
