@@ -113,14 +113,34 @@ inline unsigned InRanges16(const unsigned char* p, const unsigned char* ranges) 
     return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(in(ranges[0], ranges[1]), in(ranges[2], ranges[3]))));
 }
 
-// Decodes 64 bytes at a time from p, which starts a unit, while 65 bytes remain before stop; returns
-// where it stopped: before a unit the table does not hold, or where fewer remain. Where the units start
+#endif
+
+// Writes a break of `kind` read from p to next (as it is, or as LF) and ends the line.
+template <Breaks kBreaks>
+inline void PutBreak(const unsigned char* p, const unsigned char* next, LineBreak kind, char*& o,
+                     LineState& ls) {
+    if (kBreaks == Breaks::ToLf || kind == LineBreak::Lf) {
+        *o++ = '\n';
+    } else {
+        *o++ = '\r';
+        if (kind == LineBreak::CrLf) *o++ = '\n';
+    }
+    ls.endLine(p, next, kind);
+}
+
+#if defined(__SSE2__)
+// Decodes 64 bytes at a time from p, which starts a unit, while 65 bytes remain before stop, breaks as
+// DecodeSpan writes them; returns where it stopped: before a unit neither the table nor a break is, before
+// a CR that must wait for its LF, or where fewer bytes remain. Where the units start
 // is worked out for the 64 at once, so the table lookups do not wait on one another: a byte that can begin
 // a two-byte unit, followed by one that can end it, begins one unless it ends the unit before, which
 // within a run of such bytes holds for every other one from the run's start.
+template <Breaks kBreaks>
 [[gnu::always_inline]] inline const unsigned char* DecodeUnitBlocks(const UnitTable& units,
                                                                     const unsigned char* p,
-                                                                    const unsigned char* stop, char*& o) {
+                                                                    const unsigned char* stop,
+                                                                    const unsigned char* end, bool final,
+                                                                    char*& o, LineState& ls) {
     constexpr std::uint64_t kEven = 0x5555555555555555ull;
     char* out = o;
     while (stop - p >= 65) {
@@ -143,35 +163,42 @@ inline unsigned InRanges16(const unsigned char* p, const unsigned char* ranges) 
         const std::uint64_t runStarts = pairs & ~(pairs << 1);
         const std::uint64_t oddRuns = (pairs + (runStarts & kEven)) & pairs;  // the carry clears the even
         const std::uint64_t pairStarts = ((pairs & ~oddRuns) & kEven) | (oddRuns & ~kEven);
+        const unsigned char* next = p + 64 + (pairStarts >> 63);
         for (std::uint64_t starts = ~(pairStarts << 1); starts != 0; starts &= starts - 1) {
             const unsigned i = static_cast<unsigned>(__builtin_ctzll(starts));
             const std::uint32_t e = units.entries[unsigned(p[i]) << 8 | p[i + 1]];
-            if (e == 0) {
-                o = out;
-                return p + i;
+            if (e != 0) {
+                std::memcpy(out, &e, 4);
+                out += e >> 24 & 7;
+                continue;
             }
-            std::memcpy(out, &e, 4);
-            out += e >> 24 & 7;
+            const unsigned char* at = p + i;
+            if (*at != '\r' && *at != '\n') {
+                o = out;
+                return at;
+            }
+            if (kBreaks == Breaks::Ignore) {
+                *out++ = static_cast<char>(*at);
+                continue;
+            }
+            LineBreak kind;
+            const unsigned char* after = BreakEnd(at, end, final, kind);
+            if (!after) {
+                o = out;
+                return at;
+            }
+            PutBreak<kBreaks>(at, after, kind, out, ls);
+            // The LF of a CR LF is no unit of its own: within the 64 its bit goes, past them the next
+            // block starts after it.
+            if (kind == LineBreak::CrLf && i + 1 < 64) starts &= starts - 1;
+            next = std::max(next, after);
         }
-        p += 64 + (pairStarts >> 63);
+        p = next;
     }
     o = out;
     return p;
 }
 #endif
-
-// Writes a break of `kind` read from p to next (as it is, or as LF) and ends the line.
-template <Breaks kBreaks>
-inline void PutBreak(const unsigned char* p, const unsigned char* next, LineBreak kind, char*& o,
-                     LineState& ls) {
-    if (kBreaks == Breaks::ToLf || kind == LineBreak::Lf) {
-        *o++ = '\n';
-    } else {
-        *o++ = '\r';
-        if (kind == LineBreak::CrLf) *o++ = '\n';
-    }
-    ls.endLine(p, next, kind);
-}
 
 // Decodes from p until p reaches stop; a character or CR LF that starts before stop may run on to end.
 // `step(p, stop, end, final, o, ls)` decodes one unit that the loop does not (anything but ASCII, or anything
@@ -188,7 +215,7 @@ const unsigned char* DecodeSpan(Step step, bool asciiFast, const UnitTable* unit
     while (p < stop) {
         if (asciiFast) {
 #if defined(__SSE2__)
-            if (units) p = DecodeUnitBlocks(*units, p, stop, o);
+            if (units) p = DecodeUnitBlocks<kBreaks>(*units, p, stop, end, final, o, ls);
 #endif
             while (stop - p >= 16) {
                 const unsigned n = CopyAscii16<kBreaks>(p, o);
