@@ -357,6 +357,11 @@ inline Utf8Unit ReadUnit(const unsigned char* p, const unsigned char* end) {
 // HasUtf8BlockCheck() (the processor has the instructions).
 bool CheckUtf8Block(const unsigned char* p, std::uint64_t& breaks, std::size_t& cut);
 bool HasUtf8BlockCheck();
+// The same sixteen bytes at a time (SSSE3, HasUtf8BlockCheck()) and 32 (AVX2, HasUtf8BlockCheck32()),
+// which CheckUtf8Block chooses between.
+bool CheckUtf8Block16(const unsigned char* p, std::uint64_t& breaks, std::size_t& cut);
+bool CheckUtf8Block32(const unsigned char* p, std::uint64_t& breaks, std::size_t& cut);
+bool HasUtf8BlockCheck32();
 
 // Encodes UTF-8 to a multi-byte encoding, appending to out: `codeOf(c)` gives a character's code as its
 // bytes read big-endian (one byte below 0x100, two below 0x10000, else three) or kUnencodable for '?'.

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "CodecTestSupport.h"
+#include "platform/ConvertLoops.h"
 #include "platform/Cp932.h"
 #include "platform/TextDecoder.h"
 
@@ -205,6 +206,56 @@ TEST(TextDecoder, BlockLoopsReadAsTheStepAlone) {
             if (encoding == Encoding::ShiftJis) {
                 ASSERT_EQ(Cp932ToUtf8(bytes), whole.text);
             }
+        }
+    }
+}
+
+// The check of 64 bytes of UTF-8 at once, sixteen or 32 at a time, says what reading them a character at a
+// time says: valid or not (a file's own character from U+100000 up counting as not), the bytes of a
+// character cut at the end, and where the breaks are.
+TEST(TextDecoder, BlockCheckOfUtf8ReadsAsCharacters) {
+    if (!detail::HasUtf8BlockCheck()) GTEST_SKIP() << "no block check on this processor";
+    const std::vector<std::string> pieces = {"a", "\r", "\n", "\xE3\x81\x82", "\xC3\xA9", "\xF0\x9F\x98\x80",
+                                             "\xF4\x8F\xB8\x80", "\xED\xA0\x80", "\xE0\x80\x80", "\xE0\xA0\x80",
+                                             "\xC0\xAF", "\xC2\x80", "\xEF\xBF\xBF", "\xF0\x90\x80\x80",
+                                             "\xF3\xBF\xBF\xBF", "\xBF", "\xFF", "\xE3\x81", "\xF0\x9F", "\xF0\x8F\xBF\xBF",
+                                             "\xF5\x80\x80\x80", "\xC1\xBF", "\xEF\xBF"};
+    std::mt19937 rng(64);
+    for (int round = 0; round < 20000; ++round) {
+        std::string block;
+        // Mostly valid: one bad piece in four rounds.
+        while (block.size() < 70) {
+            const std::string& piece = pieces[rng() % (round % 4 == 0 ? pieces.size() : 15)];
+            block += piece == "\xF4\x8F\xB8\x80" && round % 4 != 0 ? "x" : piece;
+        }
+        const auto* p = reinterpret_cast<const unsigned char*>(block.data());
+        bool valid = true;
+        std::size_t at = 0, cut = 0;
+        std::uint64_t breaks = 0;
+        while (at < 64 && valid) {
+            if (p[at] == '\r' || p[at] == '\n') breaks |= std::uint64_t(1) << at;
+            const unsigned char lead = p[at];
+            const std::size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+            if (at + length > 64) {
+                // Cut: judged on the bytes the 64 hold, a lead byte alone on no more than itself.
+                valid = lead != 0xF4 && (at == 63 ? lead >= 0xC0 : IsUtf8Prefix(p + at, p + 64));
+                cut = 64 - at;
+                break;
+            }
+            char32_t c = 0;
+            const std::size_t n = ReadUtf8(p + at, p + block.size(), c);
+            valid = n != 0 && c < 0x100000;
+            at += n;
+        }
+        SCOPED_TRACE(::testing::PrintToString(block.substr(0, 64)));
+        for (const auto check : {&detail::CheckUtf8Block16, &detail::CheckUtf8Block32}) {
+            if (check == &detail::CheckUtf8Block32 && !detail::HasUtf8BlockCheck32()) continue;
+            std::uint64_t gotBreaks = 0;
+            std::size_t gotCut = 0;
+            ASSERT_EQ(check(p, gotBreaks, gotCut), valid);
+            if (!valid) continue;
+            ASSERT_EQ(gotCut, cut);
+            ASSERT_EQ(gotBreaks, breaks);
         }
     }
 }
