@@ -1,5 +1,6 @@
 #include "platform/Cp932.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -69,16 +70,19 @@ const Tables& GetTables() { return TablesBuiltNow(BuildTables); }
 // single-byte katakana that read as one character of their own.
 const UnitTable* Units(const Tables& t) {
     static const std::vector<std::uint32_t> entries = [&t] {
+        // Row by row: every process that reads a file pays for this once, the outline tool too.
         std::vector<std::uint32_t> u(0x10000, 0);
         for (unsigned b = 0; b < 0x100; ++b) {
             const auto lead = static_cast<unsigned char>(b);
-            for (unsigned trail = 0; trail < 0x100; ++trail) {
-                if (b == '\r' || b == '\n') continue;
-                if (!IsLeadByte(lead))
-                    u[b << 8 | trail] = UnitEntry(t.single[b], 1);
-                else if (IsTrailByte(static_cast<unsigned char>(trail)))
-                    u[b << 8 | trail] = UnitEntry(t.pair[LeadIndex(lead) * 256 + trail], 2);
+            std::uint32_t* row = &u[b << 8];
+            if (b == '\r' || b == '\n') continue;
+            if (!IsLeadByte(lead)) {
+                std::fill(row, row + 256, UnitEntry(t.single[b], 1));
+                continue;
             }
+            for (unsigned trail = 0x40; trail <= 0xFC; ++trail)
+                if (IsTrailByte(static_cast<unsigned char>(trail)))
+                    row[trail] = UnitEntry(t.pair[LeadIndex(lead) * 256 + trail], 2);
         }
         return u;
     }();

@@ -1,5 +1,6 @@
 #include "platform/EucJp.h"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -98,8 +99,7 @@ const UnitTable* Units(const Tables& t) {
     static const std::vector<std::uint32_t> entries = [&t] {
         std::vector<std::uint32_t> u(0x10000, 0);
         for (unsigned b = 0; b < 0x80; ++b)
-            for (unsigned next = 0; next < 0x100 && b != '\r' && b != '\n'; ++next)
-                u[b << 8 | next] = UnitEntry(t.single[b], 1);
+            if (b != '\r' && b != '\n') std::fill(&u[b << 8], &u[b << 8] + 256, UnitEntry(t.single[b], 1));
         for (unsigned lead = 0xA1; lead <= 0xFE; ++lead)
             for (unsigned trail = 0xA1; trail <= 0xFE; ++trail)
                 u[lead << 8 | trail] = UnitEntry(
