@@ -142,6 +142,9 @@ template <Breaks kBreaks>
                                                                     const unsigned char* end, bool final,
                                                                     char*& o, LineState& ls) {
     constexpr std::uint64_t kEven = 0x5555555555555555ull;
+    // Held apart from the table: the stores through out could otherwise change it, for all the compiler
+    // knows, and it would be read again for every unit.
+    const std::uint32_t* const entries = units.entries;
     char* out = o;
     while (stop - p >= 65) {
         std::uint64_t high = 0, lead = 0, trail = 0;
@@ -166,7 +169,9 @@ template <Breaks kBreaks>
         const unsigned char* next = p + 64 + (pairStarts >> 63);
         for (std::uint64_t starts = ~(pairStarts << 1); starts != 0; starts &= starts - 1) {
             const unsigned i = static_cast<unsigned>(__builtin_ctzll(starts));
-            const std::uint32_t e = units.entries[unsigned(p[i]) << 8 | p[i + 1]];
+            std::uint16_t pair;
+            std::memcpy(&pair, p + i, 2);
+            const std::uint32_t e = entries[__builtin_bswap16(pair)];
             if (e != 0) {
                 std::memcpy(out, &e, 4);
                 out += e >> 24 & 7;
