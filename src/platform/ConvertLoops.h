@@ -150,13 +150,11 @@ template <Breaks kBreaks>
         std::uint64_t high = 0, lead = 0, trail = 0;
         for (int k = 0; k < 4; ++k) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
-            const __m128i brk =
-                _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\r')));
-            high |= std::uint64_t(static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(v, brk)))) << (16 * k);
+            high |= std::uint64_t(static_cast<unsigned>(_mm_movemask_epi8(v))) << (16 * k);
             lead |= std::uint64_t(InRanges16(p + 16 * k, units.leads)) << (16 * k);
             trail |= std::uint64_t(InRanges16(p + 16 * k + 1, units.trails)) << (16 * k);
         }
-        if (high == 0) {  // ASCII without a break
+        if ((high | BreakMask64(reinterpret_cast<const char*>(p))) == 0) {  // ASCII without a break
             std::memcpy(out, p, 64);
             out += 64;
             p += 64;

@@ -40,11 +40,6 @@ struct Utf8Step {
     }
 };
 
-}  // namespace
-
-
-namespace {
-
 // With breaks kept, valid text goes to the output in long runs straight from the input: only checked,
 // and the breaks counted.
 const unsigned char* DecodeUtf8Runs(const unsigned char* p, const unsigned char* stop,
