@@ -16,7 +16,7 @@ struct IndexOptions {
     // Rows the drop-down list shows at once, as stored (the list shows at least one).
     int dropDownCount = 16;
 
-    HeadingRules rules() const { return {titleMarks, ignoreHeadSpaces, captionIncludesMark}; }
+    HeadingRules rules() const { return {titleMarks, ignoreHeadSpaces, captionIncludesMark, headingLevels}; }
 };
 
 }  // namespace oruvan

@@ -40,17 +40,23 @@ std::optional<std::pair<std::size_t, std::size_t>> TitleTextSpan(std::string_vie
     }
     const std::string_view trimmed = line.substr(begin, end - begin);
     int position = 0;
+    int matched = 0;
+    std::size_t matchedSize = 0;
     for (const std::string& mark : rules.marks) {
         // An empty mark is no mark: it would make every line a heading, blank ones included. It stays
         // in the list, and so in the stored text, but takes no place among the levels.
         if (mark.empty()) continue;
         ++position;
+        if (matched && mark.size() <= matchedSize) continue;
         if (!StartsWithText(mark, trimmed)) continue;
-        if (level) *level = position;
-        if (!rules.captionIncludingTitleMark) begin += std::min(mark.size(), trimmed.size());
-        return std::make_pair(begin, end);
+        matched = position;
+        matchedSize = mark.size();
+        if (!rules.longestMark) break;
     }
-    return std::nullopt;
+    if (!matched) return std::nullopt;
+    if (level) *level = matched;
+    if (!rules.captionIncludingTitleMark) begin += std::min(matchedSize, trimmed.size());
+    return std::make_pair(begin, end);
 }
 
 bool IsTitleLine(std::string_view line, const HeadingRules& rules, std::string* indexText, int* level) {

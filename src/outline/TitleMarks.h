@@ -12,11 +12,14 @@ namespace oruvan {
 
 using TitleMarkList = std::vector<std::string>;
 
-// The rules one heading test reads: the marks (first match decides) and the two index options.
+// The rules one heading test reads: the marks and the two index options. The first mark that matches
+// decides, or with `longestMark` (heading levels on) the longest, so that "#,##,###" give Markdown's levels
+// in either order; among matches of one length the first listed decides.
 struct HeadingRules {
     TitleMarkList marks;
     bool ignoreHeadSpaces = true;
     bool captionIncludingTitleMark = false;
+    bool longestMark = false;
 };
 
 // The default comma text "//@,--,■" (■ is 0x81 0xA1).

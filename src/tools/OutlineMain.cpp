@@ -24,6 +24,8 @@
 #include "outline/HeadingScanner.h"
 #include "platform/IniFile.h"
 #include "outline/IndexMenuLayout.h"
+#include "outline/Sections.h"
+#include "platform/CharacterCount.h"
 #include "outline/TitleMarks.h"
 #include "platform/Cp932.h"
 #include "platform/EncodingDetector.h"
@@ -37,9 +39,10 @@ namespace {
 constexpr const char* kProgram = "oruvan-outline";
 
 constexpr const char* kUsage =
-    "Usage: oruvan-outline [options] FILE\n"
-    "Prints the headings of a text file, one a line: the line number (from 1), a tab and the index\n"
-    "text. FILE \"-\" reads standard input.\n"
+    "Usage: oruvan-outline [options] FILE...\n"
+    "Prints the headings of text files, one a line: the line number (from 1), a tab and the index\n"
+    "text; with more than one FILE, each line starts with the file's name and a tab. FILE \"-\"\n"
+    "reads standard input.\n"
     "\n"
     "  --marks=TEXT                         title marks as a comma text (default \"//@,--,\xe2\x96\xa0\")\n"
     "  --ignore-head-spaces=0|1             ignore blanks around each line (default 1)\n"
@@ -56,6 +59,9 @@ constexpr const char* kUsage =
     "                                       part at blanks; letter case is ignored, widths are not)\n"
     "  --levels                             add a tab and the heading's level: the position (from 1)\n"
     "                                       of its title mark among the marks\n"
+    "  --counts                             add a tab and the characters of the heading's section: its\n"
+    "                                       line and the lines up to the next heading of its level or\n"
+    "                                       above, line breaks not counted\n"
     "  --raw                                take --marks and --filter as cp932 bytes and write the\n"
     "                                       output in the file's own encoding, not UTF-8\n"
     "  --settings=FILE                      read the defaults from FILE instead of the editor's\n"
@@ -69,10 +75,12 @@ struct OutlineOptions {
     bool nextPageMenuIsHead = true;
     bool raw = false;
     bool levelColumn = false;    // --levels
+    bool countColumn = false;    // --counts
     bool headingLevels = false;  // indentation by level
     HeadingFilter filter;
     std::optional<Encoding> encoding;  // nothing: detect it
-    std::string file;
+    std::vector<std::string> files;
+    std::string file;  // the one being read
 };
 
 OutlineOptions DefaultOptions() {
@@ -126,6 +134,8 @@ ParseResult ApplyArguments(int argc, char** argv, OutlineOptions& options, std::
             filter = std::string(value);
         } else if (arg == "--levels") {
             options.levelColumn = true;
+        } else if (arg == "--counts") {
+            options.countColumn = true;
         } else if (name == "--encoding" && hasValue) {
             options.encoding = value == "auto" ? std::nullopt : EncodingFromName(value);
             if (value != "auto" && !options.encoding) {
@@ -147,15 +157,19 @@ ParseResult ApplyArguments(int argc, char** argv, OutlineOptions& options, std::
             return ParseResult::Error;
         }
     }
-    if (files.size() != 1) {
-        error = files.empty() ? "no FILE given" : "more than one FILE given";
+    if (files.empty()) {
+        error = "no FILE given";
         return ParseResult::Error;
     }
-    if (options.menu && (filter || options.levelColumn)) {
-        error = "--filter and --levels print the index, not the menu";
+    if (std::count(files.begin(), files.end(), "-") > 1) {
+        error = "standard input (\"-\") given more than once";
         return ParseResult::Error;
     }
-    options.file = files.front();
+    if (options.menu && (filter || options.levelColumn || options.countColumn)) {
+        error = "--filter, --levels and --counts print the index, not the menu";
+        return ParseResult::Error;
+    }
+    options.files = std::move(files);
     // --raw may follow --marks and --filter, so their text is converted only once all options are known.
     if (marks) options.rules.marks = TitleMarksFromText(options.raw ? *marks : Utf8ToCp932(*marks));
     if (filter) options.filter = options.raw ? HeadingFilter(*filter) : HeadingFilterFromUtf8(*filter);
@@ -191,7 +205,7 @@ Buffer NewBuffer(std::size_t size) {
 // of each piece are handed to it and dropped, so the index never has to be held whole. False with
 // errno's text in `error`.
 bool ScanFile(const OutlineOptions& options, Index& index, Encoding& encoding, std::string& error,
-              const std::function<bool(Index&)>& flush = {}) {
+              const std::function<bool(Index&)>& flush = {}, std::vector<std::int64_t>* lineCounts = nullptr) {
     constexpr std::size_t kBlock = std::size_t(256) << 10;
     const bool standardInput = options.file == "-";
     const int fd = standardInput ? STDIN_FILENO : open(options.file.c_str(), O_RDONLY | O_CLOEXEC);
@@ -238,15 +252,28 @@ bool ScanFile(const OutlineOptions& options, Index& index, Encoding& encoding, s
     const bool eucJpBytes = encoding == Encoding::EucJp;
     if (encoding != Encoding::ShiftJis && !utf8Bytes && !eucJpBytes) decoder.emplace(encoding, BreakMode::Keep);
     std::string utf8;
+    std::string decoded;
+    // Each line counted as the editor counts it, in the text it decodes.
+    const auto countLines = [&](std::string_view text) {
+        LineSplitter lines(text);
+        std::string_view line;
+        while (lines.next(line)) lineCounts->push_back(CountCharacters(line));
+    };
     while (ok) {
         if (decoder) {
             decoder->decode(std::string_view(buf.get(), used), atEnd, utf8);
             used = 0;
             const std::size_t end = WholeLinesEnd(utf8.data(), utf8.size(), atEnd);
             scanner.scanUtf8(std::string_view(utf8).substr(0, end), index);
+            if (lineCounts) countLines(std::string_view(utf8).substr(0, end));
             utf8.erase(0, end);
         } else {
             const std::size_t end = WholeLinesEnd(buf.get(), used, atEnd);
+            if (lineCounts) {
+                decoded.clear();
+                DecodeText(encoding, std::string_view(buf.get(), end), decoded);
+                countLines(decoded);
+            }
             if (utf8Bytes)
                 scanner.scanUtf8Bytes(std::string_view(buf.get(), end), index);
             else if (eucJpBytes)
@@ -278,6 +305,7 @@ bool ScanFile(const OutlineOptions& options, Index& index, Encoding& encoding, s
 struct OutputForm {
     Encoding encoding = Encoding::ShiftJis;
     bool raw = false;
+    std::string prefix;  // the file's name and a tab when several files are read, as given
 };
 
 // Appends a line given in the headings' form as UTF-8, or with --raw in the file's own encoding.
@@ -305,13 +333,15 @@ std::string ShownText(const IndexEntry& entry, bool headingLevels, bool cp932) {
     return text + entry.text;
 }
 
-void AppendIndex(const Index& index, const OutlineOptions& options, const OutputForm& form, std::string& out) {
+void AppendIndex(const Index& index, const OutlineOptions& options, const OutputForm& form, std::string& out,
+                 const std::vector<std::int64_t>* sectionCounts = nullptr) {
     const bool cp932 = form.encoding == Encoding::ShiftJis;
     std::size_t bytes = 0;
     for (const IndexEntry& entry : index) bytes += entry.text.size() * 2 + 12;
     out.reserve(bytes);
     std::string line;
-    for (const IndexEntry& entry : index) {
+    for (std::size_t i = 0; i < index.size(); ++i) {
+        const IndexEntry& entry = index[i];
         // The filter compares characters, as the editor's does: UTF-8 headings are never made cp932 first.
         if (!options.filter.empty() &&
             !(cp932 ? options.filter.matches(entry.text) : options.filter.matchesUtf8(entry.text)))
@@ -327,7 +357,12 @@ void AppendIndex(const Index& index, const OutlineOptions& options, const Output
             line += '\t';
             AppendNumber(entry.level, line);
         }
+        if (sectionCounts) {
+            line += '\t';
+            AppendNumber((*sectionCounts)[i], line);
+        }
         line += '\n';
+        out += form.prefix;
         AppendLine(line, form, out);
     }
 }
@@ -368,8 +403,22 @@ void AppendMenu(const Index& index, bool nextPageMenuIsHead, bool headingLevels,
                 break;
         }
         line += '\n';
+        out += form.prefix;
         AppendLine(line, form, out);
     }
+}
+
+// The characters of each entry's section, from the characters of every line.
+std::vector<std::int64_t> SectionCounts(const Index& index, bool levels, const std::vector<std::int64_t>& lines) {
+    std::vector<std::int64_t> before(lines.size() + 1, 0);  // characters of the lines above each line
+    for (std::size_t i = 0; i < lines.size(); ++i) before[i + 1] = before[i] + lines[i];
+    const std::vector<std::size_t> ends = SectionEnds(index, levels);
+    std::vector<std::int64_t> counts(index.size());
+    for (std::size_t i = 0; i < index.size(); ++i) {
+        const std::size_t last = ends[i] < index.size() ? static_cast<std::size_t>(index[ends[i]].line) : lines.size();
+        counts[i] = before[std::min(last, lines.size())] - before[static_cast<std::size_t>(index[i].line)];
+    }
+    return counts;
 }
 
 // The settings file the options start from: --settings=FILE, else the one the editor beside us uses.
@@ -427,8 +476,8 @@ int Run(int argc, char** argv) {
             break;
     }
 
-    Index index;
-    OutputForm form{Encoding::ShiftJis, options.raw};
+    // With levels on, a line's mark is the longest it begins with, as in the editor.
+    options.rules.longestMark = options.headingLevels;
     std::string out;
     bool written = true;
     auto write = [&] {
@@ -436,22 +485,41 @@ int Run(int argc, char** argv) {
         out.clear();
         return written;
     };
-    // The plain index goes out as it is found; the menu needs every heading first.
-    std::function<bool(Index&)> flush;
-    if (!options.menu)
-        flush = [&](Index& piece) {
-            AppendIndex(piece, options, form, out);
-            return out.size() < (std::size_t(64) << 10) || write();
-        };
-    if (!ScanFile(options, index, form.encoding, error, flush)) {
-        std::fprintf(stderr, "%s: cannot read %s: %s\n", kProgram, options.file.c_str(), error.c_str());
-        return 1;
+    const bool several = options.files.size() > 1;
+    bool failed = false;
+    for (const std::string& file : options.files) {
+        options.file = file;
+        Index index;
+        OutputForm form{Encoding::ShiftJis, options.raw, {}};
+        if (several) form.prefix = (file == "-" ? std::string("(standard input)") : file) + '\t';
+        // The plain index goes out as it is found; the menu and the counts need every heading first.
+        std::function<bool(Index&)> flush;
+        if (!options.menu && !options.countColumn)
+            flush = [&](Index& piece) {
+                AppendIndex(piece, options, form, out);
+                return out.size() < (std::size_t(64) << 10) || write();
+            };
+        std::vector<std::int64_t> lineCounts;
+        if (!ScanFile(options, index, form.encoding, error, flush, options.countColumn ? &lineCounts : nullptr)) {
+            if (!write()) break;
+            std::fflush(stdout);
+            std::fprintf(stderr, "%s: cannot read %s: %s\n", kProgram, file.c_str(), error.c_str());
+            failed = true;
+            continue;
+        }
+        if (options.menu) AppendMenu(index, options.nextPageMenuIsHead, options.headingLevels, form, out);
+        if (options.countColumn) {
+            const std::vector<std::int64_t> counts = SectionCounts(index, options.headingLevels, lineCounts);
+            AppendIndex(index, options, form, out, &counts);
+        }
+        if (!written || !write()) break;
     }
-    if (options.menu) AppendMenu(index, options.nextPageMenuIsHead, options.headingLevels, form, out);
     if (!write() || std::fflush(stdout) != 0) {
         std::fprintf(stderr, "%s: cannot write the output: %s\n", kProgram, std::strerror(errno));
         return 1;
     }
+    // One file keeps the status it always had; among several, grep's 2 says some could not be read.
+    if (failed) return several ? 2 : 1;
     return 0;
 }
 

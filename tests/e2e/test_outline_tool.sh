@@ -136,13 +136,34 @@ expect "menu, page item last" "${FIRST_PAGE}
   e18" "$OUTLINE" --menu --next-page-menu-is-head=0 "$TMP/menu.txt"
 
 "$OUTLINE" --help >"$TMP/help" || { echo "FAIL help: exit status $?" >&2; failures=$((failures + 1)); }
-[ "$(head -n 1 "$TMP/help")" = "Usage: oruvan-outline [options] FILE" ] || { echo "FAIL help text" >&2; failures=$((failures + 1)); }
+[ "$(head -n 1 "$TMP/help")" = "Usage: oruvan-outline [options] FILE..." ] || { echo "FAIL help text" >&2; failures=$((failures + 1)); }
 expect_status "missing file" 1 "^oruvan-outline: cannot read $TMP/none.txt: " "$OUTLINE" "$TMP/none.txt"
 expect_status "directory" 1 "^oruvan-outline: cannot read $TMP: " "$OUTLINE" "$TMP"
 expect_status "unknown option" 2 "^Usage:" "$OUTLINE" --bogus "$TMP/doc.txt"
 expect_status "bad flag value" 2 "^Usage:" "$OUTLINE" --ignore-head-spaces=yes "$TMP/doc.txt"
 expect_status "no file" 2 "^Usage:" "$OUTLINE"
-expect_status "two files" 2 "^Usage:" "$OUTLINE" "$TMP/doc.txt" "$TMP/menu.txt"
+expect_status "standard input twice" 2 "^Usage:" "$OUTLINE" - "$TMP/doc.txt" -
+expect_status "counts with the menu" 2 "not the menu" "$OUTLINE" --menu --counts "$TMP/doc.txt"
+
+# Several files: grep's "name<tab>" before each line; one that cannot be read is named on stderr, the
+# others are printed, and the status is 2.
+printf -- '--a\nbody\n' >"$TMP/one.txt"
+expect "several files" "$TMP/one.txt${TAB}1${TAB}a
+(standard input)${TAB}1${TAB}Title
+(standard input)${TAB}2${TAB}  second" sh -c '"$1" "$2" - <"$3" | head -n 3' sh "$OUTLINE" "$TMP/one.txt" "$TMP/doc.txt"
+expect_status "several files, one missing" 2 "^oruvan-outline: cannot read $TMP/none.txt: " \
+  "$OUTLINE" "$TMP/one.txt" "$TMP/none.txt" "$TMP/one.txt"
+[ "$(cat "$TMP/out")" = "$TMP/one.txt${TAB}1${TAB}a
+$TMP/one.txt${TAB}1${TAB}a" ] || { echo "FAIL several files, one missing: output" >&2; failures=$((failures + 1)); }
+
+# --counts: the section's characters, breaks not counted; with levels a section holds its subsections.
+printf '# A\r\ne\xcc\x81t\xc3\xa9\r\n## B\r\n\xf0\x9f\x91\x8d\xf0\x9f\x8f\xbd\r\n# C\r\nxyz' >"$TMP/md.txt"
+expect "counts, levels off" "1${TAB} A${TAB}6
+3${TAB}# B${TAB}5
+5${TAB} C${TAB}6" "$OUTLINE" --marks='#,##' --encoding=utf-8 --counts "$TMP/md.txt"
+expect "counts and longest-mark levels" "1${TAB} A${TAB}1${TAB}11
+3${TAB}　 B${TAB}2${TAB}5
+5${TAB} C${TAB}1${TAB}6" "$OUTLINE" --marks='#,##' --heading-levels=1 --levels --counts "$TMP/md.txt"
 
 # The editor's settings beside the tool give the defaults; options and --settings override them.
 printf '##one\r\n  ##two\r\n//@three\r\n' >"$TMP/marks.txt"

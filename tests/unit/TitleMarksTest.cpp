@@ -18,6 +18,8 @@ struct TitleCase {
     std::string line;
     bool heading;
     std::string text;
+    bool longestMark = false;  // heading levels on
+    int level = 0;             // checked when not 0
 };
 
 const TitleCase kTitleCases[] = {
@@ -47,16 +49,26 @@ const TitleCase kTitleCases[] = {
     {"empty list", {}, true, false, "--x", false, ""},
     {"default marks, two slashes", {"//@", "--", "\x81\xa1"}, true, false, "//Title", false, ""},
     {"default marks, square", {"//@", "--", "\x81\xa1"}, true, false, "\x81\xa1\x8c\xa9", true, "\x8c\xa9"},
+    {"levels on: longest mark", {"#", "##", "###"}, true, false, "## x", true, " x", true, 2},
+    {"levels on: longest of three", {"#", "##", "###"}, true, false, "#### x", true, "# x", true, 3},
+    {"levels on: shortest alone", {"#", "##", "###"}, true, false, "# x", true, " x", true, 1},
+    {"levels on: longest listed first", {"###", "##", "#"}, true, false, "## x", true, " x", true, 2},
+    {"levels on: kept mark is whole", {"#", "##"}, true, true, "##x", true, "##x", true, 2},
+    {"levels on: empty mark not counted", {"", "#", "##"}, true, false, "##x", true, "x", true, 2},
+    {"levels on: equal lengths, first", {"#a", "#A"}, true, false, "#ax", true, "x", true, 1},
+    {"levels off: first mark", {"#", "##", "###"}, true, false, "## x", true, "# x", false, 1},
 };
 
 TEST(TitleMarksTest, IsTitleLine) {
     for (const TitleCase& c : kTitleCases) {
         SCOPED_TRACE(c.name);
-        const HeadingRules rules{c.marks, c.ignoreHeadSpaces, c.includeMark};
+        const HeadingRules rules{c.marks, c.ignoreHeadSpaces, c.includeMark, c.longestMark};
         std::string text = "unchanged";
-        ASSERT_EQ(IsTitleLine(c.line, rules, &text), c.heading);
+        int level = 0;
+        ASSERT_EQ(IsTitleLine(c.line, rules, &text, &level), c.heading);
         if (c.heading) {
             EXPECT_EQ(text, c.text);
+            if (c.level) EXPECT_EQ(level, c.level);
         }
     }
 }
