@@ -1,11 +1,13 @@
 #include "platform/CharacterCount.h"
 
+#include <unictype.h>
 #include <unigbrk.h>
 
 #include <algorithm>
 #include <string>
 
 #include "platform/TextLines.h"
+#include "platform/Utf8.h"
 
 namespace oruvan {
 
@@ -17,7 +19,54 @@ std::int64_t NonBreakBytes(std::string_view s) {
     return static_cast<std::int64_t>(s.size()) - std::count_if(s.begin(), s.end(), IsBreakByte);
 }
 
+// A character no rule joins to its neighbours: a boundary lies on both sides of it unless the neighbour
+// itself joins (a mark, a joiner, a prepended character).
+bool IsSteady(std::string_view s, std::size_t start, std::size_t end) {
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    char32_t c = 0;
+    if (ReadUtf8(p + start, p + s.size(), c) != end - start) return false;
+    if (c < 0x80) return c >= 0x20 && c != 0x7F;
+    return uc_graphemeclusterbreak_property(c) == GBP_OTHER && !uc_is_property_extended_pictographic(c);
+}
+
+bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// Where the character ending at `end` starts.
+std::size_t CharStartBefore(std::string_view s, std::size_t end) {
+    std::size_t start = end - 1;
+    while (start > 0 && end - start < 4 && IsContinuation(s[start])) --start;
+    return start;
+}
+
+std::size_t CharEndAfter(std::string_view s, std::size_t start) {
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    char32_t c = 0;
+    const std::size_t n = ReadUtf8(p + start, p + s.size(), c);
+    return start + (n ? n : 1);
+}
+
 }  // namespace
+
+std::size_t SteadyBoundaryBefore(std::string_view s, std::size_t pos) {
+    while (pos > 0) {
+        const std::size_t right = CharStartBefore(s, pos);
+        if (right == 0) break;
+        const std::size_t left = CharStartBefore(s, right);
+        if (IsSteady(s, left, right) && IsSteady(s, right, pos)) return right;
+        pos = right;
+    }
+    return std::string_view::npos;
+}
+
+std::size_t SteadyBoundaryAfter(std::string_view s, std::size_t pos) {
+    while (pos < s.size()) {
+        const std::size_t middle = CharEndAfter(s, pos);
+        if (middle >= s.size()) break;
+        if (IsSteady(s, pos, middle) && IsSteady(s, middle, CharEndAfter(s, middle))) return middle;
+        pos = middle;
+    }
+    return std::string_view::npos;
+}
 
 std::int64_t CountCharacters(std::string_view s) {
     // Two ASCII characters that are not CR LF never join, so only the runs of other characters go to the

@@ -82,6 +82,36 @@ TEST(CharacterCountTest, GluedPiecesCountAsTheirClusters) {
     }
 }
 
+// An edit between two steady boundaries changes the count of the text between them alone, whatever
+// joins around the edit: the window an edit is recounted in.
+TEST(CharacterCountTest, EditsCountedBetweenSteadyBoundaries) {
+    const std::vector<std::string> pieces = {"a", "b", " ", "\xe3\x81\x8b", "\xe6\xbc\xa2", "a", " ", "\t", "\xe6\xbc\xa2", "\xcc\x81", "\xd8\x80", "\xe2\x80\x8d",
+                                             "\xf0\x9f\x91\x8d", "\xf0\x9f\x8f\xbd", "\xf0\x9f\x87\xaf", "\xe3\x82\x99",
+                                             "\xe1\x84\x80", "\xe1\x85\xa1", "\xff"};
+    std::mt19937 random(5);
+    const auto some = [&](int most) {
+        std::string text;
+        for (int n = static_cast<int>(random() % (most + 1)); n > 0; --n) text += pieces[random() % pieces.size()];
+        return text;
+    };
+    int found = 0;
+    for (int round = 0; round < 5000; ++round) {
+        const std::string before = some(10), old = some(3), typed = some(3), after = some(10);
+        const std::size_t a = SteadyBoundaryBefore(before, before.size());
+        const std::size_t b = SteadyBoundaryAfter(after, 0);
+        if (a == std::string::npos || b == std::string::npos) continue;
+        ++found;
+        const std::string head = before.substr(a), tail = after.substr(0, b);
+        SCOPED_TRACE(before + "|" + old + "|" + typed + "|" + after);
+        ASSERT_EQ(CountCharacters(before + typed + after) - CountCharacters(before + old + after),
+                  CountCharacters(head + typed + tail) - CountCharacters(head + old + tail));
+    }
+    EXPECT_GT(found, 500);
+    EXPECT_EQ(SteadyBoundaryBefore("ab", 2), 1u);
+    EXPECT_EQ(SteadyBoundaryBefore("a\xcc\x81" "b", 4), std::string::npos);
+    EXPECT_EQ(SteadyBoundaryAfter("\xe6\xbc\xa2\xe5\xad\x97", 0), 3u);
+}
+
 TEST(CharacterCountTest, SheetsOfTwentyRowsRoundUp) {
     struct SheetCase {
         std::vector<int> lines;
