@@ -15,6 +15,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QUrl>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/MainMenus.h"
@@ -23,6 +24,7 @@
 #include "index/HeadingFilterField.h"
 #include "index/HeadingList.h"
 #include "index/IndexController.h"
+#include "index/SectionCounter.h"
 #include "index/IndexMenu.h"
 #include "view/TextFinder.h"
 #include "view/TextView.h"
@@ -167,9 +169,14 @@ void MainWindow::createControls() {
     // Drawn over a long message rather than through it, with a gap before it.
     m_format->setAutoFillBackground(true);
     m_format->setContentsMargins(8, 0, 0, 0);
+    m_count = new QLabel(m_status);
+    m_count->setObjectName(QStringLiteral("sectionCount"));
+    m_count->setAutoFillBackground(true);
+    m_count->setContentsMargins(8, 0, 0, 0);
     auto* right = new QHBoxLayout(m_status);
     right->setContentsMargins(0, 0, 4, 0);
     right->addStretch(1);
+    right->addWidget(m_count);
     right->addWidget(m_format);
     setStatusBar(bar);
 
@@ -190,6 +197,10 @@ void MainWindow::createControls() {
     connect(m_textView, &TextView::keyDown, this, [this] { guarded([this] { TrackCaret(); }); });
     connect(m_textView, &TextView::keyUp, this, [this] { guarded([this] { TrackCaret(); }); });
     connect(m_textView, &TextView::mouseDown, this, [this] { guarded([this] { TrackCaret(); }); });
+    // A selection dragged with the mouse changes the count too; counted once the view is idle.
+    connect(m_textView, &TextView::SCN_UPDATEUI, this, [this](int updated) {
+        if (updated & (TextView::SC_UPDATE_SELECTION | TextView::SC_UPDATE_CONTENT)) ShowCounts();
+    });
 }
 
 void MainWindow::TrackCaret() {
@@ -205,7 +216,26 @@ void MainWindow::TrackCaret() {
     }
     SetStatusText(QStringLiteral("%1行: %2列").arg(ln + 1).arg(col + 1));
     m_index->followCaret(docLine);
+    ShowCounts();
 }
+
+void MainWindow::ShowCounts() {
+    if (m_countPending) return;
+    m_countPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_countPending = false;
+        guarded([this] {
+            QString text;
+            if (const std::optional<std::int64_t> selected = m_index->selectionCount())
+                text = SelectionCountText(*selected);
+            else if (const std::optional<TextCount> section = m_index->sectionCountAt(m_textView->CaretLine()))
+                text = SectionCountText(*section);
+            if (text != m_count->text()) m_count->setText(text);
+        });
+    });
+}
+
+QString MainWindow::CountText() const { return m_count->text(); }
 
 void MainWindow::SetStatusText(const QString& text) { m_status->setText(text); }
 

@@ -55,6 +55,9 @@ public:
     // The caret status, then the heading the caret is under.
     void TrackCaret();
     void SetStatusText(const QString& text);
+    // The caret's section or the selection, counted, in the status bar (soon after the caret moves).
+    void ShowCounts();
+    QString CountText() const;
     QString StatusText() const;
 
     // Settings held by the window; the settings file is WindowSettings'.
@@ -115,6 +118,8 @@ private:
     QLabel* m_status = nullptr;
     QLabel* m_notice = nullptr;
     QLabel* m_format = nullptr;
+    QLabel* m_count = nullptr;
+    bool m_countPending = false;
     IndexController* m_index = nullptr;
     CommandTable* m_commandTable = nullptr;
     WindowCommands* m_windowCommands = nullptr;

@@ -11,6 +11,8 @@
 #include "index/IndexFollower.h"
 #include "index/IndexMenu.h"
 #include "index/IndexModel.h"
+#include "index/SectionCounter.h"
+#include "outline/Sections.h"
 #include "outline/HeadingScanner.h"
 #include "view/TextCopies.h"
 #include "view/TextView.h"
@@ -21,6 +23,7 @@ namespace oruvan {
 IndexController::IndexController(TextView* view, TextCopies* copies, QWidget* window)
     : QObject(window), m_view(view), m_copies(copies), m_window(window) {
     m_follower = new IndexFollower(view);  // before any edit, so every one is seen
+    m_counter = new SectionCounter(view);
 
     m_combo = new QComboBox(window);
     m_combo->setObjectName(QStringLiteral("headingCombo"));
@@ -42,6 +45,7 @@ IndexController::IndexController(TextView* view, TextCopies* copies, QWidget* wi
     m_filter = new HeadingFilterField(m_list, view, m_listPanel);
     column->addWidget(m_filter);
     column->addWidget(m_list);
+    m_list->headings()->setToolTipNote([this](int n) { return SectionCountText(sectionCount(n)); });
 
     m_menu = new IndexMenu(m_comboModel, window);
 
@@ -154,6 +158,24 @@ void IndexController::followCaret(int line) {
     const int b = static_cast<int>(after - entries.begin()) - 1;
     if (b >= 0) selectEntry(b);
 }
+
+TextCount IndexController::sectionCount(int n) {
+    const Index& entries = m_comboModel->entries();
+    if (n < 0 || n >= static_cast<int>(entries.size())) return {};
+    const auto i = static_cast<std::size_t>(n);
+    return m_counter->lines(entries[i].line,
+                            SectionEndLine(entries, i, m_options.headingLevels, m_view->LineCount()));
+}
+
+std::optional<TextCount> IndexController::sectionCountAt(int line) {
+    const std::optional<std::size_t> n = SectionAt(m_comboModel->entries(), line);
+    if (!n) return std::nullopt;
+    return sectionCount(static_cast<int>(*n));
+}
+
+TextCount IndexController::documentCount() { return m_counter->lines(0, m_view->LineCount()); }
+
+std::optional<std::int64_t> IndexController::selectionCount() { return m_counter->selection(); }
 
 void IndexController::chooseFromCombo() {
     selectEntry(currentEntry());

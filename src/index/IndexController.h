@@ -4,8 +4,10 @@
 // caret to a heading and shows which heading the caret is under.
 #include <QObject>
 #include <functional>
+#include <optional>
 
 #include "index/IndexOptions.h"
+#include "platform/CharacterCount.h"
 
 class QComboBox;
 class QTimer;
@@ -18,6 +20,7 @@ class HeadingList;
 class IndexFollower;
 class IndexMenu;
 class IndexModel;
+class SectionCounter;
 class TextCopies;
 class TextView;
 
@@ -63,6 +66,13 @@ public:
     // Shows as current the heading whose section holds document line `line`.
     void followCaret(int line);
 
+    // The characters and sheets of entry n's section, and of the section holding document line `line`
+    // (nothing before the first heading); of the whole text; the selection's characters, if any.
+    TextCount sectionCount(int n);
+    std::optional<TextCount> sectionCountAt(int line);
+    TextCount documentCount();
+    std::optional<std::int64_t> selectionCount();
+
     void chooseFromCombo();
     void chooseFromList();
     void chooseFromMenu(int entry);
@@ -89,6 +99,7 @@ private:
     HeadingFilterField* m_filter = nullptr;
     IndexMenu* m_menu = nullptr;
     IndexFollower* m_follower = nullptr;
+    SectionCounter* m_counter = nullptr;
     QTimer* m_reindexTimer = nullptr;
     IndexOptions m_options;
     bool m_followEdits = false;  // a rebuild may follow the edits rather than scan the whole text

@@ -58,6 +58,7 @@ std::optional<std::vector<IndexSplice>> IndexFollower::update(const Index& index
     checkDocument();
     if (rules.marks != m_rules.marks || rules.ignoreHeadSpaces != m_rules.ignoreHeadSpaces ||
         rules.captionIncludingTitleMark != m_rules.captionIncludingTitleMark ||
+        rules.longestMark != m_rules.longestMark ||
         m_tracker.wholeScanNeeded(*m_text))
         return std::nullopt;
     // Lines kept with their own bytes are tested on them, as a whole scan does.

@@ -119,8 +119,10 @@ QVariant IndexModel::data(const QModelIndex& index, int role) const {
     const int n = entryAt(index.row());
     const IndexEntry& e = m_entries[static_cast<std::size_t>(n)];
     switch (role) {
-        case Qt::DisplayRole:
         case Qt::ToolTipRole:
+            if (m_toolTipNote) return displayText(n) + QLatin1Char('\n') + m_toolTipNote(n);
+            return displayText(n);
+        case Qt::DisplayRole:
         case Qt::AccessibleTextRole:
             return displayText(n);
         case Qt::UserRole:

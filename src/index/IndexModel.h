@@ -6,6 +6,7 @@
 // entryAt() and rowOf(), the one mapping between the list's rows and the index.
 #include <QAbstractListModel>
 #include <QSize>
+#include <functional>
 #include <vector>
 
 #include "outline/HeadingFilter.h"
@@ -37,6 +38,9 @@ public:
     void setShowLevels(bool on) { m_showLevels = on; }
     bool showLevels() const { return m_showLevels; }
 
+    // A second line under each row's text in its tooltip (the heading list shows its section's count).
+    void setToolTipNote(std::function<QString(int entry)> note) { m_toolTipNote = std::move(note); }
+
     void setFilter(HeadingFilter filter);
     // While on, the headings are folded for filtering as soon as they are set, rather than by the first
     // filter that needs them: the field is being typed in.
@@ -63,6 +67,7 @@ private:
     bool m_foldedValid = false;
     bool m_keepFolded = false;
     std::vector<int> m_rows;  // the entries shown while filtering
+    std::function<QString(int)> m_toolTipNote;
 };
 
 }  // namespace oruvan

@@ -18,6 +18,7 @@
 #include "index/IndexModel.h"
 #include "view/TextView.h"
 #include "helpers/TestSupport.h"
+#include "platform/CharacterCount.h"
 #include "outline/HeadingScanner.h"
 
 using namespace oruvan;
@@ -156,6 +157,9 @@ private Q_SLOTS:
     void timerFollowingEditsMatchesAWholeRebuild();
 
     void listExtentFollowsWidestHeading();
+
+    void sectionAndSelectionCounted_data();
+    void sectionAndSelectionCounted();
 
 private:
     // Writes the lines (UTF-8) as a cp932 file with CR LF breaks, loads it into the text view, indexes it.
@@ -830,7 +834,8 @@ void IndexTest::timerFollowingEditsMatchesAWholeRebuild() {
     memo->setFocus();
     // A character the document's encoding has no code for enters as it is; the heading test reads '?'.
     const QStringList typed{QStringLiteral("--"), U("■"),  QStringLiteral("x"), QStringLiteral("\n"),
-                            U("見出し"),          U("한"), QStringLiteral("?")};
+                            U("見出し"),          U("한"), QStringLiteral("?"), U("\u0301"),
+                            U("\U0001F44D\U0001F3FD")};
     const QStringList pasted{QStringLiteral("--p\nq\n"), U("\n■r"), QStringLiteral("body\n--s\n\n"),
                              U("\r\n?t\r한")};
     std::mt19937 rng(15);
@@ -886,6 +891,12 @@ void IndexTest::timerFollowingEditsMatchesAWholeRebuild() {
                 default:
                     memo->SendScintilla(QsciScintillaBase::SCI_REDO);
             }
+            // The characters kept through each edit (marks and modifiers joining what they were typed
+            // by, breaks joining and parting) are those of the text counted afresh.
+            const TextCount counted = m_w->index()->documentCount();
+            const TextCount fresh = CountLines(memo->Utf8Buffer());
+            QCOMPARE(counted.characters, fresh.characters);
+            QCOMPARE(counted.rows, fresh.rows);
         }
         const bool changed = memo->Utf8Buffer() != indexed;
         const int rebuilds = m_w->index()->rebuildCount();
@@ -956,5 +967,50 @@ void IndexTest::listExtentFollowsWidestHeading() {
     QCOMPARE(extent(), drawn(hangul));
 }
 
+// A UTF-16 document (its emoji a surrogate pair) with Markdown marks: the status bar counts the caret's
+// section, with or without its subsections, or the selection; the list's tooltip counts each section.
+void IndexTest::sectionAndSelectionCounted_data() {
+    QTest::addColumn<bool>("levels");
+    QTest::addColumn<int>("caretLine");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("before the first heading") << true << 0 << QString();
+    QTest::newRow("levels: with its subsection") << true << 2 << U("節 35字 (0.3枚)");
+    QTest::newRow("levels: the subsection") << true << 4 << U("節 29字 (0.2枚)");
+    QTest::newRow("levels: the last, no break counted") << true << 5 << U("節 3字 (0.1枚)");
+    QTest::newRow("levels off: to the next heading") << false << 1 << U("節 6字 (0.1枚)");
+}
+
+void IndexTest::sectionAndSelectionCounted() {
+    QFETCH(bool, levels);
+    QFETCH(int, caretLine);
+    QFETCH(QString, status);
+    ChangeIndexOptions(*m_w, [&](IndexOptions& o) {
+        o.titleMarks = TitleMarksFromText("#,##");
+        o.headingLevels = levels;
+    });
+    const QString text = U("preface\r\n# A\r\ne\u0301x\U0001F44D\U0001F3FD\r\n## B\r\n") +
+                         U("字").repeated(25) + U("\r\n# C\r\n");
+    const QByteArray bytes(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    TextView* view = m_w->textView();
+    view->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), bytes.toStdString()), Encoding::Utf16Le);
+    m_w->index()->rebuild();
+    view->SetCaretToLineStart(caretLine);
+    m_w->TrackCaret();
+    QTRY_COMPARE(m_w->CountText(), status);
+
+    // The selection's characters instead, breaks not counted: "éx👍🏽", "## B" and three of the 字.
+    view->SendScintilla(TextView::SCI_SETSEL, view->Utf8LineStart(2), view->Utf8LineStart(4) + 9);
+    QTRY_COMPARE(m_w->CountText(), U("選択 10字"));
+    view->SendScintilla(TextView::SCI_SETEMPTYSELECTION, view->Utf8LineStart(caretLine));
+    QTRY_COMPARE(m_w->CountText(), status);
+
+    QAbstractItemModel* list = m_w->index()->headingList()->model();
+    QCOMPARE(list->data(list->index(1, 0), Qt::ToolTipRole).toString(),
+             list->data(list->index(1, 0), Qt::DisplayRole).toString() +
+                 U("\n節 29字 (0.2枚)"));
+    QCOMPARE(m_w->index()->documentCount().characters, 7 + 3 + 3 + 4 + 25 + 3);
+}
+
 QTEST_MAIN(IndexTest)
+
 #include "tst_index.moc"
