@@ -19,7 +19,7 @@ namespace oruvan {
 
 // By menu, in menu order.
 enum class CommandId {
-    New, Open, Reopen, Save, SaveAs, Exit,                                           // File
+    New, Open, Reopen, Save, SaveAs, DocumentInfo, Exit,                             // File
     Undo, Redo, Cut, Copy, Paste, Delete, SelectAll, Find, Replace, FindNext,        // Edit
     FindPrevious, GoToLine, OpenFolder,                                              //
     Settings, Font, BackColour, TextColour, WordWrap, HeadingLevels, SaveEncoding,   // Settings

@@ -41,6 +41,7 @@ void MainWindow::createCommands() {
         {C::Save, "save", "上書き保存(&S)", "Ctrl+S", P::Save, [this] { m_document->save(); },
          [this](QAction* a) { a->setEnabled(m_document->canSave()); }},
         {C::SaveAs, "saveAs", "名前を付けて保存(&A)", "", {}, [this] { m_document->saveAs(); }, {}},
+        {C::DocumentInfo, "documentInfo", "文書の情報(&I)...", "", {}, [this] { showDocumentInfo(); }, {}},
         {C::Exit, "exit", "終了(&X)", "Alt+F4", P::Exit, [this] { close(); }, {}},
 
         {C::Undo, "undo", "元に戻す(&U)", "Ctrl+Z", P::Undo, [v] { v->Undo(); },

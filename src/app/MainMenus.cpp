@@ -70,7 +70,7 @@ void MainMenus::buildMenuBar(QMenu* indexMenu) {
     const std::nullopt_t line = std::nullopt;
 
     m_file = AddMenu(bar, "ファイル(&F)", "fileMenu");
-    add(m_file, {C::New, line, C::Open, C::Reopen, line, C::Save, C::SaveAs, line, C::Exit});
+    add(m_file, {C::New, line, C::Open, C::Reopen, line, C::Save, C::SaveAs, C::DocumentInfo, line, C::Exit});
     QMenu* edit = AddMenu(bar, "編集(&E)", "editMenu");
     add(edit, {C::Undo, C::Redo, line, C::Cut, C::Copy, C::Paste, C::Delete, C::SelectAll, line, C::Find,
                C::Replace, C::FindNext, C::FindPrevious, C::GoToLine, line, C::OpenFolder});

@@ -237,6 +237,13 @@ void MainWindow::ShowCounts() {
 
 QString MainWindow::CountText() const { return m_count->text(); }
 
+void MainWindow::showDocumentInfo() {
+    const TextCount count = m_index->documentCount();
+    ShowMessage(this, QStringLiteral("文字数: %1字\n原稿用紙: %2枚 (400字詰め)\n行数: %3\n見出し: %4")
+                          .arg(GroupedNumber(count.characters), SheetsNumber(count),
+                               GroupedNumber(m_textView->LineCount()), GroupedNumber(m_index->entryCount())));
+}
+
 void MainWindow::SetStatusText(const QString& text) { m_status->setText(text); }
 
 QString MainWindow::StatusText() const { return m_status->text(); }

@@ -99,6 +99,8 @@ private:
     void createCommands();
     void createMenus();
     void editSettings();
+    // The whole text counted: characters, sheets, lines and headings.
+    void showDocumentInfo();
     void guarded(const std::function<void()>& handler) { ReportErrors(this, handler); }
 
     // The open document and what the window shows of it.

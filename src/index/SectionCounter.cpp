@@ -11,8 +11,6 @@ namespace oruvan {
 
 namespace {
 
-QString Grouped(std::int64_t n) { return QLocale(QLocale::English).toString(static_cast<qlonglong>(n)); }
-
 // How far around an edit a steady boundary is looked for before the whole line is recounted.
 constexpr long kWindowReach = 64;
 
@@ -94,11 +92,19 @@ std::optional<std::int64_t> SectionCounter::selection() {
     return n;
 }
 
-QString SectionCountText(const TextCount& count) {
+QString GroupedNumber(std::int64_t n) { return QLocale(QLocale::English).toString(static_cast<qlonglong>(n)); }
+
+QString SheetsNumber(const TextCount& count) {
     const std::int64_t tenths = count.sheetTenths();
-    return QStringLiteral("節 %1字 (%2.%3枚)").arg(Grouped(count.characters), Grouped(tenths / 10)).arg(tenths % 10);
+    return GroupedNumber(tenths / 10) + QLatin1Char('.') + QString::number(tenths % 10);
 }
 
-QString SelectionCountText(std::int64_t characters) { return QStringLiteral("選択 %1字").arg(Grouped(characters)); }
+QString SectionCountText(const TextCount& count) {
+    return QStringLiteral("節 %1字 (%2枚)").arg(GroupedNumber(count.characters), SheetsNumber(count));
+}
+
+QString SelectionCountText(std::int64_t characters) {
+    return QStringLiteral("選択 %1字").arg(GroupedNumber(characters));
+}
 
 }  // namespace oruvan

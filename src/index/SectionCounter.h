@@ -46,6 +46,9 @@ private:
     LineCounts::CountLine m_countLine;
 };
 
+// "3,456": a count with its thousands grouped; "9.2": the sheets a count fills.
+QString GroupedNumber(std::int64_t n);
+QString SheetsNumber(const TextCount& count);
 // "節 3,456字 (9.2枚)": a section's characters and its 400-character sheets.
 QString SectionCountText(const TextCount& count);
 // "選択 120字".

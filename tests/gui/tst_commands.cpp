@@ -88,6 +88,7 @@ const std::vector<MenuLayout>& menuLayouts() {
           kLine,
           {"上書き保存(&S)", "Ctrl+S", 3, true},
           {"名前を付けて保存(&A)", "", -1, true},
+          {"文書の情報(&I)...", "", -1, true},
           kLine,
           {"終了(&X)", "Alt+F4", 1, true}}},
         {"editMenu",
