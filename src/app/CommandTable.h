@@ -21,7 +21,8 @@ namespace oruvan {
 enum class CommandId {
     New, Open, Reopen, Save, SaveAs, DocumentInfo, Exit,                             // File
     Undo, Redo, Cut, Copy, Paste, Delete, SelectAll, Find, Replace, FindNext,        // Edit
-    FindPrevious, GoToLine, OpenFolder,                                              //
+    FindPrevious, GoToLine, OpenFolder, SectionUp, SectionDown, PromoteSection,      //
+    DemoteSection,                                                                   //
     Settings, Font, BackColour, TextColour, WordWrap, HeadingLevels, SaveEncoding,   // Settings
     LineBreak,                                                                       //
     FilterHeadings,                                                                  // Index

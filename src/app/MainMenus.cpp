@@ -73,7 +73,8 @@ void MainMenus::buildMenuBar(QMenu* indexMenu) {
     add(m_file, {C::New, line, C::Open, C::Reopen, line, C::Save, C::SaveAs, C::DocumentInfo, line, C::Exit});
     QMenu* edit = AddMenu(bar, "編集(&E)", "editMenu");
     add(edit, {C::Undo, C::Redo, line, C::Cut, C::Copy, C::Paste, C::Delete, C::SelectAll, line, C::Find,
-               C::Replace, C::FindNext, C::FindPrevious, C::GoToLine, line, C::OpenFolder});
+               C::Replace, C::FindNext, C::FindPrevious, C::GoToLine, line, C::SectionUp, C::SectionDown, C::PromoteSection,
+               C::DemoteSection, line, C::OpenFolder});
     m_commands.bindMenuKey(QStringLiteral("Ctrl+Shift+Z"), C::Redo);
     QMenu* settings = AddMenu(bar, "設定(&S)", "settingsMenu");
     add(settings, {C::Settings, line, C::Font, C::BackColour, C::TextColour, line, C::WordWrap,

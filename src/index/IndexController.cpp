@@ -13,6 +13,7 @@
 #include "index/IndexModel.h"
 #include "index/SectionCounter.h"
 #include "outline/Sections.h"
+#include "platform/Cp932.h"
 #include "outline/HeadingScanner.h"
 #include "view/TextCopies.h"
 #include "view/TextView.h"
@@ -176,6 +177,68 @@ std::optional<TextCount> IndexController::sectionCountAt(int line) {
 TextCount IndexController::documentCount() { return m_counter->lines(0, m_view->LineCount()); }
 
 std::optional<std::int64_t> IndexController::selectionCount() { return m_counter->selection(); }
+
+void IndexController::catchUp() {
+    if (m_reindexTimer->isActive()) reindexAfterEdits();
+}
+
+bool IndexController::canMoveSection(int step) {
+    const Index& entries = m_comboModel->entries();
+    const std::optional<std::size_t> i = SectionAt(entries, m_view->CaretLine());
+    if (!i || m_view->Composing()) return false;
+    const bool levels = m_options.headingLevels;
+    const int lines = m_view->LineCount();
+    return (step < 0 ? SectionSwapUp(entries, *i, levels, lines) : SectionSwapDown(entries, *i, levels, lines))
+        .has_value();
+}
+
+void IndexController::moveSection(int step) {
+    catchUp();
+    if (!canMoveSection(step)) return;
+    const Index& entries = m_comboModel->entries();
+    const std::size_t i = *SectionAt(entries, m_view->CaretLine());
+    const bool levels = m_options.headingLevels;
+    const int lines = m_view->LineCount();
+    const LineSwap swap =
+        *(step < 0 ? SectionSwapUp(entries, i, levels, lines) : SectionSwapDown(entries, i, levels, lines));
+    const long firstStart = m_view->Utf8LineStart(swap.first);
+    const long movedDown = m_view->SwapLineRuns(swap.first, swap.middle, swap.end);
+    // The caret on the moved heading, where it now stands.
+    m_view->SendScintilla(TextView::SCI_SETEMPTYSELECTION, step < 0 ? firstStart : movedDown);
+    m_view->SendScintilla(TextView::SCI_SCROLLCARET);
+    reindexAfterEdits();
+}
+
+bool IndexController::canShiftSection(int step) {
+    const std::optional<std::size_t> i = SectionAt(m_comboModel->entries(), m_view->CaretLine());
+    return i && !m_view->Composing() &&
+           CanShiftSection(m_comboModel->entries(), *i, m_options.headingLevels, m_options.titleMarks, step);
+}
+
+void IndexController::shiftSection(int step) {
+    catchUp();
+    if (!canShiftSection(step)) return;
+    const Index& entries = m_comboModel->entries();
+    const std::size_t i = *SectionAt(entries, m_view->CaretLine());
+    const std::size_t end = SectionEnd(entries, i, m_options.headingLevels);
+    HeadingRules withMark = m_options.rules(), withoutMark = withMark;
+    withMark.captionIncludingTitleMark = true;
+    withoutMark.captionIncludingTitleMark = false;
+    std::vector<TextView::Replacement> marks;
+    for (std::size_t j = i; j < end; ++j) {
+        const int line = entries[j].line;
+        const std::string text = m_view->LineAt(line);
+        const auto from = TitleTextSpan(text, withMark), to = TitleTextSpan(text, withoutMark);
+        if (!from || !to) continue;  // read as a heading on its own bytes alone: left as it is
+        const long lineStart = m_view->LineIndex(line);
+        marks.push_back({m_view->Utf8PositionOf(lineStart + static_cast<long>(from->first)),
+                         m_view->Utf8PositionOf(lineStart + static_cast<long>(to->first)),
+                         Cp932ToUtf8(*MarkOfLevel(m_options.titleMarks, entries[j].level + step))});
+    }
+    m_view->ReplaceRanges(marks);
+    m_view->SendScintilla(TextView::SCI_SETEMPTYSELECTION, m_view->Utf8LineStart(entries[i].line));
+    reindexAfterEdits();
+}
 
 void IndexController::chooseFromCombo() {
     selectEntry(currentEntry());

@@ -73,6 +73,13 @@ public:
     TextCount documentCount();
     std::optional<std::int64_t> selectionCount();
 
+    // The caret's section moved past the section of its level before it (-1) or after it (+1), or its
+    // headings promoted (-1) or demoted (+1) a level; each one undo step, the index following at once.
+    bool canMoveSection(int step);
+    void moveSection(int step);
+    bool canShiftSection(int step);
+    void shiftSection(int step);
+
     void chooseFromCombo();
     void chooseFromList();
     void chooseFromMenu(int entry);
@@ -85,6 +92,8 @@ Q_SIGNALS:
 
 private:
     void onTextChanged();
+    // Edits still waiting for the re-index are indexed now.
+    void catchUp();
     void fillViews();
     // Runs a handler for a signal of the user's, showing an error it raises in the error box.
     void report(const std::function<void()>& handler) const;

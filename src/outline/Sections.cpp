@@ -37,4 +37,36 @@ std::optional<std::size_t> SectionAt(const Index& index, int line) {
     return static_cast<std::size_t>(after - index.begin()) - 1;
 }
 
+std::optional<LineSwap> SectionSwapUp(const Index& index, std::size_t i, bool levels, int lineCount) {
+    const int level = SectionLevel(index[i], levels);
+    for (std::size_t j = i; j-- > 0;) {
+        const int other = SectionLevel(index[j], levels);
+        if (other < level) break;  // the heading above: no earlier section of this level under it
+        if (other == level) return LineSwap{index[j].line, index[i].line, SectionEndLine(index, i, levels, lineCount)};
+    }
+    return std::nullopt;
+}
+
+std::optional<LineSwap> SectionSwapDown(const Index& index, std::size_t i, bool levels, int lineCount) {
+    const std::size_t next = SectionEnd(index, i, levels);
+    if (next == index.size() || SectionLevel(index[next], levels) != SectionLevel(index[i], levels))
+        return std::nullopt;
+    return LineSwap{index[i].line, index[next].line, SectionEndLine(index, next, levels, lineCount)};
+}
+
+std::optional<std::string> MarkOfLevel(const TitleMarkList& marks, int level) {
+    if (level < 1) return std::nullopt;
+    for (const std::string& mark : marks)
+        if (!mark.empty() && --level == 0) return mark;
+    return std::nullopt;
+}
+
+bool CanShiftSection(const Index& index, std::size_t i, bool levels, const TitleMarkList& marks, int step) {
+    if (!levels || i >= index.size()) return false;
+    const std::size_t end = SectionEnd(index, i, levels);
+    for (std::size_t j = i; j < end; ++j)
+        if (!MarkOfLevel(marks, index[j].level + step)) return false;
+    return true;
+}
+
 }  // namespace oruvan

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "outline/IndexEntry.h"
+#include "outline/TitleMarks.h"
 
 namespace oruvan {
 
@@ -24,5 +25,23 @@ int SectionEndLine(const Index& index, std::size_t i, bool levels, int lineCount
 
 // The innermost section holding `line`: the last entry at or before it; nothing before the first.
 std::optional<std::size_t> SectionAt(const Index& index, int line);
+
+// Two neighbouring runs of lines, [first, middle) and [middle, end), that trade places.
+struct LineSwap {
+    int first = 0, middle = 0, end = 0;
+    bool operator==(const LineSwap& o) const { return first == o.first && middle == o.middle && end == o.end; }
+};
+
+// Entry i's section trading places with the section of its level before it, or after it, under the same
+// heading of a higher level: nothing at the first or the last of them.
+std::optional<LineSwap> SectionSwapUp(const Index& index, std::size_t i, bool levels, int lineCount);
+std::optional<LineSwap> SectionSwapDown(const Index& index, std::size_t i, bool levels, int lineCount);
+
+// The mark of a level: the level-th mark that is not empty; nothing past the last.
+std::optional<std::string> MarkOfLevel(const TitleMarkList& marks, int level);
+
+// Whether every heading of entry i's section (its own and its subsections') has a mark `step` levels
+// away (-1 promotes, +1 demotes). Never with levels off.
+bool CanShiftSection(const Index& index, std::size_t i, bool levels, const TitleMarkList& marks, int step);
 
 }  // namespace oruvan

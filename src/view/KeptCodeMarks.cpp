@@ -26,6 +26,7 @@ void KeptCodeMarks::forgetAll() {
     m_codes.reset();
     m_pendingInsert = {};
     m_removedRuns.clear();
+    m_moves.clear();
 }
 
 void KeptCodeMarks::fill(long position, long length, int value) const {
@@ -44,7 +45,8 @@ void KeptCodeMarks::trackEdit(long position, int modificationType, long length) 
     settleEdit();
     if (length <= 0) return;
     if (modificationType & Sci::SC_MOD_BEFOREINSERT)
-        m_pendingInsert = {position, length, (modificationType & Sci::SC_PERFORMED_UNDO) != 0};
+        m_pendingInsert = {position, length, (modificationType & Sci::SC_PERFORMED_UNDO) != 0,
+                           (modificationType & Sci::SC_PERFORMED_REDO) != 0};
     else if (modificationType & Sci::SC_MOD_BEFOREDELETE)
         noteRemovedRuns(position, length);
 }
@@ -74,14 +76,39 @@ void KeptCodeMarks::settleEdit() const {
     m_pendingInsert = {};
     if (m_view->SendScintilla(Sci::SCI_INDICATORVALUEAT, kIndicator, e.position))
         fill(e.position, e.length, 0);
+    if (e.redo) {
+        for (auto it = m_moves.rbegin(); it != m_moves.rend(); ++it)
+            if (it->to == e.position && it->length == e.length) {
+                if (const RemovedRuns* runs = removedAt(it->from, it->length)) refill(*runs, e.position);
+                return;
+            }
+    }
     if (!e.undo) return;
     for (auto it = m_removedRuns.rbegin(); it != m_removedRuns.rend(); ++it) {
         if (it->position != e.position || it->length != e.length) continue;
-        for (const auto& [offset, length, value] : it->runs)
-            fill(e.position + offset, length, static_cast<int>(value));
+        refill(*it, e.position);
         m_removedRuns.erase(std::next(it).base());
         return;
     }
+}
+
+const KeptCodeMarks::RemovedRuns* KeptCodeMarks::removedAt(long position, long length) const {
+    for (auto it = m_removedRuns.rbegin(); it != m_removedRuns.rend(); ++it)
+        if (it->position == position && it->length == length) return &*it;
+    return nullptr;
+}
+
+void KeptCodeMarks::refill(const RemovedRuns& runs, long position) const {
+    for (const auto& [offset, length, value] : runs.runs) fill(position + offset, length, static_cast<int>(value));
+}
+
+void KeptCodeMarks::carry(long from, long to, long length) {
+    if (!m_codes) return;
+    settleEdit();
+    // Kept, not used up: undoing the deletion gives the runs back at `from` too.
+    if (const RemovedRuns* runs = removedAt(from, length)) refill(*runs, to);
+    if (m_moves.size() >= kRemovedRunsKept) m_moves.erase(m_moves.begin(), m_moves.begin() + kRemovedRunsKept / 2);
+    m_moves.push_back({from, to, length});
 }
 
 std::vector<KeptSpan> KeptCodeMarks::spans(long start, long end) const {

@@ -41,6 +41,9 @@ public:
     void trackEdit(long position, int modificationType, long length);
     // Accounts for the insertion last tracked, now in place.
     void settleEdit() const;
+    // Text deleted at `from` was inserted again at `to`, now in place: it gets back the runs the deletion
+    // took, and so does a redo of the same move.
+    void carry(long from, long to, long length);
     // The runs within [start, end) of the UTF-8 text.
     std::vector<KeptSpan> spans(long start, long end) const;
     Bytes copy() const;
@@ -59,6 +62,7 @@ private:
         long position = 0;
         long length = 0;  // 0: none pending
         bool undo = false;
+        bool redo = false;
     };
     mutable PendingInsert m_pendingInsert;
     // Runs a deletion took, for its undo to give back: offsets from the deletion, lengths, values.
@@ -68,6 +72,13 @@ private:
         std::vector<std::array<long, 3>> runs;
     };
     mutable std::vector<RemovedRuns> m_removedRuns;
+    // Runs the deletion at `from` took that belong at `to` once the same text is inserted there.
+    const RemovedRuns* removedAt(long position, long length) const;
+    void refill(const RemovedRuns& runs, long position) const;
+    struct Move {
+        long from, to, length;
+    };
+    std::vector<Move> m_moves;  // redone moves give their runs back as the first move did
 };
 
 }  // namespace oruvan

@@ -89,6 +89,8 @@ public:
     // Offset of the first character of line n; -1 means the caret's line.
     int LineIndex(int n) const;
     int LineFromChar(int pos) const;
+    // The UTF-8 position of a cp932 position.
+    long Utf8PositionOf(long pos) const;
     void ScrollLines(int n);
 
     bool CanUndo() const;
@@ -198,6 +200,17 @@ public:
     long Utf8LineStart(long line) const;
     // Which document the view holds: loading a file swaps in another.
     long DocumentId() const;
+
+    // Lines [first, middle) and [middle, end) trade places as one undo step, every character keeping the
+    // bytes it was read with and every line its break; a last line without one gets the document's
+    // break first. The smaller run is the one moved. Returns where the run that began at `first` begins.
+    long SwapLineRuns(int first, int middle, int end);
+    // Replaces UTF-8 ranges of the text as one undo step; ranges ascending and apart.
+    struct Replacement {
+        long start, end;
+        std::string utf8;
+    };
+    void ReplaceRanges(const std::vector<Replacement>& replacements);
 
 Q_SIGNALS:
     void changed();

@@ -24,6 +24,7 @@ long TextView::Utf8LineStart(long line) const {
 long TextView::DocumentId() const { return SendScintilla(SCI_GETDOCPOINTER); }
 
 int TextView::LineCount() const { return m_positions.lineCount(); }
+long TextView::Utf8PositionOf(long pos) const { return m_positions.utf8PosOfCp932(pos); }
 std::string TextView::LineAt(int i) const { return m_positions.lineAt(i, kLineAtLimit); }
 std::string TextView::GetLinesText() const { return m_positions.linesText(kLineAtLimit); }
 std::string TextView::GetText() const { return Utf8ToCp932(Utf8Buffer()); }

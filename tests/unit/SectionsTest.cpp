@@ -41,5 +41,38 @@ TEST(SectionsTest, BoundsWithLevelsOnAndOff) {
     EXPECT_EQ(SectionEndLine(late, 0, true, 7), 7);
 }
 
+// The same headings: which sections trade places with a neighbour, and which can change level.
+TEST(SectionsTest, SwapsAndShifts) {
+    const Index index = Headings({{0, 1}, {2, 2}, {3, 3}, {5, 2}, {8, 1}, {9, 3}});
+    using Swap = std::optional<LineSwap>;
+    struct Case {
+        bool levels;
+        std::vector<Swap> up, down;
+    };
+    const Case cases[] = {
+        {true,
+         {{}, {}, {}, LineSwap{2, 5, 8}, LineSwap{0, 8, 12}, {}},
+         {LineSwap{0, 8, 12}, LineSwap{2, 5, 8}, {}, {}, {}, {}}},
+        {false,
+         {{}, LineSwap{0, 2, 3}, LineSwap{2, 3, 5}, LineSwap{3, 5, 8}, LineSwap{5, 8, 9}, LineSwap{8, 9, 12}},
+         {LineSwap{0, 2, 3}, LineSwap{2, 3, 5}, LineSwap{3, 5, 8}, LineSwap{5, 8, 9}, LineSwap{8, 9, 12}, {}}},
+    };
+    for (const Case& c : cases) {
+        for (std::size_t i = 0; i < index.size(); ++i) {
+            SCOPED_TRACE(testing::Message() << c.levels << " entry " << i);
+            EXPECT_EQ(SectionSwapUp(index, i, c.levels, 12), c.up[i]);
+            EXPECT_EQ(SectionSwapDown(index, i, c.levels, 12), c.down[i]);
+        }
+    }
+    const TitleMarkList marks{"", "#", "##", "###"};
+    EXPECT_EQ(MarkOfLevel(marks, 1), "#");
+    EXPECT_FALSE(MarkOfLevel(marks, 4));
+    EXPECT_TRUE(CanShiftSection(index, 1, true, marks, -1));   // levels 2 and 3 become 1 and 2
+    EXPECT_FALSE(CanShiftSection(index, 0, true, marks, -1));  // nothing above level 1
+    EXPECT_FALSE(CanShiftSection(index, 1, true, marks, +1));  // its level-3 subsection has no level 4
+    EXPECT_TRUE(CanShiftSection(index, 3, true, marks, +1));
+    EXPECT_FALSE(CanShiftSection(index, 3, false, marks, +1));
+}
+
 }  // namespace
 }  // namespace oruvan
