@@ -26,7 +26,9 @@ enum class CommandId {
     Settings, Font, BackColour, TextColour, WordWrap, HeadingLevels, SaveEncoding,   // Settings
     LineBreak,                                                                       //
     FilterHeadings,                                                                  // Index
-    PreviousHeading, NextHeading, ShowList, Refresh,                                 // View
+    PreviousHeading, NextHeading, ShowList, Refresh, FoldSections, FoldSection,      // View
+    UnfoldSection, FoldAll, UnfoldAll, ShowLevel1, ShowLevel2, ShowLevel3,           //
+    ShowLevel4,                                                                      //
     About, Help,                                                                     // Help
 };
 

@@ -125,6 +125,25 @@ void MainWindow::createCommands() {
          },
          [this](QAction* a) { a->setChecked(GetListViewVisible()); }, true},
         {C::Refresh, "refresh", "更新(&U)", "F5", {}, [this] { m_index->rebuild(); }, {}},
+        {C::FoldSections, "foldSections", "見出しで折りたたむ(&F)", "", {},
+         [this] {
+             IndexOptions options = m_index->options();
+             options.foldSections = !options.foldSections;
+             m_index->setOptions(options);
+         },
+         [this](QAction* a) { a->setChecked(m_index->options().foldSections); }, true},
+        {C::FoldSection, "foldSection", "節を折りたたむ", "Ctrl+[", {}, [this] { m_index->foldCaretSection(true); },
+         [this](QAction* a) { a->setEnabled(m_index->caretInSection() && !m_index->caretSectionFolded()); }},
+        {C::UnfoldSection, "unfoldSection", "節を展開", "Ctrl+]", {}, [this] { m_index->foldCaretSection(false); },
+         [this](QAction* a) { a->setEnabled(m_index->caretInSection() && m_index->caretSectionFolded()); }},
+        {C::FoldAll, "foldAll", "すべて折りたたむ", "", {}, [this] { m_index->foldAll(true); },
+         [this](QAction* a) { a->setEnabled(m_index->options().foldSections); }},
+        {C::UnfoldAll, "unfoldAll", "すべて展開", "", {}, [this] { m_index->showToLevel(0); },
+         [this](QAction* a) { a->setEnabled(m_index->options().foldSections || m_index->listLevelLimit() > 0); }},
+        {C::ShowLevel1, "showLevel1", "レベル1まで表示", "", {}, [this] { m_index->showToLevel(1); }, {}},
+        {C::ShowLevel2, "showLevel2", "レベル2まで表示", "", {}, [this] { m_index->showToLevel(2); }, {}},
+        {C::ShowLevel3, "showLevel3", "レベル3まで表示", "", {}, [this] { m_index->showToLevel(3); }, {}},
+        {C::ShowLevel4, "showLevel4", "レベル4まで表示", "", {}, [this] { m_index->showToLevel(4); }, {}},
         {C::About, "about", "バージョン情報(&A)...", "", {}, [w] { w->showAbout(); }, {}},
         {C::Help, "help", "ヘルプ(&H)...", "F1", {}, [w] { w->openHelp(); }, {}},
     };

@@ -84,7 +84,9 @@ void MainMenus::buildMenuBar(QMenu* indexMenu) {
     bar->addMenu(m_index);
     add(m_index, {C::FilterHeadings, line});
     QMenu* show = AddMenu(bar, "表示(&V)", "viewMenu");
-    add(show, {C::PreviousHeading, C::NextHeading, line, C::ShowList, line, C::Refresh});
+    add(show, {C::PreviousHeading, C::NextHeading, line, C::ShowList, line, C::Refresh, line, C::FoldSections,
+               C::FoldSection, C::UnfoldSection, C::FoldAll, C::UnfoldAll, line, C::ShowLevel1, C::ShowLevel2,
+               C::ShowLevel3, C::ShowLevel4});
     QMenu* help = AddMenu(bar, "ヘルプ(&H)", "helpMenu");
     add(help, {C::About, C::Help});
 

@@ -71,7 +71,7 @@ void WindowSettings::load() {
     for (const std::string& text : s.searchHistory) history << FromCp932(text);
     w.m_findBar->SetHistory(history);
     w.m_index->setOptions({TitleMarksFromText(s.titleMarks), s.ignoreHeadSpaces, s.captionIncludingTitleMark,
-                         s.nextPageMenuIsHead, s.headingLevels, s.dropDownCount});
+                         s.nextPageMenuIsHead, s.headingLevels, s.dropDownCount, s.foldSections});
     // Taken as the window holds them, so that only what the user changes counts as changed.
     m_settingsAsRead = current();
 }
@@ -94,6 +94,7 @@ SettingsRecord WindowSettings::current() const {
     s.ignoreHeadSpaces = index.ignoreHeadSpaces;
     s.captionIncludingTitleMark = index.captionIncludesMark;
     s.headingLevels = index.headingLevels;
+    s.foldSections = index.foldSections;
     s.backColor = w.BackColor.toStdString();
     s.textColor = w.TextColor.toStdString();
     for (const QString& text : w.m_findBar->History()) s.searchHistory.push_back(ToCp932(text));

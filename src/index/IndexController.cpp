@@ -12,6 +12,7 @@
 #include "index/IndexMenu.h"
 #include "index/IndexModel.h"
 #include "index/SectionCounter.h"
+#include "index/SectionFolds.h"
 #include "outline/Sections.h"
 #include "platform/Cp932.h"
 #include "outline/HeadingScanner.h"
@@ -25,6 +26,7 @@ IndexController::IndexController(TextView* view, TextCopies* copies, QWidget* wi
     : QObject(window), m_view(view), m_copies(copies), m_window(window) {
     m_follower = new IndexFollower(view);  // before any edit, so every one is seen
     m_counter = new SectionCounter(view);
+    m_folds = new SectionFolds(view);
 
     m_combo = new QComboBox(window);
     m_combo->setObjectName(QStringLiteral("headingCombo"));
@@ -63,6 +65,19 @@ IndexController::IndexController(TextView* view, TextCopies* copies, QWidget* wi
     connect(m_filter, &HeadingFilterField::rowChosen, this, &IndexController::chooseRow);
     connect(m_menu, &IndexMenu::entryChosen, this, &IndexController::chooseFromMenu);
     connect(view, &TextView::changed, this, [this] { report([this] { onTextChanged(); }); });
+    connect(m_folds, &SectionFolds::markerClicked, this, [this](int line) { report([this, line] { onMarkerClicked(line); }); });
+    // Whatever put the caret into a folded section (a find, go to line, undo) unfolds what hides it.
+    connect(view, &TextView::SCN_UPDATEUI, this, [this](int updated) {
+        if (!(updated & TextView::SC_UPDATE_SELECTION) || m_folds->hiddenLines().empty()) return;
+        QTimer::singleShot(0, this, [this] {
+            report([this] {
+                const int line = m_view->CaretLine();
+                if (m_view->SendScintilla(TextView::SCI_GETLINEVISIBLE, line)) return;
+                catchUp();
+                if (m_folds->reveal(line)) m_view->SendScintilla(TextView::SCI_SCROLLCARET);
+            });
+        });
+    });
 }
 
 void IndexController::report(const std::function<void()>& handler) const { ReportErrors(m_window, handler); }
@@ -70,6 +85,7 @@ void IndexController::report(const std::function<void()>& handler) const { Repor
 void IndexController::setOptions(IndexOptions options) {
     m_options = std::move(options);
     m_combo->setMaxVisibleItems(std::max(1, m_options.dropDownCount));
+    m_folds->setEnabled(m_options.foldSections);
     rebuild();
 }
 
@@ -97,6 +113,7 @@ void IndexController::fillViews() {
     if (splices) {
         m_list->applySplices(*splices);
         m_comboModel->applySplices(*splices);
+        m_folds->indexSpliced(*splices, m_comboModel->entries(), m_options.headingLevels);
         selectEntry(0);
         m_copies->dropIndexed();
         m_follower->indexed(rules);
@@ -112,6 +129,7 @@ void IndexController::fillViews() {
     m_list->setEntries({});
     m_comboModel->setEntries(std::move(entries));
     m_list->setEntries(m_comboModel->entries());
+    m_folds->indexRebuilt(m_comboModel->entries(), m_options.headingLevels);
     selectEntry(0);
     // The saved text is usually the same bytes: share one copy rather than hold two.
     m_copies->setIndexed(text);
@@ -137,6 +155,7 @@ int IndexController::entryLine(int n) const {
 void IndexController::jumpTo(int n) {
     if (n < 0) n = currentEntry();
     const int line = entryLine(n);
+    m_folds->reveal(line);
     m_view->SetCaretToLineStart(line);
     m_view->ScrollLineToTop(line);
     emit jumped();
@@ -238,6 +257,63 @@ void IndexController::shiftSection(int step) {
     m_view->ReplaceRanges(marks);
     m_view->SendScintilla(TextView::SCI_SETEMPTYSELECTION, m_view->Utf8LineStart(entries[i].line));
     reindexAfterEdits();
+}
+
+bool IndexController::caretInSection() {
+    return m_folds->enabled() && SectionAt(m_comboModel->entries(), m_view->CaretLine()).has_value();
+}
+
+bool IndexController::caretSectionFolded() {
+    const std::optional<std::size_t> i = SectionAt(m_comboModel->entries(), m_view->CaretLine());
+    return i && m_folds->folded(*i);
+}
+
+void IndexController::keepCaretInSight() {
+    int line = m_view->CaretLine();
+    for (const auto& [first, end] : m_folds->hiddenLines())
+        if (first <= line && line < end) {
+            m_view->SetCaretToLineStart(first - 1);
+            m_view->SendScintilla(TextView::SCI_SCROLLCARET);
+            return;
+        }
+}
+
+void IndexController::foldCaretSection(bool on) {
+    catchUp();
+    if (!caretInSection()) return;
+    const std::size_t i = *SectionAt(m_comboModel->entries(), m_view->CaretLine());
+    m_folds->setFolded(i, on);
+    keepCaretInSight();
+}
+
+void IndexController::foldAll(bool on) {
+    catchUp();
+    if (!m_folds->enabled()) return;
+    m_folds->setAllFolded(on);
+    keepCaretInSight();
+}
+
+void IndexController::showToLevel(int level) {
+    catchUp();
+    m_list->headings()->setMaxLevel(level);
+    selectEntry(currentEntry());
+    if (!m_folds->enabled()) return;
+    if (level > 0)
+        m_folds->foldDeeperThan(level);
+    else
+        m_folds->setAllFolded(false);
+    keepCaretInSight();
+}
+
+int IndexController::listLevelLimit() const { return m_list->headings()->maxLevel(); }
+
+void IndexController::onMarkerClicked(int line) {
+    catchUp();
+    const Index& entries = m_comboModel->entries();
+    const std::optional<std::size_t> i = SectionAt(entries, line);
+    if (!i || entries[*i].line != line) return;
+    m_folds->setFolded(*i, !m_folds->folded(*i));
+    keepCaretInSight();
 }
 
 void IndexController::chooseFromCombo() {

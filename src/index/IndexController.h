@@ -21,6 +21,7 @@ class IndexFollower;
 class IndexMenu;
 class IndexModel;
 class SectionCounter;
+class SectionFolds;
 class TextCopies;
 class TextView;
 
@@ -80,6 +81,16 @@ public:
     bool canShiftSection(int step);
     void shiftSection(int step);
 
+    // Folding, while the options have it on: the caret's section folded or unfolded, every section, or
+    // every section deeper than a level (which also limits the list to that level; 0: no limit).
+    SectionFolds* folds() const { return m_folds; }
+    bool caretSectionFolded();
+    bool caretInSection();
+    void foldCaretSection(bool on);
+    void foldAll(bool on);
+    void showToLevel(int level);
+    int listLevelLimit() const;
+
     void chooseFromCombo();
     void chooseFromList();
     void chooseFromMenu(int entry);
@@ -94,6 +105,9 @@ private:
     void onTextChanged();
     // Edits still waiting for the re-index are indexed now.
     void catchUp();
+    // A fold that hid the caret's line moves the caret to the heading that stays in sight.
+    void keepCaretInSight();
+    void onMarkerClicked(int line);
     void fillViews();
     // Runs a handler for a signal of the user's, showing an error it raises in the error box.
     void report(const std::function<void()>& handler) const;
@@ -109,6 +123,7 @@ private:
     IndexMenu* m_menu = nullptr;
     IndexFollower* m_follower = nullptr;
     SectionCounter* m_counter = nullptr;
+    SectionFolds* m_folds = nullptr;
     QTimer* m_reindexTimer = nullptr;
     IndexOptions m_options;
     bool m_followEdits = false;  // a rebuild may follow the edits rather than scan the whole text

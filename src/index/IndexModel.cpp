@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "outline/Sections.h"
 #include "widgets/Cp932Text.h"
 
 namespace oruvan {
@@ -70,6 +71,14 @@ void IndexModel::setFilter(HeadingFilter filter) {
     endResetModel();
 }
 
+void IndexModel::setMaxLevel(int n) {
+    if (n == m_maxLevel) return;
+    beginResetModel();
+    m_maxLevel = n;
+    applyFilter();
+    endResetModel();
+}
+
 void IndexModel::setKeepFolded(bool on) {
     m_keepFolded = on;
     if (on) fold();
@@ -82,12 +91,22 @@ void IndexModel::fold() {
 }
 
 void IndexModel::applyFilter() {
-    if (!filtering()) {
-        m_rows.clear();
-        return;
+    m_rows.clear();
+    if (!filtering()) return;
+    if (!m_filter.empty()) {
+        fold();
+        m_rows = m_folded.match(m_filter);
+    } else {
+        m_rows.resize(m_entries.size());
+        for (std::size_t i = 0; i < m_rows.size(); ++i) m_rows[i] = static_cast<int>(i);
     }
-    fold();
-    m_rows = m_folded.match(m_filter);
+    if (m_maxLevel > 0)
+        m_rows.erase(std::remove_if(m_rows.begin(), m_rows.end(),
+                                    [this](int n) {
+                                        return SectionLevel(m_entries[static_cast<std::size_t>(n)], m_showLevels) >
+                                               m_maxLevel;
+                                    }),
+                     m_rows.end());
 }
 
 int IndexModel::entryAt(int row) const {

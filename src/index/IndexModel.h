@@ -42,10 +42,14 @@ public:
     void setToolTipNote(std::function<QString(int entry)> note) { m_toolTipNote = std::move(note); }
 
     void setFilter(HeadingFilter filter);
+    // Shows only the headings of level n or above (with levels off every heading is of level 1); 0 shows
+    // every level. Combines with the filter.
+    void setMaxLevel(int n);
+    int maxLevel() const { return m_maxLevel; }
     // While on, the headings are folded for filtering as soon as they are set, rather than by the first
     // filter that needs them: the field is being typed in.
     void setKeepFolded(bool on);
-    bool filtering() const { return !m_filter.empty(); }
+    bool filtering() const { return !m_filter.empty() || m_maxLevel > 0; }
     int entryAt(int row) const;
     // The row that shows entry n, -1 when the filter hides it or there is no such entry.
     int rowOf(int entry) const;
@@ -67,6 +71,7 @@ private:
     bool m_foldedValid = false;
     bool m_keepFolded = false;
     std::vector<int> m_rows;  // the entries shown while filtering
+    int m_maxLevel = 0;
     std::function<QString(int)> m_toolTipNote;
 };
 

@@ -15,6 +15,8 @@ struct IndexOptions {
     bool headingLevels = false;
     // Rows the drop-down list shows at once, as stored (the list shows at least one).
     int dropDownCount = 16;
+    // The text view folds sections under their headings.
+    bool foldSections = false;
 
     HeadingRules rules() const { return {titleMarks, ignoreHeadSpaces, captionIncludesMark, headingLevels}; }
 };

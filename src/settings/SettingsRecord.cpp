@@ -15,6 +15,7 @@ constexpr const char* kFiles = "Files";
 constexpr const char* kSetting = "Setting";
 constexpr const char* kFont = "Font";
 constexpr const char* kHeadingLevels = "HeadingLevels";
+constexpr const char* kFoldSections = "FoldSections";
 constexpr const char* kSearch = "Search";
 
 std::string ReadColor(IniFile& ini, const char* key, const std::string& fallback) {
@@ -31,6 +32,7 @@ bool SettingsRecord::operator==(const SettingsRecord& o) const {
            fontName == o.fontName && fontSize == o.fontSize && titleMarks == o.titleMarks &&
            nextPageMenuIsHead == o.nextPageMenuIsHead && ignoreHeadSpaces == o.ignoreHeadSpaces &&
            captionIncludingTitleMark == o.captionIncludingTitleMark && headingLevels == o.headingLevels &&
+           foldSections == o.foldSections &&
            backColor == o.backColor && textColor == o.textColor && searchHistory == o.searchHistory;
 }
 
@@ -85,6 +87,7 @@ SettingsRecord ReadSettings(IniFile& ini, const SettingsRecord& defaults) {
     s.captionIncludingTitleMark =
         ini.readBool(kSetting, "CaptionIncludingTitleMark", defaults.captionIncludingTitleMark);
     s.headingLevels = ini.readBool(kSetting, kHeadingLevels, defaults.headingLevels);
+    s.foldSections = ini.readBool(kSetting, kFoldSections, defaults.foldSections);
     s.backColor = ReadColor(ini, "BackColor", defaults.backColor);
     s.textColor = ReadColor(ini, "TextColor", defaults.textColor);
     const int searches = std::min(ini.readInteger(kSearch, "Count", 0), kMaxSearchHistory);
@@ -114,6 +117,8 @@ void WriteSettings(IniFile& ini, const SettingsRecord& s) {
         ini.writeBool(kSetting, "CaptionIncludingTitleMark", s.captionIncludingTitleMark);
         if (s.headingLevels || ini.hasKey(kSetting, kHeadingLevels))
             ini.writeBool(kSetting, kHeadingLevels, s.headingLevels);
+        if (s.foldSections || ini.hasKey(kSetting, kFoldSections))
+            ini.writeBool(kSetting, kFoldSections, s.foldSections);
         if (!s.backColor.empty()) ini.writeString(kSetting, "BackColor", s.backColor);
         if (!s.textColor.empty()) ini.writeString(kSetting, "TextColor", s.textColor);
         ini.writeInteger(kForm, "Left", s.left);
@@ -154,6 +159,7 @@ SettingsRecord MergeChangedSettings(const SettingsRecord& asRead, const Settings
     take(&SettingsRecord::ignoreHeadSpaces);
     take(&SettingsRecord::captionIncludingTitleMark);
     take(&SettingsRecord::headingLevels);
+    take(&SettingsRecord::foldSections);
     take(&SettingsRecord::backColor);
     take(&SettingsRecord::textColor);
     take(&SettingsRecord::searchHistory);

@@ -26,6 +26,7 @@ struct SettingsRecord {
     bool ignoreHeadSpaces = false;
     bool captionIncludingTitleMark = false;
     bool headingLevels = false;  // the index shows heading levels by indentation
+    bool foldSections = false;   // the text view folds sections by heading
     std::string backColor;  // "#RRGGBB"; empty: the text view's own colours
     std::string textColor;
     std::vector<std::string> searchHistory;  // most recent first
@@ -48,8 +49,8 @@ SettingsRecord ReadSettings(IniFile& ini, const SettingsRecord& defaults);
 // True for a colour as the settings store it: "#" and six hexadecimal digits.
 bool IsColorText(std::string_view text);
 
-// Writes every key in the saved order. HeadingLevels, which came after the others, is written once it has
-// been on or is in the file already: a file from before it stays as it was while the option is off. The
+// Writes every key in the saved order. HeadingLevels and FoldSections, which came after the others, are
+// written once they have been on or are in the file already: a file from before it stays as it was while the option is off. The
 // colours (after the Setting keys) and the search history (a section of its own, last) are written only
 // when they hold something, so that a file written from nothing has no key for them. All writes form one
 // batch: the first one reaches the disk at once, so a file that cannot be written fails before anything

@@ -6,7 +6,9 @@
 #include "app/MainWindow.h"
 #include "helpers/TestSupport.h"
 #include "index/IndexController.h"
+#include "index/HeadingList.h"
 #include "index/IndexModel.h"
+#include "index/SectionFolds.h"
 #include "platform/TextEncoding.h"
 #include "view/TextView.h"
 
@@ -37,6 +39,8 @@ private slots:
     void commandsEditTheCaretsSection_data();
     void commandsEditTheCaretsSection();
     void keysReachTheCommandsFromTheText();
+    void foldsHideBodiesUntilTheCaretGoesIn();
+    void foldsFollowTheIndex();
 
 private:
     Sandbox m_box;
@@ -168,6 +172,118 @@ void SectionsTest::keysReachTheCommandsFromTheText() {
     QTest::keyClick(view, Qt::Key_Right, Qt::AltModifier | Qt::ShiftModifier);
     QTest::keyClick(view, Qt::Key_Down, Qt::AltModifier | Qt::ShiftModifier);  // C is the last of level 2
     QCOMPARE(view->GetText(), std::string("# B\r\n## C\r\n# A\r\na\r\n"));
+    QCOMPARE(m_w->index()->entryCount(), 3);
+}
+
+namespace {
+
+const char* const kNested = "pre\r\n# A\r\na\r\n## A1\r\na1\r\n# B\r\nb\r\n## B1\r\nb1\r\n";
+
+// Which of the document's lines the view shows, as a string of 1 (shown) and 0.
+QString Shown(TextView* view) {
+    QString out;
+    for (long line = 0; line < view->Utf8LineCount(); ++line)
+        out += view->SendScintilla(TextView::SCI_GETLINEVISIBLE, line) ? QLatin1Char('1') : QLatin1Char('0');
+    return out;
+}
+
+bool MarkedFolded(TextView* view, int line) { return view->SendScintilla(TextView::SCI_MARKERGET, line) & (1 << 20); }
+
+}  // namespace
+
+void SectionsTest::foldsHideBodiesUntilTheCaretGoesIn() {
+    ChangeIndexOptions(*m_w, [&](IndexOptions& o) {
+        o.titleMarks = TitleMarksFromText("#,##");
+        o.headingLevels = true;
+        o.foldSections = true;
+    });
+    TextView* view = m_w->textView();
+    const QString path = m_box.writeFile(QStringLiteral("doc.txt"), kNested);
+    view->LoadFromFile(path);
+    m_w->index()->rebuild();
+    QVERIFY(view->SendScintilla(TextView::SCI_GETMARGINWIDTHN, 2) > 0);
+
+    // Folding the caret's section hides its body and subsections; the caret goes to its heading.
+    view->SetCaretToLineStart(2);
+    QVERIFY(m_w->commands().runCommand(CommandId::FoldSection));
+    QCOMPARE(Shown(view), QStringLiteral("1100011111"));
+    QCOMPARE(view->CaretLine(), 1);
+    QVERIFY(MarkedFolded(view, 1) && !MarkedFolded(view, 5));
+    QVERIFY(!m_w->commands().runCommand(CommandId::FoldSection));
+    // Folds are a view: the text saves whole.
+    view->SaveToFile(m_box.path(QStringLiteral("out.txt")));
+    QCOMPARE(m_box.readFile(QStringLiteral("out.txt")), std::string(kNested));
+
+    // A jump from the index to a hidden heading unfolds what hides it.
+    m_w->index()->chooseFromMenu(1);
+    QCOMPARE(Shown(view), QStringLiteral("1111111111"));
+    QCOMPARE(view->CaretLine(), 3);
+
+    // Everything folded, then the caret put into a hidden line (as find or go to line would): unfolded.
+    QVERIFY(m_w->commands().runCommand(CommandId::FoldAll));
+    QCOMPARE(Shown(view), QStringLiteral("1100010001"));
+    QCOMPARE(view->CaretLine(), 1);
+    view->SendScintilla(TextView::SCI_GOTOLINE, 8);
+    QTRY_COMPARE(Shown(view), QStringLiteral("1100011111"));
+    QCOMPARE(view->CaretLine(), 8);
+
+    // Undo taking the caret into a folded body unfolds it too.
+    QTest::keyClicks(view, "x");
+    view->SetCaretToLineStart(5);
+    QVERIFY(m_w->commands().runCommand(CommandId::FoldSection));
+    QCOMPARE(Shown(view), QStringLiteral("1100010001"));
+    view->Undo();
+    QTRY_COMPARE(Shown(view), QStringLiteral("1100011111"));
+
+    // Level 1: the level-2 sections fold, the list shows level 1 alone; all unfolded shows all again.
+    QVERIFY(m_w->commands().runCommand(CommandId::ShowLevel1));
+    QCOMPARE(Shown(view), QStringLiteral("1111011101"));
+    QAbstractItemModel* list = m_w->index()->headingList()->model();
+    QCOMPARE(list->rowCount(), 2);
+    QVERIFY(m_w->commands().runCommand(CommandId::UnfoldAll));
+    QCOMPARE(Shown(view), QStringLiteral("1111111111"));
+    QCOMPARE(list->rowCount(), 4);
+
+    // Switched off, nothing stays hidden and the margin goes.
+    QVERIFY(m_w->commands().runCommand(CommandId::FoldAll));
+    QVERIFY(m_w->commands().runCommand(CommandId::FoldSections));
+    QCOMPARE(Shown(view), QStringLiteral("1111111111"));
+    QCOMPARE(view->SendScintilla(TextView::SCI_GETMARGINWIDTHN, 2), 0L);
+    QVERIFY(!MarkedFolded(view, 1));
+}
+
+// The re-index after edits keeps the folds of the sections it did not touch; a folded heading that stops
+// being one unfolds its lines.
+void SectionsTest::foldsFollowTheIndex() {
+    ChangeIndexOptions(*m_w, [&](IndexOptions& o) {
+        o.titleMarks = TitleMarksFromText("#,##");
+        o.headingLevels = true;
+        o.foldSections = true;
+    });
+    TextView* view = m_w->textView();
+    view->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), kNested));
+    m_w->index()->rebuild();
+    view->SetCaretToLineStart(3);
+    QVERIFY(m_w->commands().runCommand(CommandId::FoldSection));  // A1
+    view->SetCaretToLineStart(7);
+    QVERIFY(m_w->commands().runCommand(CommandId::FoldSection));  // B1
+    QCOMPARE(Shown(view), QStringLiteral("1111011101"));
+
+    // Lines typed above both: the folds move down with their sections.
+    view->SetCaretToLineStart(0);
+    QTest::keyClicks(view, "new");
+    QTest::keyClick(view, Qt::Key_Return);
+    QTest::keyClick(view, Qt::Key_Return);
+    m_w->index()->reindexAfterEdits();
+    QCOMPARE(Shown(view), QStringLiteral("111111011101"));
+    QVERIFY(MarkedFolded(view, 5) && MarkedFolded(view, 9));
+
+    // A1's heading edited into body text: its lines show, B1's fold stays.
+    view->SetCaretToLineStart(5);
+    QTest::keyClicks(view, "x");
+    m_w->index()->reindexAfterEdits();
+    QCOMPARE(Shown(view), QStringLiteral("111111111101"));
+    QVERIFY(!MarkedFolded(view, 5) && MarkedFolded(view, 9));
     QCOMPARE(m_w->index()->entryCount(), 3);
 }
 

@@ -154,24 +154,28 @@ TEST_F(SettingsRecordTest, FilesReadUpToCount) {
     for (const CountCase& c : cases) EXPECT_EQ(readFromFile(c.file).registeredFiles, c.expected) << c.file;
 }
 
-// HeadingLevels follows the index options once it has been used; a file that never had it keeps its bytes
-// while the option stays off.
+// HeadingLevels and FoldSections follow the options once they have been used; a file that never had them
+// keeps its bytes while the options stay off.
 TEST_F(SettingsRecordTest, HeadingLevelsWrittenOnceUsed) {
     struct Case {
         const char* before;
         bool on;
         const char* setting;  // the [Setting] section's tail as written
+        bool fold = false;
     };
     const Case cases[] = {
         {"", false, "CaptionIncludingTitleMark=0\r\n[Form]"},
         {"", true, "CaptionIncludingTitleMark=0\r\nHeadingLevels=1\r\n[Form]"},
         {"[Setting]\r\nHeadingLevels=1\r\n", false, "[Setting]\r\nHeadingLevels=0\r\n"},
         {"[setting]\r\nheadinglevels=0\r\n", true, "[setting]\r\nheadinglevels=1\r\n"},
+        {"", true, "CaptionIncludingTitleMark=0\r\nHeadingLevels=1\r\nFoldSections=1\r\n[Form]", true},
+        {"[Setting]\r\nFoldSections=1\r\n", false, "[Setting]\r\nFoldSections=0\r\n", false},
     };
     for (const Case& c : cases) {
         writeFile(c.before);
         SettingsRecord s = DefaultSettings();
         s.headingLevels = c.on;
+        s.foldSections = c.fold;
         {
             IniFile ini(m_path);
             WriteSettings(ini, s);
