@@ -30,6 +30,7 @@
 #include "document/RecoveryWriter.h"
 #include "view/TextFinder.h"
 #include "view/TextView.h"
+#include "app/CommandTable.h"
 #include "app/MainWindow.h"
 #include "index/HeadingFilterField.h"
 #include "index/HeadingList.h"
@@ -484,6 +485,8 @@ void measureWideDocument(const char* name, const std::string& doc, const QString
 }
 
 // Open, index and edit measures of one document in a fresh window.
+void measureSections(MainWindow& w, const std::string& size);
+
 void measureDocument(const std::string& size, const std::string& doc, const QString& path,
                      const QString& folder, const QString& outline, bool longLine) {
     MainWindow w(windowPaths(folder));
@@ -573,6 +576,7 @@ void measureDocument(const std::string& size, const std::string& doc, const QStr
                    }),
          0, "ms");
     if (!longLine) measureSearch(w, size, static_cast<std::size_t>(w.index()->entryCount()));
+    if (!longLine) measureSections(w, size);
     measureRecovery(w, size);
     w.SetWordWrap(true);
     QCoreApplication::processEvents();
@@ -827,6 +831,89 @@ void measureFilter(const QString& folder, std::size_t headings) {
     w.document()->newDocument();
 }
 
+// Sections as units on the open document, heading levels on: folding switched on, folding everything,
+// unfolding it, showing to a level, typing and re-indexing with folds, and counting the caret's section.
+void measureSections(MainWindow& w, const std::string& size) {
+    CommandTable& commands = w.commands();
+    IndexController* index = w.index();
+    IndexOptions options = index->options();
+    options.headingLevels = true;
+    index->setOptions(options);
+    line("folding switched on", size, best(1, [&] { commands.runCommand(CommandId::FoldSections); }), 0, "ms");
+    double unfold = 1e300;
+    const double fold = bestTimed(3, [&] {
+        const double t0 = nowMs();
+        commands.runCommand(CommandId::FoldAll);
+        const double t = nowMs() - t0;
+        unfold = std::min(unfold, best(1, [&] { commands.runCommand(CommandId::UnfoldAll); }));
+        return t;
+    });
+    line("fold all", size, fold, 0, "ms");
+    line("unfold all", size, unfold, 0, "ms");
+    line("show to level 1", size,
+         bestTimed(3,
+                   [&] {
+                       const double t0 = nowMs();
+                       commands.runCommand(CommandId::ShowLevel1);
+                       const double t = nowMs() - t0;
+                       commands.runCommand(CommandId::UnfoldAll);
+                       return t;
+                   }),
+         0, "ms");
+    commands.runCommand(CommandId::FoldAll);
+    line("keystroke, all folded", size, keystrokeMs(w, 200), 0, "ms");
+    line("re-index after a line, folded", size, reindexAfterLineMs(w), 0, "ms");
+    // The caret put on lines across the text: the first count of each section, then the same again.
+    const int lines = w.textView()->LineCount();
+    double first = 0, again = 0, worst = 0;
+    for (int pass = 0; pass < 2; ++pass)
+        for (int i = 0; i < 20; ++i) {
+            const int at = static_cast<int>((static_cast<long>(lines) * (2 * i + 1)) / 40);
+            const double t0 = nowMs();
+            index->sectionCountAt(at);
+            const double t = nowMs() - t0;
+            (pass == 0 ? first : again) += t / 20;
+            worst = std::max(worst, t);
+        }
+    line("section count, first", size, first, 0, "ms");
+    line("section count, again", size, again, 0, "ms");
+    line("section count, slowest", size, worst, 0, "ms");
+    line("document count", size, best(1, [&] { index->documentCount(); }), 0, "ms");
+    commands.runCommand(CommandId::FoldSections);
+    options.headingLevels = false;
+    index->setOptions(options);
+}
+
+// A document of 1 MB sections: the caret's section moved up past the one before it, and back down.
+void measureSectionMove(const std::string& size, std::size_t mb, const QString& folder) {
+    if (mb < 3) return;
+    bench::DocumentParams params;
+    params.bytes = mb << 20;
+    params.headings = mb;
+    const QString path = QDir(folder).filePath(QStringLiteral("sections.txt"));
+    writeFile(path, bench::GenerateDocument(params));
+    MainWindow w(windowPaths(folder));
+    w.show();
+    w.document()->open(path);
+    QCoreApplication::processEvents();
+    IndexController* index = w.index();
+    const int middle = index->entryCount() / 2;
+    double down = 1e300;
+    const double up = bestTimed(3, [&] {
+        w.textView()->SetCaretToLineStart(index->entryLine(middle));
+        double t0 = nowMs();
+        w.commands().runCommand(CommandId::SectionUp);
+        const double t = nowMs() - t0;
+        t0 = nowMs();
+        w.commands().runCommand(CommandId::SectionDown);
+        down = std::min(down, nowMs() - t0);
+        return t;
+    });
+    line("section move up, 1 MB", size, up, 0, "ms");
+    line("section move down, 1 MB", size, down, 0, "ms");
+    w.document()->newDocument();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -871,6 +958,7 @@ int main(int argc, char** argv) {
             for (Encoding e : {Encoding::ShiftJis, Encoding::Utf8, Encoding::EucJp})
                 measureEncoding(s.toStdString(), doc, e, dir.path());
             measureKeptCodes(s.toStdString(), params, dir.path());
+            measureSectionMove(s.toStdString(), mb, dir.path());
         }
         measureCodecs(s.toStdString(), doc, dir.path(), outline);
         measureCore(s.toStdString(), doc);

@@ -83,10 +83,15 @@ IndexController::IndexController(TextView* view, TextCopies* copies, QWidget* wi
 void IndexController::report(const std::function<void()>& handler) const { ReportErrors(m_window, handler); }
 
 void IndexController::setOptions(IndexOptions options) {
+    // Folding switched alone leaves the index as it is.
+    IndexOptions unfolded = options;
+    unfolded.foldSections = m_options.foldSections;
+    const bool sameIndex =
+        m_rebuildCount > 0 && options.foldSections != m_options.foldSections && unfolded == m_options;
     m_options = std::move(options);
     m_combo->setMaxVisibleItems(std::max(1, m_options.dropDownCount));
     m_folds->setEnabled(m_options.foldSections);
-    rebuild();
+    if (!sameIndex) rebuild();
 }
 
 void IndexController::rebuild() {

@@ -18,6 +18,13 @@ struct IndexOptions {
     // The text view folds sections under their headings.
     bool foldSections = false;
 
+    bool operator==(const IndexOptions& o) const {
+        return titleMarks == o.titleMarks && ignoreHeadSpaces == o.ignoreHeadSpaces &&
+               captionIncludesMark == o.captionIncludesMark && nextPageOnTop == o.nextPageOnTop &&
+               headingLevels == o.headingLevels && dropDownCount == o.dropDownCount &&
+               foldSections == o.foldSections;
+    }
+
     HeadingRules rules() const { return {titleMarks, ignoreHeadSpaces, captionIncludesMark, headingLevels}; }
 };
 

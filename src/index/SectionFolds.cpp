@@ -2,6 +2,7 @@
 
 #include <QTimer>
 #include <algorithm>
+#include <cstdint>
 
 #include "outline/Sections.h"
 #include "view/TextView.h"
@@ -242,20 +243,25 @@ void SectionFolds::apply() {
             }
         }
     }
-    using V = TextView;
+    // Every change in one message: the view then updates its scroll bars once.
+    std::vector<intptr_t> changes;
+    const auto change = [&](int first, int end, bool show) {
+        end = std::min(end, lines);
+        if (end <= first) return;
+        changes.insert(changes.end(), {first, end - 1, show ? 1 : 0});
+    };
     Runs held;
     for (std::size_t k = 0; k < m_hidden.size(); ++k) {
-        const auto [first, end] = m_hidden[k];
-        if (m_dirty[k]) {
-            if (std::min(end, lines) > first) m_view->SendScintilla(V::SCI_SHOWLINES, first, std::min(end, lines) - 1);
-        } else {
+        if (m_dirty[k])
+            change(m_hidden[k].first, m_hidden[k].second, true);
+        else
             held.push_back(m_hidden[k]);
-        }
     }
-    for (const auto& [first, end] : Subtract(held, wanted))
-        if (std::min(end, lines) > first) m_view->SendScintilla(V::SCI_SHOWLINES, first, std::min(end, lines) - 1);
-    for (const auto& [first, end] : Subtract(wanted, held))
-        m_view->SendScintilla(V::SCI_HIDELINES, first, end - 1);
+    for (const auto& [first, end] : Subtract(held, wanted)) change(first, end, true);
+    for (const auto& [first, end] : Subtract(wanted, held)) change(first, end, false);
+    if (!changes.empty())
+        m_view->SendScintilla(TextView::SCI_SETLINERANGESVISIBLE, static_cast<unsigned long>(changes.size() / 3),
+                              static_cast<void*>(changes.data()));
     m_hidden = std::move(wanted);
     m_dirty.assign(m_hidden.size(), 0);
 }

@@ -31,6 +31,31 @@ bool IsSteady(std::string_view s, std::size_t start, std::size_t end) {
 
 bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
+}  // namespace
+
+bool IsCommonSteadyCharacter(char32_t c) {
+    if (c >= 0xFF01 && c <= 0xFF9D) return true;  // full-width forms and half-width katakana
+    if (c < 0x3000 || c > 0x9FFF) return false;   // CJK symbols, kana, ideographs
+    return !(c >= 0x302A && c <= 0x302F) && c != 0x3030 && c != 0x303D && c != 0x3099 && c != 0x309A &&
+           c != 0x3297 && c != 0x3299;
+}
+
+namespace {
+
+// Whether bytes [first, end) are all three-byte characters of the common steady ranges: each is then a
+// cluster of its own, and so is the ASCII character on either side.
+bool AllCommonSteady(std::string_view s, std::size_t first, std::size_t end) {
+    if ((end - first) % 3 != 0) return false;
+    for (std::size_t i = first; i < end; i += 3) {
+        const auto b0 = static_cast<unsigned char>(s[i]), b1 = static_cast<unsigned char>(s[i + 1]),
+                   b2 = static_cast<unsigned char>(s[i + 2]);
+        if ((b0 & 0xF0) != 0xE0 || (b1 & 0xC0) != 0x80 || (b2 & 0xC0) != 0x80) return false;
+        if (!IsCommonSteadyCharacter(char32_t(b0 & 0x0F) << 12 | char32_t(b1 & 0x3F) << 6 | (b2 & 0x3F)))
+            return false;
+    }
+    return true;
+}
+
 // Where the character ending at `end` starts.
 std::size_t CharStartBefore(std::string_view s, std::size_t end) {
     std::size_t start = end - 1;
@@ -91,6 +116,14 @@ std::int64_t CountCharacters(std::string_view s) {
         }
         const std::size_t narrow =
             static_cast<std::size_t>(std::find_if_not(s.begin() + wide, s.end(), isWide) - s.begin());
+        // Most Japanese text: kana and kanji, counted without the library.
+        if (AllCommonSteady(s, wide, narrow)) {
+            if (start < wide) count += !IsBreakByte(s[start]) - joined;
+            count += static_cast<std::int64_t>(narrow - wide) / 3;
+            joined = false;
+            pos = narrow;
+            continue;
+        }
         const std::size_t end = std::min(narrow + 1, n);
         breaks.resize(end - start);
         u8_grapheme_breaks(reinterpret_cast<const std::uint8_t*>(s.data() + start), end - start, breaks.data());

@@ -10,6 +10,10 @@ namespace oruvan {
 // The grapheme clusters of UTF-8 text, line breaks not counted. A byte that is not UTF-8 counts as one.
 std::int64_t CountCharacters(std::string_view utf8);
 
+// Kana, kanji and full-width forms that no rule joins to a neighbour: counted one each without the
+// Unicode tables (they must agree, which a test checks).
+bool IsCommonSteadyCharacter(char32_t c);
+
 // Places in UTF-8 text where a cluster boundary holds whatever the text around them becomes: between two
 // characters that nothing joins (letters, digits, kanji, kana and the like). The first searches [0, pos)
 // back from pos, the second [pos, size) on from pos, each with both characters on its side of pos;

@@ -112,6 +112,23 @@ TEST(CharacterCountTest, EditsCountedBetweenSteadyBoundaries) {
     EXPECT_EQ(SteadyBoundaryAfter("\xe6\xbc\xa2\xe5\xad\x97", 0), 3u);
 }
 
+// The shortcut for common Japanese characters agrees with the Unicode tables on every code point.
+TEST(CharacterCountTest, CommonSteadyCharactersAreSteady) {
+    int steady = 0;
+    for (char32_t c = 0; c < 0x10000; ++c) {
+        if (!IsCommonSteadyCharacter(c)) continue;
+        ++steady;
+        std::string text = "a";
+        text += static_cast<char>(0xE0 | c >> 12);
+        text += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        text += static_cast<char>(0x80 | (c & 0x3F));
+        ASSERT_NE(SteadyBoundaryAfter(text + "b", 0), std::string::npos) << std::hex << unsigned(c);
+        ASSERT_EQ(SteadyBoundaryBefore(text + "b", text.size() + 1), text.size()) << std::hex << unsigned(c);
+    }
+    EXPECT_GT(steady, 20000);
+    EXPECT_EQ(CountCharacters("\xe3\x81\x8b\xe3\x81\x8bx\xe3\x82\x99"), 3);  // か, か and x with a voiced mark
+}
+
 TEST(CharacterCountTest, SheetsOfTwentyRowsRoundUp) {
     struct SheetCase {
         std::vector<int> lines;
