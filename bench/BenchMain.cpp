@@ -485,7 +485,7 @@ void measureWideDocument(const char* name, const std::string& doc, const QString
 }
 
 // Open, index and edit measures of one document in a fresh window.
-void measureSections(MainWindow& w, const std::string& size);
+void measureSections(MainWindow& w, const std::string& size, const QString& path);
 
 void measureDocument(const std::string& size, const std::string& doc, const QString& path,
                      const QString& folder, const QString& outline, bool longLine) {
@@ -576,7 +576,7 @@ void measureDocument(const std::string& size, const std::string& doc, const QStr
                    }),
          0, "ms");
     if (!longLine) measureSearch(w, size, static_cast<std::size_t>(w.index()->entryCount()));
-    if (!longLine) measureSections(w, size);
+    if (!longLine) measureSections(w, size, path);
     measureRecovery(w, size);
     w.SetWordWrap(true);
     QCoreApplication::processEvents();
@@ -833,9 +833,14 @@ void measureFilter(const QString& folder, std::size_t headings) {
 
 // Sections as units on the open document, heading levels on: folding switched on, folding everything,
 // unfolding it, showing to a level, typing and re-indexing with folds, and counting the caret's section.
-void measureSections(MainWindow& w, const std::string& size) {
+void measureSections(MainWindow& w, const std::string& size, const QString& path) {
     CommandTable& commands = w.commands();
     IndexController* index = w.index();
+    // Counting the whole text, nothing counted before: a fresh open, no events since.
+    w.document()->open(path);
+    line("document count, first", size, best(1, [&] { index->documentCount(); }), 0, "ms");
+    w.document()->open(path);
+    QCoreApplication::processEvents();
     IndexOptions options = index->options();
     options.headingLevels = true;
     index->setOptions(options);
@@ -863,22 +868,28 @@ void measureSections(MainWindow& w, const std::string& size) {
     commands.runCommand(CommandId::FoldAll);
     line("keystroke, all folded", size, keystrokeMs(w, 200), 0, "ms");
     line("re-index after a line, folded", size, reindexAfterLineMs(w), 0, "ms");
-    // The caret put on lines across the text: the first count of each section, then the same again.
+    // The caret put on lines across the text, as the status bar counts after each move (4 ms at a time,
+    // going on between events): the first count of each section, then the same again.
     const int lines = w.textView()->LineCount();
     double first = 0, again = 0, worst = 0;
+    int slices = 0;
     for (int pass = 0; pass < 2; ++pass)
         for (int i = 0; i < 20; ++i) {
             const int at = static_cast<int>((static_cast<long>(lines) * (2 * i + 1)) / 40);
-            const double t0 = nowMs();
-            index->sectionCountAt(at);
-            const double t = nowMs() - t0;
-            (pass == 0 ? first : again) += t / 20;
-            worst = std::max(worst, t);
+            for (bool unfinished = true; unfinished;) {
+                unfinished = false;
+                const double t0 = nowMs();
+                index->sectionCountAt(at, 4, &unfinished);
+                const double t = nowMs() - t0;
+                (pass == 0 ? first : again) += t / 20;
+                worst = std::max(worst, t);
+                slices += unfinished;
+            }
         }
     line("section count, first", size, first, 0, "ms");
     line("section count, again", size, again, 0, "ms");
-    line("section count, slowest", size, worst, 0, "ms");
-    line("document count", size, best(1, [&] { index->documentCount(); }), 0, "ms");
+    std::printf("%-28s %6s %10.3f ms  (%d moves went on counting between events)\n", "section count, slowest step",
+                size.c_str(), worst, slices);
     commands.runCommand(CommandId::FoldSections);
     options.headingLevels = false;
     index->setOptions(options);
@@ -927,6 +938,7 @@ int main(int argc, char** argv) {
     int wideLinesMb = 0;  // documents of very long lines this size (0: none)
     QString outline, probe, folder;
     bool codecsOnly = false;
+    bool sectionsOnly = false;  // the section rows alone
     for (const QString& a : app.arguments().mid(1)) {
         if (a.startsWith(QLatin1String("--sizes="))) sizes = a.mid(8).split(QLatin1Char(','));
         if (a.startsWith(QLatin1String("--headings-per-mb="))) headingsPerMb = a.mid(18).toInt();
@@ -937,6 +949,7 @@ int main(int argc, char** argv) {
         if (a.startsWith(QLatin1String("--memory-probe="))) probe = a.mid(15);
         if (a.startsWith(QLatin1String("--folder="))) folder = a.mid(9);
         if (a == QLatin1String("--codecs-only")) codecsOnly = true;
+        if (a == QLatin1String("--sections-only")) sectionsOnly = true;
     }
     // --folder= without a probe keeps the generated documents there, for profiling.
     if (!probe.isEmpty()) return memoryProbe(probe, folder);
@@ -953,6 +966,16 @@ int main(int argc, char** argv) {
         const std::string doc = bench::GenerateDocument(params);
         const QString path = dir.filePath(QStringLiteral("doc%1.txt").arg(s));
         writeFile(path, doc);
+        if (sectionsOnly) {
+            MainWindow w(windowPaths(dir.path()));
+            w.show();
+            w.document()->open(path);
+            QCoreApplication::processEvents();
+            measureSections(w, s.toStdString(), path);
+            w.document()->newDocument();
+            measureSectionMove(s.toStdString(), mb, dir.path());
+            continue;
+        }
         if (!codecsOnly) {
             measureDocument(s.toStdString(), doc, path, dir.path(), outline, false);
             for (Encoding e : {Encoding::ShiftJis, Encoding::Utf8, Encoding::EucJp})
@@ -962,6 +985,29 @@ int main(int argc, char** argv) {
         }
         measureCodecs(s.toStdString(), doc, dir.path(), outline);
         measureCore(s.toStdString(), doc);
+    }
+    if (sectionsOnly) {
+        // The extremes: one heading over two million lines, and 100,000 headings with no body at all.
+        bench::DocumentParams params;
+        params.bytes = std::size_t(100) << 20;
+        params.headings = 1;
+        params.lineLength = 50;
+        std::string bare;
+        for (int i = 0; i < 100000; ++i) bare += "\x81\xa1heading " + std::to_string(i) + "\r\n";
+        for (const auto& [name, doc] : {std::pair<std::string, std::string>{"1h", bench::GenerateDocument(params)},
+                                        std::pair<std::string, std::string>{"100kh", bare}}) {
+            const QString path = dir.filePath(QStringLiteral("extreme.txt"));
+            writeFile(path, doc);
+            MainWindow w(windowPaths(dir.path()));
+            w.show();
+            w.document()->open(path);
+            QCoreApplication::processEvents();
+            std::printf("%-28s %6s %10d lines\n", "lines", name.c_str(), w.textView()->LineCount());
+            line("keystroke, wrap off", name, keystrokeMs(w, 200), 0, "ms");
+            measureSections(w, name, path);
+            w.document()->newDocument();
+        }
+        return 0;
     }
     measureSettings(dir.path());
     if (longLineMb > 0 && !codecsOnly) {

@@ -225,12 +225,21 @@ void MainWindow::ShowCounts() {
     QTimer::singleShot(0, this, [this] {
         m_countPending = false;
         guarded([this] {
+            // A few milliseconds at a time: a section of many megabytes is counted once, between events,
+            // the window answering meanwhile.
+            constexpr double kBudgetMs = 4;
+            bool unfinished = false;
             QString text;
-            if (const std::optional<std::int64_t> selected = m_index->selectionCount())
+            if (const std::optional<std::int64_t> selected = m_index->selectionCount(kBudgetMs, &unfinished))
                 text = SelectionCountText(*selected);
-            else if (const std::optional<TextCount> section = m_index->sectionCountAt(m_textView->CaretLine()))
+            else if (unfinished)
+                text = QStringLiteral("選択 …字");
+            else if (const auto section = m_index->sectionCountAt(m_textView->CaretLine(), kBudgetMs, &unfinished))
                 text = SectionCountText(*section);
+            else if (unfinished)
+                text = QStringLiteral("節 …字");
             if (text != m_count->text()) m_count->setText(text);
+            if (unfinished) ShowCounts();
         });
     });
 }

@@ -187,20 +187,24 @@ void IndexController::followCaret(int line) {
 TextCount IndexController::sectionCount(int n) {
     const Index& entries = m_comboModel->entries();
     if (n < 0 || n >= static_cast<int>(entries.size())) return {};
-    const auto i = static_cast<std::size_t>(n);
-    return m_counter->lines(entries[i].line,
-                            SectionEndLine(entries, i, m_options.headingLevels, m_view->LineCount()));
+    return *sectionCountAt(entries[static_cast<std::size_t>(n)].line);
 }
 
-std::optional<TextCount> IndexController::sectionCountAt(int line) {
-    const std::optional<std::size_t> n = SectionAt(m_comboModel->entries(), line);
-    if (!n) return std::nullopt;
-    return sectionCount(static_cast<int>(*n));
+std::optional<TextCount> IndexController::sectionCountAt(int line, double budgetMs, bool* unfinished) {
+    const Index& entries = m_comboModel->entries();
+    const std::optional<std::size_t> i = SectionAt(entries, line);
+    if (!i) return std::nullopt;
+    const int end = SectionEndLine(entries, *i, m_options.headingLevels, m_view->LineCount());
+    std::optional<TextCount> count = m_counter->lines(entries[*i].line, end, budgetMs);
+    if (!count && unfinished) *unfinished = true;
+    return count;
 }
 
-TextCount IndexController::documentCount() { return m_counter->lines(0, m_view->LineCount()); }
+TextCount IndexController::documentCount() { return *m_counter->lines(0, m_view->LineCount()); }
 
-std::optional<std::int64_t> IndexController::selectionCount() { return m_counter->selection(); }
+std::optional<std::int64_t> IndexController::selectionCount(double budgetMs, bool* unfinished) {
+    return m_counter->selection(budgetMs, unfinished);
+}
 
 void IndexController::catchUp() {
     if (m_reindexTimer->isActive()) reindexAfterEdits();

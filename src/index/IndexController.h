@@ -68,11 +68,13 @@ public:
     void followCaret(int line);
 
     // The characters and sheets of entry n's section, and of the section holding document line `line`
-    // (nothing before the first heading); of the whole text; the selection's characters, if any.
+    // (nothing before the first heading); of the whole text; the selection's characters, if any. With a
+    // budget (ms) the lines not counted yet are counted while it lasts; when it runs out nothing is
+    // returned and *unfinished is set, and asking again goes on.
     TextCount sectionCount(int n);
-    std::optional<TextCount> sectionCountAt(int line);
+    std::optional<TextCount> sectionCountAt(int line, double budgetMs = -1, bool* unfinished = nullptr);
     TextCount documentCount();
-    std::optional<std::int64_t> selectionCount();
+    std::optional<std::int64_t> selectionCount(double budgetMs = -1, bool* unfinished = nullptr);
 
     // The caret's section moved past the section of its level before it (-1) or after it (+1), or its
     // headings promoted (-1) or demoted (+1) a level; each one undo step, the index following at once.

@@ -1,5 +1,6 @@
 #include "index/SectionCounter.h"
 
+#include <QElapsedTimer>
 #include <QLocale>
 #include <algorithm>
 #include <string_view>
@@ -73,13 +74,17 @@ void SectionCounter::settle() {
     m_counts.replaceLines(p.line, p.linesBefore, linesAfter, m_countLine);
 }
 
-TextCount SectionCounter::lines(long first, long end) {
+std::optional<TextCount> SectionCounter::lines(long first, long end, double budgetMs) {
     checkDocument();
     settle();
-    return m_counts.count(first, end, m_countLine);
+    if (budgetMs < 0) return m_counts.count(first, end, m_countLine);
+    QElapsedTimer clock;
+    clock.start();
+    return m_counts.count(first, end, m_countLine,
+                          [&] { return static_cast<double>(clock.nsecsElapsed()) < budgetMs * 1e6; });
 }
 
-std::optional<std::int64_t> SectionCounter::selection() {
+std::optional<std::int64_t> SectionCounter::selection(double budgetMs, bool* unfinished) {
     const long start = m_view->SendScintilla(TextView::SCI_GETSELECTIONSTART);
     const long end = m_view->SendScintilla(TextView::SCI_GETSELECTIONEND);
     if (start == end) return std::nullopt;
@@ -87,7 +92,12 @@ std::optional<std::int64_t> SectionCounter::selection() {
     if (firstLine == lastLine) return CountCharacters(m_view->Utf8Range(start, end));
     // The lines between the ends are known or counted once; only the ends are read.
     std::int64_t n = CountCharacters(m_view->Utf8Range(start, m_view->Utf8LineStart(firstLine + 1)));
-    n += lines(firstLine + 1, lastLine).characters;
+    const std::optional<TextCount> between = lines(firstLine + 1, lastLine, budgetMs);
+    if (!between) {
+        if (unfinished) *unfinished = true;
+        return std::nullopt;
+    }
+    n += between->characters;
     n += CountCharacters(m_view->Utf8Range(m_view->Utf8LineStart(lastLine), end));
     return n;
 }

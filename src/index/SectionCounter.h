@@ -18,10 +18,13 @@ class SectionCounter : public QObject {
 public:
     explicit SectionCounter(TextView* view);
 
-    // Lines [first, end) of the view (end past the last: to the end of the text).
-    TextCount lines(long first, long end);
-    // The characters of the selection; nothing when there is none.
-    std::optional<std::int64_t> selection();
+    // Lines [first, end) of the view (end past the last: to the end of the text). With a budget (ms), lines
+    // not counted yet are counted only while it lasts, and nothing is returned when it ran out: asked
+    // again, the count goes on where it stopped.
+    std::optional<TextCount> lines(long first, long end, double budgetMs = -1);
+    // The characters of the selection; nothing when there is none, or when the budget ran out (then
+    // *unfinished is set).
+    std::optional<std::int64_t> selection(double budgetMs = -1, bool* unfinished = nullptr);
 
 private:
     struct Pending {

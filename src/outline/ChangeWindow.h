@@ -2,6 +2,7 @@
 // The stretch of a text that edits have touched since a moment of reference, with the bytes it held
 // then: whether the text is back to what it was costs the length of the stretch, not of the text.
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,8 +24,8 @@ public:
 
 class ChangeWindow {
 public:
-    // Past this many kept bytes the window takes the whole text at once, so that edits far apart
-    // never copy the bytes between them again and again.
+    // Past this many kept bytes the window gives up and the answer is unknown: copying the text between
+    // edits far apart, or a section moved, would cost more than the comparison saves.
     static constexpr std::size_t kMaxKept = std::size_t(1) << 20;
 
     // The text as it is now becomes the reference.
@@ -32,12 +33,14 @@ public:
     // Reports come before the text changes.
     void beforeInsert(const TextAccess& text, long pos, long length);
     void beforeDelete(const TextAccess& text, long pos, long length);
-    bool unchanged(const TextAccess& text) const;
+    // Nothing when the window gave up.
+    std::optional<bool> unchanged(const TextAccess& text) const;
 
 private:
     void cover(const TextAccess& text, long start, long end);
 
     bool m_active = false;
+    bool m_gaveUp = false;
     long m_start = 0;  // the window in the text as it is now
     long m_end = 0;
     std::string m_old;  // what the window held at the reference

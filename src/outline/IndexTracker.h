@@ -58,7 +58,8 @@ public:
     void beforeInsert(const TextAccess& text, long pos, long length);
     void beforeDelete(const TextAccess& text, long pos, long length);
 
-    // Whether the text equals the one of the last comparison; unknown after lost().
+    // Whether the text equals the one of the last comparison; unknown after lost(), and after edits that
+    // touched more than ChangeWindow keeps.
     std::optional<bool> unchanged(const TextAccess& text);
     // Whether the touched lines are known; update() needs them.
     bool linesTracked(const TextAccess& text);

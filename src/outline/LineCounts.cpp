@@ -123,7 +123,8 @@ void LineCounts::addToLine(long line, std::int64_t delta) {
     b.total += LineTotal(n);
 }
 
-TextCount LineCounts::count(long first, long end, const CountLine& count) {
+std::optional<TextCount> LineCounts::count(long first, long end, const CountLine& count,
+                                           const std::function<bool()>& more) {
     TextCount total;
     first = std::clamp(first, 0L, m_lines);
     end = std::clamp(end, first, m_lines);
@@ -131,7 +132,10 @@ TextCount LineCounts::count(long first, long end, const CountLine& count) {
     for (Block& b : m_blocks) {
         const long blockEnd = blockFirst + b.lines;
         if (blockEnd > first && blockFirst < end) {
-            if (!b.counted) countBlock(b, blockFirst, count);
+            if (!b.counted) {
+                if (more && !more()) return std::nullopt;
+                countBlock(b, blockFirst, count);
+            }
             if (first <= blockFirst && blockEnd <= end) {
                 total += b.total;
             } else {

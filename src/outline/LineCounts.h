@@ -5,6 +5,7 @@
 // in time that follows its blocks, not its bytes, once they are known.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "platform/CharacterCount.h"
@@ -31,8 +32,11 @@ public:
     // Whether line n's block is counted, so addToLine keeps it right.
     bool counted(long line) const;
 
-    // Lines [first, end), counting the blocks not counted yet.
-    TextCount count(long first, long end, const CountLine& count);
+    // Lines [first, end), counting the blocks not counted yet; before each such block `more` (when given)
+    // says whether there is time for it, and nothing is returned when there is not: the blocks counted so
+    // far stay counted, so that asking again goes on where this left off.
+    std::optional<TextCount> count(long first, long end, const CountLine& count,
+                                   const std::function<bool()>& more = {});
 
 private:
     struct Block {

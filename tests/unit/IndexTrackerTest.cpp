@@ -127,6 +127,15 @@ TEST(IndexTrackerTest, ComparisonWithTheIndexedText) {
     EXPECT_EQ(tracker.unchanged(text), false) << "same length, other bytes";
     tracker.compared();
     EXPECT_EQ(tracker.unchanged(text), true);
+    // Deleting more than the window keeps (a section of megabytes moved) leaves the answer unknown
+    // rather than copying the whole text.
+    text.insert(tracker, 0, std::string(ChangeWindow::kMaxKept + 1, 'x'));
+    EXPECT_EQ(tracker.unchanged(text), false);
+    tracker.compared();
+    text.erase(tracker, 0, static_cast<long>(ChangeWindow::kMaxKept + 1));
+    EXPECT_EQ(tracker.unchanged(text), std::nullopt);
+    tracker.compared();
+    EXPECT_EQ(tracker.unchanged(text), true);
     tracker.lost();
     EXPECT_EQ(tracker.unchanged(text), std::nullopt);
     EXPECT_TRUE(tracker.wholeScanNeeded(text));
