@@ -198,9 +198,7 @@ void MainWindow::createControls() {
     connect(m_textView, &TextView::keyUp, this, [this] { guarded([this] { TrackCaret(); }); });
     connect(m_textView, &TextView::mouseDown, this, [this] { guarded([this] { TrackCaret(); }); });
     // A selection dragged with the mouse changes the count too; counted once the view is idle.
-    connect(m_textView, &TextView::SCN_UPDATEUI, this, [this](int updated) {
-        if (updated & (TextView::SC_UPDATE_SELECTION | TextView::SC_UPDATE_CONTENT)) ShowCounts();
-    });
+    connect(m_textView, &TextView::caretUpdated, this, &MainWindow::ShowCounts);
 }
 
 void MainWindow::TrackCaret() {

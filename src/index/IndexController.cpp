@@ -65,16 +65,17 @@ IndexController::IndexController(TextView* view, TextCopies* copies, QWidget* wi
     connect(m_filter, &HeadingFilterField::rowChosen, this, &IndexController::chooseRow);
     connect(m_menu, &IndexMenu::entryChosen, this, &IndexController::chooseFromMenu);
     connect(view, &TextView::changed, this, [this] { report([this] { onTextChanged(); }); });
-    connect(m_folds, &SectionFolds::markerClicked, this, [this](int line) { report([this, line] { onMarkerClicked(line); }); });
+    connect(m_folds, &SectionFolds::markerClicked, this,
+            [this](int line) { report([this, line] { onMarkerClicked(line); }); });
     // Whatever put the caret into a folded section (a find, go to line, undo) unfolds what hides it.
-    connect(view, &TextView::SCN_UPDATEUI, this, [this](int updated) {
-        if (!(updated & TextView::SC_UPDATE_SELECTION) || m_folds->hiddenLines().empty()) return;
+    connect(view, &TextView::caretUpdated, this, [this] {
+        if (m_folds->hiddenLines().empty()) return;
         QTimer::singleShot(0, this, [this] {
             report([this] {
                 const int line = m_view->CaretLine();
-                if (m_view->SendScintilla(TextView::SCI_GETLINEVISIBLE, line)) return;
+                if (m_view->LineShown(line)) return;
                 catchUp();
-                if (m_folds->reveal(line)) m_view->SendScintilla(TextView::SCI_SCROLLCARET);
+                if (m_folds->reveal(line)) m_view->ScrollToCaret();
             });
         });
     });
@@ -232,8 +233,8 @@ void IndexController::moveSection(int step) {
     const long firstStart = m_view->Utf8LineStart(swap.first);
     const long movedDown = m_view->SwapLineRuns(swap.first, swap.middle, swap.end);
     // The caret on the moved heading, where it now stands.
-    m_view->SendScintilla(TextView::SCI_SETEMPTYSELECTION, step < 0 ? firstStart : movedDown);
-    m_view->SendScintilla(TextView::SCI_SCROLLCARET);
+    m_view->SetCaretUtf8(step < 0 ? firstStart : movedDown);
+    m_view->ScrollToCaret();
     reindexAfterEdits();
 }
 
@@ -264,7 +265,7 @@ void IndexController::shiftSection(int step) {
                          Cp932ToUtf8(*MarkOfLevel(m_options.titleMarks, entries[j].level + step))});
     }
     m_view->ReplaceRanges(marks);
-    m_view->SendScintilla(TextView::SCI_SETEMPTYSELECTION, m_view->Utf8LineStart(entries[i].line));
+    m_view->SetCaretUtf8(m_view->Utf8LineStart(entries[i].line));
     reindexAfterEdits();
 }
 
@@ -282,7 +283,7 @@ void IndexController::keepCaretInSight() {
     for (const auto& [first, end] : m_folds->hiddenLines())
         if (first <= line && line < end) {
             m_view->SetCaretToLineStart(first - 1);
-            m_view->SendScintilla(TextView::SCI_SCROLLCARET);
+            m_view->ScrollToCaret();
             return;
         }
 }

@@ -85,8 +85,7 @@ std::optional<TextCount> SectionCounter::lines(long first, long end, double budg
 }
 
 std::optional<std::int64_t> SectionCounter::selection(double budgetMs, bool* unfinished) {
-    const long start = m_view->SendScintilla(TextView::SCI_GETSELECTIONSTART);
-    const long end = m_view->SendScintilla(TextView::SCI_GETSELECTIONEND);
+    const auto [start, end] = m_view->Utf8Selection();
     if (start == end) return std::nullopt;
     const long firstLine = m_view->Utf8LineOf(start), lastLine = m_view->Utf8LineOf(end);
     if (firstLine == lastLine) return CountCharacters(m_view->Utf8Range(start, end));

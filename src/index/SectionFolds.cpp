@@ -1,8 +1,6 @@
 #include "index/SectionFolds.h"
 
-#include <QTimer>
 #include <algorithm>
-#include <cstdint>
 
 #include "outline/Sections.h"
 #include "view/TextView.h"
@@ -10,11 +8,6 @@
 namespace oruvan {
 
 namespace {
-
-constexpr int kFoldedMarker = 20;
-constexpr int kOpenMarker = 21;
-constexpr int kMarkerMask = 1 << kFoldedMarker | 1 << kOpenMarker;
-constexpr int kFoldMargin = 2;
 
 using Runs = std::vector<std::pair<int, int>>;
 
@@ -36,38 +29,19 @@ Runs Subtract(const Runs& a, const Runs& b) {
 }  // namespace
 
 SectionFolds::SectionFolds(TextView* view) : QObject(view), m_view(view) {
-    using V = TextView;
-    view->SendScintilla(V::SCI_MARKERDEFINE, kFoldedMarker, V::SC_MARK_BOXPLUS);
-    view->SendScintilla(V::SCI_MARKERDEFINE, kOpenMarker, V::SC_MARK_BOXMINUS);
-    for (int marker : {kFoldedMarker, kOpenMarker}) {
-        view->SendScintilla(V::SCI_MARKERSETFORE, marker, 0xFFFFFF);
-        view->SendScintilla(V::SCI_MARKERSETBACK, marker, 0x808080);
-    }
-    view->SendScintilla(V::SCI_SETMARGINTYPEN, kFoldMargin, V::SC_MARGIN_SYMBOL);
-    view->SendScintilla(V::SCI_SETMARGINMASKN, kFoldMargin, kMarkerMask);
-    view->SendScintilla(V::SCI_SETMARGINSENSITIVEN, kFoldMargin, 1);
-    // The other margins never show these markers.
-    for (int margin : {0, 1}) {
-        const long mask = view->SendScintilla(V::SCI_GETMARGINMASKN, margin);
-        view->SendScintilla(V::SCI_SETMARGINMASKN, margin, mask & ~kMarkerMask);
-    }
     connect(view, &TextView::aboutToChange, this, &SectionFolds::aboutToChange);
-    connect(view, &QsciScintilla::marginClicked, this, [this](int margin, int line, Qt::KeyboardModifiers) {
-        if (margin == kFoldMargin) Q_EMIT markerClicked(line);
-    });
+    connect(view, &TextView::foldMarkerClicked, this, &SectionFolds::markerClicked);
 }
 
 void SectionFolds::setEnabled(bool on) {
     if (on == m_enabled) return;
     m_enabled = on;
-    m_view->SendScintilla(TextView::SCI_SETMARGINWIDTHN, kFoldMargin, on ? 14 : 0);
     if (!on) {
         std::fill(m_folded.begin(), m_folded.end(), 0);
         apply();
-        m_view->SendScintilla(TextView::SCI_MARKERDELETEALL, kFoldedMarker);
-        m_view->SendScintilla(TextView::SCI_MARKERDELETEALL, kOpenMarker);
-        return;
     }
+    m_view->ShowFoldMargin(on);
+    if (!on) return;
     if (m_entries) mark(0, m_entries->size(), 0, m_view->Utf8LineCount());
 }
 
@@ -95,11 +69,7 @@ void SectionFolds::indexRebuilt(const Index& entries, bool levels) {
         while (k < foldedLines.size() && foldedLines[k] < entries[i].line) ++k;
         if (k < foldedLines.size() && foldedLines[k] == entries[i].line) m_folded[i] = 1;
     }
-    if (m_enabled) {
-        m_view->SendScintilla(TextView::SCI_MARKERDELETEALL, kFoldedMarker);
-        m_view->SendScintilla(TextView::SCI_MARKERDELETEALL, kOpenMarker);
-        mark(0, entries.size(), 0, 0);
-    }
+    if (m_enabled) mark(0, entries.size(), 0, m_view->Utf8LineCount());
     apply();
 }
 
@@ -126,20 +96,13 @@ void SectionFolds::indexSpliced(const std::vector<IndexSplice>& splices, const I
 }
 
 void SectionFolds::mark(std::size_t first, std::size_t end, long fromLine, long toLine) {
-    using V = TextView;
-    for (long line = m_view->SendScintilla(V::SCI_MARKERNEXT, fromLine, kMarkerMask); line >= 0 && line < toLine;
-         line = m_view->SendScintilla(V::SCI_MARKERNEXT, line + 1, kMarkerMask)) {
-        m_view->SendScintilla(V::SCI_MARKERDELETE, line, kFoldedMarker);
-        m_view->SendScintilla(V::SCI_MARKERDELETE, line, kOpenMarker);
-    }
-    for (std::size_t i = first; i < end; ++i)
-        m_view->SendScintilla(V::SCI_MARKERADD, (*m_entries)[i].line, m_folded[i] ? kFoldedMarker : kOpenMarker);
+    m_view->ClearFoldMarkers(fromLine, toLine);
+    for (std::size_t i = first; i < end; ++i) m_view->SetFoldMarker((*m_entries)[i].line, m_folded[i]);
 }
 
 void SectionFolds::markEntry(std::size_t i) {
     if (!m_enabled || !m_entries) return;
-    const long line = (*m_entries)[i].line;
-    mark(i, i + 1, line, line + 1);
+    m_view->SetFoldMarker((*m_entries)[i].line, m_folded[i]);
 }
 
 void SectionFolds::setFolded(std::size_t entry, bool on) {
@@ -243,25 +206,17 @@ void SectionFolds::apply() {
             }
         }
     }
-    // Every change in one message: the view then updates its scroll bars once.
-    std::vector<intptr_t> changes;
-    const auto change = [&](int first, int end, bool show) {
-        end = std::min(end, lines);
-        if (end <= first) return;
-        changes.insert(changes.end(), {first, end - 1, show ? 1 : 0});
-    };
+    std::vector<TextView::LineRun> changes;
     Runs held;
     for (std::size_t k = 0; k < m_hidden.size(); ++k) {
         if (m_dirty[k])
-            change(m_hidden[k].first, m_hidden[k].second, true);
+            changes.push_back({m_hidden[k].first, m_hidden[k].second, true});
         else
             held.push_back(m_hidden[k]);
     }
-    for (const auto& [first, end] : Subtract(held, wanted)) change(first, end, true);
-    for (const auto& [first, end] : Subtract(wanted, held)) change(first, end, false);
-    if (!changes.empty())
-        m_view->SendScintilla(TextView::SCI_SETLINERANGESVISIBLE, static_cast<unsigned long>(changes.size() / 3),
-                              static_cast<void*>(changes.data()));
+    for (const auto& [first, end] : Subtract(held, wanted)) changes.push_back({first, end, true});
+    for (const auto& [first, end] : Subtract(wanted, held)) changes.push_back({first, end, false});
+    m_view->SetLinesShown(changes);
     m_hidden = std::move(wanted);
     m_dirty.assign(m_hidden.size(), 0);
 }

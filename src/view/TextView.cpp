@@ -66,6 +66,7 @@ TextView::TextView(QWidget* parent) : QsciScintilla(parent) {
     SendScintilla(SCI_INDICSETSTYLE, KeptCodeMarks::kIndicator, static_cast<long>(INDIC_HIDDEN));
     SetWordWrap(false);
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this, &TextView::onModified);
+    setUpFoldMargin();
     m_font = QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9);
     SetFont(m_font);
 }

@@ -211,6 +211,26 @@ public:
         std::string utf8;
     };
     void ReplaceRanges(const std::vector<Replacement>& replacements);
+    // The selection as UTF-8 positions [first, second); empty at the caret.
+    std::pair<long, long> Utf8Selection() const;
+    // The caret at a UTF-8 position, nothing selected; and scrolled into sight.
+    void SetCaretUtf8(long pos);
+    void ScrollToCaret();
+
+    // Folding by heading (TextViewFolds.cpp): a margin with a marker on each heading's line, folded or
+    // open; lines shown and hidden in runs.
+    void ShowFoldMargin(bool on);
+    void SetFoldMarker(long line, bool folded);
+    // Takes the markers off lines [fromLine, toLine).
+    void ClearFoldMarkers(long fromLine, long toLine);
+    bool FoldMarkerFolded(long line) const;
+    struct LineRun {
+        long first, end;  // lines [first, end)
+        bool shown;
+    };
+    // Every run in one change: the view updates its scroll bars once.
+    void SetLinesShown(const std::vector<LineRun>& runs);
+    bool LineShown(long line) const;
 
 Q_SIGNALS:
     void changed();
@@ -221,6 +241,10 @@ Q_SIGNALS:
     void keyDown(QKeyEvent* e);
     void keyUp(QKeyEvent* e);
     void mouseDown(QMouseEvent* e);
+    // The caret or the selection moved, or the text changed, as the view brings its display up to date.
+    void caretUpdated();
+    // A click on the fold marker of a line.
+    void foldMarkerClicked(int line);
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
@@ -233,6 +257,7 @@ protected:
 
 private:
     void announceCaret();
+    void setUpFoldMargin();
 
     void onModified(int position, int modificationType, const char* text, int length, int linesAdded,
                     int line, int, int, int token, int);

@@ -38,6 +38,14 @@ long TextView::SwapLineRuns(int first, int middle, int end) {
     return a + (c - b);
 }
 
+std::pair<long, long> TextView::Utf8Selection() const {
+    return {SendScintilla(SCI_GETSELECTIONSTART), SendScintilla(SCI_GETSELECTIONEND)};
+}
+
+void TextView::SetCaretUtf8(long pos) { SendScintilla(SCI_SETEMPTYSELECTION, pos); }
+
+void TextView::ScrollToCaret() { SendScintilla(SCI_SCROLLCARET); }
+
 void TextView::ReplaceRanges(const std::vector<Replacement>& replacements) {
     SendScintilla(SCI_BEGINUNDOACTION);
     // From the last, so that the positions of the others stay as given.
