@@ -191,20 +191,31 @@ double outlineVsGrep(const QString& outline, const QString& file, const QString&
 
 // Child mode: a fresh process opens one file in the main window and reports its peak memory, so the
 // figure holds nothing of the benchmark's own copies and floors.
-int memoryProbe(const QString& path, const QString& folder) {
+int memoryProbe(const QString& path, const QString& folder, bool sections = false) {
     MainWindow w(windowPaths(folder));
     w.show();
     QCoreApplication::processEvents();
     w.document()->open(path);
     QCoreApplication::processEvents();
+    if (sections) {
+        // Everything the sections hold at most: levels, every section folded, every line counted.
+        IndexOptions options = w.index()->options();
+        options.headingLevels = true;
+        options.foldSections = true;
+        w.index()->setOptions(options);
+        w.commands().runCommand(CommandId::FoldAll);
+        w.index()->documentCount();
+        QCoreApplication::processEvents();
+    }
     std::printf("%ld\n", peakRssMb());
     return w.index()->entryCount() > 0 || QFileInfo(path).size() == 0 ? 0 : 1;
 }
 
-long childPeakMb(const QString& path, const QString& folder) {
+long childPeakMb(const QString& path, const QString& folder, bool sections = false) {
     QProcess p;
-    p.start(QCoreApplication::applicationFilePath(),
-            {QStringLiteral("--memory-probe=") + path, QStringLiteral("--folder=") + folder});
+    QStringList args{QStringLiteral("--memory-probe=") + path, QStringLiteral("--folder=") + folder};
+    if (sections) args << QStringLiteral("--probe-sections");
+    p.start(QCoreApplication::applicationFilePath(), args);
     p.waitForFinished(-1);
     return p.readAllStandardOutput().trimmed().toLong();
 }
@@ -836,6 +847,10 @@ void measureFilter(const QString& folder, std::size_t headings) {
 void measureSections(MainWindow& w, const std::string& size, const QString& path) {
     CommandTable& commands = w.commands();
     IndexController* index = w.index();
+    const QString folder = QFileInfo(path).absolutePath();
+    const long plain = childPeakMb(path, folder), folded = childPeakMb(path, folder, true);
+    std::printf("%-28s %6s %10ld MB  opened alone %ld MB  ratio %6.2f\n", "peak memory, folded, counted",
+                size.c_str(), folded, plain, static_cast<double>(folded) / static_cast<double>(plain));
     // Counting the whole text, nothing counted before: a fresh open, no events since.
     w.document()->open(path);
     line("document count, first", size, best(1, [&] { index->documentCount(); }), 0, "ms");
@@ -952,7 +967,8 @@ int main(int argc, char** argv) {
         if (a == QLatin1String("--sections-only")) sectionsOnly = true;
     }
     // --folder= without a probe keeps the generated documents there, for profiling.
-    if (!probe.isEmpty()) return memoryProbe(probe, folder);
+    if (!probe.isEmpty())
+        return memoryProbe(probe, folder, app.arguments().contains(QStringLiteral("--probe-sections")));
 
     QTemporaryDir temporary;
     const QDir dir(folder.isEmpty() ? temporary.path() : folder);
