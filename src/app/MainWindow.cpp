@@ -245,7 +245,17 @@ void MainWindow::ShowCounts() {
 QString MainWindow::CountText() const { return m_count->text(); }
 
 void MainWindow::showDocumentInfo() {
-    const TextCount count = m_index->documentCount();
+    // Counting tens of megabytes for the first time takes a moment: the pointer says so.
+    const bool large = m_textView->Utf8Length() >= (16L << 20);
+    if (large) QApplication::setOverrideCursor(Qt::WaitCursor);
+    TextCount count;
+    try {
+        count = m_index->documentCount();
+    } catch (...) {
+        if (large) QApplication::restoreOverrideCursor();
+        throw;
+    }
+    if (large) QApplication::restoreOverrideCursor();
     ShowMessage(this, QStringLiteral("文字数: %1字\n原稿用紙: %2枚 (400字詰め)\n行数: %3\n見出し: %4")
                           .arg(GroupedNumber(count.characters), SheetsNumber(count),
                                GroupedNumber(m_textView->LineCount()), GroupedNumber(m_index->entryCount())));

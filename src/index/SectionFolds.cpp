@@ -97,7 +97,7 @@ void SectionFolds::indexSpliced(const std::vector<IndexSplice>& splices, const I
 
 void SectionFolds::mark(std::size_t first, std::size_t end, long fromLine, long toLine) {
     m_view->ClearFoldMarkers(fromLine, toLine);
-    for (std::size_t i = first; i < end; ++i) m_view->SetFoldMarker((*m_entries)[i].line, m_folded[i]);
+    for (std::size_t i = first; i < end; ++i) m_view->AddFoldMarker((*m_entries)[i].line, m_folded[i]);
 }
 
 void SectionFolds::markEntry(std::size_t i) {

@@ -221,6 +221,8 @@ public:
     // open; lines shown and hidden in runs.
     void ShowFoldMargin(bool on);
     void SetFoldMarker(long line, bool folded);
+    // The same on a line known to hold no marker: one call.
+    void AddFoldMarker(long line, bool folded);
     // Takes the markers off lines [fromLine, toLine).
     void ClearFoldMarkers(long fromLine, long toLine);
     bool FoldMarkerFolded(long line) const;

@@ -52,6 +52,10 @@ void TextView::SetFoldMarker(long line, bool folded) {
         SendScintilla(SCI_MARKERADD, line, folded ? kFoldedMarker : kOpenMarker);
 }
 
+void TextView::AddFoldMarker(long line, bool folded) {
+    SendScintilla(SCI_MARKERADD, line, folded ? kFoldedMarker : kOpenMarker);
+}
+
 void TextView::ClearFoldMarkers(long fromLine, long toLine) {
     if (fromLine <= 0 && toLine >= Utf8LineCount()) {
         SendScintilla(SCI_MARKERDELETEALL, kFoldedMarker);
