@@ -68,7 +68,9 @@ TEST(TitleMarksTest, IsTitleLine) {
         ASSERT_EQ(IsTitleLine(c.line, rules, &text, &level), c.heading);
         if (c.heading) {
             EXPECT_EQ(text, c.text);
-            if (c.level) EXPECT_EQ(level, c.level);
+            if (c.level) {
+                EXPECT_EQ(level, c.level);
+            }
         }
     }
 }
