@@ -34,7 +34,7 @@ void MainWindow::createCommands() {
         applyColors();
     };
     const CommandRow rows[] = {
-        {C::New, "new", "新規作成(&N)", "", {}, [this] { m_document->newDocument(); }, {}},
+        {C::New, "new", "新規作成(&N)", "Ctrl+N", {}, [this] { m_document->newDocument(); }, {}},
         {C::Open, "open", "開く(&O)...", "Ctrl+O", P::Open, [this] { m_document->openChosen(); }, {}},
         {C::Reopen, "reopen", "文字コードを指定して開き直す(&E)", "", {}, {},
          [this](QAction* a) { a->setEnabled(!m_document->fileName().isEmpty()); }},

@@ -76,6 +76,8 @@ void MainMenus::buildMenuBar(QMenu* indexMenu) {
                C::Replace, C::FindNext, C::FindPrevious, C::GoToLine, line, C::SectionUp, C::SectionDown, C::PromoteSection,
                C::DemoteSection, line, C::OpenFolder});
     m_commands.bindMenuKey(QStringLiteral("Ctrl+Shift+Z"), C::Redo);
+    // Where desktop editors have them: quit as the window's close does.
+    m_commands.bindMenuKey(QStringLiteral("Ctrl+Q"), C::Exit);
     QMenu* settings = AddMenu(bar, "設定(&S)", "settingsMenu");
     add(settings, {C::Settings, line, C::Font, C::BackColour, C::TextColour, line, C::WordWrap,
                    C::HeadingLevels, line, C::SaveEncoding, C::LineBreak});

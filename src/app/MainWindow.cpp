@@ -100,6 +100,8 @@ void MainWindow::createDocument() {
         SetApplicationTitle(caption);
     });
     connect(d, &DocumentController::formatChanged, m_format, &QLabel::setText);
+    connect(d, &DocumentController::modifiedChanged, this,
+            [this](bool on) { m_modified->setText(on ? QStringLiteral("変更あり") : QString()); });
 }
 
 void MainWindow::createControls() {
@@ -169,6 +171,10 @@ void MainWindow::createControls() {
     // Drawn over a long message rather than through it, with a gap before it.
     m_format->setAutoFillBackground(true);
     m_format->setContentsMargins(8, 0, 0, 0);
+    m_modified = new QLabel(m_status);
+    m_modified->setObjectName(QStringLiteral("modifiedState"));
+    m_modified->setAutoFillBackground(true);
+    m_modified->setContentsMargins(8, 0, 0, 0);
     m_count = new QLabel(m_status);
     m_count->setObjectName(QStringLiteral("sectionCount"));
     m_count->setAutoFillBackground(true);
@@ -176,6 +182,7 @@ void MainWindow::createControls() {
     auto* right = new QHBoxLayout(m_status);
     right->setContentsMargins(0, 0, 4, 0);
     right->addStretch(1);
+    right->addWidget(m_modified);
     right->addWidget(m_count);
     right->addWidget(m_format);
     setStatusBar(bar);
@@ -243,6 +250,8 @@ void MainWindow::ShowCounts() {
 }
 
 QString MainWindow::CountText() const { return m_count->text(); }
+
+QString MainWindow::ModifiedText() const { return m_modified->text(); }
 
 void MainWindow::showDocumentInfo() {
     // Counting tens of megabytes for the first time takes a moment: the pointer says so.

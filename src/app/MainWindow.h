@@ -58,6 +58,8 @@ public:
     // The caret's section or the selection, counted, in the status bar (soon after the caret moves).
     void ShowCounts();
     QString CountText() const;
+    // "変更あり" while the document has unsaved changes, else empty.
+    QString ModifiedText() const;
     QString StatusText() const;
 
     // Settings held by the window; the settings file is WindowSettings'.
@@ -121,6 +123,7 @@ private:
     QLabel* m_notice = nullptr;
     QLabel* m_format = nullptr;
     QLabel* m_count = nullptr;
+    QLabel* m_modified = nullptr;
     bool m_countPending = false;
     IndexController* m_index = nullptr;
     CommandTable* m_commandTable = nullptr;

@@ -70,6 +70,10 @@ QString WindowCommands::chooseTextColour() {
 void WindowCommands::showColours(const QString& back, const QString& text) {
     if (!back.isEmpty()) m_view->SetBackColor(QColor(back));
     if (!text.isEmpty()) m_view->SetTextColor(QColor(text));
+    // Only a view whose colours nobody chose follows the theme: a chosen background keeps the text colour
+    // it was chosen against.
+    const bool neither = back.isEmpty() && text.isEmpty();
+    m_view->FollowPalette(neither, neither);
 }
 
 void WindowCommands::setColourChooser(std::function<QColor(const QColor&)> chooser) {

@@ -3,10 +3,12 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QTimer>
 
 #include "document/DocumentGuard.h"
 #include "view/TextCopies.h"
 #include "view/TextView.h"
+#include "view/TextViewAccess.h"
 #include "widgets/FilePaths.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/TextFileDialog.h"
@@ -43,9 +45,41 @@ bool SameChoice(Encoding item, Encoding current) {
 DocumentController::DocumentController(TextView* view, TextCopies* copies, const QString& programDir,
                                        const QString& recoveryDir, QWidget* window)
     : m_view(view), m_copies(copies), m_window(window), m_programDir(programDir) {
+    m_access = std::make_unique<TextViewAccess>(view);
+    m_savedDocument = view->DocumentId();
+    m_compareLater = new QTimer(this);
+    m_compareLater->setSingleShot(true);
+    m_compareLater->setInterval(1000);
+    connect(m_compareLater, &QTimer::timeout, this, [this] { updateModified(true); });
     m_guard = std::make_unique<DocumentGuard>(*this, view, recoveryDir, window);
     // Undo and redo of a conversion change what the next save writes: the panel says so.
     connect(m_view, &TextView::breakStyleChanged, this, &DocumentController::showFormat);
+    connect(m_view, &TextView::aboutToChange, this, [this](long pos, long length, bool insertion) {
+        if (m_view->DocumentId() != m_savedDocument) return;  // a document being filled: reset when marked
+        if (insertion)
+            m_sinceSaved.beforeInsert(*m_access, pos, length);
+        else
+            m_sinceSaved.beforeDelete(*m_access, pos, length);
+    });
+    connect(m_view, &TextView::changed, this, [this] { updateModified(); });
+}
+
+void DocumentController::updateModified(bool compareWhole) {
+    bool modified = m_guard->missing() || m_view->DocumentEncoding() != m_savedEncoding ||
+                    m_view->BreakStyle() != m_savedBreak;
+    if (!modified) {
+        std::optional<bool> unchanged;
+        if (!m_copies->saved())
+            unchanged = m_view->Utf8Length() == 0;
+        else if (m_view->DocumentId() == m_savedDocument)
+            unchanged = m_sinceSaved.unchanged(*m_access);
+        if (!unchanged && compareWhole) unchanged = !textEdited();
+        if (!unchanged) m_compareLater->start();  // shown as modified until then
+        modified = !unchanged.value_or(false);
+    }
+    if (modified == m_modifiedShown) return;
+    m_modifiedShown = modified;
+    Q_EMIT modifiedChanged(modified);
 }
 
 DocumentController::~DocumentController() = default;
@@ -72,6 +106,9 @@ void DocumentController::markSaved() {
     m_savedBreak = m_view->BreakStyle();
     m_guard->setMissing(false);
     m_copies->setSaved(m_view->Utf8Buffer());
+    m_sinceSaved.reset();
+    m_savedDocument = m_view->DocumentId();
+    updateModified();
 }
 
 void DocumentController::markNothingSaved() {
@@ -79,6 +116,9 @@ void DocumentController::markNothingSaved() {
     m_copies->setSaved({});
     m_savedEncoding = m_view->DocumentEncoding();
     m_savedBreak = m_view->BreakStyle();
+    m_sinceSaved.reset();
+    m_savedDocument = m_view->DocumentId();
+    updateModified();
 }
 
 void DocumentController::adoptUnsaved(const QString& name) {
@@ -242,6 +282,9 @@ QString DocumentController::formatText() const {
     return QString::fromLatin1(EncodingName(m_view->DocumentEncoding())) + QStringLiteral("  ") + breaks;
 }
 
-void DocumentController::showFormat() { Q_EMIT formatChanged(formatText()); }
+void DocumentController::showFormat() {
+    Q_EMIT formatChanged(formatText());
+    updateModified();
+}
 
 }  // namespace oruvan

@@ -8,8 +8,10 @@
 #include <memory>
 #include <optional>
 
+#include "outline/ChangeWindow.h"
 #include "platform/TextEncoding.h"
 
+class QTimer;
 class QWidget;
 
 namespace oruvan {
@@ -43,6 +45,9 @@ public:
     // also says first that recovery copies fail, thanks after a save, and gives up the document's copy.
     bool askToSave(AskReason reason);
     bool isModified() const;
+    // Whether the status bar shows the document as modified. Edits are followed at the cost of the
+    // stretch they touched; after one too large for that, the whole text is compared a moment later.
+    bool modifiedShown() const { return m_modifiedShown; }
     // The text as it stands is the saved one.
     void markSaved();
     const QString& fileName() const { return m_fileName; }
@@ -82,6 +87,8 @@ Q_SIGNALS:
     void fileNameChanged(const QString& path);
     // The encoding or breaks of the next save changed: formatText() as it now reads.
     void formatChanged(const QString& text);
+    // modifiedShown() changed.
+    void modifiedChanged(bool modified);
 
 private:
     friend class DocumentGuard;
@@ -95,6 +102,9 @@ private:
     // The text in the view becomes a document never saved, bearing name.
     void adoptUnsaved(const QString& name);
     void showFormat();
+    // Works out modifiedShown() again; `compareWhole` allows comparing the whole text when the edits
+    // since the save are too large to follow.
+    void updateModified(bool compareWhole = false);
     // Before a save: when the encoding has no code for some character of the text, asks whether to save
     // in UTF-8 and makes the document UTF-8 on a yes; false: nothing may be written.
     bool saveKeepsEveryCharacter();
@@ -114,6 +124,11 @@ private:
     // Each file dialog reopens on its own last choice.
     QString m_lastOpenChoice;
     QString m_lastSaveChoice;
+    std::unique_ptr<TextAccess> m_access;
+    ChangeWindow m_sinceSaved;
+    long m_savedDocument = 0;  // the view's document the window follows
+    bool m_modifiedShown = false;
+    QTimer* m_compareLater = nullptr;
 };
 
 }  // namespace oruvan

@@ -1,25 +1,12 @@
 #include "index/IndexFollower.h"
 
 #include "view/TextView.h"
+#include "view/TextViewAccess.h"
 
 namespace oruvan {
 
-class IndexFollower::ViewText : public TextAccess {
-public:
-    explicit ViewText(TextView* view) : m_view(view) {}
-
-    long length() const override { return m_view->Utf8Length(); }
-    std::string_view range(long start, long end) const override { return m_view->Utf8Range(start, end); }
-    long lineCount() const override { return m_view->Utf8LineCount(); }
-    long lineFromPosition(long pos) const override { return m_view->Utf8LineOf(pos); }
-    long positionFromLine(long line) const override { return m_view->Utf8LineStart(line); }
-
-private:
-    TextView* m_view;
-};
-
 IndexFollower::IndexFollower(TextView* view)
-    : QObject(view), m_view(view), m_text(std::make_unique<ViewText>(view)) {
+    : QObject(view), m_view(view), m_text(std::make_unique<TextViewAccess>(view)) {
     connect(view, &TextView::aboutToChange, this, [this](long pos, long length, bool insertion) {
         checkDocument();
         if (insertion)

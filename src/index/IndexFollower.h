@@ -29,11 +29,10 @@ public:
     std::optional<std::vector<IndexSplice>> update(const Index& index, const HeadingRules& rules);
 
 private:
-    class ViewText;
     void checkDocument();
 
     TextView* m_view;
-    std::unique_ptr<ViewText> m_text;
+    std::unique_ptr<TextAccess> m_text;
     IndexTracker m_tracker;
     HeadingRules m_rules;
     long m_document = 0;

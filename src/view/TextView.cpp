@@ -297,11 +297,35 @@ std::string TextView::InsertableUtf8(std::string_view utf8) const {
     return enteringText(utf8, altered);
 }
 
-void TextView::SetBackColor(const QColor& c) { setPaper(c); }
+void TextView::SetBackColor(const QColor& c) {
+    m_backFromPalette = false;
+    setPaper(c);
+}
 
 void TextView::SetTextColor(const QColor& c) {
+    m_textFromPalette = false;
     setColor(c);
     setCaretForegroundColor(c);
+}
+
+void TextView::FollowPalette(bool back, bool text) {
+    m_backFromPalette = back;
+    m_textFromPalette = text;
+    applyPalette();
+}
+
+void TextView::applyPalette() {
+    const QPalette& p = palette();
+    if (m_backFromPalette && paper() != p.color(QPalette::Base)) setPaper(p.color(QPalette::Base));
+    if (m_textFromPalette && color() != p.color(QPalette::Text)) {
+        setColor(p.color(QPalette::Text));
+        setCaretForegroundColor(p.color(QPalette::Text));
+    }
+}
+
+void TextView::changeEvent(QEvent* e) {
+    QsciScintilla::changeEvent(e);
+    if (e->type() == QEvent::PaletteChange) applyPalette();
 }
 void TextView::CutToClipboard() { SendScintilla(SCI_CUT); }
 void TextView::CopyToClipboard() { SendScintilla(SCI_COPY); }

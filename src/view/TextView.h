@@ -120,6 +120,9 @@ public:
     QColor TextColor() const { return color(); }
     void SetBackColor(const QColor& c);
     void SetTextColor(const QColor& c);
+    // Colours nobody chose follow the palette's Base and Text, also when the desktop's theme changes
+    // (a dark theme gives a dark text view); SetBackColor and SetTextColor stop that for their colour.
+    void FollowPalette(bool back, bool text);
 
     // UTF-8 text as it may enter the view: characters as they are (a raw-byte code point the document
     // cannot hold becomes '?'), every break becomes the document's own.
@@ -256,10 +259,14 @@ protected:
     void inputMethodEvent(QInputMethodEvent* e) override;
     QByteArray fromMimeData(const QMimeData* source, bool& rectangular) const override;
     void contextMenuEvent(QContextMenuEvent* e) override;
+    void changeEvent(QEvent* e) override;
 
 private:
     void announceCaret();
     void setUpFoldMargin();
+    void applyPalette();
+    bool m_backFromPalette = true;
+    bool m_textFromPalette = true;
 
     void onModified(int position, int modificationType, const char* text, int length, int linesAdded,
                     int line, int, int, int token, int);

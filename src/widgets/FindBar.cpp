@@ -99,10 +99,8 @@ FindBar::FindBar(QWidget* parent) : QWidget(parent) {
     m_message->setObjectName(QStringLiteral("FindMessage"));
     m_message->setWordWrap(true);
     m_message->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    QPalette warn = m_message->palette();
-    warn.setColor(QPalette::WindowText, QColor(0xB0, 0x00, 0x00));
-    m_message->setPalette(warn);
     m_message->hide();
+    applyWarningColours();
     column->addWidget(m_message);
 
     setTabOrder(m_find, m_replace);
@@ -195,10 +193,25 @@ QString FindBar::CountText() const { return m_count->text(); }
 void FindBar::SetNotFound(bool on) {
     if (on == m_notFound) return;
     m_notFound = on;
-    QPalette p = m_find->palette();
-    if (on) p.setColor(QPalette::Base, QColor(0xFF, 0xD8, 0xD8));
-    m_find->lineEdit()->setPalette(on ? p : QPalette());
-    m_find->setPalette(on ? p : QPalette());
+    applyWarningColours();
+}
+
+void FindBar::applyWarningColours() {
+    const bool dark = palette().color(QPalette::Window).lightness() < 128;
+    QPalette warn = m_message->palette();
+    warn.setColor(QPalette::WindowText, dark ? QColor(0xFF, 0x8A, 0x80) : QColor(0xB0, 0x00, 0x00));
+    m_message->setPalette(warn);
+    // A pale red field with dark text, whatever the theme's text colour.
+    QPalette p = palette();
+    p.setColor(QPalette::Base, QColor(0xFF, 0xD8, 0xD8));
+    p.setColor(QPalette::Text, QColor(Qt::black));
+    m_find->lineEdit()->setPalette(m_notFound ? p : QPalette());
+    m_find->setPalette(m_notFound ? p : QPalette());
+}
+
+void FindBar::changeEvent(QEvent* e) {
+    QWidget::changeEvent(e);
+    if (e->type() == QEvent::PaletteChange) applyWarningColours();
 }
 
 void FindBar::SetMessage(const QString& text) {

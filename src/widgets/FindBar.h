@@ -74,8 +74,11 @@ Q_SIGNALS:
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    void changeEvent(QEvent* e) override;
 
 private:
+    // The message's red and the not-found field's colours, readable on a light or a dark palette.
+    void applyWarningColours();
     void fillHistory();
     // The option boxes in as few rows as the width allows.
     void layOutOptions();

@@ -81,7 +81,7 @@ const std::vector<MenuLayout>& menuLayouts() {
     static const std::vector<MenuLayout> layouts = {
         {"fileMenu",
          "ファイル(&F)",
-         {{"新規作成(&N)", "", -1, true},
+         {{"新規作成(&N)", "Ctrl+N", -1, true},
           kLine,
           {"開く(&O)...", "Ctrl+O", 2, true},
           {"文字コードを指定して開き直す(&E)", "", -1, false},

@@ -739,6 +739,43 @@ private Q_SLOTS:
         QCOMPARE(f.text(), std::string("\r\ndef\r\n"));
         QVERIFY(f.w->document()->isModified());
     }
+
+    // The status bar says "変更あり" exactly while the text differs from the one saved: typed and undone,
+    // saved, another encoding chosen, a change of megabytes undone (compared whole a moment later).
+    // Ctrl+N makes a new document, Ctrl+Q closes as the window's close does.
+    void modifiedShownAndDesktopKeys() {
+        Fixture f;
+        const std::string big = std::string(1200 * 1024, 'a') + "\r\n";
+        const QString a = f.box.writeFile(QStringLiteral("a.txt"), "abc\r\n" + big);
+        f.open(a);
+        const auto shown = [&f] { return f.w->ModifiedText(); };
+        QCOMPARE(shown(), QString());
+        f.type(QStringLiteral("x"));
+        QCOMPARE(shown(), QStringLiteral("変更あり"));
+        f.key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(shown(), QString());
+        f.type(QStringLiteral("y"));
+        f.key(Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(shown(), QString());
+        QVERIFY(f.w->document()->setSaveEncoding(Encoding::Utf8));
+        QCOMPARE(shown(), QStringLiteral("変更あり"));
+        QVERIFY(f.w->document()->setSaveEncoding(Encoding::ShiftJis));
+        QCOMPARE(shown(), QString());
+        f.key(Qt::Key_A, Qt::ControlModifier);
+        f.key(Qt::Key_Delete);
+        QCOMPARE(shown(), QStringLiteral("変更あり"));
+        f.key(Qt::Key_Z, Qt::ControlModifier);
+        QTRY_COMPARE_WITH_TIMEOUT(shown(), QString(), 3000);
+
+        f.type(QStringLiteral("z"));
+        f.boxes.answer(Answer::No);
+        f.key(Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(f.text(), std::string());
+        QCOMPARE(shown(), QString());
+        QVERIFY(f.w->isVisible());
+        f.key(Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(!f.w->isVisible());
+    }
 };
 
 QTEST_MAIN(DocumentTest)

@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <cmath>
 
 #include "view/TextFinder.h"
 #include "view/TextView.h"
@@ -634,7 +635,63 @@ private Q_SLOTS:
         QCOMPARE(m_w->TextColor, QStringLiteral("#ABCDEF"));
     }
 
+    // A dark desktop theme: colours nobody chose follow it, and what the find bar and the list draw over
+    // it stays readable; a colour the user chose stays.
+    void darkPaletteKeepsTextReadable() {
+        const QPalette light = QApplication::palette();
+        QPalette dark = light;
+        dark.setColor(QPalette::Window, QColor(0x35, 0x35, 0x35));
+        dark.setColor(QPalette::WindowText, Qt::white);
+        dark.setColor(QPalette::Base, QColor(0x2A, 0x2A, 0x2A));
+        dark.setColor(QPalette::Text, Qt::white);
+        const struct Restore {
+            QPalette p;
+            ~Restore() { QApplication::setPalette(p); }
+        } restore{light};
+        QApplication::setPalette(dark);
+        QCoreApplication::processEvents();
+        TextView* view = m_w->textView();
+        QCOMPARE(view->BackColor(), dark.color(QPalette::Base));
+        QCOMPARE(view->TextColor(), dark.color(QPalette::Text));
+
+        FindBar* bar = m_w->findBar();
+        m_w->finder()->Open(false);
+        bar->SetNotFound(true);
+        bar->SetMessage(QStringLiteral("x"));
+        const QPalette field = Field(*m_w)->palette();
+        QVERIFY(Contrast(field.color(QPalette::Base), field.color(QPalette::Text)) >= 4.5);
+        const auto* message = bar->findChild<QLabel*>(QStringLiteral("FindMessage"));
+        QVERIFY(Contrast(message->palette().color(QPalette::WindowText), bar->palette().color(QPalette::Window)) >=
+                4.5);
+        // The list's filter matches: black on yellow, whatever the theme.
+        QVERIFY(Contrast(QColor(255, 214, 10), Qt::black) >= 4.5);
+
+        // Back to light: the view follows again. A chosen background then stays through a change, and the
+        // text keeps the colour it was chosen against.
+        QApplication::setPalette(light);
+        QCoreApplication::processEvents();
+        QCOMPARE(view->BackColor(), light.color(QPalette::Base));
+        QVERIFY(Contrast(message->palette().color(QPalette::WindowText), bar->palette().color(QPalette::Window)) >=
+                4.5);
+        m_w->windowCommands().setColourChooser([](const QColor&) { return QColor(0xFF, 0xFF, 0xE0); });
+        QVERIFY(m_w->commands().runCommand(CommandId::BackColour));
+        QApplication::setPalette(dark);
+        QCoreApplication::processEvents();
+        QCOMPARE(view->BackColor(), QColor(0xFF, 0xFF, 0xE0));
+        QCOMPARE(view->TextColor(), light.color(QPalette::Text));
+    }
+
 private:
+    // The contrast ratio of two colours, as the web's accessibility guidelines reckon it.
+    static double Contrast(const QColor& a, const QColor& b) {
+        const auto luminance = [](const QColor& c) {
+            const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+            return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+        };
+        const double la = luminance(a), lb = luminance(b);
+        return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+    }
+
     std::unique_ptr<Sandbox> m_box;
     std::unique_ptr<MainWindow> m_w;
 };
