@@ -1,4 +1,5 @@
 #include "app/MainWindow.h"
+#include "version/Version.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -100,6 +101,7 @@ void MainWindow::createDocument() {
         SetApplicationTitle(caption);
     });
     connect(d, &DocumentController::formatChanged, m_format, &QLabel::setText);
+    d->setRecentList(m_paths.recentFilesList, QString::fromLatin1(version::kAppId));
     connect(d, &DocumentController::modifiedChanged, this,
             [this](bool on) { m_modified->setText(on ? QStringLiteral("変更あり") : QString()); });
 }

@@ -14,6 +14,8 @@ struct ProgramPaths {
     bool perUserSettings = false;
     // Recovery copies of unsaved edits; none are kept when empty.
     QString recoveryDir;
+    // The desktop's list of recently used files; files are not put on it when empty.
+    QString recentFilesList;
 };
 
 }  // namespace oruvan

@@ -7,6 +7,7 @@
 #include "app/ApplicationSetup.h"
 #include "app/MainWindow.h"
 #include "platform/RecoveryStore.h"
+#include "platform/RecentFiles.h"
 #include "settings/ProgramLayout.h"
 
 int main(int argc, char** argv) {
@@ -25,6 +26,10 @@ int main(int argc, char** argv) {
     const char* state = std::getenv("XDG_STATE_HOME");
     paths.recoveryDir = QFile::decodeName(QByteArray::fromStdString(oruvan::DefaultRecoveryFolder(
         state ? state : "", QDir::homePath().toStdString())));
+
+    const char* data = std::getenv("XDG_DATA_HOME");
+    paths.recentFilesList = QFile::decodeName(
+        QByteArray::fromStdString(oruvan::RecentlyUsedFile(data ? data : "", QDir::homePath().toStdString())));
 
     oruvan::MainWindow frmMain(paths);
     frmMain.show();

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "document/DocumentGuard.h"
+#include "document/RecentDocuments.h"
 #include "view/TextCopies.h"
 #include "view/TextView.h"
 #include "view/TextViewAccess.h"
@@ -172,7 +173,13 @@ void DocumentController::open(const QString& path, std::optional<Encoding> encod
     showFormat();
     m_guard->track(real);
     m_guard->offerRecovery(real);
+    if (m_recent) m_recent->add(real);
     Q_EMIT rebuildIndexWanted();
+}
+
+void DocumentController::setRecentList(const QString& listFile, const QString& appName) {
+    m_recent = std::make_unique<RecentDocuments>(listFile, appName);
+    connect(m_recent.get(), &RecentDocuments::failed, this, &DocumentController::notice);
 }
 
 void DocumentController::saveTo(const QString& path) {
@@ -187,6 +194,7 @@ void DocumentController::saveTo(const QString& path) {
     showFormat();
     m_guard->track(real);
     m_guard->discardCopy();
+    if (m_recent) m_recent->add(real);
     Q_EMIT rebuildIndexWanted();
 }
 

@@ -19,6 +19,7 @@ namespace oruvan {
 class TextView;
 class TextCopies;
 class DocumentGuard;
+class RecentDocuments;
 
 class DocumentController : public QObject {
     Q_OBJECT
@@ -73,6 +74,9 @@ public:
     // Stands in for the file dialogs (tests): given true for Save As, returns the chosen path or "".
     void setFileChooser(std::function<QString(bool save)> chooser) { m_fileChooser = std::move(chooser); }
     DocumentGuard& guard() const { return *m_guard; }
+    // Each file opened or saved goes on the desktop's list of recently used files at `listFile`.
+    void setRecentList(const QString& listFile, const QString& appName);
+    RecentDocuments* recent() const { return m_recent.get(); }
 
 Q_SIGNALS:
     // The view holds another text: what was found in the old one is void.
@@ -125,6 +129,7 @@ private:
     QString m_lastOpenChoice;
     QString m_lastSaveChoice;
     std::unique_ptr<TextAccess> m_access;
+    std::unique_ptr<RecentDocuments> m_recent;
     ChangeWindow m_sinceSaved;
     long m_savedDocument = 0;  // the view's document the window follows
     bool m_modifiedShown = false;

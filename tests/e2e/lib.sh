@@ -2,6 +2,8 @@
 # Usage: source lib.sh; start_display; ... ; (cleanup runs on exit)
 set -euo pipefail
 E2E_TMP=$(mktemp -d)
+# The program puts what it opens on the desktop's recent files: here, not in the user's own list.
+export XDG_DATA_HOME="$E2E_TMP/data"
 XVFB_PID=""
 cleanup() {
   [ -n "${APP_PID:-}" ] && kill "$APP_PID" 2>/dev/null || true

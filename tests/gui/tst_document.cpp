@@ -17,6 +17,7 @@
 #include <QUrl>
 
 #include "view/TextView.h"
+#include "document/RecentDocuments.h"
 #include "helpers/TestSupport.h"
 
 using namespace oruvan;
@@ -738,6 +739,29 @@ private Q_SLOTS:
         f.key(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(f.text(), std::string("\r\ndef\r\n"));
         QVERIFY(f.w->document()->isModified());
+    }
+
+    // Each file opened or saved goes on the desktop's list of recently used files, beside what is there;
+    // a list that cannot be read is left as it is, and the status bar says so once.
+    void recentFilesListed() {
+        Fixture f;
+        const QString a = f.box.writeFile(QStringLiteral("a.txt"), "abc\r\n");
+        f.open(a);
+        f.saveChoice = f.box.path(QStringLiteral("b.txt"));
+        f.w->document()->saveAs();
+        f.w->document()->recent()->wait();
+        const QByteArray written =
+            QByteArray::fromStdString(f.box.readFile(QStringLiteral("share/recently-used.xbel")));
+        QVERIFY(written.contains(QUrl::fromLocalFile(a).toEncoded()));
+        QVERIFY(written.contains(QUrl::fromLocalFile(f.saveChoice).toEncoded()));
+        QVERIFY(written.contains("org.example.Oruvan"));
+        QVERIFY(written.contains("text/plain"));
+
+        f.box.writeFile(QStringLiteral("share/recently-used.xbel"), "<xbel><bookmark");
+        f.open(a);
+        f.w->document()->recent()->wait();
+        QTRY_VERIFY(f.w->StatusText().startsWith(QStringLiteral("最近使ったファイルの一覧を更新できません")));
+        QCOMPARE(f.box.readFile(QStringLiteral("share/recently-used.xbel")), std::string("<xbel><bookmark"));
     }
 
     // The status bar says "変更あり" exactly while the text differs from the one saved: typed and undone,

@@ -47,6 +47,7 @@ ProgramPaths Sandbox::paths() const {
     p.programFile = path(QStringLiteral("oruvan"));
     p.settingsFile = path(QStringLiteral("oruvan.ini"));
     p.recoveryDir = path(QStringLiteral("recovery"));
+    p.recentFilesList = path(QStringLiteral("share/recently-used.xbel"));
     return p;
 }
 
