@@ -2,6 +2,8 @@
 #include <QFile>
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
+#include <algorithm>
 #include <cstdlib>
 
 #include "app/ApplicationSetup.h"
@@ -31,10 +33,18 @@ int main(int argc, char** argv) {
     paths.recentFilesList = QFile::decodeName(
         QByteArray::fromStdString(oruvan::RecentlyUsedFile(data ? data : "", QDir::homePath().toStdString())));
 
-    oruvan::MainWindow frmMain(paths);
-    frmMain.show();
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
-    frmMain.Startup(arguments.mid(0, 1));
+    // One window a file (the menu entry hands several files at once), or one window without files. A
+    // window is deleted when it closes, so that its document's memory goes with it.
+    QPointer<oruvan::MainWindow> first;
+    for (int i = 0; i < std::max<int>(1, static_cast<int>(arguments.size())); ++i) {
+        auto* window = new oruvan::MainWindow(paths);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        if (first) window->move(first->pos() + QPoint(24, 24) * i);  // each one in sight
+        window->show();
+        window->Startup(arguments.mid(i, 1));
+        if (!first) first = window;
+    }
     return QApplication::exec();
 }

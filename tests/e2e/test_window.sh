@@ -28,5 +28,32 @@ title=$(xdotool getwindowname "$w")
 xdotool windowfocus --sync "$w" key alt+F4
 wait_exit "$APP_PID" 30
 [ "$STATUS" = "0" ] || fail "exit status with a document: $STATUS"
+
+# Several files: a window each, in one process; closing both in turn ends it, and the word wrap the
+# second window switched on stays in the settings file after the first, which left it alone, closes.
+printf -- '--two\r\n' > "$E2E_TMP/two.txt"
+display_ready
+"$dir/oruvan" "$E2E_TMP/doc.txt" "$E2E_TMP/two.txt" & APP_PID=$!
+wait_window "$APP_PID" >/dev/null
+one="" two=""
+for _ in $(seq 1 100); do
+  one=$(xdotool search --all --onlyvisible --pid "$APP_PID" --name 'doc\.txt$' 2>/dev/null | head -n 1 || true)
+  two=$(xdotool search --all --onlyvisible --pid "$APP_PID" --name 'two\.txt$' 2>/dev/null | head -n 1 || true)
+  [ -n "$one" ] && [ -n "$two" ] && break
+  sleep 0.1
+done
+[ -n "$one" ] && [ -n "$two" ] || fail "no window for each file: '$one' '$two'"
+sed -i 's/^WordWrap=.*/WordWrap=0/' "$dir/oruvan.ini"
+xdotool windowfocus --sync "$two" key alt+s
+sleep 0.3
+xdotool key w
+sleep 0.3
+xdotool windowfocus --sync "$two" key ctrl+q
+sleep 0.5
+kill -0 "$APP_PID" || fail "closing one window of two ended the process"
+xdotool windowfocus --sync "$one" key ctrl+q
+wait_exit "$APP_PID" 30
+[ "$STATUS" = "0" ] || fail "exit status with two windows: $STATUS"
+grep -q '^WordWrap=1' "$dir/oruvan.ini" || fail "the word wrap switched in the second window was lost"
 APP_PID=""
 echo "window: 1 passed, 0 failed"
