@@ -37,6 +37,19 @@ std::optional<std::size_t> SectionAt(const Index& index, int line) {
     return static_cast<std::size_t>(after - index.begin()) - 1;
 }
 
+std::vector<std::int64_t> SectionCharacters(const Index& index, bool levels,
+                                            const std::vector<std::int64_t>& lineCharacters) {
+    const std::size_t lines = lineCharacters.size();
+    std::vector<std::int64_t> before(lines + 1, 0);  // the characters of the lines above each line
+    for (std::size_t i = 0; i < lines; ++i) before[i + 1] = before[i] + lineCharacters[i];
+    const auto at = [&](int line) { return before[std::min(static_cast<std::size_t>(line), lines)]; };
+    const std::vector<std::size_t> ends = SectionEnds(index, levels);
+    std::vector<std::int64_t> counts(index.size());
+    for (std::size_t i = 0; i < index.size(); ++i)
+        counts[i] = (ends[i] < index.size() ? at(index[ends[i]].line) : before[lines]) - at(index[i].line);
+    return counts;
+}
+
 std::optional<LineSwap> SectionSwapUp(const Index& index, std::size_t i, bool levels, int lineCount) {
     const int level = SectionLevel(index[i], levels);
     for (std::size_t j = i; j-- > 0;) {

@@ -3,6 +3,7 @@
 // (a smaller number), or the end of the text. With levels off every heading is of level 1, so a section
 // runs to the next heading.
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -25,6 +26,10 @@ int SectionEndLine(const Index& index, std::size_t i, bool levels, int lineCount
 
 // The innermost section holding `line`: the last entry at or before it; nothing before the first.
 std::optional<std::size_t> SectionAt(const Index& index, int line);
+
+// The characters of every entry's section, given the characters of every line of the text.
+std::vector<std::int64_t> SectionCharacters(const Index& index, bool levels,
+                                            const std::vector<std::int64_t>& lineCharacters);
 
 // Two neighbouring runs of lines, [first, middle) and [middle, end), that trade places.
 struct LineSwap {

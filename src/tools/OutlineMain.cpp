@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -20,10 +19,10 @@
 #include <string_view>
 #include <vector>
 
+#include "OutlineOutput.h"
 #include "outline/HeadingFilter.h"
 #include "outline/HeadingScanner.h"
 #include "platform/IniFile.h"
-#include "outline/IndexMenuLayout.h"
 #include "outline/Sections.h"
 #include "platform/CharacterCount.h"
 #include "outline/TitleMarks.h"
@@ -69,19 +68,6 @@ constexpr const char* kUsage =
     "                                       installed copy ~/.config/oruvan/oruvan.ini\n"
     "  --help                               show this help\n";
 
-struct OutlineOptions {
-    HeadingRules rules;
-    bool menu = false;
-    bool nextPageMenuIsHead = true;
-    bool raw = false;
-    bool levelColumn = false;    // --levels
-    bool countColumn = false;    // --counts
-    bool headingLevels = false;  // indentation by level
-    HeadingFilter filter;
-    std::optional<Encoding> encoding;  // nothing: detect it
-    std::vector<std::string> files;
-    std::string file;  // the one being read
-};
 
 OutlineOptions DefaultOptions() {
     OutlineOptions options;
@@ -301,126 +287,6 @@ bool ScanFile(const OutlineOptions& options, Index& index, Encoding& encoding, s
     return ok;
 }
 
-// The form of the headings found (cp932 from a Shift_JIS file, UTF-8 from any other) and of the output.
-struct OutputForm {
-    Encoding encoding = Encoding::ShiftJis;
-    bool raw = false;
-    std::string prefix;  // the file's name and a tab when several files are read, as given
-};
-
-// Appends a line given in the headings' form as UTF-8, or with --raw in the file's own encoding.
-void AppendLine(std::string_view line, const OutputForm& form, std::string& out) {
-    const bool cp932 = form.encoding == Encoding::ShiftJis;
-    if (form.raw == cp932)
-        out.append(line);
-    else if (cp932)
-        Cp932ToUtf8(line, out);
-    else
-        EncodeText(form.encoding, line, out);
-}
-
-void AppendNumber(int n, std::string& out) {
-    char number[16];
-    const auto end = std::to_chars(number, number + sizeof number, n).ptr;
-    out.append(number, static_cast<std::size_t>(end - number));
-}
-
-// The entry's text in the headings' form, indented by level as the editor shows it.
-std::string ShownText(const IndexEntry& entry, bool headingLevels, bool cp932) {
-    if (cp932) return IndentedText(entry, headingLevels);
-    std::string text;
-    for (std::size_t i = LevelIndentBytes(entry, headingLevels); i > 0; i -= 2) text += "\u3000";
-    return text + entry.text;
-}
-
-void AppendIndex(const Index& index, const OutlineOptions& options, const OutputForm& form, std::string& out,
-                 const std::vector<std::int64_t>* sectionCounts = nullptr) {
-    const bool cp932 = form.encoding == Encoding::ShiftJis;
-    std::size_t bytes = 0;
-    for (const IndexEntry& entry : index) bytes += entry.text.size() * 2 + 12;
-    out.reserve(bytes);
-    std::string line;
-    for (std::size_t i = 0; i < index.size(); ++i) {
-        const IndexEntry& entry = index[i];
-        // The filter compares characters, as the editor's does: UTF-8 headings are never made cp932 first.
-        if (!options.filter.empty() &&
-            !(cp932 ? options.filter.matches(entry.text) : options.filter.matchesUtf8(entry.text)))
-            continue;
-        line.clear();
-        AppendNumber(entry.line + 1, line);
-        line += '\t';
-        if (options.headingLevels)
-            line += ShownText(entry, true, cp932);
-        else
-            line += entry.text;
-        if (options.levelColumn) {
-            line += '\t';
-            AppendNumber(entry.level, line);
-        }
-        if (sectionCounts) {
-            line += '\t';
-            AppendNumber((*sectionCounts)[i], line);
-        }
-        line += '\n';
-        out += form.prefix;
-        AppendLine(line, form, out);
-    }
-}
-
-// Walks the chain of pages with a stack of its own: a long index nests thousands of pages deep.
-void AppendMenu(const Index& index, bool nextPageMenuIsHead, bool headingLevels, const OutputForm& form,
-                std::string& out) {
-    const bool cp932 = form.encoding == Encoding::ShiftJis;
-    const int n = static_cast<int>(index.size());
-    struct Page {
-        std::vector<IndexMenuItem> items;
-        std::size_t next = 0;
-    };
-    std::vector<Page> pages;
-    if (n > 0) pages.push_back({IndexMenuPage(index, 0, nextPageMenuIsHead)});
-    std::string line;
-    while (!pages.empty()) {
-        if (pages.back().next == pages.back().items.size()) {
-            pages.pop_back();
-            continue;
-        }
-        const IndexMenuItem item = pages.back().items[pages.back().next++];
-        const int level = static_cast<int>(pages.size()) - 1;
-        line.assign(static_cast<std::size_t>(2 * level), ' ');
-        switch (item.kind) {
-            case IndexMenuItem::Entry: {
-                const std::string text =
-                    ShownText(index[static_cast<std::size_t>(item.entry)], headingLevels, cp932);
-                line += cp932 ? ShortenMenuCaption(text) : ShortenMenuCaptionUtf8(text);
-                break;
-            }
-            case IndexMenuItem::Separator:
-                line += '-';
-                break;
-            case IndexMenuItem::PageItem:
-                line += cp932 ? std::string(kNextPageCaption) : Cp932ToUtf8(kNextPageCaption);
-                pages.push_back({IndexMenuPage(index, level + 1, nextPageMenuIsHead)});
-                break;
-        }
-        line += '\n';
-        out += form.prefix;
-        AppendLine(line, form, out);
-    }
-}
-
-// The characters of each entry's section, from the characters of every line.
-std::vector<std::int64_t> SectionCounts(const Index& index, bool levels, const std::vector<std::int64_t>& lines) {
-    std::vector<std::int64_t> before(lines.size() + 1, 0);  // characters of the lines above each line
-    for (std::size_t i = 0; i < lines.size(); ++i) before[i + 1] = before[i] + lines[i];
-    const std::vector<std::size_t> ends = SectionEnds(index, levels);
-    std::vector<std::int64_t> counts(index.size());
-    for (std::size_t i = 0; i < index.size(); ++i) {
-        const std::size_t last = ends[i] < index.size() ? static_cast<std::size_t>(index[ends[i]].line) : lines.size();
-        counts[i] = before[std::min(last, lines.size())] - before[static_cast<std::size_t>(index[i].line)];
-    }
-    return counts;
-}
-
 // The settings file the options start from: --settings=FILE, else the one the editor beside us uses.
 // `named` tells whether the user asked for it, so that a missing file is then an error.
 std::string SettingsPath(int argc, char** argv, bool& named) {
@@ -509,7 +375,7 @@ int Run(int argc, char** argv) {
         }
         if (options.menu) AppendMenu(index, options.nextPageMenuIsHead, options.headingLevels, form, out);
         if (options.countColumn) {
-            const std::vector<std::int64_t> counts = SectionCounts(index, options.headingLevels, lineCounts);
+            const std::vector<std::int64_t> counts = SectionCharacters(index, options.headingLevels, lineCounts);
             AppendIndex(index, options, form, out, &counts);
         }
         if (!written || !write()) break;

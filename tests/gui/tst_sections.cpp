@@ -43,6 +43,18 @@ private slots:
     void foldsFollowTheIndex();
 
 private:
+    // Levels on, marks "#,##", folding on, the document loaded and indexed.
+    TextView* loadFolding(const char* document) {
+        ChangeIndexOptions(*m_w, [&](IndexOptions& o) {
+            o.titleMarks = TitleMarksFromText("#,##");
+            o.headingLevels = true;
+            o.foldSections = true;
+        });
+        m_w->textView()->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), document));
+        m_w->index()->rebuild();
+        return m_w->textView();
+    }
+
     Sandbox m_box;
     std::unique_ptr<MainWindow> m_w;
 };
@@ -183,24 +195,16 @@ const char* const kNested = "pre\r\n# A\r\na\r\n## A1\r\na1\r\n# B\r\nb\r\n## B1
 QString Shown(TextView* view) {
     QString out;
     for (long line = 0; line < view->Utf8LineCount(); ++line)
-        out += view->SendScintilla(TextView::SCI_GETLINEVISIBLE, line) ? QLatin1Char('1') : QLatin1Char('0');
+        out += view->LineShown(line) ? QLatin1Char('1') : QLatin1Char('0');
     return out;
 }
 
-bool MarkedFolded(TextView* view, int line) { return view->SendScintilla(TextView::SCI_MARKERGET, line) & (1 << 20); }
+bool MarkedFolded(TextView* view, int line) { return view->FoldMarkerFolded(line); }
 
 }  // namespace
 
 void SectionsTest::foldsHideBodiesUntilTheCaretGoesIn() {
-    ChangeIndexOptions(*m_w, [&](IndexOptions& o) {
-        o.titleMarks = TitleMarksFromText("#,##");
-        o.headingLevels = true;
-        o.foldSections = true;
-    });
-    TextView* view = m_w->textView();
-    const QString path = m_box.writeFile(QStringLiteral("doc.txt"), kNested);
-    view->LoadFromFile(path);
-    m_w->index()->rebuild();
+    TextView* view = loadFolding(kNested);
     QVERIFY(view->SendScintilla(TextView::SCI_GETMARGINWIDTHN, 2) > 0);
 
     // Folding the caret's section hides its body and subsections; the caret goes to its heading.
@@ -255,14 +259,7 @@ void SectionsTest::foldsHideBodiesUntilTheCaretGoesIn() {
 // The re-index after edits keeps the folds of the sections it did not touch; a folded heading that stops
 // being one unfolds its lines.
 void SectionsTest::foldsFollowTheIndex() {
-    ChangeIndexOptions(*m_w, [&](IndexOptions& o) {
-        o.titleMarks = TitleMarksFromText("#,##");
-        o.headingLevels = true;
-        o.foldSections = true;
-    });
-    TextView* view = m_w->textView();
-    view->LoadFromFile(m_box.writeFile(QStringLiteral("doc.txt"), kNested));
-    m_w->index()->rebuild();
+    TextView* view = loadFolding(kNested);
     view->SetCaretToLineStart(3);
     QVERIFY(m_w->commands().runCommand(CommandId::FoldSection));  // A1
     view->SetCaretToLineStart(7);

@@ -36,6 +36,13 @@ TEST(SectionsTest, BoundsWithLevelsOnAndOff) {
     EXPECT_FALSE(SectionAt(index, -1));
     EXPECT_EQ(SectionAt(index, 4), 2u);
     EXPECT_EQ(SectionAt(index, 11), 5u);
+    // Characters of the 12 lines 1, 2, ..., 12: each section sums its own lines.
+    std::vector<std::int64_t> lineCharacters(12);
+    for (int i = 0; i < 12; ++i) lineCharacters[static_cast<std::size_t>(i)] = i + 1;
+    EXPECT_EQ(SectionCharacters(index, true, lineCharacters),
+              (std::vector<std::int64_t>{36, 12, 9, 21, 42, 33}));
+    EXPECT_EQ(SectionCharacters(index, false, lineCharacters),
+              (std::vector<std::int64_t>{3, 3, 9, 21, 9, 33}));
     const Index late = Headings({{3, 2}});
     EXPECT_FALSE(SectionAt(late, 2));
     EXPECT_EQ(SectionEndLine(late, 0, true, 7), 7);
