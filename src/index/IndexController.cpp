@@ -120,6 +120,7 @@ void IndexController::fillViews() {
         m_list->applySplices(*splices);
         m_comboModel->applySplices(*splices);
         m_folds->indexSpliced(*splices, m_comboModel->entries(), m_options.headingLevels);
+        revealCaret();
         selectEntry(0);
         m_copies->dropIndexed();
         m_follower->indexed(rules);
@@ -136,6 +137,7 @@ void IndexController::fillViews() {
     m_comboModel->setEntries(std::move(entries));
     m_list->setEntries(m_comboModel->entries());
     m_folds->indexRebuilt(m_comboModel->entries(), m_options.headingLevels);
+    revealCaret();
     selectEntry(0);
     // The saved text is usually the same bytes: share one copy rather than hold two.
     m_copies->setIndexed(text);
@@ -276,6 +278,11 @@ bool IndexController::caretInSection() {
 bool IndexController::caretSectionFolded() {
     const std::optional<std::size_t> i = SectionAt(m_comboModel->entries(), m_view->CaretLine());
     return i && m_folds->folded(*i);
+}
+
+void IndexController::revealCaret() {
+    const int line = m_view->CaretLine();
+    if (!m_folds->hiddenLines().empty() && !m_view->LineShown(line)) m_folds->reveal(line);
 }
 
 void IndexController::keepCaretInSight() {

@@ -109,6 +109,9 @@ private:
     void catchUp();
     // A fold that hid the caret's line moves the caret to the heading that stays in sight.
     void keepCaretInSight();
+    // A section that grew over the line being typed in (typed after a folded last section, its
+    // bounding heading edited) unfolds: the caret never sits on a hidden line.
+    void revealCaret();
     void onMarkerClicked(int line);
     void fillViews();
     // Runs a handler for a signal of the user's, showing an error it raises in the error box.

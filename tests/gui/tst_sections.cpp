@@ -282,6 +282,15 @@ void SectionsTest::foldsFollowTheIndex() {
     QCOMPARE(Shown(view), QStringLiteral("111111111101"));
     QVERIFY(!MarkedFolded(view, 5) && MarkedFolded(view, 9));
     QCOMPARE(m_w->index()->entryCount(), 3);
+
+    // Typed on the empty line after the folded last section: re-indexed, the line is the section's,
+    // which unfolds rather than hide the line being typed in.
+    QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(view, "z");
+    m_w->index()->reindexAfterEdits();
+    QCOMPARE(Shown(view), QStringLiteral("111111111111"));
+    QVERIFY(!MarkedFolded(view, 9));
+    QCOMPARE(view->CaretLine(), 11);
 }
 
 QTEST_MAIN(SectionsTest)
