@@ -8,6 +8,7 @@ set(ORUVAN_HOMEPAGE "https://oruvan.example.org/")
 
 install(TARGETS oruvan oruvan-outline RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES resources/readme.txt DESTINATION ${CMAKE_INSTALL_DATADIR}/oruvan)
+install(FILES ${ORUVAN_QM} DESTINATION ${CMAKE_INSTALL_DATADIR}/oruvan/translations)
 install(FILES resources/${ORUVAN_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES resources/${ORUVAN_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 foreach(size 16 24 48 64 128 256)
@@ -50,10 +51,11 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "that begins with a title mark (by default //@, -- and a black square) is a\n"
   "heading. The headings appear in a list beside the text, in a drop-down list\n"
   "and in a paged Index menu; choosing one brings its line to the top of the view.\n"
-  "The interface is Japanese; documents in Shift-JIS, UTF-8, EUC-JP, UTF-16 or\n"
-  "ISO-2022-JP are recognised when opened and written back byte for byte, each\n"
-  "line with the break it was read with. The package also holds oruvan-outline,\n"
-  "which prints the index of a file on the command line.")
+  "The interface is Japanese, or English where the locale asks for it; documents\n"
+  "in Shift-JIS, UTF-8, EUC-JP, UTF-16 or ISO-2022-JP are recognised when opened\n"
+  "and written back byte for byte, each line with the break it was read with. The\n"
+  "package also holds oruvan-outline, which prints the index of a file on the\n"
+  "command line.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -5,6 +5,8 @@
 #include "version/Version.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QProxyStyle>
@@ -24,7 +26,7 @@ public:
 };
 }  // namespace
 
-void SetupApplication(QApplication& app) {
+QString SetupApplication(QApplication& app, UiLanguage language, const QString& translationsFolder) {
     InitResources();
     QApplication::setApplicationName(QString::fromLatin1(version::kProgramName));
     QApplication::setApplicationVersion(QString::fromLatin1(version::kNumber));
@@ -33,18 +35,39 @@ void SetupApplication(QApplication& app) {
     QGuiApplication::setDesktopFileName(QString::fromLatin1(version::kAppId));
     QApplication::setWindowIcon(
         QIcon::fromTheme(QString::fromLatin1(version::kAppId), QIcon(QStringLiteral(":/images/oruvan.xpm"))));
-
-    const QString translations = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-    for (const char* name : {"qtbase_ja", "qscintilla_ja"}) {
-        auto* t = new QTranslator(&app);
-        if (t->load(QString::fromLatin1(name), translations))
-            QApplication::installTranslator(t);
-        else
-            delete t;
-    }
+    const QString problem = InstallTranslations(&app, language, translationsFolder);
     // The stored face names stay the Windows ones; an installed Japanese face draws them.
     InstallStandInFaces();
     QApplication::setStyle(new HintDelayStyle);
+    return problem;
+}
+
+QString InstallTranslations(QObject* owner, UiLanguage language, const QString& folder) {
+    if (language == UiLanguage::Japanese) {
+        const QString qtFolder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+        for (const char* name : {"qtbase_ja", "qscintilla_ja"}) {
+            auto* t = new QTranslator(owner);
+            if (t->load(QString::fromLatin1(name), qtFolder))
+                QCoreApplication::installTranslator(t);
+            else
+                delete t;  // Qt's own texts then show in English: no loss worth a word
+        }
+        return {};
+    }
+    const QString file = QDir(folder).filePath(QStringLiteral("oruvan_en.qm"));
+    auto* t = new QTranslator(owner);
+    if (t->load(file) && !t->isEmpty()) {
+        QCoreApplication::installTranslator(t);
+        return {};
+    }
+    delete t;
+    const QFileInfo info(file);
+    // untranslated: said in English, the language whose translation is missing
+    const QString why = !info.exists()       ? QStringLiteral("it is missing")
+                        : !info.isReadable() ? QStringLiteral("it cannot be read")
+                                             : QStringLiteral("it is damaged");
+    return QStringLiteral("The English translation %1 could not be loaded (%2); the program's texts stay in Japanese.")
+        .arg(file, why);
 }
 
 }  // namespace oruvan

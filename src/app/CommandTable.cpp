@@ -41,7 +41,7 @@ CommandTable::~CommandTable() = default;
 void CommandTable::add(CommandRow row) {
     auto c = std::make_unique<Command>();
     c->row = std::move(row);
-    c->action = new QAction(QString::fromUtf8(c->row.caption), m_window);
+    c->action = new QAction(tr(c->row.caption), m_window);
     c->action->setObjectName(QString::fromLatin1(c->row.name));
     if (c->row.picture) c->action->setIcon(Picture(*c->row.picture));
     c->action->setCheckable(c->row.checkable);
@@ -79,7 +79,7 @@ void CommandTable::updateCommands() {
 
 QAction* CommandTable::addToMenu(QMenu* menu, CommandId id) {
     Command* c = find(id);
-    c->action->setText(MenuText(QString::fromUtf8(c->row.caption), c->row.key));
+    c->action->setText(MenuText(tr(c->row.caption), c->row.key));
     menu->addAction(c->action);
     bindKey(QString::fromLatin1(c->row.key), c);
     return c->action;

@@ -35,7 +35,7 @@ enum class CommandId {
 struct CommandRow {
     CommandId id;
     const char* name;     // the action's objectName
-    const char* caption;  // UTF-8, with its access key
+    const char* caption;  // UTF-8, with its access key; marked for translation, translated when shown
     const char* key;      // portable text; "" for none
     std::optional<PictureId> picture;
     // None: the command only holds the state of its submenu, whose items act.

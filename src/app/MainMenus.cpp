@@ -2,6 +2,7 @@
 
 #include <QActionGroup>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLineEdit>
@@ -40,7 +41,7 @@ const struct {
 } kBreakChoices[] = {{"CR LF", LineBreak::CrLf}, {"LF", LineBreak::Lf}, {"CR", LineBreak::Cr}};
 
 QMenu* AddMenu(QMenuBar* bar, const char* title, const char* name) {
-    QMenu* menu = bar->addMenu(QString::fromUtf8(title));
+    QMenu* menu = bar->addMenu(QCoreApplication::translate("oruvan::MainMenus", title));
     menu->setObjectName(QString::fromLatin1(name));
     return menu;
 }
@@ -69,27 +70,27 @@ void MainMenus::buildMenuBar(QMenu* indexMenu) {
     };
     const std::nullopt_t line = std::nullopt;
 
-    m_file = AddMenu(bar, "ファイル(&F)", "fileMenu");
+    m_file = AddMenu(bar, QT_TRANSLATE_NOOP("oruvan::MainMenus", "ファイル(&F)"), "fileMenu");
     add(m_file, {C::New, line, C::Open, C::Reopen, line, C::Save, C::SaveAs, C::DocumentInfo, line, C::Exit});
-    QMenu* edit = AddMenu(bar, "編集(&E)", "editMenu");
+    QMenu* edit = AddMenu(bar, QT_TRANSLATE_NOOP("oruvan::MainMenus", "編集(&E)"), "editMenu");
     add(edit, {C::Undo, C::Redo, line, C::Cut, C::Copy, C::Paste, C::Delete, C::SelectAll, line, C::Find,
                C::Replace, C::FindNext, C::FindPrevious, C::GoToLine, line, C::SectionUp, C::SectionDown, C::PromoteSection,
                C::DemoteSection, line, C::OpenFolder});
     m_commands.bindMenuKey(QStringLiteral("Ctrl+Shift+Z"), C::Redo);
     // Where desktop editors have them: quit as the window's close does.
     m_commands.bindMenuKey(QStringLiteral("Ctrl+Q"), C::Exit);
-    QMenu* settings = AddMenu(bar, "設定(&S)", "settingsMenu");
+    QMenu* settings = AddMenu(bar, QT_TRANSLATE_NOOP("oruvan::MainMenus", "設定(&S)"), "settingsMenu");
     add(settings, {C::Settings, line, C::Font, C::BackColour, C::TextColour, line, C::WordWrap,
                    C::HeadingLevels, line, C::SaveEncoding, C::LineBreak});
     m_index = indexMenu;
     m_index->setParent(bar, m_index->windowFlags());
     bar->addMenu(m_index);
     add(m_index, {C::FilterHeadings, line});
-    QMenu* show = AddMenu(bar, "表示(&V)", "viewMenu");
+    QMenu* show = AddMenu(bar, QT_TRANSLATE_NOOP("oruvan::MainMenus", "表示(&V)"), "viewMenu");
     add(show, {C::PreviousHeading, C::NextHeading, line, C::ShowList, line, C::Refresh, line, C::FoldSections,
                C::FoldSection, C::UnfoldSection, C::FoldAll, C::UnfoldAll, line, C::ShowLevel1, C::ShowLevel2,
                C::ShowLevel3, C::ShowLevel4});
-    QMenu* help = AddMenu(bar, "ヘルプ(&H)", "helpMenu");
+    QMenu* help = AddMenu(bar, QT_TRANSLATE_NOOP("oruvan::MainMenus", "ヘルプ(&H)"), "helpMenu");
     add(help, {C::About, C::Help});
 
     for (QMenu* m : {m_file, edit, settings, m_index, show, help})
@@ -103,29 +104,29 @@ void MainMenus::buildFormatMenus(const FormatHandlers& format) {
         connect(menu, &QMenu::aboutToShow, &m_commands, &CommandTable::updateCommands);
         return menu;
     };
-    auto choice = [this](QMenu* menu, const char* caption, int data, std::function<void()> handler) {
-        QAction* a = menu->addAction(QString::fromUtf8(caption));
+    auto choice = [this](QMenu* menu, const QString& caption, int data, std::function<void()> handler) {
+        QAction* a = menu->addAction(caption);
         a->setData(data);
         connect(a, &QAction::triggered, this, [this, handler] { ReportErrors(m_window, handler); });
         return a;
     };
 
     QMenu* reopen = submenu(CommandId::Reopen);
-    choice(reopen, "自動判別", -1, [f = format.reopen] { f(std::nullopt); });
+    choice(reopen, tr("自動判別"), -1, [f = format.reopen] { f(std::nullopt); });
     for (const EncodingChoice& c : kReopenChoices)
-        choice(reopen, c.caption, int(c.encoding), [f = format.reopen, e = c.encoding] { f(e); });
+        choice(reopen, QString::fromLatin1(c.caption), int(c.encoding), [f = format.reopen, e = c.encoding] { f(e); });
 
     QMenu* encodings = submenu(CommandId::SaveEncoding);
     auto* encodingGroup = new QActionGroup(encodings);
     for (const EncodingChoice& c : kSaveChoices)
         encodingGroup
-            ->addAction(choice(encodings, c.caption, int(c.encoding),
+            ->addAction(choice(encodings, QString::fromLatin1(c.caption), int(c.encoding),
                                [f = format.saveEncoding, e = c.encoding] { f(e); }))
             ->setCheckable(true);
     QMenu* breaks = submenu(CommandId::LineBreak);
     auto* breakGroup = new QActionGroup(breaks);
     for (const auto& c : kBreakChoices)
-        breakGroup->addAction(choice(breaks, c.caption, int(c.brk), [f = format.lineBreak, b = c.brk] { f(b); }))
+        breakGroup->addAction(choice(breaks, QString::fromLatin1(c.caption), int(c.brk), [f = format.lineBreak, b = c.brk] { f(b); }))
             ->setCheckable(true);
 }
 
@@ -135,15 +136,15 @@ void MainMenus::buildTextViewMenu() {
     using C = CommandId;
     m_textView = new QMenu(m_window);
     m_textView->setObjectName(QStringLiteral("textViewMenu"));
-    m_commands.addAlias(m_textView, C::Undo, QStringLiteral("元に戻す(&U)"));
-    m_commands.addAlias(m_textView, C::Redo, QStringLiteral("やり直し(&R)"));
+    m_commands.addAlias(m_textView, C::Undo, tr("元に戻す(&U)"));
+    m_commands.addAlias(m_textView, C::Redo, tr("やり直し(&R)"));
     m_textView->addSeparator();
-    m_commands.addAlias(m_textView, C::Cut, QStringLiteral("切り取り(&T)"));
-    m_commands.addAlias(m_textView, C::Copy, QStringLiteral("コピー(&C)"));
-    m_commands.addAlias(m_textView, C::Paste, QStringLiteral("貼り付け(&P)"));
-    m_commands.addOwnItem(m_textView, C::Delete, QStringLiteral("削除(&D)"), [this] { m_view->DeleteSelection(); });
+    m_commands.addAlias(m_textView, C::Cut, tr("切り取り(&T)"));
+    m_commands.addAlias(m_textView, C::Copy, tr("コピー(&C)"));
+    m_commands.addAlias(m_textView, C::Paste, tr("貼り付け(&P)"));
+    m_commands.addOwnItem(m_textView, C::Delete, tr("削除(&D)"), [this] { m_view->DeleteSelection(); });
     m_textView->addSeparator();
-    m_commands.addAlias(m_textView, C::SelectAll, QStringLiteral("すべて選択(&A)"));
+    m_commands.addAlias(m_textView, C::SelectAll, tr("すべて選択(&A)"));
     m_view->SetContextMenu(m_textView);
 }
 

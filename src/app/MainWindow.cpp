@@ -103,7 +103,7 @@ void MainWindow::createDocument() {
     connect(d, &DocumentController::formatChanged, m_format, &QLabel::setText);
     d->setRecentList(m_paths.recentFilesList, QString::fromLatin1(version::kAppId));
     connect(d, &DocumentController::modifiedChanged, this,
-            [this](bool on) { m_modified->setText(on ? QStringLiteral("変更あり") : QString()); });
+            [this](bool on) { m_modified->setText(on ? tr("変更あり") : QString()); });
 }
 
 void MainWindow::createControls() {
@@ -221,7 +221,7 @@ void MainWindow::TrackCaret() {
         ln = docLine = m_textView->SelectionEndLine();
         col = m_textView->SelectionEndColumn();
     }
-    SetStatusText(QStringLiteral("%1行: %2列").arg(ln + 1).arg(col + 1));
+    SetStatusText(tr("%1行: %2列").arg(ln + 1).arg(col + 1));
     m_index->followCaret(docLine);
     ShowCounts();
 }
@@ -240,11 +240,11 @@ void MainWindow::ShowCounts() {
             if (const std::optional<std::int64_t> selected = m_index->selectionCount(kBudgetMs, &unfinished))
                 text = SelectionCountText(*selected);
             else if (unfinished)
-                text = QStringLiteral("選択 …字");
+                text = tr("選択 …字");
             else if (const auto section = m_index->sectionCountAt(m_textView->CaretLine(), kBudgetMs, &unfinished))
                 text = SectionCountText(*section);
             else if (unfinished)
-                text = QStringLiteral("節 …字");
+                text = tr("節 …字");
             if (text != m_count->text()) m_count->setText(text);
             if (unfinished) ShowCounts();
         });
@@ -267,7 +267,7 @@ void MainWindow::showDocumentInfo() {
         throw;
     }
     if (large) QApplication::restoreOverrideCursor();
-    ShowMessage(this, QStringLiteral("文字数: %1字\n原稿用紙: %2枚 (400字詰め)\n行数: %3\n見出し: %4")
+    ShowMessage(this, tr("文字数: %1字\n原稿用紙: %2枚 (400字詰め)\n行数: %3\n見出し: %4")
                           .arg(GroupedNumber(count.characters), SheetsNumber(count),
                                GroupedNumber(m_textView->LineCount()), GroupedNumber(m_index->entryCount())));
 }

@@ -19,6 +19,7 @@
 namespace oruvan {
 
 namespace {
+// untranslated: the glyphs a Japanese face is judged by, in any language
 const QString kFontSample = QStringLiteral("AaBbYyZz 012 あいアイ亜宇");
 }
 
@@ -60,11 +61,11 @@ QString WindowCommands::chooseColour(const QColor& initial, const QString& title
 }
 
 QString WindowCommands::chooseBackColour() {
-    return chooseColour(m_view->BackColor(), QStringLiteral("背景色の設定"));
+    return chooseColour(m_view->BackColor(), tr("背景色の設定"));
 }
 
 QString WindowCommands::chooseTextColour() {
-    return chooseColour(m_view->TextColor(), QStringLiteral("テキスト色の設定"));
+    return chooseColour(m_view->TextColor(), tr("テキスト色の設定"));
 }
 
 void WindowCommands::showColours(const QString& back, const QString& text) {

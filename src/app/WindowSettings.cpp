@@ -116,7 +116,7 @@ void WindowSettings::save() {
     try {
         WriteSettings(ini, MergeChangedSettings(m_settingsAsRead, mine, onDisk));
     } catch (const IniWriteError&) {
-        throw UserError(QStringLiteral("%1 に書き込めません").arg(w.m_paths.settingsFile));
+        throw UserError(QCoreApplication::translate("oruvan::WindowSettings", "%1 に書き込めません").arg(w.m_paths.settingsFile));
     }
     m_settingsAsRead = mine;
 }

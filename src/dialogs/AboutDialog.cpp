@@ -28,7 +28,7 @@ AboutDialog::AboutDialog(QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
     InitResources();
     setObjectName(QStringLiteral("aboutDialog"));
-    setWindowTitle(QStringLiteral("バージョン情報"));
+    setWindowTitle(tr("バージョン情報"));
     setFont(FontOf("ＭＳ Ｐゴシック", 12));
     setFixedSize(426, 223);
     // Opens where it was designed to, not centred.
@@ -91,22 +91,24 @@ QString AboutDialog::ProductLine() { return QString::fromLatin1(version::kNameAn
 
 QString AboutDialog::NoticeText() {
     // Full-width characters count two columns, as the fixed-pitch font draws them.
-    const std::string productLine = std::string("【") + version::kNameAndNumber + "】";
+    const QString productLine = tr("【%1】").arg(QString::fromLatin1(version::kNameAndNumber));
     const struct {
-        const char* text;
+        const char* text;  // marked for translation, translated here
         int columns;
     } lines[] = {
-        {productLine.c_str(), 25},
-        {"　フリーソフトウェアです", 26},
+        {QT_TR_NOOP("　フリーソフトウェアです"), 26},
         {"", 26},
-        {"　制作：Oruvan 開発者一同", 26},
+        {QT_TR_NOOP("　制作：Oruvan 開発者一同"), 26},
         {"", 26},
-        {"　ご意見・ご感想は下記までお寄せください", 46},
-        {"　　oruvan@example.org", 46},
-        {"  　https://www.example.org/oruvan/", 46},
+        {QT_TR_NOOP("　ご意見・ご感想は下記までお寄せください"), 46},
+        {QT_TR_NOOP("　　oruvan@example.org"), 46},
+        {QT_TR_NOOP("  　https://www.example.org/oruvan/"), 46},
     };
-    QStringList out;
-    for (const auto& line : lines) out.append(QString::fromStdString(PadToColumns(line.text, line.columns)));
+    QStringList out{QString::fromStdString(PadToColumns(productLine.toStdString(), 25))};
+    for (const auto& line : lines) {
+        const QString text = *line.text ? tr(line.text) : QString();
+        out.append(QString::fromStdString(PadToColumns(text.toStdString(), line.columns)));
+    }
     return out.join(QStringLiteral("\r\n"));
 }
 

@@ -39,7 +39,7 @@ DropDownCountScale::DropDownCountScale(QWidget* parent) : QWidget(parent) {
     marker->setGeometry(176, kMarkerTop, 12, 12);
     marker->setAlignment(Qt::AlignCenter);
     marker->setCursor(Qt::PointingHandCursor);
-    marker->setToolTip(QStringLiteral("左右にドラッグして数値変更"));
+    marker->setToolTip(tr("左右にドラッグして数値変更"));
     marker->installEventFilter(this);
 }
 

@@ -41,16 +41,18 @@ public:
 // The open dialog of the add button: like the system's, it refuses a name in a folder that does not
 // exist, while the file itself need not exist.
 class RegisterFileDialog : public TextFileDialog {
+    Q_DECLARE_TR_FUNCTIONS(oruvan::RegisterFileDialog)
+
 public:
     explicit RegisterFileDialog(QWidget* parent)
-        : TextFileDialog(parent, QStringLiteral("ファイルを登録"), AcceptOpen) {}
+        : TextFileDialog(parent, tr("ファイルを登録"), AcceptOpen) {}
 
     void accept() override {
         const QString chosen = selectedFiles().value(0);
         if (!chosen.isEmpty()) {
             const QFileInfo info(chosen);
             if (!info.isDir() && !QFileInfo(info.absolutePath()).isDir()) {
-                ShowMessage(this, QStringLiteral("%1\nフォルダが見つかりません。").arg(info.absolutePath()));
+                ShowMessage(this, tr("%1\nフォルダが見つかりません。").arg(info.absolutePath()));
                 return;
             }
         }
@@ -71,7 +73,7 @@ RegisteredFileList::RegisteredFileList(QWidget* parent)
     style->setParent(this);
     setStyle(style);
     setItemDelegate(new FileRowDelegate(this));
-    setToolTip(QStringLiteral("登録済みファイル／チェック付きファイルは、起動時に読み込む"));
+    setToolTip(tr("登録済みファイル／チェック付きファイルは、起動時に読み込む"));
     connect(this, &QListWidget::itemChanged, this, &RegisteredFileList::keepOneCheck);
 }
 

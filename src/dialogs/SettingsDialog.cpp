@@ -74,7 +74,7 @@ SettingsDialog::SettingsDialog(QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
     InitResources();
     setObjectName(QStringLiteral("settingsDialog"));
-    setWindowTitle(QStringLiteral("設定"));
+    setWindowTitle(tr("設定"));
     setFont(FontOf("ＭＳ Ｐゴシック"));
     setFixedSize(412, 421);
     setAcceptDrops(true);
@@ -83,13 +83,13 @@ SettingsDialog::SettingsDialog(QWidget* parent)
 
 void SettingsDialog::createControls() {
     countCaption =
-        MakeLabel(this, "countCaption", QStringLiteral("ドロップダウンリストに同時に表示する目次数"), 4, 12);
+        MakeLabel(this, "countCaption", tr("ドロップダウンリストに同時に表示する目次数"), 4, 12);
     dropDownCount = new DropDownCountScale(this);
     dropDownCount->setObjectName(QStringLiteral("dropDownCount"));
     dropDownCount->setGeometry(0, 28, 412, 44);
 
     separators[0] = MakeSeparator(this, 4, 72, 401);
-    marksCaption = MakeLabel(this, "marksCaption", QStringLiteral("タイトルとして認識される文字"), 8, 84);
+    marksCaption = MakeLabel(this, "marksCaption", tr("タイトルとして認識される文字"), 8, 84);
 
     titleMarksEdit = new QPlainTextEdit(this);
     titleMarksEdit->setObjectName(QStringLiteral("titleMarksEdit"));
@@ -103,25 +103,25 @@ void SettingsDialog::createControls() {
     titleMarksEdit->installEventFilter(this);
     titleMarksEdit->viewport()->installEventFilter(this);
 
-    captionIncludesMarkBox = new QCheckBox(QStringLiteral("タイトルに認識文字を含ませる(&T)"), this);
+    captionIncludesMarkBox = new QCheckBox(tr("タイトルに認識文字を含ませる(&T)"), this);
     captionIncludesMarkBox->setObjectName(QStringLiteral("captionIncludesMarkBox"));
     captionIncludesMarkBox->setGeometry(8, 124, 189, 21);
-    ignoreHeadSpacesBox = new QCheckBox(QStringLiteral("行頭のスペースを無視する(&S)"), this);
+    ignoreHeadSpacesBox = new QCheckBox(tr("行頭のスペースを無視する(&S)"), this);
     ignoreHeadSpacesBox->setObjectName(QStringLiteral("ignoreHeadSpacesBox"));
     ignoreHeadSpacesBox->setGeometry(8, 152, 173, 17);
     nextPageOnTopBox =
-        new QCheckBox(QStringLiteral("インデックスメニューの「次へ」を一番上に表示する"), this);
+        new QCheckBox(tr("インデックスメニューの「次へ」を一番上に表示する"), this);
     nextPageOnTopBox->setObjectName(QStringLiteral("nextPageOnTopBox"));
     nextPageOnTopBox->setGeometry(8, 176, 277, 17);
 
     separators[1] = MakeSeparator(this, 4, 208, 401);
-    filesCaption = MakeLabel(this, "filesCaption", QStringLiteral("登録するファイル"), 4, 220);
-    addFileButton = MakeButton(this, "addFileButton", QStringLiteral("追加"), ":/images/button_add.xpm",
+    filesCaption = MakeLabel(this, "filesCaption", tr("登録するファイル"), 4, 220);
+    addFileButton = MakeButton(this, "addFileButton", tr("追加"), ":/images/button_add.xpm",
                                QRect(100, 220, 61, 25));
-    addFileButton->setToolTip(QStringLiteral("ファイルを新規登録する"));
-    removeFileButton = MakeButton(this, "removeFileButton", QStringLiteral("削除"),
+    addFileButton->setToolTip(tr("ファイルを新規登録する"));
+    removeFileButton = MakeButton(this, "removeFileButton", tr("削除"),
                                   ":/images/button_remove.xpm", QRect(164, 220, 61, 25));
-    removeFileButton->setToolTip(QStringLiteral("選択ファイルをリストから削除する"));
+    removeFileButton->setToolTip(tr("選択ファイルをリストから削除する"));
 
     registeredFiles = new RegisteredFileList(this);
     registeredFiles->setGeometry(8, 248, 397, 81);
@@ -129,13 +129,13 @@ void SettingsDialog::createControls() {
 
     startUpHint =
         MakeLabel(this, "startUpHint",
-                  QStringLiteral("チェックがついているファイルは、起動時に自動で読み込まれます"), 8, 336);
+                  tr("チェックがついているファイルは、起動時に自動で読み込まれます"), 8, 336);
     dropHint =
-        MakeLabel(this, "dropHint", QStringLiteral("ファイルをドラッグして追加する事も出来ます"), 8, 352);
+        MakeLabel(this, "dropHint", tr("ファイルをドラッグして追加する事も出来ます"), 8, 352);
     separators[2] = MakeSeparator(this, 0, 376, 401);
     okButton =
         MakeButton(this, "okButton", QStringLiteral("OK"), ":/images/button_ok.xpm", QRect(224, 384, 73, 29));
-    cancelButton = MakeButton(this, "cancelButton", QStringLiteral("キャンセル"),
+    cancelButton = MakeButton(this, "cancelButton", tr("キャンセル"),
                               ":/images/button_cancel.xpm", QRect(304, 384, 97, 29));
 
     setTabOrder(registeredFiles, titleMarksEdit);

@@ -17,15 +17,15 @@
 namespace oruvan {
 
 namespace {
-const QString kSaveAsk = QStringLiteral("文書は変更されています。保存しますか？");
-const QString kSaved = QStringLiteral("ファイルを保存しました。");
-const QString kCannotOpen = QStringLiteral("ファイルは存在しないか、開けません");
+const char* const kSaveAsk = QT_TRANSLATE_NOOP("oruvan::DocumentController", "文書は変更されています。保存しますか？");
+const char* const kSaved = QT_TRANSLATE_NOOP("oruvan::DocumentController", "ファイルを保存しました。");
+const char* const kCannotOpen = QT_TRANSLATE_NOOP("oruvan::DocumentController", "ファイルは存在しないか、開けません");
 // From this size an open shows the busy pointer.
 constexpr qint64 kBusyOpenBytes = 16 << 20;
 
 // The question's opening words about a character an encoding has no code for.
 QString LackingText(const Unencodable& lacking, Encoding e) {
-    return QStringLiteral("%1 行目の「%2」など、%3 で保存できない文字があります。")
+    return QCoreApplication::translate("oruvan::DocumentController", "%1 行目の「%2」など、%3 で保存できない文字があります。")
         .arg(lacking.line + 1)
         .arg(QString::fromUcs4(&lacking.c, 1))
         .arg(QString::fromLatin1(EncodingName(e)));
@@ -132,12 +132,12 @@ bool DocumentController::askToSave(AskReason reason) {
     const bool closing = reason == AskReason::Closing;
     if (isModified()) {
         if (closing) m_guard->sayCopiesFail();
-        const Answer a = Confirm(m_window, kSaveAsk);
+        const Answer a = Confirm(m_window, tr(kSaveAsk));
         if (a == Answer::Cancel) return false;
         if (a == Answer::Yes) {
             save();
             if (isModified()) return false;
-            if (closing) ShowMessage(m_window, kSaved);
+            if (closing) ShowMessage(m_window, tr(kSaved));
         }
     }
     // The edits were saved or given up: their copy goes with the window.
@@ -149,7 +149,7 @@ void DocumentController::open(const QString& path, std::optional<Encoding> encod
     m_saveEnabled = true;
     const QString real = resolve(path);
     if (!QFileInfo(real).isFile()) {
-        if (!m_guard->openLeftCopy(path, real)) ShowMessage(m_window, path + QLatin1Char('\n') + kCannotOpen);
+        if (!m_guard->openLeftCopy(path, real)) ShowMessage(m_window, path + QLatin1Char('\n') + tr(kCannotOpen));
         return;
     }
     if (!askToSave(AskReason::Replacing)) return;
@@ -219,7 +219,7 @@ void DocumentController::newDocument() {
 
 QString DocumentController::chooseFile(bool save) {
     if (m_fileChooser) return m_fileChooser(save);
-    const QString title = save ? QStringLiteral("ファイルを保存する") : QStringLiteral("ファイルを開く");
+    const QString title = save ? tr("ファイルを保存する") : tr("ファイルを開く");
     TextFileDialog dialog(m_window, title, save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     QString& last = save ? m_lastSaveChoice : m_lastOpenChoice;
     dialog.reopenOn(last);
@@ -251,7 +251,7 @@ bool DocumentController::setSaveEncoding(Encoding e) {
         // A save asks again about a character the encoding has no code for: none becomes '?' unasked.
         const QString text =
             LackingText(*lacking, e) +
-            QStringLiteral("文字コードを %1 に変更しますか？").arg(QString::fromLatin1(EncodingName(e)));
+            tr("文字コードを %1 に変更しますか？").arg(QString::fromLatin1(EncodingName(e)));
         if (Confirm(m_window, text) != Answer::Yes) return false;
     }
     m_view->SetDocumentEncoding(e);
@@ -263,7 +263,7 @@ bool DocumentController::saveKeepsEveryCharacter() {
     const std::optional<Unencodable> lacking = m_view->FirstUnwritable();
     if (!lacking) return true;
     const QString text =
-        LackingText(*lacking, m_view->DocumentEncoding()) + QStringLiteral("UTF-8 で保存しますか？");
+        LackingText(*lacking, m_view->DocumentEncoding()) + tr("UTF-8 で保存しますか？");
     if (AskYesNo(m_window, text, Answer::Yes) != Answer::Yes) return false;
     m_view->SetDocumentEncoding(Encoding::Utf8);
     showFormat();
@@ -285,7 +285,7 @@ bool DocumentController::isLineBreak(LineBreak item) const {
 }
 
 QString DocumentController::formatText() const {
-    const QString breaks = m_view->MixedBreaks() ? QStringLiteral("混在")
+    const QString breaks = m_view->MixedBreaks() ? tr("混在")
                                                  : QString::fromLatin1(LineBreakName(m_view->BreakStyle()));
     return QString::fromLatin1(EncodingName(m_view->DocumentEncoding())) + QStringLiteral("  ") + breaks;
 }

@@ -18,19 +18,21 @@
 namespace oruvan {
 
 namespace {
-const QString kReloaded = QStringLiteral("ファイルが他のプログラムで変更されたため読み込み直しました");
-const QString kGone = QStringLiteral("ファイルが削除されたか名前が変更されました");
-const QString kChangedAsk = QStringLiteral(" は他のプログラムで変更されています。上書きしますか?");
-const QString kRecoverAsk = QStringLiteral(" には保存されていない変更が残っています。復元しますか?");
-const QString kUnnamed = QStringLiteral("名前のない文書");
-const QString kChangedOnDisk = QStringLiteral("ファイルが他のプログラムで変更されました");
-const QString kReadOnlyAsk = QStringLiteral(" は読み取り専用です。上書きしますか?");
-const QString kNoCopy = QStringLiteral("復元用のコピーを %1 に保存できません");
-const QString kNoCopySaid = QStringLiteral(
+// Texts in the user's language, looked up when shown (the translator is installed after static set-up).
+QString Text(const char* text) { return QCoreApplication::translate("oruvan::DocumentGuard", text); }
+const char* const kReloaded = QT_TRANSLATE_NOOP("oruvan::DocumentGuard", "ファイルが他のプログラムで変更されたため読み込み直しました");
+const char* const kGone = QT_TRANSLATE_NOOP("oruvan::DocumentGuard", "ファイルが削除されたか名前が変更されました");
+const char* const kChangedAsk = QT_TRANSLATE_NOOP("oruvan::DocumentGuard", "%1 は他のプログラムで変更されています。上書きしますか?");
+const char* const kRecoverAsk = QT_TRANSLATE_NOOP("oruvan::DocumentGuard", "%1 には保存されていない変更が残っています。復元しますか?");
+const char* const kUnnamed = QT_TRANSLATE_NOOP("oruvan::DocumentGuard", "名前のない文書");
+const char* const kChangedOnDisk = QT_TRANSLATE_NOOP("oruvan::DocumentGuard", "ファイルが他のプログラムで変更されました");
+const char* const kReadOnlyAsk = QT_TRANSLATE_NOOP("oruvan::DocumentGuard", "%1 は読み取り専用です。上書きしますか?");
+const char* const kNoCopy = QT_TRANSLATE_NOOP("oruvan::DocumentGuard", "復元用のコピーを %1 に保存できません");
+const char* const kNoCopySaid = QT_TRANSLATE_NOOP("oruvan::DocumentGuard", 
     "復元用のコピーを %1 に保存できません。\n保存していない変更は、プログラムが異常終了すると失われます。");
-const QString kNoSafetyCopyAsk =
-    QStringLiteral("復元用のコピーを %1 に保存できません。\n") +
-    QStringLiteral("保存が途中で止まると文書が失われることがあります。保存しますか?");
+const char* const kNoSafetyCopyAsk = QT_TRANSLATE_NOOP(
+    "oruvan::DocumentGuard",
+    "復元用のコピーを %1 に保存できません。\n保存が途中で止まると文書が失われることがあります。保存しますか?");
 
 // Records name files by absolute path, whatever form the document's name was given in.
 std::string recordPath(const QString& real) {
@@ -64,13 +66,13 @@ void DocumentGuard::noteCopyResult(int error) {
     }
     if (m_copyFailSaid) return;
     m_copyFailSaid = true;
-    Q_EMIT m_document.notice(kNoCopy.arg(recoveryFolder()));
+    Q_EMIT m_document.notice(Text(kNoCopy).arg(recoveryFolder()));
 }
 
 void DocumentGuard::sayCopiesFail() {
     if (!m_recovery->error() || m_copyFailShown) return;
     m_copyFailShown = true;
-    ShowMessage(m_window, kNoCopySaid.arg(recoveryFolder()));
+    ShowMessage(m_window, Text(kNoCopySaid).arg(recoveryFolder()));
 }
 
 void DocumentGuard::track(const QString& real) { m_diskWatch->track(real); }
@@ -101,7 +103,7 @@ void DocumentGuard::check() {
             m_diskWatch->newChange();
             if (!m_missingOnDisk) {
                 m_missingOnDisk = true;
-                Q_EMIT m_document.notice(kGone);
+                Q_EMIT m_document.notice(Text(kGone));
                 writeCopy();
             }
             break;
@@ -111,7 +113,7 @@ void DocumentGuard::check() {
             if (m_document.textEdited()) {
                 // Edits stay until the user saves; Save then asks before overwriting.
                 m_missingOnDisk = false;
-                Q_EMIT m_document.notice(kChangedOnDisk);
+                Q_EMIT m_document.notice(Text(kChangedOnDisk));
             } else {
                 reload();
             }
@@ -125,12 +127,12 @@ bool DocumentGuard::confirmOverwrite(const QString& real) {
         m_diskWatch->state() == DiskWatch::State::Changed) {
         if (!m_document.textEdited())
             reload();  // nothing of ours to write over their text: take theirs
-        else if (AskYesNo(m_window, m_document.fileName() + kChangedAsk, Answer::No) != Answer::Yes)
+        else if (AskYesNo(m_window, Text(kChangedAsk).arg(m_document.fileName()), Answer::No) != Answer::Yes)
             return false;
     }
     // A save would replace it through its folder, which the user may not expect of a read-only file.
     return !IsReadOnlyFile(NativePath(real)) ||
-           AskYesNo(m_window, real + kReadOnlyAsk, Answer::No) == Answer::Yes;
+           AskYesNo(m_window, Text(kReadOnlyAsk).arg(real), Answer::No) == Answer::Yes;
 }
 
 bool DocumentGuard::saveKeepingLinks(const QString& real) {
@@ -155,7 +157,7 @@ bool DocumentGuard::saveKeepingLinks(const QString& real) {
                     RecoveryStore::OwnRecord(recordPath(real), TextView::NameOfEncoding(encoding))) != 0) {
                 kept.clear();
                 asked = m_copyFailShown = true;
-                if (AskYesNo(m_window, kNoSafetyCopyAsk.arg(recoveryFolder()), Answer::No) != Answer::Yes) {
+                if (AskYesNo(m_window, Text(kNoSafetyCopyAsk).arg(recoveryFolder()), Answer::No) != Answer::Yes) {
                     followDocumentName(real);
                     return false;
                 }
@@ -201,7 +203,7 @@ void DocumentGuard::reload() {
     m_recovery->discard();
     Q_EMIT m_document.rebuildIndexWanted();
     Q_EMIT m_document.caretMoved();
-    Q_EMIT m_document.notice(kReloaded);
+    Q_EMIT m_document.notice(Text(kReloaded));
 }
 
 void DocumentGuard::offerRecovery(const QString& real) {
@@ -228,8 +230,8 @@ bool DocumentGuard::offerLeftCopies(const QString& name, const QString& real) {
                               ? file.isEmpty() || !QFileInfo(file).isFile()
                               : c.record.path == path || (!file.isEmpty() && SameFilePath(file, real));
         if (!ours) continue;
-        const QString shown = !real.isEmpty() ? name : file.isEmpty() ? kUnnamed : file;
-        if (AskYesNo(m_window, shown + kRecoverAsk, Answer::Yes) == Answer::Yes) {
+        const QString shown = !real.isEmpty() ? name : file.isEmpty() ? Text(kUnnamed) : file;
+        if (AskYesNo(m_window, Text(kRecoverAsk).arg(shown), Answer::Yes) == Answer::Yes) {
             restoreCopy(c, real.isEmpty() ? file : name);
             return true;
         }

@@ -37,7 +37,7 @@ void RecentDocuments::add(const QString& path) {
             [self, error] {
                 if (!self || self->m_failureSaid) return;
                 self->m_failureSaid = true;
-                Q_EMIT self->failed(QStringLiteral("最近使ったファイルの一覧を更新できません: ") +
+                Q_EMIT self->failed(tr("最近使ったファイルの一覧を更新できません: ") +
                                     QString::fromStdString(error));
             },
             Qt::QueuedConnection);

@@ -12,8 +12,8 @@ namespace oruvan {
 HeadingFilterField::HeadingFilterField(HeadingList* list, QWidget* home, QWidget* panel)
     : QLineEdit(panel), m_list(list), m_home(home) {
     setObjectName(QStringLiteral("filterField"));
-    setPlaceholderText(QStringLiteral("見出しを絞り込む"));
-    setAccessibleName(QStringLiteral("見出しを絞り込む"));
+    setPlaceholderText(tr("見出しを絞り込む"));
+    setAccessibleName(tr("見出しを絞り込む"));
     setClearButtonEnabled(true);
     connect(this, &QLineEdit::textChanged, this,
             [this] { ReportErrors(window(), [this] { applyFilter(); }); });

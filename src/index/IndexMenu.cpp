@@ -9,7 +9,7 @@
 namespace oruvan {
 
 IndexMenu::IndexMenu(const IndexModel* headings, QWidget* parent)
-    : QMenu(QStringLiteral("インデックス(&I)"), parent), m_headings(headings) {
+    : QMenu(tr("インデックス(&I)"), parent), m_headings(headings) {
     setObjectName(QStringLiteral("indexMenu"));
     setEnabled(false);
 }
@@ -41,10 +41,11 @@ void IndexMenu::fillPage(QMenu* menu, int page) {
     std::vector<bool> utf8(items.size());  // texts of headings cp932 cannot hold are UTF-8
     texts.reserve(items.size());
     indents.resize(items.size());
+    const std::string pageCaption = ToCp932(tr("次のページ (&>)"));
     for (std::size_t i = 0; i < items.size(); ++i) {
         const IndexMenuItem& item = items[i];
         if (item.kind != IndexMenuItem::Entry) {
-            texts.push_back(item.kind == IndexMenuItem::PageItem ? kNextPageCaption : "");
+            texts.push_back(item.kind == IndexMenuItem::PageItem ? pageCaption : "");
             continue;
         }
         const IndexEntry& e = entries[static_cast<std::size_t>(item.entry)];

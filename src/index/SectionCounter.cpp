@@ -1,5 +1,6 @@
 #include "index/SectionCounter.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLocale>
 #include <algorithm>
@@ -109,11 +110,11 @@ QString SheetsNumber(const TextCount& count) {
 }
 
 QString SectionCountText(const TextCount& count) {
-    return QStringLiteral("節 %1字 (%2枚)").arg(GroupedNumber(count.characters), SheetsNumber(count));
+    return QCoreApplication::translate("oruvan::SectionCounter", "節 %1字 (%2枚)").arg(GroupedNumber(count.characters), SheetsNumber(count));
 }
 
 QString SelectionCountText(std::int64_t characters) {
-    return QStringLiteral("選択 %1字").arg(GroupedNumber(characters));
+    return QCoreApplication::translate("oruvan::SectionCounter", "選択 %1字").arg(GroupedNumber(characters));
 }
 
 }  // namespace oruvan

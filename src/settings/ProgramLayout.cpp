@@ -61,6 +61,7 @@ ProgramLayout LayoutFor(const LayoutFacts& facts) {
     layout.helpFile = Join(FolderOf(facts.executable), kHelpFileName);
     if (layout.installed && !facts.exists(layout.helpFile) && facts.exists(Join(data, kHelpFileName)))
         layout.helpFile = Join(data, kHelpFileName);
+    layout.translationsFolder = Join(layout.installed ? data : FolderOf(facts.executable), "translations");
     return layout;
 }
 

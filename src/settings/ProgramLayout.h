@@ -29,6 +29,9 @@ struct ProgramLayout {
     // readme.txt beside the executable, else the installed copy's; the one beside the executable when
     // neither exists.
     std::string helpFile;
+    // The translations of the program's texts: the installed copy's, else the folder beside the
+    // executable (where the build puts them).
+    std::string translationsFolder;
 };
 
 ProgramLayout LayoutFor(const LayoutFacts& facts);

@@ -1,5 +1,6 @@
 #include "view/FindQuery.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 #include "widgets/FindBar.h"
@@ -30,7 +31,7 @@ void FindQuery::Compile() {
     SearchError error;
     m_ready = m_search.compile(m_text, m_options, &error);
     if (!m_ready)
-        m_bar->SetMessage(QStringLiteral("正規表現が正しくありません: %1（%2 文字目）")
+        m_bar->SetMessage(QCoreApplication::translate("oruvan::FindQuery", "正規表現が正しくありません: %1（%2 文字目）")
                               .arg(QString::fromUtf8(error.message.c_str()))
                               .arg(error.offset + 1));
 }

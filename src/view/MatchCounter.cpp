@@ -19,7 +19,7 @@ using Sci = QsciScintillaBase;
 constexpr int kSliceMs = 15;
 constexpr int kRestartDelayMs = 300;
 
-const QString kCounting = QStringLiteral("… 件");
+const char* const kCounting = QT_TRANSLATE_NOOP("oruvan::MatchCounter", "… 件");
 
 }  // namespace
 
@@ -54,7 +54,7 @@ void MatchCounter::Restart() {
 void MatchCounter::RestartLater() {
     m_sliceTimer->stop();
     m_done = false;
-    m_bar->SetCountText(kCounting);
+    m_bar->SetCountText(tr(kCounting));
     m_restartTimer->start();
 }
 
@@ -81,7 +81,7 @@ void MatchCounter::countSlice() {
         return !paused;
     });
     if (paused) {
-        m_bar->SetCountText(kCounting);
+        m_bar->SetCountText(tr(kCounting));
         m_sliceTimer->start();
         return;
     }
@@ -103,7 +103,7 @@ void MatchCounter::Finish() {
 void MatchCounter::Show() {
     if (!m_query->Shown()) return;
     if (!m_done) {
-        m_bar->SetCountText(kCounting);
+        m_bar->SetCountText(tr(kCounting));
         return;
     }
     const QString total = m_total > kCap ? QStringLiteral("%1+").arg(kCap) : QString::number(m_total);
@@ -111,9 +111,9 @@ void MatchCounter::Show() {
     const auto e = static_cast<std::size_t>(m_view->SendScintilla(Sci::SCI_GETSELECTIONEND));
     const auto it = std::lower_bound(m_starts.begin(), m_starts.end(), s);
     if (it != m_starts.end() && *it == s && m_query->Search().at(m_view->Utf8Buffer(), s) == TextMatch{s, e})
-        m_bar->SetCountText(QStringLiteral("%1 / %2 件").arg(it - m_starts.begin() + 1).arg(total));
+        m_bar->SetCountText(tr("%1 / %2 件").arg(it - m_starts.begin() + 1).arg(total));
     else
-        m_bar->SetCountText(QStringLiteral("%1 件").arg(total));
+        m_bar->SetCountText(tr("%1 件").arg(total));
 }
 
 }  // namespace oruvan

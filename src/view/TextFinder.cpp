@@ -94,7 +94,7 @@ void TextFinder::searchAsTyped() {
         notFound();
     } else {
         select(*m);
-        setNotice(wrapped ? QStringLiteral("先頭から検索しました") : QString());
+        setNotice(wrapped ? tr("先頭から検索しました") : QString());
     }
     m_counter->Show();
     m_marks->MarkVisible(true);
@@ -131,8 +131,8 @@ void TextFinder::step(bool forward) {
     m_bar->SetNotFound(false);
     select(*m);
     setNotice(!wrapped  ? QString()
-              : forward ? QStringLiteral("先頭から検索しました")
-                        : QStringLiteral("末尾から検索しました"));
+              : forward ? tr("先頭から検索しました")
+                        : tr("末尾から検索しました"));
     m_counter->Show();
 }
 
@@ -170,11 +170,11 @@ void TextFinder::dropStaleNotice() {
 void TextFinder::notFound() {
     m_bar->SetNotFound(true);
     m_marks->MarkCurrent(std::nullopt);
-    setNotice(QStringLiteral("見つかりません"));
+    setNotice(tr("見つかりません"));
 }
 
 void TextFinder::tooComplex() {
-    const QString message = QStringLiteral("正規表現が複雑すぎるため、検索を中止しました");
+    const QString message = tr("正規表現が複雑すぎるため、検索を中止しました");
     m_bar->SetMessage(message);
     setNotice(message);
 }
@@ -239,7 +239,7 @@ void TextFinder::ReplaceAll() {
     m_view->SendScintilla(Sci::SCI_ENDUNDOACTION);
     m_ownEdit = changes;
     m_bar->SetNotFound(false);
-    setNotice(QStringLiteral("%1 件置換しました").arg(edits.size()));
+    setNotice(tr("%1 件置換しました").arg(edits.size()));
     m_counter->Restart();
     m_marks->MarkVisible(true);
 }

@@ -21,7 +21,7 @@ constexpr std::size_t kChunk = 4 << 20;
 }  // namespace
 
 void TextView::LoadFromFile(const QString& path, std::optional<Encoding> encoding) {
-    const QString message = QStringLiteral("ファイル %1 は開けません").arg(path);
+    const QString message = tr("ファイル %1 は開けません").arg(path);
     off_t size = 0;
     const int fd = OpenRegularFile(QFile::encodeName(path).toStdString(), &size);
     if (fd < 0) throw UserError(message);
@@ -100,7 +100,7 @@ std::optional<Unencodable> TextView::FirstUnwritable() const {
 }
 
 void TextView::SaveToFile(const QString& path) const {
-    const QString message = QStringLiteral("ファイル %1 を作成できません").arg(path);
+    const QString message = tr("ファイル %1 を作成できません").arg(path);
     m_kept.settleEdit();
     CarefulFile file(QFile::encodeName(path).toStdString(), saveOptions);
     if (!file.open()) throw UserError(message);

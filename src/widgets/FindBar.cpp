@@ -40,7 +40,7 @@ bool isCtrlY(const QKeyEvent* e) {
 
 FindBar::FindBar(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("FindBar"));
-    setAccessibleName(QStringLiteral("検索"));
+    setAccessibleName(tr("検索"));
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(4, 2, 4, 2);
     column->setSpacing(2);
@@ -55,15 +55,15 @@ FindBar::FindBar(QWidget* parent) : QWidget(parent) {
     m_find->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_find->setMinimumContentsLength(8);
     m_find->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    m_find->lineEdit()->setPlaceholderText(QStringLiteral("検索する文字列"));
-    m_find->setAccessibleName(QStringLiteral("検索する文字列"));
-    m_next = makeButton(QStringLiteral("次を検索"), this);
-    m_previous = makeButton(QStringLiteral("前を検索"), this);
+    m_find->lineEdit()->setPlaceholderText(tr("検索する文字列"));
+    m_find->setAccessibleName(tr("検索する文字列"));
+    m_next = makeButton(tr("次を検索"), this);
+    m_previous = makeButton(tr("前を検索"), this);
     m_count = new QLabel(this);
     m_count->setObjectName(QStringLiteral("FindCount"));
-    m_count->setMinimumWidth(m_count->fontMetrics().horizontalAdvance(QStringLiteral("10000+ 件")));
+    m_count->setMinimumWidth(m_count->fontMetrics().horizontalAdvance(tr("10000+ 件")));
     m_count->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_close = makeButton(QStringLiteral("閉じる"), this);
+    m_close = makeButton(tr("閉じる"), this);
     findRow->addWidget(m_find, 1);
     findRow->addWidget(m_next);
     findRow->addWidget(m_previous);
@@ -76,10 +76,10 @@ FindBar::FindBar(QWidget* parent) : QWidget(parent) {
     replaceRow->setContentsMargins(0, 0, 0, 0);
     m_replace = new QLineEdit(m_replaceRow);
     m_replace->setObjectName(QStringLiteral("ReplaceField"));
-    m_replace->setPlaceholderText(QStringLiteral("置換後の文字列"));
-    m_replace->setAccessibleName(QStringLiteral("置換後の文字列"));
-    m_replaceButton = makeButton(QStringLiteral("置換"), m_replaceRow);
-    m_replaceAllButton = makeButton(QStringLiteral("すべて置換(&A)"), m_replaceRow);
+    m_replace->setPlaceholderText(tr("置換後の文字列"));
+    m_replace->setAccessibleName(tr("置換後の文字列"));
+    m_replaceButton = makeButton(tr("置換"), m_replaceRow);
+    m_replaceAllButton = makeButton(tr("すべて置換(&A)"), m_replaceRow);
     replaceRow->addWidget(m_replace, 1);
     replaceRow->addWidget(m_replaceButton);
     replaceRow->addWidget(m_replaceAllButton);
@@ -89,9 +89,9 @@ FindBar::FindBar(QWidget* parent) : QWidget(parent) {
     m_options->setContentsMargins(0, 0, 0, 0);
     m_options->setHorizontalSpacing(12);
     m_options->setVerticalSpacing(0);
-    m_matchCase = new QCheckBox(QStringLiteral("大文字と小文字を区別する(&C)"), this);
-    m_ignoreWidth = new QCheckBox(QStringLiteral("全角と半角を区別しない(&W)"), this);
-    m_regex = new QCheckBox(QStringLiteral("正規表現(&X)"), this);
+    m_matchCase = new QCheckBox(tr("大文字と小文字を区別する(&C)"), this);
+    m_ignoreWidth = new QCheckBox(tr("全角と半角を区別しない(&W)"), this);
+    m_regex = new QCheckBox(tr("正規表現(&X)"), this);
     column->addLayout(m_options);
     layOutOptions();
 

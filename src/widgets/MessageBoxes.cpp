@@ -68,12 +68,12 @@ void ShowMessage(QWidget* parent, const QString& text) {
 }
 
 Answer Confirm(QWidget* parent, const QString& text) {
-    const QString caption = QStringLiteral("確認");
+    const QString caption = QCoreApplication::translate("oruvan::MessageBoxes", "確認");
     if (handlerSlot()) return handlerSlot()(MessageKind::Confirmation, caption, text);
     QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, parent);
-    QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
-    QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
-    QPushButton* cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+    QPushButton* yes = box.addButton(QCoreApplication::translate("oruvan::MessageBoxes", "はい(&Y)"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QCoreApplication::translate("oruvan::MessageBoxes", "いいえ(&N)"), QMessageBox::NoRole);
+    QPushButton* cancel = box.addButton(QCoreApplication::translate("oruvan::MessageBoxes", "キャンセル"), QMessageBox::RejectRole);
     box.setDefaultButton(yes);
     box.setEscapeButton(cancel);
     box.exec();
@@ -83,14 +83,14 @@ Answer Confirm(QWidget* parent, const QString& text) {
 }
 
 Answer AskYesNo(QWidget* parent, const QString& text, Answer defaultAnswer) {
-    const QString caption = QStringLiteral("確認");
+    const QString caption = QCoreApplication::translate("oruvan::MessageBoxes", "確認");
     if (handlerSlot()) {
         const Answer a = handlerSlot()(MessageKind::Confirmation, caption, text);
         return a == Answer::Yes ? Answer::Yes : Answer::No;
     }
     QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, parent);
-    QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
-    QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+    QPushButton* yes = box.addButton(QCoreApplication::translate("oruvan::MessageBoxes", "はい(&Y)"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QCoreApplication::translate("oruvan::MessageBoxes", "いいえ(&N)"), QMessageBox::NoRole);
     box.setDefaultButton(defaultAnswer == Answer::Yes ? yes : no);
     box.setEscapeButton(no);
     box.exec();

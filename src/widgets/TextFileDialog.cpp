@@ -1,5 +1,6 @@
 #include "widgets/TextFileDialog.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QLineEdit>
 
@@ -12,7 +13,8 @@ const QString kSuffix = QStringLiteral("txt");
 TextFileDialog::TextFileDialog(QWidget* parent, const QString& title, AcceptMode mode)
     : QFileDialog(parent, title) {
     setOption(QFileDialog::DontUseNativeDialog);
-    setNameFilters({QStringLiteral("テキストファイル (*.txt)"), QStringLiteral("全てのファイル (*)")});
+    setNameFilters({QCoreApplication::translate("oruvan::TextFileDialog", "テキストファイル (*.txt)"),
+                    QCoreApplication::translate("oruvan::TextFileDialog", "全てのファイル (*)")});
     setAcceptMode(mode);
     setFileMode(QFileDialog::AnyFile);
     setSizeGripEnabled(true);

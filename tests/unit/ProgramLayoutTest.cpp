@@ -70,6 +70,27 @@ TEST(ProgramLayoutTest, SettingsAndHelpText) {
     }
 }
 
+TEST(ProgramLayoutTest, TranslationsFolder) {
+    const struct {
+        const char* executable;
+        std::vector<std::string> existing;
+        const char* folder;
+    } cases[] = {
+        {"/src/build/dev/oruvan", {}, "/src/build/dev/translations"},
+        {"/usr/bin/oruvan", {"/usr/share/oruvan"}, "/usr/share/oruvan/translations"},
+        {"/tmp/stage/usr/bin/oruvan", {"/tmp/stage/usr/share/oruvan"}, "/tmp/stage/usr/share/oruvan/translations"},
+    };
+    for (const auto& c : cases) {
+        LayoutFacts facts;
+        facts.executable = c.executable;
+        facts.home = "/home/u";
+        facts.exists = [&c](const std::string& path) {
+            return std::find(c.existing.begin(), c.existing.end(), path) != c.existing.end();
+        };
+        EXPECT_EQ(LayoutFor(facts).translationsFolder, c.folder) << c.executable;
+    }
+}
+
 class CreateFolderTest : public IniFolderFixture {};
 
 TEST_F(CreateFolderTest, MakesTheMissingFoldersPrivate) {
