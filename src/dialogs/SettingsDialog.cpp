@@ -1,5 +1,7 @@
 #include "dialogs/SettingsDialog.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QDropEvent>
 #include <QFrame>
@@ -67,6 +69,13 @@ QToolButton* MakeButton(QWidget* parent, const char* name, const QString& text, 
     return b;
 }
 
+// Widens a control whose text is longer than its place, as a translated text may be, up to right; a
+// text that fits keeps the control's own size.
+void GrowToText(QWidget* control, int right) {
+    const int wanted = std::min(control->sizeHint().width(), right - control->x());
+    if (wanted > control->width()) control->resize(wanted, control->height());
+}
+
 }  // namespace
 
 SettingsDialog::SettingsDialog(QWidget* parent)
@@ -122,6 +131,9 @@ void SettingsDialog::createControls() {
     removeFileButton = MakeButton(this, "removeFileButton", tr("削除"),
                                   ":/images/button_remove.xpm", QRect(164, 220, 61, 25));
     removeFileButton->setToolTip(tr("選択ファイルをリストから削除する"));
+    // Up to the title marks' field, and the dialog's right edge.
+    for (QWidget* box : {captionIncludesMarkBox, ignoreHeadSpacesBox, nextPageOnTopBox}) GrowToText(box, 296);
+    GrowToText(removeFileButton, 405);
 
     registeredFiles = new RegisteredFileList(this);
     registeredFiles->setGeometry(8, 248, 397, 81);
