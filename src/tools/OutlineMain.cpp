@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "OutlineHelp.h"
 #include "OutlineOutput.h"
 #include "outline/HeadingFilter.h"
 #include "outline/HeadingScanner.h"
@@ -31,42 +32,13 @@
 #include "platform/TextDecoder.h"
 #include "platform/TextLines.h"
 #include "settings/ProgramLayout.h"
+#include "version/Version.h"
 
 namespace oruvan {
 namespace {
 
 constexpr const char* kProgram = "oruvan-outline";
 
-constexpr const char* kUsage =
-    "Usage: oruvan-outline [options] FILE...\n"
-    "Prints the headings of text files, one a line: the line number (from 1), a tab and the index\n"
-    "text; with more than one FILE, each line starts with the file's name and a tab. FILE \"-\"\n"
-    "reads standard input.\n"
-    "\n"
-    "  --marks=TEXT                         title marks as a comma text (default \"//@,--,\xe2\x96\xa0\")\n"
-    "  --ignore-head-spaces=0|1             ignore blanks around each line (default 1)\n"
-    "  --caption-including-title-mark=0|1   keep the title mark in the index text (default 0)\n"
-    "  --heading-levels=0|1                 indent each heading by a full-width space per level\n"
-    "                                       below 1, as the editor's lists do (default 0)\n"
-    "  --menu                               print the Index menu instead, a page level indented by\n"
-    "                                       two spaces, a separator as \"-\"\n"
-    "  --next-page-menu-is-head=0|1         put the next-page item at the top of a page (default 1)\n"
-    "  --encoding=NAME                      the file's encoding: auto (the default: detect it as the\n"
-    "                                       editor does), shift_jis, utf-8, euc-jp, utf-16le,\n"
-    "                                       utf-16be or iso-2022-jp\n"
-    "  --filter=WORDS                       print only the headings that hold every word (words\n"
-    "                                       part at blanks; letter case is ignored, widths are not)\n"
-    "  --levels                             add a tab and the heading's level: the position (from 1)\n"
-    "                                       of its title mark among the marks\n"
-    "  --counts                             add a tab and the characters of the heading's section: its\n"
-    "                                       line and the lines up to the next heading of its level or\n"
-    "                                       above, line breaks not counted\n"
-    "  --raw                                take --marks and --filter as cp932 bytes and write the\n"
-    "                                       output in the file's own encoding, not UTF-8\n"
-    "  --settings=FILE                      read the defaults from FILE instead of the editor's\n"
-    "                                       settings: oruvan.ini beside this program, or for an\n"
-    "                                       installed copy ~/.config/oruvan/oruvan.ini\n"
-    "  --help                               show this help\n";
 
 
 OutlineOptions DefaultOptions() {
@@ -78,7 +50,7 @@ OutlineOptions DefaultOptions() {
     return options;
 }
 
-enum class ParseResult { Run, Help, Error };
+enum class ParseResult { Run, Help, Version, Error };
 
 bool ParseFlag(std::string_view value, bool& flag) {
     if (value != "0" && value != "1") return false;
@@ -106,6 +78,8 @@ ParseResult ApplyArguments(int argc, char** argv, OutlineOptions& options, std::
             optionsEnded = true;
         } else if (arg == "--help" || arg == "-h") {
             return ParseResult::Help;
+        } else if (arg == "--version" || arg == "-v") {
+            return ParseResult::Version;
         } else if (name == "--marks" && hasValue) {
             marks = std::string(value);
         } else if (name == "--ignore-head-spaces" && hasValue) {
@@ -333,10 +307,14 @@ int Run(int argc, char** argv) {
     if (!settings.empty()) ApplySettingsFile(settings, options);
     switch (ApplyArguments(argc, argv, options, error)) {
         case ParseResult::Help:
-            std::fputs(kUsage, stdout);
+            std::fputs(OutlineUsage(LanguageFor(CurrentLocaleEnvironment())), stdout);
+            return std::fflush(stdout) == 0 ? 0 : 1;
+        case ParseResult::Version:
+            std::printf("%s %s\n", kProgram, version::kNumber);
             return std::fflush(stdout) == 0 ? 0 : 1;
         case ParseResult::Error:
-            std::fprintf(stderr, "%s: %s\n%s", kProgram, error.c_str(), kUsage);
+            std::fprintf(stderr, "%s: %s\n%s", kProgram, error.c_str(),
+                         OutlineUsage(LanguageFor(CurrentLocaleEnvironment())));
             return 2;
         case ParseResult::Run:
             break;
