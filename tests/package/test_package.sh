@@ -54,13 +54,20 @@ $(for s in 16 24 32 48 64 128 256; do echo "/usr/share/icons/hicolor/${s}x$s/app
 /usr/share/man/man1/oruvan-outline.1.gz
 /usr/share/man/man1/oruvan.1.gz
 /usr/share/metainfo/$id.metainfo.xml
-/usr/share/oruvan/readme.txt"
+/usr/share/oruvan/readme.txt
+/usr/share/oruvan/translations/oruvan_en.qm"
 actual=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print substr($6, 2)}' | sort)
 [ "$actual" = "$(sort <<<"$expected")" ] || fail "files differ from the expected list:
 $(diff <(sort <<<"$expected") <(echo "$actual"))"
 
 root=$work/root
 dpkg-deb -x "$deb" "$root"
+# The unpacked copy finds its English beside its share folder, and speaks Japanese in a Japanese locale.
+help=$(env -u LC_ALL -u LC_MESSAGES -u LANGUAGE LANG=en_US.UTF-8 "$root/usr/bin/oruvan" --help 2>&1 | sed -n 2p)
+[ "$help" = "Views and edits text files with a list of their headings. Each file opens in its own window." ] ||
+  fail "the installed copy's English --help: $help"
+help=$(env -u LC_ALL -u LC_MESSAGES -u LANGUAGE LANG=ja_JP.UTF-8 "$root/usr/bin/oruvan" --help 2>&1 | sed -n 2p)
+[[ $help == 見出し* ]] || fail "the installed copy's Japanese --help: $help"
 desktop-file-validate "$root/usr/share/applications/$id.desktop" || fail "desktop-file-validate"
 grep -qx "Icon=$id" "$root/usr/share/applications/$id.desktop" || fail "the desktop file names another icon"
 grep -qx "Exec=oruvan %F" "$root/usr/share/applications/$id.desktop" || fail "Exec line"
