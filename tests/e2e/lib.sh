@@ -2,6 +2,9 @@
 # Usage: source lib.sh; start_display; ... ; (cleanup runs on exit)
 set -euo pipefail
 E2E_TMP=$(mktemp -d)
+# The program's own language, whatever the caller's locale: the tests type its Japanese access keys.
+export LC_ALL=C.UTF-8
+unset LANGUAGE
 # The program puts what it opens on the desktop's recent files: here, not in the user's own list.
 export XDG_DATA_HOME="$E2E_TMP/data"
 XVFB_PID=""
