@@ -64,6 +64,6 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # QScintilla is linked in (patched, see third_party/qscintilla); its translations still come from Debian.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "fonts-ipafont-gothic | fonts-noto-cjk, qt6-translations-l10n, libqscintilla2-qt6-l10n")
+    "fonts-ipafont-gothic | fonts-noto-cjk, qt6-translations-l10n, libqscintilla2-qt6-l10n, qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

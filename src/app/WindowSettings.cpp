@@ -72,7 +72,10 @@ void WindowSettings::load() {
     w.m_findBar->SetHistory(history);
     w.m_index->setOptions({TitleMarksFromText(s.titleMarks), s.ignoreHeadSpaces, s.captionIncludingTitleMark,
                          s.nextPageMenuIsHead, s.headingLevels, s.dropDownCount, s.foldSections});
-    // Taken as the window holds them, so that only what the user changes counts as changed.
+    // Taken as the window holds them, so that only what the user changes counts as changed (the place
+    // as read, where the platform does not say where the window is).
+    m_settingsAsRead.left = r.left;
+    m_settingsAsRead.top = r.top;
     m_settingsAsRead = current();
 }
 
@@ -99,8 +102,11 @@ SettingsRecord WindowSettings::current() const {
     s.textColor = w.TextColor.toStdString();
     for (const QString& text : w.m_findBar->History()) s.searchHistory.push_back(ToCp932(text));
     const QSize margins = w.property(kFrameAtLoad).toSize();
-    s.left = w.pos().x();
-    s.top = w.pos().y();
+    // A Wayland compositor places windows itself and never tells a client where: the stored place is
+    // kept for the next session under X11 rather than overwritten with the 0,0 the window reports.
+    const bool placed = !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    s.left = placed ? w.pos().x() : m_settingsAsRead.left;
+    s.top = placed ? w.pos().y() : m_settingsAsRead.top;
     s.width = w.width() + margins.width();
     s.height = w.height() + margins.height();
     return s;
