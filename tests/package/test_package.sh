@@ -38,6 +38,7 @@ for lib in "libc6 (" "libqt6widgets6 ("; do
 done
 # The patched QScintilla is linked in: the system's library is no dependency.
 [[ $(field Depends) != *libqscintilla2* ]] || fail "Depends names the system QScintilla: $(field Depends)"
+[[ $(field Recommends) == *qt6-wayland* ]] || fail "Recommends lacks qt6-wayland: $(field Recommends)"
 
 # Exactly these files, nothing left in bin/ or elsewhere.
 id=org.example.Oruvan
