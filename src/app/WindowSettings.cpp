@@ -102,9 +102,9 @@ SettingsRecord WindowSettings::current() const {
     s.textColor = w.TextColor.toStdString();
     for (const QString& text : w.m_findBar->History()) s.searchHistory.push_back(ToCp932(text));
     const QSize margins = w.property(kFrameAtLoad).toSize();
-    // A Wayland compositor places windows itself and never tells a client where: the stored place is
-    // kept for the next session under X11 rather than overwritten with the 0,0 the window reports.
-    const bool placed = !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    // Where the window system does not say, the stored place is kept for the next session under X11
+    // rather than overwritten with what the window reports.
+    const bool placed = WindowSystemTellsPlace(QGuiApplication::platformName().toStdString());
     s.left = placed ? w.pos().x() : m_settingsAsRead.left;
     s.top = placed ? w.pos().y() : m_settingsAsRead.top;
     s.width = w.width() + margins.width();

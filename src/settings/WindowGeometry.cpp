@@ -18,4 +18,6 @@ void FitWindowToScreen(WindowRect& window, int screenWidth, int screenHeight) {
     if (window.height > screenHeight) window.height = screenHeight;
 }
 
+bool WindowSystemTellsPlace(std::string_view platformName) { return platformName.substr(0, 7) != "wayland"; }
+
 }  // namespace oruvan

@@ -1,6 +1,7 @@
 #pragma once
 // Window placement rules applied to the geometry read from the settings file, before the window's
 // minimum size. Divisions truncate toward zero.
+#include <string_view>
 
 namespace oruvan {
 
@@ -17,5 +18,9 @@ void KeepWindowOnScreen(WindowRect& window, int screenWidth, int screenHeight);
 
 // Clamps the size to 0..screen size.
 void FitWindowToScreen(WindowRect& window, int screenWidth, int screenHeight);
+
+// Whether the window system (Qt's platform name) tells a program where its window is. A Wayland
+// compositor places windows itself and tells no client where.
+bool WindowSystemTellsPlace(std::string_view platformName);
 
 }  // namespace oruvan

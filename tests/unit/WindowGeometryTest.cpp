@@ -62,5 +62,13 @@ TEST(WindowGeometryTest, FitWindowToScreen) {
     }
 }
 
+// Qt names its Wayland platforms "wayland" and "wayland-egl"; every other platform reports the place.
+TEST(WindowGeometryTest, WindowSystemTellsPlace) {
+    for (const char* name : {"wayland", "wayland-egl", "wayland-brcm"})
+        EXPECT_FALSE(WindowSystemTellsPlace(name)) << name;
+    for (const char* name : {"xcb", "offscreen", "eglfs", "", "way", "xwayland"})
+        EXPECT_TRUE(WindowSystemTellsPlace(name)) << name;
+}
+
 }  // namespace
 }  // namespace oruvan
