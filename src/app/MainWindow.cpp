@@ -231,6 +231,8 @@ void MainWindow::ShowCounts() {
     m_countPending = true;
     QTimer::singleShot(0, this, [this] {
         m_countPending = false;
+        // Committed text only: its commit or cancel counts again.
+        if (m_textView->Composing()) return;
         guarded([this] {
             // A few milliseconds at a time: a section of many megabytes is counted once, between events,
             // the window answering meanwhile.

@@ -66,6 +66,7 @@ DocumentController::DocumentController(TextView* view, TextCopies* copies, const
 }
 
 void DocumentController::updateModified(bool compareWhole) {
+    if (m_view->Composing()) return;  // its commit or cancel is the edit that tells
     bool modified = m_guard->missing() || m_view->DocumentEncoding() != m_savedEncoding ||
                     m_view->BreakStyle() != m_savedBreak;
     if (!modified) {
@@ -92,7 +93,11 @@ void DocumentController::setFileName(const QString& path) {
     Q_EMIT fileNameChanged(path);
 }
 
-bool DocumentController::isModified() const { return m_guard->missing() || textEdited(); }
+bool DocumentController::isModified() const {
+    // Text still being composed is no edit: a close or an open asks about the committed text only.
+    const TextView::ComposingAside aside(m_view);
+    return m_guard->missing() || textEdited();
+}
 
 bool DocumentController::textEdited() const {
     // The document's own text, not its display lines: wrapping never counts as a change.

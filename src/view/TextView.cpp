@@ -111,7 +111,7 @@ void TextView::onModified(int position, int modificationType, const char*, int l
         m_changePending = true;
         QTimer::singleShot(0, this, [this] {
             m_changePending = false;
-            Q_EMIT changed();
+            if (!m_composing) Q_EMIT changed();
             announceCaret();
         });
     }
@@ -156,6 +156,16 @@ void TextView::keyPressEvent(QKeyEvent* e) {
 }
 
 void TextView::inputMethodEvent(QInputMethodEvent* e) {
+    if (!e->commitString().isEmpty() && !e->preeditString().isEmpty()) {
+        // The view shows no text to compose that comes with a commit: the commit goes in first.
+        QInputMethodEvent commit;
+        commit.setCommitString(e->commitString(), e->replacementStart(), e->replacementLength());
+        inputMethodEvent(&commit);
+        QInputMethodEvent rest(e->preeditString(), e->attributes());
+        inputMethodEvent(&rest);
+        e->accept();
+        return;
+    }
     // Every event replaces the text being composed, an empty one takes it out.
     m_composing = !e->preeditString().isEmpty();
     ++m_inputMethodEvents;
@@ -170,6 +180,14 @@ void TextView::inputMethodEvent(QInputMethodEvent* e) {
     filtered.setCommitString(safe, e->replacementStart(), e->replacementLength());
     QsciScintilla::inputMethodEvent(&filtered);
     e->setAccepted(filtered.isAccepted());
+}
+
+// The view answers in its viewport's coordinates; the input method places its candidates by the widget's.
+QVariant TextView::inputMethodQuery(Qt::InputMethodQuery query) const {
+    QVariant answer = QsciScintilla::inputMethodQuery(query);
+    if (query == Qt::ImCursorRectangle && answer.canConvert<QRect>())
+        answer = answer.toRect().translated(viewport()->pos());
+    return answer;
 }
 
 // The view holds the text being composed as a tentative edit: an empty event undoes it, and the
@@ -242,6 +260,7 @@ void TextView::Clear() {
     SendScintilla(SCI_EMPTYUNDOBUFFER);
     SendScintilla(SCI_SETSCROLLWIDTH, 1);
     m_loading = false;
+    m_composing = false;  // the text being composed went with the rest
     m_kept.forgetAll();
     m_encoding = Encoding::ShiftJis;
     m_mixedBreaks = false;

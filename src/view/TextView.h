@@ -238,6 +238,8 @@ public:
     bool LineShown(long line) const;
 
 Q_SIGNALS:
+    // The document's text changed, once the edit is complete. Not while an input method composes: its
+    // text is no edit until committed or given up, and then the one notice covers it all.
     void changed();
     // Undo or redo brought back another break style.
     void breakStyleChanged();
@@ -257,6 +259,7 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;
     void inputMethodEvent(QInputMethodEvent* e) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     QByteArray fromMimeData(const QMimeData* source, bool& rectangular) const override;
     void contextMenuEvent(QContextMenuEvent* e) override;
     void changeEvent(QEvent* e) override;

@@ -57,6 +57,7 @@ void TextView::LoadFromFile(const QString& path, std::optional<Encoding> encodin
         throw UserError(message);
     }
     SendScintilla(SCI_RELEASEDOCUMENT, 0, oldDoc);
+    m_composing = false;  // the text being composed went with the old document
     SendScintilla(SCI_SETUNDOCOLLECTION, 1);
     SendScintilla(SCI_EMPTYUNDOBUFFER);
     SendScintilla(SCI_SETSAVEPOINT);

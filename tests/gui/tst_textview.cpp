@@ -768,7 +768,7 @@ private Q_SLOTS:
         const long end = middle + long(composing.size());
         QCOMPARE(sci(view(), Sci::SCI_GETCURRENTPOS), end);
         const QRect caret = static_cast<QWidget&>(view()).inputMethodQuery(Qt::ImCursorRectangle).toRect();
-        QCOMPARE(caret.x(), int(sci(view(), Sci::SCI_POINTXFROMPOSITION, 0, end)));
+        QCOMPARE(caret.x(), int(sci(view(), Sci::SCI_POINTXFROMPOSITION, 0, end)) + view().viewport()->x());
         QVERIFY(caret.x() > int(sci(view(), Sci::SCI_POINTXFROMPOSITION, 0, middle)));
         const QString around = static_cast<QWidget&>(view()).inputMethodQuery(Qt::ImSurroundingText).toString();
         const int at = static_cast<QWidget&>(view()).inputMethodQuery(Qt::ImCursorPosition).toInt();
