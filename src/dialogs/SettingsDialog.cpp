@@ -213,6 +213,9 @@ void SettingsDialog::SetProgramFile(const QString& path) { registeredFiles->SetP
 // ---- closing ----
 
 void SettingsDialog::accept() {
+    // OK is clicked without taking the focus; the focus leaving a field is what makes an input method
+    // commit the text it is composing there, which would otherwise be lost.
+    if (QWidget* field = focusWidget()) field->clearFocus();
     SetCaptionIncludingTitleMark(captionIncludesMarkBox->isChecked());
     SetIgnoreHeadSpaces(ignoreHeadSpacesBox->isChecked());
     SetNextPageMenuIsHead(nextPageOnTopBox->isChecked());
