@@ -185,6 +185,7 @@ std::string TextFinder::insertableReplacement() const {
 }
 
 void TextFinder::ReplaceOne() {
+    m_view->EndComposition();
     if (m_bar->FindText().isEmpty() || !prepare()) return step(true);
     TextSearch& search = m_query.Search();
     const std::string_view text = m_view->Utf8Buffer();
@@ -206,6 +207,7 @@ void TextFinder::ReplaceOne() {
 }
 
 void TextFinder::ReplaceAll() {
+    m_view->EndComposition();
     const QString what = m_bar->FindText();
     if (what.isEmpty() || !prepare()) return;
     m_bar->Remember(what);

@@ -6,6 +6,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -182,6 +185,23 @@ void TextView::inputMethodEvent(QInputMethodEvent* e) {
     e->setAccepted(filtered.isAccepted());
 }
 
+void TextView::EndComposition() {
+    if (!m_composing) return;
+    // The input method commits what it shows and forgets it (fcitx5 does so on a reset).
+    QGuiApplication::inputMethod()->reset();
+    if (!m_composing) return;
+    // It did not (none runs, or it drops its text on a reset): the text shown is committed here,
+    // never lost.
+    QInputMethodEvent commit;
+    commit.setCommitString(m_preedit);
+    inputMethodEvent(&commit);
+}
+
+void TextView::dropEvent(QDropEvent* e) {
+    EndComposition();
+    QsciScintilla::dropEvent(e);
+}
+
 // The view answers in its viewport's coordinates; the input method places its candidates by the widget's.
 QVariant TextView::inputMethodQuery(Qt::InputMethodQuery query) const {
     QVariant answer = QsciScintilla::inputMethodQuery(query);
@@ -234,6 +254,8 @@ void TextView::announceCaret() {
 }
 
 void TextView::mousePressEvent(QMouseEvent* e) {
+    // A click ends the composition where it stands, as in every text field, rather than carry it along.
+    EndComposition();
     QsciScintilla::mousePressEvent(e);
     Q_EMIT mouseDown(e);
 }
@@ -250,7 +272,10 @@ void TextView::contextMenuEvent(QContextMenuEvent* e) {
     if (m_contextMenu) m_contextMenu->exec(e->globalPos());
 }
 
-void TextView::DeleteSelection() { SendScintilla(SCI_CLEAR); }
+void TextView::DeleteSelection() {
+    EndComposition();
+    SendScintilla(SCI_CLEAR);
+}
 
 void TextView::GoToLine(int line) { SendScintilla(SCI_GOTOLINE, static_cast<unsigned long>(line)); }
 
@@ -277,6 +302,7 @@ void TextView::SetDocumentEncoding(Encoding e) {
 void TextView::SetBreakStyle(LineBreak b) {
     // The style is part of the step: undone, the breaks and the style the next save writes come back
     // together.
+    EndComposition();
     m_breakChanges.push_back({m_breakStyle, b, m_mixedBreaks});
     m_breakStyle = b;
     m_mixedBreaks = false;
@@ -297,6 +323,7 @@ void TextView::restoreBreakStyle(long change, bool undone) {
 }
 
 void TextView::SetSelText(std::string_view cp932) {
+    EndComposition();
     bool altered = false;
     const std::string u = enteringText(Cp932ToUtf8(cp932), altered);
     // A change that undo must not bring back: the history is cut here.
@@ -307,9 +334,15 @@ void TextView::SetSelText(std::string_view cp932) {
 }
 
 bool TextView::CanUndo() const { return SendScintilla(SCI_CANUNDO) != 0; }
-void TextView::Undo() { SendScintilla(SCI_UNDO); }
+void TextView::Undo() {
+    EndComposition();
+    SendScintilla(SCI_UNDO);
+}
 bool TextView::CanRedo() const { return SendScintilla(SCI_CANREDO) != 0; }
-void TextView::Redo() { SendScintilla(SCI_REDO); }
+void TextView::Redo() {
+    EndComposition();
+    SendScintilla(SCI_REDO);
+}
 
 std::string TextView::InsertableUtf8(std::string_view utf8) const {
     bool altered = false;
@@ -346,10 +379,19 @@ void TextView::changeEvent(QEvent* e) {
     QsciScintilla::changeEvent(e);
     if (e->type() == QEvent::PaletteChange) applyPalette();
 }
-void TextView::CutToClipboard() { SendScintilla(SCI_CUT); }
+void TextView::CutToClipboard() {
+    EndComposition();
+    SendScintilla(SCI_CUT);
+}
 void TextView::CopyToClipboard() { SendScintilla(SCI_COPY); }
-void TextView::PasteFromClipboard() { SendScintilla(SCI_PASTE); }
-void TextView::SelectAll() { SendScintilla(SCI_SELECTALL); }
+void TextView::PasteFromClipboard() {
+    EndComposition();
+    SendScintilla(SCI_PASTE);
+}
+void TextView::SelectAll() {
+    EndComposition();
+    SendScintilla(SCI_SELECTALL);
+}
 
 void TextView::SetFontName(const QString& name) {
     QFont f = m_font;

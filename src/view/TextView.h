@@ -177,6 +177,10 @@ public:
 
     // An input method's text not yet committed stands in the buffer, the caret inside it.
     bool Composing() const { return m_composing; }
+    // Commits that text where it stands and tells the input method the composition is over. Edits of
+    // the program's own call it first: made beside a composition, the input method's next word would
+    // take them back with it.
+    void EndComposition();
     // Takes that text out of the buffer while it lives and puts it back as it stood, caret and all:
     // what is saved, copied or indexed meanwhile is the document without it. The undo history stays.
     class ComposingAside {
@@ -259,6 +263,7 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;
     void inputMethodEvent(QInputMethodEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     QByteArray fromMimeData(const QMimeData* source, bool& rectangular) const override;
     void contextMenuEvent(QContextMenuEvent* e) override;

@@ -112,7 +112,18 @@ xdotool key Escape
 sleep 0.3
 xdotool key ctrl+space
 sleep 0.3
-xdotool key X ctrl+s
+xdotool key X
+sleep 0.3
+# A click elsewhere while composing commits the reading where it stands (the end of the text); what is
+# typed next goes where the click put the caret (the end of the first line).
+xdotool key ctrl+End ctrl+space
+sleep 0.3
+xdotool type --delay 60 nihonn
+sleep 0.5
+xdotool mousemove --window "$w" 400 50 click 1
+sleep 0.5
+compose nihongo
+xdotool key ctrl+space ctrl+s
 sleep 1
 # The settings dialog's title marks: 日本語 on a line of its own, kept in the settings file at close.
 # Converted but not yet committed when OK is clicked: OK commits it.
@@ -133,10 +144,10 @@ wait_exit "$APP_PID" 10
 marks=$(grep -a '^TitleMarks=' "$dir/oruvan.ini" | od -An -tx1 | tr -d ' \n')
 [[ $marks == *2c93fa967b8cea0d0a ]] || fail "the title marks typed in the settings dialog: $(grep -a '^TitleMarks=' "$dir/oruvan.ini")"
 
-# --a / 日本語 one / --X / 日本語 two / 日本語
-printf -- '--a\r\n\x93\xfa\x96\x7b\x8c\xea one\r\n--X\r\n\x93\xfa\x96\x7b\x8c\xea two\r\n\x93\xfa\x96\x7b\x8c\xea' >"$E2E_TMP/expected.txt"
+# --a日本語 / 日本語 one / --X / 日本語 two / 日本語にほん
+printf -- '--a\x93\xfa\x96\x7b\x8c\xea\r\n\x93\xfa\x96\x7b\x8c\xea one\r\n--X\r\n\x93\xfa\x96\x7b\x8c\xea two\r\n\x93\xfa\x96\x7b\x8c\xea\x82\xc9\x82\xd9\x82\xf1' >"$E2E_TMP/expected.txt"
 if ! cmp -s "$E2E_TMP/expected.txt" "$doc"; then
   od -c "$doc" >&2
-  fail "the saved text is not what mozc typed into the text, the filter and the find field"
+  fail "the saved text is not what mozc typed into the text, the filter, the find field and beside a click"
 fi
 echo "mozc's 日本語 typed into the text, the heading filter, the find field and the settings dialog"

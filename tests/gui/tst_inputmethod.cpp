@@ -1,6 +1,7 @@
 // Japanese input through an input method, sent as the events one sends: the text being composed shows in
 // place, and only committed text counts as an edit, a search or a filter.
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -216,6 +217,49 @@ private Q_SLOTS:
         QCOMPARE(dlg.TitleMarks(), TitleMarkList{Sjis("★")});
         Commit(dlg.titleMarksEdit, U("☆"));
         QCOMPARE(dlg.TitleMarks(), TitleMarkList{Sjis("★☆")});
+    }
+
+
+    // An edit of the program's own beside a composition (a command, a click elsewhere) first commits it
+    // where it stands; the input method's next word then neither takes that edit back nor moves the text.
+    void editsBesideACompositionCommitItFirst_data() {
+        QTest::addColumn<int>("edit");
+        QTest::addColumn<QByteArray>("edited");  // UTF-8, after the edit
+        QTest::addColumn<QByteArray>("typedOn");  // UTF-8, after 語 is typed next
+        const auto row = [](const char* name, int edit, const char* edited, const char* typedOn) {
+            QTest::newRow(name) << edit << QByteArray(edited) << QByteArray(typedOn);
+        };
+        row("paste", int(CommandId::Paste), "//@一\r\nにほんCLIPbody\r\n//@二\r\nmore\r\n",
+            "//@一\r\nにほんCLIP語body\r\n//@二\r\nmore\r\n");
+        row("undo takes back the commit", int(CommandId::Undo), "//@一\r\nbody\r\n//@二\r\nmore\r\n",
+            "//@一\r\n語body\r\n//@二\r\nmore\r\n");
+        row("select all, delete", -1, "", "語");
+        row("click elsewhere", -2, "//@一\r\nにほんbody\r\n//@二\r\nmore\r\n",
+            "//@一\r\nにほんbody\r\n//@二\r\nmore\r\n語");
+    }
+    void editsBesideACompositionCommitItFirst() {
+        QFETCH(int, edit);
+        QFETCH(QByteArray, edited);
+        QFETCH(QByteArray, typedOn);
+        QApplication::clipboard()->setText(QStringLiteral("CLIP"));
+        setCaret(view()->Utf8LineStart(1));
+        Compose(view(), U("にほん"));
+        if (edit == -1) {
+            QVERIFY(m_w->commands().runCommand(CommandId::SelectAll));
+            QVERIFY(m_w->commands().runCommand(CommandId::Delete));
+        } else if (edit == -2) {
+            const long end = view()->Utf8Length();
+            const QPoint at(int(view()->SendScintilla(Sci::SCI_POINTXFROMPOSITION, 0UL, end)) + 1,
+                            int(view()->SendScintilla(Sci::SCI_POINTYFROMPOSITION, 0UL, end)) + 2);
+            QTest::mouseClick(view()->viewport(), Qt::LeftButton, {}, at);
+        } else {
+            QVERIFY(m_w->commands().runCommand(CommandId(edit)));
+        }
+        QVERIFY(!view()->Composing());
+        QCOMPARE(QByteArray(view()->Utf8Buffer().data(), qsizetype(view()->Utf8Length())), edited);
+        Compose(view(), U("ご"));
+        Commit(view(), U("語"));
+        QCOMPARE(QByteArray(view()->Utf8Buffer().data(), qsizetype(view()->Utf8Length())), typedOn);
     }
 
 private:
