@@ -216,7 +216,7 @@ void IndexController::catchUp() {
 bool IndexController::canMoveSection(int step) {
     const Index& entries = m_comboModel->entries();
     const std::optional<std::size_t> i = SectionAt(entries, m_view->CaretLine());
-    if (!i || m_view->Composing()) return false;
+    if (!i) return false;
     const bool levels = m_options.headingLevels;
     const int lines = m_view->LineCount();
     return (step < 0 ? SectionSwapUp(entries, *i, levels, lines) : SectionSwapDown(entries, *i, levels, lines))
@@ -224,6 +224,8 @@ bool IndexController::canMoveSection(int step) {
 }
 
 void IndexController::moveSection(int step) {
+    // The text being composed is committed first and indexed with the rest.
+    m_view->EndComposition();
     catchUp();
     if (!canMoveSection(step)) return;
     const Index& entries = m_comboModel->entries();
@@ -242,11 +244,11 @@ void IndexController::moveSection(int step) {
 
 bool IndexController::canShiftSection(int step) {
     const std::optional<std::size_t> i = SectionAt(m_comboModel->entries(), m_view->CaretLine());
-    return i && !m_view->Composing() &&
-           CanShiftSection(m_comboModel->entries(), *i, m_options.headingLevels, m_options.titleMarks, step);
+    return i && CanShiftSection(m_comboModel->entries(), *i, m_options.headingLevels, m_options.titleMarks, step);
 }
 
 void IndexController::shiftSection(int step) {
+    m_view->EndComposition();
     catchUp();
     if (!canShiftSection(step)) return;
     const Index& entries = m_comboModel->entries();

@@ -219,7 +219,6 @@ private Q_SLOTS:
         QCOMPARE(dlg.TitleMarks(), TitleMarkList{Sjis("★☆")});
     }
 
-
     // An edit of the program's own beside a composition (a command, a click elsewhere) first commits it
     // where it stands; the input method's next word then neither takes that edit back nor moves the text.
     void editsBesideACompositionCommitItFirst_data() {
@@ -234,6 +233,8 @@ private Q_SLOTS:
         row("undo takes back the commit", int(CommandId::Undo), "//@一\r\nbody\r\n//@二\r\nmore\r\n",
             "//@一\r\n語body\r\n//@二\r\nmore\r\n");
         row("select all, delete", -1, "", "語");
+        row("section moved down", int(CommandId::SectionDown), "//@二\r\nmore\r\n//@一\r\nにほんbody\r\n",
+            "//@二\r\nmore\r\n語//@一\r\nにほんbody\r\n");
         row("click elsewhere", -2, "//@一\r\nにほんbody\r\n//@二\r\nmore\r\n",
             "//@一\r\nにほんbody\r\n//@二\r\nmore\r\n語");
     }
